@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QFrame;
+class QTimer;
+
+// The first window: the product's identity while the program starts. After 3.5 seconds, or at
+// once on a key press, it hands over to the main window. A click on the picture frame ends
+// the program instead.
+class frmSplash : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmSplash(std::function<void()> openMainWindow, QWidget* parent = nullptr);
+    ~frmSplash() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void handOver();
+    void releasePointer();
+
+    std::function<void()> m_openMainWindow;
+    QFrame* Frame1;
+    QTimer* Timer1;
+    bool m_pointerIsHourglass = false;
+    bool m_handedOver = false;
+};

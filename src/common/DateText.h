@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+// The one place where the program turns dates into text and back. Everything follows the
+// default QLocale (the user's LANG / LC_TIME), except the stored form, which is ISO.
+namespace DateText {
+
+// The user's short date form with a four-digit year, e.g. "M/d/yyyy" for en_US.
+QString shortFormat();
+
+// A date in the short form with a four-digit year.
+QString toShort(const QDate& date);
+
+// Reads what a user types or the program shows: the short form with a two-digit year
+// (00-29 is 2000-2029, 30-99 is 1930-1999) or a four-digit one, the long form, and ISO.
+std::optional<QDate> read(const QString& text);
+
+// Stored form, "yyyy-MM-dd".
+QString toIso(const QDate& date);
+// The display form of a stored date; a value that is not ISO is shown as it stands.
+QString storedToShort(const QString& stored);
+
+// "dddd, dd mmmm yyyy", e.g. "Sunday, 06 December 2026".
+QString longDate(const QDate& date);
+// "dddd, dd mmmm yyyy hh:mm", e.g. "Sunday, 06 December 2026 16:05".
+QString clockText(const QDateTime& moment);
+// "hh:mm:ss", 24-hour clock.
+QString timeText(const QTime& time);
+
+} // namespace DateText

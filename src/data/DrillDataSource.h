@@ -1,0 +1,43 @@
+#pragma once
+
+#include "data/Ship.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+class DrillDatabase;
+
+// The drills of one year (Data1): the rows of QuDrills for that year, twelve columns each,
+// as text. Dates are given in the user's short form. Whoever shows them rebuilds on refreshed().
+class DrillDataSource : public QObject
+{
+    Q_OBJECT
+public:
+    // Positions of the columns in a record.
+    enum Column {
+        IDDrill, IDShip, ShipName, DrillDate, DoneDate, CompEval, Master,
+        DrillDate1, DoneDate1, CompEval1, Master1, YearDrill, ColumnCount
+    };
+
+    explicit DrillDataSource(DrillDatabase& db, QObject* parent = nullptr);
+
+    void setYear(int year) { m_year = year; }
+    int year() const { return m_year; }
+
+    bool refresh();
+    const QList<QStringList>& records() const { return m_records; }
+    int recordCount() const { return int(m_records.size()); }
+
+    // Adds one record per ship for the year, carrying only the ship and the year.
+    // All or nothing, in one transaction.
+    bool addRecords(const QList<Ship>& ships);
+
+signals:
+    void refreshed();
+
+private:
+    DrillDatabase& m_db;
+    int m_year = 0;
+    QList<QStringList> m_records;
+};

@@ -1,0 +1,156 @@
+// The drill status grid of the main window: its layout, loading and colours.
+#include "mainwindow/frmORXmain.h"
+
+#include "common/Clock.h"
+#include "common/DrillState.h"
+#include "common/Twips.h"
+#include "data/DrillDataSource.h"
+#include "data/ShipTableModel.h"
+#include "widgets/FlexGrid.h"
+
+namespace {
+
+constexpr int GridColumns = 13;
+constexpr int ShipNameCol = 3;
+const QColor HeaderBlue(0x00, 0x00, 0xFF);
+const QColor DoneGreen(0x00, 0xC0, 0x00);
+const QColor DueBlue(0x00, 0x00, 0xFF);
+const QColor LaterRed(0xFF, 0x00, 0x00);
+
+struct ColumnLayout
+{
+    int width;
+    Qt::Alignment alignment;
+    QString caption;
+};
+
+// Columns 0 to 12: the fixed column, the twelve columns of the drill source.
+const ColumnLayout& columnLayout(int col)
+{
+    static const Qt::Alignment date = Qt::AlignRight | Qt::AlignVCenter;
+    static const Qt::Alignment centred = Qt::AlignCenter;
+    static const QString scheduled = QStringLiteral("Scheduled Date");
+    static const QString done = QStringLiteral("Date Done");
+    static const QString evaluation = QStringLiteral("Evaluation (%)");
+    static const QString master = QStringLiteral("Ship's Master Name");
+    static const ColumnLayout layout[GridColumns] = {
+        {0, {}, {}},
+        {0, {}, {}},
+        {0, {}, {}},
+        {2000, {}, QStringLiteral("Ship Name")},
+        {1150, date, scheduled},
+        {1150, date, done},
+        {1000, centred, evaluation},
+        {2000, {}, master},
+        {1150, date, scheduled},
+        {1150, date, done},
+        {1000, centred, evaluation},
+        {2000, {}, master},
+        {0, {}, {}},
+    };
+    return layout[col];
+}
+
+QColor colourOf(DrillState state)
+{
+    switch (state) {
+    case DrillState::Done:
+        return DoneGreen;
+    case DrillState::Due:
+        return DueBlue;
+    case DrillState::Later:
+        return LaterRed;
+    case DrillState::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+void frmORXmain::buildGrid()
+{
+    DBGrid1 = new FlexGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(tr("Drill status grid"));
+    DBGrid1->setFont(QFont(QStringLiteral("Lucida Sans Unicode")));
+    DBGrid1->setGridFontSize(10);
+    DBGrid1->setCols(GridColumns);
+    DBGrid1->setFixedRows(FirstDrillRow);
+    DBGrid1->setFrozenColumns(ShipNameCol + 1);
+    DBGrid1->setRowHeight(0, 360);
+    DBGrid1->setRowHeight(1, 600);
+    DBGrid1->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
+}
+
+void frmORXmain::LoadFlexGrid()
+{
+    const int year = shownYear();
+    Data1->setYear(year);
+    Data1->refresh();
+    if (Data1->recordCount() == 0) {
+        const QList<Ship> ships = Data2->ships();
+        if (!ships.isEmpty() && Data1->addRecords(ships))
+            Data1->refresh();
+    }
+    layGridHeaders();
+}
+
+void frmORXmain::layGridHeaders()
+{
+    for (int col = ShipNameCol; col < GridColumns - 1; ++col) {
+        const bool firstDrill = col <= 7;
+        DBGrid1->setTextMatrix(0, col,
+                               col == ShipNameCol ? QString()
+                               : firstDrill       ? QStringLiteral("Drill No 1")
+                                                  : QStringLiteral("Drill No 2"));
+    }
+    DBGrid1->setGridFontSize(10);
+    DBGrid1->setGridForeColor(Qt::black);
+    DBGrid1->setRow(0);
+    for (int col = 4; col <= 11; ++col) {
+        DBGrid1->setCol(col);
+        DBGrid1->setCellForeColor(HeaderBlue);
+        DBGrid1->setCellFontSize(12);
+        DBGrid1->setCellFontBold(true);
+    }
+    for (int col = 0; col < GridColumns; ++col) {
+        const ColumnLayout& layout = columnLayout(col);
+        DBGrid1->setColWidth(col, layout.width);
+        if (layout.alignment)
+            DBGrid1->setColAlignment(col, layout.alignment);
+        if (!layout.caption.isEmpty())
+            DBGrid1->setTextMatrix(1, col, layout.caption);
+    }
+    for (int col : {4, 8}) {
+        DBGrid1->setCol(col);
+        DBGrid1->setCellAlignment(Qt::AlignCenter);
+    }
+    DBGrid1->setMergeRow(0, true);
+    DBGrid1->setMergeRow(1, false);
+}
+
+void frmORXmain::UpdateColors()
+{
+    for (int row = FirstDrillRow; row < DBGrid1->rows(); ++row) {
+        colourDrill(row, 4, 5);
+        colourDrill(row, 8, 9);
+        DBGrid1->setRow(row);
+        DBGrid1->setCol(ShipNameCol);
+        DBGrid1->setCellFontBold(true);
+    }
+}
+
+void frmORXmain::colourDrill(int row, int scheduledCol, int doneCol)
+{
+    const QColor colour =
+        colourOf(drillState(DBGrid1->textMatrix(row, scheduledCol),
+                            DBGrid1->textMatrix(row, doneCol), Clock::today()));
+    if (!colour.isValid())
+        return;
+    DBGrid1->setRow(row);
+    for (int col = scheduledCol; col < scheduledCol + 4; ++col) {
+        DBGrid1->setCol(col);
+        DBGrid1->setCellForeColor(colour);
+    }
+}

@@ -1,0 +1,389 @@
+#include "mainwindow/frmORXmain.h"
+
+#include "common/AppFolder.h"
+#include "common/Clock.h"
+#include "common/DateText.h"
+#include "common/Messages.h"
+#include "common/Shell.h"
+#include "common/Twips.h"
+#include "data/CompanyTable.h"
+#include "data/DrillDataSource.h"
+#include "data/DrillDatabase.h"
+#include "data/ShipTableModel.h"
+#include "widgets/Artwork.h"
+#include "widgets/FlexGrid.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const QString ProgramTitle = QStringLiteral("HBQ ORX DRILL ORGANIZER");
+const QColor Navy(0x00, 0x00, 0x80);
+const QColor ShadeGrey(0x40, 0x40, 0x40);
+const QColor LinkBlue(0x00, 0x00, 0xFF);
+constexpr int ShadeOffsetTwips = 100;
+
+// The maker's links; plainly fictional.
+const QString SiteUrl = QStringLiteral("https://www.hbq-marine.example.com/");
+
+void place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(Twips::rect(left, top, width, height));
+}
+
+QFont fontOf(const QString& family, qreal points, bool bold = false)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+QLabel* pictureLabel(QWidget* parent, const QString& name, const QString& description,
+                     const QPixmap& pixmap)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setAccessibleName(description);
+    label->setPixmap(pixmap);
+    return label;
+}
+
+} // namespace
+
+frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& shell,
+                       QWidget* parent)
+    : QWidget(parent), m_folder(std::move(applicationFolder)), m_messages(messages),
+      m_shell(shell)
+{
+    setObjectName(QStringLiteral("frmORXmain"));
+    setWindowTitle(ProgramTitle + u' ');
+    setFixedSize(Twips::toPx(15105), Twips::toPx(8895));
+    buildCommandColumn();
+    buildTitleArea();
+    buildGrid();
+    buildStatusBar();
+    buildLinks();
+    buildTimers();
+
+    PicShade = new QFrame(this);
+    PicShade->setObjectName(QStringLiteral("PicShade"));
+    PicShade->setAutoFillBackground(true);
+    QPalette shade = PicShade->palette();
+    shade.setColor(QPalette::Window, ShadeGrey);
+    PicShade->setPalette(shade);
+    PicShade->hide();
+}
+
+frmORXmain::~frmORXmain() = default;
+
+QString frmORXmain::databaseFilePath() const
+{
+    return AppFolder::file(m_folder, QString::fromLatin1(AppFolder::DatabaseFileName));
+}
+
+void frmORXmain::buildCommandColumn()
+{
+    Picture1 = new QFrame(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setAutoFillBackground(true);
+    QPalette navy = Picture1->palette();
+    navy.setColor(QPalette::Window, Navy);
+    Picture1->setPalette(navy);
+    place(Picture1, 60, 90, 2205, 8445);
+
+    place(pictureLabel(Picture1, QStringLiteral("Image1"), tr("HBQ ORX Drill Organizer logo"),
+                       Artwork::productLogo(Twips::rect(0, 0, 2145, 2115).size())),
+          0, 0, 2145, 2115);
+    place(pictureLabel(Picture1, QStringLiteral("Image4"), tr("A ship at sea"),
+                       Artwork::ship(Twips::rect(0, 0, 2145, 1500).size())),
+          0, 4300, 2145, 1500);
+    place(pictureLabel(Picture1, QStringLiteral("Image5"), tr("A lifebuoy"),
+                       Artwork::lifebuoy(Twips::rect(0, 0, 900, 900).size())),
+          622, 6000, 900, 900);
+
+    struct Button
+    {
+        const char* name;
+        QString caption;
+        int top;
+    };
+    const Button buttons[] = {
+        {"CmdCompany", QStringLiteral("Company"), 2190},
+        {"CmdShips", QStringLiteral("Update Fleet"), 2580},
+        {"CmdEvalComp", QStringLiteral("Evaluation Form"), 2970},
+        {"Command2", QStringLiteral("Print Preview"), 3360},
+        {"CmdSample", QStringLiteral("Drill Presentation"), 7200},
+        {"Command4", QStringLiteral("About Program"), 7590},
+        {"Command3", QStringLiteral("End Program"), 7980},
+    };
+    for (const Button& spec : buttons) {
+        auto* button = new QPushButton(spec.caption, Picture1);
+        button->setObjectName(QString::fromLatin1(spec.name));
+        button->setFont(fontOf(QStringLiteral("Lucida Sans Unicode"), 8.25));
+        place(button, 0, spec.top, 2145, 375);
+    }
+    connect(Picture1->findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked,
+            this, &frmORXmain::Command3_Click);
+}
+
+void frmORXmain::buildTitleArea()
+{
+    place(pictureLabel(this, QStringLiteral("Image2"), tr("Title banner"),
+                       Artwork::banner(Twips::rect(0, 0, 12585, 450).size())),
+          2370, 120, 12585, 450);
+    place(pictureLabel(this, QStringLiteral("Image3"), tr("A ship"),
+                       Artwork::ship(Twips::rect(0, 0, 1575, 255).size())),
+          13230, 210, 1575, 255);
+
+    Label18 = new QLabel(QStringLiteral("HBQ ORX - DRILL STATUS"), this);
+    Label18->setObjectName(QStringLiteral("Label18"));
+    Label18->setFont(fontOf(QStringLiteral("Verdana"), 12, true));
+    Label18->setAlignment(Qt::AlignCenter);
+    setTextColour(Label18, Qt::white);
+    place(Label18, 2370, 90, 12615, 495);
+
+    LblCompany = new QLabel(this);
+    LblCompany->setObjectName(QStringLiteral("LblCompany"));
+    LblCompany->setAccessibleName(tr("Company name"));
+    LblCompany->setFont(fontOf(QStringLiteral("Verdana"), 11, true));
+    LblCompany->setAlignment(Qt::AlignCenter);
+    setTextColour(LblCompany, Navy);
+    place(LblCompany, 2370, 630, 12615, 345);
+
+    CmdPreviousYear = new QPushButton(QStringLiteral("< Previous Year"), this);
+    CmdPreviousYear->setObjectName(QStringLiteral("CmdPreviousYear"));
+    place(CmdPreviousYear, 2370, 1050, 1650, 405);
+
+    LblYear = new QLabel(this);
+    LblYear->setObjectName(QStringLiteral("LblYear"));
+    LblYear->setFont(fontOf(QStringLiteral("Verdana"), 13.5, true));
+    LblYear->setAlignment(Qt::AlignCenter);
+    setTextColour(LblYear, Navy);
+    place(LblYear, 4020, 1050, 9315, 405);
+
+    CmdNextYear = new QPushButton(QStringLiteral("Next Year >"), this);
+    CmdNextYear->setObjectName(QStringLiteral("CmdNextYear"));
+    place(CmdNextYear, 13350, 1050, 1650, 405);
+}
+
+void frmORXmain::buildStatusBar()
+{
+    StatusBar1 = new QFrame(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setMouseTracking(true);
+    StatusBar1->installEventFilter(this);
+    StatusBar1->setFont(fontOf(QStringLiteral("MS Sans Serif"), 8.25));
+    place(StatusBar1, 0, 8610, 15105, 285);
+    const QString texts[] = {ProgramTitle, tr("Made by HBQ Marine Software (example)"), {}, {},
+                             {}};
+    const int widths[] = {2500, 4000, 1500, 3000, 3900};
+    int left = 0;
+    for (int i = 0; i < 5; ++i) {
+        auto* panel = new QLabel(texts[i], StatusBar1);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setMouseTracking(true);
+        panel->installEventFilter(this);
+        place(panel, left, 0, widths[i], 285);
+        left += widths[i];
+        m_statusPanels.append(panel);
+    }
+    m_statusPanels.last()->setAccessibleName(tr("Date and time"));
+}
+
+void frmORXmain::buildLinks()
+{
+    auto* picSite = new QWidget(this);
+    picSite->setObjectName(QStringLiteral("picSite"));
+    place(picSite, 6600, 8670, 1455, 225);
+    lblSite = new QLabel(QStringLiteral("hbq-marine.example.com"), picSite);
+    lblSite->setObjectName(QStringLiteral("lblSite"));
+    lblSite->setToolTip(QStringLiteral("HBQ Website"));
+    lblSite->setFont(fontOf(QStringLiteral("Verdana"), 6.75));
+    setTextColour(lblSite, Qt::black);
+    place(lblSite, 60, 0, 1395, 225);
+    addLink(lblSite, SiteUrl);
+
+    auto* picSocial = new QWidget(this);
+    picSocial->setObjectName(QStringLiteral("picSocial"));
+    place(picSocial, 8100, 8670, 2775, 255);
+    auto* lblFollow = new QLabel(QStringLiteral("follow us..."), picSocial);
+    lblFollow->setObjectName(QStringLiteral("lblFollow"));
+    lblFollow->setFont(fontOf(QStringLiteral("Verdana"), 6.75));
+    place(lblFollow, 330, 0, 915, 240);
+
+    struct Icon
+    {
+        const char* name;
+        Artwork::LinkIcon picture;
+        int left;
+        QString tip;
+        QString target;
+    };
+    const Icon icons[] = {
+        {"imgFacebook", Artwork::LinkIcon::Facebook, 1290, QStringLiteral("HBQ Facebook page"),
+         QStringLiteral("https://facebook.example.com/hbq-marine")},
+        {"imgLinkedin", Artwork::LinkIcon::LinkedIn, 1590, QStringLiteral("HBQ LinkedIn page"),
+         QStringLiteral("https://linkedin.example.com/company/hbq-marine")},
+        {"imgTwitter", Artwork::LinkIcon::Twitter, 1890, QStringLiteral("HBQ Twitter page"),
+         QStringLiteral("https://twitter.example.com/hbq_marine")},
+        {"imgBlog", Artwork::LinkIcon::Blog, 2190, QStringLiteral("HBQ Blog"),
+         QStringLiteral("https://blog.hbq-marine.example.com/")},
+        {"imgMail", Artwork::LinkIcon::Mail, 2490, QStringLiteral("email to HBQ Sales"),
+         QStringLiteral("mailto:sales@hbq-marine.example.com")},
+    };
+    for (const Icon& icon : icons) {
+        QLabel* label = pictureLabel(picSocial, QString::fromLatin1(icon.name), icon.tip,
+                                     Artwork::linkIcon(icon.picture, Twips::toPx(240)));
+        label->setToolTip(icon.tip);
+        place(label, icon.left, 0, 240, 240);
+        addLink(label, icon.target);
+    }
+}
+
+void frmORXmain::addLink(QWidget* link, const QString& target)
+{
+    link->setProperty("linkTarget", target);
+    link->setCursor(Qt::PointingHandCursor);
+    link->setFocusPolicy(Qt::TabFocus);
+    if (link->accessibleName().isEmpty())
+        link->setAccessibleName(link->toolTip());
+    link->installEventFilter(this);
+}
+
+void frmORXmain::buildTimers()
+{
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(10);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &frmORXmain::Timer1_Timer);
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(60000);
+    connect(Timer2, &QTimer::timeout, this, &frmORXmain::Timer2_Timer);
+
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer3->setInterval(100);
+    Timer3->setSingleShot(true);
+}
+
+bool frmORXmain::Form_Load()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_db = std::make_unique<DrillDatabase>(databaseFilePath());
+    const QString problem = m_db->open();
+    if (!problem.isEmpty()) {
+        QGuiApplication::restoreOverrideCursor();
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        problem + QStringLiteral("\n\nThe program will now end."));
+        return false;
+    }
+    Data2 = std::make_unique<ShipTableModel>(m_db->connection());
+    Data2->refresh();
+    Data1 = std::make_unique<DrillDataSource>(*m_db);
+    connect(Data1.get(), &DrillDataSource::refreshed, this,
+            [this] { DBGrid1->bindRecords(Data1->records(), 1); });
+    LblYear->setText(QStringLiteral("Year - %1").arg(Clock::today().year()));
+    LoadFlexGrid();
+    Timer2_Timer();
+    SubCompany();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("frmSplash"))
+            window->close();
+    }
+    Timer1->start();
+    Timer2->start();
+    QGuiApplication::restoreOverrideCursor();
+    return true;
+}
+
+void frmORXmain::SubCompany()
+{
+    if (const auto name = CompanyTable(m_db->connection()).name())
+        LblCompany->setText(*name);
+}
+
+int frmORXmain::shownYear() const
+{
+    return LblYear->text().mid(7, 11).toShort();
+}
+
+void frmORXmain::HidePics()
+{
+    for (QWidget* panel : std::as_const(m_floatingPanels))
+        panel->hide();
+    PicShade->hide();
+}
+
+void frmORXmain::LoadPicShade(QWidget* panel, QWidget* shade)
+{
+    const int offset = Twips::toPx(ShadeOffsetTwips);
+    panel->show();
+    shade->show();
+    shade->setGeometry(panel->x() + offset, panel->y() + offset, panel->width(),
+                       panel->height());
+    shade->stackUnder(panel);
+}
+
+void frmORXmain::Timer1_Timer()
+{
+    UpdateColors();
+    Timer1->stop();
+}
+
+void frmORXmain::Timer2_Timer()
+{
+    m_statusPanels.last()->setText(DateText::clockText(Clock::now()));
+}
+
+void frmORXmain::Command3_Click()
+{
+    if (m_messages.askYesNo(QStringLiteral("EXIT"),
+                            QStringLiteral("Do you really want to exit P R O G R A M ?")))
+        QCoreApplication::exit(0);
+}
+
+void frmORXmain::closeEvent(QCloseEvent* event)
+{
+    // The window is only ever left through the exit question.
+    event->ignore();
+    Command3_Click();
+}
+
+bool frmORXmain::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    const QVariant target = watched->property("linkTarget");
+    if (target.isValid()) {
+        const bool keyPressed = type == QEvent::KeyPress &&
+                                (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                                 static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space);
+        if (type == QEvent::MouseButtonRelease || keyPressed) {
+            m_shell.open(QUrl(target.toString()));
+            return true;
+        }
+        if (watched == lblSite && (type == QEvent::Enter || type == QEvent::MouseMove))
+            setTextColour(lblSite, LinkBlue);
+    } else if (type == QEvent::Enter || type == QEvent::MouseMove) {
+        setTextColour(lblSite, Qt::black); // only the status bar and its panels are watched
+    }
+    return QWidget::eventFilter(watched, event);
+}

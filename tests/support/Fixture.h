@@ -1,0 +1,79 @@
+#pragma once
+
+#include "common/Messages.h"
+#include "common/Shell.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QVariant>
+
+// A temporary application folder with a fresh drill database and a fleet.
+class Fixture
+{
+public:
+    explicit Fixture(const QStringList& ships = {});
+    explicit Fixture(int shipCount);
+    ~Fixture();
+
+    QString folder() const { return m_dir.path(); }
+    QString databasePath() const;
+
+    // Direct access to the file, beside the program's own connection.
+    QSqlDatabase db() const;
+    QVariant scalar(const QString& sql, const QVariantList& values = {}) const;
+    void exec(const QString& sql, const QVariantList& values = {}) const;
+    qint64 shipId(const QString& name) const;
+
+    static QStringList shipNames(int count);
+
+private:
+    QTemporaryDir m_dir;
+    QString m_connection;
+};
+
+// Answers message boxes as a test tells it, and remembers what they said.
+class RecordingMessages : public Messages
+{
+public:
+    struct Shown
+    {
+        Icon icon;
+        QString title;
+        QString text;
+    };
+
+    bool askYesNo(const QString& title, const QString& text) override
+    {
+        shown.append({Icon::Question, title, text});
+        return answerYes;
+    }
+    void tell(Icon icon, const QString& title, const QString& text) override
+    {
+        shown.append({icon, title, text});
+    }
+
+    bool answerYes = false;
+    QList<Shown> shown;
+};
+
+// Remembers what it was asked to open or start.
+class RecordingShell : public Shell
+{
+public:
+    bool open(const QUrl& target) override
+    {
+        opened.append(target);
+        return true;
+    }
+    bool startProgram(const QString& program, const QStringList& arguments) override
+    {
+        started.append(QStringList{program} + arguments);
+        return true;
+    }
+
+    QList<QUrl> opened;
+    QList<QStringList> started;
+};
