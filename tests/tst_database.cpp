@@ -1,4 +1,207 @@
+// The drill database file: created on first start, refused when it is not ours, never damaged.
+#include "Fixture.h"
+#include "data/CompanyTable.h"
+#include "data/DrillDataSource.h"
+#include "data/DrillDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+
+namespace {
+
+QString pathIn(const QTemporaryDir& dir)
+{
+    return dir.filePath(QStringLiteral("ORXmanager97.mdb"));
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// A SQLite database that some other program made.
+void makeForeignSqlite(const QString& path, int userVersion)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("CREATE TABLE Notes (Text TEXT)")));
+        QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = %1").arg(userVersion)));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+}
+
+} // namespace
+
+class TestDatabase : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartCreatesTheWholeSchema()
+    {
+        QTemporaryDir dir;
+        DrillDatabase db(pathIn(dir));
+        QCOMPARE(db.open(), QString());
+        QVERIFY(QFile::exists(pathIn(dir)));
+
+        QSqlQuery query(db.connection());
+        QVERIFY(query.exec(QStringLiteral("PRAGMA user_version")) && query.next());
+        QCOMPARE(query.value(0).toInt(), 1);
+        const QStringList tables = db.connection().tables(QSql::AllTables);
+        for (const char* name : {"Ships", "Drills", "Company", "Evaluation", "PrintDrills",
+                                 "PrintEval", "QuDrills", "QuEvaluations"})
+            QVERIFY2(tables.contains(QString::fromLatin1(name)), name);
+        QCOMPARE(CompanyTable(db.connection()).name(), std::optional(QString()));
+
+        QVERIFY(query.exec(QStringLiteral("SELECT * FROM QuDrills")));
+        const QSqlRecord columns = query.record();
+        const QStringList expected = {"IDDrill", "IDShip", "ShipName", "Drill Date", "Done Date",
+                                      "CompEval", "Master", "Drill Date1", "Done Date1",
+                                      "CompEval1", "Master1", "YearDrill"};
+        QCOMPARE(columns.count(), expected.size());
+        for (int i = 0; i < expected.size(); ++i)
+            QCOMPARE(columns.fieldName(i), expected.at(i));
+
+        // The report table holds every column of the grid's source, plus its stamps.
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO PrintDrills SELECT *, 'c', 'd', 't' "
+                                          "FROM QuDrills")));
+    }
+
+    void existingDatabaseOpensAndKeepsItsData()
+    {
+        Fixture fixture({QStringLiteral("MV Alpha")});
+        DrillDatabase again(fixture.databasePath());
+        QCOMPARE(again.open(), QString());
+        QSqlQuery query(again.connection());
+        QVERIFY(query.exec(QStringLiteral("SELECT ShipName FROM Ships")) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("MV Alpha"));
+    }
+
+    void filesThatAreNotOursAreRefusedAndLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("empty file") << QByteArray() << "is not a database of this program";
+        QTest::newRow("old Access file")
+            << QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, '\x7f')
+            << "is not a database of this program";
+        QTest::newRow("damaged sqlite") << QByteArray("SQLite format 3\0", 16) + QByteArray(100, 'x')
+                                        << "damaged";
+    }
+    void filesThatAreNotOursAreRefusedAndLeftAlone()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, problem);
+        QTemporaryDir dir;
+        writeFile(pathIn(dir), content);
+        {
+            DrillDatabase db(pathIn(dir));
+            const QString message = db.open();
+            QVERIFY2(message.contains(problem), qPrintable(message));
+            QVERIFY(message.contains(pathIn(dir)));
+        }
+        QCOMPARE(contentOf(pathIn(dir)), content);
+    }
+
+    void sqliteDatabasesOfOtherProgramsAreRefused_data()
+    {
+        QTest::addColumn<int>("userVersion");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("unversioned") << 0 << "not one of this program";
+        QTest::newRow("newer") << 7 << "newer version";
+    }
+    void sqliteDatabasesOfOtherProgramsAreRefused()
+    {
+        QFETCH(int, userVersion);
+        QFETCH(QString, problem);
+        QTemporaryDir dir;
+        makeForeignSqlite(pathIn(dir), userVersion);
+        const QByteArray before = contentOf(pathIn(dir));
+        {
+            DrillDatabase db(pathIn(dir));
+            const QString message = db.open();
+            QVERIFY2(message.contains(problem), qPrintable(message));
+        }
+        QCOMPARE(contentOf(pathIn(dir)), before);
+    }
+
+    void aFolderOfThatNameIsRefused()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ORXmanager97.mdb")));
+        DrillDatabase db(pathIn(dir));
+        QVERIFY(db.open().contains(QStringLiteral("is a folder")));
+        QVERIFY(QFileInfo(pathIn(dir)).isDir());
+    }
+
+    void aFolderWhereNothingCanBeCreatedIsReported()
+    {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("no/such/folder/ORXmanager97.mdb"));
+        DrillDatabase db(missing);
+        QVERIFY(db.open().contains(QStringLiteral("could not be created")));
+        QVERIFY(!QFile::exists(missing));
+    }
+
+    void yearRowsAreAddedAllOrNothing()
+    {
+        Fixture fixture({QStringLiteral("MV Alpha"), QStringLiteral("MV Beta")});
+        DrillDatabase db(fixture.databasePath());
+        QCOMPARE(db.open(), QString());
+        DrillDataSource data(db);
+        data.setYear(2018);
+        const QList<Ship> ships = {{fixture.shipId(QStringLiteral("MV Alpha")), "MV Alpha"},
+                                   {fixture.shipId(QStringLiteral("MV Beta")), "MV Beta"}};
+        QVERIFY(data.addRecords(ships));
+        QVERIFY(data.refresh());
+        QCOMPARE(data.recordCount(), 2);
+        QCOMPARE(data.records().first().at(DrillDataSource::YearDrill), QStringLiteral("2018"));
+
+        // A second row for a ship and year is refused, and the whole batch with it.
+        const QList<Ship> withRepeat = {{99, "MV New"}, ships.first()};
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Adding a drill row failed"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rolled back"));
+        QVERIFY(!data.addRecords(withRepeat));
+        QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 2);
+    }
+
+    void deletingAShipKeepsItsDrillRecords()
+    {
+        Fixture fixture({QStringLiteral("MV Alpha")});
+        const qint64 id = fixture.shipId(QStringLiteral("MV Alpha"));
+        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) VALUES (?, ?, 2020)"),
+                     {id, QStringLiteral("MV Alpha")});
+        fixture.exec(QStringLiteral("DELETE FROM Ships WHERE IDShip = ?"), {id});
+        QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 1);
+    }
+
+    void companyNameIsTheLastRows()
+    {
+        Fixture fixture;
+        fixture.exec(QStringLiteral("UPDATE Company SET Name = 'First'"));
+        fixture.exec(QStringLiteral("INSERT INTO Company (Name) VALUES (?)"), {QStringLiteral("O'Neill Shipping")});
+        QCOMPARE(CompanyTable(fixture.db()).name(), std::optional(QStringLiteral("O'Neill Shipping")));
+        fixture.exec(QStringLiteral("DELETE FROM Company"));
+        QCOMPARE(CompanyTable(fixture.db()).name(), std::optional(QString()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDatabase)
 #include "tst_database.moc"
