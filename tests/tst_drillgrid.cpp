@@ -114,6 +114,9 @@ private slots:
         QCOMPARE(grid->font().pointSizeF(), 10.0);
         QCOMPARE(grid->gridForeColor(), Black);
         QCOMPARE(grid->geometry(), Twips::rect(2340, 1470, 12705, 7065));
+        // The captions of row 1 need two lines; reloading must not shrink the row.
+        w.window->LoadFlexGrid();
+        QVERIFY(grid->rowHeight(1) >= 2 * grid->fontMetrics().height());
     }
 
     void coloursFollowTheDrillState_data()

@@ -1,4 +1,199 @@
+// The main window's frame: load, buttons, clock, panels and their shadow, links, and leaving.
+#include "LoadedWindow.h"
+#include "common/Clock.h"
+#include "common/Twips.h"
+#include "widgets/FlexGrid.h"
+
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+#include <QTimer>
+
+namespace {
+
+// Runs the application's event loop until the program asks to end, or gives up after two
+// seconds with 99; returns the exit code.
+int runUntilProgramEnds(const std::function<void()>& trigger)
+{
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    giveUp.start(2000);
+    QTimer::singleShot(0, trigger);
+    return QCoreApplication::exec();
+}
+
+QRect twipsOf(const QWidget* widget)
+{
+    return QRect(Twips::fromPx(widget->x()), Twips::fromPx(widget->y()),
+                 Twips::fromPx(widget->width()), Twips::fromPx(widget->height()));
+}
+
+} // namespace
+
+class TestMainFrame : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(16, 5, 30))); }
+    void cleanup() { Clock::reset(); }
+
+    void loadFillsTheFrame()
+    {
+        LoadedWindow w({QStringLiteral("MV Alpha")});
+        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = ?"), {QStringLiteral("O'Hara Shipping")});
+        QVERIFY(w.load());
+        QCOMPARE(w.window->windowTitle(), QStringLiteral("HBQ ORX DRILL ORGANIZER "));
+        QCOMPARE(w.window->size(), QSize(Twips::toPx(15105), Twips::toPx(8895)));
+        QCOMPARE(w.child<QLabel>("LblYear")->text(), QStringLiteral("Year - 2026"));
+        QCOMPARE(w.window->shownYear(), 2026);
+        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("O'Hara Shipping"));
+        QCOMPARE(w.child<QLabel>("Label18")->text(), QStringLiteral("HBQ ORX - DRILL STATUS"));
+        QCOMPARE(w.child<QLabel>("Panel1")->text(), QStringLiteral("HBQ ORX DRILL ORGANIZER"));
+        QCOMPARE(w.child<QLabel>("Panel5")->text(), QStringLiteral("Sunday, 06 December 2026 16:05"));
+        QVERIFY(w.messages.shown.isEmpty());
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void buttonBarHasItsSevenButtons()
+    {
+        LoadedWindow w;
+        QVERIFY(w.load());
+        const QList<std::tuple<const char*, QString, int>> buttons = {
+            {"CmdCompany", "Company", 2190},        {"CmdShips", "Update Fleet", 2580},
+            {"CmdEvalComp", "Evaluation Form", 2970}, {"Command2", "Print Preview", 3360},
+            {"CmdSample", "Drill Presentation", 7200}, {"Command4", "About Program", 7590},
+            {"Command3", "End Program", 7980}};
+        for (const auto& [name, caption, top] : buttons) {
+            auto* button = w.child<QPushButton>(name);
+            QVERIFY2(button, name);
+            QCOMPARE(button->text(), caption);
+            QCOMPARE(button->parentWidget()->objectName(), QStringLiteral("Picture1"));
+            QCOMPARE(button->geometry(), Twips::rect(0, top, 2145, 375));
+        }
+        QCOMPARE(w.child<QPushButton>("CmdPreviousYear")->text(), QStringLiteral("< Previous Year"));
+        QCOMPARE(w.child<QPushButton>("CmdNextYear")->text(), QStringLiteral("Next Year >"));
+    }
+
+    void clockRefreshesEveryMinuteFromLoad()
+    {
+        LoadedWindow w;
+        QVERIFY(w.load());
+        auto* timer = w.child<QTimer>("Timer2");
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 60000);
+        Clock::setFixed(QDateTime(QDate(2026, 12, 7), QTime(8, 0)));
+        QCOMPARE(w.child<QLabel>("Panel5")->text(), QStringLiteral("Sunday, 06 December 2026 16:05"));
+        QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+        QCOMPARE(w.child<QLabel>("Panel5")->text(), QStringLiteral("Monday, 07 December 2026 08:00"));
+    }
+
+    void shadeLiesBehindThePanelOffsetBy100Twips()
+    {
+        LoadedWindow w;
+        QVERIFY(w.load());
+        auto* panel = new QFrame(w.window.get());
+        panel->setGeometry(Twips::rect(2280, 120, 6000, 3000));
+        panel->hide();
+        auto* shade = w.child<QFrame>("PicShade");
+        w.window->LoadPicShade(panel, shade);
+        QVERIFY(panel->isVisibleTo(w.window.get()));
+        QVERIFY(shade->isVisibleTo(w.window.get()));
+        QCOMPARE(twipsOf(shade).topLeft(), QPoint(2385, 225)); // 2380, 220 on the pixel grid
+        QCOMPARE(shade->size(), panel->size());
+        QCOMPARE(shade->palette().color(QPalette::Window), QColor(0x40, 0x40, 0x40));
+        w.window->HidePics();
+        QVERIFY(!shade->isVisibleTo(w.window.get()));
+    }
+
+    void answeringNoLeavesEverythingAsItWas()
+    {
+        LoadedWindow w({QStringLiteral("MV Alpha")});
+        QVERIFY(w.load());
+        w.window->show();
+        w.messages.answerYes = false;
+        const int code = runUntilProgramEnds([&] {
+            w.child<QPushButton>("Command3")->click();
+            w.window->close();
+        });
+        QCOMPARE(code, 99);
+        QCOMPARE(w.messages.shown.size(), 2);
+        for (const auto& shown : w.messages.shown) {
+            QCOMPARE(shown.title, QStringLiteral("EXIT"));
+            QCOMPARE(shown.text, QStringLiteral("Do you really want to exit P R O G R A M ?"));
+            QCOMPARE(shown.icon, Messages::Icon::Question);
+        }
+        QVERIFY(w.window->isVisible());
+        QCOMPARE(w.child<FlexGrid>("DBGrid1")->textMatrix(2, 3), QStringLiteral("MV Alpha"));
+    }
+
+    void answeringYesEndsTheProgram_data()
+    {
+        QTest::addColumn<bool>("byButton");
+        QTest::newRow("End Program") << true;
+        QTest::newRow("closing the window") << false;
+    }
+    void answeringYesEndsTheProgram()
+    {
+        QFETCH(bool, byButton);
+        LoadedWindow w;
+        QVERIFY(w.load());
+        w.window->show();
+        w.messages.answerYes = true;
+        const int code = runUntilProgramEnds([&] {
+            if (byButton)
+                w.child<QPushButton>("Command3")->click();
+            else
+                w.window->close();
+        });
+        QCOMPARE(code, 0);
+        QCOMPARE(w.messages.shown.size(), 1);
+    }
+
+    void linksGoToTheShellAndTheSiteLinkLightsUp()
+    {
+        LoadedWindow w;
+        QVERIFY(w.load());
+        w.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+        const QStringList icons = {"imgFacebook", "imgLinkedin", "imgTwitter", "imgBlog", "imgMail"};
+        for (const QString& name : icons) {
+            auto* icon = w.window->findChild<QLabel*>(name);
+            QVERIFY(!icon->toolTip().isEmpty());
+            QCOMPARE(icon->cursor().shape(), Qt::PointingHandCursor);
+            QTest::mouseClick(icon, Qt::LeftButton);
+        }
+        QCOMPARE(w.shell.opened.size(), 5);
+        QCOMPARE(w.shell.opened.last().scheme(), QStringLiteral("mailto"));
+        QCOMPARE(w.window->findChild<QLabel*>("imgMail")->toolTip(), QStringLiteral("email to HBQ Sales"));
+
+        auto* site = w.child<QLabel>("lblSite");
+        QCOMPARE(site->toolTip(), QStringLiteral("HBQ Website"));
+        QTest::mouseMove(site);
+        QTRY_COMPARE(site->palette().color(QPalette::WindowText), QColor(0, 0, 0xFF));
+        QTest::mouseMove(w.child<QLabel>("Panel1"));
+        QTRY_COMPARE(site->palette().color(QPalette::WindowText), QColor(Qt::black));
+        QTest::mouseClick(site, Qt::LeftButton);
+        QCOMPARE(w.shell.opened.size(), 6);
+        QCOMPARE(w.shell.opened.last().scheme(), QStringLiteral("https"));
+    }
+
+    void anUnusableDatabaseEndsTheLoadWithAMessage()
+    {
+        LoadedWindow w;
+        QFile::remove(w.fixture.databasePath());
+        QFile junk(w.fixture.databasePath());
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("Standard Jet DB");
+        junk.close();
+        QVERIFY(!w.load());
+        QCOMPARE(w.messages.shown.size(), 1);
+        QCOMPARE(w.messages.shown.first().icon, Messages::Icon::Critical);
+        QVERIFY(w.messages.shown.first().text.contains(w.fixture.databasePath()));
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+};
+
+QTEST_MAIN(TestMainFrame)
 #include "tst_mainframe.moc"

@@ -1,4 +1,60 @@
+// The splash window: hand-over after 3.5 seconds or on a key, and the way out by its frame.
+#include "app/frmSplash.h"
+
+#include <QFrame>
+#include <QGuiApplication>
 #include <QTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+#include <QTimer>
+
+class TestSplash : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void handsOverOnceOnAKey()
+    {
+        int handOvers = 0;
+        frmSplash splash([&] { ++handOvers; });
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        auto* timer = splash.findChild<QTimer*>(QStringLiteral("Timer1"));
+        QCOMPARE(timer->interval(), 3500);
+        QVERIFY(timer->isActive());
+
+        QTest::keyClick(&splash, Qt::Key_Space);
+        QCOMPARE(handOvers, 1);
+        QVERIFY(!splash.isVisible());
+        QVERIFY(!timer->isActive());
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QTest::keyClick(&splash, Qt::Key_A);
+        QCOMPARE(handOvers, 1);
+    }
+
+    void handsOverWhenTheTimerTicks()
+    {
+        int handOvers = 0;
+        frmSplash splash([&] { ++handOvers; });
+        splash.show();
+        auto* timer = splash.findChild<QTimer*>(QStringLiteral("Timer1"));
+        timer->start(5); // the same tick, sooner
+        QTRY_COMPARE(handOvers, 1);
+        QVERIFY(!splash.isVisible());
+    }
+
+    void clickingTheFrameEndsWithoutHandingOver()
+    {
+        int handOvers = 0;
+        frmSplash splash([&] { ++handOvers; });
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        QTest::mouseClick(splash.findChild<QFrame*>(QStringLiteral("Frame1")), Qt::LeftButton);
+        QVERIFY(!splash.isVisible());
+        QTest::qWait(20);
+        QCOMPARE(handOvers, 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+};
+
+QTEST_MAIN(TestSplash)
 #include "tst_splash.moc"

@@ -12,6 +12,7 @@ namespace {
 
 constexpr int GridColumns = 13;
 constexpr int ShipNameCol = 3;
+constexpr qreal RowOneFontSize = 8.25;
 const QColor HeaderBlue(0x00, 0x00, 0xFF);
 const QColor DoneGreen(0x00, 0xC0, 0x00);
 const QColor DueBlue(0x00, 0x00, 0xFF);
@@ -114,14 +115,19 @@ void frmORXmain::layGridHeaders()
         DBGrid1->setCellFontSize(12);
         DBGrid1->setCellFontBold(true);
     }
+    DBGrid1->setRow(1);
     for (int col = 0; col < GridColumns; ++col) {
         const ColumnLayout& layout = columnLayout(col);
         DBGrid1->setColWidth(col, layout.width);
         if (layout.alignment)
             DBGrid1->setColAlignment(col, layout.alignment);
-        if (!layout.caption.isEmpty())
+        if (!layout.caption.isEmpty()) {
             DBGrid1->setTextMatrix(1, col, layout.caption);
+            DBGrid1->setCol(col);
+            DBGrid1->setCellFontSize(RowOneFontSize); // two words must fit a date column
+        }
     }
+    DBGrid1->setRow(0);
     for (int col : {4, 8}) {
         DBGrid1->setCol(col);
         DBGrid1->setCellAlignment(Qt::AlignCenter);

@@ -185,14 +185,16 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
     follow(verticalScrollBar(), m_colsView->verticalScrollBar());
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &FlexGrid::scrolled);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &FlexGrid::scrolled);
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        // A reset forgets the sizes of the sections; give them back.
-        for (auto it = m_colWidths.cbegin(); it != m_colWidths.cend(); ++it)
-            applyColWidth(it.key(), it.value());
-        for (auto it = m_rowHeights.cbegin(); it != m_rowHeights.cend(); ++it)
-            applyRowHeight(it.key(), it.value());
-        updateOverlayGeometry();
-    });
+}
+
+// A model reset forgets the sizes of the sections; give them back.
+void FlexGrid::restoreSectionSizes()
+{
+    for (auto it = m_colWidths.cbegin(); it != m_colWidths.cend(); ++it)
+        applyColWidth(it.key(), it.value());
+    for (auto it = m_rowHeights.cbegin(); it != m_rowHeights.cend(); ++it)
+        applyRowHeight(it.key(), it.value());
+    updateOverlayGeometry();
 }
 
 QTableView* FlexGrid::makeOverlay()
@@ -229,12 +231,14 @@ int FlexGrid::cols() const
 void FlexGrid::setRows(int rows)
 {
     m_model->resize(rows, cols());
+    restoreSectionSizes();
     updateMerges();
 }
 
 void FlexGrid::setCols(int cols)
 {
     m_model->resize(rows(), cols);
+    restoreSectionSizes();
     updateMerges();
 }
 
@@ -374,7 +378,7 @@ void FlexGrid::setGridFontSize(qreal points)
         view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
     });
     m_model->changeAll();
-    updateOverlayGeometry();
+    restoreSectionSizes(); // a new default size applies to every row
 }
 
 void FlexGrid::setGridForeColor(const QColor& color)
@@ -399,6 +403,7 @@ void FlexGrid::setMergeRow(int row, bool merge)
 void FlexGrid::clear()
 {
     m_model->clearCells();
+    restoreSectionSizes();
     updateMerges();
 }
 
@@ -406,6 +411,7 @@ void FlexGrid::bindRecords(const QList<QStringList>& records, int firstColumn)
 {
     const int recordWidth = records.isEmpty() ? 0 : int(records.first().size());
     m_model->fill(records, m_fixedRows, firstColumn, qMax(cols(), firstColumn + recordWidth));
+    restoreSectionSizes();
     updateMerges();
 }
 

@@ -91,6 +91,7 @@ private:
     void forEachView(const std::function<void(QTableView*)>& apply);
     void onClicked(const QModelIndex& index);
     void updateOverlayGeometry();
+    void restoreSectionSizes();
     void applyColWidth(int col, int twips);
     void applyRowHeight(int row, int twips);
     void updateMerges();
