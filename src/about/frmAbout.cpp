@@ -1,0 +1,181 @@
+#include "about/frmAbout.h"
+
+#include "about/DialogLook.h"
+#include "about/MakerLogo.h"
+#include "about/frmLicence.h"
+#include "common/Messages.h"
+#include "common/Shell.h"
+#include "common/Twips.h"
+#include "widgets/Artwork.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+
+namespace {
+
+const QString ProgramTitle = QStringLiteral("HBQ ORX DRILL ORGANIZER");
+
+// The maker's lines; plainly fictional.
+const QString DistributorLines[] = {
+    QStringLiteral("This program is freely distributed by:"),
+    QStringLiteral("HBQ Marine Software Ltd."),
+    QStringLiteral("1 Harbour Way, Example Bay"),
+    QStringLiteral("Tel/Fax +00 555 0100"),
+    QStringLiteral("hbq-marine.example.com, orx@hbq-marine.example.com"),
+};
+const QString CopyrightLine = QStringLiteral("Copyright \u00A9 2024 HBQ Marine Software Ltd.");
+const QString LicenceLine = QStringLiteral("Freeware under the Kendrix Licence Agreement.");
+const QString LegalWarning =
+    QStringLiteral("Warning: this program is protected by copyright law and international "
+                   "treaties. It may be copied and given away free of charge, but not sold or "
+                   "changed.");
+
+// Tried in this order; the first one on the PATH is started.
+const QStringList SysInfoPrograms = {QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"),
+                                     QStringLiteral("kinfocenter"),
+                                     QStringLiteral("gnome-system-monitor")};
+
+constexpr int LabelGapPx = 10;
+constexpr int ParagraphGapPx = 8;
+
+QString findSysInfoProgram()
+{
+    for (const QString& name : SysInfoPrograms) {
+        const QString path = QStandardPaths::findExecutable(name);
+        if (!path.isEmpty())
+            return path;
+    }
+    return {};
+}
+
+QLabel* addLabel(QWidget* parent, const char* name, const QFont& font, const QRect& geometry)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setWordWrap(true);
+    return label;
+}
+
+QLabel* addPicture(QWidget* parent, const char* name, const QString& description,
+                   const QPixmap& pixmap, const QRect& geometry)
+{
+    auto* picture = new QLabel(parent);
+    picture->setObjectName(QString::fromLatin1(name));
+    picture->setAccessibleName(description);
+    picture->setPixmap(pixmap);
+    picture->setGeometry(geometry);
+    return picture;
+}
+
+QPushButton* addButton(QWidget* parent, const char* name, const QString& text,
+                       const QRect& geometry)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
+
+frmAbout::frmAbout(Messages& messages, Shell& shell, QWidget* parent)
+    : QDialog(parent, DialogLook::fixedDialogFlags()), m_messages(messages), m_shell(shell)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setFixedSize(Twips::toPx(6360), Twips::toPx(4665));
+    setFont(DialogLook::sansSerif(8.25));
+    createPictures();
+    createLabels();
+    createButtons();
+    Form_Load();
+}
+
+QString frmAbout::SoftwareText(int major, int minor, int revision)
+{
+    QString text;
+    for (const QString& line : DistributorLines)
+        text += line + u'\n';
+    return text + QStringLiteral("(revision: %1.%2.%3)").arg(major).arg(minor).arg(revision);
+}
+
+void frmAbout::StartSysInfo()
+{
+    const QString program = findSysInfoProgram();
+    if (!program.isEmpty() && m_shell.startProgram(program, {}))
+        return;
+    m_messages.tell(Messages::Icon::Information, QStringLiteral("Kendrix"),
+                    QStringLiteral("System Information Is Unavailable At This Time."));
+}
+
+void frmAbout::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    DialogLook::centreOnScreen(*this);
+}
+
+void frmAbout::createPictures()
+{
+    Picture1 = addPicture(this, "Picture1", tr("HBQ ORX Drill Organizer picture"),
+                          Artwork::lifebuoy(QSize(32, 32)), Twips::rect(120, 120, 480, 480));
+    Image1 = addPicture(this, "Image1", tr("HBQ Marine Software logo"),
+                        MakerLogo::draw(QSize(243, 189)), Twips::rect(120, 690, 3645, 2835));
+}
+
+void frmAbout::createLabels()
+{
+    lblTitle = addLabel(this, "lblTitle", DialogLook::sansSerif(9.75, true),
+                        Twips::rect(720, 120, 4920, 300));
+    lblVersion = addLabel(this, "lblVersion", DialogLook::sansSerif(8.25, true),
+                          Twips::rect(720, 420, 4920, 240));
+    // Holds no text, it only places lblSoftware; hidden so screen readers skip it.
+    lblCompany = addLabel(this, "lblCompany", font(), Twips::rect(3885, 690, 2355, 0));
+    lblCompany->hide();
+    lblSoftware = addLabel(this, "lblSoftware", font(), Twips::rect(3885, 0, 2355, 0));
+    lblCopyright = addLabel(this, "lblCopyright", font(), Twips::rect(3885, 0, 2355, 0));
+    lblDisclaimer = addLabel(this, "lblDisclaimer", font(), Twips::rect(120, 3690, 6120, 420));
+    lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void frmAbout::createButtons()
+{
+    // Created in tab order: OK first, so it has the focus when the box opens.
+    cmdOK = addButton(this, "cmdOK", QStringLiteral("OK"), Twips::rect(4980, 4200, 1260, 345));
+    cmdSysInfo = addButton(this, "cmdSysInfo", QStringLiteral("&System Info..."),
+                           Twips::rect(3390, 4200, 1500, 345));
+    cmdLicence = addButton(this, "cmdLicence", QStringLiteral("Licence Agreement"),
+                           Twips::rect(1500, 4200, 1800, 345));
+    // Enter presses OK as the default button; Escape closes the box as well.
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
+    connect(cmdLicence, &QPushButton::clicked, this, &frmAbout::cmdLicence_Click);
+}
+
+void frmAbout::Form_Load()
+{
+    setWindowTitle(QStringLiteral("About ") + ProgramTitle);
+    lblCopyright->setText(CopyrightLine + u'\n' + LicenceLine);
+    lblVersion->setText(QStringLiteral("Version 1.0"));
+    lblTitle->setText(ProgramTitle);
+    lblSoftware->setText(SoftwareText(VersionMajor, VersionMinor, VersionRevision));
+    lblDisclaimer->setText(LegalWarning);
+    placeBelow(lblSoftware, lblCompany, LabelGapPx);
+    placeBelow(lblCopyright, lblSoftware, ParagraphGapPx);
+}
+
+// Moves the label under its anchor and lets it grow to the height its text needs.
+void frmAbout::placeBelow(QLabel* label, const QWidget* anchor, int gapPx)
+{
+    label->move(label->x(), anchor->y() + anchor->height() + gapPx);
+    label->resize(label->width(), label->heightForWidth(label->width()));
+}
+
+void frmAbout::cmdLicence_Click()
+{
+    frmLicence licence(this);
+    licence.exec();
+}

@@ -1,0 +1,43 @@
+#include "about/frmLicence.h"
+
+#include "about/DialogLook.h"
+#include "about/LicenceText.h"
+#include "common/Twips.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+frmLicence::frmLicence(QWidget* parent)
+    : QDialog(parent, DialogLook::fixedDialogFlags()),
+      Text1(new QPlainTextEdit(this)), cmdOK(new QPushButton(QStringLiteral("&Ok"), this))
+{
+    setObjectName(QStringLiteral("frmLicence"));
+    setWindowTitle(QStringLiteral("Kendrix Licence Agreement"));
+    setFixedSize(Twips::toPx(9600), Twips::toPx(5895));
+    setFont(DialogLook::sansSerif(8.25));
+
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(tr("Licence agreement text"));
+    Text1->setGeometry(Twips::rect(120, 135, 9360, 5025));
+    Text1->setPlainText(LicenceText::agreement());
+    // Read-only, yet the caret still walks the text so keyboard users can read and scroll it.
+    Text1->setReadOnly(true);
+    Text1->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setTabChangesFocus(true);
+
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setGeometry(Twips::rect(3998, 5340, 1635, 375));
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+
+    setTabOrder(Text1, cmdOK);
+}
+
+void frmLicence::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    DialogLook::centreOnScreen(*this);
+    Text1->setFocus();
+}
