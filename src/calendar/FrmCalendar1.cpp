@@ -1,0 +1,252 @@
+#include "calendar/FrmCalendar1.h"
+
+#include "calendar/CalendarDate.h"
+#include "calendar/CalendarPictures.h"
+#include "calendar/FillMonthGrid.h"
+#include "common/Clock.h"
+#include "common/DateText.h"
+#include "common/Twips.h"
+#include "widgets/FlexGrid.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+
+#include <array>
+
+namespace {
+
+constexpr int GridSide = 7;
+constexpr int HeadingRowHeight = 245; // twips
+constexpr int WeekRowHeight = 240;    // twips, the grid's usual row height for its font
+constexpr int DayColumnWidth = 415;   // twips
+constexpr int TodayPanelWidth = 670;  // twips
+const QRect CloseButtonTwips(2760, 2100, 285, 345);
+const QColor TitleBlue(0x00, 0x00, 0xC0);
+
+struct Language
+{
+    std::array<const char16_t*, GridSide> headings;
+    const char16_t* today;
+};
+
+const Language English{{u"Su", u"Mo", u"Tu", u"We", u"Th", u"Fr", u"Sa"}, u"Today"};
+// Tuesday's heading starts with a Latin T, as the program has always shown it.
+const Language Greek{{u"Κυ", u"Δε", u"T\u03C1", u"Τε", u"Πε", u"Πα", u"Σα"}, u"Σήμερα"};
+
+// English where the locale's Sunday begins "Su", Greek everywhere else.
+const Language& headingLanguage()
+{
+    return QLocale().dayName(Qt::Sunday).startsWith(u"Su") ? English : Greek;
+}
+
+// A month standing alone takes its standalone name (Greek "Μάρτιος", not "Μαρτίου").
+QString monthTitle(const QDate& date)
+{
+    return QLocale().standaloneMonthName(date.month()) + QStringLiteral(" - ") +
+           QString::number(date.year()).rightJustified(4, u'0');
+}
+
+QFont fontOf(const QString& family, bool bold = false, qreal points = 8.25)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QPushButton* addPictureButton(QWidget* parent, const char* name, const QString& description,
+                              const QIcon& picture, const QRect& geometry)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(description);
+    button->setIcon(picture);
+    button->setIconSize(QSize(12, 12));
+    button->setGeometry(geometry);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QRect twipsToPx(const QRect& twips)
+{
+    return Twips::rect(twips.left(), twips.top(), twips.width(), twips.height());
+}
+
+QLabel* addPanel(QLayout* bar, const char* name, const QString& description)
+{
+    auto* panel = new QLabel;
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setAccessibleName(description);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setIndent(1);
+    bar->addWidget(panel);
+    return panel;
+}
+
+} // namespace
+
+FrmCalendar1::FrmCalendar1(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("FrmCalendar1"));
+    setWindowTitle(QString());
+    setAccessibleName(tr("Pick a date"));
+    setModal(true);
+    setFixedSize(Twips::toPx(3030), Twips::toPx(2355));
+    setFont(fontOf(QStringLiteral("MS Sans Serif")));
+
+    buildTitleRow();
+    buildGrid();
+    buildStatusBar();
+    buildCloseButton();
+    setTabOrderOfControls();
+    Form_Load();
+}
+
+void FrmCalendar1::buildTitleRow()
+{
+    using CalendarPictures::chevrons;
+    using CalendarPictures::Direction;
+    CmdYearDown = addPictureButton(this, "CmdYearDown", tr("One Year Down"),
+                                   chevrons(Direction::Left, 2), Twips::rect(0, 0, 285, 330));
+    CmdMonthDown = addPictureButton(this, "CmdMonthDown", tr("One Month Down"),
+                                    chevrons(Direction::Left, 1), Twips::rect(280, 0, 285, 330));
+    CmdMonthUp = addPictureButton(this, "CmdMonthUp", tr("One Month Up"),
+                                  chevrons(Direction::Right, 1), Twips::rect(2460, 0, 285, 330));
+    CmdYearUp = addPictureButton(this, "CmdYearUp", tr("One Year Up"),
+                                 chevrons(Direction::Right, 2), Twips::rect(2745, 0, 285, 330));
+    for (QPushButton* button : {CmdYearDown, CmdMonthDown, CmdMonthUp, CmdYearUp})
+        button->setToolTip(button->accessibleName());
+
+    connect(CmdMonthDown, &QPushButton::clicked, this,
+            [this] { moveAnchor(m_anchor.addMonths(-1)); });
+    connect(CmdMonthUp, &QPushButton::clicked, this, [this] { moveAnchor(m_anchor.addMonths(1)); });
+    connect(CmdYearDown, &QPushButton::clicked, this,
+            [this] { moveAnchor(m_anchor.addYears(-1)); });
+    connect(CmdYearUp, &QPushButton::clicked, this, [this] { moveAnchor(m_anchor.addYears(1)); });
+
+    LblMonth = new QLabel(this);
+    LblMonth->setObjectName(QStringLiteral("LblMonth"));
+    LblMonth->setGeometry(Twips::rect(555, 0, 1920, 330));
+    LblMonth->setFont(fontOf(QStringLiteral("MS Sans Serif"), true));
+    LblMonth->setAlignment(Qt::AlignCenter);
+    LblMonth->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QPalette palette = LblMonth->palette();
+    palette.setColor(QPalette::WindowText, TitleBlue);
+    LblMonth->setPalette(palette);
+    // The chevron buttons overlap its ends by a pixel; they stay on top.
+    LblMonth->lower();
+}
+
+void FrmCalendar1::buildGrid()
+{
+    GrdMonth = new FlexGrid(this);
+    GrdMonth->setObjectName(QStringLiteral("GrdMonth"));
+    GrdMonth->setAccessibleName(tr("Days of the month"));
+    GrdMonth->setGeometry(Twips::rect(0, 330, 3030, 1770));
+    GrdMonth->setFont(fontOf(QStringLiteral("Arial Greek")));
+    GrdMonth->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    GrdMonth->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(GrdMonth, &FlexGrid::cellClicked, this, &FrmCalendar1::GrdMonth_Click);
+}
+
+void FrmCalendar1::buildStatusBar()
+{
+    StatusBar1 = new QFrame(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setAccessibleName(tr("Today"));
+    StatusBar1->setGeometry(Twips::rect(0, 2070, 3030, 285));
+    // Small enough for the longest weekday to fit beside the close button.
+    StatusBar1->setFont(fontOf(QStringLiteral("MS Sans Serif"), false, 7.5));
+    auto* panels = new QHBoxLayout(StatusBar1);
+    // The panels end where the close button begins.
+    const int closeButtonLeft = twipsToPx(CloseButtonTwips).left();
+    panels->setContentsMargins(1, 1, StatusBar1->width() - closeButtonLeft + 1, 1);
+    panels->setSpacing(2);
+    m_todayWord = addPanel(panels, "Panel1", tr("Today"));
+    m_todayWord->setFixedWidth(Twips::toPx(TodayPanelWidth));
+    m_todayDate = addPanel(panels, "Panel2", tr("Today's date"));
+}
+
+void FrmCalendar1::buildCloseButton()
+{
+    // Only the part inside the window can be seen or clicked.
+    const QRect inside = twipsToPx(CloseButtonTwips).intersected(rect());
+    Command1 =
+        addPictureButton(this, "Command1", tr("Close"), CalendarPictures::closeCross(), inside);
+    Command1->raise();
+    connect(Command1, &QPushButton::clicked, this, &FrmCalendar1::reject);
+}
+
+void FrmCalendar1::setTabOrderOfControls()
+{
+    const QList<QWidget*> order = {CmdMonthUp, CmdMonthDown, GrdMonth,    LblMonth,
+                                   StatusBar1, CmdYearUp,    CmdYearDown, Command1};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
+    CmdMonthUp->setFocus();
+}
+
+void FrmCalendar1::Form_Load()
+{
+    // The opener places the window afterwards.
+    move(0, 0);
+    const QDate today = Clock::today();
+    m_todayDate->setText(QLocale().toString(today, QStringLiteral("dddd, d - MMM - yyyy")));
+    const std::optional<QDate> anchor = CalendarDate::shared().toDate();
+    if (!anchor)
+        CalendarDate::shared() = CalendarDate::fromDate(today);
+    m_anchor = anchor.value_or(today);
+    SubGrdMonth1stRow();
+    showAnchorMonth();
+}
+
+void FrmCalendar1::SubGrdMonth1stRow()
+{
+    GrdMonth->setCols(GridSide);
+    GrdMonth->setRows(GridSide);
+    GrdMonth->setRowHeight(0, HeadingRowHeight);
+    for (int row = 1; row < GridSide; ++row)
+        GrdMonth->setRowHeight(row, WeekRowHeight);
+    const Language& language = headingLanguage();
+    m_todayWord->setText(QString::fromUtf16(language.today));
+    for (int col = 0; col < GridSide; ++col) {
+        GrdMonth->setColWidth(col, DayColumnWidth);
+        GrdMonth->setColAlignment(col, Qt::AlignCenter);
+        GrdMonth->setTextMatrix(0, col, QString::fromUtf16(language.headings.at(col)));
+    }
+}
+
+void FrmCalendar1::moveAnchor(const QDate& anchor)
+{
+    m_anchor = anchor;
+    CalendarDate::shared() = CalendarDate::fromDate(anchor);
+    showAnchorMonth();
+}
+
+void FrmCalendar1::showAnchorMonth()
+{
+    LblMonth->setText(monthTitle(m_anchor));
+    FillMonthGrid(*GrdMonth, m_anchor);
+}
+
+void FrmCalendar1::GrdMonth_Click()
+{
+    // Headings and the blank cells around the month are no days: the picker stays open.
+    const QString day = GrdMonth->text();
+    if (GrdMonth->row() == 0 || day.isEmpty())
+        return;
+    const QDate picked(m_anchor.year(), m_anchor.month(), day.toInt());
+    CalendarDate::shared() = CalendarDate::fromText(DateText::toShort(picked));
+    accept();
+}
+
+void FrmCalendar1::reject()
+{
+    CalendarDate::shared() = CalendarDate::emptyText();
+    QDialog::reject();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+
+class FlexGrid;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+// The modal month picker. It opens at the month of CalendarDate::shared() (today's month when
+// that names no date), steps by month and year, and leaves its result in the same value:
+//
+//     FrmCalendar1 picker(this);
+//     picker.move(where);
+//     picker.exec();
+//     if (const std::optional<QString> text = CalendarDate::shared().textForEditBox())
+//         TxtWrite->setText(*text);
+//
+// A click on a day closes it (Accepted) and leaves that day as short-date text. The close
+// button, Escape and the window manager's close button all cancel (Rejected) and leave the
+// empty text, so the opener writes nothing and the next opening starts at today's month.
+class FrmCalendar1 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit FrmCalendar1(QWidget* parent = nullptr);
+
+    // Every way of closing without a pick ends here.
+    void reject() override;
+
+private:
+    void buildTitleRow();
+    void buildGrid();
+    void buildStatusBar();
+    void buildCloseButton();
+    void setTabOrderOfControls();
+
+    void Form_Load();
+    void SubGrdMonth1stRow();
+    void moveAnchor(const QDate& anchor);
+    void showAnchorMonth();
+    void GrdMonth_Click();
+
+    QPushButton* CmdYearDown;
+    QPushButton* CmdMonthDown;
+    QLabel* LblMonth;
+    QPushButton* CmdMonthUp;
+    QPushButton* CmdYearUp;
+    FlexGrid* GrdMonth;
+    QFrame* StatusBar1;
+    QLabel* m_todayWord;
+    QLabel* m_todayDate;
+    QPushButton* Command1;
+    QDate m_anchor;
+};

@@ -1,0 +1,382 @@
+// The calendar date picker: month layout, navigation, headings, pick, cancel, and the value it
+// shares with its opener.
+#include "calendar/CalendarDate.h"
+#include "calendar/FrmCalendar1.h"
+#include "common/Clock.h"
+#include "common/DateText.h"
+#include "common/Twips.h"
+#include "widgets/FlexGrid.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace Qt::Literals::StringLiterals;
+using Cells = QList<QPoint>; // x = column, y = row
+
+Q_DECLARE_METATYPE(CalendarDate)
+
+// Readable QCOMPARE failures.
+char* toString(const CalendarDate& value)
+{
+    return QTest::toString(QString::number(int(value.kind())) + u' ' +
+                           value.textForEditBox().value_or(QString()));
+}
+
+namespace {
+
+const QDate Today(2026, 6, 15); // a Monday
+
+FlexGrid* grid(const FrmCalendar1& p)
+{
+    return p.findChild<FlexGrid*>(u"GrdMonth"_s);
+}
+QString text(const FrmCalendar1& p, const QString& label)
+{
+    return p.findChild<QLabel*>(label)->text();
+}
+QPushButton* button(const FrmCalendar1& p, const QString& name)
+{
+    return p.findChild<QPushButton*>(name);
+}
+void click(const FrmCalendar1& p, const QString& name)
+{
+    QTest::mouseClick(button(p, name), Qt::LeftButton);
+}
+
+void clickCell(FlexGrid* grid, int row, int col)
+{
+    const QPoint centre = grid->cellRect(row, col).center();
+    QWidget* target = grid->childAt(centre);
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(grid, centre));
+}
+
+// The days as the user reads them, row by row, with the position of each in `where`.
+QStringList days(FlexGrid* grid, Cells* where = nullptr)
+{
+    QStringList found;
+    for (int row = 1; row < 7; ++row) {
+        for (int col = 0; col < 7; ++col) {
+            if (grid->textMatrix(row, col).isEmpty())
+                continue;
+            found.append(grid->textMatrix(row, col));
+            if (where)
+                where->append(QPoint(col, row));
+        }
+    }
+    return found;
+}
+
+QStringList oneTo(int last)
+{
+    QStringList numbers;
+    for (int n = 1; n <= last; ++n)
+        numbers.append(QString::number(n));
+    return numbers;
+}
+
+QString forEditBox()
+{
+    return CalendarDate::shared().textForEditBox().value_or(u"<nothing>"_s);
+}
+
+} // namespace
+
+class TestCalendar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        Clock::setFixed(QDateTime(Today, QTime(9, 30)));
+        QLocale::setDefault(QLocale(u"en_US"_s));
+        CalendarDate::shared() = CalendarDate();
+    }
+    void cleanup()
+    {
+        init();
+        Clock::reset();
+    }
+
+    void monthLayout_data()
+    {
+        QTest::addColumn<QDate>("anchor");
+        QTest::addColumn<Cells>("cells"); // of day 1, the second last and the last day
+        QTest::newRow("31 days from a Saturday: six weeks")
+            << QDate(2026, 8, 20) << Cells{{6, 1}, {0, 6}, {1, 6}};
+        QTest::newRow("28 days from a Sunday: four weeks")
+            << QDate(2026, 2, 10) << Cells{{0, 1}, {5, 4}, {6, 4}};
+        QTest::newRow("leap February from a Tuesday")
+            << QDate(2028, 2, 29) << Cells{{2, 1}, {1, 5}, {2, 5}};
+    }
+    void monthLayout()
+    {
+        QFETCH(QDate, anchor);
+        QFETCH(Cells, cells);
+        CalendarDate::shared() = CalendarDate::fromDate(anchor);
+        FrmCalendar1 picker;
+        Cells where;
+        QCOMPARE(days(grid(picker), &where), oneTo(anchor.daysInMonth()));
+        QCOMPARE((Cells{where.first(), where.at(where.size() - 2), where.last()}), cells);
+        // The keyboard starts on the anchor's day.
+        QCOMPARE(grid(picker)->currentIndex().data().toString(), QString::number(anchor.day()));
+    }
+
+    void navigation_data()
+    {
+        QTest::addColumn<QDate>("anchor");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<QDate>("expected");
+        QTest::addColumn<QString>("title");
+        const QDate jan31(2026, 1, 31), feb29(2028, 2, 29);
+        QTest::newRow("31 Jan, month up")
+            << jan31 << QStringList{"CmdMonthUp"} << QDate(2026, 2, 28) << "February - 2026";
+        QTest::newRow("31 Jan, up and down") << jan31 << QStringList{"CmdMonthUp", "CmdMonthDown"}
+                                             << QDate(2026, 1, 28) << "January - 2026";
+        QTest::newRow("Jan, month down") << QDate(2026, 1, 15) << QStringList{"CmdMonthDown"}
+                                         << QDate(2025, 12, 15) << "December - 2025";
+        QTest::newRow("29 Feb, year up")
+            << feb29 << QStringList{"CmdYearUp"} << QDate(2029, 2, 28) << "February - 2029";
+        QTest::newRow("29 Feb, year down")
+            << feb29 << QStringList{"CmdYearDown"} << QDate(2027, 2, 28) << "February - 2027";
+        // Each step starts from the day the last one left.
+        QTest::newRow("29 Feb, 4 x year up")
+            << feb29 << QStringList(4, u"CmdYearUp"_s) << QDate(2032, 2, 28) << "February - 2032";
+    }
+    void navigation()
+    {
+        QFETCH(QDate, anchor);
+        QFETCH(QStringList, buttons);
+        QFETCH(QDate, expected);
+        QFETCH(QString, title);
+        CalendarDate::shared() = CalendarDate::fromDate(anchor);
+        FrmCalendar1 picker;
+        picker.show();
+        for (const QString& name : buttons)
+            click(picker, name);
+        QVERIFY(picker.isVisible());
+        QCOMPARE(CalendarDate::shared(), CalendarDate::fromDate(expected));
+        QCOMPARE(text(picker, u"LblMonth"_s), title);
+        QCOMPARE(days(grid(picker)), oneTo(expected.daysInMonth())); // no leftovers either
+    }
+
+    void headingsFollowTheLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("headings");
+        QTest::addColumn<QStringList>("texts"); // panel 1, panel 2, title
+        const QStringList english = {"Su", "Mo", "Tu", "We", "Th", "Fr", "Sa"};
+        // Tuesday: Latin T and Greek rho; Wednesday: Greek Tau.
+        const QStringList greek = {u"Κυ"_s, u"Δε"_s, u"\u0054\u03C1"_s, u"\u03A4ε"_s, u"Πε"_s,
+                                   u"Πα"_s, u"Σα"_s};
+        QTest::newRow("en_US") << "en_US" << english
+                               << QStringList{"Today", "Monday, 15 - Jun - 2026", "March - 2027"};
+        // A month standing alone takes its standalone name.
+        QTest::newRow("el_GR") << "el_GR" << greek
+                               << QStringList{u"Σήμερα"_s, u"Δευτέρα, 15 - Ιουν - 2026"_s,
+                                              u"Μάρτιος - 2027"_s};
+        QTest::newRow("fr_FR") << "fr_FR" << greek
+                               << QStringList{u"Σήμερα"_s, "lundi, 15 - juin - 2026",
+                                              "mars - 2027"};
+        // The test of "Su" minds the case.
+        QTest::newRow("fi_FI") << "fi_FI" << greek
+                               << QStringList{u"Σήμερα"_s, u"maanantaina, 15 - kesäk. - 2026"_s,
+                                              "maaliskuu - 2027"};
+    }
+    void headingsFollowTheLocale()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, headings);
+        QFETCH(QStringList, texts);
+        QLocale::setDefault(QLocale(locale));
+        CalendarDate::shared() = CalendarDate::fromDate(QDate(2027, 3, 20));
+        FrmCalendar1 picker;
+        for (int col = 0; col < 7; ++col)
+            QCOMPARE(grid(picker)->textMatrix(0, col), headings.at(col));
+        QCOMPARE((QStringList{text(picker, u"Panel1"_s), text(picker, u"Panel2"_s),
+                              text(picker, u"LblMonth"_s)}),
+                 texts);
+    }
+
+    void aPickedDayComesBackAsShortDateText_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("en_US") << "en_US"
+                               << "3/5/2027"
+                               << "March - 2027";
+        QTest::newRow("el_GR") << "el_GR"
+                               << "5/3/2027" << u"Μάρτιος - 2027"_s;
+        QTest::newRow("de_DE") << "de_DE"
+                               << "05.03.2027" << u"März - 2027"_s;
+    }
+    void aPickedDayComesBackAsShortDateText()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, picked);
+        QFETCH(QString, title);
+        QLocale::setDefault(QLocale(locale));
+        CalendarDate::shared() = CalendarDate::fromDate(QDate(2027, 3, 20));
+        {
+            FrmCalendar1 picker;
+            picker.show();
+            clickCell(grid(picker), 1, 5); // March 2027 begins on a Monday
+            QCOMPARE(picker.result(), int(QDialog::Accepted));
+            QVERIFY(!picker.isVisible());
+        }
+        QCOMPARE(forEditBox(), picked);
+        QCOMPARE(DateText::read(picked), std::optional(QDate(2027, 3, 5)));
+        FrmCalendar1 next;
+        QCOMPARE(grid(next)->currentIndex().data().toString(), u"5"_s);
+        QCOMPARE(text(next, u"LblMonth"_s), title);
+    }
+
+    void theKeyboardPicksTheFocusedDay()
+    {
+        FrmCalendar1 picker;
+        picker.show();
+        QTest::keyClick(grid(picker), Qt::Key_Right);
+        QTest::keyClick(grid(picker), Qt::Key_Return);
+        QCOMPARE(forEditBox(), u"6/16/2026"_s);
+    }
+
+    void everyCloseWithoutAPickCancels_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::newRow("close button") << 0;
+        QTest::newRow("Escape") << 1;
+        QTest::newRow("window manager") << 2;
+    }
+    void everyCloseWithoutAPickCancels()
+    {
+        QFETCH(int, way);
+        CalendarDate::shared() = CalendarDate::fromText(u"3/5/2027"_s); // an earlier pick
+        {
+            FrmCalendar1 picker;
+            picker.show();
+            click(picker, u"CmdYearUp"_s);
+            if (way == 0)
+                click(picker, u"Command1"_s);
+            else if (way == 1)
+                QTest::keyClick(&picker, Qt::Key_Escape);
+            else
+                picker.close();
+            QCOMPARE(picker.result(), int(QDialog::Rejected));
+            QVERIFY(!picker.isVisible());
+        }
+        QCOMPARE(CalendarDate::shared(), CalendarDate::emptyText());
+        QCOMPARE(FrmCalendar1().findChild<QLabel*>(u"LblMonth"_s)->text(), u"June - 2026"_s);
+    }
+
+    void clicksBesideTheDaysKeepThePickerOpen_data()
+    {
+        QTest::addColumn<QDate>("anchor");
+        QTest::addColumn<QPoint>("cell");
+        QTest::newRow("heading") << QDate(2026, 2, 10) << QPoint(3, 0);
+        QTest::newRow("fifth week of February 2026") << QDate(2026, 2, 10) << QPoint(0, 5);
+        QTest::newRow("before day 1") << QDate(2026, 8, 10) << QPoint(0, 1);
+    }
+    void clicksBesideTheDaysKeepThePickerOpen()
+    {
+        QFETCH(QDate, anchor);
+        QFETCH(QPoint, cell);
+        CalendarDate::shared() = CalendarDate::fromDate(anchor);
+        FrmCalendar1 picker;
+        picker.show();
+        clickCell(grid(picker), cell.y(), cell.x());
+        QVERIFY(picker.isVisible());
+        QCOMPARE(CalendarDate::shared(), CalendarDate::fromDate(anchor));
+    }
+
+    void theAnchorComesFromTheSharedValue_data()
+    {
+        QTest::addColumn<CalendarDate>("shared");
+        QTest::addColumn<QString>("written"); // by an opener, before the picker opens again
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<CalendarDate>("afterOpening");
+        const auto today = CalendarDate::fromDate(Today);
+        const auto picked = CalendarDate::fromText(u"3/5/2027"_s);
+        const auto navigated = CalendarDate::fromDate(QDate(2030, 11, 2));
+        const QString nothing = u"<nothing>"_s;
+        QTest::newRow("never assigned") << CalendarDate() << nothing << "June - 2026" << today;
+        QTest::newRow("cancelled")
+            << CalendarDate::fromText({}) << nothing << "June - 2026" << today;
+        QTest::newRow("no date") << CalendarDate::fromText(u"soon"_s) << "soon"
+                                 << "June - 2026" << today;
+        QTest::newRow("picked") << picked << "3/5/2027"
+                                << "March - 2027" << picked;
+        QTest::newRow("navigated") << navigated << "11/2/2030"
+                                   << "November - 2030" << navigated;
+    }
+    void theAnchorComesFromTheSharedValue()
+    {
+        QFETCH(CalendarDate, shared);
+        QFETCH(QString, written);
+        QFETCH(QString, title);
+        QFETCH(CalendarDate, afterOpening);
+        CalendarDate::shared() = shared;
+        QCOMPARE(forEditBox(), written);
+        FrmCalendar1 picker;
+        QCOMPARE(text(picker, u"LblMonth"_s), title);
+        QCOMPARE(CalendarDate::shared(), afterOpening);
+    }
+
+    void theOpenerProtocolThroughExec()
+    {
+        QWidget opener;
+        opener.show();
+        QString box = u"1/1/2026"_s;
+        const auto open = [&](const std::function<void(FrmCalendar1&)>& act) {
+            FrmCalendar1 picker(&opener);
+            picker.move(opener.mapToGlobal(QPoint(40, 30)));
+            QTimer::singleShot(0, &picker, [&] { act(picker); });
+            picker.exec();
+            box = CalendarDate::shared().textForEditBox().value_or(box);
+        };
+        open([](FrmCalendar1& p) { clickCell(grid(p), 2, 3); });
+        QCOMPARE(box, u"6/10/2026"_s);
+        open([](FrmCalendar1& p) {
+            click(p, u"CmdMonthUp"_s);
+            click(p, u"Command1"_s);
+        });
+        QCOMPARE(box, u"6/10/2026"_s);
+    }
+
+    void layoutNamesAndTabOrder()
+    {
+        FrmCalendar1 picker;
+        QVERIFY(picker.windowTitle().isEmpty());
+        QCOMPARE(picker.minimumSize(), picker.maximumSize());
+        QCOMPARE(picker.size(), Twips::rect(0, 0, 3030, 2355).size());
+        QCOMPARE(grid(picker)->geometry(), Twips::rect(0, 330, 3030, 1770));
+        QCOMPARE(grid(picker)->rowHeight(0), Twips::toPx(245));
+        QCOMPARE(grid(picker)->colWidth(6), 415);
+        // The whole month is in view, without scrolling.
+        QVERIFY(grid(picker)->viewport()->geometry().contains(grid(picker)->cellRect(6, 6)));
+        for (const QString& tip :
+             {u"One Year Down"_s, u"One Month Down"_s, u"One Month Up"_s, u"One Year Up"_s}) {
+            QPushButton* arrow =
+                button(picker, u"Cmd"_s + QString(tip).remove(u' ').remove(u"One"_s));
+            QCOMPARE(arrow->toolTip(), tip);
+            QCOMPARE(arrow->accessibleName(), tip);
+        }
+        QCOMPARE(button(picker, u"Command1"_s)->accessibleName(), u"Close"_s);
+
+        picker.show();
+        QVERIFY(QTest::qWaitForWindowActive(&picker));
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"CmdMonthUp"_s);
+        for (const QString& next : {u"CmdMonthDown"_s, u"GrdMonth"_s, u"CmdYearUp"_s,
+                                    u"CmdYearDown"_s, u"Command1"_s, u"CmdMonthUp"_s}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), next);
+        }
+    }
+};
+
+QTEST_MAIN(TestCalendar)
+#include "tst_calendar.moc"
