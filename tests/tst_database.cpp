@@ -68,7 +68,7 @@ private slots:
         for (const char* name : {"Ships", "Drills", "Company", "Evaluation", "PrintDrills",
                                  "PrintEval", "QuDrills", "QuEvaluations"})
             QVERIFY2(tables.contains(QString::fromLatin1(name)), name);
-        QCOMPARE(CompanyTable(db.connection()).name(), std::optional(QString()));
+        QCOMPARE(CompanyTable(db).name(), std::optional(QString()));
 
         QVERIFY(query.exec(QStringLiteral("SELECT * FROM QuDrills")));
         const QSqlRecord columns = query.record();
@@ -192,14 +192,25 @@ private slots:
         QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 1);
     }
 
-    void companyNameIsTheLastRows()
+    void companyNameIsReadFromTheLastRowAndWrittenToTheFirst()
     {
         Fixture fixture;
+        DrillDatabase db(fixture.databasePath());
+        QCOMPARE(db.open(), QString());
+        CompanyTable company(db);
         fixture.exec(QStringLiteral("UPDATE Company SET Name = 'First'"));
-        fixture.exec(QStringLiteral("INSERT INTO Company (Name) VALUES (?)"), {QStringLiteral("O'Neill Shipping")});
-        QCOMPARE(CompanyTable(fixture.db()).name(), std::optional(QStringLiteral("O'Neill Shipping")));
+        fixture.exec(QStringLiteral("INSERT INTO Company (Name) VALUES ('Last')"));
+        QCOMPARE(company.name(), std::optional(QStringLiteral("Last")));
+        QVERIFY(company.setName(QStringLiteral("O'Neill Shipping")));
+        QCOMPARE(fixture.scalar(QStringLiteral("SELECT Name FROM Company ORDER BY rowid")).toString(),
+                 QStringLiteral("O'Neill Shipping"));
+        QCOMPARE(company.name(), std::optional(QStringLiteral("Last")));
+
+        // With no row at all, saving makes the row.
         fixture.exec(QStringLiteral("DELETE FROM Company"));
-        QCOMPARE(CompanyTable(fixture.db()).name(), std::optional(QString()));
+        QCOMPARE(company.name(), std::optional(QString()));
+        QVERIFY(company.setName(QString()));
+        QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Company")).toInt(), 1);
     }
 };
 

@@ -4,6 +4,8 @@
 #include "common/Twips.h"
 #include "widgets/FlexGrid.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -177,6 +179,49 @@ private slots:
         QTest::mouseClick(site, Qt::LeftButton);
         QCOMPARE(w.shell.opened.size(), 6);
         QCOMPARE(w.shell.opened.last().scheme(), QStringLiteral("https"));
+    }
+
+    void thePresentationGoesToTheDesktopQuietly()
+    {
+        LoadedWindow w;
+        QVERIFY(w.load());
+        w.window->show();
+        QTest::mouseClick(w.child<QPushButton>("CmdShips"), Qt::LeftButton);
+        QVERIFY(w.child<QWidget>("PicShips")->isVisible());
+        QTest::mouseClick(w.child<QPushButton>("CmdSample"), Qt::LeftButton);
+        QVERIFY(!w.child<QWidget>("PicShips")->isVisible());
+        QVERIFY(!w.child<QWidget>("PicShade")->isVisible());
+        QVERIFY(w.shell.opened.isEmpty());
+        QVERIFY(w.messages.shown.isEmpty());
+        QVERIFY(!QGuiApplication::overrideCursor());
+
+        const QString slides = QDir(w.fixture.folder()).filePath(QStringLiteral("HBQORXDRILLGUIDANCE.pps"));
+        QFile file(slides);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QTest::mouseClick(w.child<QPushButton>("CmdSample"), Qt::LeftButton);
+        QCOMPARE(w.shell.opened, QList<QUrl>{QUrl::fromLocalFile(slides)});
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void aboutProgramClosesThePanelsFirst()
+    {
+        LoadedWindow w;
+        QVERIFY(w.load());
+        w.window->show();
+        QTest::mouseClick(w.child<QPushButton>("CmdCompany"), Qt::LeftButton);
+        bool panelHidden = false;
+        QString caption;
+        QTimer::singleShot(0, [&] {
+            panelHidden = !w.child<QWidget>("PicCompany")->isVisible();
+            if (QWidget* about = QApplication::activeModalWidget()) {
+                caption = about->windowTitle();
+                about->close();
+            }
+        });
+        QTest::mouseClick(w.child<QPushButton>("Command4"), Qt::LeftButton);
+        QVERIFY(panelHidden);
+        QCOMPARE(caption, QStringLiteral("About HBQ ORX DRILL ORGANIZER"));
     }
 
     void anUnusableDatabaseEndsTheLoadWithAMessage()

@@ -32,6 +32,19 @@ public:
     // Adds one record per ship for the year, carrying only the ship and the year.
     // All or nothing, in one transaction.
     bool addRecords(const QList<Ship>& ships);
+    // Adds a record for every ship that has none in the year; never a second one. A ship whose
+    // record cannot be added is skipped (and logged); the others still get theirs.
+    void addMissingRecords(const QList<Ship>& ships);
+
+    struct WriteResult
+    {
+        bool ok = true;
+        QString errorNumber;
+        QString errorText;
+    };
+    // Stores one drill field of one row; the value is bound, never part of the statement.
+    // Only the eight drill fields (DrillDate .. Master1) can be written.
+    WriteResult writeField(qint64 idDrill, Column column, const QString& value);
 
 signals:
     void refreshed();

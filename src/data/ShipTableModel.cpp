@@ -4,20 +4,32 @@
 #include <QSqlRecord>
 #include <QtDebug>
 
+#include <algorithm>
+
+namespace {
+constexpr int IdColumn = 0;
+constexpr int NameColumn = 1;
+} // namespace
+
 ShipTableModel::ShipTableModel(const QSqlDatabase& db, QObject* parent)
     : QSqlTableModel(parent, db)
 {
     setObjectName(QStringLiteral("Data2"));
     setTable(QStringLiteral("Ships"));
     setEditStrategy(QSqlTableModel::OnRowChange);
+    setHeaderData(IdColumn, Qt::Horizontal, QStringLiteral("IDShip"));
+    setHeaderData(NameColumn, Qt::Horizontal, QStringLiteral("Ship Name"));
 }
 
 bool ShipTableModel::refresh()
 {
-    if (select())
-        return true;
-    qWarning().noquote() << "Reading the ship list failed:" << lastError().text();
-    return false;
+    if (!select()) {
+        qWarning().noquote() << "Reading the ship list failed:" << lastError().text();
+        return false;
+    }
+    while (canFetchMore())
+        fetchMore();
+    return true;
 }
 
 QList<Ship> ShipTableModel::ships()
@@ -25,12 +37,99 @@ QList<Ship> ShipTableModel::ships()
     while (canFetchMore())
         fetchMore();
     QList<Ship> result;
-    result.reserve(rowCount());
-    const int idColumn = fieldIndex(QStringLiteral("IDShip"));
-    const int nameColumn = fieldIndex(QStringLiteral("ShipName"));
-    for (int row = 0; row < rowCount(); ++row) {
+    result.reserve(storedRows());
+    for (int row = 0; row < storedRows(); ++row) {
         const QSqlRecord rec = record(row);
-        result.append({rec.value(idColumn).toLongLong(), rec.value(nameColumn).toString()});
+        result.append({rec.value(IdColumn).toLongLong(), rec.value(NameColumn).toString()});
     }
     return result;
+}
+
+int ShipTableModel::storedRows() const
+{
+    return QSqlTableModel::rowCount();
+}
+
+int ShipTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : storedRows() + 1;
+}
+
+QVariant ShipTableModel::data(const QModelIndex& index, int role) const
+{
+    if (index.isValid() && isNewShipRow(index.row()))
+        return {};
+    return QSqlTableModel::data(index, role);
+}
+
+Qt::ItemFlags ShipTableModel::flags(const QModelIndex& index) const
+{
+    const Qt::ItemFlags flags = QSqlTableModel::flags(index) | Qt::ItemIsEnabled |
+                                Qt::ItemIsSelectable;
+    // The database numbers the ships.
+    return index.column() == IdColumn ? flags & ~Qt::ItemIsEditable : flags | Qt::ItemIsEditable;
+}
+
+QVariant ShipTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+        return isNewShipRow(section) ? QStringLiteral("*") : QString();
+    return QSqlTableModel::headerData(section, orientation, role);
+}
+
+bool ShipTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || index.column() != NameColumn)
+        return QSqlTableModel::setData(index, value, role);
+    const QString name = value.toString().trimmed();
+    if (isNewShipRow(index.row()))
+        return name.isEmpty() || addShip(name); // an untouched new row stores nothing
+    if (name.isEmpty()) {
+        emit nameRequired();
+        return false;
+    }
+    return QSqlTableModel::setData(index, name, role);
+}
+
+bool ShipTableModel::addShip(const QString& name)
+{
+    QSqlRecord ship = record();
+    ship.remove(ship.indexOf(QStringLiteral("IDShip")));
+    ship.setValue(QStringLiteral("ShipName"), name);
+    if (!insertRecord(storedRows(), ship) || !submitAll()) {
+        const QString reason = lastError().text();
+        qWarning().noquote() << "Adding a ship failed:" << reason;
+        revertAll();
+        emit writeFailed(reason);
+        return false;
+    }
+    return true;
+}
+
+bool ShipTableModel::submitPending()
+{
+    if (!isDirty())
+        return true;
+    if (submitAll())
+        return true;
+    const QString reason = lastError().text();
+    qWarning().noquote() << "Storing a ship failed:" << reason;
+    revertAll();
+    emit writeFailed(reason);
+    return false;
+}
+
+bool ShipTableModel::removeShips(QList<int> rows)
+{
+    submitPending();
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    bool ok = true;
+    for (int row : rows) {
+        if (row < storedRows() && !removeRow(row)) {
+            ok = false;
+            emit writeFailed(lastError().text());
+        }
+    }
+    refresh();
+    return ok;
 }

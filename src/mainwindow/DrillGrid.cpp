@@ -8,9 +8,14 @@
 #include "data/ShipTableModel.h"
 #include "widgets/FlexGrid.h"
 
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
 namespace {
 
 constexpr int GridColumns = 13;
+constexpr int FirstYear = 2000;
 constexpr int ShipNameCol = 3;
 constexpr qreal RowOneFontSize = 8.25;
 const QColor HeaderBlue(0x00, 0x00, 0xFF);
@@ -86,6 +91,7 @@ void frmORXmain::buildGrid()
 
 void frmORXmain::LoadFlexGrid()
 {
+    endEdit();
     const int year = shownYear();
     Data1->setYear(year);
     Data1->refresh();
@@ -159,4 +165,29 @@ void frmORXmain::colourDrill(int row, int scheduledCol, int doneCol)
         DBGrid1->setCol(col);
         DBGrid1->setCellForeColor(colour);
     }
+}
+
+void frmORXmain::CmdNextYear_Click()
+{
+    const int year = shownYear() + 1;
+    CmdPreviousYear->setEnabled(true);
+    if (year == Clock::today().year())
+        CmdNextYear->setEnabled(false);
+    showYear(year);
+}
+
+void frmORXmain::CmdPreviousYear_Click()
+{
+    const int year = shownYear() - 1;
+    CmdNextYear->setEnabled(true);
+    if (year == FirstYear)
+        CmdPreviousYear->setEnabled(false);
+    showYear(year);
+}
+
+void frmORXmain::showYear(int year)
+{
+    LblYear->setText(QStringLiteral("Year - %1").arg(year));
+    LoadFlexGrid();
+    Timer1->start();
 }

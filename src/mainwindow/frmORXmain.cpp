@@ -1,5 +1,6 @@
 #include "mainwindow/frmORXmain.h"
 
+#include "about/frmAbout.h"
 #include "common/AppFolder.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
@@ -10,15 +11,18 @@
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/ShipTableModel.h"
+#include "mainwindow/FleetPanel.h"
 #include "widgets/Artwork.h"
 #include "widgets/FlexGrid.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -26,7 +30,6 @@ namespace {
 
 const QString ProgramTitle = QStringLiteral("HBQ ORX DRILL ORGANIZER");
 const QColor Navy(0x00, 0x00, 0x80);
-const QColor ShadeGrey(0x40, 0x40, 0x40);
 const QColor LinkBlue(0x00, 0x00, 0xFF);
 constexpr int ShadeOffsetTwips = 100;
 
@@ -76,17 +79,12 @@ frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& she
     buildCommandColumn();
     buildTitleArea();
     buildGrid();
+    buildEditor();
     buildStatusBar();
     buildLinks();
     buildTimers();
 
-    PicShade = new QFrame(this);
-    PicShade->setObjectName(QStringLiteral("PicShade"));
-    PicShade->setAutoFillBackground(true);
-    QPalette shade = PicShade->palette();
-    shade.setColor(QPalette::Window, ShadeGrey);
-    PicShade->setPalette(shade);
-    PicShade->hide();
+    buildPanels();
 }
 
 frmORXmain::~frmORXmain() = default;
@@ -137,8 +135,13 @@ void frmORXmain::buildCommandColumn()
         button->setFont(fontOf(QStringLiteral("Lucida Sans Unicode"), 8.25));
         place(button, 0, spec.top, 2145, 375);
     }
-    connect(Picture1->findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked,
-            this, &frmORXmain::Command3_Click);
+    const auto onClick = [this](const char* name, void (frmORXmain::*handler)()) {
+        connect(Picture1->findChild<QPushButton*>(QString::fromLatin1(name)),
+                &QPushButton::clicked, this, handler);
+    };
+    onClick("CmdSample", &frmORXmain::CmdSample_Click);
+    onClick("Command4", &frmORXmain::Command4_Click);
+    onClick("Command3", &frmORXmain::Command3_Click);
 }
 
 void frmORXmain::buildTitleArea()
@@ -165,9 +168,12 @@ void frmORXmain::buildTitleArea()
     setTextColour(LblCompany, Navy);
     place(LblCompany, 2370, 630, 12615, 345);
 
+    const QFont buttonFont = fontOf(QStringLiteral("Lucida Sans Unicode"), 8.25);
     CmdPreviousYear = new QPushButton(QStringLiteral("< Previous Year"), this);
     CmdPreviousYear->setObjectName(QStringLiteral("CmdPreviousYear"));
+    CmdPreviousYear->setFont(buttonFont);
     place(CmdPreviousYear, 2370, 1050, 1650, 405);
+    connect(CmdPreviousYear, &QPushButton::clicked, this, &frmORXmain::CmdPreviousYear_Click);
 
     LblYear = new QLabel(this);
     LblYear->setObjectName(QStringLiteral("LblYear"));
@@ -178,7 +184,10 @@ void frmORXmain::buildTitleArea()
 
     CmdNextYear = new QPushButton(QStringLiteral("Next Year >"), this);
     CmdNextYear->setObjectName(QStringLiteral("CmdNextYear"));
+    CmdNextYear->setFont(buttonFont);
+    CmdNextYear->setEnabled(false); // the current year is shown first
     place(CmdNextYear, 13350, 1050, 1650, 405);
+    connect(CmdNextYear, &QPushButton::clicked, this, &frmORXmain::CmdNextYear_Click);
 }
 
 void frmORXmain::buildStatusBar()
@@ -283,6 +292,7 @@ void frmORXmain::buildTimers()
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setInterval(100);
     Timer3->setSingleShot(true);
+    connect(Timer3, &QTimer::timeout, this, &frmORXmain::Timer3_Timer);
 }
 
 bool frmORXmain::Form_Load()
@@ -298,6 +308,15 @@ bool frmORXmain::Form_Load()
     }
     Data2 = std::make_unique<ShipTableModel>(m_db->connection());
     Data2->refresh();
+    PicShips->setShips(Data2.get());
+    connect(Data2.get(), &ShipTableModel::nameRequired, this, [this] {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("Every ship needs a name. The name was not changed."));
+    });
+    connect(Data2.get(), &ShipTableModel::writeFailed, this, [this](const QString& reason) {
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("The fleet could not be changed: %1").arg(reason));
+    });
     Data1 = std::make_unique<DrillDataSource>(*m_db);
     connect(Data1.get(), &DrillDataSource::refreshed, this,
             [this] { DBGrid1->bindRecords(Data1->records(), 1); });
@@ -317,8 +336,13 @@ bool frmORXmain::Form_Load()
 
 void frmORXmain::SubCompany()
 {
-    if (const auto name = CompanyTable(m_db->connection()).name())
-        LblCompany->setText(*name);
+    if (const auto name = CompanyTable(*m_db).name())
+        setCompanyName(*name);
+}
+
+void frmORXmain::setCompanyName(const QString& name)
+{
+    LblCompany->setText(name);
 }
 
 int frmORXmain::shownYear() const
@@ -333,10 +357,18 @@ void frmORXmain::HidePics()
     PicShade->hide();
 }
 
+void frmORXmain::showPanel(QWidget* panel, int left, int top)
+{
+    HidePics();
+    panel->move(Twips::toPx(left), Twips::toPx(top));
+    LoadPicShade(panel, PicShade);
+}
+
 void frmORXmain::LoadPicShade(QWidget* panel, QWidget* shade)
 {
     const int offset = Twips::toPx(ShadeOffsetTwips);
     panel->show();
+    panel->raise();
     shade->show();
     shade->setGeometry(panel->x() + offset, panel->y() + offset, panel->width(),
                        panel->height());
@@ -345,6 +377,7 @@ void frmORXmain::LoadPicShade(QWidget* panel, QWidget* shade)
 
 void frmORXmain::Timer1_Timer()
 {
+    UpdateDrill(DBGrid1->row(), DBGrid1->col());
     UpdateColors();
     Timer1->stop();
 }
@@ -352,6 +385,24 @@ void frmORXmain::Timer1_Timer()
 void frmORXmain::Timer2_Timer()
 {
     m_statusPanels.last()->setText(DateText::clockText(Clock::now()));
+}
+
+void frmORXmain::CmdSample_Click()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    HidePics();
+    // A missing file or viewer shows nothing: the guidance is optional.
+    const QString presentation = AppFolder::file(m_folder, QStringLiteral("HBQORXDRILLGUIDANCE.pps"));
+    if (QFileInfo::exists(presentation))
+        m_shell.open(QUrl::fromLocalFile(presentation));
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void frmORXmain::Command4_Click()
+{
+    HidePics();
+    frmAbout about(m_messages, m_shell, this);
+    about.exec();
 }
 
 void frmORXmain::Command3_Click()
@@ -370,20 +421,27 @@ void frmORXmain::closeEvent(QCloseEvent* event)
 
 bool frmORXmain::eventFilter(QObject* watched, QEvent* event)
 {
-    const QEvent::Type type = event->type();
-    const QVariant target = watched->property("linkTarget");
-    if (target.isValid()) {
-        const bool keyPressed = type == QEvent::KeyPress &&
-                                (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
-                                 static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space);
-        if (type == QEvent::MouseButtonRelease || keyPressed) {
-            m_shell.open(QUrl(target.toString()));
-            return true;
-        }
-        if (watched == lblSite && (type == QEvent::Enter || type == QEvent::MouseMove))
-            setTextColour(lblSite, LinkBlue);
-    } else if (type == QEvent::Enter || type == QEvent::MouseMove) {
-        setTextColour(lblSite, Qt::black); // only the status bar and its panels are watched
-    }
+    if (watched == TxtWrite)
+        return editBoxEvent(event) || QWidget::eventFilter(watched, event);
+    if (watched->property("linkTarget").isValid())
+        return linkEvent(watched, event) || QWidget::eventFilter(watched, event);
+    // Otherwise it is the status bar or one of its panels: passing over them resets the link.
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
+        setTextColour(lblSite, Qt::black);
     return QWidget::eventFilter(watched, event);
+}
+
+bool frmORXmain::linkEvent(QObject* link, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    const bool keyPressed = type == QEvent::KeyPress &&
+                            (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space);
+    if (type == QEvent::MouseButtonRelease || keyPressed) {
+        m_shell.open(QUrl(link->property("linkTarget").toString()));
+        return true;
+    }
+    if (link == lblSite && (type == QEvent::Enter || type == QEvent::MouseMove))
+        setTextColour(lblSite, LinkBlue);
+    return false;
 }

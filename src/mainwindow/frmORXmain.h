@@ -5,14 +5,18 @@
 
 #include <memory>
 
+class CompanyPanel;
 class DrillDatabase;
+class FleetPanel;
 class DrillDataSource;
 class FlexGrid;
 class Messages;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTimer;
+class QToolButton;
 class Shell;
 class ShipTableModel;
 
@@ -33,6 +37,10 @@ public:
 
     void LoadFlexGrid();
     void UpdateColors();
+    // Writes the edit box to the drill field of a grid cell; false when it was refused.
+    bool UpdateDrill(int row, int col);
+    // Gives every ship without a drill row in the shown year its row.
+    void ProgramNewShip();
     void HidePics();
     void LoadPicShade(QWidget* panel, QWidget* shade);
     // The year in LblYear.
@@ -54,7 +62,28 @@ private:
     void addLink(QWidget* link, const QString& target);
     void layGridHeaders();
     void colourDrill(int row, int scheduledCol, int doneCol);
+    void buildEditor();
+    void endEdit();
+    void layEditorOver(int row, int col);
+    void DBGrid1_Click();
+    void CmdWrite_Click();
+    void openDatePicker();
+    bool editBoxEvent(QEvent* event);
+    bool linkEvent(QObject* link, QEvent* event);
 
+    void CmdNextYear_Click();
+    void CmdPreviousYear_Click();
+    void showYear(int year);
+    void buildPanels();
+    void CmdShips_Click();
+    void cmdSave2_Click();
+    void Timer3_Timer();
+    void CmdCompany_Click();
+    void cmdSave1_Click(const QString& name);
+    void setCompanyName(const QString& name);
+    void showPanel(QWidget* panel, int left, int top);
+    void CmdSample_Click();
+    void Command4_Click();
     void Command3_Click();
     void Timer1_Timer();
     void Timer2_Timer();
@@ -74,10 +103,16 @@ private:
     QPushButton* CmdPreviousYear = nullptr;
     QPushButton* CmdNextYear = nullptr;
     FlexGrid* DBGrid1 = nullptr;
+    QLineEdit* TxtWrite = nullptr;
+    QToolButton* CmdWrite = nullptr;
+    int m_lastRow = 0; // the last clicked cell; row 0: none yet
+    int m_lastCol = 0;
     QFrame* StatusBar1 = nullptr;
     QList<QLabel*> m_statusPanels;
     QLabel* lblSite = nullptr;
     QFrame* PicShade = nullptr;
+    FleetPanel* PicShips = nullptr;
+    CompanyPanel* PicCompany = nullptr;
     QList<QWidget*> m_floatingPanels;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;

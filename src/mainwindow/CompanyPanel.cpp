@@ -1,0 +1,36 @@
+#include "mainwindow/CompanyPanel.h"
+
+#include "common/Twips.h"
+#include "mainwindow/PanelLook.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+CompanyPanel::CompanyPanel(QWidget* parent) : QFrame(parent), TxtCompany(new QLineEdit(this))
+{
+    setObjectName(QStringLiteral("PicCompany"));
+    PanelLook::paintPanel(this, QColor(0xFF, 0xC0, 0x80), 8355, 1845);
+    PanelLook::label(this, "Label3", QStringLiteral("Enter your company's name ..."),
+                     QRect(360, 180, 6195, 315), QStringLiteral("Verdana"));
+    QLabel* caption = PanelLook::label(this, "Label2", QStringLiteral("Company Name :"),
+                                       QRect(90, 690, 1245, 255));
+    caption->setBuddy(TxtCompany);
+
+    TxtCompany->setObjectName(QStringLiteral("TxtCompany"));
+    TxtCompany->setAccessibleName(tr("Company name"));
+    TxtCompany->setGeometry(Twips::rect(1380, 630, 6765, 345));
+
+    connect(PanelLook::button(this, "CmdCancel1", QStringLiteral("Cancel"), 330, 1300),
+            &QPushButton::clicked, this, &CompanyPanel::cancelClicked);
+    QPushButton* save = PanelLook::button(this, "cmdSave1", QStringLiteral("Save"), 6780, 1300);
+    connect(save, &QPushButton::clicked, this, [this] { emit saveClicked(TxtCompany->text()); });
+    connect(TxtCompany, &QLineEdit::returnPressed, save, &QPushButton::click);
+}
+
+void CompanyPanel::startEditing(const QString& name)
+{
+    TxtCompany->setText(name);
+    TxtCompany->setFocus();
+    TxtCompany->selectAll();
+}

@@ -1,0 +1,74 @@
+#include "mainwindow/FleetPanel.h"
+
+#include "common/Twips.h"
+#include "data/ShipTableModel.h"
+#include "mainwindow/PanelLook.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), DBGrid2(new QTableView(this))
+{
+    setObjectName(QStringLiteral("PicShips"));
+    PanelLook::paintPanel(this, QColor(0xFF, 0xFF, 0x00), 5955, 5115);
+    PanelLook::label(this, "Label4", QStringLiteral("Enter/Rename/Delete Ships Name ..."),
+                     QRect(240, 150, 4335, 315), QStringLiteral("Verdana"));
+    PanelLook::label(this, "Label19",
+                     QStringLiteral("*To delete a ship, select the ship and press Delete (DEL) "
+                                    "key from keyboard) "),
+                     QRect(240, 4320, 5535, 255))
+        ->setFont(QFont(QStringLiteral("MS Sans Serif"), 7));
+
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    DBGrid2->setAccessibleName(tr("Ship list"));
+    DBGrid2->setGeometry(Twips::rect(270, 480, 5475, 3825));
+    DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid2->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    DBGrid2->verticalHeader()->setFixedWidth(Twips::toPx(300));
+    DBGrid2->verticalHeader()->setDefaultSectionSize(DBGrid2->fontMetrics().height() + 6);
+    DBGrid2->horizontalHeader()->setStretchLastSection(true);
+    DBGrid2->installEventFilter(this);
+
+    connect(PanelLook::button(this, "CmdCancel2", QStringLiteral("Cancel"), 240, 4635),
+            &QPushButton::clicked, this, &FleetPanel::cancelClicked);
+    connect(PanelLook::button(this, "cmdSave2", QStringLiteral("Save"), 4365, 4635),
+            &QPushButton::clicked, this, &FleetPanel::saveClicked);
+}
+
+void FleetPanel::setShips(ShipTableModel* ships)
+{
+    m_ships = ships;
+    DBGrid2->setModel(ships);
+    DBGrid2->setColumnWidth(0, Twips::toPx(900));
+    // Leaving a row writes it.
+    connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, ships,
+            &ShipTableModel::submitPending);
+}
+
+void FleetPanel::commitEdit()
+{
+    // Moving off the cell closes its editor and hands over what it holds.
+    const QModelIndex current = DBGrid2->currentIndex();
+    DBGrid2->setCurrentIndex(QModelIndex());
+    DBGrid2->setCurrentIndex(current);
+    if (m_ships)
+        m_ships->submitPending();
+}
+
+bool FleetPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == DBGrid2 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete && m_ships) {
+        QList<int> rows;
+        for (const QModelIndex& index : DBGrid2->selectionModel()->selectedRows())
+            rows.append(index.row());
+        if (rows.isEmpty() && DBGrid2->currentIndex().isValid())
+            rows.append(DBGrid2->currentIndex().row());
+        m_ships->removeShips(rows);
+        return true;
+    }
+    return QFrame::eventFilter(watched, event);
+}

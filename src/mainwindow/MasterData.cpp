@@ -1,0 +1,98 @@
+// The floating panels of the main window for the fleet and the company name.
+#include "mainwindow/frmORXmain.h"
+
+#include "common/Messages.h"
+#include "data/CompanyTable.h"
+#include "data/DrillDataSource.h"
+#include "data/ShipTableModel.h"
+#include "mainwindow/CompanyPanel.h"
+#include "mainwindow/FleetPanel.h"
+#include "widgets/FlexGrid.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+const QColor ShadeGrey(0x40, 0x40, 0x40);
+}
+
+void frmORXmain::buildPanels()
+{
+    PicShade = new QFrame(this);
+    PicShade->setObjectName(QStringLiteral("PicShade"));
+    PicShade->setAutoFillBackground(true);
+    QPalette shade = PicShade->palette();
+    shade.setColor(QPalette::Window, ShadeGrey);
+    PicShade->setPalette(shade);
+    PicShade->hide();
+
+    PicShips = new FleetPanel(this);
+    connect(PicShips, &FleetPanel::saveClicked, this, &frmORXmain::cmdSave2_Click);
+    connect(PicShips, &FleetPanel::cancelClicked, this, [this] {
+        PicShips->hide();
+        PicShade->hide();
+    });
+    PicCompany = new CompanyPanel(this);
+    connect(PicCompany, &CompanyPanel::saveClicked, this, &frmORXmain::cmdSave1_Click);
+    connect(PicCompany, &CompanyPanel::cancelClicked, this, [this] {
+        PicCompany->hide();
+        PicShade->hide();
+    });
+    m_floatingPanels = {PicCompany, PicShips};
+
+    connect(findChild<QPushButton*>(QStringLiteral("CmdShips")), &QPushButton::clicked, this,
+            &frmORXmain::CmdShips_Click);
+    connect(findChild<QPushButton*>(QStringLiteral("CmdCompany")), &QPushButton::clicked, this,
+            &frmORXmain::CmdCompany_Click);
+}
+
+void frmORXmain::CmdShips_Click()
+{
+    showPanel(PicShips, 2280, 1440);
+}
+
+void frmORXmain::cmdSave2_Click()
+{
+    PicShips->hide();
+    PicShade->hide();
+    ProgramNewShip();
+    Timer3->start();
+}
+
+void frmORXmain::Timer3_Timer()
+{
+    ProgramNewShip();
+    LoadFlexGrid();
+    Timer1->start();
+    Timer3->stop();
+}
+
+void frmORXmain::ProgramNewShip()
+{
+    PicShips->commitEdit(); // a ship typed just before "Save" belongs to the fleet
+    Data1->setYear(shownYear());
+    Data1->addMissingRecords(Data2->ships());
+    DBGrid1->clear();
+    DBGrid1->setRows(3);
+}
+
+void frmORXmain::CmdCompany_Click()
+{
+    PicCompany->startEditing(LblCompany->text());
+    showPanel(PicCompany, 2280, 2280);
+}
+
+void frmORXmain::cmdSave1_Click(const QString& name)
+{
+    if (!CompanyTable(*m_db).setName(name)) {
+        // The panel stays open with the text, so nothing typed is lost.
+        m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+                        tr("The company name could not be stored. The database refused the "
+                           "change; the name shown is unchanged."));
+        return;
+    }
+    setCompanyName(name);
+    PicCompany->hide();
+    PicShade->hide();
+}

@@ -1,0 +1,239 @@
+// Editing drill cells in place, as a user does it: click, type, Enter, pick, click elsewhere.
+#include "LoadedWindow.h"
+#include "calendar/CalendarDate.h"
+#include "common/Clock.h"
+#include "widgets/FlexGrid.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const QString Alpha = QStringLiteral("MV Alpha");
+const QString Bravo = QStringLiteral("MV Bravo");
+
+class EditingWindow : public LoadedWindow
+{
+public:
+    EditingWindow() : LoadedWindow({Alpha, Bravo})
+    {
+        QVERIFY(load());
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        grid = child<FlexGrid>("DBGrid1");
+        box = child<QLineEdit>("TxtWrite");
+        button = child<QToolButton>("CmdWrite");
+        settle();
+    }
+
+    // Lets the commit-and-refresh step that is due run.
+    void settle()
+    {
+        auto* timer = child<QTimer>("Timer1");
+        QTRY_VERIFY(!timer->isActive());
+    }
+
+    void click(int row, int col)
+    {
+        const QRect cell = grid->cellRect(row, col);
+        QWidget* target = grid->childAt(cell.center());
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(grid, cell.center()));
+    }
+
+    void type(const QString& text, bool enter = true)
+    {
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        if (enter)
+            QTest::keyClick(box, Qt::Key_Return);
+    }
+
+    QVariant field(const QString& ship, const QString& name) const
+    {
+        return fixture.scalar(QStringLiteral("SELECT \"%1\" FROM Drills WHERE ShipName = ?").arg(name), {ship});
+    }
+
+    FlexGrid* grid = nullptr;
+    QLineEdit* box = nullptr;
+    QToolButton* button = nullptr;
+};
+
+// Row 2 is MV Alpha, row 3 MV Bravo.
+constexpr int AlphaRow = 2;
+constexpr int BravoRow = 3;
+
+} // namespace
+
+class TestEditing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(10, 0)));
+        CalendarDate::shared() = CalendarDate();
+    }
+    void cleanup() { Clock::reset(); }
+
+    void aTypedDateIsStoredInItsRowAndShownAsTyped()
+    {
+        EditingWindow w;
+        w.click(AlphaRow, 5);
+        QVERIFY(w.box->isVisible());
+        QVERIFY(w.button->isVisible());
+        QVERIFY(w.box->hasFocus());
+        w.type(QStringLiteral("12/05/2020"));
+        QVERIFY(!w.box->isVisible());
+        QTRY_COMPARE(w.field(Alpha, "Done Date").toString(), QStringLiteral("2020-12-05"));
+        QVERIFY(w.field(Bravo, "Done Date").isNull());
+        QVERIFY(w.field(Alpha, "Drill Date").isNull());
+        QCOMPARE(w.grid->textMatrix(AlphaRow, 5), QStringLiteral("12/05/2020"));
+        QVERIFY(w.messages.shown.isEmpty());
+        // Done now: the drill turns green.
+        w.settle();
+        w.grid->setRow(AlphaRow);
+        w.grid->setCol(7);
+        QCOMPARE(w.grid->cellForeColor(), QColor(0x00, 0xC0, 0x00));
+    }
+
+    void aMistypedDateIsRefusedWithTheMessage()
+    {
+        EditingWindow w;
+        w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date1\" = '2026-07-01'"));
+        w.window->LoadFlexGrid();
+        w.click(BravoRow, 8);
+        w.type(QStringLiteral("31/31/2026"));
+        QTRY_COMPARE(w.messages.shown.size(), 1);
+        const auto& shown = w.messages.shown.first();
+        QCOMPARE(shown.icon, Messages::Icon::Critical);
+        QCOMPARE(shown.title, QStringLiteral("Error input data ... "));
+        QCOMPARE(shown.text, QStringLiteral("Error No 13 - Type mismatch. The 31/31/2026 is not a "
+                                            "valid date ! Please, try again."));
+        QCOMPARE(w.field(Bravo, "Drill Date1").toString(), QStringLiteral("2026-07-01"));
+        QCOMPARE(w.grid->textMatrix(BravoRow, 8), QStringLiteral("7/1/2026"));
+        QCOMPARE(w.box->text(), QStringLiteral("31/31/2026"));
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void aMastersNameNeedsNoDateAndKeepsItsApostrophe()
+    {
+        EditingWindow w;
+        w.click(AlphaRow, 11);
+        QVERIFY(w.box->isVisible());
+        QVERIFY(!w.button->isVisible());
+        w.type(QStringLiteral("Sean O'Brien"));
+        QTRY_COMPARE(w.field(Alpha, "Master1").toString(), QStringLiteral("Sean O'Brien"));
+        QCOMPARE(w.grid->textMatrix(AlphaRow, 11), QStringLiteral("Sean O'Brien"));
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    void clickingAnotherCellStoresWhatWasTyped()
+    {
+        EditingWindow w;
+        w.click(AlphaRow, 7);
+        w.type(QStringLiteral("J. Smith"), false);
+        w.click(BravoRow, 3); // a ship name: no box, but the previous cell is written
+        QCOMPARE(w.field(Alpha, "Master").toString(), QStringLiteral("J. Smith"));
+        QVERIFY(!w.box->isVisible());
+        QVERIFY(!w.button->isVisible());
+        QCOMPARE(w.grid->row(), BravoRow);
+        QCOMPARE(w.grid->col(), 3);
+    }
+
+    void anEmptyBoxClearsNothing()
+    {
+        EditingWindow w;
+        w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Kept'"));
+        w.window->LoadFlexGrid();
+        w.settle();
+        w.click(AlphaRow, 7);
+        QCOMPARE(w.box->text(), QStringLiteral("Kept"));
+        w.box->clear();
+        QTest::keyClick(w.box, Qt::Key_Return);
+        w.settle();
+        QCOMPARE(w.field(Alpha, "Master").toString(), QStringLiteral("Kept"));
+        QCOMPARE(w.grid->textMatrix(AlphaRow, 7), QStringLiteral("Kept"));
+    }
+
+    void anEvaluationCellOffersOnlyItsButton()
+    {
+        EditingWindow w;
+        w.click(AlphaRow, 6);
+        QVERIFY(!w.box->isVisible());
+        QVERIFY(w.button->isVisible());
+        QCOMPARE(w.button->geometry().right(), w.box->geometry().right());
+    }
+
+    void theEditBoxLiesOverTheClickedCell()
+    {
+        EditingWindow w;
+        w.click(BravoRow, 9);
+        const QRect cell = w.grid->cellRect(BravoRow, 9).translated(w.grid->pos());
+        QCOMPARE(w.box->x(), cell.x());
+        QCOMPARE(w.box->width(), cell.width());
+        QVERIFY(qAbs(w.box->y() - cell.y()) <= 3);
+        QCOMPARE(w.button->y(), w.box->y());
+    }
+
+    void aPickedDateIsWrittenAndACancelLeavesTheBox()
+    {
+        EditingWindow w;
+        w.click(AlphaRow, 4);
+        w.type(QStringLiteral("6/20/2026"), false);
+        // Cancel: the picker closes without a day; the box is written back as it stands.
+        QTimer::singleShot(0, [] {
+            if (auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                picker->reject();
+        });
+        QTest::mouseClick(w.button, Qt::LeftButton);
+        QCOMPARE(w.box->text(), QStringLiteral("6/20/2026"));
+        QTRY_COMPARE(w.field(Alpha, "Drill Date").toString(), QStringLiteral("2026-06-20"));
+
+        // A pick: the picker hands back a date text, which is written.
+        w.click(AlphaRow, 4);
+        QTimer::singleShot(0, [] {
+            CalendarDate::shared() = CalendarDate::fromText(QStringLiteral("3/5/2026"));
+            if (auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                picker->accept();
+        });
+        QTest::mouseClick(w.button, Qt::LeftButton);
+        QCOMPARE(w.box->text(), QStringLiteral("3/5/2026"));
+        QTRY_COMPARE(w.field(Alpha, "Drill Date").toString(), QStringLiteral("2026-03-05"));
+    }
+
+    void reloadingEndsTheEdit()
+    {
+        EditingWindow w;
+        w.click(AlphaRow, 7);
+        w.type(QStringLiteral("Typed for the old year"), false);
+        w.window->LoadFlexGrid();
+        QVERIFY(!w.box->isVisible());
+        QCOMPARE(w.box->text(), QString());
+        QTimer* timer = w.child<QTimer>("Timer1");
+        timer->start();
+        w.settle();
+        w.click(BravoRow, 7);
+        QVERIFY(w.field(Alpha, "Master").isNull());
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    void aDeletedRowIsNotReportedAsStored()
+    {
+        EditingWindow w;
+        w.click(AlphaRow, 7);
+        w.fixture.exec(QStringLiteral("DELETE FROM Drills WHERE ShipName = ?"), {Alpha});
+        w.type(QStringLiteral("Nobody"));
+        QTRY_COMPARE(w.messages.shown.size(), 1);
+        QVERIFY(w.messages.shown.first().text.startsWith(QStringLiteral("Error No ")));
+        QCOMPARE(w.grid->textMatrix(AlphaRow, 7), QString());
+    }
+};
+
+QTEST_MAIN(TestEditing)
+#include "tst_editing.moc"

@@ -1,0 +1,234 @@
+// Year navigation, drill rows for new ships, the fleet panel and the company panel.
+#include "LoadedWindow.h"
+#include "common/Clock.h"
+#include "widgets/FlexGrid.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class FleetWindow : public LoadedWindow
+{
+public:
+    explicit FleetWindow(const QStringList& ships = {QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")})
+        : LoadedWindow(ships)
+    {
+    }
+
+    bool start()
+    {
+        if (!load())
+            return false;
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        grid = child<FlexGrid>("DBGrid1");
+        settle();
+        return QTest::qWaitForWindowExposed(window.get());
+    }
+
+    void settle()
+    {
+        QTRY_VERIFY(!child<QTimer>("Timer1")->isActive() && !child<QTimer>("Timer3")->isActive());
+    }
+
+    void press(const char* button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
+
+    int drillRows(int year) const
+    {
+        return fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = ?"), {year}).toInt();
+    }
+
+    // Types into the ship list's name column of a row and leaves the cell with Enter.
+    void typeShipName(int row, const QString& name)
+    {
+        auto* list = child<QTableView>("DBGrid2");
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(row, 1));
+        QTest::keyClick(list, Qt::Key_F2);
+        auto* editor = list->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QTest::keyClicks(editor, name);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the view hands the text over after the key
+    }
+
+    FlexGrid* grid = nullptr;
+};
+
+} // namespace
+
+class TestFleet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { Clock::setFixed(QDateTime(QDate(2003, 4, 1), QTime(12, 0))); }
+    void cleanup() { Clock::reset(); }
+
+    void yearsStepBetween2000AndThisYear()
+    {
+        FleetWindow w;
+        QVERIFY(w.start());
+        auto* previous = w.child<QPushButton>("CmdPreviousYear");
+        auto* next = w.child<QPushButton>("CmdNextYear");
+        QVERIFY(previous->isEnabled());
+        QVERIFY(!next->isEnabled());
+        for (int year = 2002; year >= 2000; --year) {
+            w.press("CmdPreviousYear");
+            QCOMPARE(w.child<QLabel>("LblYear")->text(), QStringLiteral("Year - %1").arg(year));
+            QCOMPARE(previous->isEnabled(), year != 2000);
+            QVERIFY(next->isEnabled());
+        }
+        w.press("CmdNextYear");
+        QVERIFY(previous->isEnabled());
+        w.press("CmdNextYear");
+        w.press("CmdNextYear");
+        QCOMPARE(w.window->shownYear(), 2003);
+        QVERIFY(!next->isEnabled());
+        // Every year shown got its rows, and only its own rows are shown.
+        for (int year = 2000; year <= 2003; ++year)
+            QCOMPARE(w.drillRows(year), 2);
+        for (int row = 2; row < w.grid->rows(); ++row)
+            QCOMPARE(w.grid->textMatrix(row, 12), QStringLiteral("2003"));
+    }
+
+    void nothingTypedForTheOldYearReachesTheNewOne()
+    {
+        FleetWindow w;
+        QVERIFY(w.start());
+        const QRect cell = w.grid->cellRect(2, 7);
+        QWidget* target = w.grid->childAt(cell.center());
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(w.grid, cell.center()));
+        QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("Typed in 2003"));
+        w.press("CmdPreviousYear");
+        w.settle();
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL")).toInt(), 0);
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    void newShipsGetExactlyOneRow()
+    {
+        FleetWindow w({QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo"), QStringLiteral("MV Charlie")});
+        for (const char* name : {"MV Alpha", "MV Bravo"})
+            w.fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, Master) VALUES (?, ?, 2003, 'Kept')"),
+                           {w.fixture.shipId(QString::fromLatin1(name)), QString::fromLatin1(name)});
+        QVERIFY(w.start());
+        QCOMPARE(w.grid->rows(), 4);
+        w.window->ProgramNewShip();
+        QCOMPARE(w.drillRows(2003), 3);
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT YearDrill FROM Drills WHERE ShipName = 'MV Charlie'")).toInt(), 2003);
+        w.window->ProgramNewShip();
+        QCOMPARE(w.drillRows(2003), 3);
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master = 'Kept'")).toInt(), 2);
+    }
+
+    void aShipAddedAndSavedEntersTheGrid()
+    {
+        FleetWindow w;
+        QVERIFY(w.start());
+        w.press("CmdShips");
+        QVERIFY(w.child<QWidget>("PicShips")->isVisible());
+        QVERIFY(w.child<QWidget>("PicShade")->isVisible());
+        w.typeShipName(2, QStringLiteral("MV O'Connor"));
+        w.press("cmdSave2");
+        QVERIFY(!w.child<QWidget>("PicShips")->isVisible());
+        w.settle();
+        QCOMPARE(w.grid->rows(), 5);
+        QCOMPARE(w.grid->textMatrix(4, 3), QStringLiteral("MV O'Connor"));
+        for (int col = 4; col <= 11; ++col)
+            QVERIFY(w.grid->textMatrix(4, col).isEmpty());
+        QCOMPARE(w.drillRows(2003), 3);
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT IDShip FROM Drills WHERE ShipName = ?"),
+                                  {QStringLiteral("MV O'Connor")}).toLongLong(),
+                 w.fixture.shipId(QStringLiteral("MV O'Connor")));
+    }
+
+    void aShipAddedAndCancelledHasNoRowYet()
+    {
+        FleetWindow w;
+        QVERIFY(w.start());
+        w.press("CmdShips");
+        w.typeShipName(2, QStringLiteral("MV Delta"));
+        w.press("CmdCancel2");
+        QVERIFY(!w.child<QWidget>("PicShade")->isVisible());
+        QVERIFY(w.fixture.shipId(QStringLiteral("MV Delta")) > 0);
+        QCOMPARE(w.drillRows(2003), 2);
+    }
+
+    void shipNamesAreRequired()
+    {
+        FleetWindow w;
+        QVERIFY(w.start());
+        w.press("CmdShips");
+        w.typeShipName(0, QString());
+        QCOMPARE(w.messages.shown.size(), 1);
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE ShipName = 'MV Alpha'")).toInt(), 1);
+        w.typeShipName(2, QStringLiteral("   "));
+        w.press("cmdSave2");
+        w.settle();
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 2);
+    }
+
+    void deletingAShipKeepsItsDrills()
+    {
+        FleetWindow w;
+        QVERIFY(w.start());
+        w.press("CmdShips");
+        auto* list = w.child<QTableView>("DBGrid2");
+        list->selectRow(0);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 1);
+        QCOMPARE(w.drillRows(2003), 2);
+        QCOMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("MV Bravo"));
+    }
+
+    void theCompanyNameIsEditedInItsPanel()
+    {
+        FleetWindow w;
+        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'Old Name'"));
+        QVERIFY(w.start());
+        w.press("CmdCompany");
+        auto* text = w.child<QLineEdit>("TxtCompany");
+        QCOMPARE(text->text(), QStringLiteral("Old Name"));
+        text->setText(QStringLiteral("Nobody Saves This"));
+        w.press("CmdCancel1");
+        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("Old Name"));
+
+        w.press("CmdCompany");
+        QCOMPARE(text->text(), QStringLiteral("Old Name"));
+        text->setText(QStringLiteral("O'Hara Ship Management"));
+        w.press("cmdSave1");
+        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("O'Hara Ship Management"));
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT Name FROM Company")).toString(), QStringLiteral("O'Hara Ship Management"));
+        QVERIFY(!w.child<QWidget>("PicCompany")->isVisible());
+
+        w.press("CmdCompany");
+        text->clear();
+        w.press("cmdSave1");
+        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QString());
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT Name FROM Company")).toString(), QString());
+    }
+
+    void onlyOnePanelIsOpenAtATime()
+    {
+        FleetWindow w;
+        QVERIFY(w.start());
+        w.press("CmdShips");
+        w.press("CmdCompany");
+        QVERIFY(!w.child<QWidget>("PicShips")->isVisible());
+        QVERIFY(w.child<QWidget>("PicCompany")->isVisible());
+        auto* panel = w.child<QWidget>("PicCompany");
+        QCOMPARE(w.child<QWidget>("PicShade")->geometry(), panel->geometry().translated(7, 7));
+    }
+};
+
+QTEST_MAIN(TestFleet)
+#include "tst_fleet.moc"
