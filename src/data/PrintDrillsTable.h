@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class DrillDatabase;
+
+// The scratch table PrintDrills, from which the drill status report reads.
+namespace PrintDrillsTable {
+
+// Replaces the whole table with the drill rows of the year, each stamped with the company
+// name and the moment of the refill. All or nothing: on failure the table is as it was.
+bool refill(DrillDatabase& db, int year, const QString& company, const QDateTime& now);
+
+} // namespace PrintDrillsTable

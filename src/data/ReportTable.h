@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// The rows of one table as a report reads them.
+struct ReportTable
+{
+    QStringList columns;
+    QList<QVariantList> rows;
+};
+
+namespace ReportTableReader {
+
+// Reads the whole table, in the order its rows were written, through a read-only connection
+// of its own, so that a report never disturbs the program's connection.
+// Empty on success; otherwise a sentence for the user that names the file.
+QString read(const QString& databasePath, const QString& table, ReportTable& out);
+
+} // namespace ReportTableReader

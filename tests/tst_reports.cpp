@@ -1,0 +1,545 @@
+// The drill status report: the PrintDrills refill, the report control, its preview window.
+#include "Fixture.h"
+#include "common/Clock.h"
+#include "common/DateText.h"
+#include "data/DrillDatabase.h"
+#include "data/PrintDrillsTable.h"
+#include "reports/DrillStatusReport.h"
+#include "reports/ReportControl.h"
+#include "reports/ReportPreview.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QDateTime RefillMoment(QDate(2026, 3, 10), QTime(14, 5, 9));
+
+struct DrillRow
+{
+    QString ship;
+    int year;
+    QString drillDate, doneDate, compEval, master;
+    QString drillDate1, doneDate1, compEval1, master1;
+};
+
+// Today is 10 March 2026: a drill on 20 March is due, one in June is later.
+const QList<DrillRow> Fleet = {
+    {"MV Bravo", 2026, "2026-06-15", "", "", "J. Smith & <Sons>", "", "", "", ""},
+    {"MV Alpha", 2026, "2026-02-01", "2026-02-03", "85", "A. O'Neill", "2026-03-20", "", "", ""},
+    {"MV Charlie", 2026, "2026-01-05", "", "", "", "2026-09-30", "2026-03-01", "70", "K. Pappas"},
+    {"MV Alpha", 2025, "2025-02-01", "2025-02-02", "90", "Old Master", "", "", "", ""},
+};
+
+QString textOfPdf(const QString& pdf)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+QSizeF pageSizeOfPdf(const QString& pdf)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdfinfo"), {pdf});
+    tool.waitForFinished(30000);
+    const QString info = QString::fromUtf8(tool.readAllStandardOutput());
+    const auto match =
+        QRegularExpression(QStringLiteral(R"(Page size:\s+([\d.]+) x ([\d.]+))")).match(info);
+    return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble())
+                            : QSizeF();
+}
+
+QString templatePath()
+{
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QString::fromLatin1(DrillStatusReport::TemplateFileName));
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// A fixture whose drills are the rows above, and the program's connection to it.
+struct FleetDatabase
+{
+    FleetDatabase()
+        : fixture(QStringList{"MV Alpha", "MV Bravo", "MV Charlie"}), db(fixture.databasePath())
+    {
+        db.open();
+        for (const DrillRow& r : Fleet)
+            fixture.exec(
+                QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
+                               "\"Done Date\", CompEval, Master, \"Drill Date1\", \"Done Date1\", "
+                               "CompEval1, Master1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                {fixture.shipId(r.ship), r.ship, r.year, orNull(r.drillDate), orNull(r.doneDate),
+                 orNull(r.compEval), orNull(r.master), orNull(r.drillDate1), orNull(r.doneDate1),
+                 orNull(r.compEval1), orNull(r.master1)});
+    }
+
+    static QVariant orNull(const QString& text)
+    {
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+
+    int rowCount() const
+    {
+        return fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM PrintDrills")).toInt();
+    }
+
+    Fixture fixture;
+    DrillDatabase db;
+};
+
+// Runs the drill status report of the year into a PDF and gives back its text.
+QString drillReportText(FleetDatabase& fleet, int year, const QString& company,
+                        RecordingMessages& messages)
+{
+    if (!PrintDrillsTable::refill(fleet.db, year, company, RefillMoment))
+        return {};
+    const QString pdf = QDir(fleet.fixture.folder()).filePath(QStringLiteral("report.pdf"));
+    ReportControl control(messages);
+    control.setDataFile(fleet.fixture.databasePath());
+    control.setReportFileName(templatePath());
+    control.setDestination(ReportControl::Destination::File);
+    control.setPrintFileName(pdf);
+    DrillStatusReport::prepare(control, year, company);
+    return control.run() ? textOfPdf(pdf) : QString();
+}
+
+} // namespace
+
+class TestReports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        Clock::setFixed(RefillMoment);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+    void cleanup()
+    {
+        Clock::reset();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    void refillCopiesTheYearOnceAndStampsEveryRow()
+    {
+        FleetDatabase fleet;
+        QVERIFY(PrintDrillsTable::refill(fleet.db, 2026, QStringLiteral("Old Name"), RefillMoment));
+        QVERIFY(
+            PrintDrillsTable::refill(fleet.db, 2026, QStringLiteral("Aegean Ltd"), RefillMoment));
+
+        QCOMPARE(fleet.rowCount(), 3);
+        QCOMPARE(fleet.fixture
+                     .scalar(QStringLiteral(
+                         "SELECT COUNT(DISTINCT IDDrill) FROM PrintDrills WHERE YearDrill = 2026"))
+                     .toInt(),
+                 3);
+        // Every field of QuDrills arrives unchanged.
+        QCOMPARE(
+            fleet.fixture
+                .scalar(QStringLiteral(
+                    "SELECT COUNT(*) FROM PrintDrills p JOIN QuDrills q ON q.IDDrill = p.IDDrill "
+                    "AND q.IDShip = p.IDShip AND q.ShipName = p.ShipName "
+                    "AND q.YearDrill = p.YearDrill "
+                    "AND q.\"Drill Date\" IS p.\"Drill Date\" AND q.\"Done Date\" IS p.\"Done "
+                    "Date\" "
+                    "AND q.CompEval IS p.CompEval AND q.Master IS p.Master "
+                    "AND q.\"Drill Date1\" IS p.\"Drill Date1\" "
+                    "AND q.\"Done Date1\" IS p.\"Done Date1\" "
+                    "AND q.CompEval1 IS p.CompEval1 AND q.Master1 IS p.Master1"))
+                .toInt(),
+            3);
+        QCOMPARE(fleet.fixture
+                     .scalar(QStringLiteral(
+                         "SELECT COUNT(*) FROM PrintDrills WHERE Company = 'Aegean Ltd' "
+                         "AND Date1 = 'Tuesday, 10 March 2026' AND Time1 = '14:05:09'"))
+                     .toInt(),
+                 3);
+    }
+
+    void refillOfAYearWithoutRowsLeavesTheTableEmpty()
+    {
+        FleetDatabase fleet;
+        QVERIFY(
+            PrintDrillsTable::refill(fleet.db, 2026, QStringLiteral("Aegean Ltd"), RefillMoment));
+        QVERIFY(
+            PrintDrillsTable::refill(fleet.db, 2024, QStringLiteral("Aegean Ltd"), RefillMoment));
+        QCOMPARE(fleet.rowCount(), 0);
+    }
+
+    void refillStoresTheCompanyAsTyped_data()
+    {
+        QTest::addColumn<QString>("company");
+        QTest::newRow("apostrophe") << QStringLiteral("O'Brien Shipping");
+        QTest::newRow("statement") << QStringLiteral("X'); DELETE FROM Drills; --");
+        QTest::newRow("greek") << QStringLiteral("Ναυτιλιακή Εταιρεία Α.Ε.");
+    }
+    void refillStoresTheCompanyAsTyped()
+    {
+        QFETCH(QString, company);
+        FleetDatabase fleet;
+        QVERIFY(PrintDrillsTable::refill(fleet.db, 2026, company, RefillMoment));
+        QCOMPARE(fleet.fixture
+                     .scalar(QStringLiteral("SELECT COUNT(*) FROM PrintDrills WHERE Company = ?"),
+                             {company})
+                     .toInt(),
+                 3);
+        QCOMPARE(fleet.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 4);
+    }
+
+    void aFailingRefillKeepsTheLastReport()
+    {
+        FleetDatabase fleet;
+        QVERIFY(
+            PrintDrillsTable::refill(fleet.db, 2026, QStringLiteral("Aegean Ltd"), RefillMoment));
+        fleet.fixture.exec(QStringLiteral(
+            "CREATE TRIGGER Refuse BEFORE INSERT ON PrintDrills WHEN NEW.Company = 'refused' "
+            "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("refused")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("rolled back")));
+        QVERIFY(!PrintDrillsTable::refill(fleet.db, 2026, QStringLiteral("refused"), RefillMoment));
+        QCOMPARE(fleet.fixture
+                     .scalar(QStringLiteral(
+                         "SELECT COUNT(*) FROM PrintDrills WHERE Company = 'Aegean Ltd'"))
+                     .toInt(),
+                 3);
+    }
+
+    void theReportShowsTheYearInTheUsersDateForm_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QStringList>("dates");
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                               << QStringList{"2/1/2026", "2/3/2026", "3/20/2026", "3/1/2026"};
+        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany)
+                               << QStringList{"01.02.2026", "03.02.2026", "20.03.2026",
+                                              "01.03.2026"};
+    }
+    void theReportShowsTheYearInTheUsersDateForm()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QStringList, dates);
+        QLocale::setDefault(locale);
+        FleetDatabase fleet;
+        RecordingMessages messages;
+        const QString text =
+            drillReportText(fleet, 2026, QStringLiteral("O'Brien Shipping"), messages);
+        QVERIFY2(!text.isEmpty(), "the report was not written");
+        QVERIFY(messages.shown.isEmpty());
+
+        QVERIFY(text.contains(QStringLiteral("HBQ ORX - DRILL STATUS")));
+        QVERIFY(text.contains(QStringLiteral("O'Brien Shipping")));
+        QVERIFY(text.contains(QStringLiteral("Year 2026")));
+        for (const QString& date : dates)
+            QVERIFY2(text.contains(date), qPrintable(date));
+        QVERIFY(!text.contains(QStringLiteral("2026-02-01")));
+        // The stamp of the refill, and text that looks like HTML shown as typed.
+        QVERIFY(text.contains(DateText::longDate(RefillMoment.date())));
+        QVERIFY(text.contains(QStringLiteral("14:05:09")));
+        QVERIFY(text.contains(QStringLiteral("J. Smith & <Sons>")));
+        QVERIFY(text.contains(QStringLiteral("Page 1 of 1")));
+        // Only the year's rows, ships by name.
+        QVERIFY(!text.contains(QStringLiteral("Old Master")));
+        const qsizetype alpha = text.indexOf(QStringLiteral("MV Alpha"));
+        QVERIFY(alpha >= 0);
+        QVERIFY(alpha < text.indexOf(QStringLiteral("MV Bravo")));
+        QVERIFY(text.indexOf(QStringLiteral("MV Bravo")) <
+                text.indexOf(QStringLiteral("MV Charlie")));
+    }
+
+    void everyDrillCarriesItsStateInWords()
+    {
+        FleetDatabase fleet;
+        RecordingMessages messages;
+        const QString text = drillReportText(fleet, 2026, QStringLiteral("Aegean Ltd"), messages);
+        const auto lineOf = [&](const QString& ship) {
+            for (const QString& line : text.split(u'\n')) {
+                if (line.contains(ship))
+                    return line.simplified();
+            }
+            return QString();
+        };
+        // Alpha: done, then due. Bravo: later, then nothing. Charlie: overdue, then done.
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("DONE.*DUE")).match(lineOf("MV Alpha")).hasMatch(),
+            qPrintable(lineOf("MV Alpha")));
+        QVERIFY(lineOf("MV Bravo").contains(QStringLiteral("LATER")));
+        QVERIFY(
+            !QRegularExpression(QStringLiteral("DONE|DUE")).match(lineOf("MV Bravo")).hasMatch());
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("DUE.*DONE")).match(lineOf("MV Charlie")).hasMatch(),
+            qPrintable(lineOf("MV Charlie")));
+        QVERIFY(text.simplified().contains(
+            QStringLiteral("3 ships, 6 drills: 2 done, 2 due, 1 later, 1 not scheduled")));
+    }
+
+    void aYearWithoutDrillsStillNamesTheYearAndCompany()
+    {
+        FleetDatabase fleet;
+        RecordingMessages messages;
+        const QString text = drillReportText(fleet, 2024, QStringLiteral("Aegean Ltd"), messages);
+        QVERIFY(text.contains(QStringLiteral("Aegean Ltd")));
+        QVERIFY(text.contains(QStringLiteral("Year 2024")));
+        QVERIFY(text.contains(QStringLiteral("No drills are recorded for 2024.")));
+        QVERIFY(!text.contains(QStringLiteral("MV Alpha")));
+    }
+
+    void aLongFleetRepeatsTheHeaderAndNumbersThePagesOnLandscapeA4()
+    {
+        Fixture fixture(120);
+        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) "
+                                    "SELECT IDShip, ShipName, 2026 FROM Ships"));
+        DrillDatabase db(fixture.databasePath());
+        QCOMPARE(db.open(), QString());
+        QVERIFY(PrintDrillsTable::refill(db, 2026, QStringLiteral("Aegean Ltd"), RefillMoment));
+        RecordingMessages messages;
+        const QString pdf = QDir(fixture.folder()).filePath(QStringLiteral("fleet.pdf"));
+        ReportControl control(messages);
+        control.setDataFile(fixture.databasePath());
+        control.setReportFileName(templatePath());
+        control.setDestination(ReportControl::Destination::File);
+        control.setPrintFileName(pdf);
+        DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
+        QVERIFY(control.run());
+
+        const QSizeF page = pageSizeOfPdf(pdf);
+        QCOMPARE(qRound(page.width()), 842);
+        QCOMPARE(qRound(page.height()), 595);
+        QStringList pages = textOfPdf(pdf).split(u'\f');
+        pages.removeIf([](const QString& p) { return p.trimmed().isEmpty(); });
+        QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
+        qsizetype shipLines = 0;
+        for (int i = 0; i < pages.size(); ++i) {
+            const qsizetype ships = pages.at(i).count(QStringLiteral("MV Ship "));
+            QVERIFY(ships == 0 || pages.at(i).contains(QStringLiteral("Ship Name")));
+            QVERIFY(
+                pages.at(i).contains(QStringLiteral("Page %1 of %2").arg(i + 1).arg(pages.size())));
+            shipLines += ships;
+        }
+        QCOMPARE(shipLines, 120);
+    }
+
+    void fieldsWithBlanksHookValuesAndDefaultsReachTheTemplate()
+    {
+        FleetDatabase fleet;
+        QVERIFY(
+            PrintDrillsTable::refill(fleet.db, 2026, QStringLiteral("From Table"), RefillMoment));
+        const QString rpt = QDir(fleet.fixture.folder()).filePath(QStringLiteral("mini.rpt"));
+        writeFile(rpt,
+                  "{{! table: printdrills }}\n<p>{{Company}}/{{Missing}}</p>"
+                  "{{#rows}}<p>[{{Drill Date}}|{{Twice}}|{{#Master}}M{{/Master}}]</p>{{/rows}}");
+        const QString pdf = QDir(fleet.fixture.folder()).filePath(QStringLiteral("mini.pdf"));
+        RecordingMessages messages;
+        ReportControl control(messages);
+        control.setDataFile(fleet.fixture.databasePath());
+        control.setReportFileName(rpt);
+        control.setDestination(ReportControl::Destination::File);
+        control.setPrintFileName(pdf);
+        control.setDefault(QStringLiteral("Company"), QStringLiteral("From Default"));
+        control.setDefault(QStringLiteral("Missing"), QStringLiteral("Default Only"));
+        control.setRowHook([](ReportValues& row, ReportValues&) {
+            row[QStringLiteral("Twice")] = row.value(QStringLiteral("YearDrill")).toInt() * 2;
+        });
+        QVERIFY(control.run());
+        const QString text = textOfPdf(pdf).simplified();
+        QVERIFY2(text.contains(QStringLiteral("From Table/Default Only")), qPrintable(text));
+        // Rows in the order of the ships; an empty field is false in a section.
+        QVERIFY2(text.contains(QStringLiteral("[2026-02-01|4052|M] [2026-06-15|4052|M] "
+                                              "[2026-01-05|4052|]")),
+                 qPrintable(text));
+    }
+
+    void aReportThatCannotRunSaysWhyAndDoesNothingElse_data()
+    {
+        QTest::addColumn<QByteArray>("templateText"); // empty: no template file
+        QTest::addColumn<bool>("database");
+        QTest::addColumn<QString>("named"); // the file the message must name
+        QTest::addColumn<QString>("reason");
+
+        const QByteArray good = "{{! table: PrintDrills }}\n<p>{{#rows}}{{ShipName}}{{/rows}}</p>";
+        QTest::newRow("missing template") << QByteArray() << true << "t.rpt"
+                                          << "was not found";
+        QTest::newRow("unclosed section")
+            << QByteArray("{{! table: PrintDrills }}\n{{#rows}}<p>{{ShipName}}</p>") << true
+            << "t.rpt"
+            << "cannot be used";
+        QTest::newRow("unclosed tag")
+            << QByteArray("{{! table: PrintDrills }}\n<p>{{ShipName</p>") << true << "t.rpt"
+            << "cannot be used";
+        QTest::newRow("no table line") << QByteArray("<p>{{ShipName}}</p>") << true << "t.rpt"
+                                       << "names the table";
+        QTest::newRow("unknown setting")
+            << QByteArray("{{! table: PrintDrills; paper: letter }}\n") << true << "t.rpt"
+            << "paper: letter";
+        QTest::newRow("unknown table")
+            << QByteArray("{{! table: Nowhere }}\n") << true << "ORXmanager97.mdb"
+            << "Nowhere";
+        QTest::newRow("hostile table name")
+            << QByteArray("{{! table: Ships\" WHERE 1=1 -- }}\n") << true << "ORXmanager97.mdb"
+            << "has no table";
+        QTest::newRow("missing database") << good << false << "ORXmanager97.mdb"
+                                          << "was not found";
+    }
+    void aReportThatCannotRunSaysWhyAndDoesNothingElse()
+    {
+        QFETCH(QByteArray, templateText);
+        QFETCH(bool, database);
+        QFETCH(QString, named);
+        QFETCH(QString, reason);
+
+        QTemporaryDir folder;
+        const QString rpt = folder.filePath(QStringLiteral("t.rpt"));
+        if (!templateText.isEmpty())
+            writeFile(rpt, templateText);
+        std::optional<Fixture> fixture;
+        if (database)
+            fixture.emplace(QStringList{"MV Alpha"});
+        const QString dbPath = database ? fixture->databasePath()
+                                        : folder.filePath(QStringLiteral("ORXmanager97.mdb"));
+
+        QWidget owner;
+        RecordingMessages messages;
+        const QString pdf = folder.filePath(QStringLiteral("out.pdf"));
+        for (const auto destination :
+             {ReportControl::Destination::File, ReportControl::Destination::Window}) {
+            messages.shown.clear();
+            ReportControl control(messages, &owner);
+            control.setDataFile(dbPath);
+            control.setReportFileName(rpt);
+            control.setDestination(destination);
+            control.setPrintFileName(pdf);
+            QVERIFY(!control.run());
+            QCOMPARE(messages.shown.size(), 1);
+            const auto& shown = messages.shown.first();
+            QCOMPARE(shown.icon, Messages::Icon::Critical);
+            QVERIFY2(shown.text.contains(named) && shown.text.contains(reason),
+                     qPrintable(shown.text));
+        }
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("ORXmanager97.mdb"))));
+        QVERIFY(owner.findChildren<ReportPreview*>().isEmpty());
+        if (database)
+            QCOMPARE(fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 1);
+    }
+
+    void aFileThatIsNoDatabaseOrAnUnwritablePdfIsReported_data()
+    {
+        QTest::addColumn<bool>("garbageDatabase");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("not a database") << true << "ORXmanager97.mdb";
+        QTest::newRow("pdf in a missing folder") << false << "out.pdf";
+    }
+    void aFileThatIsNoDatabaseOrAnUnwritablePdfIsReported()
+    {
+        QFETCH(bool, garbageDatabase);
+        QFETCH(QString, named);
+        QTemporaryDir folder;
+        Fixture fixture({"MV Alpha"});
+        const QString garbage = folder.filePath(QStringLiteral("ORXmanager97.mdb"));
+        writeFile(garbage, QByteArray("Standard Jet DB").append(4096, '\0'));
+
+        RecordingMessages messages;
+        ReportControl control(messages);
+        control.setDataFile(garbageDatabase ? garbage : fixture.databasePath());
+        control.setReportFileName(templatePath());
+        control.setDestination(ReportControl::Destination::File);
+        control.setPrintFileName(garbageDatabase ? folder.filePath(QStringLiteral("out.pdf"))
+                                                 : folder.filePath(QStringLiteral("no/out.pdf")));
+        if (!garbageDatabase)
+            QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+        QVERIFY(!control.run());
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY2(messages.shown.first().text.contains(named),
+                 qPrintable(messages.shown.first().text));
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("out.pdf"))));
+        QCOMPARE(QFile(garbage).size(), qint64(15 + 4096));
+    }
+
+    void previewsOpenSideBySideWithoutWaiting()
+    {
+        Fixture fixture(90);
+        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) "
+                                    "SELECT IDShip, ShipName, 2026 FROM Ships"));
+        DrillDatabase db(fixture.databasePath());
+        QCOMPARE(db.open(), QString());
+        QVERIFY(PrintDrillsTable::refill(db, 2026, QStringLiteral("Aegean Ltd"), RefillMoment));
+
+        QWidget owner;
+        RecordingMessages messages;
+        ReportControl control(messages, &owner);
+        control.setDataFile(fixture.databasePath());
+        control.setReportFileName(templatePath());
+        control.setDestination(ReportControl::Destination::Window);
+        DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
+        QVERIFY(control.run());
+        QVERIFY(control.run());
+
+        const auto previews = owner.findChildren<ReportPreview*>();
+        QCOMPARE(previews.size(), 2);
+        ReportPreview* preview = previews.first();
+        QVERIFY(preview->isVisible());
+        QVERIFY(!preview->isModal());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(preview->windowTitle().contains(QStringLiteral("DRILL STATUS 2026")));
+        QVERIFY(preview->pageCount() >= 2);
+
+        const auto click = [&](const char* name) {
+            auto* button = preview->findChild<QToolButton*>(QString::fromLatin1(name));
+            QVERIFY2(button, name);
+            QVERIFY(!button->accessibleName().isEmpty());
+            QTest::mouseClick(button, Qt::LeftButton);
+        };
+        QCOMPARE(preview->currentPage(), 1);
+        click("CmdNextPage");
+        QCOMPARE(preview->currentPage(), 2);
+        click("CmdLastPage");
+        QCOMPARE(preview->currentPage(), preview->pageCount());
+        click("CmdFirstPage");
+        QCOMPARE(preview->currentPage(), 1);
+        preview->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(preview));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+        QCOMPARE(preview->currentPage(), 2);
+        QCOMPARE(preview->findChild<QSpinBox*>(QStringLiteral("TxtPage"))->value(), 2);
+
+        auto* zoom = preview->findChild<QComboBox*>(QStringLiteral("CboZoom"));
+        QCOMPARE(zoom->currentText(), QStringLiteral("Fit Width"));
+        click("CmdZoomIn");
+        QVERIFY2(zoom->currentText().endsWith(u'%'), qPrintable(zoom->currentText()));
+
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("export.pdf"));
+        QVERIFY(preview->exportPdf(pdf));
+        const QString text = textOfPdf(pdf);
+        QVERIFY(text.contains(QStringLiteral("MV Ship 0090")));
+        QVERIFY(text.contains(QStringLiteral("Page %1 of %1").arg(preview->pageCount())));
+        QVERIFY(messages.shown.isEmpty());
+        QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+        QVERIFY(!preview->exportPdf(out.filePath(QStringLiteral("missing/export.pdf"))));
+        QCOMPARE(messages.shown.size(), 1);
+
+        click("CmdClose");
+        QTRY_COMPARE(owner.findChildren<ReportPreview*>().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestReports)
+#include "tst_reports.moc"
