@@ -1,0 +1,426 @@
+#include "evaluation/EvaluationPanel.h"
+
+#include "common/Clock.h"
+#include "common/Messages.h"
+#include "common/Twips.h"
+#include "data/DrillDatabase.h"
+#include "data/PrintEvalTable.h"
+#include "evaluation/DrillEvalReport.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+
+#include <numeric>
+
+namespace {
+
+const QString MessageTitle = QStringLiteral("Drill Evaluation");
+const QColor LightRed(255, 192, 192);
+
+constexpr int WidthTwips = 10905;
+constexpr int HeightTwips = 7395;
+constexpr int RowLeft = 180;
+constexpr int RowWidth = 10545;
+constexpr int PlainRowHeight = 375;
+constexpr int HeadedRowHeight = 585;
+constexpr int GroupLeft = 8520;
+constexpr int RowTops[] = {1980, 2340, 2700, 3060, 3630, 4200, 4770, 5340, 5910, 6270};
+constexpr int ButtonLefts[] = {120, 540, 960, 1380, 1830};
+constexpr int ColumnHeadLefts[] = {8640, 9060, 9510, 9930, 10350};
+
+const QString ScaleNames[] = {QStringLiteral("Poor"), QStringLiteral("Medium"),
+                              QStringLiteral("Good"), QStringLiteral("Very Good"),
+                              QStringLiteral("Excellent")};
+
+struct Question
+{
+    QString heading; // rows 4 to 8 only, with their step part
+    QString step;
+    QString text;
+};
+
+const QString IncidentReport = QStringLiteral("INCIDENT REPORT TO HBQ ORX TEAM");
+
+const Question Questions[EvaluationTable::QuestionCount] = {
+    {{}, {}, QStringLiteral("1. How well the drill was organized? (preparation of scenario etc.)")},
+    {{},
+     {},
+     QStringLiteral("2. Was the last sailing condition report readily available from the "
+                    "ship?")},
+    {{}, {}, QStringLiteral("3. Was the initial request to HBQ ORX Team correctly/promptly done?")},
+    {IncidentReport, QStringLiteral("- Step 1 of 3:"),
+     QStringLiteral("Was the incident general information & intact condition immediately before "
+                    "damage correctly/promptly reported?")},
+    {IncidentReport, QStringLiteral("- Step 2 of 3:"),
+     QStringLiteral("Were the incident details covering both Free Floating and Grounding "
+                    "Conditions correctly/promptly reported?")},
+    {IncidentReport, QStringLiteral("- Step 3 of 3:"),
+     QStringLiteral("Was the SOPEP Initial Report correctly/promptly reported?")},
+    {QStringLiteral("DAMAGE CONDITION EVALUATION:"),
+     {},
+     QStringLiteral("Was the condition of the ship after the incident effectively determined by "
+                    "the HBQ ORX Team+ Company+ Ship?")},
+    {QStringLiteral("FOLLOW UP REPORTS/CORRECTIVE ACTIONS:"),
+     {},
+     QStringLiteral("Were the corrective actions properly calculated/ implemented by the Company "
+                    "ER Team/HBQ ORX Team/Ship?")},
+    {{},
+     {},
+     QStringLiteral("9. Was the Daily Log of the incident correctly updated during the "
+                    "Drill?")},
+    {{},
+     {},
+     QStringLiteral("10. Was the Index of Record Keeping correctly updated for ISM "
+                    "files?")},
+};
+
+QFont fontOf(const QString& family, qreal points, bool bold = false, bool italic = false)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+QFont captionFont()
+{
+    return fontOf(QStringLiteral("Verdana"), 8.25, true);
+}
+
+// The field captions end where their values begin; a semi-condensed face keeps them whole.
+QFont fieldCaptionFont()
+{
+    QFont font = captionFont();
+    font.setStretch(QFont::SemiCondensed);
+    return font;
+}
+
+void place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(Twips::rect(left, top, width, height));
+}
+
+QLabel* addLabel(QWidget* parent, const QString& text, int left, int top, int width, int height)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    place(label, left, top, width, height);
+    return label;
+}
+
+QLabel* addCaption(QWidget* parent, const QString& text, int left, int top, int width,
+                   int height = 255)
+{
+    QLabel* caption = addLabel(parent, text, left, top, width, height);
+    caption->setFont(fieldCaptionFont());
+    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return caption;
+}
+
+// A label whose text the program sets; a screen reader names it by its caption.
+QLabel* addValue(QWidget* parent, const char* name, const QString& description, int left, int top,
+                 int width, int height = 255)
+{
+    QLabel* value = addLabel(parent, {}, left, top, width, height);
+    value->setObjectName(QString::fromLatin1(name));
+    value->setAccessibleName(description);
+    return value;
+}
+
+QPushButton* addButton(QWidget* parent, const char* name, const QString& text, int left, int top,
+                       int width)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    place(button, left, top, width, 375);
+    return button;
+}
+
+void fillWith(QWidget* widget, const QColor& colour)
+{
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+}
+
+// Unchecks every button, which an exclusive group does not allow by itself.
+void clearGroup(QButtonGroup* group)
+{
+    group->setExclusive(false);
+    for (QAbstractButton* button : group->buttons())
+        button->setChecked(false);
+    group->setExclusive(true);
+}
+
+} // namespace
+
+EvaluationPanel::EvaluationPanel(DrillDatabase& db, Messages& messages, QString applicationFolder,
+                                 QWidget* parent)
+    : QFrame(parent), m_db(db), m_messages(messages), m_folder(std::move(applicationFolder)),
+      PerReport(messages, this)
+{
+    setObjectName(QStringLiteral("PicEvaluation"));
+    setAccessibleName(tr("Drill evaluation questionnaire"));
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    fillWith(this, LightRed);
+    setFont(fontOf(QStringLiteral("MS Sans Serif"), 8.25));
+    setFixedSize(Twips::toPx(WidthTwips), Twips::toPx(HeightTwips));
+    buildHeader();
+    buildQuestions();
+    buildFooter();
+    hide();
+}
+
+void EvaluationPanel::buildHeader()
+{
+    addCaption(this, QStringLiteral("Company Name :"), 60, 150, 1440);
+    LblCompany1 = addValue(this, "LblCompany1", tr("Company name"), 1530, 150, 4050);
+    addCaption(this, QStringLiteral("Drill Date :"), 5640, 150, 1320);
+    LblDrilldate1 = addValue(this, "LblDrilldate1", tr("Drill date"), 6990, 150, 3735);
+    addCaption(this, QStringLiteral("Ship Name :"), 210, 510, 1350);
+    LblShip1 = addValue(this, "LblShip1", tr("Ship name"), 1590, 510, 3930);
+    addCaption(this, QStringLiteral("Ship's Master :"), 5580, 510, 1350);
+    LblMaster = addValue(this, "LblMaster", tr("Ship's master"), 6960, 510, 3765);
+
+    QLabel* title = addLabel(this, QStringLiteral("QUESTIONS FOR THE HBQ ORX DRILL EVALUATION"),
+                             150, 870, 10605, 315);
+    title->setFont(fontOf(QStringLiteral("Verdana"), 9.75, true));
+    title->setAlignment(Qt::AlignCenter);
+
+    addCaption(this, QStringLiteral("Important Notes:"), 150, 1290, 1470)
+        ->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    QLabel* notes = addLabel(
+        this,
+        QStringLiteral("This questionnaire provides simple means to evaluate an HBQ ORX Drill "
+                       "Exercise involving all three parties: the Ship, the Company's ER Team "
+                       "and HBQ ORX Team."),
+        1650, 1290, 9075, 450);
+    notes->setFont(fontOf(QStringLiteral("Verdana"), 8.25, false, true));
+    notes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    notes->setWordWrap(true);
+
+    addCaption(this, QStringLiteral("Evaluation Scale:"), 150, 1770, 1440, 210);
+    addLabel(this, QStringLiteral("(1: Poor, 2:Medium, 3:Good, 4:Very Good, 5:Excellent)"), 1620,
+             1770, 6900, 210);
+    const int indicator = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth);
+    for (int scale = 1; scale <= EvaluationTable::ScaleSize; ++scale) {
+        QLabel* head =
+            addLabel(this, QString::number(scale), ColumnHeadLefts[scale - 1], 1770, 240, 210);
+        head->setObjectName(QStringLiteral("LblScale%1").arg(scale));
+        head->setFont(captionFont());
+        head->setAlignment(Qt::AlignCenter);
+        head->resize(indicator, head->height()); // centred over the button's circle
+    }
+}
+
+void EvaluationPanel::buildQuestions()
+{
+    for (int question = 1; question <= EvaluationTable::QuestionCount; ++question) {
+        QFrame* row = addQuestionRow(question, RowTops[question - 1]);
+        addOptionGroup(question, row);
+    }
+}
+
+QFrame* EvaluationPanel::addQuestionRow(int question, int top)
+{
+    const Question& content = Questions[question - 1];
+    const bool headed = !content.heading.isEmpty();
+    auto* row = new QFrame(this);
+    row->setObjectName(QStringLiteral("Question%1").arg(question));
+    row->setFrameStyle(QFrame::Box | QFrame::Plain);
+    place(row, RowLeft, top, RowWidth, headed ? HeadedRowHeight : PlainRowHeight);
+
+    // Texts end just before the first answer button.
+    const int textRight = GroupLeft - RowLeft + ButtonLefts[0] - 30;
+    if (!headed) {
+        addLabel(row, content.text, 60, 0, textRight - 60, PlainRowHeight)
+            ->setObjectName(QStringLiteral("LblQuestion%1").arg(question));
+        return row;
+    }
+    // The heading line and up to two lines of question text share the row.
+    auto* heading = new QLabel(row);
+    heading->setTextFormat(Qt::RichText);
+    heading->setText(content.heading.toHtmlEscaped() +
+                     QStringLiteral(" <span style=\"font-family: Verdana; font-weight: bold\">"
+                                    "%1</span>")
+                         .arg(content.step.toHtmlEscaped()));
+    heading->setFont(fontOf(QStringLiteral("Lucida Sans Unicode"), 8.25));
+    place(heading, 300, 15, textRight - 300, 180);
+
+    addLabel(row, QStringLiteral("%1.").arg(question), 60, 195, 240, 360);
+    QLabel* text = addLabel(row, content.text, 300, 195, textRight - 300, 360);
+    text->setObjectName(QStringLiteral("LblQuestion%1").arg(question));
+    text->setWordWrap(true);
+    return row;
+}
+
+void EvaluationPanel::addOptionGroup(int question, QWidget* row)
+{
+    auto* box = new QWidget(row);
+    box->setObjectName(QStringLiteral("PicOption%1").arg(question));
+    fillWith(box, LightRed);
+    const int height = row->height() - 2;
+    box->setGeometry(Twips::toPx(GroupLeft - RowLeft), 1, Twips::toPx(2160), height);
+
+    auto* group = new QButtonGroup(this);
+    group->setObjectName(QStringLiteral("Option%1").arg(question));
+    for (int index = 0; index < EvaluationTable::ScaleSize; ++index) {
+        auto* button = new QRadioButton(box);
+        button->setObjectName(QStringLiteral("Option%1_%2").arg(question).arg(index));
+        button->setAccessibleName(tr("Question %1: %2").arg(question).arg(ScaleNames[index]));
+        button->setToolTip(QStringLiteral("%1 %2").arg(index + 1).arg(ScaleNames[index]));
+        const QSize size = button->sizeHint();
+        button->setGeometry(Twips::toPx(ButtonLefts[index]), (height - size.height()) / 2,
+                            size.width(), size.height());
+        group->addButton(button, index);
+    }
+    connect(group, &QButtonGroup::idToggled, this, [this] { showTotal(); });
+    m_options[question - 1] = group;
+}
+
+void EvaluationPanel::buildFooter()
+{
+    CmdCancel3 = addButton(this, "CmdCancel3", QStringLiteral("Cancel"), 150, 6930, 1455);
+    CmdPrint = addButton(this, "CmdPrint", QStringLiteral("Print Preview"), 1740, 6930, 1455);
+
+    addCaption(this, QStringLiteral("Total Evaluation (%) :"), 5700, 6960, 2250);
+    LblTotal = addValue(this, "LblTotal", tr("Total evaluation in percent"), 8010, 6840, 1215, 405);
+    LblTotal->setFont(captionFont());
+    LblTotal->setAlignment(Qt::AlignCenter);
+    LblTotal->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    fillWith(LblTotal, Qt::white);
+
+    CmdConfirm = addButton(this, "CmdConfirm", QStringLiteral("Save"), 9540, 6960, 1215);
+
+    connect(CmdCancel3, &QPushButton::clicked, this, &EvaluationPanel::CmdCancel3_Click);
+    connect(CmdPrint, &QPushButton::clicked, this, &EvaluationPanel::CmdPrint_Click);
+    connect(CmdConfirm, &QPushButton::clicked, this, &EvaluationPanel::CmdConfirm_Click);
+}
+
+void EvaluationPanel::setCompanyName(const QString& name)
+{
+    LblCompany1->setText(name);
+}
+
+bool EvaluationPanel::openForDrill(qint64 idDrill, const QString& ship, const QString& drillDate,
+                                   const QString& master, int column)
+{
+    const EvaluationTable::Drill drill = EvaluationTable::drillOfColumn(column);
+    std::optional<EvaluationTable::Answers> answers;
+    if (EvaluationTable::ensureRows(m_db, idDrill))
+        answers = EvaluationTable::load(m_db, idDrill, drill);
+    if (!answers) {
+        m_messages.tell(Messages::Icon::Critical, MessageTitle,
+                        tr("The answers of this drill could not be opened in the database. "
+                           "Please try again."));
+        return false;
+    }
+    EvalIDDrill = idDrill;
+    m_drill = drill;
+    CmdConfirm->show();
+    LblShip1->setText(ship);
+    LblDrilldate1->setText(drillDate);
+    LblMaster->setText(master);
+    LoadEvaluationOptions(*answers);
+    showTotal();
+    return true;
+}
+
+void EvaluationPanel::openBlank()
+{
+    CmdConfirm->hide();
+    LblShip1->clear();
+    LblDrilldate1->clear();
+    LblMaster->clear();
+    LoadEvaluationOptions({});
+    LblTotal->clear();
+}
+
+void EvaluationPanel::LoadEvaluationOptions(const EvaluationTable::Answers& answers)
+{
+    for (int question = 0; question < EvaluationTable::QuestionCount; ++question) {
+        QButtonGroup* group = m_options[question];
+        clearGroup(group);
+        if (QAbstractButton* chosen = group->button(answers[question] - 1))
+            chosen->setChecked(true);
+    }
+}
+
+EvaluationTable::Answers EvaluationPanel::shownAnswers() const
+{
+    EvaluationTable::Answers answers{};
+    for (int question = 0; question < EvaluationTable::QuestionCount; ++question)
+        answers[question] = m_options[question]->checkedId() + 1; // -1 (none) gives 0
+    return answers;
+}
+
+int EvaluationPanel::CalcTotalEvaluation() const
+{
+    const EvaluationTable::Answers answers = shownAnswers();
+    return 2 * std::accumulate(answers.begin(), answers.end(), 0);
+}
+
+void EvaluationPanel::showTotal()
+{
+    LblTotal->setText(QString::number(CalcTotalEvaluation()));
+}
+
+bool EvaluationPanel::SaveEvaluationOptions()
+{
+    return EvaluationTable::save(m_db, EvalIDDrill, m_drill, shownAnswers());
+}
+
+void EvaluationPanel::CmdConfirm_Click()
+{
+    if (!SaveEvaluationOptions()) {
+        m_messages.tell(Messages::Icon::Critical, MessageTitle,
+                        tr("The answers could not be saved in the database. They are still "
+                           "shown, so you can try again."));
+        return;
+    }
+    emit saved(LblTotal->text());
+    leave();
+}
+
+void EvaluationPanel::CmdCancel3_Click()
+{
+    leave();
+}
+
+void EvaluationPanel::leave()
+{
+    hide();
+    emit closed();
+}
+
+bool EvaluationPanel::SaveFORprint()
+{
+    PrintEvalTable::Questionnaire questionnaire;
+    questionnaire.company = LblCompany1->text();
+    questionnaire.ship = LblShip1->text();
+    questionnaire.drillDate = LblDrilldate1->text();
+    questionnaire.master = LblMaster->text();
+    questionnaire.total = LblTotal->text();
+    questionnaire.answers = shownAnswers();
+    if (PrintEvalTable::refill(m_db, questionnaire, Clock::now()))
+        return true;
+    m_messages.tell(Messages::Icon::Critical, MessageTitle,
+                    tr("The questionnaire could not be prepared for printing: the database "
+                       "refused to store it. Please try again."));
+    return false;
+}
+
+void EvaluationPanel::CmdPrint_Click()
+{
+    if (!SaveFORprint())
+        return;
+    DrillEvalReport::prepare(PerReport, m_db.filePath(), m_folder);
+    PerReport.setDestination(ReportControl::Destination::Window);
+    PerReport.run();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "data/EvaluationTable.h"
+#include "reports/ReportControl.h"
+
+#include <QFrame>
+
+#include <array>
+
+class DrillDatabase;
+class Messages;
+class QButtonGroup;
+class QLabel;
+class QPushButton;
+
+// The drill evaluation questionnaire: ten questions, each answered on a scale of 1 to 5,
+// with the running total percentage. Opened for one drill of a drill-grid row, or as a
+// blank form for printing. The owner places and shows it; the panel hides itself on Save
+// and Cancel and tells the owner through its signals.
+class EvaluationPanel : public QFrame
+{
+    Q_OBJECT
+public:
+    // The application folder holds the report template.
+    EvaluationPanel(DrillDatabase& db, Messages& messages, QString applicationFolder,
+                    QWidget* parent = nullptr);
+
+    // Shows the stored answers of one drill; the grid column (6 or 10) picks Drill No 1 or 2.
+    // A drill never evaluated gets its ten question rows first. False when the answers
+    // cannot be read: the user has been told, and the panel should not be shown.
+    bool openForDrill(qint64 idDrill, const QString& ship, const QString& drillDate,
+                      const QString& master, int column);
+    // The "Evaluation Form": nothing chosen, no drill, no total, no "Save".
+    void openBlank();
+    void setCompanyName(const QString& name);
+
+    // Twice the sum of the chosen scale values: 0 to 100.
+    int CalcTotalEvaluation() const;
+    // Copies what the panel shows, unsaved answers included, into PrintEval.
+    // False when it could not; the user has been told.
+    bool SaveFORprint();
+
+signals:
+    // The answers were stored; total is the percentage as the panel shows it.
+    void saved(const QString& total);
+    // Save or Cancel hid the panel.
+    void closed();
+
+private:
+    void buildHeader();
+    void buildQuestions();
+    void buildFooter();
+    QFrame* addQuestionRow(int question, int top);
+    void addOptionGroup(int question, QWidget* row);
+
+    void LoadEvaluationOptions(const EvaluationTable::Answers& answers);
+    EvaluationTable::Answers shownAnswers() const;
+    bool SaveEvaluationOptions();
+    void showTotal();
+    void leave();
+
+    void CmdConfirm_Click();
+    void CmdCancel3_Click();
+    void CmdPrint_Click();
+
+    DrillDatabase& m_db;
+    Messages& m_messages;
+    QString m_folder;
+    qint64 EvalIDDrill = 0;
+    EvaluationTable::Drill m_drill = EvaluationTable::Drill::First;
+
+    QLabel* LblCompany1 = nullptr;
+    QLabel* LblDrilldate1 = nullptr;
+    QLabel* LblShip1 = nullptr;
+    QLabel* LblMaster = nullptr;
+    std::array<QButtonGroup*, EvaluationTable::QuestionCount> m_options{}; // Option1..Option10
+    QLabel* LblTotal = nullptr;
+    QPushButton* CmdCancel3 = nullptr;
+    QPushButton* CmdPrint = nullptr;
+    QPushButton* CmdConfirm = nullptr;
+    ReportControl PerReport;
+};

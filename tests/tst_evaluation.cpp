@@ -1,0 +1,528 @@
+// The drill evaluation questionnaire and its report, driven as a user drives them.
+#include "Fixture.h"
+#include "common/Clock.h"
+#include "data/DrillDatabase.h"
+#include "evaluation/DrillEvalReport.h"
+#include "evaluation/EvaluationPanel.h"
+#include "reports/ReportControl.h"
+#include "reports/ReportPreview.h"
+#include "widgets/Fonts.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const QDateTime PrintMoment(QDate(2026, 3, 10), QTime(14, 5, 9));
+const QString Company = QStringLiteral("Aegean & <Ionian> Shipping");
+constexpr int DrillOneColumn = 6;
+constexpr int DrillTwoColumn = 10;
+
+QString runTool(const QString& program, const QStringList& arguments)
+{
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+int pageCountOfPdf(const QString& pdf)
+{
+    const auto match = QRegularExpression(QStringLiteral(R"(Pages:\s+(\d+))"))
+                           .match(runTool(QStringLiteral("pdfinfo"), {pdf}));
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+// Per question the chosen scale value, 0 for none.
+using Answers = EvaluationTable::Answers;
+
+} // namespace
+
+class TestEvaluation : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Fixture> m_fixture;
+    std::unique_ptr<DrillDatabase> m_db;
+    RecordingMessages m_messages;
+    std::unique_ptr<EvaluationPanel> m_panel;
+    qint64 m_alphaDrill = 0;
+
+    qint64 addDrill(const QString& ship, const QString& doneDate, const QString& master)
+    {
+        m_fixture->exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, "
+                                       "\"Done Date\", Master) VALUES (?, ?, 2026, ?, ?)"),
+                        {m_fixture->shipId(ship), ship, doneDate, master});
+        return m_fixture->scalar(QStringLiteral("SELECT MAX(IDDrill) FROM Drills")).toLongLong();
+    }
+
+    QRadioButton* button(int question, int scale) const
+    {
+        auto* group = m_panel->findChild<QButtonGroup*>(QStringLiteral("Option%1").arg(question));
+        return group ? qobject_cast<QRadioButton*>(group->button(scale - 1)) : nullptr;
+    }
+
+    void choose(int question, int scale)
+    {
+        QRadioButton* radio = button(question, scale);
+        QVERIFY(radio);
+        QTest::mouseClick(radio, Qt::LeftButton, {}, radio->rect().center());
+    }
+
+    void chooseAll(const Answers& answers)
+    {
+        for (int question = 1; question <= 10; ++question) {
+            if (answers[question - 1] > 0)
+                choose(question, answers[question - 1]);
+        }
+    }
+
+    Answers shown() const
+    {
+        Answers answers{};
+        for (int question = 1; question <= 10; ++question) {
+            auto* group =
+                m_panel->findChild<QButtonGroup*>(QStringLiteral("Option%1").arg(question));
+            answers[question - 1] = group->checkedId() + 1;
+        }
+        return answers;
+    }
+
+    // The answers stored in the table for one block: "Ev" or "Ev1".
+    Answers stored(qint64 idDrill, const QString& prefix) const
+    {
+        Answers answers{};
+        for (int question = 1; question <= 10; ++question) {
+            for (int scale = 1; scale <= 5; ++scale) {
+                const QString sql =
+                    QStringLiteral("SELECT %1%2 FROM Evaluation WHERE IDDrill = ? AND IDQu = ?")
+                        .arg(prefix)
+                        .arg(scale);
+                if (m_fixture->scalar(sql, {idDrill, question}).toBool())
+                    answers[question - 1] = scale;
+            }
+        }
+        return answers;
+    }
+
+    void store(qint64 idDrill, const QString& prefix, const Answers& answers)
+    {
+        for (int question = 1; question <= 10; ++question) {
+            if (answers[question - 1] > 0)
+                m_fixture->exec(QStringLiteral("UPDATE Evaluation SET %1%2 = 1 WHERE IDDrill = ? "
+                                               "AND IDQu = ?")
+                                    .arg(prefix)
+                                    .arg(answers[question - 1]),
+                                {idDrill, question});
+        }
+    }
+
+    void createRows(qint64 idDrill)
+    {
+        for (int question = 1; question <= 10; ++question)
+            m_fixture->exec(QStringLiteral("INSERT INTO Evaluation (IDDrill, IDQu) VALUES (?, ?)"),
+                            {idDrill, question});
+    }
+
+    QString text(const char* labelName) const
+    {
+        return m_panel->findChild<QLabel*>(QString::fromLatin1(labelName))->text();
+    }
+
+    QPushButton* command(const char* name) const
+    {
+        return m_panel->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+
+    bool openAlpha(int column)
+    {
+        return m_panel->openForDrill(m_alphaDrill, QStringLiteral("MV Alpha"),
+                                     QStringLiteral("3/2/2026"), QStringLiteral("A. O'Neill"),
+                                     column);
+    }
+
+    QVariant printed(const QString& field) const
+    {
+        return m_fixture->scalar(QStringLiteral("SELECT %1 FROM PrintEval").arg(field));
+    }
+
+    // Renders the questionnaire in PrintEval to a PDF through the report control.
+    QString printToPdf()
+    {
+        const QString pdf = QDir(m_fixture->folder()).filePath(QStringLiteral("evaluation.pdf"));
+        ReportControl control(m_messages);
+        DrillEvalReport::prepare(control, m_fixture->databasePath(), m_fixture->folder());
+        control.setDestination(ReportControl::Destination::File);
+        control.setPrintFileName(pdf);
+        return control.run() ? pdf : QString();
+    }
+
+    static Answers uniform(int scale)
+    {
+        Answers answers;
+        answers.fill(scale);
+        return answers;
+    }
+
+private slots:
+    void initTestCase() { Fonts::installSubstitutes(); }
+
+    void init()
+    {
+        Clock::setFixed(PrintMoment);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        m_messages = RecordingMessages();
+        m_fixture = std::make_unique<Fixture>(QStringList{"MV Alpha", "MV Bravo"});
+        m_alphaDrill = addDrill(QStringLiteral("MV Alpha"), QStringLiteral("2026-03-02"),
+                                QStringLiteral("A. O'Neill"));
+        addDrill(QStringLiteral("MV Bravo"), QString(), QString());
+        m_db = std::make_unique<DrillDatabase>(m_fixture->databasePath());
+        QVERIFY(m_db->open().isEmpty());
+        const QString rpt = QString::fromLatin1(DrillEvalReport::TemplateFileName);
+        QVERIFY2(QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(rpt),
+                             QDir(m_fixture->folder()).filePath(rpt)),
+                 "the report template must lie beside the test program");
+        m_panel = std::make_unique<EvaluationPanel>(*m_db, m_messages, m_fixture->folder());
+        m_panel->setCompanyName(Company);
+        m_panel->show();
+    }
+
+    void cleanup()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (qobject_cast<ReportPreview*>(window))
+                delete window;
+        }
+        m_panel.reset();
+        m_db.reset();
+        m_fixture.reset();
+        Clock::reset();
+    }
+
+    void neverEvaluatedDrillGetsItsTenRows()
+    {
+        QVERIFY(openAlpha(DrillOneColumn));
+        QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation")).toInt(), 10);
+        QCOMPARE(m_fixture
+                     ->scalar(QStringLiteral("SELECT COUNT(DISTINCT IDQu) FROM Evaluation WHERE "
+                                             "IDDrill = ? AND IDQu BETWEEN 1 AND 10"),
+                              {m_alphaDrill})
+                     .toInt(),
+                 10);
+        QCOMPARE(shown(), Answers{});
+        QCOMPARE(text("LblTotal"), QStringLiteral("0"));
+        QCOMPARE(text("LblShip1"), QStringLiteral("MV Alpha"));
+        QCOMPARE(text("LblDrilldate1"), QStringLiteral("3/2/2026"));
+        QCOMPARE(text("LblMaster"), QStringLiteral("A. O'Neill"));
+        QCOMPARE(text("LblCompany1"), Company);
+        QVERIFY(!command("CmdConfirm")->isHidden());
+
+        // The other drill of the row shares the rows; opening again adds none.
+        QVERIFY(openAlpha(DrillTwoColumn));
+        QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation")).toInt(), 10);
+    }
+
+    void missingQuestionRowsAreCompleted()
+    {
+        m_fixture->exec(QStringLiteral("INSERT INTO Evaluation (IDDrill, IDQu, Ev4) "
+                                       "VALUES (?, 2, 1)"),
+                        {m_alphaDrill});
+        QVERIFY(openAlpha(DrillOneColumn));
+        QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation")).toInt(), 10);
+        QCOMPARE(shown()[1], 4);
+    }
+
+    void totalFollowsEveryClick_data()
+    {
+        QTest::addColumn<Answers>("answers");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("all excellent") << uniform(5) << QStringLiteral("100");
+        QTest::newRow("all poor") << uniform(1) << QStringLiteral("20");
+        QTest::newRow("one good") << Answers{3} << QStringLiteral("6");
+        QTest::newRow("mixed, two open")
+            << Answers{1, 2, 3, 4, 5, 0, 5, 4, 0, 2} << QStringLiteral("52");
+    }
+
+    void totalFollowsEveryClick()
+    {
+        QFETCH(Answers, answers);
+        QFETCH(QString, total);
+        QVERIFY(openAlpha(DrillOneColumn));
+        chooseAll(answers);
+        QCOMPARE(shown(), answers);
+        QCOMPARE(text("LblTotal"), total);
+        QCOMPARE(m_panel->CalcTotalEvaluation(), total.toInt());
+    }
+
+    void choosingAgainKeepsOneAnswerPerQuestion()
+    {
+        QVERIFY(openAlpha(DrillOneColumn));
+        choose(3, 3);
+        choose(3, 3);
+        QVERIFY(button(3, 3)->isChecked());
+        QCOMPARE(text("LblTotal"), QStringLiteral("6"));
+        choose(3, 5);
+        QCOMPARE(shown(), (Answers{0, 0, 5}));
+        QVERIFY(!button(3, 3)->isChecked());
+        QCOMPARE(text("LblTotal"), QStringLiteral("10"));
+    }
+
+    void storedAnswersOfTheOpenedDrillAreShown_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<Answers>("expected");
+        QTest::newRow("Drill No 1") << DrillOneColumn << Answers{5, 4, 3, 2, 1};
+        QTest::newRow("Drill No 2") << DrillTwoColumn << Answers{0, 0, 0, 0, 0, 1, 2, 3, 4, 5};
+    }
+
+    void storedAnswersOfTheOpenedDrillAreShown()
+    {
+        QFETCH(int, column);
+        QFETCH(Answers, expected);
+        createRows(m_alphaDrill);
+        store(m_alphaDrill, QStringLiteral("Ev"), Answers{5, 4, 3, 2, 1});
+        store(m_alphaDrill, QStringLiteral("Ev1"), Answers{0, 0, 0, 0, 0, 1, 2, 3, 4, 5});
+        // A row that is not one of the ten questions is left alone.
+        m_fixture->exec(QStringLiteral("INSERT INTO Evaluation (IDDrill, IDQu, Ev1, Ev11) "
+                                       "VALUES (?, 11, 1, 1)"),
+                        {m_alphaDrill});
+
+        choose(1, 1); // left over from an earlier opening
+        QVERIFY(m_panel->openForDrill(m_alphaDrill, QStringLiteral("MV Alpha"), {}, {}, column));
+        QCOMPARE(shown(), expected);
+        QCOMPARE(text("LblTotal"), QStringLiteral("30"));
+    }
+
+    void saveStoresOnlyTheOpenedDrill_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("savedPrefix");
+        QTest::addColumn<QString>("keptPrefix");
+        QTest::newRow("Drill No 1") << DrillOneColumn << "Ev"
+                                    << "Ev1";
+        QTest::newRow("Drill No 2") << DrillTwoColumn << "Ev1"
+                                    << "Ev";
+    }
+
+    void saveStoresOnlyTheOpenedDrill()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, savedPrefix);
+        QFETCH(QString, keptPrefix);
+        const Answers kept{2, 2, 2, 0, 5};
+        createRows(m_alphaDrill);
+        store(m_alphaDrill, keptPrefix, kept);
+        store(m_alphaDrill, savedPrefix, Answers{1, 1, 1});
+        QSignalSpy saved(m_panel.get(), &EvaluationPanel::saved);
+        QSignalSpy closed(m_panel.get(), &EvaluationPanel::closed);
+
+        QVERIFY(openAlpha(column));
+        chooseAll(Answers{4, 0, 5, 5, 3, 0, 1, 2, 3, 4});
+        const Answers answers{4, 1, 5, 5, 3, 0, 1, 2, 3, 4};
+        QCOMPARE(shown(), answers);
+        QTest::mouseClick(command("CmdConfirm"), Qt::LeftButton);
+
+        QCOMPARE(stored(m_alphaDrill, savedPrefix), answers);
+        QCOMPARE(stored(m_alphaDrill, keptPrefix), kept);
+        QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation")).toInt(), 10);
+        QCOMPARE(saved.size(), 1);
+        QCOMPARE(saved.first().first().toString(), QStringLiteral("56"));
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(m_panel->isHidden());
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    void cancelStoresNothing()
+    {
+        createRows(m_alphaDrill);
+        store(m_alphaDrill, QStringLiteral("Ev"), Answers{2, 2});
+        QSignalSpy saved(m_panel.get(), &EvaluationPanel::saved);
+        QSignalSpy closed(m_panel.get(), &EvaluationPanel::closed);
+        QVERIFY(openAlpha(DrillOneColumn));
+        chooseAll(uniform(5));
+        QTest::mouseClick(command("CmdCancel3"), Qt::LeftButton);
+
+        QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev")), (Answers{2, 2}));
+        QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev1")), Answers{});
+        QCOMPARE(saved.size(), 0);
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(m_panel->isHidden());
+    }
+
+    void blankFormShowsNothingAndCannotSave()
+    {
+        createRows(m_alphaDrill);
+        store(m_alphaDrill, QStringLiteral("Ev"), uniform(4));
+        QVERIFY(openAlpha(DrillOneColumn));
+        m_panel->openBlank();
+
+        QCOMPARE(shown(), Answers{});
+        QCOMPARE(text("LblTotal"), QString());
+        QCOMPARE(text("LblShip1"), QString());
+        QCOMPARE(text("LblDrilldate1"), QString());
+        QCOMPARE(text("LblMaster"), QString());
+        QCOMPARE(text("LblCompany1"), Company);
+        QVERIFY(command("CmdConfirm")->isHidden());
+
+        choose(7, 4);
+        QCOMPARE(text("LblTotal"), QStringLiteral("8"));
+        QTest::mouseClick(command("CmdCancel3"), Qt::LeftButton);
+        QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev")), uniform(4));
+    }
+
+    void printCopiesTheShownQuestionnaireOnce()
+    {
+        createRows(m_alphaDrill);
+        QVERIFY(openAlpha(DrillTwoColumn));
+        choose(2, 4);
+        choose(10, 5);
+        QTest::mouseClick(command("CmdPrint"), Qt::LeftButton);
+        choose(1, 2);
+        QTest::mouseClick(command("CmdPrint"), Qt::LeftButton);
+
+        QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM PrintEval")).toInt(), 1);
+        QCOMPARE(printed("Company").toString(), Company);
+        QCOMPARE(printed("Ship").toString(), QStringLiteral("MV Alpha"));
+        QCOMPARE(printed("DrillDate").toString(), QStringLiteral("3/2/2026"));
+        QCOMPARE(printed("Master").toString(), QStringLiteral("A. O'Neill"));
+        QCOMPARE(printed("Total").toString(), QStringLiteral("22"));
+        QCOMPARE(printed("D1").toString(), QStringLiteral("Tuesday, 10 March 2026"));
+        QCOMPARE(printed("H1").toString(), QStringLiteral("14:05:09"));
+        for (int question = 1; question <= 10; ++question) {
+            const int chosen = question == 1 ? 2 : question == 2 ? 4 : question == 10 ? 5 : 0;
+            for (int scale = 1; scale <= 5; ++scale) {
+                const QString field = QStringLiteral("Ev%1%2").arg(question).arg(scale);
+                QCOMPARE(printed(field).toString(),
+                         scale == chosen ? QStringLiteral("<") : QStringLiteral(")"));
+            }
+        }
+        // Printing stores no answer, and the panel stays open.
+        QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev1")), Answers{});
+        QVERIFY(!m_panel->isHidden());
+        int previews = 0;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* preview = qobject_cast<ReportPreview*>(window)) {
+                ++previews;
+                QCOMPARE(preview->pageCount(), 1);
+            }
+        }
+        QCOMPARE(previews, 2);
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    void blankFormPrintsEmptyFieldsAndOpenBoxes()
+    {
+        m_panel->openBlank();
+        QVERIFY(m_panel->SaveFORprint());
+        QCOMPARE(printed("Company").toString(), Company);
+        for (const char* field : {"Ship", "DrillDate", "Master", "Total"})
+            QVERIFY2(printed(QString::fromLatin1(field)).isNull(), field);
+        QCOMPARE(m_fixture
+                     ->scalar(QStringLiteral("SELECT (Ev11 || Ev12 || Ev13 || Ev14 || Ev15 || "
+                                             "Ev51 || Ev75 || Ev101 || Ev105) FROM PrintEval"))
+                     .toString(),
+                 QStringLiteral(")))))))))"));
+
+        const QString pdf = printToPdf();
+        QVERIFY(!pdf.isEmpty());
+        QCOMPARE(pageCountOfPdf(pdf), 1);
+        const QString page = runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QCOMPARE(page.count(QChar(0x2610)), 50); // an empty box for every answer
+        QCOMPARE(page.count(QChar(0x2714)), 0);
+        QVERIFY(page.contains(QStringLiteral("______"))); // lines to fill in by hand
+    }
+
+    void printedFormShowsTheQuestionsAndMarks()
+    {
+        QVERIFY(openAlpha(DrillOneColumn));
+        chooseAll(Answers{5, 4, 0, 3, 2, 1, 0, 5, 5, 1});
+        QVERIFY(m_panel->SaveFORprint());
+        const QString pdf = printToPdf();
+        QVERIFY(!pdf.isEmpty());
+        QCOMPARE(pageCountOfPdf(pdf), 1);
+        const QString page =
+            runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).simplified();
+        for (const char* expected :
+             {"QUESTIONS FOR THE HBQ ORX DRILL EVALUATION", "Aegean & <Ionian> Shipping",
+              "MV Alpha", "3/2/2026", "A. O'Neill", "How well the drill was organized?",
+              "INCIDENT REPORT TO HBQ ORX TEAM - Step 2 of 3:", "information & intact condition",
+              "FOLLOW UP REPORTS/CORRECTIVE ACTIONS:",
+              "Was the Index of Record Keeping correctly updated for ISM files?",
+              "Tuesday, 10 March 2026, 14:05:09"})
+            QVERIFY2(page.contains(QString::fromUtf8(expected)), expected);
+        QCOMPARE(page.count(QChar(0x2714)), 8);
+        QCOMPARE(page.count(QChar(0x2610)), 42);
+        const QString laidOut = runTool(QStringLiteral("pdftotext"),
+                                        {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(laidOut.contains(
+            QRegularExpression(QStringLiteral(R"(Total Evaluation \(%\) :\s+52\b)"))));
+    }
+
+    void failedSaveKeepsThePanelAndTheStoredAnswers()
+    {
+        createRows(m_alphaDrill);
+        store(m_alphaDrill, QStringLiteral("Ev"), uniform(2));
+        m_fixture->exec(QStringLiteral("CREATE TRIGGER RefuseQuestion7 BEFORE UPDATE ON "
+                                       "Evaluation WHEN NEW.IDQu = 7 BEGIN "
+                                       "SELECT RAISE(ABORT, 'refused'); END"));
+        QSignalSpy saved(m_panel.get(), &EvaluationPanel::saved);
+        QVERIFY(openAlpha(DrillOneColumn));
+        chooseAll(uniform(4));
+        QTest::mouseClick(command("CmdConfirm"), Qt::LeftButton);
+
+        QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev")), uniform(2)); // questions 1-6 too
+        QCOMPARE(saved.size(), 0);
+        QVERIFY(!m_panel->isHidden());
+        QCOMPARE(shown(), uniform(4));
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown.first().icon, Messages::Icon::Critical);
+    }
+
+    void failedOpeningLeavesNoHalfOfTheRows()
+    {
+        m_fixture->exec(QStringLiteral("CREATE TRIGGER RefuseQuestion5 BEFORE INSERT ON "
+                                       "Evaluation WHEN NEW.IDQu = 5 BEGIN "
+                                       "SELECT RAISE(ABORT, 'refused'); END"));
+        QVERIFY(!openAlpha(DrillOneColumn));
+        QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation")).toInt(), 0);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown.first().icon, Messages::Icon::Critical);
+    }
+
+    void failedPrintKeepsTheLastQuestionnaire()
+    {
+        QVERIFY(openAlpha(DrillOneColumn));
+        QVERIFY(m_panel->SaveFORprint());
+        m_fixture->exec(QStringLiteral("CREATE TRIGGER RefusePrint BEFORE INSERT ON PrintEval "
+                                       "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        m_panel->openBlank();
+        QTest::mouseClick(command("CmdPrint"), Qt::LeftButton);
+
+        QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM PrintEval")).toInt(), 1);
+        QCOMPARE(printed("Ship").toString(), QStringLiteral("MV Alpha"));
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown.first().icon, Messages::Icon::Critical);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QVERIFY(std::none_of(windows.begin(), windows.end(), [](QWidget* window) {
+            return qobject_cast<ReportPreview*>(window) != nullptr;
+        }));
+    }
+};
+
+QTEST_MAIN(TestEvaluation)
+#include "tst_evaluation.moc"
