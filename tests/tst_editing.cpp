@@ -21,28 +21,9 @@ class EditingWindow : public LoadedWindow
 public:
     EditingWindow() : LoadedWindow({Alpha, Bravo})
     {
-        QVERIFY(load());
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        grid = child<FlexGrid>("DBGrid1");
+        QVERIFY(loadAndShow());
         box = child<QLineEdit>("TxtWrite");
         button = child<QToolButton>("CmdWrite");
-        settle();
-    }
-
-    // Lets the commit-and-refresh step that is due run.
-    void settle()
-    {
-        auto* timer = child<QTimer>("Timer1");
-        QTRY_VERIFY(!timer->isActive());
-    }
-
-    void click(int row, int col)
-    {
-        const QRect cell = grid->cellRect(row, col);
-        QWidget* target = grid->childAt(cell.center());
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(grid, cell.center()));
     }
 
     void type(const QString& text, bool enter = true)
@@ -58,7 +39,6 @@ public:
         return fixture.scalar(QStringLiteral("SELECT \"%1\" FROM Drills WHERE ShipName = ?").arg(name), {ship});
     }
 
-    FlexGrid* grid = nullptr;
     QLineEdit* box = nullptr;
     QToolButton* button = nullptr;
 };
@@ -84,7 +64,7 @@ private slots:
     void aTypedDateIsStoredInItsRowAndShownAsTyped()
     {
         EditingWindow w;
-        w.click(AlphaRow, 5);
+        w.clickCell(AlphaRow, 5);
         QVERIFY(w.box->isVisible());
         QVERIFY(w.button->isVisible());
         QVERIFY(w.box->hasFocus());
@@ -96,7 +76,7 @@ private slots:
         QCOMPARE(w.grid->textMatrix(AlphaRow, 5), QStringLiteral("12/05/2020"));
         QVERIFY(w.messages.shown.isEmpty());
         // Done now: the drill turns green.
-        w.settle();
+        QVERIFY(w.settle());
         w.grid->setRow(AlphaRow);
         w.grid->setCol(7);
         QCOMPARE(w.grid->cellForeColor(), QColor(0x00, 0xC0, 0x00));
@@ -107,7 +87,7 @@ private slots:
         EditingWindow w;
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date1\" = '2026-07-01'"));
         w.window->LoadFlexGrid();
-        w.click(BravoRow, 8);
+        w.clickCell(BravoRow, 8);
         w.type(QStringLiteral("31/31/2026"));
         QTRY_COMPARE(w.messages.shown.size(), 1);
         const auto& shown = w.messages.shown.first();
@@ -124,7 +104,7 @@ private slots:
     void aMastersNameNeedsNoDateAndKeepsItsApostrophe()
     {
         EditingWindow w;
-        w.click(AlphaRow, 11);
+        w.clickCell(AlphaRow, 11);
         QVERIFY(w.box->isVisible());
         QVERIFY(!w.button->isVisible());
         w.type(QStringLiteral("Sean O'Brien"));
@@ -136,9 +116,9 @@ private slots:
     void clickingAnotherCellStoresWhatWasTyped()
     {
         EditingWindow w;
-        w.click(AlphaRow, 7);
+        w.clickCell(AlphaRow, 7);
         w.type(QStringLiteral("J. Smith"), false);
-        w.click(BravoRow, 3); // a ship name: no box, but the previous cell is written
+        w.clickCell(BravoRow, 3); // a ship name: no box, but the previous cell is written
         QCOMPARE(w.field(Alpha, "Master").toString(), QStringLiteral("J. Smith"));
         QVERIFY(!w.box->isVisible());
         QVERIFY(!w.button->isVisible());
@@ -151,12 +131,12 @@ private slots:
         EditingWindow w;
         w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Kept'"));
         w.window->LoadFlexGrid();
-        w.settle();
-        w.click(AlphaRow, 7);
+        QVERIFY(w.settle());
+        w.clickCell(AlphaRow, 7);
         QCOMPARE(w.box->text(), QStringLiteral("Kept"));
         w.box->clear();
         QTest::keyClick(w.box, Qt::Key_Return);
-        w.settle();
+        QVERIFY(w.settle());
         QCOMPARE(w.field(Alpha, "Master").toString(), QStringLiteral("Kept"));
         QCOMPARE(w.grid->textMatrix(AlphaRow, 7), QStringLiteral("Kept"));
     }
@@ -164,7 +144,7 @@ private slots:
     void anEvaluationCellOffersOnlyItsButton()
     {
         EditingWindow w;
-        w.click(AlphaRow, 6);
+        w.clickCell(AlphaRow, 6);
         QVERIFY(!w.box->isVisible());
         QVERIFY(w.button->isVisible());
         QCOMPARE(w.button->geometry().right(), w.box->geometry().right());
@@ -173,7 +153,7 @@ private slots:
     void theEditBoxLiesOverTheClickedCell()
     {
         EditingWindow w;
-        w.click(BravoRow, 9);
+        w.clickCell(BravoRow, 9);
         const QRect cell = w.grid->cellRect(BravoRow, 9).translated(w.grid->pos());
         QCOMPARE(w.box->x(), cell.x());
         QCOMPARE(w.box->width(), cell.width());
@@ -184,7 +164,7 @@ private slots:
     void aPickedDateIsWrittenAndACancelLeavesTheBox()
     {
         EditingWindow w;
-        w.click(AlphaRow, 4);
+        w.clickCell(AlphaRow, 4);
         w.type(QStringLiteral("6/20/2026"), false);
         // Cancel: the picker closes without a day; the box is written back as it stands.
         QTimer::singleShot(0, [] {
@@ -196,7 +176,7 @@ private slots:
         QTRY_COMPARE(w.field(Alpha, "Drill Date").toString(), QStringLiteral("2026-06-20"));
 
         // A pick: the picker hands back a date text, which is written.
-        w.click(AlphaRow, 4);
+        w.clickCell(AlphaRow, 4);
         QTimer::singleShot(0, [] {
             CalendarDate::shared() = CalendarDate::fromText(QStringLiteral("3/5/2026"));
             if (auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
@@ -210,15 +190,15 @@ private slots:
     void reloadingEndsTheEdit()
     {
         EditingWindow w;
-        w.click(AlphaRow, 7);
+        w.clickCell(AlphaRow, 7);
         w.type(QStringLiteral("Typed for the old year"), false);
         w.window->LoadFlexGrid();
         QVERIFY(!w.box->isVisible());
         QCOMPARE(w.box->text(), QString());
         QTimer* timer = w.child<QTimer>("Timer1");
         timer->start();
-        w.settle();
-        w.click(BravoRow, 7);
+        QVERIFY(w.settle());
+        w.clickCell(BravoRow, 7);
         QVERIFY(w.field(Alpha, "Master").isNull());
         QVERIFY(w.messages.shown.isEmpty());
     }
@@ -226,7 +206,7 @@ private slots:
     void aDeletedRowIsNotReportedAsStored()
     {
         EditingWindow w;
-        w.click(AlphaRow, 7);
+        w.clickCell(AlphaRow, 7);
         w.fixture.exec(QStringLiteral("DELETE FROM Drills WHERE ShipName = ?"), {Alpha});
         w.type(QStringLiteral("Nobody"));
         QTRY_COMPARE(w.messages.shown.size(), 1);

@@ -21,24 +21,6 @@ public:
     {
     }
 
-    bool start()
-    {
-        if (!load())
-            return false;
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        grid = child<FlexGrid>("DBGrid1");
-        settle();
-        return QTest::qWaitForWindowExposed(window.get());
-    }
-
-    void settle()
-    {
-        QTRY_VERIFY(!child<QTimer>("Timer1")->isActive() && !child<QTimer>("Timer3")->isActive());
-    }
-
-    void press(const char* button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
-
     int drillRows(int year) const
     {
         return fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = ?"), {year}).toInt();
@@ -59,8 +41,6 @@ public:
         QTest::keyClick(editor, Qt::Key_Return);
         QCoreApplication::processEvents(); // the view hands the text over after the key
     }
-
-    FlexGrid* grid = nullptr;
 };
 
 } // namespace
@@ -76,7 +56,7 @@ private slots:
     void yearsStepBetween2000AndThisYear()
     {
         FleetWindow w;
-        QVERIFY(w.start());
+        QVERIFY(w.loadAndShow());
         auto* previous = w.child<QPushButton>("CmdPreviousYear");
         auto* next = w.child<QPushButton>("CmdNextYear");
         QVERIFY(previous->isEnabled());
@@ -103,13 +83,11 @@ private slots:
     void nothingTypedForTheOldYearReachesTheNewOne()
     {
         FleetWindow w;
-        QVERIFY(w.start());
-        const QRect cell = w.grid->cellRect(2, 7);
-        QWidget* target = w.grid->childAt(cell.center());
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(w.grid, cell.center()));
+        QVERIFY(w.loadAndShow());
+        w.clickCell(2, 7);
         QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("Typed in 2003"));
         w.press("CmdPreviousYear");
-        w.settle();
+        QVERIFY(w.settle());
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL")).toInt(), 0);
         QVERIFY(w.messages.shown.isEmpty());
     }
@@ -120,7 +98,7 @@ private slots:
         for (const char* name : {"MV Alpha", "MV Bravo"})
             w.fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, Master) VALUES (?, ?, 2003, 'Kept')"),
                            {w.fixture.shipId(QString::fromLatin1(name)), QString::fromLatin1(name)});
-        QVERIFY(w.start());
+        QVERIFY(w.loadAndShow());
         QCOMPARE(w.grid->rows(), 4);
         w.window->ProgramNewShip();
         QCOMPARE(w.drillRows(2003), 3);
@@ -133,14 +111,14 @@ private slots:
     void aShipAddedAndSavedEntersTheGrid()
     {
         FleetWindow w;
-        QVERIFY(w.start());
+        QVERIFY(w.loadAndShow());
         w.press("CmdShips");
         QVERIFY(w.child<QWidget>("PicShips")->isVisible());
         QVERIFY(w.child<QWidget>("PicShade")->isVisible());
         w.typeShipName(2, QStringLiteral("MV O'Connor"));
         w.press("cmdSave2");
         QVERIFY(!w.child<QWidget>("PicShips")->isVisible());
-        w.settle();
+        QVERIFY(w.settle());
         QCOMPARE(w.grid->rows(), 5);
         QCOMPARE(w.grid->textMatrix(4, 3), QStringLiteral("MV O'Connor"));
         for (int col = 4; col <= 11; ++col)
@@ -154,7 +132,7 @@ private slots:
     void aShipAddedAndCancelledHasNoRowYet()
     {
         FleetWindow w;
-        QVERIFY(w.start());
+        QVERIFY(w.loadAndShow());
         w.press("CmdShips");
         w.typeShipName(2, QStringLiteral("MV Delta"));
         w.press("CmdCancel2");
@@ -166,21 +144,21 @@ private slots:
     void shipNamesAreRequired()
     {
         FleetWindow w;
-        QVERIFY(w.start());
+        QVERIFY(w.loadAndShow());
         w.press("CmdShips");
         w.typeShipName(0, QString());
         QCOMPARE(w.messages.shown.size(), 1);
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE ShipName = 'MV Alpha'")).toInt(), 1);
         w.typeShipName(2, QStringLiteral("   "));
         w.press("cmdSave2");
-        w.settle();
+        QVERIFY(w.settle());
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 2);
     }
 
     void deletingAShipKeepsItsDrills()
     {
         FleetWindow w;
-        QVERIFY(w.start());
+        QVERIFY(w.loadAndShow());
         w.press("CmdShips");
         auto* list = w.child<QTableView>("DBGrid2");
         list->selectRow(0);
@@ -194,7 +172,7 @@ private slots:
     {
         FleetWindow w;
         w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'Old Name'"));
-        QVERIFY(w.start());
+        QVERIFY(w.loadAndShow());
         w.press("CmdCompany");
         auto* text = w.child<QLineEdit>("TxtCompany");
         QCOMPARE(text->text(), QStringLiteral("Old Name"));
@@ -220,7 +198,7 @@ private slots:
     void onlyOnePanelIsOpenAtATime()
     {
         FleetWindow w;
-        QVERIFY(w.start());
+        QVERIFY(w.loadAndShow());
         w.press("CmdShips");
         w.press("CmdCompany");
         QVERIFY(!w.child<QWidget>("PicShips")->isVisible());

@@ -2,6 +2,7 @@
 
 #include "common/Twips.h"
 #include "widgets/Artwork.h"
+#include "widgets/Look.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -13,35 +14,13 @@
 namespace {
 
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const QFont& font,
-                 const QColor& colour, const QRect& geometry)
+                 const QColor& colour)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-    label->setGeometry(geometry);
+    Look::setTextColour(label, colour);
     return label;
-}
-
-QFont fontOf(const QString& family, qreal points)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
-
-void addPicture(QWidget* parent, const char* name, const QString& description,
-                const QPixmap& pixmap, const QPoint& topLeftTwips)
-{
-    auto* picture = new QLabel(parent);
-    picture->setObjectName(QString::fromLatin1(name));
-    picture->setAccessibleName(description);
-    picture->setPixmap(pixmap);
-    picture->move(Twips::toPx(topLeftTwips.x()), Twips::toPx(topLeftTwips.y()));
-    picture->resize(pixmap.size());
 }
 
 } // namespace
@@ -55,38 +34,34 @@ frmSplash::frmSplash(std::function<void()> openMainWindow, QWidget* parent)
     setWindowTitle(QStringLiteral("HBQ ORX DRILL ORGANIZER"));
     setFixedSize(Twips::toPx(9720), Twips::toPx(6930));
     setFocusPolicy(Qt::StrongFocus);
-    setAutoFillBackground(true);
 
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips::rect(150, 60, 9420, 6675));
     Frame1->setFrameStyle(QFrame::Box | QFrame::Raised);
-    Frame1->setAutoFillBackground(true);
-    QPalette navy = Frame1->palette();
-    navy.setColor(QPalette::Window, QColor(0x00, 0x00, 0x80));
-    Frame1->setPalette(navy);
+    Look::fillBackground(Frame1, QColor(0x00, 0x00, 0x80));
     Frame1->installEventFilter(this);
 
-    addPicture(Frame1, "Image1", tr("HBQ ORX Drill Organizer logo"),
-               Artwork::productLogo(Twips::rect(0, 0, 2600, 2600).size()), {600, 1100});
-    addPicture(Frame1, "Image2", tr("A ship at sea"),
-               Artwork::ship(Twips::rect(0, 0, 5400, 2400).size()), {3600, 3500});
-    addPicture(Frame1, "Image3", tr("A lifebuoy"),
-               Artwork::lifebuoy(Twips::rect(0, 0, 900, 900).size()), {8200, 300});
-    addPicture(Frame1, "Image4", tr("Title banner"),
-               Artwork::banner(Twips::rect(0, 0, 9000, 90).size()), {210, 900});
+    Look::picture(Frame1, "Image1", tr("HBQ ORX Drill Organizer logo"), Artwork::productLogo,
+                  QRect(600, 1100, 2600, 2600));
+    Look::picture(Frame1, "Image2", tr("A ship at sea"), Artwork::ship,
+                  QRect(3600, 3500, 5400, 2400));
+    Look::picture(Frame1, "Image3", tr("A lifebuoy"), Artwork::lifebuoy,
+                  QRect(8400, 180, 720, 720));
+    Look::picture(Frame1, "Image4", tr("Title banner"), Artwork::banner,
+                  QRect(210, 960, 9000, 90));
 
     addLabel(Frame1, "lblCompanyProduct", QStringLiteral("HBQ Marine Software"),
-             fontOf(QStringLiteral("Times New Roman"), 20.25), QColor(0xC0, 0xC0, 0xC0),
-             Twips::rect(1170, 330, 6900, 465));
+             Look::font(QStringLiteral("Times New Roman"), 20.25, true), QColor(0xC0, 0xC0, 0xC0))
+        ->setGeometry(Twips::rect(1170, 330, 6900, 465));
     addLabel(Frame1, "lblProductName", QStringLiteral("ORX DRILL ORGANIZER"),
-             fontOf(QStringLiteral("Arial"), 20.25), Qt::white,
-             Twips::rect(3600, 1200, 5700, 600));
+             Look::font(QStringLiteral("Arial"), 20.25, true), Qt::white)
+        ->setGeometry(Twips::rect(3600, 1200, 5700, 600));
     QLabel* platform = addLabel(Frame1, "lblPlatform", QStringLiteral("for Windows"),
-                                fontOf(QStringLiteral("Arial"), 15.75), Qt::white, {});
+                                Look::font(QStringLiteral("Arial"), 15.75, true), Qt::white);
     platform->move(Twips::toPx(6135), Twips::toPx(1980));
     platform->adjustSize();
     QLabel* version = addLabel(Frame1, "lblVersion", QStringLiteral("Version : 1.0"),
-                               fontOf(QStringLiteral("Arial"), 12), Qt::white, {});
+                               Look::font(QStringLiteral("Arial"), 12, true), Qt::white);
     version->move(Twips::toPx(6300), Twips::toPx(2520));
     version->adjustSize();
 

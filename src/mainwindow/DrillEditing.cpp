@@ -150,6 +150,8 @@ void frmORXmain::CmdWrite_Click()
         openDatePicker();
         break;
     case CellKind::Evaluation:
+        OpenDrillEvaluation(DBGrid1->row(), DBGrid1->col());
+        break;
     case CellKind::Master:
     case CellKind::NotEditable:
         break;

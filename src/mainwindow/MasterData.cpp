@@ -8,6 +8,7 @@
 #include "mainwindow/CompanyPanel.h"
 #include "mainwindow/FleetPanel.h"
 #include "widgets/FlexGrid.h"
+#include "widgets/Look.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -21,10 +22,7 @@ void frmORXmain::buildPanels()
 {
     PicShade = new QFrame(this);
     PicShade->setObjectName(QStringLiteral("PicShade"));
-    PicShade->setAutoFillBackground(true);
-    QPalette shade = PicShade->palette();
-    shade.setColor(QPalette::Window, ShadeGrey);
-    PicShade->setPalette(shade);
+    Look::fillBackground(PicShade, ShadeGrey);
     PicShade->hide();
 
     PicShips = new FleetPanel(this);

@@ -1,6 +1,7 @@
 #include "mainwindow/PanelLook.h"
 
 #include "common/Twips.h"
+#include "widgets/Look.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -10,13 +11,8 @@ void PanelLook::paintPanel(QFrame* panel, const QColor& background, int widthTwi
                            int heightTwips)
 {
     panel->setFrameStyle(QFrame::Box | QFrame::Plain);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8.25);
-    panel->setFont(font);
-    panel->setAutoFillBackground(true);
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, background);
-    panel->setPalette(palette);
+    panel->setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
+    Look::fillBackground(panel, background);
     panel->resize(Twips::toPx(widthTwips), Twips::toPx(heightTwips));
     panel->hide();
 }

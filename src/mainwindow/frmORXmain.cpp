@@ -11,9 +11,12 @@
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/ShipTableModel.h"
+#include "evaluation/EvaluationPanel.h"
+#include "reports/ReportControl.h"
 #include "mainwindow/FleetPanel.h"
 #include "widgets/Artwork.h"
 #include "widgets/FlexGrid.h"
+#include "widgets/Look.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,31 +42,6 @@ const QString SiteUrl = QStringLiteral("https://www.hbq-marine.example.com/");
 void place(QWidget* widget, int left, int top, int width, int height)
 {
     widget->setGeometry(Twips::rect(left, top, width, height));
-}
-
-QFont fontOf(const QString& family, qreal points, bool bold = false)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-void setTextColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
-
-QLabel* pictureLabel(QWidget* parent, const QString& name, const QString& description,
-                     const QPixmap& pixmap)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setAccessibleName(description);
-    label->setPixmap(pixmap);
-    return label;
 }
 
 } // namespace
@@ -98,21 +76,15 @@ void frmORXmain::buildCommandColumn()
 {
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setAutoFillBackground(true);
-    QPalette navy = Picture1->palette();
-    navy.setColor(QPalette::Window, Navy);
-    Picture1->setPalette(navy);
+    Look::fillBackground(Picture1, Navy);
     place(Picture1, 60, 90, 2205, 8445);
 
-    place(pictureLabel(Picture1, QStringLiteral("Image1"), tr("HBQ ORX Drill Organizer logo"),
-                       Artwork::productLogo(Twips::rect(0, 0, 2145, 2115).size())),
-          0, 0, 2145, 2115);
-    place(pictureLabel(Picture1, QStringLiteral("Image4"), tr("A ship at sea"),
-                       Artwork::ship(Twips::rect(0, 0, 2145, 1500).size())),
-          0, 4300, 2145, 1500);
-    place(pictureLabel(Picture1, QStringLiteral("Image5"), tr("A lifebuoy"),
-                       Artwork::lifebuoy(Twips::rect(0, 0, 900, 900).size())),
-          622, 6000, 900, 900);
+    Look::picture(Picture1, "Image1", tr("HBQ ORX Drill Organizer logo"), Artwork::productLogo,
+                  QRect(0, 0, 2145, 2115));
+    Look::picture(Picture1, "Image4", tr("A ship at sea"), Artwork::ship,
+                  QRect(0, 4300, 2145, 1500));
+    Look::picture(Picture1, "Image5", tr("A lifebuoy"), Artwork::lifebuoy,
+                  QRect(622, 6000, 900, 900));
 
     struct Button
     {
@@ -132,13 +104,14 @@ void frmORXmain::buildCommandColumn()
     for (const Button& spec : buttons) {
         auto* button = new QPushButton(spec.caption, Picture1);
         button->setObjectName(QString::fromLatin1(spec.name));
-        button->setFont(fontOf(QStringLiteral("Lucida Sans Unicode"), 8.25));
+        button->setFont(Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25));
         place(button, 0, spec.top, 2145, 375);
     }
     const auto onClick = [this](const char* name, void (frmORXmain::*handler)()) {
         connect(Picture1->findChild<QPushButton*>(QString::fromLatin1(name)),
                 &QPushButton::clicked, this, handler);
     };
+    onClick("Command2", &frmORXmain::Command2_Click);
     onClick("CmdSample", &frmORXmain::CmdSample_Click);
     onClick("Command4", &frmORXmain::Command4_Click);
     onClick("Command3", &frmORXmain::Command3_Click);
@@ -146,29 +119,26 @@ void frmORXmain::buildCommandColumn()
 
 void frmORXmain::buildTitleArea()
 {
-    place(pictureLabel(this, QStringLiteral("Image2"), tr("Title banner"),
-                       Artwork::banner(Twips::rect(0, 0, 12585, 450).size())),
-          2370, 120, 12585, 450);
-    place(pictureLabel(this, QStringLiteral("Image3"), tr("A ship"),
-                       Artwork::ship(Twips::rect(0, 0, 1575, 255).size())),
-          13230, 210, 1575, 255);
+    Look::picture(this, "Image2", tr("Title banner"), Artwork::banner,
+                  QRect(2370, 120, 12585, 450));
+    Look::picture(this, "Image3", tr("A ship"), Artwork::ship, QRect(13230, 210, 1575, 255));
 
     Label18 = new QLabel(QStringLiteral("HBQ ORX - DRILL STATUS"), this);
     Label18->setObjectName(QStringLiteral("Label18"));
-    Label18->setFont(fontOf(QStringLiteral("Verdana"), 12, true));
+    Label18->setFont(Look::font(QStringLiteral("Verdana"), 12, true));
     Label18->setAlignment(Qt::AlignCenter);
-    setTextColour(Label18, Qt::white);
+    Look::setTextColour(Label18, Qt::white);
     place(Label18, 2370, 90, 12615, 495);
 
     LblCompany = new QLabel(this);
     LblCompany->setObjectName(QStringLiteral("LblCompany"));
     LblCompany->setAccessibleName(tr("Company name"));
-    LblCompany->setFont(fontOf(QStringLiteral("Verdana"), 11, true));
+    LblCompany->setFont(Look::font(QStringLiteral("Verdana"), 11, true));
     LblCompany->setAlignment(Qt::AlignCenter);
-    setTextColour(LblCompany, Navy);
+    Look::setTextColour(LblCompany, Navy);
     place(LblCompany, 2370, 630, 12615, 345);
 
-    const QFont buttonFont = fontOf(QStringLiteral("Lucida Sans Unicode"), 8.25);
+    const QFont buttonFont = Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25);
     CmdPreviousYear = new QPushButton(QStringLiteral("< Previous Year"), this);
     CmdPreviousYear->setObjectName(QStringLiteral("CmdPreviousYear"));
     CmdPreviousYear->setFont(buttonFont);
@@ -177,9 +147,9 @@ void frmORXmain::buildTitleArea()
 
     LblYear = new QLabel(this);
     LblYear->setObjectName(QStringLiteral("LblYear"));
-    LblYear->setFont(fontOf(QStringLiteral("Verdana"), 13.5, true));
+    LblYear->setFont(Look::font(QStringLiteral("Verdana"), 13.5, true));
     LblYear->setAlignment(Qt::AlignCenter);
-    setTextColour(LblYear, Navy);
+    Look::setTextColour(LblYear, Navy);
     place(LblYear, 4020, 1050, 9315, 405);
 
     CmdNextYear = new QPushButton(QStringLiteral("Next Year >"), this);
@@ -196,7 +166,7 @@ void frmORXmain::buildStatusBar()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setMouseTracking(true);
     StatusBar1->installEventFilter(this);
-    StatusBar1->setFont(fontOf(QStringLiteral("MS Sans Serif"), 8.25));
+    StatusBar1->setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
     place(StatusBar1, 0, 8610, 15105, 285);
     const QString texts[] = {ProgramTitle, tr("Made by HBQ Marine Software (example)"), {}, {},
                              {}};
@@ -223,8 +193,8 @@ void frmORXmain::buildLinks()
     lblSite = new QLabel(QStringLiteral("hbq-marine.example.com"), picSite);
     lblSite->setObjectName(QStringLiteral("lblSite"));
     lblSite->setToolTip(QStringLiteral("HBQ Website"));
-    lblSite->setFont(fontOf(QStringLiteral("Verdana"), 6.75));
-    setTextColour(lblSite, Qt::black);
+    lblSite->setFont(Look::font(QStringLiteral("Verdana"), 6.75));
+    Look::setTextColour(lblSite, Qt::black);
     place(lblSite, 60, 0, 1395, 225);
     addLink(lblSite, SiteUrl);
 
@@ -233,7 +203,7 @@ void frmORXmain::buildLinks()
     place(picSocial, 8100, 8670, 2775, 255);
     auto* lblFollow = new QLabel(QStringLiteral("follow us..."), picSocial);
     lblFollow->setObjectName(QStringLiteral("lblFollow"));
-    lblFollow->setFont(fontOf(QStringLiteral("Verdana"), 6.75));
+    lblFollow->setFont(Look::font(QStringLiteral("Verdana"), 6.75));
     place(lblFollow, 330, 0, 915, 240);
 
     struct Icon
@@ -257,8 +227,9 @@ void frmORXmain::buildLinks()
          QStringLiteral("mailto:sales@hbq-marine.example.com")},
     };
     for (const Icon& icon : icons) {
-        QLabel* label = pictureLabel(picSocial, QString::fromLatin1(icon.name), icon.tip,
-                                     Artwork::linkIcon(icon.picture, Twips::toPx(240)));
+        auto* label = new QLabel(picSocial);
+        label->setObjectName(QString::fromLatin1(icon.name));
+        label->setPixmap(Artwork::linkIcon(icon.picture, Twips::toPx(240)));
         label->setToolTip(icon.tip);
         place(label, icon.left, 0, 240, 240);
         addLink(label, icon.target);
@@ -323,6 +294,7 @@ bool frmORXmain::Form_Load()
     LblYear->setText(QStringLiteral("Year - %1").arg(Clock::today().year()));
     LoadFlexGrid();
     Timer2_Timer();
+    buildEvaluationPanel();
     SubCompany();
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->objectName() == QLatin1String("frmSplash"))
@@ -343,6 +315,7 @@ void frmORXmain::SubCompany()
 void frmORXmain::setCompanyName(const QString& name)
 {
     LblCompany->setText(name);
+    PicEvaluation->setCompanyName(name);
 }
 
 int frmORXmain::shownYear() const
@@ -375,11 +348,13 @@ void frmORXmain::LoadPicShade(QWidget* panel, QWidget* shade)
     shade->stackUnder(panel);
 }
 
-void frmORXmain::Timer1_Timer()
+bool frmORXmain::Timer1_Timer()
 {
     UpdateDrill(DBGrid1->row(), DBGrid1->col());
     UpdateColors();
+    const bool refilled = PrintDrills();
     Timer1->stop();
+    return refilled;
 }
 
 void frmORXmain::Timer2_Timer()
@@ -427,7 +402,7 @@ bool frmORXmain::eventFilter(QObject* watched, QEvent* event)
         return linkEvent(watched, event) || QWidget::eventFilter(watched, event);
     // Otherwise it is the status bar or one of its panels: passing over them resets the link.
     if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
-        setTextColour(lblSite, Qt::black);
+        Look::setTextColour(lblSite, Qt::black);
     return QWidget::eventFilter(watched, event);
 }
 
@@ -442,6 +417,6 @@ bool frmORXmain::linkEvent(QObject* link, QEvent* event)
         return true;
     }
     if (link == lblSite && (type == QEvent::Enter || type == QEvent::MouseMove))
-        setTextColour(lblSite, LinkBlue);
+        Look::setTextColour(lblSite, LinkBlue);
     return false;
 }

@@ -7,6 +7,8 @@
 
 class CompanyPanel;
 class DrillDatabase;
+class EvaluationPanel;
+class ReportControl;
 class FleetPanel;
 class DrillDataSource;
 class FlexGrid;
@@ -41,6 +43,8 @@ public:
     bool UpdateDrill(int row, int col);
     // Gives every ship without a drill row in the shown year its row.
     void ProgramNewShip();
+    // Refills the report table with the shown year; false when it could not.
+    bool PrintDrills();
     void HidePics();
     void LoadPicShade(QWidget* panel, QWidget* shade);
     // The year in LblYear.
@@ -85,7 +89,12 @@ private:
     void CmdSample_Click();
     void Command4_Click();
     void Command3_Click();
-    void Timer1_Timer();
+    bool Timer1_Timer();
+    void Command2_Click();
+    void buildEvaluationPanel();
+    void OpenDrillEvaluation(int row, int col);
+    void CmdEvalComp_Click();
+    void CmdConfirm_Saved(const QString& total);
     void Timer2_Timer();
     void SubCompany();
 
@@ -113,6 +122,10 @@ private:
     QFrame* PicShade = nullptr;
     FleetPanel* PicShips = nullptr;
     CompanyPanel* PicCompany = nullptr;
+    EvaluationPanel* PicEvaluation = nullptr;
+    int m_evalRow = 0; // the grid cell whose questionnaire is open
+    int m_evalCol = 0;
+    std::unique_ptr<ReportControl> Report1;
     QList<QWidget*> m_floatingPanels;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;

@@ -48,7 +48,7 @@ QSqlDatabase Fixture::db() const
     return QSqlDatabase::database(m_connection);
 }
 
-QVariant Fixture::scalar(const QString& sql, const QVariantList& values) const
+QSqlQuery Fixture::run(const QString& sql, const QVariantList& values) const
 {
     QSqlQuery query(db());
     query.prepare(sql);
@@ -56,17 +56,18 @@ QVariant Fixture::scalar(const QString& sql, const QVariantList& values) const
         query.addBindValue(value);
     if (!query.exec())
         throw std::runtime_error(query.lastError().text().toStdString());
+    return query;
+}
+
+QVariant Fixture::scalar(const QString& sql, const QVariantList& values) const
+{
+    QSqlQuery query = run(sql, values);
     return query.next() ? query.value(0) : QVariant();
 }
 
 void Fixture::exec(const QString& sql, const QVariantList& values) const
 {
-    QSqlQuery query(db());
-    query.prepare(sql);
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        throw std::runtime_error(query.lastError().text().toStdString());
+    run(sql, values);
 }
 
 qint64 Fixture::shipId(const QString& name) const

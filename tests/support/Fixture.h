@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -30,6 +31,8 @@ public:
     static QStringList shipNames(int count);
 
 private:
+    QSqlQuery run(const QString& sql, const QVariantList& values) const;
+
     QTemporaryDir m_dir;
     QString m_connection;
 };

@@ -1,0 +1,55 @@
+// The questionnaire panel over the main window: opened from an evaluation cell or as the
+// blank "Evaluation Form"; its saved total goes into the drill like a typed value.
+#include "mainwindow/frmORXmain.h"
+
+#include "common/Twips.h"
+#include "evaluation/EvaluationPanel.h"
+#include "widgets/FlexGrid.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+constexpr int PanelLeftTwips = 2280;
+constexpr int PanelTopTwips = 120;
+} // namespace
+
+void frmORXmain::buildEvaluationPanel()
+{
+    PicEvaluation = new EvaluationPanel(*m_db, m_messages, m_folder, this);
+    PicEvaluation->hide();
+    m_floatingPanels.append(PicEvaluation);
+    connect(PicEvaluation, &EvaluationPanel::saved, this, &frmORXmain::CmdConfirm_Saved);
+    connect(PicEvaluation, &EvaluationPanel::closed, PicShade, &QWidget::hide);
+    connect(findChild<QPushButton*>(QStringLiteral("CmdEvalComp")), &QPushButton::clicked, this,
+            &frmORXmain::CmdEvalComp_Click);
+}
+
+void frmORXmain::OpenDrillEvaluation(int row, int col)
+{
+    HidePics();
+    PicEvaluation->move(Twips::toPx(PanelLeftTwips), Twips::toPx(PanelTopTwips));
+    const bool opened = PicEvaluation->openForDrill(
+        DBGrid1->textMatrix(row, 1).toLongLong(), DBGrid1->textMatrix(row, 3),
+        DBGrid1->textMatrix(row, col - 1), DBGrid1->textMatrix(row, col + 1), col);
+    if (!opened)
+        return; // the panel has told the user why
+    m_evalRow = row;
+    m_evalCol = col;
+    LoadPicShade(PicEvaluation, PicShade);
+}
+
+void frmORXmain::CmdEvalComp_Click()
+{
+    showPanel(PicEvaluation, PanelLeftTwips, PanelTopTwips);
+    PicEvaluation->openBlank();
+}
+
+void frmORXmain::CmdConfirm_Saved(const QString& total)
+{
+    DBGrid1->setRow(m_evalRow);
+    DBGrid1->setCol(m_evalCol);
+    TxtWrite->setText(total);
+    Timer1->start();
+}

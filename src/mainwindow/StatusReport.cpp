@@ -1,0 +1,39 @@
+// The drill status report of the shown year: its table follows every commit, and
+// "Print Preview" shows it.
+#include "mainwindow/frmORXmain.h"
+
+#include "common/AppFolder.h"
+#include "common/Clock.h"
+#include "common/Messages.h"
+#include "data/DrillDatabase.h"
+#include "data/PrintDrillsTable.h"
+#include "reports/DrillStatusReport.h"
+#include "reports/ReportControl.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+bool frmORXmain::PrintDrills()
+{
+    HidePics();
+    return PrintDrillsTable::refill(*m_db, shownYear(), LblCompany->text(), Clock::now());
+}
+
+void frmORXmain::Command2_Click()
+{
+    // The report must show exactly what the grid shows, with this moment's stamp.
+    if (!Timer1_Timer()) {
+        m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+                        tr("The drill status report could not be prepared: the database "
+                           "refused to fill its report table. Nothing was printed."));
+        return;
+    }
+    if (!Report1)
+        Report1 = std::make_unique<ReportControl>(m_messages, this);
+    DrillStatusReport::prepare(*Report1, shownYear(), LblCompany->text());
+    Report1->setDataFile(databaseFilePath());
+    Report1->setReportFileName(
+        AppFolder::file(m_folder, QString::fromLatin1(DrillStatusReport::TemplateFileName)));
+    Report1->setDestination(ReportControl::Destination::Window);
+    Report1->run();
+}

@@ -1,0 +1,144 @@
+// The main window's report table, "Print Preview", and the questionnaire opened from the grid.
+#include "LoadedWindow.h"
+#include "common/Clock.h"
+#include "widgets/FlexGrid.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+class ReportingWindow : public LoadedWindow
+{
+public:
+    ReportingWindow() : LoadedWindow({QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")})
+    {
+        // The report templates lie beside the test program, as beside the real one.
+        for (const char* name : {"Drills.rpt", "DrillEval.rpt"})
+            QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name)),
+                        QDir(fixture.folder()).filePath(QString::fromLatin1(name)));
+    }
+
+    int reportRows(const QString& where = QStringLiteral("1")) const
+    {
+        return fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM PrintDrills WHERE ") + where).toInt();
+    }
+
+    QList<QWidget*> previews() const
+    {
+        QList<QWidget*> found;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == QLatin1String("ReportPreview") && widget->isVisible())
+                found.append(widget);
+        }
+        return found;
+    }
+};
+
+} // namespace
+
+class TestMainReports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { Clock::setFixed(QDateTime(QDate(2026, 3, 1), QTime(8, 30, 15))); }
+    void cleanup() { Clock::reset(); }
+
+    void theReportTableFollowsTheGrid()
+    {
+        ReportingWindow w;
+        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = ?"), {QStringLiteral("Kostas' Lines")});
+        QVERIFY(w.loadAndShow());
+        // The first tick after the window opens fills it.
+        QCOMPARE(w.reportRows(), 2);
+        QCOMPARE(w.reportRows(QStringLiteral("Company = 'Kostas'' Lines' AND YearDrill = 2026 AND "
+                                             "Date1 = 'Sunday, 01 March 2026' AND Time1 = '08:30:15'")),
+                 2);
+        w.clickCell(2, 7);
+        QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("A. Master"));
+        QTest::keyClick(w.child<QLineEdit>("TxtWrite"), Qt::Key_Return);
+        QVERIFY(w.settle());
+        QCOMPARE(w.reportRows(QStringLiteral("Master = 'A. Master'")), 1);
+        QCOMPARE(w.reportRows(), 2);
+    }
+
+    void printPreviewShowsTheNewNameAndTheShownYear()
+    {
+        ReportingWindow w;
+        QVERIFY(w.loadAndShow());
+        w.press("CmdCompany");
+        w.child<QLineEdit>("TxtCompany")->setText(QStringLiteral("New Name Ltd"));
+        w.press("cmdSave1");
+        w.press("CmdPreviousYear");
+        QVERIFY(w.settle());
+        w.press("Command2");
+        QTRY_COMPARE(w.previews().size(), 1);
+        QCOMPARE(w.reportRows(), 2);
+        QCOMPARE(w.reportRows(QStringLiteral("YearDrill = 2025 AND Company = 'New Name Ltd'")), 2);
+        QVERIFY(w.messages.shown.isEmpty());
+        for (QWidget* preview : w.previews())
+            preview->close();
+    }
+
+    void aMissingTemplateIsReported()
+    {
+        ReportingWindow w;
+        QFile::remove(QDir(w.fixture.folder()).filePath(QStringLiteral("Drills.rpt")));
+        QVERIFY(w.loadAndShow());
+        w.press("Command2");
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY(w.messages.shown.first().text.contains(QStringLiteral("Drills.rpt")));
+        QVERIFY(w.previews().isEmpty());
+    }
+
+    void anEvaluationSavedFromTheGridReachesTheDrill()
+    {
+        ReportingWindow w;
+        QVERIFY(w.loadAndShow());
+        w.clickCell(3, 10); // MV Bravo, Drill No 2
+        w.press("CmdWrite");
+        auto* panel = w.child<QWidget>("PicEvaluation");
+        QVERIFY(panel->isVisible());
+        QVERIFY(w.child<QWidget>("PicShade")->isVisible());
+        QCOMPARE(w.child<QLabel>("LblShip1")->text(), QStringLiteral("MV Bravo"));
+        for (int question = 1; question <= 10; ++question)
+            w.press(qPrintable(QStringLiteral("Option%1_4").arg(question)));
+        QCOMPARE(w.child<QLabel>("LblTotal")->text(), QStringLiteral("100"));
+        w.press("CmdConfirm");
+        QVERIFY(!panel->isVisible());
+        QVERIFY(!w.child<QWidget>("PicShade")->isVisible());
+        QVERIFY(w.settle());
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT CompEval1 FROM Drills WHERE ShipName = 'MV Bravo'")).toString(),
+                 QStringLiteral("100"));
+        QVERIFY(w.fixture.scalar(QStringLiteral("SELECT CompEval FROM Drills WHERE ShipName = 'MV Bravo'")).isNull());
+        QCOMPARE(w.grid->textMatrix(3, 10), QStringLiteral("100"));
+    }
+
+    void theBlankFormHasNoSave()
+    {
+        ReportingWindow w;
+        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'Blank Co'"));
+        QVERIFY(w.loadAndShow());
+        w.press("CmdEvalComp");
+        QVERIFY(w.child<QWidget>("PicEvaluation")->isVisible());
+        QVERIFY(!w.child<QWidget>("CmdConfirm")->isVisible());
+        QCOMPARE(w.child<QLabel>("LblCompany1")->text(), QStringLiteral("Blank Co"));
+        QCOMPARE(w.child<QLabel>("LblTotal")->text(), QString());
+        // Another button closes it, storing nothing.
+        w.press("CmdShips");
+        QVERIFY(!w.child<QWidget>("PicEvaluation")->isVisible());
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation")).toInt(), 0);
+    }
+};
+
+QTEST_MAIN(TestMainReports)
+#include "tst_mainreports.moc"
