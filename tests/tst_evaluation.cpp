@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QPointer>
 #include <QTest>
 
 #include <algorithm>
@@ -204,10 +205,14 @@ private slots:
 
     void cleanup()
     {
+        // Deleting a preview deletes its own pop-ups, which are top-level windows too.
+        QList<QPointer<QWidget>> previews;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (qobject_cast<ReportPreview*>(window))
-                delete window;
+                previews.append(window);
         }
+        for (const QPointer<QWidget>& preview : previews)
+            delete preview.data();
         m_panel.reset();
         m_db.reset();
         m_fixture.reset();

@@ -101,11 +101,11 @@ void frmORXmain::buildCommandColumn()
         {"Command4", QStringLiteral("About Program"), 7590},
         {"Command3", QStringLiteral("End Program"), 7980},
     };
-    for (const Button& spec : buttons) {
-        auto* button = new QPushButton(spec.caption, Picture1);
-        button->setObjectName(QString::fromLatin1(spec.name));
+    for (const Button& entry : buttons) {
+        auto* button = new QPushButton(entry.caption, Picture1);
+        button->setObjectName(QString::fromLatin1(entry.name));
         button->setFont(Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25));
-        place(button, 0, spec.top, 2145, 375);
+        place(button, 0, entry.top, 2145, 375);
     }
     const auto onClick = [this](const char* name, void (frmORXmain::*handler)()) {
         connect(Picture1->findChild<QPushButton*>(QString::fromLatin1(name)),
