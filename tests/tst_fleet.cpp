@@ -129,6 +129,21 @@ private slots:
                  w.fixture.shipId(QStringLiteral("MV O'Connor")));
     }
 
+    void savingTheFleetEndsAnEditInProgress()
+    {
+        FleetWindow w(Fixture::shipNames(60));
+        QVERIFY(w.loadAndShow());
+        w.clickCell(50, 7);
+        QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("Half typed"));
+        w.press("CmdShips");
+        w.typeShipName(60, QStringLiteral("MV Newcomer"));
+        w.press("cmdSave2");
+        QVERIFY(w.settle());
+        QVERIFY(w.messages.shown.isEmpty());
+        QCOMPARE(w.drillRows(2003), 61);
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL")).toInt(), 0);
+    }
+
     void aShipAddedAndCancelledHasNoRowYet()
     {
         FleetWindow w;

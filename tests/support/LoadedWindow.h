@@ -48,8 +48,11 @@ struct LoadedWindow
         QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);
     }
 
+    // Scrolls the cell into view, as a user would, and clicks it.
     void clickCell(int row, int col) const
     {
+        grid->scrollTo(grid->model()->index(row, col));
+        settle();
         const QRect cell = grid->cellRect(row, col);
         QWidget* target = grid->childAt(cell.center());
         QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(grid, cell.center()));
