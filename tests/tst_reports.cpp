@@ -105,6 +105,22 @@ struct FleetDatabase
     DrillDatabase db;
 };
 
+// A fleet whose 2026 drill rows hold only the ship, copied into PrintDrills.
+struct BareFleet
+{
+    explicit BareFleet(int ships) : fixture(ships), db(fixture.databasePath())
+    {
+        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) "
+                                    "SELECT IDShip, ShipName, 2026 FROM Ships"));
+        refilled = db.open().isEmpty() &&
+                   PrintDrillsTable::refill(db, 2026, QStringLiteral("Aegean Ltd"), RefillMoment);
+    }
+
+    Fixture fixture;
+    DrillDatabase db;
+    bool refilled = false;
+};
+
 // Runs the drill status report of the year into a PDF and gives back its text.
 QString drillReportText(FleetDatabase& fleet, int year, const QString& company,
                         RecordingMessages& messages)
@@ -304,12 +320,9 @@ private slots:
 
     void aLongFleetRepeatsTheHeaderAndNumbersThePagesOnLandscapeA4()
     {
-        Fixture fixture(120);
-        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) "
-                                    "SELECT IDShip, ShipName, 2026 FROM Ships"));
-        DrillDatabase db(fixture.databasePath());
-        QCOMPARE(db.open(), QString());
-        QVERIFY(PrintDrillsTable::refill(db, 2026, QStringLiteral("Aegean Ltd"), RefillMoment));
+        BareFleet fleet(120);
+        QVERIFY(fleet.refilled);
+        const Fixture& fixture = fleet.fixture;
         RecordingMessages messages;
         const QString pdf = QDir(fixture.folder()).filePath(QStringLiteral("fleet.pdf"));
         ReportControl control(messages);
@@ -475,12 +488,9 @@ private slots:
 
     void previewsOpenSideBySideWithoutWaiting()
     {
-        Fixture fixture(90);
-        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) "
-                                    "SELECT IDShip, ShipName, 2026 FROM Ships"));
-        DrillDatabase db(fixture.databasePath());
-        QCOMPARE(db.open(), QString());
-        QVERIFY(PrintDrillsTable::refill(db, 2026, QStringLiteral("Aegean Ltd"), RefillMoment));
+        BareFleet fleet(90);
+        QVERIFY(fleet.refilled);
+        const Fixture& fixture = fleet.fixture;
 
         QWidget owner;
         RecordingMessages messages;
