@@ -32,13 +32,9 @@ public:
     bool startSucceeds = true;
 };
 
-void writeFile(const QString& path, QFileDevice::Permissions permissions)
+bool writeScript(const QString& path, QFileDevice::Permissions permissions)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\nexit 0\n");
-    file.close();
-    QVERIFY(file.setPermissions(permissions));
+    return writeTestFile(path, "#!/bin/sh\nexit 0\n", permissions);
 }
 
 template <typename T> T* child(const QWidget& window, const char* name)
@@ -238,9 +234,9 @@ void TestAbout::sysInfoStartsFirstToolOnPath()
     QTemporaryDir bin;
     const QDir dir(bin.path());
     for (const QString& name : executables)
-        writeFile(dir.filePath(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(writeScript(dir.filePath(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     for (const QString& name : notExecutable)
-        writeFile(dir.filePath(name), QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(writeScript(dir.filePath(name), QFile::ReadOwner | QFile::WriteOwner));
     qputenv("PATH", QFile::encodeName(bin.path()));
 
     RecordingMessages messages;

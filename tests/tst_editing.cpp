@@ -19,11 +19,15 @@ const QString Bravo = QStringLiteral("MV Bravo");
 class EditingWindow : public LoadedWindow
 {
 public:
-    EditingWindow() : LoadedWindow({Alpha, Bravo})
+    EditingWindow() : LoadedWindow({Alpha, Bravo}) {}
+
+    bool open()
     {
-        QVERIFY(loadAndShow());
+        if (!loadAndShow())
+            return false;
         box = child<QLineEdit>("TxtWrite");
         button = child<QToolButton>("CmdWrite");
+        return box && button;
     }
 
     void type(const QString& text, bool enter = true)
@@ -64,7 +68,8 @@ private slots:
     void aTypedDateIsStoredInItsRowAndShownAsTyped()
     {
         EditingWindow w;
-        w.clickCell(AlphaRow, 5);
+        QVERIFY(w.open());
+        QVERIFY(w.clickCell(AlphaRow, 5));
         QVERIFY(w.box->isVisible());
         QVERIFY(w.button->isVisible());
         QVERIFY(w.box->hasFocus());
@@ -85,9 +90,10 @@ private slots:
     void aMistypedDateIsRefusedWithTheMessage()
     {
         EditingWindow w;
+        QVERIFY(w.open());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date1\" = '2026-07-01'"));
         w.window->LoadFlexGrid();
-        w.clickCell(BravoRow, 8);
+        QVERIFY(w.clickCell(BravoRow, 8));
         w.type(QStringLiteral("31/31/2026"));
         QTRY_COMPARE(w.messages.shown.size(), 1);
         const auto& shown = w.messages.shown.first();
@@ -104,7 +110,8 @@ private slots:
     void aMastersNameNeedsNoDateAndKeepsItsApostrophe()
     {
         EditingWindow w;
-        w.clickCell(AlphaRow, 11);
+        QVERIFY(w.open());
+        QVERIFY(w.clickCell(AlphaRow, 11));
         QVERIFY(w.box->isVisible());
         QVERIFY(!w.button->isVisible());
         w.type(QStringLiteral("Sean O'Brien"));
@@ -116,9 +123,10 @@ private slots:
     void clickingAnotherCellStoresWhatWasTyped()
     {
         EditingWindow w;
-        w.clickCell(AlphaRow, 7);
+        QVERIFY(w.open());
+        QVERIFY(w.clickCell(AlphaRow, 7));
         w.type(QStringLiteral("J. Smith"), false);
-        w.clickCell(BravoRow, 3); // a ship name: no box, but the previous cell is written
+        QVERIFY(w.clickCell(BravoRow, 3)); // a ship name: no box, but the previous cell is written
         QCOMPARE(w.field(Alpha, "Master").toString(), QStringLiteral("J. Smith"));
         QVERIFY(!w.box->isVisible());
         QVERIFY(!w.button->isVisible());
@@ -129,10 +137,11 @@ private slots:
     void anEmptyBoxClearsNothing()
     {
         EditingWindow w;
+        QVERIFY(w.open());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Kept'"));
         w.window->LoadFlexGrid();
         QVERIFY(w.settle());
-        w.clickCell(AlphaRow, 7);
+        QVERIFY(w.clickCell(AlphaRow, 7));
         QCOMPARE(w.box->text(), QStringLiteral("Kept"));
         w.box->clear();
         QTest::keyClick(w.box, Qt::Key_Return);
@@ -144,7 +153,8 @@ private slots:
     void anEvaluationCellOffersOnlyItsButton()
     {
         EditingWindow w;
-        w.clickCell(AlphaRow, 6);
+        QVERIFY(w.open());
+        QVERIFY(w.clickCell(AlphaRow, 6));
         QVERIFY(!w.box->isVisible());
         QVERIFY(w.button->isVisible());
         QCOMPARE(w.button->geometry().right(), w.box->geometry().right());
@@ -153,7 +163,8 @@ private slots:
     void theEditBoxLiesOverTheClickedCell()
     {
         EditingWindow w;
-        w.clickCell(BravoRow, 9);
+        QVERIFY(w.open());
+        QVERIFY(w.clickCell(BravoRow, 9));
         const QRect cell = w.grid->cellRect(BravoRow, 9).translated(w.grid->pos());
         QCOMPARE(w.box->x(), cell.x());
         QCOMPARE(w.box->width(), cell.width());
@@ -164,7 +175,8 @@ private slots:
     void aPickedDateIsWrittenAndACancelLeavesTheBox()
     {
         EditingWindow w;
-        w.clickCell(AlphaRow, 4);
+        QVERIFY(w.open());
+        QVERIFY(w.clickCell(AlphaRow, 4));
         w.type(QStringLiteral("6/20/2026"), false);
         // Cancel: the picker closes without a day; the box is written back as it stands.
         QTimer::singleShot(0, [] {
@@ -176,7 +188,7 @@ private slots:
         QTRY_COMPARE(w.field(Alpha, "Drill Date").toString(), QStringLiteral("2026-06-20"));
 
         // A pick: the picker hands back a date text, which is written.
-        w.clickCell(AlphaRow, 4);
+        QVERIFY(w.clickCell(AlphaRow, 4));
         QTimer::singleShot(0, [] {
             CalendarDate::shared() = CalendarDate::fromText(QStringLiteral("3/5/2026"));
             if (auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
@@ -190,7 +202,8 @@ private slots:
     void reloadingEndsTheEdit()
     {
         EditingWindow w;
-        w.clickCell(AlphaRow, 7);
+        QVERIFY(w.open());
+        QVERIFY(w.clickCell(AlphaRow, 7));
         w.type(QStringLiteral("Typed for the old year"), false);
         w.window->LoadFlexGrid();
         QVERIFY(!w.box->isVisible());
@@ -198,7 +211,7 @@ private slots:
         QTimer* timer = w.child<QTimer>("Timer1");
         timer->start();
         QVERIFY(w.settle());
-        w.clickCell(BravoRow, 7);
+        QVERIFY(w.clickCell(BravoRow, 7));
         QVERIFY(w.field(Alpha, "Master").isNull());
         QVERIFY(w.messages.shown.isEmpty());
     }
@@ -206,7 +219,8 @@ private slots:
     void aDeletedRowIsNotReportedAsStored()
     {
         EditingWindow w;
-        w.clickCell(AlphaRow, 7);
+        QVERIFY(w.open());
+        QVERIFY(w.clickCell(AlphaRow, 7));
         w.fixture.exec(QStringLiteral("DELETE FROM Drills WHERE ShipName = ?"), {Alpha});
         w.type(QStringLiteral("Nobody"));
         QTRY_COMPARE(w.messages.shown.size(), 1);

@@ -78,19 +78,22 @@ private:
         return group ? qobject_cast<QRadioButton*>(group->button(scale - 1)) : nullptr;
     }
 
-    void choose(int question, int scale)
+    [[nodiscard]] bool choose(int question, int scale)
     {
         QRadioButton* radio = button(question, scale);
-        QVERIFY(radio);
+        if (!radio)
+            return false;
         QTest::mouseClick(radio, Qt::LeftButton, {}, radio->rect().center());
+        return true;
     }
 
-    void chooseAll(const Answers& answers)
+    [[nodiscard]] bool chooseAll(const Answers& answers)
     {
         for (int question = 1; question <= 10; ++question) {
-            if (answers[question - 1] > 0)
-                choose(question, answers[question - 1]);
+            if (answers[question - 1] > 0 && !choose(question, answers[question - 1]))
+                return false;
         }
+        return true;
     }
 
     Answers shown() const
@@ -268,7 +271,7 @@ private slots:
         QFETCH(Answers, answers);
         QFETCH(QString, total);
         QVERIFY(openAlpha(DrillOneColumn));
-        chooseAll(answers);
+        QVERIFY(chooseAll(answers));
         QCOMPARE(shown(), answers);
         QCOMPARE(text("LblTotal"), total);
         QCOMPARE(m_panel->CalcTotalEvaluation(), total.toInt());
@@ -277,11 +280,11 @@ private slots:
     void choosingAgainKeepsOneAnswerPerQuestion()
     {
         QVERIFY(openAlpha(DrillOneColumn));
-        choose(3, 3);
-        choose(3, 3);
+        QVERIFY(choose(3, 3));
+        QVERIFY(choose(3, 3));
         QVERIFY(button(3, 3)->isChecked());
         QCOMPARE(text("LblTotal"), QStringLiteral("6"));
-        choose(3, 5);
+        QVERIFY(choose(3, 5));
         QCOMPARE(shown(), (Answers{0, 0, 5}));
         QVERIFY(!button(3, 3)->isChecked());
         QCOMPARE(text("LblTotal"), QStringLiteral("10"));
@@ -307,7 +310,7 @@ private slots:
                                        "VALUES (?, 11, 1, 1)"),
                         {m_alphaDrill});
 
-        choose(1, 1); // left over from an earlier opening
+        QVERIFY(choose(1, 1)); // left over from an earlier opening
         QVERIFY(m_panel->openForDrill(m_alphaDrill, QStringLiteral("MV Alpha"), {}, {}, column));
         QCOMPARE(shown(), expected);
         QCOMPARE(text("LblTotal"), QStringLiteral("30"));
@@ -337,7 +340,7 @@ private slots:
         QSignalSpy closed(m_panel.get(), &EvaluationPanel::closed);
 
         QVERIFY(openAlpha(column));
-        chooseAll(Answers{4, 0, 5, 5, 3, 0, 1, 2, 3, 4});
+        QVERIFY(chooseAll(Answers{4, 0, 5, 5, 3, 0, 1, 2, 3, 4}));
         const Answers answers{4, 1, 5, 5, 3, 0, 1, 2, 3, 4};
         QCOMPARE(shown(), answers);
         QTest::mouseClick(command("CmdConfirm"), Qt::LeftButton);
@@ -359,7 +362,7 @@ private slots:
         QSignalSpy saved(m_panel.get(), &EvaluationPanel::saved);
         QSignalSpy closed(m_panel.get(), &EvaluationPanel::closed);
         QVERIFY(openAlpha(DrillOneColumn));
-        chooseAll(uniform(5));
+        QVERIFY(chooseAll(uniform(5)));
         QTest::mouseClick(command("CmdCancel3"), Qt::LeftButton);
 
         QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev")), (Answers{2, 2}));
@@ -384,7 +387,7 @@ private slots:
         QCOMPARE(text("LblCompany1"), Company);
         QVERIFY(command("CmdConfirm")->isHidden());
 
-        choose(7, 4);
+        QVERIFY(choose(7, 4));
         QCOMPARE(text("LblTotal"), QStringLiteral("8"));
         QTest::mouseClick(command("CmdCancel3"), Qt::LeftButton);
         QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev")), uniform(4));
@@ -394,10 +397,10 @@ private slots:
     {
         createRows(m_alphaDrill);
         QVERIFY(openAlpha(DrillTwoColumn));
-        choose(2, 4);
-        choose(10, 5);
+        QVERIFY(choose(2, 4));
+        QVERIFY(choose(10, 5));
         QTest::mouseClick(command("CmdPrint"), Qt::LeftButton);
-        choose(1, 2);
+        QVERIFY(choose(1, 2));
         QTest::mouseClick(command("CmdPrint"), Qt::LeftButton);
 
         QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM PrintEval")).toInt(), 1);
@@ -455,7 +458,7 @@ private slots:
     void printedFormShowsTheQuestionsAndMarks()
     {
         QVERIFY(openAlpha(DrillOneColumn));
-        chooseAll(Answers{5, 4, 0, 3, 2, 1, 0, 5, 5, 1});
+        QVERIFY(chooseAll(Answers{5, 4, 0, 3, 2, 1, 0, 5, 5, 1}));
         QVERIFY(m_panel->SaveFORprint());
         const QString pdf = printToPdf();
         QVERIFY(!pdf.isEmpty());
@@ -487,7 +490,7 @@ private slots:
                                        "SELECT RAISE(ABORT, 'refused'); END"));
         QSignalSpy saved(m_panel.get(), &EvaluationPanel::saved);
         QVERIFY(openAlpha(DrillOneColumn));
-        chooseAll(uniform(4));
+        QVERIFY(chooseAll(uniform(4)));
         QTest::mouseClick(command("CmdConfirm"), Qt::LeftButton);
 
         QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev")), uniform(2)); // questions 1-6 too

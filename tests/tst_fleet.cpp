@@ -27,19 +27,21 @@ public:
     }
 
     // Types into the ship list's name column of a row and leaves the cell with Enter.
-    void typeShipName(int row, const QString& name)
+    bool typeShipName(int row, const QString& name)
     {
         auto* list = child<QTableView>("DBGrid2");
         list->setFocus();
         list->setCurrentIndex(list->model()->index(row, 1));
         QTest::keyClick(list, Qt::Key_F2);
         auto* editor = list->viewport()->findChild<QLineEdit*>();
-        QVERIFY(editor);
+        if (!editor)
+            return false;
         editor->selectAll();
         QTest::keyClick(editor, Qt::Key_Backspace);
         QTest::keyClicks(editor, name);
         QTest::keyClick(editor, Qt::Key_Return);
         QCoreApplication::processEvents(); // the view hands the text over after the key
+        return true;
     }
 };
 
@@ -84,7 +86,7 @@ private slots:
     {
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        w.clickCell(2, 7);
+        QVERIFY(w.clickCell(2, 7));
         QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("Typed in 2003"));
         w.press("CmdPreviousYear");
         QVERIFY(w.settle());
@@ -115,7 +117,7 @@ private slots:
         w.press("CmdShips");
         QVERIFY(w.child<QWidget>("PicShips")->isVisible());
         QVERIFY(w.child<QWidget>("PicShade")->isVisible());
-        w.typeShipName(2, QStringLiteral("MV O'Connor"));
+        QVERIFY(w.typeShipName(2, QStringLiteral("MV O'Connor")));
         w.press("cmdSave2");
         QVERIFY(!w.child<QWidget>("PicShips")->isVisible());
         QVERIFY(w.settle());
@@ -133,10 +135,11 @@ private slots:
     {
         FleetWindow w(Fixture::shipNames(60));
         QVERIFY(w.loadAndShow());
-        w.clickCell(50, 7);
+        QVERIFY(w.scrollToCell(50, 7));
+        QVERIFY(w.clickCell(50, 7));
         QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("Half typed"));
         w.press("CmdShips");
-        w.typeShipName(60, QStringLiteral("MV Newcomer"));
+        QVERIFY(w.typeShipName(60, QStringLiteral("MV Newcomer")));
         w.press("cmdSave2");
         QVERIFY(w.settle());
         QVERIFY(w.messages.shown.isEmpty());
@@ -149,7 +152,7 @@ private slots:
         FleetWindow w;
         QVERIFY(w.loadAndShow());
         w.press("CmdShips");
-        w.typeShipName(2, QStringLiteral("MV Delta"));
+        QVERIFY(w.typeShipName(2, QStringLiteral("MV Delta")));
         w.press("CmdCancel2");
         QVERIFY(!w.child<QWidget>("PicShade")->isVisible());
         QVERIFY(w.fixture.shipId(QStringLiteral("MV Delta")) > 0);
@@ -161,10 +164,10 @@ private slots:
         FleetWindow w;
         QVERIFY(w.loadAndShow());
         w.press("CmdShips");
-        w.typeShipName(0, QString());
+        QVERIFY(w.typeShipName(0, QString()));
         QCOMPARE(w.messages.shown.size(), 1);
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE ShipName = 'MV Alpha'")).toInt(), 1);
-        w.typeShipName(2, QStringLiteral("   "));
+        QVERIFY(w.typeShipName(2, QStringLiteral("   ")));
         w.press("cmdSave2");
         QVERIFY(w.settle());
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 2);

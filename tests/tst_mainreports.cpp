@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(w.reportRows(QStringLiteral("Company = 'Kostas'' Lines' AND YearDrill = 2026 AND "
                                              "Date1 = 'Sunday, 01 March 2026' AND Time1 = '08:30:15'")),
                  2);
-        w.clickCell(2, 7);
+        QVERIFY(w.clickCell(2, 7));
         QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("A. Master"));
         QTest::keyClick(w.child<QLineEdit>("TxtWrite"), Qt::Key_Return);
         QVERIFY(w.settle());
@@ -104,7 +104,7 @@ private slots:
     {
         ReportingWindow w;
         QVERIFY(w.loadAndShow());
-        w.clickCell(3, 10); // MV Bravo, Drill No 2
+        QVERIFY(w.clickCell(3, 10)); // MV Bravo, Drill No 2
         w.press("CmdWrite");
         auto* panel = w.child<QWidget>("PicEvaluation");
         QVERIFY(panel->isVisible());

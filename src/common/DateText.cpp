@@ -82,6 +82,10 @@ std::optional<QDate> readWithLocaleFormats(const QString& text)
 
 QString DateText::shortFormat()
 {
+    // The C locale of a bare Linux set-up writes "20 Jan 2027", too wide for a date column;
+    // its users expect ISO dates.
+    if (QLocale().language() == QLocale::C)
+        return QStringLiteral("yyyy-MM-dd");
     return withFourDigitYear(QLocale().dateFormat(QLocale::ShortFormat));
 }
 

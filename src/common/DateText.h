@@ -10,7 +10,8 @@
 // default QLocale (the user's LANG / LC_TIME), except the stored form, which is ISO.
 namespace DateText {
 
-// The user's short date form with a four-digit year, e.g. "M/d/yyyy" for en_US.
+// The user's short date form with a four-digit year, e.g. "M/d/yyyy" for en_US; ISO
+// "yyyy-MM-dd" where the locale is C or POSIX.
 QString shortFormat();
 
 // A date in the short form with a four-digit year.

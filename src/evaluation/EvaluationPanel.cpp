@@ -6,6 +6,7 @@
 #include "data/DrillDatabase.h"
 #include "data/PrintEvalTable.h"
 #include "evaluation/DrillEvalReport.h"
+#include "widgets/ElidingLabel.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -122,13 +123,16 @@ QLabel* addCaption(QWidget* parent, const QString& text, int left, int top, int 
     return caption;
 }
 
-// A label whose text the program sets; a screen reader names it by its caption.
+// A label whose text the program sets: a screen reader reads that text, and the caption
+// beside it describes it.
 QLabel* addValue(QWidget* parent, const char* name, const QString& description, int left, int top,
                  int width, int height = 255)
 {
-    QLabel* value = addLabel(parent, {}, left, top, width, height);
+    auto* value = new ElidingLabel(parent);
+    value->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    place(value, left, top, width, height);
     value->setObjectName(QString::fromLatin1(name));
-    value->setAccessibleName(description);
+    value->setAccessibleDescription(description);
     return value;
 }
 

@@ -13,8 +13,10 @@ CompanyPanel::CompanyPanel(QWidget* parent) : QFrame(parent), TxtCompany(new QLi
     PanelLook::paintPanel(this, QColor(0xFF, 0xC0, 0x80), 8355, 1845);
     PanelLook::label(this, "Label3", QStringLiteral("Enter your company's name ..."),
                      QRect(360, 180, 6195, 315), QStringLiteral("Verdana"));
+    // Reaching a little further left than its design keeps the caption whole in the fonts
+    // found here; its right edge stays by the text box.
     QLabel* caption = PanelLook::label(this, "Label2", QStringLiteral("Company Name :"),
-                                       QRect(90, 690, 1245, 255));
+                                       QRect(30, 690, 1305, 255));
     caption->setBuddy(TxtCompany);
 
     TxtCompany->setObjectName(QStringLiteral("TxtCompany"));

@@ -22,7 +22,13 @@ constexpr int EditBoxOffsetTwips = 40;
 constexpr int WriteButtonWidthTwips = 285;
 const QColor EditBoxGrey(0xE0, 0xE0, 0xE0);
 
-enum class CellKind { NotEditable, Date, Evaluation, Master };
+enum class CellKind
+{
+    NotEditable,
+    Date,
+    Evaluation,
+    Master
+};
 
 CellKind kindOfColumn(int col)
 {
@@ -72,24 +78,31 @@ void frmORXmain::buildEditor()
 
     connect(DBGrid1, &FlexGrid::cellClicked, this, &frmORXmain::DBGrid1_Click);
     connect(DBGrid1, &FlexGrid::scrolled, this, [this] {
-        TxtWrite->hide();
-        CmdWrite->hide();
+        hideEditor();
         Timer1->start();
     });
+}
+
+// Qt would hand the focus of a hidden box to the next control in the tab order, the web link,
+// where a second Enter opens the browser; the grid cell that was edited is where it belongs.
+void frmORXmain::hideEditor()
+{
+    if (TxtWrite->hasFocus() && DBGrid1->isEnabled())
+        DBGrid1->setFocus(Qt::OtherFocusReason);
+    TxtWrite->hide();
+    CmdWrite->hide();
 }
 
 // Whatever was typed for the old grid must never reach a reloaded one.
 void frmORXmain::endEdit()
 {
-    TxtWrite->hide();
-    CmdWrite->hide();
+    hideEditor();
     TxtWrite->clear();
 }
 
 void frmORXmain::DBGrid1_Click()
 {
-    TxtWrite->hide();
-    CmdWrite->hide();
+    hideEditor();
     const int row = DBGrid1->row();
     const int col = DBGrid1->col();
     if (m_lastRow != 0) {
@@ -133,8 +146,7 @@ bool frmORXmain::editBoxEvent(QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            TxtWrite->hide();
-            CmdWrite->hide();
+            hideEditor();
             Timer1->start();
         }
     } else if (event->type() == QEvent::FocusOut) {
@@ -184,9 +196,9 @@ bool frmORXmain::UpdateDrill(int row, int col)
             : QString();
     const auto fail = [&](const QString& number, const QString& description) {
         QGuiApplication::restoreOverrideCursor();
-        m_messages.tell(Messages::Icon::Critical, QStringLiteral("Error input data ... "),
-                        QStringLiteral("Error No %1 - %2%3").arg(number, description,
-                                                                  failureSentence));
+        m_messages.tell(
+            Messages::Icon::Critical, QStringLiteral("Error input data ... "),
+            QStringLiteral("Error No %1 - %2%3").arg(number, description, failureSentence));
         return false;
     };
     const QString typeMismatch = QStringLiteral("13");

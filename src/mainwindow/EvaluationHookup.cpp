@@ -19,7 +19,7 @@ void frmORXmain::buildEvaluationPanel()
 {
     PicEvaluation = new EvaluationPanel(*m_db, m_messages, m_folder, this);
     PicEvaluation->hide();
-    m_floatingPanels.append(PicEvaluation);
+    addFloatingPanel(PicEvaluation);
     connect(PicEvaluation, &EvaluationPanel::saved, this, &frmORXmain::CmdConfirm_Saved);
     connect(PicEvaluation, &EvaluationPanel::closed, PicShade, &QWidget::hide);
     connect(findChild<QPushButton*>(QStringLiteral("CmdEvalComp")), &QPushButton::clicked, this,
@@ -48,8 +48,12 @@ void frmORXmain::CmdEvalComp_Click()
 
 void frmORXmain::CmdConfirm_Saved(const QString& total)
 {
+    // The total belongs to the evaluated cell alone, also for the write of the next click.
+    hideEditor();
     DBGrid1->setRow(m_evalRow);
     DBGrid1->setCol(m_evalCol);
+    m_lastRow = m_evalRow;
+    m_lastCol = m_evalCol;
     TxtWrite->setText(total);
     Timer1->start();
 }

@@ -10,7 +10,25 @@
 #include <QPushButton>
 #include <QTableView>
 
-FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), DBGrid2(new QTableView(this))
+namespace {
+
+// Typing on a cell edits that cell. The view would otherwise use the keys to jump to a row whose
+// text begins with them, and a click on the current cell would wait a double-click interval
+// before editing, handing the first keys typed meanwhile to that jump.
+class ShipListView : public QTableView
+{
+public:
+    explicit ShipListView(QWidget* parent) : QTableView(parent)
+    {
+        setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
+    }
+
+    void keyboardSearch(const QString&) override {}
+};
+
+} // namespace
+
+FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), DBGrid2(new ShipListView(this))
 {
     setObjectName(QStringLiteral("PicShips"));
     PanelLook::paintPanel(this, QColor(0xFF, 0xFF, 0x00), 5955, 5115);
@@ -26,7 +44,6 @@ FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), DBGrid2(new QTableView
     DBGrid2->setAccessibleName(tr("Ship list"));
     DBGrid2->setGeometry(Twips::rect(270, 480, 5475, 3825));
     DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid2->setEditTriggers(QAbstractItemView::AllEditTriggers);
     DBGrid2->verticalHeader()->setFixedWidth(Twips::toPx(300));
     DBGrid2->verticalHeader()->setDefaultSectionSize(DBGrid2->fontMetrics().height() + 6);
     DBGrid2->horizontalHeader()->setStretchLastSection(true);

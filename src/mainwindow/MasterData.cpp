@@ -37,7 +37,8 @@ void frmORXmain::buildPanels()
         PicCompany->hide();
         PicShade->hide();
     });
-    m_floatingPanels = {PicCompany, PicShips};
+    addFloatingPanel(PicCompany);
+    addFloatingPanel(PicShips);
 
     connect(findChild<QPushButton*>(QStringLiteral("CmdShips")), &QPushButton::clicked, this,
             &frmORXmain::CmdShips_Click);

@@ -12,22 +12,25 @@
 #include "data/DrillDatabase.h"
 #include "data/ShipTableModel.h"
 #include "evaluation/EvaluationPanel.h"
-#include "reports/ReportControl.h"
 #include "mainwindow/FleetPanel.h"
+#include "reports/ReportControl.h"
 #include "widgets/Artwork.h"
+#include "widgets/ElidingLabel.h"
 #include "widgets/FlexGrid.h"
 #include "widgets/Look.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -37,7 +40,7 @@ const QColor LinkBlue(0x00, 0x00, 0xFF);
 constexpr int ShadeOffsetTwips = 100;
 
 // The maker's links; plainly fictional.
-const QString SiteUrl = QStringLiteral("https://www.hbq-marine.example.com/");
+const QString SiteUrl = QStringLiteral("https://www.hbq-marine.example/");
 
 void place(QWidget* widget, int left, int top, int width, int height)
 {
@@ -46,10 +49,8 @@ void place(QWidget* widget, int left, int top, int width, int height)
 
 } // namespace
 
-frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& shell,
-                       QWidget* parent)
-    : QWidget(parent), m_folder(std::move(applicationFolder)), m_messages(messages),
-      m_shell(shell)
+frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& shell, QWidget* parent)
+    : QWidget(parent), m_folder(std::move(applicationFolder)), m_messages(messages), m_shell(shell)
 {
     setObjectName(QStringLiteral("frmORXmain"));
     setWindowTitle(ProgramTitle + u' ');
@@ -108,8 +109,8 @@ void frmORXmain::buildCommandColumn()
         place(button, 0, entry.top, 2145, 375);
     }
     const auto onClick = [this](const char* name, void (frmORXmain::*handler)()) {
-        connect(Picture1->findChild<QPushButton*>(QString::fromLatin1(name)),
-                &QPushButton::clicked, this, handler);
+        connect(Picture1->findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked,
+                this, handler);
     };
     onClick("Command2", &frmORXmain::Command2_Click);
     onClick("CmdSample", &frmORXmain::CmdSample_Click);
@@ -130,9 +131,9 @@ void frmORXmain::buildTitleArea()
     Look::setTextColour(Label18, Qt::white);
     place(Label18, 2370, 90, 12615, 495);
 
-    LblCompany = new QLabel(this);
+    LblCompany = new ElidingLabel(this);
     LblCompany->setObjectName(QStringLiteral("LblCompany"));
-    LblCompany->setAccessibleName(tr("Company name"));
+    LblCompany->setAccessibleDescription(tr("Company name"));
     LblCompany->setFont(Look::font(QStringLiteral("Verdana"), 11, true));
     LblCompany->setAlignment(Qt::AlignCenter);
     Look::setTextColour(LblCompany, Navy);
@@ -168,8 +169,7 @@ void frmORXmain::buildStatusBar()
     StatusBar1->installEventFilter(this);
     StatusBar1->setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
     place(StatusBar1, 0, 8610, 15105, 285);
-    const QString texts[] = {ProgramTitle, tr("Made by HBQ Marine Software (example)"), {}, {},
-                             {}};
+    const QString texts[] = {ProgramTitle, tr("Made by HBQ Marine Software (example)"), {}, {}, {}};
     const int widths[] = {2500, 4000, 1500, 3000, 3900};
     int left = 0;
     for (int i = 0; i < 5; ++i) {
@@ -182,7 +182,7 @@ void frmORXmain::buildStatusBar()
         left += widths[i];
         m_statusPanels.append(panel);
     }
-    m_statusPanels.last()->setAccessibleName(tr("Date and time"));
+    m_statusPanels.last()->setAccessibleDescription(tr("Date and time"));
 }
 
 void frmORXmain::buildLinks()
@@ -190,10 +190,12 @@ void frmORXmain::buildLinks()
     auto* picSite = new QWidget(this);
     picSite->setObjectName(QStringLiteral("picSite"));
     place(picSite, 6600, 8670, 1455, 225);
-    lblSite = new QLabel(QStringLiteral("hbq-marine.example.com"), picSite);
+    lblSite = new QLabel(QStringLiteral("hbq-marine.example"), picSite);
     lblSite->setObjectName(QStringLiteral("lblSite"));
     lblSite->setToolTip(QStringLiteral("HBQ Website"));
-    lblSite->setFont(Look::font(QStringLiteral("Verdana"), 6.75));
+    QFont siteFont = Look::font(QStringLiteral("Verdana"), 6.75);
+    siteFont.setStretch(QFont::SemiCondensed); // the whole address fits the status panel
+    lblSite->setFont(siteFont);
     Look::setTextColour(lblSite, Qt::black);
     place(lblSite, 60, 0, 1395, 225);
     addLink(lblSite, SiteUrl);
@@ -222,9 +224,9 @@ void frmORXmain::buildLinks()
         {"imgTwitter", Artwork::LinkIcon::Twitter, 1890, QStringLiteral("HBQ Twitter page"),
          QStringLiteral("https://twitter.example.com/hbq_marine")},
         {"imgBlog", Artwork::LinkIcon::Blog, 2190, QStringLiteral("HBQ Blog"),
-         QStringLiteral("https://blog.hbq-marine.example.com/")},
+         QStringLiteral("https://blog.hbq-marine.example/")},
         {"imgMail", Artwork::LinkIcon::Mail, 2490, QStringLiteral("email to HBQ Sales"),
-         QStringLiteral("mailto:sales@hbq-marine.example.com")},
+         QStringLiteral("mailto:sales@hbq-marine.example")},
     };
     for (const Icon& icon : icons) {
         auto* label = new QLabel(picSocial);
@@ -236,13 +238,16 @@ void frmORXmain::buildLinks()
     }
 }
 
-void frmORXmain::addLink(QWidget* link, const QString& target)
+void frmORXmain::addLink(QLabel* link, const QString& target)
 {
     link->setProperty("linkTarget", target);
     link->setCursor(Qt::PointingHandCursor);
     link->setFocusPolicy(Qt::TabFocus);
-    if (link->accessibleName().isEmpty())
+    // A link with text is read by its text; an icon by what its tip says.
+    if (link->text().isEmpty())
         link->setAccessibleName(link->toolTip());
+    else
+        link->setAccessibleDescription(link->toolTip());
     link->installEventFilter(this);
 }
 
@@ -330,6 +335,38 @@ void frmORXmain::HidePics()
     PicShade->hide();
 }
 
+void frmORXmain::addFloatingPanel(QWidget* panel)
+{
+    m_floatingPanels.append(panel);
+    panel->installEventFilter(this);
+}
+
+// An open panel lies in front of the grid: the grid takes no clicks, keys or wheel until the
+// panel is closed, so nothing typed or clicked there can reach a cell the panel did not mean.
+void frmORXmain::panelShownOrHidden(QWidget* panel)
+{
+    const bool anyOpen = std::any_of(m_floatingPanels.cbegin(), m_floatingPanels.cend(),
+                                     [](const QWidget* open) { return !open->isHidden(); });
+    const bool wasBlocked = !DBGrid1->isEnabled();
+    DBGrid1->setEnabled(!anyOpen);
+    if (!panel->isHidden())
+        focusFirstControl(panel);
+    else if (wasBlocked && !anyOpen)
+        DBGrid1->setFocus(Qt::OtherFocusReason);
+}
+
+void frmORXmain::focusFirstControl(QWidget* panel)
+{
+    const auto controls = panel->findChildren<QWidget*>();
+    for (QWidget* control : controls) {
+        if ((control->focusPolicy() & Qt::TabFocus) && control->isEnabled() &&
+            control->isVisibleTo(panel)) {
+            control->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
 void frmORXmain::showPanel(QWidget* panel, int left, int top)
 {
     HidePics();
@@ -343,15 +380,20 @@ void frmORXmain::LoadPicShade(QWidget* panel, QWidget* shade)
     panel->show();
     panel->raise();
     shade->show();
-    shade->setGeometry(panel->x() + offset, panel->y() + offset, panel->width(),
-                       panel->height());
+    shade->setGeometry(panel->x() + offset, panel->y() + offset, panel->width(), panel->height());
     shade->stackUnder(panel);
 }
 
 bool frmORXmain::Timer1_Timer()
 {
-    UpdateDrill(DBGrid1->row(), DBGrid1->col());
+    const int row = DBGrid1->row();
+    const int col = DBGrid1->col();
+    UpdateDrill(row, col);
     UpdateColors();
+    // The recolouring walks the current cell to the last row; the cell being edited stays the
+    // one that the next Enter writes.
+    DBGrid1->setRow(row);
+    DBGrid1->setCol(col);
     const bool refilled = PrintDrills();
     Timer1->stop();
     return refilled;
@@ -367,7 +409,8 @@ void frmORXmain::CmdSample_Click()
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     HidePics();
     // A missing file or viewer shows nothing: the guidance is optional.
-    const QString presentation = AppFolder::file(m_folder, QStringLiteral("HBQORXDRILLGUIDANCE.pps"));
+    const QString presentation =
+        AppFolder::file(m_folder, QStringLiteral("HBQORXDRILLGUIDANCE.pps"));
     if (QFileInfo::exists(presentation))
         m_shell.open(QUrl::fromLocalFile(presentation));
     QGuiApplication::restoreOverrideCursor();
@@ -398,6 +441,12 @@ bool frmORXmain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == TxtWrite)
         return editBoxEvent(event) || QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+        if (auto* panel = qobject_cast<QWidget*>(watched); m_floatingPanels.contains(panel)) {
+            panelShownOrHidden(panel);
+            return false;
+        }
+    }
     if (watched->property("linkTarget").isValid())
         return linkEvent(watched, event) || QWidget::eventFilter(watched, event);
     // Otherwise it is the status bar or one of its panels: passing over them resets the link.
@@ -409,9 +458,9 @@ bool frmORXmain::eventFilter(QObject* watched, QEvent* event)
 bool frmORXmain::linkEvent(QObject* link, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    const bool keyPressed = type == QEvent::KeyPress &&
-                            (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
-                             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space);
+    const bool keyPressed =
+        type == QEvent::KeyPress && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                                     static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space);
     if (type == QEvent::MouseButtonRelease || keyPressed) {
         m_shell.open(QUrl(link->property("linkTarget").toString()));
         return true;

@@ -63,10 +63,11 @@ private:
     void buildLinks();
     void buildGrid();
     void buildTimers();
-    void addLink(QWidget* link, const QString& target);
+    void addLink(QLabel* link, const QString& target);
     void layGridHeaders();
     void colourDrill(int row, int scheduledCol, int doneCol);
     void buildEditor();
+    void hideEditor();
     void endEdit();
     void layEditorOver(int row, int col);
     void DBGrid1_Click();
@@ -86,6 +87,9 @@ private:
     void cmdSave1_Click(const QString& name);
     void setCompanyName(const QString& name);
     void showPanel(QWidget* panel, int left, int top);
+    void addFloatingPanel(QWidget* panel);
+    void panelShownOrHidden(QWidget* panel);
+    void focusFirstControl(QWidget* panel);
     void CmdSample_Click();
     void Command4_Click();
     void Command3_Click();

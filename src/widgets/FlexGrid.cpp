@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 namespace {
@@ -173,7 +174,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
         view->setTabKeyNavigation(false);
         view->verticalHeader()->setMinimumSectionSize(1);
         view->horizontalHeader()->setMinimumSectionSize(0);
-        connect(view, &QTableView::clicked, this, &FlexGrid::onClicked);
+        view->viewport()->installEventFilter(this);
     });
 
     // Keep the overlays aligned with the body, whichever of them was scrolled.
@@ -486,12 +487,32 @@ void FlexGrid::keyPressEvent(QKeyEvent* event)
     QTableView::keyPressEvent(event);
 }
 
+// A click belongs to the cell under the press, even when the view scrolled in between.
+bool FlexGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto type = event->type();
+    if (isEnabled() && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            auto* view = static_cast<QTableView*>(static_cast<QWidget*>(watched)->parentWidget());
+            if (type == QEvent::MouseButtonPress)
+                m_pressed = view->indexAt(mouse->position().toPoint());
+            else if (m_pressed.isValid())
+                onClicked(std::exchange(m_pressed, QPersistentModelIndex()));
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
 void FlexGrid::onClicked(const QModelIndex& index)
 {
     if (!index.isValid() || index.row() < m_fixedRows)
         return;
     m_row = index.row();
     m_col = index.column();
+    // A row cut off at the bottom comes into view now, before the clicked cell is reported;
+    // the view's own scroll would come half a second later and end what the click began.
+    scrollTo(index);
     emit cellClicked();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QColor>
-#include <QMap>
 #include <QList>
+#include <QMap>
 #include <QStringList>
 #include <QTableView>
 
@@ -85,6 +85,7 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QTableView* makeOverlay();
@@ -107,6 +108,7 @@ private:
     int m_frozenCols = 0;
     int m_row = 0;
     int m_col = 0;
+    QPersistentModelIndex m_pressed; // the cell a left button went down on
     QList<int> m_mergedRows;
     QMap<int, int> m_colWidths;  // twips
     QMap<int, int> m_rowHeights; // twips

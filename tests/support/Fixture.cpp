@@ -3,6 +3,7 @@
 #include "common/AppFolder.h"
 #include "data/DrillDatabase.h"
 
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -11,6 +12,16 @@
 
 namespace {
 std::atomic_int g_fixtures{0};
+}
+
+bool writeTestFile(const QString& path, const QByteArray& content,
+                   QFileDevice::Permissions permissions)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return false;
+    file.close();
+    return !permissions || file.setPermissions(permissions);
 }
 
 Fixture::Fixture(const QStringList& ships)

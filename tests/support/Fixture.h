@@ -3,6 +3,7 @@
 #include "common/Messages.h"
 #include "common/Shell.h"
 
+#include <QFileDevice>
 #include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -10,6 +11,10 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QVariant>
+
+// Writes a whole file, optionally with permissions; false when it could not.
+bool writeTestFile(const QString& path, const QByteArray& content,
+                   QFileDevice::Permissions permissions = {});
 
 // A temporary application folder with a fresh drill database and a fleet.
 class Fixture

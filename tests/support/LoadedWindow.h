@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
+
 // The main window over a fresh fixture folder, loaded as at program start.
 struct LoadedWindow
 {
@@ -48,14 +50,28 @@ struct LoadedWindow
         QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);
     }
 
-    // Scrolls the cell into view, as a user would, and clicks it.
-    void clickCell(int row, int col) const
+    // Scrolls the body until the cell is in view, as a user drags the scroll bars.
+    bool scrollToCell(int row, int col) const
     {
         grid->scrollTo(grid->model()->index(row, col));
-        settle();
+        return settle();
+    }
+
+    // Clicks the cell where it is shown now, as a user would, without scrolling it first; at
+    // `where` inside the cell (its centre by default). False when that point is not on screen.
+    bool clickCell(int row, int col, std::optional<QPoint> where = {}) const
+    {
         const QRect cell = grid->cellRect(row, col);
-        QWidget* target = grid->childAt(cell.center());
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(grid, cell.center()));
+        const QPoint point = where ? cell.topLeft() + *where : cell.center();
+        if (!grid->viewport()->geometry().contains(point) || !cell.contains(point))
+            return false;
+        // Whatever lies on top there takes the click: a panel open over the grid, for one.
+        const QPoint inWindow = grid->mapTo(window.get(), point);
+        QWidget* target = window->childAt(inWindow);
+        if (!target)
+            return false;
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(window.get(), inWindow));
+        return true;
     }
 
     template <typename T> T* child(const char* name) const
