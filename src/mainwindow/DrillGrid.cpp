@@ -3,11 +3,13 @@
 
 #include "common/Clock.h"
 #include "common/DrillState.h"
+#include "common/Messages.h"
 #include "common/Twips.h"
 #include "data/DrillDataSource.h"
 #include "data/ShipTableModel.h"
 #include "widgets/FlexGrid.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -57,6 +59,41 @@ const ColumnLayout& columnLayout(int col)
     return layout[col];
 }
 
+QString yearCaption(int year)
+{
+    return QStringLiteral("Year - %1").arg(year);
+}
+
+void tellFailure(Messages& messages, const DataFailure& failure, const QString& what)
+{
+    messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+                  failure.sentence() + QStringLiteral(". ") + what);
+}
+
+// Reads the drills of a year into the data source, first giving every ship its row when the
+// year has none. False when the year could not be read; a year whose rows could not be made
+// is read, and shown, as the empty year it still is.
+bool readYear(DrillDataSource& data, ShipTableModel& fleet, int year, Messages& messages)
+{
+    data.setYear(year);
+    if (!data.refresh())
+        return false;
+    if (data.recordCount() > 0)
+        return true;
+    const QList<Ship> ships = fleet.ships();
+    if (ships.isEmpty())
+        return true;
+    if (!data.addRecords(ships)) {
+        tellFailure(messages, data.failure(),
+                    QCoreApplication::translate("frmORXmain",
+                                                "The drill rows of %1 could not be created; "
+                                                "nothing was stored.")
+                        .arg(year));
+        return true;
+    }
+    return data.refresh();
+}
+
 QColor colourOf(DrillState state)
 {
     switch (state) {
@@ -89,18 +126,23 @@ void frmORXmain::buildGrid()
     DBGrid1->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
 }
 
-void frmORXmain::LoadFlexGrid()
+bool frmORXmain::LoadFlexGrid()
 {
     endEdit();
     const int year = shownYear();
-    Data1->setYear(year);
-    Data1->refresh();
-    if (Data1->recordCount() == 0) {
-        const QList<Ship> ships = Data2->ships();
-        if (!ships.isEmpty() && Data1->addRecords(ships))
-            Data1->refresh();
+    const bool read = readYear(*Data1, *Data2, year, m_messages);
+    if (!read) {
+        // The grid keeps the year it showed: a failed read must never look like an empty year.
+        const int kept = Data1->recordsYear();
+        const QString outcome =
+            kept == 0 ? tr("The program will now end.") : tr("The grid shows %1 again.").arg(kept);
+        tellFailure(m_messages, Data1->failure(),
+                    tr("The drills of %1 could not be read. %2").arg(year).arg(outcome));
+        if (kept != 0)
+            LblYear->setText(yearCaption(kept));
     }
     layGridHeaders();
+    return read;
 }
 
 void frmORXmain::layGridHeaders()
@@ -169,25 +211,20 @@ void frmORXmain::colourDrill(int row, int scheduledCol, int doneCol)
 
 void frmORXmain::CmdNextYear_Click()
 {
-    const int year = shownYear() + 1;
-    CmdPreviousYear->setEnabled(true);
-    if (year == Clock::today().year())
-        CmdNextYear->setEnabled(false);
-    showYear(year);
+    showYear(shownYear() + 1);
 }
 
 void frmORXmain::CmdPreviousYear_Click()
 {
-    const int year = shownYear() - 1;
-    CmdNextYear->setEnabled(true);
-    if (year == FirstYear)
-        CmdPreviousYear->setEnabled(false);
-    showYear(year);
+    showYear(shownYear() - 1);
 }
 
 void frmORXmain::showYear(int year)
 {
-    LblYear->setText(QStringLiteral("Year - %1").arg(year));
-    LoadFlexGrid();
+    LblYear->setText(yearCaption(year));
+    LoadFlexGrid(); // when the year cannot be read, the one shown before stays
+    const int shown = shownYear();
+    CmdPreviousYear->setEnabled(shown != FirstYear);
+    CmdNextYear->setEnabled(shown != Clock::today().year());
     Timer1->start();
 }
