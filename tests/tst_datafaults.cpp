@@ -381,6 +381,28 @@ private slots:
         QCOMPARE(data.recordsYear(), 2026);
     }
 
+    // Damage found while the program runs: the year is not read as the rows before it. With
+    // the ships' order indexed, rows stream out before the damaged page is reached.
+    void aDamagedPageMakesAFailedReadNotAShorterYear()
+    {
+        Fixture fixture(2000);
+        fixture.exec(QStringLiteral("CREATE INDEX DrillsInOrder ON Drills (ShipName, IDDrill)"));
+        DrillDatabase db(fixture.databasePath(), ShortWait);
+        QCOMPARE(db.open(), QString());
+        DrillDataSource data(db);
+        data.setYear(2026);
+        QVERIFY(data.addRecords(fleetOf(fixture)));
+        QVERIFY(data.refresh());
+        const int page = leafPageOf(fixture, QStringLiteral("Drills"));
+        QVERIFY(page > 1);
+        zeroPage(fixture.databasePath(), page);
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Reading the drills of a year"));
+        QVERIFY(!data.refresh());
+        QCOMPARE(data.failure().number, QStringLiteral("11"));
+        QCOMPARE(data.recordCount(), 2000);
+    }
+
     void theGridKeepsItsYearWhenTheNextCannotBeRead()
     {
         LoadedWindow w(3);
