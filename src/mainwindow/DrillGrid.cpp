@@ -9,7 +9,6 @@
 #include "data/ShipTableModel.h"
 #include "widgets/FlexGrid.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -64,34 +63,41 @@ QString yearCaption(int year)
     return QStringLiteral("Year - %1").arg(year);
 }
 
-void tellFailure(Messages& messages, const DataFailure& failure, const QString& what)
+enum class YearLoad
 {
-    messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
-                  failure.sentence() + QStringLiteral(". ") + what);
-}
+    Read,
+    RowsNotMade,
+    NotRead
+};
 
 // Reads the drills of a year into the data source, first giving every ship its row when the
-// year has none. False when the year could not be read; a year whose rows could not be made
-// is read, and shown, as the empty year it still is.
-bool readYear(DrillDataSource& data, ShipTableModel& fleet, int year, Messages& messages)
+// year has none. A year whose rows could not be made is read, and shown, as the empty year it
+// still is.
+YearLoad readYear(DrillDataSource& data, ShipTableModel& fleet, int year)
 {
     data.setYear(year);
     if (!data.refresh())
-        return false;
+        return YearLoad::NotRead;
     if (data.recordCount() > 0)
-        return true;
+        return YearLoad::Read;
     const QList<Ship> ships = fleet.ships();
     if (ships.isEmpty())
-        return true;
-    if (!data.addRecords(ships)) {
-        tellFailure(messages, data.failure(),
-                    QCoreApplication::translate("frmORXmain",
-                                                "The drill rows of %1 could not be created; "
-                                                "nothing was stored.")
-                        .arg(year));
-        return true;
-    }
-    return data.refresh();
+        return YearLoad::Read;
+    if (!data.addRecords(ships))
+        return YearLoad::RowsNotMade;
+    return data.refresh() ? YearLoad::Read : YearLoad::NotRead;
+}
+
+// What the user is told when a year could not be loaded; shownYear is the year on screen.
+QString loadFailureText(YearLoad load, int year, int shownYear)
+{
+    if (load == YearLoad::RowsNotMade)
+        return frmORXmain::tr("The drill rows of %1 could not be created; nothing was stored.")
+            .arg(year);
+    const QString outcome = shownYear == 0
+                                ? frmORXmain::tr("The program will now end.")
+                                : frmORXmain::tr("The grid shows %1 again.").arg(shownYear);
+    return frmORXmain::tr("The drills of %1 could not be read. %2").arg(year).arg(outcome);
 }
 
 QColor colourOf(DrillState state)
@@ -130,19 +136,21 @@ bool frmORXmain::LoadFlexGrid()
 {
     endEdit();
     const int year = shownYear();
-    const bool read = readYear(*Data1, *Data2, year, m_messages);
-    if (!read) {
-        // The grid keeps the year it showed: a failed read must never look like an empty year.
-        const int kept = Data1->recordsYear();
-        const QString outcome =
-            kept == 0 ? tr("The program will now end.") : tr("The grid shows %1 again.").arg(kept);
-        tellFailure(m_messages, Data1->failure(),
-                    tr("The drills of %1 could not be read. %2").arg(year).arg(outcome));
-        if (kept != 0)
-            LblYear->setText(yearCaption(kept));
-    }
+    const YearLoad load = readYear(*Data1, *Data2, year);
+    // A year that could not be read is never shown as an empty one: the grid keeps the year
+    // it showed, and so does the label.
+    const int kept = Data1->recordsYear();
+    if (load == YearLoad::NotRead && kept != 0)
+        LblYear->setText(yearCaption(kept));
+    CmdPreviousYear->setEnabled(shownYear() != FirstYear);
+    CmdNextYear->setEnabled(shownYear() != Clock::today().year());
     layGridHeaders();
-    return read;
+    if (load != YearLoad::Read) {
+        m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+                        Data1->failure().sentence() + QStringLiteral(". ") +
+                            loadFailureText(load, year, kept));
+    }
+    return load != YearLoad::NotRead;
 }
 
 void frmORXmain::layGridHeaders()
@@ -222,9 +230,6 @@ void frmORXmain::CmdPreviousYear_Click()
 void frmORXmain::showYear(int year)
 {
     LblYear->setText(yearCaption(year));
-    LoadFlexGrid(); // when the year cannot be read, the one shown before stays
-    const int shown = shownYear();
-    CmdPreviousYear->setEnabled(shown != FirstYear);
-    CmdNextYear->setEnabled(shown != Clock::today().year());
+    LoadFlexGrid();
     Timer1->start();
 }
