@@ -112,6 +112,13 @@ QString firstFinding(const QStringList& findings)
     return text.size() > 200 ? text.left(200) + QStringLiteral("...") : text;
 }
 
+QString damagedMessage(const QString& quotedFile, const QString& finding)
+{
+    return QStringLiteral("The database file %1 is damaged (%2). The program has not written to "
+                          "it.")
+        .arg(quotedFile, finding);
+}
+
 } // namespace
 
 DataFailure DataFailure::of(const QSqlError& error)
@@ -178,10 +185,7 @@ QString DrillDatabase::refuse(const QSqlError& error)
                           .arg(file));
     case SqliteCorrupt:
     case SqliteNotADatabase:
-        return refuse(Problem::Damaged,
-                      QStringLiteral("The database file %1 is damaged (%2). The program has not "
-                                     "written to it.")
-                          .arg(file, reason));
+        return refuse(Problem::Damaged, damagedMessage(file, reason));
     default:
         return refuse(
             Problem::CannotOpen,
@@ -235,9 +239,7 @@ QString DrillDatabase::checkContent()
     if (query.lastError().isValid())
         return refuse(query.lastError());
     if (findings != QStringList{QStringLiteral("ok")})
-        return refuse(Problem::Damaged, QStringLiteral("The database file %1 is damaged (%2). "
-                                                       "The program has not written to it.")
-                                            .arg(file, firstFinding(findings)));
+        return refuse(Problem::Damaged, damagedMessage(file, firstFinding(findings)));
 
     if (version > Schema::Version)
         return refuse(Problem::Newer, QStringLiteral("The database file %1 was written by a newer "
