@@ -1,8 +1,55 @@
 // Reading and writing date text under the user's regional settings.
 #include "common/DateText.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
+
+namespace {
+
+const char* const FuzzLocales[] = {"en_US", "en_GB", "de_DE", "el_GR", "ja_JP",
+                                   "fr_FR", "ko_KR", "ar_EG", "hi_IN", "C"};
+
+// Dates as the program and its users write them, with years far beyond the accepted ones.
+QStringList writtenForms(QRandomGenerator& random)
+{
+    const QDate date = QDate(1, 1, 1).addDays(random.bounded(-800000, 4400000));
+    const QLocale locale;
+    return {DateText::toShort(date), locale.toString(date, QLocale::ShortFormat),
+            locale.toString(date, QLocale::LongFormat), DateText::longDate(date),
+            date.toString(Qt::ISODate)};
+}
+
+// A written date with a few slips: signs, digits, separators and letters put in, taken out or
+// swapped.
+QString mutated(QString text, QRandomGenerator& random)
+{
+    static const QString pieces =
+        QStringLiteral("0123456789-+/.,: '\u00a0\u200f\u0660\u0669\u5e74\u6708xX\u00e9\u03b1");
+    const int slips = random.bounded(1, 4);
+    for (int i = 0; i < slips; ++i) {
+        const int at = text.isEmpty() ? 0 : random.bounded(int(text.size()));
+        const QChar piece = pieces.at(random.bounded(int(pieces.size())));
+        switch (random.bounded(4)) {
+        case 0:
+            text.insert(at, piece);
+            break;
+        case 1:
+            text.remove(at, 1);
+            break;
+        case 2:
+            text.replace(at, 1, piece);
+            break;
+        default:
+            text.insert(at, text.mid(at, random.bounded(1, 5)));
+        }
+    }
+    return text;
+}
+
+} // namespace
 
 class TestDateText : public QObject
 {
@@ -54,6 +101,17 @@ private slots:
         QTest::newRow("three-digit year") << "en_US" << "1/2/202";
         QTest::newRow("bad iso") << "en_US" << "2026-02-30";
         QTest::newRow("quote") << "en_US" << "1/2/2020'";
+        // Years that have no four-digit stored form, or lie far outside any drill.
+        QTest::newRow("us negative year") << "en_US" << "3/5/-2020";
+        QTest::newRow("us long form, negative year") << "en_US" << "Thursday, March 5, -2020";
+        QTest::newRow("de negative year") << "de_DE" << "05.03.-2020";
+        QTest::newRow("ja negative year") << "ja_JP" << "-2020/03/05";
+        QTest::newRow("us year 1") << "en_US" << "1/1/0001";
+        QTest::newRow("us year 999") << "en_US" << "12/31/0999";
+        QTest::newRow("de year 1899") << "de_DE" << "31.12.1899";
+        QTest::newRow("us year 2101") << "en_US" << "1/1/2101";
+        QTest::newRow("iso year 9999") << "en_US" << "9999-12-31";
+        QTest::newRow("long form, year 10000") << "en_US" << "Saturday, January 1, 10000";
     }
     void rejectsWhatIsNotADate()
     {
@@ -61,6 +119,65 @@ private slots:
         QFETCH(QString, text);
         QLocale::setDefault(QLocale(locale));
         QVERIFY(!DateText::read(text).has_value());
+    }
+
+    void theAcceptedYearsEndWhereTheyShould()
+    {
+        const QDate first(DateText::FirstYear, 1, 1);
+        const QDate last(DateText::LastYear, 12, 31);
+        QCOMPARE(DateText::read(DateText::toShort(first)), std::optional(first));
+        QCOMPARE(DateText::read(DateText::toShort(last)), std::optional(last));
+        QVERIFY(!DateText::read(DateText::toShort(first.addDays(-1))));
+        QVERIFY(!DateText::read(DateText::toShort(last.addDays(1))));
+        // A stored value from outside the years is shown as it stands, never re-dated.
+        QCOMPARE(DateText::storedToShort(QStringLiteral("0001-01-01")), QStringLiteral("0001-01-01"));
+    }
+
+    // Whatever is typed, in whichever locale: no crash, and nothing accepted that cannot be
+    // stored as a four-digit ISO date of an accepted year. Written forms of accepted dates
+    // read back as the same date.
+    void fuzzedInputNeverYieldsADateOutsideTheYears()
+    {
+        const quint32 seed = QRandomGenerator::global()->generate();
+        QRandomGenerator random(seed);
+        static const QRegularExpression storable(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}$)"));
+        QElapsedTimer clock;
+        clock.start();
+        int tried = 0;
+        for (const char* name : FuzzLocales) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+            for (int round = 0; round < 600 && clock.elapsed() < 4000; ++round) {
+                const QStringList forms = writtenForms(random);
+                for (const QString& form : forms) {
+                    for (const QString& text : {form, mutated(form, random)}) {
+                        ++tried;
+                        const auto date = DateText::read(text);
+                        if (!date)
+                            continue;
+                        const QString stored = DateText::toIso(*date);
+                        QVERIFY2(date->year() >= DateText::FirstYear &&
+                                     date->year() <= DateText::LastYear &&
+                                     storable.match(stored).hasMatch(),
+                                 qPrintable(QStringLiteral("%1: \"%2\" read as %3 (seed %4)")
+                                                .arg(QLatin1String(name), text, stored)
+                                                .arg(seed)));
+                    }
+                }
+                const auto written = QDate::fromString(forms.last(), Qt::ISODate);
+                if (written.year() < DateText::FirstYear || written.year() > DateText::LastYear)
+                    continue;
+                // The locale's own short form has two year digits: only 1930-2029 come back.
+                QStringList exact = forms;
+                if (written.year() < 1930 || written.year() > 2029)
+                    exact.removeAt(1);
+                for (const QString& form : std::as_const(exact)) {
+                    QVERIFY2(DateText::read(form) == std::optional(written),
+                             qPrintable(QStringLiteral("%1: \"%2\" (seed %3)")
+                                            .arg(QLatin1String(name), form).arg(seed)));
+                }
+            }
+        }
+        QVERIFY2(tried > 10000, qPrintable(QString::number(tried)));
     }
 
     void shortTextHasFourDigitsAndReadsBack_data()

@@ -2,6 +2,7 @@
 #include "LoadedWindow.h"
 #include "calendar/CalendarDate.h"
 #include "common/Clock.h"
+#include "common/DateText.h"
 #include "widgets/FlexGrid.h"
 
 #include <QApplication>
@@ -62,6 +63,7 @@ private slots:
     {
         Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(10, 0)));
         CalendarDate::shared() = CalendarDate();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
     void cleanup() { Clock::reset(); }
 
@@ -87,23 +89,38 @@ private slots:
         QCOMPARE(w.grid->cellForeColor(), QColor(0x00, 0xC0, 0x00));
     }
 
+    // A refused date changes nothing: neither the stored date nor the cell.
+    void aMistypedDateIsRefusedWithTheMessage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("no such month") << "en_US" << "31/31/2026";
+        QTest::newRow("negative year") << "en_US" << "7/1/-2020";
+        QTest::newRow("long form, negative year") << "en_US" << "Wednesday, July 1, -2020";
+        QTest::newRow("year 1") << "en_US" << "1/1/0001";
+        QTest::newRow("de negative year") << "de_DE" << "01.07.-2020";
+        QTest::newRow("ja negative year") << "ja_JP" << "-2020/07/01";
+    }
     void aMistypedDateIsRefusedWithTheMessage()
     {
+        QFETCH(QString, locale);
+        QFETCH(QString, typed);
+        QLocale::setDefault(QLocale(locale));
         EditingWindow w;
         QVERIFY(w.open());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date1\" = '2026-07-01'"));
         w.window->LoadFlexGrid();
         QVERIFY(w.clickCell(BravoRow, 8));
-        w.type(QStringLiteral("31/31/2026"));
+        w.type(typed);
         QTRY_COMPARE(w.messages.shown.size(), 1);
         const auto& shown = w.messages.shown.first();
         QCOMPARE(shown.icon, Messages::Icon::Critical);
         QCOMPARE(shown.title, QStringLiteral("Error input data ... "));
-        QCOMPARE(shown.text, QStringLiteral("Error No 13 - Type mismatch. The 31/31/2026 is not a "
-                                            "valid date ! Please, try again."));
+        QCOMPARE(shown.text, QStringLiteral("Error No 13 - Type mismatch. The %1 is not a "
+                                            "valid date ! Please, try again.").arg(typed));
         QCOMPARE(w.field(Bravo, "Drill Date1").toString(), QStringLiteral("2026-07-01"));
-        QCOMPARE(w.grid->textMatrix(BravoRow, 8), QStringLiteral("7/1/2026"));
-        QCOMPARE(w.box->text(), QStringLiteral("31/31/2026"));
+        QCOMPARE(w.grid->textMatrix(BravoRow, 8), DateText::toShort(QDate(2026, 7, 1)));
+        QCOMPARE(w.box->text(), typed);
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 

@@ -12,6 +12,11 @@ QString withFourDigitYear(QString format)
     return format.replace(twoDigitYear, QStringLiteral("yyyy"));
 }
 
+std::optional<QDate> ifValid(const QDate& date)
+{
+    return date.isValid() ? std::optional(date) : std::nullopt;
+}
+
 int yearFromDigits(const QString& digits)
 {
     const int value = digits.toInt();
@@ -58,8 +63,15 @@ std::optional<QDate> readNumeric(const QString& text)
             year = yearFromDigits(part);
         }
     }
-    const QDate date(year, month, day);
-    return date.isValid() && year > 0 ? std::optional(date) : std::nullopt;
+    return ifValid(QDate(year, month, day));
+}
+
+std::optional<QDate> readIso(const QString& text)
+{
+    static const QRegularExpression iso(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}$)"));
+    if (!iso.match(text).hasMatch())
+        return std::nullopt;
+    return ifValid(QDate::fromString(text, Qt::ISODate));
 }
 
 std::optional<QDate> readWithLocaleFormats(const QString& text)
@@ -71,10 +83,27 @@ std::optional<QDate> readWithLocaleFormats(const QString& text)
         QStringLiteral("dddd, dd MMMM yyyy"),
     };
     for (const QString& format : formats) {
-        const QDate date = locale.toDate(text, format);
-        if (date.isValid())
+        if (auto date = ifValid(locale.toDate(text, format)))
             return date;
     }
+    return std::nullopt;
+}
+
+std::optional<QDate> readAnyForm(const QString& text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    if (auto date = readIso(text))
+        return date;
+    if (auto date = readNumeric(text))
+        return date;
+    return readWithLocaleFormats(text);
+}
+
+std::optional<QDate> accepted(std::optional<QDate> date)
+{
+    if (date && date->year() >= DateText::FirstYear && date->year() <= DateText::LastYear)
+        return date;
     return std::nullopt;
 }
 
@@ -96,17 +125,7 @@ QString DateText::toShort(const QDate& date)
 
 std::optional<QDate> DateText::read(const QString& text)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return std::nullopt;
-    static const QRegularExpression iso(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}$)"));
-    if (iso.match(trimmed).hasMatch()) {
-        const QDate date = QDate::fromString(trimmed, Qt::ISODate);
-        return date.isValid() ? std::optional(date) : std::nullopt;
-    }
-    if (auto date = readNumeric(trimmed))
-        return date;
-    return readWithLocaleFormats(trimmed);
+    return accepted(readAnyForm(text.trimmed()));
 }
 
 QString DateText::toIso(const QDate& date)
@@ -116,8 +135,8 @@ QString DateText::toIso(const QDate& date)
 
 QString DateText::storedToShort(const QString& stored)
 {
-    const QDate date = QDate::fromString(stored, Qt::ISODate);
-    return date.isValid() ? toShort(date) : stored;
+    const auto date = accepted(readIso(stored));
+    return date ? toShort(*date) : stored;
 }
 
 QString DateText::longDate(const QDate& date)

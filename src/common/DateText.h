@@ -17,13 +17,20 @@ QString shortFormat();
 // A date in the short form with a four-digit year.
 QString toShort(const QDate& date);
 
+// The years a date may have, wherever it comes from. Outside them a date has no four-digit
+// stored form (a negative year, year 0) or is surely a typing slip (1/1/0001).
+inline constexpr int FirstYear = 1900;
+inline constexpr int LastYear = 2100;
+
 // Reads what a user types or the program shows: the short form with a two-digit year
 // (00-29 is 2000-2029, 30-99 is 1930-1999) or a four-digit one, the long form, and ISO.
+// A date outside FirstYear..LastYear is no date.
 std::optional<QDate> read(const QString& text);
 
 // Stored form, "yyyy-MM-dd".
 QString toIso(const QDate& date);
-// The display form of a stored date; a value that is not ISO is shown as it stands.
+// The display form of a stored date; a value that is not an accepted ISO date is shown as it
+// stands.
 QString storedToShort(const QString& stored);
 
 // "dddd, dd mmmm yyyy", e.g. "Sunday, 06 December 2026".

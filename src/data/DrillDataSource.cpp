@@ -5,6 +5,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QtDebug>
 
 namespace {
 
@@ -54,8 +55,8 @@ bool DrillDataSource::refresh()
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"));
     query.addBindValue(m_year);
-    const bool ok = DrillDatabase::exec(query, "Reading the drills of a year");
-    m_records.clear();
+    bool ok = DrillDatabase::exec(query, "Reading the drills of a year");
+    QList<QStringList> records;
     while (ok && query.next()) {
         QStringList record;
         record.reserve(ColumnCount);
@@ -63,7 +64,19 @@ bool DrillDataSource::refresh()
             const QString value = query.value(column).toString();
             record.append(isDateColumn(column) ? DateText::storedToShort(value) : value);
         }
-        m_records.append(record);
+        records.append(record);
+    }
+    // A read that breaks off part-way is a failed read, not a shorter year.
+    if (ok && query.lastError().isValid()) {
+        qWarning().noquote() << "Reading the drills of a year broke off:"
+                             << query.lastError().text();
+        ok = false;
+    }
+    if (ok) {
+        m_records = std::move(records);
+        m_recordsYear = m_year;
+    } else {
+        m_failure = DataFailure::of(query.lastError());
     }
     emit refreshed();
     return ok;
@@ -71,19 +84,27 @@ bool DrillDataSource::refresh()
 
 bool DrillDataSource::addRecords(const QList<Ship>& ships)
 {
-    return m_db.inTransaction([&] {
-        QSqlQuery query(m_db.connection());
-        query.prepare(
-            QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) VALUES (?, ?, ?)"));
-        for (const Ship& ship : ships) {
-            query.addBindValue(ship.id);
-            query.addBindValue(ship.name);
-            query.addBindValue(m_year);
-            if (!DrillDatabase::exec(query, "Adding a drill row"))
-                return false;
-        }
-        return true;
-    });
+    QSqlError error;
+    const bool added = m_db.inTransaction(
+        [&] {
+            QSqlQuery query(m_db.connection());
+            query.prepare(QStringLiteral(
+                "INSERT INTO Drills (IDShip, ShipName, YearDrill) VALUES (?, ?, ?)"));
+            for (const Ship& ship : ships) {
+                query.addBindValue(ship.id);
+                query.addBindValue(ship.name);
+                query.addBindValue(m_year);
+                if (!DrillDatabase::exec(query, "Adding a drill row")) {
+                    error = query.lastError();
+                    return false;
+                }
+            }
+            return true;
+        },
+        &error);
+    if (!added)
+        m_failure = DataFailure::of(error);
+    return added;
 }
 
 void DrillDataSource::addMissingRecords(const QList<Ship>& ships)

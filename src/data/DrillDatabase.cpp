@@ -4,8 +4,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
 #include <QtDebug>
 
 #include <atomic>
@@ -13,6 +13,12 @@
 namespace {
 
 std::atomic_int g_connectionCount{0};
+
+// SQLite's primary result codes that open() tells apart.
+constexpr int SqliteBusy = 5;
+constexpr int SqliteLocked = 6;
+constexpr int SqliteCorrupt = 11;
+constexpr int SqliteNotADatabase = 26;
 
 bool hasSqliteHeader(const QString& path)
 {
@@ -22,16 +28,114 @@ bool hasSqliteHeader(const QString& path)
     return file.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
+// SQLite writes its journal beside the file: without a writable folder no change can be
+// stored. Trying is the only sure test (read-only mounts, access lists, root's exemptions).
+bool folderIsWritable(const QString& filePath)
+{
+    QTemporaryFile probe(QFileInfo(filePath).absolutePath() +
+                         QStringLiteral("/.orx-write-test-XXXXXX"));
+    return probe.open();
+}
+
 QString quoted(const QString& path)
 {
     return QStringLiteral("\"%1\"").arg(path);
 }
 
+QSqlDatabase addConnection(const QString& name, const QString& path,
+                           std::chrono::milliseconds busyTimeout)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout.count()));
+    return db;
+}
+
+bool runInTransaction(QSqlDatabase db, const std::function<bool()>& work, QSqlError* failure)
+{
+    if (!db.transaction()) {
+        qWarning().noquote() << "Cannot begin a transaction:" << db.lastError().text();
+        if (failure)
+            *failure = db.lastError();
+        return false;
+    }
+    if (!work()) {
+        qWarning().noquote() << "Transaction rolled back";
+        db.rollback();
+        return false;
+    }
+    if (db.commit())
+        return true;
+    const QSqlError error = db.lastError();
+    qWarning().noquote() << "Transaction rolled back:" << error.text();
+    if (failure)
+        *failure = error;
+    db.rollback();
+    return false;
+}
+
+// Makes a database file with the whole schema; empty on success, else the engine's reason.
+QString buildSchema(const QString& path, const QString& connectionName)
+{
+    QString failure;
+    {
+        QSqlDatabase db = addConnection(connectionName, path, std::chrono::milliseconds(0));
+        QSqlError error;
+        if (!db.open()) {
+            error = db.lastError();
+        } else {
+            runInTransaction(
+                db,
+                [&] {
+                    QSqlQuery query(db);
+                    for (const QString& statement : Schema::createStatements()) {
+                        if (!query.exec(statement)) {
+                            error = query.lastError();
+                            return false;
+                        }
+                    }
+                    return true;
+                },
+                &error);
+            db.close();
+        }
+        failure = error.text();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+    return failure;
+}
+
+// The first lines of what an integrity check found, on one line.
+QString firstFinding(const QStringList& findings)
+{
+    const QString text = findings.value(0).simplified();
+    return text.size() > 200 ? text.left(200) + QStringLiteral("...") : text;
+}
+
+QString damagedMessage(const QString& quotedFile, const QString& finding)
+{
+    return QStringLiteral("The database file %1 is damaged (%2). The program has not written to "
+                          "it.")
+        .arg(quotedFile, finding);
+}
+
 } // namespace
 
-DrillDatabase::DrillDatabase(QString filePath)
+DataFailure DataFailure::of(const QSqlError& error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return {error.nativeErrorCode(), text};
+}
+
+QString DataFailure::sentence() const
+{
+    return QStringLiteral("Error No %1 - %2").arg(number, text);
+}
+
+DrillDatabase::DrillDatabase(QString filePath, std::chrono::milliseconds busyTimeout)
     : m_filePath(std::move(filePath)),
-      m_connectionName(QStringLiteral("orx-%1").arg(++g_connectionCount))
+      m_connectionName(QStringLiteral("orx-%1").arg(++g_connectionCount)),
+      m_busyTimeout(busyTimeout)
 {
 }
 
@@ -52,92 +156,132 @@ QSqlDatabase DrillDatabase::connection() const
 
 QString DrillDatabase::open()
 {
+    m_problem = Problem::None;
     const QFileInfo info(m_filePath);
     if (info.isDir())
-        return QStringLiteral("The database file %1 is a folder, not a file.").arg(quoted(m_filePath));
+        return refuse(Problem::NotAFile, QStringLiteral("The database file %1 is a folder, not a "
+                                                        "file.")
+                                             .arg(quoted(m_filePath)));
     return info.exists() ? checkExisting() : create();
+}
+
+QString DrillDatabase::refuse(Problem problem, const QString& message)
+{
+    m_problem = problem;
+    return message;
+}
+
+QString DrillDatabase::refuse(const QSqlError& error)
+{
+    const QString file = quoted(m_filePath);
+    const QString reason = DataFailure::of(error).text;
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case SqliteBusy:
+    case SqliteLocked:
+        return refuse(Problem::InUse,
+                      QStringLiteral("The database file %1 is in use by another program, which "
+                                     "holds it locked. Nothing was changed. Close that program, "
+                                     "or wait until it has finished, and start again.")
+                          .arg(file));
+    case SqliteCorrupt:
+    case SqliteNotADatabase:
+        return refuse(Problem::Damaged, damagedMessage(file, reason));
+    default:
+        return refuse(
+            Problem::CannotOpen,
+            QStringLiteral("The database file %1 cannot be opened: %2").arg(file, reason));
+    }
 }
 
 QString DrillDatabase::checkExisting()
 {
+    const QString file = quoted(m_filePath);
     const QFileInfo info(m_filePath);
     if (!info.isReadable() || !info.isWritable())
-        return QStringLiteral("The database file %1 cannot be read and written. Check its "
-                              "permissions.")
-            .arg(quoted(m_filePath));
+        return refuse(Problem::NoAccess, QStringLiteral("The database file %1 cannot be read and "
+                                                        "written. Check its permissions.")
+                                             .arg(file));
     if (!hasSqliteHeader(m_filePath))
-        return QStringLiteral("The file %1 is not a database of this program (it is empty, "
-                              "damaged, or of another kind, such as an old Access file).")
-            .arg(quoted(m_filePath));
+        return refuse(Problem::NotOurs,
+                      QStringLiteral("The file %1 is not a database of this program (it is "
+                                     "empty, damaged, or of another kind, such as an old Access "
+                                     "file).")
+                          .arg(file));
+    if (!folderIsWritable(m_filePath))
+        return refuse(Problem::FolderReadOnly,
+                      QStringLiteral("The folder of the database file %1 cannot be written to. "
+                                     "The program writes beside the file whenever it stores a "
+                                     "change, so no change could be stored. Nothing was changed. "
+                                     "Make the folder writable for you, or move the program's "
+                                     "folder to a place where you may write.")
+                          .arg(file));
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    db.setDatabaseName(m_filePath);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    QSqlDatabase db = addConnection(m_connectionName, m_filePath, m_busyTimeout);
     if (!db.open())
-        return QStringLiteral("The database file %1 cannot be opened: %2")
-            .arg(quoted(m_filePath), db.lastError().text());
+        return refuse(db.lastError());
+    return checkContent();
+}
 
-    QSqlQuery query(db);
+QString DrillDatabase::checkContent()
+{
+    const QString file = quoted(m_filePath);
+    QSqlQuery query(connection());
+    // The first read also rolls back what a crash left in the journal, before anything is judged.
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
-        return QStringLiteral("The database file %1 is damaged: %2")
-            .arg(quoted(m_filePath), query.lastError().text());
+        return refuse(query.lastError());
     const int version = query.value(0).toInt();
-    if (version > Schema::Version)
-        return QStringLiteral("The database file %1 was written by a newer version of this "
-                              "program.")
-            .arg(quoted(m_filePath));
 
-    const QStringList tables = db.tables(QSql::AllTables);
+    if (!query.exec(QStringLiteral("PRAGMA quick_check")))
+        return refuse(query.lastError());
+    QStringList findings;
+    while (query.next())
+        findings << query.value(0).toString();
+    if (query.lastError().isValid())
+        return refuse(query.lastError());
+    if (findings != QStringList{QStringLiteral("ok")})
+        return refuse(Problem::Damaged, damagedMessage(file, firstFinding(findings)));
+
+    if (version > Schema::Version)
+        return refuse(Problem::Newer, QStringLiteral("The database file %1 was written by a newer "
+                                                     "version of this program.")
+                                          .arg(file));
+    const QStringList tables = connection().tables(QSql::AllTables);
     for (const QString& name : Schema::requiredObjects()) {
         if (version != Schema::Version || !tables.contains(name, Qt::CaseInsensitive))
-            return QStringLiteral("The file %1 is a SQLite database, but not one of this "
-                                  "program.")
-                .arg(quoted(m_filePath));
+            return refuse(Problem::NotOurs, QStringLiteral("The file %1 is a SQLite database, but "
+                                                           "not one of this program.")
+                                                .arg(file));
     }
     return {};
 }
 
+// A new file is made under a name of its own and takes the real name only once its schema is
+// committed: a first start cut short leaves no half-made database behind, and the next start
+// simply begins again.
 QString DrillDatabase::create()
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    db.setDatabaseName(m_filePath);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    QString failure;
-    if (!db.open()) {
-        failure = db.lastError().text();
-    } else {
-        inTransaction([&] {
-            QSqlQuery query(db);
-            for (const QString& statement : Schema::createStatements()) {
-                if (!query.exec(statement)) {
-                    failure = query.lastError().text();
-                    return false;
-                }
-            }
-            return true;
-        });
+    const QString building = m_filePath + QStringLiteral(".new");
+    const auto removeBuilding = [&] {
+        QFile::remove(building + QStringLiteral("-journal"));
+        QFile::remove(building);
+    };
+    removeBuilding(); // what an interrupted first start left
+    QString failure = buildSchema(building, m_connectionName);
+    if (failure.isEmpty() && !QFile::rename(building, m_filePath))
+        failure = QStringLiteral("it could not be given its name");
+    if (!failure.isEmpty()) {
+        removeBuilding();
+        return refuse(Problem::CannotCreate,
+                      QStringLiteral("The database file %1 could not be created: %2. Check that "
+                                     "the folder exists and that you may write to it.")
+                          .arg(quoted(m_filePath), failure));
     }
-    if (failure.isEmpty())
-        return {};
-    db.close();
-    QFile::remove(m_filePath); // we made it; a half-made file must not stay behind
-    return QStringLiteral("The database file %1 could not be created: %2. Check that the "
-                          "folder exists and that you may write to it.")
-        .arg(quoted(m_filePath), failure);
+    return checkExisting();
 }
 
-bool DrillDatabase::inTransaction(const std::function<bool()>& work)
+bool DrillDatabase::inTransaction(const std::function<bool()>& work, QSqlError* failure)
 {
-    QSqlDatabase db = connection();
-    if (!db.transaction()) {
-        qWarning().noquote() << "Cannot begin a transaction:" << db.lastError().text();
-        return false;
-    }
-    if (work() && db.commit())
-        return true;
-    qWarning().noquote() << "Transaction rolled back:" << db.lastError().text();
-    db.rollback();
-    return false;
+    return runInTransaction(connection(), work, failure);
 }
 
 bool DrillDatabase::exec(QSqlQuery& query, const char* context)

@@ -3,6 +3,7 @@
 
 #include "common/Clock.h"
 #include "common/DrillState.h"
+#include "common/Messages.h"
 #include "common/Twips.h"
 #include "data/DrillDataSource.h"
 #include "data/ShipTableModel.h"
@@ -57,6 +58,48 @@ const ColumnLayout& columnLayout(int col)
     return layout[col];
 }
 
+QString yearCaption(int year)
+{
+    return QStringLiteral("Year - %1").arg(year);
+}
+
+enum class YearLoad
+{
+    Read,
+    RowsNotMade,
+    NotRead
+};
+
+// Reads the drills of a year into the data source, first giving every ship its row when the
+// year has none. A year whose rows could not be made is read, and shown, as the empty year it
+// still is.
+YearLoad readYear(DrillDataSource& data, ShipTableModel& fleet, int year)
+{
+    data.setYear(year);
+    if (!data.refresh())
+        return YearLoad::NotRead;
+    if (data.recordCount() > 0)
+        return YearLoad::Read;
+    const QList<Ship> ships = fleet.ships();
+    if (ships.isEmpty())
+        return YearLoad::Read;
+    if (!data.addRecords(ships))
+        return YearLoad::RowsNotMade;
+    return data.refresh() ? YearLoad::Read : YearLoad::NotRead;
+}
+
+// What the user is told when a year could not be loaded; shownYear is the year on screen.
+QString loadFailureText(YearLoad load, int year, int shownYear)
+{
+    if (load == YearLoad::RowsNotMade)
+        return frmORXmain::tr("The drill rows of %1 could not be created; nothing was stored.")
+            .arg(year);
+    const QString outcome = shownYear == 0
+                                ? frmORXmain::tr("The program will now end.")
+                                : frmORXmain::tr("The grid shows %1 again.").arg(shownYear);
+    return frmORXmain::tr("The drills of %1 could not be read. %2").arg(year).arg(outcome);
+}
+
 QColor colourOf(DrillState state)
 {
     switch (state) {
@@ -89,18 +132,25 @@ void frmORXmain::buildGrid()
     DBGrid1->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
 }
 
-void frmORXmain::LoadFlexGrid()
+bool frmORXmain::LoadFlexGrid()
 {
     endEdit();
     const int year = shownYear();
-    Data1->setYear(year);
-    Data1->refresh();
-    if (Data1->recordCount() == 0) {
-        const QList<Ship> ships = Data2->ships();
-        if (!ships.isEmpty() && Data1->addRecords(ships))
-            Data1->refresh();
-    }
+    const YearLoad load = readYear(*Data1, *Data2, year);
+    // A year that could not be read is never shown as an empty one: the grid keeps the year
+    // it showed, and so does the label.
+    const int kept = Data1->recordsYear();
+    if (load == YearLoad::NotRead && kept != 0)
+        LblYear->setText(yearCaption(kept));
+    CmdPreviousYear->setEnabled(shownYear() != FirstYear);
+    CmdNextYear->setEnabled(shownYear() != Clock::today().year());
     layGridHeaders();
+    if (load != YearLoad::Read) {
+        m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+                        Data1->failure().sentence() + QStringLiteral(". ") +
+                            loadFailureText(load, year, kept));
+    }
+    return load != YearLoad::NotRead;
 }
 
 void frmORXmain::layGridHeaders()
@@ -169,25 +219,17 @@ void frmORXmain::colourDrill(int row, int scheduledCol, int doneCol)
 
 void frmORXmain::CmdNextYear_Click()
 {
-    const int year = shownYear() + 1;
-    CmdPreviousYear->setEnabled(true);
-    if (year == Clock::today().year())
-        CmdNextYear->setEnabled(false);
-    showYear(year);
+    showYear(shownYear() + 1);
 }
 
 void frmORXmain::CmdPreviousYear_Click()
 {
-    const int year = shownYear() - 1;
-    CmdNextYear->setEnabled(true);
-    if (year == FirstYear)
-        CmdPreviousYear->setEnabled(false);
-    showYear(year);
+    showYear(shownYear() - 1);
 }
 
 void frmORXmain::showYear(int year)
 {
-    LblYear->setText(QStringLiteral("Year - %1").arg(year));
+    LblYear->setText(yearCaption(year));
     LoadFlexGrid();
     Timer1->start();
 }

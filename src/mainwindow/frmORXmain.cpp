@@ -297,7 +297,10 @@ bool frmORXmain::Form_Load()
     connect(Data1.get(), &DrillDataSource::refreshed, this,
             [this] { DBGrid1->bindRecords(Data1->records(), 1); });
     LblYear->setText(QStringLiteral("Year - %1").arg(Clock::today().year()));
-    LoadFlexGrid();
+    if (!LoadFlexGrid()) {
+        QGuiApplication::restoreOverrideCursor();
+        return false;
+    }
     Timer2_Timer();
     buildEvaluationPanel();
     SubCompany();

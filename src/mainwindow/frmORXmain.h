@@ -37,7 +37,9 @@ public:
     // the user has been told why, and the program should end.
     bool Form_Load();
 
-    void LoadFlexGrid();
+    // False when the shown year could not be read; the user has been told, and the grid and
+    // LblYear show the year read before (none at the first load).
+    bool LoadFlexGrid();
     void UpdateColors();
     // Writes the edit box to the drill field of a grid cell; false when it was refused.
     bool UpdateDrill(int row, int col);

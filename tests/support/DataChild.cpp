@@ -1,0 +1,95 @@
+// A child process for the fault tests: it opens, creates or edits the drill database through
+// the data layer, so that a test can kill it, limit its file size or run it as another user.
+//
+//   orx_datachild open <file>                 prints the problem number, then the message
+//   orx_datachild create <file> <max-bytes>   creates the file with no file allowed to grow
+//                                             past max-bytes (the kernel kills it if one does)
+//   orx_datachild edit <file> <first> <seed>  edits until killed; after each stored edit it
+//                                             prints "field <id> <column> <n>" or "year <y>"
+#include "common/DateText.h"
+#include "data/DrillDataSource.h"
+#include "data/DrillDatabase.h"
+#include "data/PrintDrillsTable.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+
+void say(const QString& line)
+{
+    // Unbuffered: a line on the pipe is an edit that was stored, whenever the kill comes.
+    const QByteArray bytes = line.toUtf8() + '\n';
+    if (write(STDOUT_FILENO, bytes.constData(), size_t(bytes.size())) != bytes.size())
+        _exit(3);
+}
+
+// The value an edit with number n stores in a column: dates count days from 2000-01-01.
+QString valueFor(DrillDataSource::Column column, qint64 n)
+{
+    using C = DrillDataSource::Column;
+    if (column == C::DrillDate || column == C::DoneDate || column == C::DrillDate1 ||
+        column == C::DoneDate1)
+        return DateText::toIso(QDate(2000, 1, 1).addDays(n));
+    return QStringLiteral("v%1").arg(n);
+}
+
+int edit(DrillDatabase& db, qint64 n, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    DrillDataSource data(db);
+    data.setYear(2026);
+    if (!data.refresh() || data.recordCount() == 0)
+        return 1;
+    QList<Ship> ships;
+    for (const QStringList& record : data.records())
+        ships.append({record.at(DrillDataSource::IDShip).toLongLong(),
+                      record.at(DrillDataSource::ShipName)});
+    for (;; ++n) {
+        const int kind = random.bounded(10);
+        if (kind < 8) {
+            const QStringList& record = data.records().at(random.bounded(data.recordCount()));
+            const auto column = DrillDataSource::Column(
+                random.bounded(int(DrillDataSource::DrillDate), int(DrillDataSource::YearDrill)));
+            const QString id = record.at(DrillDataSource::IDDrill);
+            if (data.writeField(id.toLongLong(), column, valueFor(column, n)).ok)
+                say(QStringLiteral("field %1 %2 %3").arg(id).arg(int(column)).arg(n));
+        } else if (kind == 8) {
+            data.setYear(int(3000 + n));
+            if (data.addRecords(ships))
+                say(QStringLiteral("year %1").arg(3000 + n));
+            data.setYear(2026);
+        } else {
+            PrintDrillsTable::refill(db, 2026, QStringLiteral("Company"),
+                                     QDateTime::currentDateTime());
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3)
+        return 2;
+    const QString& mode = args.at(1);
+    if (mode == QLatin1String("create") && args.size() == 4) {
+        const rlimit limit{args.at(3).toULong(), RLIM_INFINITY};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 2;
+    }
+    DrillDatabase db(args.at(2));
+    const QString problem = db.open();
+    if (mode == QLatin1String("edit") && args.size() == 5 && problem.isEmpty())
+        return edit(db, args.at(3).toLongLong(), args.at(4).toUInt());
+    say(QString::number(int(db.problem())));
+    say(problem);
+    return 0;
+}

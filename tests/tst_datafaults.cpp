@@ -1,0 +1,489 @@
+// The data file under faults: killed mid-write, cut short on the first start, damaged, locked,
+// in a folder that cannot be written; and the grid when a year cannot be read or made.
+#include "LoadedWindow.h"
+#include "common/Clock.h"
+#include "common/DateText.h"
+#include "data/DrillDataSource.h"
+#include "data/DrillDatabase.h"
+#include "widgets/FlexGrid.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto ShortWait = 50ms; // how long the program waits for a lock, in tests
+
+QByteArray digestOf(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// Zeroes one page of the file, and counts the change in its header as a writer would, so that
+// a connection already open reads the pages afresh.
+void zeroPage(const QString& path, int page)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QByteArray header = file.read(100);
+    const int pageSize = (uchar(header.at(16)) << 8) | uchar(header.at(17));
+    QVERIFY(file.seek(qint64(page - 1) * pageSize));
+    file.write(QByteArray(pageSize, '\0'));
+    const quint32 changes = (quint32(uchar(header.at(24))) << 24) | (uchar(header.at(25)) << 16) |
+                            (uchar(header.at(26)) << 8) | uchar(header.at(27));
+    const quint32 counted = changes + 1;
+    const char bytes[4] = {char(counted >> 24), char(counted >> 16), char(counted >> 8),
+                           char(counted)};
+    QVERIFY(file.seek(24));
+    file.write(bytes, 4);
+}
+
+// A leaf page of a table, from the middle of it.
+int leafPageOf(const Fixture& fixture, const QString& table)
+{
+    QSqlQuery query(fixture.db());
+    query.prepare(QStringLiteral("SELECT pageno FROM dbstat WHERE name = ? AND pagetype = 'leaf' "
+                                 "ORDER BY pageno"));
+    query.addBindValue(table);
+    QList<int> pages;
+    if (query.exec()) {
+        while (query.next())
+            pages << query.value(0).toInt();
+    }
+    return pages.isEmpty() ? 0 : pages.at(pages.size() / 2);
+}
+
+// The view the grid reads made unreadable, as a file changed by other means could be.
+void breakTheDrillView(const Fixture& fixture)
+{
+    fixture.exec(QStringLiteral("DROP VIEW QuDrills"));
+    fixture.exec(QStringLiteral("CREATE VIEW QuDrills AS SELECT * FROM NoSuchTable"));
+}
+
+QList<Ship> fleetOf(const Fixture& fixture)
+{
+    QList<Ship> ships;
+    QSqlQuery query(fixture.db());
+    query.exec(QStringLiteral("SELECT IDShip, ShipName FROM Ships ORDER BY IDShip"));
+    while (query.next())
+        ships.append({query.value(0).toLongLong(), query.value(1).toString()});
+    return ships;
+}
+
+struct ChildResult
+{
+    QProcess::ExitStatus status;
+    QStringList lines;
+};
+
+// Runs the child to its end; as the user nobody when asked to.
+ChildResult runChild(const QStringList& arguments, const passwd* asUser = nullptr)
+{
+    QProcess child;
+    if (asUser) {
+        const uid_t uid = asUser->pw_uid;
+        const gid_t gid = asUser->pw_gid;
+        child.setChildProcessModifier([uid, gid] {
+            if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+                _exit(99);
+        });
+    }
+    child.start(QStringLiteral(DATA_CHILD), arguments);
+    child.waitForFinished(20000);
+    return {child.exitStatus(),
+            QString::fromUtf8(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)};
+}
+
+// What the kill test's children reported as stored, and the check of the file against it.
+class Acknowledged
+{
+public:
+    // Takes the complete lines of a child's output; returns the highest edit number seen.
+    qint64 take(const QByteArray& output, qint64 highest)
+    {
+        const QList<QByteArray> lines = output.split('\n');
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) { // the last piece is unfinished
+            const QList<QByteArray> words = lines.at(i).split(' ');
+            if (words.size() == 4 && words.at(0) == "field") {
+                const qint64 n = words.at(3).toLongLong();
+                m_fields[{words.at(1).toLongLong(), words.at(2).toInt()}] = n;
+                highest = qMax(highest, n);
+            } else if (words.size() == 2 && words.at(0) == "year") {
+                m_years.append(words.at(1).toInt());
+                highest = qMax(highest, qint64(words.at(1).toInt() - 3000));
+            }
+            ++m_count;
+        }
+        return highest;
+    }
+
+    int count() const { return m_count; }
+
+    // Every acknowledged edit is in the file: each field holds its value or a later one.
+    void verifyIn(DrillDatabase& db, int shipCount) const
+    {
+        DrillDataSource data(db);
+        data.setYear(2026);
+        QVERIFY(data.refresh());
+        QHash<qint64, QStringList> byId;
+        for (const QStringList& record : data.records())
+            byId.insert(record.at(DrillDataSource::IDDrill).toLongLong(), record);
+        for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
+            const QString stored = byId.value(it.key().first).value(it.key().second);
+            QVERIFY2(numberOf(stored) >= it.value(),
+                     qPrintable(QStringLiteral("drill %1 column %2 holds \"%3\", edit %4 was "
+                                               "acknowledged")
+                                    .arg(it.key().first)
+                                    .arg(it.key().second)
+                                    .arg(stored)
+                                    .arg(it.value())));
+        }
+        for (int year : m_years) {
+            data.setYear(year);
+            QVERIFY(data.refresh());
+            QCOMPARE(data.recordCount(), shipCount);
+        }
+    }
+
+private:
+    static qint64 numberOf(const QString& stored)
+    {
+        if (stored.startsWith(u'v'))
+            return stored.mid(1).toLongLong();
+        const auto date = DateText::read(stored);
+        return date ? QDate(2000, 1, 1).daysTo(*date) : -1;
+    }
+
+    QHash<QPair<qint64, int>, qint64> m_fields;
+    QList<int> m_years;
+    int m_count = 0;
+};
+
+QString integrityOf(DrillDatabase& db)
+{
+    QSqlQuery query(db.connection());
+    QStringList findings;
+    if (query.exec(QStringLiteral("PRAGMA integrity_check"))) {
+        while (query.next())
+            findings << query.value(0).toString();
+    }
+    return findings.join(u'\n');
+}
+
+} // namespace
+
+class TestDataFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(10, 0)));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+    void cleanup() { Clock::reset(); }
+
+    // A child makes edits through the data layer and is killed at random moments, now and
+    // then while it starts, mostly while it writes.
+    void killedAtRandomMomentsNoAcknowledgedEditIsLost()
+    {
+        constexpr int Ships = 30;
+        constexpr int Kills = 60;
+        Fixture fixture(Ships);
+        {
+            DrillDatabase db(fixture.databasePath());
+            QCOMPARE(db.open(), QString());
+            DrillDataSource data(db);
+            data.setYear(2026);
+            QVERIFY(data.addRecords(fleetOf(fixture)));
+        }
+        const quint32 seed = QRandomGenerator::global()->generate();
+        QRandomGenerator random(seed);
+        Acknowledged acknowledged;
+        qint64 next = 0;
+        int journalsLeft = 0;
+        for (int kill = 0; kill < Kills; ++kill) {
+            QProcess child;
+            child.start(QStringLiteral(DATA_CHILD),
+                        {QStringLiteral("edit"), fixture.databasePath(), QString::number(next),
+                         QString::number(random.generate())});
+            QVERIFY(child.waitForStarted());
+            QByteArray output;
+            if (kill % 4 == 0) {
+                std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(150000)));
+            } else {
+                const int wanted = random.bounded(1, 10);
+                while (output.count('\n') < wanted && child.waitForReadyRead(5000))
+                    output += child.readAllStandardOutput();
+                QVERIFY2(output.count('\n') >= wanted, "the child stopped editing");
+                std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(3000)));
+            }
+            child.kill();
+            QVERIFY(child.waitForFinished(5000));
+            output += child.readAllStandardOutput();
+            next = acknowledged.take(output, next) + 2; // past an edit stored but not told
+
+            journalsLeft += QFile::exists(fixture.databasePath() + QStringLiteral("-journal"));
+            DrillDatabase db(fixture.databasePath());
+            QVERIFY2(db.open().isEmpty(), qPrintable(QStringLiteral("seed %1").arg(seed)));
+            QCOMPARE(integrityOf(db), QStringLiteral("ok"));
+            acknowledged.verifyIn(db, Ships);
+            if (QTest::currentTestFailed())
+                QFAIL(qPrintable(QStringLiteral("after kill %1, seed %2").arg(kill).arg(seed)));
+        }
+        qInfo("%d kills, %d acknowledged edits, %d kills left a journal to roll back", Kills,
+              acknowledged.count(), journalsLeft);
+        QVERIFY(acknowledged.count() > Kills);
+    }
+
+    // The kernel kills the first start when a file grows past the limit: at the journal's
+    // first byte, or part-way through the schema's pages.
+    void aFirstStartCutShortSimplyStartsAgain_data()
+    {
+        QTest::addColumn<int>("maxBytes");
+        QTest::newRow("nothing written") << 0;
+        QTest::newRow("one page") << 4096;
+        QTest::newRow("two pages") << 8192;
+        QTest::newRow("five pages") << 20480;
+    }
+    void aFirstStartCutShortSimplyStartsAgain()
+    {
+        QFETCH(int, maxBytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ORXmanager97.mdb"));
+        const ChildResult cut =
+            runChild({QStringLiteral("create"), path, QString::number(maxBytes)});
+        QCOMPARE(cut.status, QProcess::CrashExit);
+
+        DrillDatabase db(path);
+        QCOMPARE(db.open(), QString());
+        QSqlQuery query(db.connection());
+        QVERIFY(query.exec(QStringLiteral("SELECT COUNT(*) FROM QuDrills")));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("ORXmanager97.mdb")});
+    }
+
+    void aDamagedFileIsRefusedAndNotWrittenTo()
+    {
+        Fixture fixture(2000);
+        const int page = leafPageOf(fixture, QStringLiteral("Ships"));
+        QVERIFY(page > 1);
+        zeroPage(fixture.databasePath(), page);
+        const QByteArray before = digestOf(fixture.databasePath());
+
+        DrillDatabase db(fixture.databasePath(), ShortWait);
+        const QString message = db.open();
+        QCOMPARE(db.problem(), DrillDatabase::Problem::Damaged);
+        QVERIFY2(message.contains(QStringLiteral("is damaged (")) &&
+                     message.contains(QStringLiteral("has not written to it")) &&
+                     message.contains(fixture.databasePath()),
+                 qPrintable(message));
+        QCOMPARE(digestOf(fixture.databasePath()), before);
+    }
+
+    void aLockedFileIsInUseNotDamaged()
+    {
+        Fixture fixture({QStringLiteral("MV Alpha")});
+        const QByteArray before = digestOf(fixture.databasePath());
+        fixture.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        {
+            DrillDatabase db(fixture.databasePath(), ShortWait);
+            const QString message = db.open();
+            QCOMPARE(db.problem(), DrillDatabase::Problem::InUse);
+            QVERIFY2(message.contains(QStringLiteral("in use by another program")) &&
+                         message.contains(QStringLiteral("Nothing was changed")) &&
+                         !message.contains(QStringLiteral("damaged")),
+                     qPrintable(message));
+        }
+        fixture.exec(QStringLiteral("ROLLBACK"));
+        QCOMPARE(digestOf(fixture.databasePath()), before);
+        DrillDatabase later(fixture.databasePath(), ShortWait);
+        QCOMPARE(later.open(), QString());
+    }
+
+    // Root writes into any folder, so as root the program runs as the user nobody here.
+    void aReadOnlyFolderIsFoundAtStart()
+    {
+        const bool root = geteuid() == 0;
+        const passwd* nobody = root ? getpwnam("nobody") : nullptr;
+        if (root && !nobody)
+            QSKIP("Run as root, and there is no user nobody to run the program as; root may "
+                  "write into a read-only folder.");
+        QTemporaryDir parent;
+        QDir(parent.path()).mkdir(QStringLiteral("app"));
+        const QString folder = parent.filePath(QStringLiteral("app"));
+        const QString path = folder + QStringLiteral("/ORXmanager97.mdb");
+        {
+            DrillDatabase db(path);
+            QCOMPARE(db.open(), QString());
+        }
+        const auto everyone = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther |
+                              QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+        const auto writable = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        QVERIFY(QFile::setPermissions(parent.path(), everyone | QFile::WriteOwner));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther |
+                                                writable));
+        QVERIFY(QFile::setPermissions(folder, everyone));
+        const QByteArray before = digestOf(path);
+
+        const ChildResult readOnly = runChild({QStringLiteral("open"), path}, nobody);
+        QFile::setPermissions(folder, everyone | writable);
+        QCOMPARE(readOnly.lines.value(0),
+                 QString::number(int(DrillDatabase::Problem::FolderReadOnly)));
+        QVERIFY2(readOnly.lines.value(1).contains(QStringLiteral("folder of the database file")),
+                 qPrintable(readOnly.lines.join(u'\n')));
+        QCOMPARE(digestOf(path), before);
+
+        // The same file in a folder that can be written opens: it was the folder.
+        const ChildResult writableFolder = runChild({QStringLiteral("open"), path}, nobody);
+        QCOMPARE(writableFolder.lines, QStringList{QStringLiteral("0")});
+    }
+
+    // A read that fails keeps the year that was read before, and says why.
+    void aLockedYearIsNotReadAsAnEmptyOne()
+    {
+        Fixture fixture(20);
+        DrillDatabase db(fixture.databasePath(), ShortWait);
+        QCOMPARE(db.open(), QString());
+        DrillDataSource data(db);
+        data.setYear(2026);
+        QVERIFY(data.addRecords(fleetOf(fixture)));
+        QVERIFY(data.refresh());
+        const QList<QStringList> shown = data.records();
+
+        fixture.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        data.setYear(2025);
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("Reading the drills of a year failed"));
+        QVERIFY(!data.refresh());
+        fixture.exec(QStringLiteral("ROLLBACK"));
+        QCOMPARE(data.failure().number, QStringLiteral("5"));
+        QCOMPARE(data.failure().sentence(), QStringLiteral("Error No 5 - database is locked"));
+        QCOMPARE(data.records(), shown);
+        QCOMPARE(data.recordsYear(), 2026);
+    }
+
+    // Damage found while the program runs: the year is not read as the rows before it. With
+    // the ships' order indexed, rows stream out before the damaged page is reached.
+    void aDamagedPageMakesAFailedReadNotAShorterYear()
+    {
+        Fixture fixture(2000);
+        fixture.exec(QStringLiteral("CREATE INDEX DrillsInOrder ON Drills (ShipName, IDDrill)"));
+        DrillDatabase db(fixture.databasePath(), ShortWait);
+        QCOMPARE(db.open(), QString());
+        DrillDataSource data(db);
+        data.setYear(2026);
+        QVERIFY(data.addRecords(fleetOf(fixture)));
+        QVERIFY(data.refresh());
+        const int page = leafPageOf(fixture, QStringLiteral("Drills"));
+        QVERIFY(page > 1);
+        zeroPage(fixture.databasePath(), page);
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Reading the drills of a year"));
+        QVERIFY(!data.refresh());
+        QCOMPARE(data.failure().number, QStringLiteral("11"));
+        QCOMPARE(data.recordCount(), 2000);
+    }
+
+    void theGridKeepsItsYearWhenTheNextCannotBeRead()
+    {
+        LoadedWindow w(3);
+        QVERIFY(w.loadAndShow());
+        breakTheDrillView(w.fixture);
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("Reading the drills of a year failed"));
+        w.press("CmdPreviousYear");
+        QVERIFY(w.settle());
+
+        QCOMPARE(w.messages.shown.size(), 1);
+        QCOMPARE(w.messages.shown.first().icon, Messages::Icon::Critical);
+        QCOMPARE(w.messages.shown.first().text,
+                 QStringLiteral("Error No 1 - no such table: main.NoSuchTable. The drills of 2025 "
+                                "could not be read. The grid shows 2026 again."));
+        QCOMPARE(w.child<QLabel>("LblYear")->text(), QStringLiteral("Year - 2026"));
+        QCOMPARE(w.grid->rows(), 5);
+        QCOMPARE(w.grid->textMatrix(2, 3), QStringLiteral("MV Ship 0001"));
+        QVERIFY(!w.child<QAbstractButton>("CmdNextYear")->isEnabled());
+        QVERIFY(w.child<QAbstractButton>("CmdPreviousYear")->isEnabled());
+        // Nothing was made for the year that could not be read.
+        QCOMPARE(
+            w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2025"))
+                .toInt(),
+            0);
+    }
+
+    void aFirstYearThatCannotBeReadEndsTheStart()
+    {
+        LoadedWindow w(3);
+        breakTheDrillView(w.fixture);
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("Reading the drills of a year failed"));
+        QVERIFY(!w.load());
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY2(w.messages.shown.first().text.endsWith(QStringLiteral(
+                     "The drills of 2026 could not be read. The program will now end.")),
+                 qPrintable(w.messages.shown.first().text));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 0);
+    }
+
+    // A full disk while a year's rows are made: said so, nothing stored, and the next visit
+    // makes them.
+    void aYearWhoseRowsCannotBeMadeIsReported()
+    {
+        LoadedWindow w(2000);
+        QVERIFY(w.loadAndShow());
+        QSqlDatabase program;
+        for (const QString& name : QSqlDatabase::connectionNames()) {
+            if (name.startsWith(QStringLiteral("orx-")))
+                program = QSqlDatabase::database(name);
+        }
+        QSqlQuery limit(program);
+        QVERIFY(limit.exec(QStringLiteral("PRAGMA page_count")) && limit.next());
+        QVERIFY(
+            limit.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(limit.value(0).toInt())));
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Adding a drill row failed"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rolled back"));
+        w.press("CmdPreviousYear");
+        QVERIFY(w.settle());
+        QCOMPARE(w.messages.shown.size(), 1);
+        QCOMPARE(w.messages.shown.first().text,
+                 QStringLiteral("Error No 13 - database or disk is full. The drill rows of 2025 "
+                                "could not be created; nothing was stored."));
+        QCOMPARE(w.child<QLabel>("LblYear")->text(), QStringLiteral("Year - 2025"));
+        QCOMPARE(w.grid->rows(), 2);
+        QCOMPARE(
+            w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2025"))
+                .toInt(),
+            0);
+
+        QVERIFY(limit.exec(QStringLiteral("PRAGMA max_page_count = 1073741823")));
+        w.press("CmdNextYear");
+        w.press("CmdPreviousYear");
+        QVERIFY(w.settle());
+        QCOMPARE(w.grid->rows(), 2002);
+        QCOMPARE(w.messages.shown.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestDataFaults)
+#include "tst_datafaults.moc"
