@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <functional>
+
 namespace {
 
 const QDateTime RefillMoment(QDate(2026, 3, 10), QTime(14, 5, 9));
@@ -47,6 +49,40 @@ QString textOfPdf(const QString& pdf)
     if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
         return {};
     return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+QStringList pagesOfPdf(const QString& pdf)
+{
+    QStringList pages = textOfPdf(pdf).split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast(); // pdftotext ends the last page with a form feed too
+    return pages;
+}
+
+struct PdfWord
+{
+    QString text;
+    QRectF box;
+};
+
+// The words of the first page with their boxes, as pdftotext -bbox finds them.
+QList<PdfWord> wordsOfFirstPage(const QString& pdf)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-l"),
+                                             QStringLiteral("1"), pdf, QStringLiteral("-")});
+    tool.waitForFinished(30000);
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<PdfWord> words;
+    auto it = word.globalMatch(QString::fromUtf8(tool.readAllStandardOutput()));
+    while (it.hasNext()) {
+        const auto m = it.next();
+        words.append(
+            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                   QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    }
+    return words;
 }
 
 QSizeF pageSizeOfPdf(const QString& pdf)
@@ -137,6 +173,21 @@ QString drillReportText(FleetDatabase& fleet, int year, const QString& company,
     return control.run() ? textOfPdf(pdf) : QString();
 }
 
+// Runs the drill status report of 2026 from the fixture's PrintDrills into a PDF.
+QString statusReportPdf(const Fixture& fixture, RecordingMessages& messages,
+                        const std::function<void(ReportControl&)>& adjust = {})
+{
+    const QString pdf = QDir(fixture.folder()).filePath(QStringLiteral("status.pdf"));
+    ReportControl control(messages);
+    control.setDataFile(fixture.databasePath());
+    control.setReportFileName(templatePath());
+    control.setDestination(ReportControl::Destination::File);
+    control.setPrintFileName(pdf);
+    DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
+    if (adjust)
+        adjust(control);
+    return control.run() ? pdf : QString();
+}
 } // namespace
 
 class TestReports : public QObject
@@ -348,6 +399,107 @@ private slots:
             shipLines += ships;
         }
         QCOMPARE(shipLines, 120);
+    }
+
+    // Every ship once, in order, each on one line with its number and master: a row never
+    // breaks over a page or inside itself, and every page repeats the column titles.
+    void twoThousandShipsPrintWholeRowsOnFullPages()
+    {
+        BareFleet fleet(2000);
+        fleet.fixture.exec(QStringLiteral("UPDATE PrintDrills SET Master = 'Capt. ' || ShipName"));
+        RecordingMessages messages;
+        const QString pdf = statusReportPdf(fleet.fixture, messages);
+        QVERIFY(!pdf.isEmpty());
+        const QStringList pages = pagesOfPdf(pdf);
+        QList<int> rowsPerPage;
+        int expected = 1;
+        for (int i = 0; i < pages.size(); ++i) {
+            const QString& page = pages.at(i);
+            QVERIFY2(page.contains(QStringLiteral("Page %1 of %2").arg(i + 1).arg(pages.size())),
+                     qPrintable(QString::number(i + 1)));
+            int rows = 0;
+            for (const QString& line : page.split(u'\n')) {
+                if (!line.contains(QStringLiteral("MV Ship ")))
+                    continue;
+                const QString ship =
+                    QStringLiteral("MV Ship %1").arg(expected, 4, 10, QLatin1Char('0'));
+                const QRegularExpression whole(QStringLiteral(R"(^\s*%1\s+%2\s.*Capt\. %2\s*$)")
+                                                   .arg(expected)
+                                                   .arg(QRegularExpression::escape(ship)));
+                QVERIFY2(whole.match(line).hasMatch(), qPrintable(line));
+                ++expected;
+                ++rows;
+            }
+            QVERIFY2(rows == 0 || page.contains(QStringLiteral("Ship Name")),
+                     qPrintable(QString::number(i + 1)));
+            rowsPerPage.append(rows);
+        }
+        QCOMPARE(expected, 2001);
+        // Full pages between the first and the last: the page count is what 2,000 rows need.
+        QVERIFY(rowsPerPage.size() >= 3);
+        const int full = rowsPerPage.at(1);
+        for (int i = 1; i < rowsPerPage.size() - 1; ++i)
+            QVERIFY2(rowsPerPage.at(i) == full ||
+                         (i == rowsPerPage.size() - 2 && rowsPerPage.last() == 0),
+                     qPrintable(QString::number(i + 1)));
+        QVERIFY(full >= 30);
+        const int rowPages = 1 + (2000 - rowsPerPage.first() + full - 1) / full;
+        QVERIFY2(
+            pages.size() == rowPages || pages.size() == rowPages + 1,
+            qPrintable(QStringLiteral("%1 pages for rows of %2").arg(pages.size()).arg(rowPages)));
+    }
+
+    void fiveDigitNumbersFitTheirColumn()
+    {
+        BareFleet fleet(60);
+        RecordingMessages messages;
+        const QString pdf = statusReportPdf(fleet.fixture, messages, [](ReportControl& control) {
+            const ReportControl::RowHook numbering = control.rowHook();
+            control.setRowHook([numbering](ReportValues& row, ReportValues& report) {
+                numbering(row, report);
+                row[QStringLiteral("No")] = 99939 + row.value(QStringLiteral("No")).toInt();
+            });
+        });
+        QVERIFY(!pdf.isEmpty());
+        const QString text = textOfPdf(pdf);
+        for (int i = 1; i <= 60; ++i)
+            QVERIFY2(QRegularExpression(QStringLiteral(R"((?m)^\s*%1\s+MV Ship %2\b)")
+                                            .arg(99939 + i)
+                                            .arg(i, 4, 10, QLatin1Char('0')))
+                         .match(text)
+                         .hasMatch(),
+                     qPrintable(QString::number(i)));
+    }
+
+    // A long company name in the page footer gives way to "Page n of m".
+    void aLongCompanyNameLeavesThePageNumberReadable()
+    {
+        FleetDatabase fleet;
+        RecordingMessages messages;
+        const QString company =
+            QStringLiteral("Aegean Ionian Adriatic Tyrrhenian Ligurian Balearic Alboran Levantine "
+                           "Cretan Libyan Maritime Shipmanagement and Ship Owning Company S.A. of "
+                           "Piraeus, Limassol, Valletta, Genoa, Marseille and Barcelona");
+        QVERIFY(!drillReportText(fleet, 2026, company, messages).isEmpty());
+        const QList<PdfWord> words =
+            wordsOfFirstPage(QDir(fleet.fixture.folder()).filePath(QStringLiteral("report.pdf")));
+        qsizetype page = -1;
+        for (qsizetype i = 0; i + 3 < words.size(); ++i) {
+            if (words.at(i).text == u"Page" && words.at(i + 2).text == u"of")
+                page = i;
+        }
+        QVERIFY(page >= 0);
+        const QRectF pageNumber = words.at(page).box.united(words.at(page + 3).box);
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            if (i >= page && i <= page + 3)
+                continue;
+            const QRectF box = words.at(i).box;
+            const bool sameLine =
+                box.top() < pageNumber.bottom() && box.bottom() > pageNumber.top();
+            QVERIFY2(!sameLine || box.right() <= pageNumber.left() ||
+                         box.left() >= pageNumber.right(),
+                     qPrintable(words.at(i).text));
+        }
     }
 
     void fieldsWithBlanksHookValuesAndDefaultsReachTheTemplate()
