@@ -7,20 +7,25 @@
 #include "reports/DrillStatusReport.h"
 #include "reports/ReportControl.h"
 #include "reports/ReportPreview.h"
+#include "reports/ReportProgress.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -84,6 +89,51 @@ QList<PdfWord> wordsOfFirstPage(const QString& pdf)
     }
     return words;
 }
+
+// A CSV reader of the test's own: RFC 4180 records of fields, quoted or not.
+QList<QStringList> readCsv(const QString& text)
+{
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && text.mid(i + 1, 1) == QStringLiteral("\""))
+                field += text.at(++i);
+            else if (c == u'"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            record.append(std::exchange(field, QString()));
+        } else if (c == u'\r' && text.mid(i + 1, 1) == QStringLiteral("\n")) {
+            record.append(std::exchange(field, QString()));
+            records.append(std::exchange(record, QStringList()));
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return records;
+}
+
+// Text that must print as typed, whatever it looks like.
+const QStringList HostileNames = {
+    QStringLiteral("\"Quoted\" O'Brien, Jr."),
+    QStringLiteral("<b>Bold</b> & <i>x</i>"),
+    QStringLiteral("{{x}} {{#rows}}"),
+    QStringLiteral("Smith &amp; Sons"),
+    QStringLiteral("=HYPERLINK(\"http://x\")"),
+    QStringLiteral("-2+3"),
+    QStringLiteral("@SUM(A1)"),
+    QStringLiteral("\u05D7\u05D1\u05E8\u05EA \u05D4\u05D9\u05DD"),
+    QStringLiteral("Line one\nLine two"),
+    QStringLiteral("+30 210 555"),
+};
 
 QSizeF pageSizeOfPdf(const QString& pdf)
 {
@@ -500,6 +550,157 @@ private slots:
                          box.left() >= pageNumber.right(),
                      qPrintable(words.at(i).text));
         }
+    }
+
+    void hostileNamesPrintLiterallyWithoutBreakingTheLayout()
+    {
+        Fixture fixture(HostileNames + QStringList{QString(10000, u'W')});
+        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, Master) "
+                                    "SELECT IDShip, ShipName, 2026, ShipName FROM Ships"));
+        DrillDatabase db(fixture.databasePath());
+        QVERIFY(db.open().isEmpty());
+        const QString company = QStringLiteral("<b>{{Company}}</b> &amp; ") + QString(10000, u'C');
+        QVERIFY(PrintDrillsTable::refill(db, 2026, company, RefillMoment));
+        RecordingMessages messages;
+        const QString pdf = QDir(fixture.folder()).filePath(QStringLiteral("hostile.pdf"));
+        ReportControl control(messages);
+        control.setDataFile(fixture.databasePath());
+        control.setReportFileName(templatePath());
+        control.setDestination(ReportControl::Destination::File);
+        control.setPrintFileName(pdf);
+        DrillStatusReport::prepare(control, 2026, company);
+        QVERIFY(control.run());
+        QVERIFY(messages.shown.isEmpty());
+
+        const QStringList pages = pagesOfPdf(pdf);
+        QCOMPARE(pages.size(), 1);
+        const QString text = pages.first();
+        for (const QString& name : HostileNames) {
+            const QString shown = QString(name).replace(u'\n', u' ');
+            QCOMPARE(text.count(shown), 2); // as ship and as master
+        }
+        QVERIFY(text.contains(QStringLiteral("<b>{{Company}}</b> &amp; CCC")));
+        QVERIFY(text.contains(QStringLiteral("Page 1 of 1")));
+        QVERIFY(text.contains(QStringLiteral("11 ships")));
+        // The long name is cut in its cell, and the rest of its row still prints.
+        static const QRegularExpression cutRow(
+            QStringLiteral("(?m)^\\s*\\d+\\s+W+\u2026\\s+W+\u2026\\s+\u00BB "
+                           "LATER|^\\s*\\d+\\s+W+\u2026\\s+W+\u2026\\s*$"));
+        QVERIFY2(text.contains(cutRow), qPrintable(text));
+        QVERIFY(!text.contains(QString(400, u'W')));
+    }
+
+    // The user's path: Print Preview, then Print (to a PDF file) and Export PDF there.
+    void printerAndExportGiveTheSamePages()
+    {
+        BareFleet fleet(150);
+        QVERIFY(fleet.refilled);
+        QWidget owner;
+        RecordingMessages messages;
+        ReportControl control(messages, &owner);
+        control.setDataFile(fleet.fixture.databasePath());
+        control.setReportFileName(templatePath());
+        DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
+        QVERIFY(control.run());
+        auto* preview = owner.findChild<ReportPreview*>();
+        QVERIFY(preview);
+        const QString exported = QDir(fleet.fixture.folder()).filePath(QStringLiteral("e.pdf"));
+        QVERIFY(preview->exportPdf(exported));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QDir(fleet.fixture.folder()).filePath(QStringLiteral("p.pdf")));
+        printer.setPageLayout(ReportPages::a4(QPageLayout::Landscape));
+        QVERIFY(preview->print(printer));
+        const QString printed = textOfPdf(printer.outputFileName());
+        QVERIFY(printed.contains(QStringLiteral("MV Ship 0150")));
+        QCOMPARE(printed, textOfPdf(exported));
+        QCOMPARE(pagesOfPdf(exported).size(), preview->pageCount());
+    }
+
+    void csvFromThePreviewRoundTripsEveryValue()
+    {
+        Fixture fixture(HostileNames);
+        fixture.exec(QStringLiteral(
+            "INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", \"Done Date\", "
+            "CompEval, Master, \"Drill Date1\") SELECT IDShip, ShipName, 2026, '2026-02-01', "
+            "'2026-02-03', '85', ShipName, '2026-03-20' FROM Ships"));
+        DrillDatabase db(fixture.databasePath());
+        QVERIFY(db.open().isEmpty());
+        QVERIFY(PrintDrillsTable::refill(db, 2026, QStringLiteral("Aegean Ltd"), RefillMoment));
+        QWidget owner;
+        RecordingMessages messages;
+        ReportControl control(messages, &owner);
+        control.setDataFile(fixture.databasePath());
+        control.setReportFileName(templatePath());
+        DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
+        QVERIFY(control.run());
+        auto* preview = owner.findChild<ReportPreview*>();
+        QVERIFY(preview && preview->findChild<QToolButton*>(QStringLiteral("CmdExportCsv")));
+        // The grid moves on to another year: the preview still exports what it shows.
+        QVERIFY(PrintDrillsTable::refill(db, 2025, QStringLiteral("Aegean Ltd"), RefillMoment));
+        const QString csv = QDir(fixture.folder()).filePath(QStringLiteral("drills.csv"));
+        QVERIFY(preview->exportCsv(csv));
+
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QStringList> records = readCsv(QString::fromUtf8(file.readAll()));
+        QCOMPARE(records.size(), HostileNames.size() + 1);
+        QCOMPARE(records.first().first(), QStringLiteral("Ship"));
+        QCOMPARE(records.first().value(6), QStringLiteral("Drill 2 Scheduled Date"));
+        QStringList names;
+        for (const QStringList& record : records.mid(1)) {
+            // A spreadsheet would run these as formulas: they keep a leading apostrophe.
+            const QString& shown = record.value(0);
+            const bool guarded = shown.size() > 1 && shown.front() == u'\'' &&
+                                 QStringLiteral("=+-@").contains(shown.at(1));
+            const QString name = guarded ? shown.mid(1) : shown;
+            QVERIFY2(HostileNames.contains(name) && !names.contains(name), qPrintable(shown));
+            names.append(name);
+            QCOMPARE(record, (QStringList{shown, "2026-02-01", "2026-02-03", "85", shown, "done",
+                                          "2026-03-20", "", "", "", "due"}));
+        }
+        QVERIFY(!preview->exportCsv(QDir(fixture.folder()).filePath(QStringLiteral("no/x.csv"))));
+        QCOMPARE(messages.shown.size(), 1);
+    }
+
+    void cancellingAReportStopsItCleanly_data()
+    {
+        QTest::addColumn<bool>("toFile");
+        QTest::newRow("PDF file") << true;
+        QTest::newRow("preview") << false;
+    }
+    void cancellingAReportStopsItCleanly()
+    {
+        QFETCH(bool, toFile);
+        BareFleet fleet(300);
+        QVERIFY(fleet.refilled);
+        ReportProgress::setDelay(0); // as if the report were slow
+        QWidget owner;
+        RecordingMessages messages;
+        const QString pdf = QDir(fleet.fixture.folder()).filePath(QStringLiteral("c.pdf"));
+        ReportControl control(messages, &owner);
+        control.setDataFile(fleet.fixture.databasePath());
+        control.setReportFileName(templatePath());
+        control.setDestination(toFile ? ReportControl::Destination::File
+                                      : ReportControl::Destination::Window);
+        control.setPrintFileName(pdf);
+        DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
+        QString shownText;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = owner.findChild<QProgressDialog*>(QStringLiteral("ReportProgress"));
+            if (!dialog)
+                return;
+            shownText = dialog->labelText();
+            dialog->cancel();
+        });
+        const bool ran = control.run();
+        ReportProgress::setDelay(500);
+        QVERIFY(!ran);
+        QVERIFY2(shownText.contains(QRegularExpression(QStringLiteral(R"(page \d+ of \d+)"))),
+                 qPrintable(shownText));
+        QVERIFY(messages.shown.isEmpty());
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(owner.findChildren<ReportPreview*>().isEmpty());
     }
 
     void fieldsWithBlanksHookValuesAndDefaultsReachTheTemplate()

@@ -140,6 +140,8 @@ int ReportPages::lookOf(const QString& tag, const QStringList& classes,
         return *found;
     CellLook look = m_style.look(tag, classes, rowClasses);
     look.font = layoutFont(look.font);
+    m_metrics.append(QFontMetricsF(look.font));
+    m_widestChar.append(m_metrics.last().maxWidth());
     m_looks.append(look);
     m_lookIndex.insert(key, int(m_looks.size() - 1));
     return int(m_looks.size() - 1);
@@ -316,19 +318,23 @@ void ReportPages::paintPart(QPainter& painter, const Placement& placement) const
     painter.restore();
 }
 
-void ReportPages::paintCell(QPainter& painter, const QRectF& cell, const CellLook& look,
-                            const QString& text, int flags) const
+void ReportPages::paintCell(QPainter& painter, const QRectF& cell, int look, const QString& text,
+                            int flags) const
 {
-    if (look.fill.isValid())
-        painter.fillRect(cell, look.fill);
+    const CellLook& style = m_looks.at(look);
+    if (style.fill.isValid())
+        painter.fillRect(cell, style.fill);
     if (text.isEmpty())
         return;
     const QRectF room = cell.adjusted(m_padding, 0, -m_padding, 0);
-    const QFontMetricsF metrics(look.font);
-    const bool fits = (flags & Qt::TextWordWrap) || metrics.horizontalAdvance(text) <= room.width();
-    if (painter.font() != look.font)
-        painter.setFont(look.font);
-    painter.setPen(look.ink);
+    const QFontMetricsF& metrics = m_metrics.at(look);
+    // Measured only when it might not fit: a short text surely does.
+    const bool fits = (flags & Qt::TextWordWrap) ||
+                      text.size() * m_widestChar.at(look) <= room.width() ||
+                      metrics.horizontalAdvance(text) <= room.width();
+    if (painter.font() != style.font)
+        painter.setFont(style.font);
+    painter.setPen(style.ink);
     painter.drawText(room, flags,
                      fits ? text : metrics.elidedText(text, Qt::ElideRight, room.width()));
 }
@@ -346,7 +352,7 @@ void ReportPages::paintHeading(QPainter& painter, qreal top) const
                 ++end;
             paintCell(painter,
                       QRectF(m_left.at(i), top, m_left.at(end) - m_left.at(i), m_groupHeight),
-                      m_looks.at(m_groupLook), column.group, Qt::AlignCenter | Qt::TextSingleLine);
+                      m_groupLook, column.group, Qt::AlignCenter | Qt::TextSingleLine);
         }
         const qreal titleTop = grouped ? top + m_groupHeight : top;
         const Qt::Alignment across =
@@ -354,8 +360,7 @@ void ReportPages::paintHeading(QPainter& painter, qreal top) const
         paintCell(
             painter,
             QRectF(m_left.at(i), titleTop, m_left.at(i + 1) - m_left.at(i), bottom - titleTop),
-            m_looks.at(m_titleLooks.at(i)), column.title,
-            int(across | Qt::AlignVCenter) | Qt::TextWordWrap);
+            m_titleLooks.at(i), column.title, int(across | Qt::AlignVCenter) | Qt::TextWordWrap);
     }
     paintGrid(painter, top, bottom, false);
     // Lines between columns, only below the title over a group.
@@ -382,7 +387,7 @@ void ReportPages::paintRows(QPainter& painter, const Placement& placement) const
         for (qsizetype i = 0; i < m_columns.size(); ++i)
             paintCell(painter,
                       QRectF(m_left.at(i), top, m_left.at(i + 1) - m_left.at(i), m_rowHeight),
-                      m_looks.at(row.looks.at(i)), row.cells.at(i),
+                      row.looks.at(i), row.cells.at(i),
                       int(m_columns.at(i).alignment | Qt::AlignVCenter) | Qt::TextSingleLine);
     }
     paintGrid(painter, placement.top, top, true);
@@ -393,8 +398,8 @@ void ReportPages::paintRows(QPainter& painter, const Placement& placement) const
 
 void ReportPages::paintEmpty(QPainter& painter, qreal top) const
 {
-    paintCell(painter, QRectF(0, top, m_left.last(), m_rowHeight), m_looks.at(m_emptyLook),
-              m_emptyText, Qt::AlignCenter | Qt::TextSingleLine);
+    paintCell(painter, QRectF(0, top, m_left.last(), m_rowHeight), m_emptyLook, m_emptyText,
+              Qt::AlignCenter | Qt::TextSingleLine);
     paintGrid(painter, top, top + m_rowHeight, false);
 }
 

@@ -3,6 +3,7 @@
 #include "reports/ReportStyle.h"
 #include "reports/ReportTemplate.h"
 
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QString>
 
@@ -90,7 +91,7 @@ private:
     void paintEmpty(QPainter& painter, qreal top) const;
     void paintGrid(QPainter& painter, qreal top, qreal bottom, bool columns) const;
     void paintPageFooter(QPainter& painter, int page) const;
-    void paintCell(QPainter& painter, const QRectF& cell, const CellLook& look, const QString& text,
+    void paintCell(QPainter& painter, const QRectF& cell, int look, const QString& text,
                    int flags) const;
 
     QPageLayout m_layout;
@@ -104,6 +105,8 @@ private:
     QList<ReportColumn> m_columns;
     QList<qreal> m_left; // of each column, and the table's right edge last
     QList<CellLook> m_looks;
+    QList<QFontMetricsF> m_metrics; // per look
+    QList<qreal> m_widestChar;      // per look: text this wide per character surely fits
     QHash<QString, int> m_lookIndex;
     QList<Row> m_rows;
     QString m_emptyText;
