@@ -14,12 +14,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QPointer>
 #include <QTest>
 
 #include <algorithm>
@@ -453,6 +454,38 @@ private slots:
         QCOMPARE(page.count(QChar(0x2610)), 50); // an empty box for every answer
         QCOMPARE(page.count(QChar(0x2714)), 0);
         QVERIFY(page.contains(QStringLiteral("______"))); // lines to fill in by hand
+    }
+
+    // The user's path: "Print Preview" on the blank form, then Print and Export PDF there.
+    void printerAndExportShowTheSameForm()
+    {
+        m_panel->openBlank();
+        QTest::mouseClick(command("CmdPrint"), Qt::LeftButton);
+        ReportPreview* preview = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<ReportPreview*>(window))
+                preview = found;
+        }
+        QVERIFY(preview);
+        const QString exported = QDir(m_fixture->folder()).filePath(QStringLiteral("export.pdf"));
+        QVERIFY(preview->exportPdf(exported));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(
+            QDir(m_fixture->folder()).filePath(QStringLiteral("printed.pdf")));
+        QVERIFY(preview->print(printer));
+
+        const QStringList layout{QStringLiteral("-layout")};
+        const QString printedText = runTool(QStringLiteral("pdftotext"),
+                                            layout + QStringList{printer.outputFileName(), "-"});
+        QVERIFY(!printedText.isEmpty());
+        QVERIFY2(!printedText.contains(QRegularExpression(QStringLiteral(R"((?m)^\s*_+\s*$)"))),
+                 qPrintable(printedText));
+        QCOMPARE(printedText,
+                 runTool(QStringLiteral("pdftotext"), layout + QStringList{exported, "-"}));
+        QVERIFY2(!printedText.contains(QRegularExpression(QStringLiteral(R"((?m)^\s*_+\s*$)"))),
+                 qPrintable(printedText));
+        QCOMPARE(preview->pageCount(), pageCountOfPdf(printer.outputFileName()));
     }
 
     void printedFormShowsTheQuestionsAndMarks()

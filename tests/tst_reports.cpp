@@ -7,18 +7,25 @@
 #include "reports/DrillStatusReport.h"
 #include "reports/ReportControl.h"
 #include "reports/ReportPreview.h"
+#include "reports/ReportProgress.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -48,6 +55,85 @@ QString textOfPdf(const QString& pdf)
         return {};
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
+
+QStringList pagesOfPdf(const QString& pdf)
+{
+    QStringList pages = textOfPdf(pdf).split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast(); // pdftotext ends the last page with a form feed too
+    return pages;
+}
+
+struct PdfWord
+{
+    QString text;
+    QRectF box;
+};
+
+// The words of the first page with their boxes, as pdftotext -bbox finds them.
+QList<PdfWord> wordsOfFirstPage(const QString& pdf)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-l"),
+                                             QStringLiteral("1"), pdf, QStringLiteral("-")});
+    tool.waitForFinished(30000);
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<PdfWord> words;
+    auto it = word.globalMatch(QString::fromUtf8(tool.readAllStandardOutput()));
+    while (it.hasNext()) {
+        const auto m = it.next();
+        words.append(
+            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                   QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    }
+    return words;
+}
+
+// A CSV reader of the test's own: RFC 4180 records of fields, quoted or not.
+QList<QStringList> readCsv(const QString& text)
+{
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && text.mid(i + 1, 1) == QStringLiteral("\""))
+                field += text.at(++i);
+            else if (c == u'"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            record.append(std::exchange(field, QString()));
+        } else if (c == u'\r' && text.mid(i + 1, 1) == QStringLiteral("\n")) {
+            record.append(std::exchange(field, QString()));
+            records.append(std::exchange(record, QStringList()));
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return records;
+}
+
+// Text that must print as typed, whatever it looks like.
+const QStringList HostileNames = {
+    QStringLiteral("\"Quoted\" O'Brien, Jr."),
+    QStringLiteral("<b>Bold</b> & <i>x</i>"),
+    QStringLiteral("{{x}} {{#rows}}"),
+    QStringLiteral("Smith &amp; Sons"),
+    QStringLiteral("=HYPERLINK(\"http://x\")"),
+    QStringLiteral("-2+3"),
+    QStringLiteral("@SUM(A1)"),
+    QStringLiteral("\u05D7\u05D1\u05E8\u05EA \u05D4\u05D9\u05DD"),
+    QStringLiteral("Line one\nLine two"),
+    QStringLiteral("+30 210 555"),
+};
 
 QSizeF pageSizeOfPdf(const QString& pdf)
 {
@@ -137,6 +223,21 @@ QString drillReportText(FleetDatabase& fleet, int year, const QString& company,
     return control.run() ? textOfPdf(pdf) : QString();
 }
 
+// Runs the drill status report of 2026 from the fixture's PrintDrills into a PDF.
+QString statusReportPdf(const Fixture& fixture, RecordingMessages& messages,
+                        const std::function<void(ReportControl&)>& adjust = {})
+{
+    const QString pdf = QDir(fixture.folder()).filePath(QStringLiteral("status.pdf"));
+    ReportControl control(messages);
+    control.setDataFile(fixture.databasePath());
+    control.setReportFileName(templatePath());
+    control.setDestination(ReportControl::Destination::File);
+    control.setPrintFileName(pdf);
+    DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
+    if (adjust)
+        adjust(control);
+    return control.run() ? pdf : QString();
+}
 } // namespace
 
 class TestReports : public QObject
@@ -348,6 +449,258 @@ private slots:
             shipLines += ships;
         }
         QCOMPARE(shipLines, 120);
+    }
+
+    // Every ship once, in order, each on one line with its number and master: a row never
+    // breaks over a page or inside itself, and every page repeats the column titles.
+    void twoThousandShipsPrintWholeRowsOnFullPages()
+    {
+        BareFleet fleet(2000);
+        fleet.fixture.exec(QStringLiteral("UPDATE PrintDrills SET Master = 'Capt. ' || ShipName"));
+        RecordingMessages messages;
+        const QString pdf = statusReportPdf(fleet.fixture, messages);
+        QVERIFY(!pdf.isEmpty());
+        const QStringList pages = pagesOfPdf(pdf);
+        QList<int> rowsPerPage;
+        int expected = 1;
+        for (int i = 0; i < pages.size(); ++i) {
+            const QString& page = pages.at(i);
+            QVERIFY2(page.contains(QStringLiteral("Page %1 of %2").arg(i + 1).arg(pages.size())),
+                     qPrintable(QString::number(i + 1)));
+            int rows = 0;
+            for (const QString& line : page.split(u'\n')) {
+                if (!line.contains(QStringLiteral("MV Ship ")))
+                    continue;
+                const QString ship =
+                    QStringLiteral("MV Ship %1").arg(expected, 4, 10, QLatin1Char('0'));
+                const QRegularExpression whole(QStringLiteral(R"(^\s*%1\s+%2\s.*Capt\. %2\s*$)")
+                                                   .arg(expected)
+                                                   .arg(QRegularExpression::escape(ship)));
+                QVERIFY2(whole.match(line).hasMatch(), qPrintable(line));
+                ++expected;
+                ++rows;
+            }
+            QVERIFY2(rows == 0 || page.contains(QStringLiteral("Ship Name")),
+                     qPrintable(QString::number(i + 1)));
+            rowsPerPage.append(rows);
+        }
+        QCOMPARE(expected, 2001);
+        // Full pages between the first and the last: the page count is what 2,000 rows need.
+        QVERIFY(rowsPerPage.size() >= 3);
+        const int full = rowsPerPage.at(1);
+        for (int i = 1; i < rowsPerPage.size() - 1; ++i)
+            QVERIFY2(rowsPerPage.at(i) == full ||
+                         (i == rowsPerPage.size() - 2 && rowsPerPage.last() == 0),
+                     qPrintable(QString::number(i + 1)));
+        QVERIFY(full >= 30);
+        const int rowPages = 1 + (2000 - rowsPerPage.first() + full - 1) / full;
+        QVERIFY2(
+            pages.size() == rowPages || pages.size() == rowPages + 1,
+            qPrintable(QStringLiteral("%1 pages for rows of %2").arg(pages.size()).arg(rowPages)));
+    }
+
+    void fiveDigitNumbersFitTheirColumn()
+    {
+        BareFleet fleet(60);
+        RecordingMessages messages;
+        const QString pdf = statusReportPdf(fleet.fixture, messages, [](ReportControl& control) {
+            const ReportControl::RowHook numbering = control.rowHook();
+            control.setRowHook([numbering](ReportValues& row, ReportValues& report) {
+                numbering(row, report);
+                row[QStringLiteral("No")] = 99939 + row.value(QStringLiteral("No")).toInt();
+            });
+        });
+        QVERIFY(!pdf.isEmpty());
+        const QString text = textOfPdf(pdf);
+        for (int i = 1; i <= 60; ++i)
+            QVERIFY2(QRegularExpression(QStringLiteral(R"((?m)^\s*%1\s+MV Ship %2\b)")
+                                            .arg(99939 + i)
+                                            .arg(i, 4, 10, QLatin1Char('0')))
+                         .match(text)
+                         .hasMatch(),
+                     qPrintable(QString::number(i)));
+    }
+
+    // A long company name in the page footer gives way to "Page n of m".
+    void aLongCompanyNameLeavesThePageNumberReadable()
+    {
+        FleetDatabase fleet;
+        RecordingMessages messages;
+        const QString company =
+            QStringLiteral("Aegean Ionian Adriatic Tyrrhenian Ligurian Balearic Alboran Levantine "
+                           "Cretan Libyan Maritime Shipmanagement and Ship Owning Company S.A. of "
+                           "Piraeus, Limassol, Valletta, Genoa, Marseille and Barcelona");
+        QVERIFY(!drillReportText(fleet, 2026, company, messages).isEmpty());
+        const QList<PdfWord> words =
+            wordsOfFirstPage(QDir(fleet.fixture.folder()).filePath(QStringLiteral("report.pdf")));
+        qsizetype page = -1;
+        for (qsizetype i = 0; i + 3 < words.size(); ++i) {
+            if (words.at(i).text == u"Page" && words.at(i + 2).text == u"of")
+                page = i;
+        }
+        QVERIFY(page >= 0);
+        const QRectF pageNumber = words.at(page).box.united(words.at(page + 3).box);
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            if (i >= page && i <= page + 3)
+                continue;
+            const QRectF box = words.at(i).box;
+            const bool sameLine =
+                box.top() < pageNumber.bottom() && box.bottom() > pageNumber.top();
+            QVERIFY2(!sameLine || box.right() <= pageNumber.left() ||
+                         box.left() >= pageNumber.right(),
+                     qPrintable(words.at(i).text));
+        }
+    }
+
+    void hostileNamesPrintLiterallyWithoutBreakingTheLayout()
+    {
+        Fixture fixture(HostileNames + QStringList{QString(10000, u'W')});
+        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, Master) "
+                                    "SELECT IDShip, ShipName, 2026, ShipName FROM Ships"));
+        DrillDatabase db(fixture.databasePath());
+        QVERIFY(db.open().isEmpty());
+        const QString company = QStringLiteral("<b>{{Company}}</b> &amp; ") + QString(10000, u'C');
+        QVERIFY(PrintDrillsTable::refill(db, 2026, company, RefillMoment));
+        RecordingMessages messages;
+        const QString pdf = QDir(fixture.folder()).filePath(QStringLiteral("hostile.pdf"));
+        ReportControl control(messages);
+        control.setDataFile(fixture.databasePath());
+        control.setReportFileName(templatePath());
+        control.setDestination(ReportControl::Destination::File);
+        control.setPrintFileName(pdf);
+        DrillStatusReport::prepare(control, 2026, company);
+        QVERIFY(control.run());
+        QVERIFY(messages.shown.isEmpty());
+
+        const QStringList pages = pagesOfPdf(pdf);
+        QCOMPARE(pages.size(), 1);
+        const QString text = pages.first();
+        for (const QString& name : HostileNames) {
+            const QString shown = QString(name).replace(u'\n', u' ');
+            QCOMPARE(text.count(shown), 2); // as ship and as master
+        }
+        QVERIFY(text.contains(QStringLiteral("<b>{{Company}}</b> &amp; CCC")));
+        QVERIFY(text.contains(QStringLiteral("Page 1 of 1")));
+        QVERIFY(text.contains(QStringLiteral("11 ships")));
+        // The long name is cut in its cell, and the rest of its row still prints.
+        static const QRegularExpression cutRow(
+            QStringLiteral("(?m)^\\s*\\d+\\s+W+\u2026\\s+W+\u2026\\s+\u00BB "
+                           "LATER|^\\s*\\d+\\s+W+\u2026\\s+W+\u2026\\s*$"));
+        QVERIFY2(text.contains(cutRow), qPrintable(text));
+        QVERIFY(!text.contains(QString(400, u'W')));
+    }
+
+    // The user's path: Print Preview, then Print (to a PDF file) and Export PDF there.
+    void printerAndExportGiveTheSamePages()
+    {
+        BareFleet fleet(150);
+        QVERIFY(fleet.refilled);
+        QWidget owner;
+        RecordingMessages messages;
+        ReportControl control(messages, &owner);
+        control.setDataFile(fleet.fixture.databasePath());
+        control.setReportFileName(templatePath());
+        DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
+        QVERIFY(control.run());
+        auto* preview = owner.findChild<ReportPreview*>();
+        QVERIFY(preview);
+        const QString exported = QDir(fleet.fixture.folder()).filePath(QStringLiteral("e.pdf"));
+        QVERIFY(preview->exportPdf(exported));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QDir(fleet.fixture.folder()).filePath(QStringLiteral("p.pdf")));
+        printer.setPageLayout(ReportPages::a4(QPageLayout::Landscape));
+        QVERIFY(preview->print(printer));
+        const QString printed = textOfPdf(printer.outputFileName());
+        QVERIFY(printed.contains(QStringLiteral("MV Ship 0150")));
+        QCOMPARE(printed, textOfPdf(exported));
+        QCOMPARE(pagesOfPdf(exported).size(), preview->pageCount());
+    }
+
+    void csvFromThePreviewRoundTripsEveryValue()
+    {
+        Fixture fixture(HostileNames);
+        fixture.exec(QStringLiteral(
+            "INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", \"Done Date\", "
+            "CompEval, Master, \"Drill Date1\") SELECT IDShip, ShipName, 2026, '2026-02-01', "
+            "'2026-02-03', '85', ShipName, '2026-03-20' FROM Ships"));
+        DrillDatabase db(fixture.databasePath());
+        QVERIFY(db.open().isEmpty());
+        QVERIFY(PrintDrillsTable::refill(db, 2026, QStringLiteral("Aegean Ltd"), RefillMoment));
+        QWidget owner;
+        RecordingMessages messages;
+        ReportControl control(messages, &owner);
+        control.setDataFile(fixture.databasePath());
+        control.setReportFileName(templatePath());
+        DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
+        QVERIFY(control.run());
+        auto* preview = owner.findChild<ReportPreview*>();
+        QVERIFY(preview && preview->findChild<QToolButton*>(QStringLiteral("CmdExportCsv")));
+        // The grid moves on to another year: the preview still exports what it shows.
+        QVERIFY(PrintDrillsTable::refill(db, 2025, QStringLiteral("Aegean Ltd"), RefillMoment));
+        const QString csv = QDir(fixture.folder()).filePath(QStringLiteral("drills.csv"));
+        QVERIFY(preview->exportCsv(csv));
+
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QStringList> records = readCsv(QString::fromUtf8(file.readAll()));
+        QCOMPARE(records.size(), HostileNames.size() + 1);
+        QCOMPARE(records.first().first(), QStringLiteral("Ship"));
+        QCOMPARE(records.first().value(6), QStringLiteral("Drill 2 Scheduled Date"));
+        QStringList names;
+        for (const QStringList& record : records.mid(1)) {
+            // A spreadsheet would run these as formulas: they keep a leading apostrophe.
+            const QString& shown = record.value(0);
+            const bool guarded = shown.size() > 1 && shown.front() == u'\'' &&
+                                 QStringLiteral("=+-@").contains(shown.at(1));
+            const QString name = guarded ? shown.mid(1) : shown;
+            QVERIFY2(HostileNames.contains(name) && !names.contains(name), qPrintable(shown));
+            names.append(name);
+            QCOMPARE(record, (QStringList{shown, "2026-02-01", "2026-02-03", "85", shown, "done",
+                                          "2026-03-20", "", "", "", "due"}));
+        }
+        QVERIFY(!preview->exportCsv(QDir(fixture.folder()).filePath(QStringLiteral("no/x.csv"))));
+        QCOMPARE(messages.shown.size(), 1);
+    }
+
+    void cancellingAReportStopsItCleanly_data()
+    {
+        QTest::addColumn<bool>("toFile");
+        QTest::newRow("PDF file") << true;
+        QTest::newRow("preview") << false;
+    }
+    void cancellingAReportStopsItCleanly()
+    {
+        QFETCH(bool, toFile);
+        BareFleet fleet(300);
+        QVERIFY(fleet.refilled);
+        ReportProgress::setDelay(0); // as if the report were slow
+        QWidget owner;
+        RecordingMessages messages;
+        const QString pdf = QDir(fleet.fixture.folder()).filePath(QStringLiteral("c.pdf"));
+        ReportControl control(messages, &owner);
+        control.setDataFile(fleet.fixture.databasePath());
+        control.setReportFileName(templatePath());
+        control.setDestination(toFile ? ReportControl::Destination::File
+                                      : ReportControl::Destination::Window);
+        control.setPrintFileName(pdf);
+        DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
+        QString shownText;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = owner.findChild<QProgressDialog*>(QStringLiteral("ReportProgress"));
+            if (!dialog)
+                return;
+            shownText = dialog->labelText();
+            dialog->cancel();
+        });
+        const bool ran = control.run();
+        ReportProgress::setDelay(500);
+        QVERIFY(!ran);
+        QVERIFY2(shownText.contains(QRegularExpression(QStringLiteral(R"(page \d+ of \d+)"))),
+                 qPrintable(shownText));
+        QVERIFY(messages.shown.isEmpty());
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(owner.findChildren<ReportPreview*>().isEmpty());
     }
 
     void fieldsWithBlanksHookValuesAndDefaultsReachTheTemplate()

@@ -1,11 +1,15 @@
 #include "reports/DrillStatusReport.h"
 
 #include "common/Clock.h"
+#include "common/Csv.h"
 #include "common/DateText.h"
 #include "common/DrillState.h"
+#include "data/ReportTable.h"
 #include "reports/ReportControl.h"
 
 #include <QDate>
+#include <QDir>
+#include <QSaveFile>
 
 namespace {
 
@@ -15,6 +19,8 @@ struct StateLabel
     const char* mark;
     const char* counter;
 };
+
+constexpr auto PrintDrillsTableName = "PrintDrills";
 
 StateLabel labelOf(DrillState state)
 {
@@ -64,7 +70,68 @@ void addDrillValues(ReportValues& row, ReportValues& report, const QDate& today)
     addDrill(row, report, QStringLiteral("1"), today);
 }
 
+QString csvStateOf(DrillState state)
+{
+    return state == DrillState::None ? QStringLiteral("not scheduled")
+                                     : QString::fromLatin1(labelOf(state).styleClass);
+}
+
+QStringList csvHeader()
+{
+    QStringList header{QStringLiteral("Ship")};
+    for (const char* drill : {"Drill 1", "Drill 2"}) {
+        for (const char* field :
+             {"Scheduled Date", "Date Done", "Evaluation (%)", "Master", "State"})
+            header.append(QStringLiteral("%1 %2").arg(QLatin1String(drill), QLatin1String(field)));
+    }
+    return header;
+}
+
+QStringList csvRecord(const QStringList& columns, const QVariantList& row, const QDate& today)
+{
+    const auto field = [&](const QString& name) {
+        return row.value(columns.indexOf(name)).toString();
+    };
+    QStringList record{field(QStringLiteral("ShipName"))};
+    for (const QString& suffix : {QString(), QStringLiteral("1")}) {
+        const QString scheduled = field(QStringLiteral("Drill Date") + suffix);
+        const QString done = field(QStringLiteral("Done Date") + suffix);
+        record << scheduled << done << field(QStringLiteral("CompEval") + suffix)
+               << field(QStringLiteral("Master") + suffix)
+               << csvStateOf(drillState(scheduled, done, today));
+    }
+    return record;
+}
+
 } // namespace
+
+void DrillStatusReport::writeCsv(const ReportTable& table, const QDate& today, QIODevice& out)
+{
+    out.write(Csv::record(csvHeader()).toUtf8());
+    for (const QVariantList& row : table.rows)
+        out.write(Csv::record(csvRecord(table.columns, row, today)).toUtf8());
+}
+
+QString DrillStatusReport::writeCsvFile(const ReportTable& table, const QDate& today,
+                                        const QString& fileName)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly)) {
+        writeCsv(table, today, file);
+        if (file.commit())
+            return {};
+    }
+    return QStringLiteral("The CSV file \"%1\" cannot be written: %2")
+        .arg(QDir::toNativeSeparators(fileName), file.errorString());
+}
+
+QString DrillStatusReport::exportCsv(const QString& databasePath, const QString& fileName)
+{
+    ReportTable table;
+    const QString failure =
+        ReportTableReader::read(databasePath, QString::fromLatin1(PrintDrillsTableName), table);
+    return failure.isEmpty() ? writeCsvFile(table, Clock::today(), fileName) : failure;
+}
 
 void DrillStatusReport::prepare(ReportControl& control, int year, const QString& company)
 {
@@ -79,4 +146,7 @@ void DrillStatusReport::prepare(ReportControl& control, int year, const QString&
     const QDate today = Clock::today();
     control.setRowHook(
         [today](ReportValues& row, ReportValues& report) { addDrillValues(row, report, today); });
+    control.setCsvExport([today](const ReportTable& table, const QString& fileName) {
+        return writeCsvFile(table, today, fileName);
+    });
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
+class QIODevice;
 class ReportControl;
+struct ReportTable;
 
 // The drill status report of one year, from table PrintDrills through Drills.rpt.
 namespace DrillStatusReport {
@@ -13,7 +16,17 @@ inline constexpr auto TemplateFileName = "Drills.rpt";
 // even), "State" / "State1" (done, due, later or none, for a style class) and "Mark" / "Mark1"
 // (the state in words, legible without colour), and its four dates in the user's short form.
 // Report-wide: ShipCount, DrillCount, DoneCount, DueCount, LaterCount, UnscheduledCount, and
-// the year, company and moment for a year without drill rows.
+// the year, company and moment for a year without drill rows. The preview offers the rows
+// as CSV (writeCsvFile).
 void prepare(ReportControl& control, int year, const QString& company);
+
+// The rows of PrintDrills as CSV, UTF-8, with a header row: the ship, then per drill its
+// scheduled and done dates (yyyy-MM-dd), evaluation, master and state on the day given.
+void writeCsv(const ReportTable& table, const QDate& today, QIODevice& out);
+// The same into a file. Empty on success; otherwise a sentence for the user.
+QString writeCsvFile(const ReportTable& table, const QDate& today, const QString& fileName);
+// Reads PrintDrills from the database file and writes it (a command line refills the table
+// for the year first). Empty on success; otherwise a sentence for the user.
+QString exportCsv(const QString& databasePath, const QString& fileName);
 
 } // namespace DrillStatusReport

@@ -4,9 +4,9 @@
 #include "data/ReportTable.h"
 #include "reports/ReportPages.h"
 #include "reports/ReportPreview.h"
+#include "reports/ReportProgress.h"
 
 #include <QGuiApplication>
-#include <QTextDocument>
 
 #include <memory>
 
@@ -47,14 +47,6 @@ ReportData dataOf(const ReportTable& table, const ReportValues& defaults,
     return data;
 }
 
-std::unique_ptr<QTextDocument> documentOf(const QString& html)
-{
-    auto document = std::make_unique<QTextDocument>();
-    document->setDocumentMargin(0); // the page layout has the margins
-    document->setHtml(html);
-    return document;
-}
-
 } // namespace
 
 ReportControl::ReportControl(Messages& messages, QWidget* previewOwner)
@@ -65,42 +57,65 @@ ReportControl::ReportControl(Messages& messages, QWidget* previewOwner)
 bool ReportControl::run()
 {
     QString failure;
+    Outcome outcome = Outcome::Failed;
     {
         const WaitCursor wait;
-        failure = produce();
+        ReportProgress progress(m_previewOwner);
+        outcome = produce(progress, failure);
     }
-    if (failure.isEmpty())
-        return true;
-    m_messages.tell(Messages::Icon::Critical, QStringLiteral("Report"), failure);
-    return false;
+    if (outcome == Outcome::Failed)
+        m_messages.tell(Messages::Icon::Critical, QStringLiteral("Report"), failure);
+    return outcome == Outcome::Done;
 }
 
-QString ReportControl::produce()
+ReportControl::Outcome ReportControl::produce(ReportProgress& progress, QString& failure)
 {
     ReportTemplate report;
-    QString failure = report.load(m_reportFileName);
+    failure = report.load(m_reportFileName);
     if (!failure.isEmpty())
-        return failure;
-    ReportTable table;
-    failure = ReportTableReader::read(m_dataFile, report.table(), table);
+        return Outcome::Failed;
+    auto table = std::make_shared<ReportTable>();
+    failure = ReportTableReader::read(m_dataFile, report.table(), *table);
     if (!failure.isEmpty())
-        return failure;
-    QString html;
-    failure = report.render(dataOf(table, m_defaults, m_rowHook), html);
+        return Outcome::Failed;
+    const ReportData data = dataOf(*table, m_defaults, m_rowHook);
+    RenderedReport rendered;
+    failure = report.render(data, rendered);
     if (!failure.isEmpty())
-        return failure;
-    return deliver(documentOf(html),
-                   m_orientation.value_or(report.orientation().value_or(QPageLayout::Portrait)));
+        return Outcome::Failed;
+    const QPageLayout layout = ReportPages::a4(
+        m_orientation.value_or(report.orientation().value_or(QPageLayout::Portrait)));
+    return deliver(std::make_shared<const ReportPages>(rendered, data.rows, layout), table,
+                   progress, failure);
 }
 
-QString ReportControl::deliver(std::unique_ptr<QTextDocument> document,
-                               QPageLayout::Orientation orientation)
+ReportControl::Outcome ReportControl::deliver(const std::shared_ptr<const ReportPages>& pages,
+                                              const std::shared_ptr<const ReportTable>& table,
+                                              ReportProgress& progress, QString& failure)
 {
-    const QPageLayout layout = ReportPages::a4(orientation);
-    if (m_destination == Destination::File)
-        return ReportPages::writePdf(*document, layout, m_printFileName);
-    auto* preview = new ReportPreview(std::move(document), layout, m_messages, m_previewOwner);
+    if (m_destination == Destination::File) {
+        switch (pages->writePdf(m_printFileName, progress.callback())) {
+        case ReportPages::Outcome::Painted:
+            return Outcome::Done;
+        case ReportPages::Outcome::Cancelled:
+            return Outcome::Cancelled;
+        case ReportPages::Outcome::Failed:
+            break;
+        }
+        failure = ReportPages::pdfFailure(m_printFileName);
+        return Outcome::Failed;
+    }
+    ReportPreview::CsvExport csv;
+    if (m_csvExport)
+        csv = [table, write = m_csvExport](const QString& fileName) {
+            return write(*table, fileName);
+        };
+    auto* preview = new ReportPreview(pages, m_messages, m_previewOwner, progress.callback(), csv);
+    if (preview->paintingCancelled()) {
+        delete preview;
+        return Outcome::Cancelled;
+    }
     preview->show();
     preview->activateWindow();
-    return {};
+    return Outcome::Done;
 }

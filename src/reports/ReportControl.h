@@ -7,15 +7,19 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Messages;
-class QTextDocument;
 class QWidget;
+class ReportPages;
+class ReportProgress;
+struct ReportTable;
 
-// Runs a report: reads the table its template names from the database file, renders the
-// template and sends the pages to a preview window or to a PDF file. Set the data file, the
-// template and the destination, then run. Every failure is told to the user, naming the file.
+// Runs a report: reads the table its template names from the database file, lays the
+// template out into pages and sends them to a preview window or to a PDF file. Set the data
+// file, the template and the destination, then run. Every failure is told to the user,
+// naming the file; a report the user cancels is dropped without a word.
 class ReportControl
 {
 public:
@@ -27,6 +31,8 @@ public:
 
     // Adds computed values to a row; report holds the report-wide values, for totals.
     using RowHook = std::function<void(ReportValues& row, ReportValues& report)>;
+    // Writes the rows read as a CSV file; empty on success, otherwise a sentence for the user.
+    using CsvExport = std::function<QString(const ReportTable& table, const QString& fileName)>;
 
     // Preview windows become windows of the owner, and close with it.
     explicit ReportControl(Messages& messages, QWidget* previewOwner = nullptr);
@@ -42,14 +48,26 @@ public:
     // A report-wide value for a table without rows: the first row's fields win over it.
     void setDefault(const QString& name, const QVariant& value) { m_defaults[name] = value; }
     void setRowHook(RowHook hook) { m_rowHook = std::move(hook); }
+    const RowHook& rowHook() const { return m_rowHook; }
+    // Offers "Export CSV" in the preview window.
+    void setCsvExport(CsvExport csvExport) { m_csvExport = std::move(csvExport); }
 
     // Action = 1. True when the report reached its destination; otherwise the user was told
-    // why, and nothing else happened.
+    // why (or cancelled it), and nothing else happened.
     bool run();
 
 private:
-    QString produce();
-    QString deliver(std::unique_ptr<QTextDocument> document, QPageLayout::Orientation orientation);
+    enum class Outcome
+    {
+        Done,
+        Cancelled,
+        Failed
+    };
+
+    Outcome produce(ReportProgress& progress, QString& failure);
+    Outcome deliver(const std::shared_ptr<const ReportPages>& pages,
+                    const std::shared_ptr<const ReportTable>& table, ReportProgress& progress,
+                    QString& failure);
 
     Messages& m_messages;
     QWidget* m_previewOwner;
@@ -60,4 +78,5 @@ private:
     std::optional<QPageLayout::Orientation> m_orientation;
     ReportValues m_defaults;
     RowHook m_rowHook;
+    CsvExport m_csvExport;
 };

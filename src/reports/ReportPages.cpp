@@ -2,66 +2,114 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTextDocument>
 
-#include <memory>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
+// Everything is laid out at this resolution, whatever the device, so that the preview, the
+// printer and the PDF file break lines and pages at the same places.
+constexpr qreal LayoutDpi = 1200;
 constexpr qreal FooterMm = 9;
+constexpr qreal FooterGapMm = 2.5;
 constexpr qreal FooterPointSize = 7.5;
+constexpr qreal PartGapMm = 1.5;
 const QColor FooterInk(0x55, 0x55, 0x55);
 
-qreal mmToDevice(const QPaintDevice& device, qreal mm)
+qreal fromMm(qreal mm)
 {
-    return mm * device.logicalDpiY() / 25.4;
+    return mm * LayoutDpi / 25.4;
 }
 
-// A copy laid out on the device itself, so that fonts and pixel lengths follow its resolution.
-std::unique_ptr<QTextDocument> layOut(const QTextDocument& document, QPaintDevice& device,
-                                      const QSizeF& body)
+qreal fromPoints(qreal points)
 {
-    std::unique_ptr<QTextDocument> copy(document.clone());
-    copy->documentLayout()->setPaintDevice(&device);
-    copy->setPageSize(body);
-    return copy;
+    return points * LayoutDpi / 72;
 }
 
-void paintBody(QPainter& painter, const QTextDocument& document, int pageIndex, const QSizeF& body)
+// The device the text documents are laid out for.
+QPaintDevice& layoutDevice()
 {
-    const QRectF view(QPointF(0, pageIndex * body.height()), body);
-    painter.save();
-    painter.translate(0, -view.top());
-    painter.setClipRect(view);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = view;
-    context.palette.setColor(QPalette::Text, Qt::black);
-    document.documentLayout()->draw(&painter, context);
-    painter.restore();
+    static QImage device = [] {
+        QImage image(1, 1, QImage::Format_ARGB32);
+        const int dotsPerMeter = qRound(LayoutDpi / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return device;
 }
 
-void paintFooter(QPainter& painter, const QTextDocument& document, int page, int pageCount,
-                 const QRectF& footer)
+// A font sized in layout units, so that it keeps its size under the painter's scaling.
+QFont layoutFont(QFont font)
 {
-    QFont font = document.defaultFont();
-    font.setPointSizeF(FooterPointSize);
-    painter.save();
-    painter.setFont(QFont(font, painter.device()));
-    painter.setPen(QPen(FooterInk, 0));
-    const qreal gap = mmToDevice(*painter.device(), 2.5);
-    painter.drawLine(footer.topLeft() + QPointF(0, gap), footer.topRight() + QPointF(0, gap));
-    const QRectF text = footer.adjusted(0, gap, 0, 0);
-    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                     document.metaInformation(QTextDocument::DocumentTitle));
-    painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("Page %1 of %2").arg(page).arg(pageCount));
-    painter.restore();
+    font.setPixelSize(qRound(fromPoints(font.pointSizeF() > 0 ? font.pointSizeF() : 9)));
+    return font;
+}
+
+// A value shows on one line; line breaks and tabs become blanks.
+QString oneLine(QString text)
+{
+    for (QChar& c : text) {
+        if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = u' ';
+    }
+    return text;
+}
+
+// The classes of a cell or row: "{Field}" is replaced by the row's value of that field.
+QStringList classesOf(const QStringList& pattern, const ReportValues& row)
+{
+    QStringList classes;
+    for (const QString& word : pattern) {
+        if (word.size() > 2 && word.startsWith(u'{') && word.endsWith(u'}'))
+            classes +=
+                row.value(word.mid(1, word.size() - 2)).toString().split(u' ', Qt::SkipEmptyParts);
+        else
+            classes.append(word);
+    }
+    return classes;
+}
+
+qreal lineHeight(const CellLook& look)
+{
+    return QFontMetricsF(look.font).height();
 }
 
 } // namespace
+
+ReportPages::ReportPages(const RenderedReport& report, const QList<ReportValues>& rows,
+                         const QPageLayout& layout)
+    : m_layout(layout), m_style(report.styleSheet), m_columns(report.columns),
+      m_emptyText(oneLine(report.emptyText))
+{
+    const QRectF paper = layout.paintRect(QPageLayout::Millimeter);
+    m_width = fromMm(paper.width());
+    m_bodyHeight = fromMm(paper.height() - FooterMm);
+    m_padding = fromPoints(m_style.padding());
+    m_header = partOf(report.headerHtml, report.styleSheet);
+    m_footer = partOf(report.footerHtml, report.styleSheet);
+    for (const QTextDocument* part : {m_header.get(), m_footer.get()}) {
+        if (part && m_title.isEmpty())
+            m_title = part->metaInformation(QTextDocument::DocumentTitle).simplified();
+    }
+    if (!m_columns.isEmpty()) {
+        measureTable();
+        addRows(report, rows);
+    }
+    paginate();
+}
+
+ReportPages::~ReportPages() = default;
 
 QPageLayout ReportPages::a4(QPageLayout::Orientation orientation)
 {
@@ -69,38 +117,345 @@ QPageLayout ReportPages::a4(QPageLayout::Orientation orientation)
                        QPageLayout::Millimeter);
 }
 
-bool ReportPages::paint(const QTextDocument& document, QPagedPaintDevice& device, int fromPage,
-                        int toPage)
+std::unique_ptr<QTextDocument> ReportPages::partOf(const QString& html,
+                                                   const QString& styleSheet) const
+{
+    if (html.trimmed().isEmpty())
+        return nullptr;
+    auto part = std::make_unique<QTextDocument>();
+    part->setDocumentMargin(0); // the page layout has the margins
+    part->documentLayout()->setPaintDevice(&layoutDevice());
+    part->setDefaultStyleSheet(styleSheet);
+    part->setHtml(html);
+    part->setPageSize(QSizeF(m_width, m_bodyHeight));
+    return part;
+}
+
+int ReportPages::lookOf(const QString& tag, const QStringList& classes,
+                        const QStringList& rowClasses)
+{
+    const QString key = tag + u'.' + classes.join(u'.') + u'|' + rowClasses.join(u'.');
+    const auto found = m_lookIndex.constFind(key);
+    if (found != m_lookIndex.cend())
+        return *found;
+    CellLook look = m_style.look(tag, classes, rowClasses);
+    look.font = layoutFont(look.font);
+    m_metrics.append(QFontMetricsF(look.font));
+    m_widestChar.append(m_metrics.last().maxWidth());
+    m_looks.append(look);
+    m_lookIndex.insert(key, int(m_looks.size() - 1));
+    return int(m_looks.size() - 1);
+}
+
+// Column edges, the looks of the titles and the heights of the title rows.
+void ReportPages::measureTable()
+{
+    qreal total = 0;
+    for (const ReportColumn& column : m_columns)
+        total += column.widthPercent;
+    const qreal scale = m_width / std::max<qreal>(100, total);
+    m_left = {0};
+    for (const ReportColumn& column : m_columns)
+        m_left.append(m_left.last() + column.widthPercent * scale);
+
+    const bool grouped = std::any_of(m_columns.cbegin(), m_columns.cend(),
+                                     [](const ReportColumn& c) { return !c.group.isEmpty(); });
+    m_groupLook = lookOf(QStringLiteral("th"), {}, {});
+    for (qsizetype i = 0; i < m_columns.size(); ++i) {
+        const int look = lookOf(
+            QStringLiteral("th"),
+            m_columns.at(i).group.isEmpty() ? QStringList() : QStringList{QStringLiteral("sub")},
+            {});
+        m_titleLooks.append(look);
+        const QRectF room(0, 0, m_left.at(i + 1) - m_left.at(i) - 2 * m_padding, 1e9);
+        const QRectF needed = QFontMetricsF(m_looks.at(look).font)
+                                  .boundingRect(room, Qt::TextWordWrap, m_columns.at(i).title);
+        m_titleHeight = std::max(m_titleHeight, needed.height() + 2 * m_padding);
+    }
+    if (grouped)
+        m_groupHeight = lineHeight(m_looks.at(m_groupLook)) + 2 * m_padding;
+    m_emptyLook = lookOf(QStringLiteral("td"), {QStringLiteral("empty")}, {});
+    m_rowHeight = lineHeight(m_looks.at(m_emptyLook)) + 2 * m_padding;
+}
+
+void ReportPages::addRows(const RenderedReport& report, const QList<ReportValues>& rows)
+{
+    m_rows.reserve(rows.size());
+    for (const ReportValues& values : rows) {
+        const QStringList rowClasses = classesOf(report.rowClasses, values);
+        Row row;
+        row.fill = m_style.rowFill(rowClasses);
+        row.cells.reserve(m_columns.size());
+        row.looks.reserve(m_columns.size());
+        for (const ReportColumn& column : m_columns) {
+            row.cells.append(oneLine(values.value(column.field).toString()));
+            row.looks.append(
+                lookOf(QStringLiteral("td"), classesOf(column.classes, values), rowClasses));
+        }
+        m_rows.append(std::move(row));
+    }
+    // One height for every row, from the fonts the rows use.
+    for (const CellLook& look : std::as_const(m_looks))
+        m_rowHeight = std::max(m_rowHeight, lineHeight(look) + 2 * m_padding);
+}
+
+void ReportPages::paginate()
+{
+    m_pages.clear();
+    m_pages.emplaceBack();
+    qreal top = 0;
+    if (m_header)
+        top = placePart(*m_header, top);
+    if (!m_columns.isEmpty())
+        top = placeTable(top > 0 ? top + fromMm(PartGapMm) : top);
+    if (m_footer)
+        placePart(*m_footer, top > 0 ? top + fromMm(PartGapMm) : top);
+}
+
+// A part that does not fit below what the page holds starts a page; a part taller than a
+// page runs on over pages, broken between its lines. Gives back where the part ends.
+qreal ReportPages::placePart(const QTextDocument& part, qreal top)
+{
+    const qreal height = part.documentLayout()->documentSize().height();
+    if (top > 0 && top + height > m_bodyHeight) {
+        m_pages.emplaceBack();
+        top = 0;
+    }
+    const int slices = std::max(1, int(std::ceil(height / m_bodyHeight - 1e-6)));
+    for (int slice = 0; slice < slices; ++slice) {
+        if (slice > 0)
+            m_pages.emplaceBack();
+        m_pages.last().append({Placement::Kind::Part, slice == 0 ? top : 0, &part, slice, 0, 0});
+    }
+    return slices > 1 ? height - (slices - 1) * m_bodyHeight : top + height;
+}
+
+qreal ReportPages::placeTable(qreal top)
+{
+    if (top + headingHeight() + m_rowHeight > m_bodyHeight && top > 0) {
+        m_pages.emplaceBack();
+        top = 0;
+    }
+    m_pages.last().append({Placement::Kind::Heading, top, nullptr, 0, 0, 0});
+    top += headingHeight();
+    if (m_rows.isEmpty()) {
+        m_pages.last().append({Placement::Kind::Empty, top, nullptr, 0, 0, 0});
+        return top + m_rowHeight;
+    }
+    qsizetype first = 0;
+    while (true) {
+        const qsizetype room =
+            std::max<qsizetype>(1, qsizetype((m_bodyHeight - top) / m_rowHeight));
+        const qsizetype last = std::min(m_rows.size(), first + room);
+        m_pages.last().append({Placement::Kind::Rows, top, nullptr, 0, first, last});
+        top += (last - first) * m_rowHeight;
+        if (last == m_rows.size())
+            return top;
+        first = last;
+        m_pages.emplaceBack();
+        m_pages.last().append({Placement::Kind::Heading, 0, nullptr, 0, 0, 0});
+        top = headingHeight();
+    }
+}
+
+ReportPages::Outcome ReportPages::paint(QPagedPaintDevice& device, int fromPage, int toPage,
+                                        const Progress& progress) const
 {
     QPainter painter;
     if (!painter.begin(&device))
-        return false;
-    const qreal footerHeight = mmToDevice(device, FooterMm);
-    const QSizeF body(device.width(), device.height() - footerHeight);
-    const auto laidOut = layOut(document, device, body);
-    const int pageCount = laidOut->pageCount();
-    const int first = qBound(1, fromPage > 0 ? fromPage : 1, pageCount);
-    const int last = qBound(first, toPage > 0 ? toPage : pageCount, pageCount);
+        return Outcome::Failed;
+    const qreal pageHeight = fromMm(m_layout.paintRect(QPageLayout::Millimeter).height());
+    const qreal scale = std::min(
+        {device.logicalDpiX() / LayoutDpi, device.width() / m_width, device.height() / pageHeight});
+    const int first = qBound(1, fromPage > 0 ? fromPage : 1, pageCount());
+    const int last = qBound(first, toPage > 0 ? toPage : pageCount(), pageCount());
     for (int page = first; page <= last; ++page) {
+        if (progress && !progress(page, pageCount())) {
+            painter.end();
+            return Outcome::Cancelled;
+        }
         if (page > first)
             device.newPage();
-        paintBody(painter, *laidOut, page - 1, body);
-        paintFooter(painter, *laidOut, page, pageCount,
-                    QRectF(0, body.height(), body.width(), footerHeight));
+        painter.save();
+        painter.scale(scale, scale);
+        paintPage(painter, page);
+        painter.restore();
     }
-    return painter.end();
+    return painter.end() ? Outcome::Painted : Outcome::Failed;
 }
 
-QString ReportPages::writePdf(const QTextDocument& document, const QPageLayout& layout,
-                              const QString& fileName)
+void ReportPages::paintPage(QPainter& painter, int page) const
 {
-    QPdfWriter writer(fileName);
-    writer.setPageLayout(layout);
-    writer.setResolution(600);
-    writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
-    writer.setCreator(QStringLiteral("HBQ ORX DRILL ORGANIZER"));
-    if (paint(document, writer))
-        return {};
+    for (const Placement& placement : m_pages.at(page - 1)) {
+        switch (placement.kind) {
+        case Placement::Kind::Part:
+            paintPart(painter, placement);
+            break;
+        case Placement::Kind::Heading:
+            paintHeading(painter, placement.top);
+            break;
+        case Placement::Kind::Rows:
+            paintRows(painter, placement);
+            break;
+        case Placement::Kind::Empty:
+            paintEmpty(painter, placement.top);
+            break;
+        }
+    }
+    paintPageFooter(painter, page);
+}
+
+void ReportPages::paintPart(QPainter& painter, const Placement& placement) const
+{
+    const QRectF view(0, placement.slice * m_bodyHeight, m_width, m_bodyHeight - placement.top);
+    painter.save();
+    painter.translate(0, placement.top - view.top());
+    painter.setClipRect(view);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = view;
+    context.palette.setColor(QPalette::Text, Qt::black);
+    placement.part->documentLayout()->draw(&painter, context);
+    painter.restore();
+}
+
+void ReportPages::paintCell(QPainter& painter, const QRectF& cell, int look, const QString& text,
+                            int flags) const
+{
+    const CellLook& style = m_looks.at(look);
+    if (style.fill.isValid())
+        painter.fillRect(cell, style.fill);
+    if (text.isEmpty())
+        return;
+    const QRectF room = cell.adjusted(m_padding, 0, -m_padding, 0);
+    const QFontMetricsF& metrics = m_metrics.at(look);
+    // Measured only when it might not fit: a short text surely does.
+    const bool fits = (flags & Qt::TextWordWrap) ||
+                      text.size() * m_widestChar.at(look) <= room.width() ||
+                      metrics.horizontalAdvance(text) <= room.width();
+    if (painter.font() != style.font)
+        painter.setFont(style.font);
+    painter.setPen(style.ink);
+    painter.drawText(room, flags,
+                     fits ? text : metrics.elidedText(text, Qt::ElideRight, room.width()));
+}
+
+void ReportPages::paintHeading(QPainter& painter, qreal top) const
+{
+    const qreal bottom = top + headingHeight();
+    for (qsizetype i = 0; i < m_columns.size(); ++i) {
+        const ReportColumn& column = m_columns.at(i);
+        const bool grouped = !column.group.isEmpty();
+        const bool opensGroup = grouped && (i == 0 || m_columns.at(i - 1).group != column.group);
+        if (opensGroup) {
+            qsizetype end = i + 1;
+            while (end < m_columns.size() && m_columns.at(end).group == column.group)
+                ++end;
+            paintCell(painter,
+                      QRectF(m_left.at(i), top, m_left.at(end) - m_left.at(i), m_groupHeight),
+                      m_groupLook, column.group, Qt::AlignCenter | Qt::TextSingleLine);
+        }
+        const qreal titleTop = grouped ? top + m_groupHeight : top;
+        const Qt::Alignment across =
+            column.alignment == Qt::AlignLeft ? Qt::AlignLeft : Qt::AlignHCenter;
+        paintCell(
+            painter,
+            QRectF(m_left.at(i), titleTop, m_left.at(i + 1) - m_left.at(i), bottom - titleTop),
+            m_titleLooks.at(i), column.title, int(across | Qt::AlignVCenter) | Qt::TextWordWrap);
+    }
+    paintGrid(painter, top, bottom, false);
+    // Lines between columns, only below the title over a group.
+    for (qsizetype i = 1; i < m_columns.size(); ++i) {
+        const QString& group = m_columns.at(i).group;
+        const bool inGroup = !group.isEmpty() && m_columns.at(i - 1).group == group;
+        painter.drawLine(QPointF(m_left.at(i), inGroup ? top + m_groupHeight : top),
+                         QPointF(m_left.at(i), bottom));
+    }
+    for (qsizetype i = 0; i < m_columns.size(); ++i) {
+        if (!m_columns.at(i).group.isEmpty())
+            painter.drawLine(QPointF(m_left.at(i), top + m_groupHeight),
+                             QPointF(m_left.at(i + 1), top + m_groupHeight));
+    }
+}
+
+void ReportPages::paintRows(QPainter& painter, const Placement& placement) const
+{
+    qreal top = placement.top;
+    for (qsizetype r = placement.first; r < placement.last; ++r, top += m_rowHeight) {
+        const Row& row = m_rows.at(r);
+        if (row.fill.isValid())
+            painter.fillRect(QRectF(0, top, m_left.last(), m_rowHeight), row.fill);
+        for (qsizetype i = 0; i < m_columns.size(); ++i)
+            paintCell(painter,
+                      QRectF(m_left.at(i), top, m_left.at(i + 1) - m_left.at(i), m_rowHeight),
+                      row.looks.at(i), row.cells.at(i),
+                      int(m_columns.at(i).alignment | Qt::AlignVCenter) | Qt::TextSingleLine);
+    }
+    paintGrid(painter, placement.top, top, true);
+    painter.setPen(QPen(m_style.gridColor(), fromPoints(0.75)));
+    for (qreal y = placement.top + m_rowHeight; y < top - 1; y += m_rowHeight)
+        painter.drawLine(QPointF(0, y), QPointF(m_left.last(), y));
+}
+
+void ReportPages::paintEmpty(QPainter& painter, qreal top) const
+{
+    paintCell(painter, QRectF(0, top, m_left.last(), m_rowHeight), m_emptyLook, m_emptyText,
+              Qt::AlignCenter | Qt::TextSingleLine);
+    paintGrid(painter, top, top + m_rowHeight, false);
+}
+
+// The frame of a band of the table, with the lines between its columns.
+void ReportPages::paintGrid(QPainter& painter, qreal top, qreal bottom, bool columns) const
+{
+    painter.setPen(QPen(m_style.gridColor(), fromPoints(0.75)));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(0, top, m_left.last(), bottom - top));
+    if (!columns)
+        return;
+    for (qsizetype i = 1; i + 1 < m_left.size(); ++i)
+        painter.drawLine(QPointF(m_left.at(i), top), QPointF(m_left.at(i), bottom));
+}
+
+void ReportPages::paintPageFooter(QPainter& painter, int page) const
+{
+    QFont font = m_looks.isEmpty() ? QFont() : m_looks.first().font;
+    font.setPointSizeF(FooterPointSize);
+    font.setBold(false);
+    font = layoutFont(font);
+    const QFontMetricsF metrics(font);
+    const qreal gap = fromMm(FooterGapMm);
+    const QRectF footer(0, m_bodyHeight + gap, m_width, fromMm(FooterMm) - gap);
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(QPen(FooterInk, 0));
+    painter.drawLine(QPointF(0, m_bodyHeight + gap), QPointF(m_width, m_bodyHeight + gap));
+    const QString number = QStringLiteral("Page %1 of %2").arg(page).arg(pageCount());
+    // The title gives way to the page number.
+    const qreal titleRoom = m_width - metrics.horizontalAdvance(number) - fromMm(6);
+    painter.drawText(footer, Qt::AlignRight | Qt::AlignVCenter, number);
+    painter.drawText(QRectF(0, footer.top(), titleRoom, footer.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     metrics.elidedText(m_title, Qt::ElideRight, titleRoom));
+    painter.restore();
+}
+
+ReportPages::Outcome ReportPages::writePdf(const QString& fileName, const Progress& progress) const
+{
+    Outcome outcome = Outcome::Failed;
+    {
+        QPdfWriter writer(fileName);
+        writer.setPageLayout(m_layout);
+        writer.setResolution(600);
+        writer.setTitle(m_title);
+        writer.setCreator(QStringLiteral("HBQ ORX DRILL ORGANIZER"));
+        outcome = paint(writer, 0, 0, progress);
+    }
+    if (outcome == Outcome::Cancelled)
+        QFile::remove(fileName);
+    return outcome;
+}
+
+QString ReportPages::pdfFailure(const QString& fileName)
+{
     return QStringLiteral("The PDF file \"%1\" cannot be written. Check that the folder exists "
                           "and that you may write to it.")
         .arg(QDir::toNativeSeparators(fileName));

@@ -1,7 +1,7 @@
 #include "reports/ReportPreview.h"
 
 #include "common/Messages.h"
-#include "reports/ReportPages.h"
+#include "reports/ReportProgress.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -20,7 +20,6 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -78,8 +77,8 @@ QIcon printerIcon()
     return QIcon(pixmap);
 }
 
-// A file name offered for the export, from the report's title.
-QString suggestedPdfName(const QString& title)
+// A file name offered for an export, from the report's title.
+QString suggestedName(const QString& title, const QString& suffix)
 {
     static const QRegularExpression unsafe(QStringLiteral(R"([\\/:*?"<>|]+)"));
     static const QRegularExpression trailingDots(QStringLiteral(R"([.\s]+$)"));
@@ -90,22 +89,24 @@ QString suggestedPdfName(const QString& title)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QDir(folder).exists())
         folder = QDir::homePath();
-    return QDir(folder).filePath(name + QStringLiteral(".pdf"));
+    return QDir(folder).filePath(name + suffix);
 }
 
 } // namespace
 
-ReportPreview::ReportPreview(std::unique_ptr<QTextDocument> document, const QPageLayout& layout,
-                             Messages& messages, QWidget* parent)
-    : QMainWindow(parent), m_document(std::move(document)), m_messages(messages),
+ReportPreview::ReportPreview(std::shared_ptr<const ReportPages> pages, Messages& messages,
+                             QWidget* parent, const ReportPages::Progress& firstPaint,
+                             CsvExport csvExport)
+    : QMainWindow(parent), m_pages(std::move(pages)), m_firstPaint(firstPaint),
+      m_csvExport(std::move(csvExport)), m_messages(messages),
       m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     setObjectName(QStringLiteral("ReportPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
-    const QString title = m_document->metaInformation(QTextDocument::DocumentTitle);
+    const QString title = m_pages->title();
     setWindowTitle(title.isEmpty() ? tr("Print Preview") : tr("Print Preview - %1").arg(title));
 
-    m_printer->setPageLayout(layout);
+    m_printer->setPageLayout(m_pages->pageLayout());
     m_printer->setDocName(title);
     PreviewPages = new QPrintPreviewWidget(m_printer.get(), this);
     PreviewPages->setObjectName(QStringLiteral("PreviewPages"));
@@ -125,6 +126,7 @@ ReportPreview::ReportPreview(std::unique_ptr<QTextDocument> document, const QPag
     resize(QSize(1180, 820).boundedTo(screen.size() * 0.92));
     PreviewPages->fitToWidth();
     PreviewPages->updatePreview();
+    m_firstPaint = {};
     PreviewPages->setFocus();
 }
 
@@ -242,6 +244,12 @@ void ReportPreview::addOutput(QToolBar* bar)
     auto* exportPdf = addButton(bar, "CmdExportPdf", tr("Export PDF..."),
                                 style()->standardIcon(QStyle::SP_DialogSaveButton),
                                 QKeySequence(Qt::CTRL | Qt::Key_E), Qt::ToolButtonTextBesideIcon);
+    if (m_csvExport) {
+        auto* exportCsv = addButton(bar, "CmdExportCsv", tr("Export CSV..."),
+                                    style()->standardIcon(QStyle::SP_FileIcon), QKeySequence(),
+                                    Qt::ToolButtonTextBesideIcon);
+        connect(exportCsv, &QToolButton::triggered, this, &ReportPreview::CmdExportCsv_Click);
+    }
     auto* spacer = new QWidget(bar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(spacer);
@@ -256,7 +264,13 @@ void ReportPreview::addOutput(QToolBar* bar)
 
 void ReportPreview::paintPages(QPrinter* printer)
 {
-    ReportPages::paint(*m_document, *printer);
+    if (m_firstPaint) {
+        m_cancelled =
+            m_pages->paint(*printer, 0, 0, m_firstPaint) == ReportPages::Outcome::Cancelled;
+        return;
+    }
+    ReportProgress progress(this);
+    m_pages->paint(*printer, 0, 0, progress.callback());
 }
 
 void ReportPreview::showPageAndZoom()
@@ -315,34 +329,80 @@ void ReportPreview::CmdPrint_Click()
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(tr("Print"));
     dialog.setMinMax(1, pageCount());
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    if (dialog.exec() == QDialog::Accepted)
+        print(printer);
+}
+
+bool ReportPreview::print(QPrinter& printer)
+{
     const bool range = printer.printRange() == QPrinter::PageRange;
-    if (!ReportPages::paint(*m_document, printer, range ? printer.fromPage() : 0,
-                            range ? printer.toPage() : 0))
-        m_messages.tell(
-            Messages::Icon::Critical, tr("Print"),
-            tr("The report could not be sent to the printer %1.").arg(printer.printerName()));
+    ReportProgress progress(this);
+    switch (m_pages->paint(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0,
+                           progress.callback())) {
+    case ReportPages::Outcome::Painted:
+        return true;
+    case ReportPages::Outcome::Cancelled:
+        printer.abort();
+        return false;
+    case ReportPages::Outcome::Failed:
+        break;
+    }
+    m_messages.tell(
+        Messages::Icon::Critical, tr("Print"),
+        tr("The report could not be sent to the printer %1.").arg(printer.printerName()));
+    return false;
+}
+
+QString ReportPreview::askFileName(const QString& title, const QString& suffix,
+                                   const QString& filter)
+{
+    QString fileName = QFileDialog::getSaveFileName(
+        this, title, suggestedName(m_printer->docName(), suffix), filter);
+    if (!fileName.isEmpty() && !fileName.endsWith(suffix, Qt::CaseInsensitive))
+        fileName += suffix;
+    return fileName;
 }
 
 void ReportPreview::CmdExportPdf_Click()
 {
-    QString fileName = QFileDialog::getSaveFileName(
-        this, tr("Export PDF"), suggestedPdfName(m_printer->docName()), tr("PDF files (*.pdf)"));
-    if (fileName.isEmpty())
-        return;
-    if (!fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-        fileName += QStringLiteral(".pdf");
-    exportPdf(fileName);
+    const QString fileName =
+        askFileName(tr("Export PDF"), QStringLiteral(".pdf"), tr("PDF files (*.pdf)"));
+    if (!fileName.isEmpty())
+        exportPdf(fileName);
+}
+
+void ReportPreview::CmdExportCsv_Click()
+{
+    const QString fileName =
+        askFileName(tr("Export CSV"), QStringLiteral(".csv"), tr("CSV files (*.csv)"));
+    if (!fileName.isEmpty())
+        exportCsv(fileName);
 }
 
 bool ReportPreview::exportPdf(const QString& fileName)
 {
-    const QString failure = ReportPages::writePdf(*m_document, m_printer->pageLayout(), fileName);
+    ReportProgress progress(this);
+    switch (m_pages->writePdf(fileName, progress.callback())) {
+    case ReportPages::Outcome::Painted:
+        statusBar()->showMessage(tr("Saved as %1").arg(QDir::toNativeSeparators(fileName)), 8000);
+        return true;
+    case ReportPages::Outcome::Cancelled:
+        return false;
+    case ReportPages::Outcome::Failed:
+        break;
+    }
+    m_messages.tell(Messages::Icon::Critical, tr("Export PDF"), ReportPages::pdfFailure(fileName));
+    return false;
+}
+
+bool ReportPreview::exportCsv(const QString& fileName)
+{
+    const QString failure =
+        m_csvExport ? m_csvExport(fileName) : tr("This report has no rows to export.");
     if (failure.isEmpty()) {
         statusBar()->showMessage(tr("Saved as %1").arg(QDir::toNativeSeparators(fileName)), 8000);
         return true;
     }
-    m_messages.tell(Messages::Icon::Critical, tr("Export PDF"), failure);
+    m_messages.tell(Messages::Icon::Critical, tr("Export CSV"), failure);
     return false;
 }

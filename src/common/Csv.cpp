@@ -1,0 +1,48 @@
+#include "common/Csv.h"
+
+namespace {
+
+bool startsLikeAFormula(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    switch (text.front().unicode()) {
+    case u'=':
+    case u'+':
+    case u'-':
+    case u'@':
+    case u'\t':
+    case u'\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool needsQuotes(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    return text.contains(u',') || text.contains(u'"') || text.contains(u'\n') ||
+           text.contains(u'\r') || text.front().isSpace() || text.back().isSpace();
+}
+
+} // namespace
+
+QString Csv::field(const QString& text)
+{
+    QString value = startsLikeAFormula(text) ? u'\'' + text : text;
+    if (!needsQuotes(value) && !startsLikeAFormula(text))
+        return value;
+    value.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + value + u'"';
+}
+
+QString Csv::record(const QStringList& fields)
+{
+    QStringList out;
+    out.reserve(fields.size());
+    for (const QString& text : fields)
+        out.append(field(text));
+    return out.join(u',') + QStringLiteral("\r\n");
+}
