@@ -59,7 +59,7 @@ public:
     QString run(QSqlQuery& query)
     {
         if (m_failure.isEmpty() && !query.exec())
-            m_failure = query.lastError().text();
+            m_failure = query.lastError().databaseText();
         return m_failure;
     }
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
@@ -95,8 +95,9 @@ QMap<QDate, QString> datedCopies(const QString& databasePath)
     return copies;
 }
 
-// Copies a database with VACUUM INTO, checks the copy, and only then gives it the target's
-// name, so a half-made or damaged copy never passes for a good one. Empty on success.
+// Copies a database with VACUUM INTO (which reads every page, so a damaged file fails) and only
+// then gives the copy the target's name: a copy cut short never passes for a good one. Empty
+// on success.
 QString copyDatabase(const QString& source, const QString& target)
 {
     const QString partial = target + QStringLiteral(".partial");
@@ -109,9 +110,9 @@ QString copyDatabase(const QString& source, const QString& target)
         query.addBindValue(partial);
         failure = connection.run(query);
     }
-    if (failure.isEmpty())
-        failure = Backups::integrityProblem(partial);
-    if (failure.isEmpty() && !QFile::rename(partial, target))
+    if (!failure.isEmpty())
+        failure = QStringLiteral("%1 could not be copied (%2).").arg(quoted(source), failure);
+    else if (!QFile::rename(partial, target))
         failure = QStringLiteral("%1 cannot be written.").arg(quoted(target));
     if (!failure.isEmpty())
         QFile::remove(partial);
