@@ -379,6 +379,7 @@ void frmORXmain::Command4_Click()
 {
     HidePics();
     frmAbout about(m_messages, m_shell, this);
+    about.showDataFile(databaseFilePath());
     about.exec();
 }
 
