@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-dependencies.sh
 scripts/build.sh
-exec build/bin/HbqOrxDrillOrganizer
+exec build/bin/hbq-orx-drill-organizer

@@ -8,6 +8,7 @@ packages=(
     libkainjow-mustache-dev libbenchmark-dev
     poppler-utils fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth
+    qt6-svg-dev desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

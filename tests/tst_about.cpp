@@ -70,6 +70,7 @@ private slots:
     void softwareTextEndsInRevision_data();
     void softwareTextEndsInRevision();
     void aboutBoxShowsItsTexts();
+    void aboutBoxTextsFitWithoutOverlap_data();
     void aboutBoxTextsFitWithoutOverlap();
     void okIsDefaultAndCancel_data();
     void okIsDefaultAndCancel();
@@ -148,11 +149,29 @@ void TestAbout::aboutBoxShowsItsTexts()
     QCOMPARE(about.maximumSize(), QSize(424, 311));
 }
 
+void TestAbout::aboutBoxTextsFitWithoutOverlap_data()
+{
+    QTest::addColumn<QString>("dataFile");
+    QTest::newRow("as designed") << QString();
+    QTest::newRow("naming a long data file")
+        << QStringLiteral("/home/a.user.with.a.long.name/.local/share/hbq-orx-drill-organizer/"
+                          "ORXmanager97.mdb");
+}
+
 void TestAbout::aboutBoxTextsFitWithoutOverlap()
 {
+    QFETCH(QString, dataFile);
     RecordingMessages messages;
     RecordingShell shell;
     frmAbout about(messages, shell);
+    if (!dataFile.isEmpty()) {
+        about.showDataFile(dataFile);
+        const auto* line = child<QLabel>(about, "lblDataFile");
+        QVERIFY(line->text().startsWith(QLatin1String("Data file: /home/")));
+        QVERIFY(line->text().endsWith(QLatin1String("ORXmanager97.mdb")));
+        QCOMPARE(line->toolTip(), dataFile);
+        QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) <= line->width());
+    }
     about.show();
 
     const QWidget* company = child<QWidget>(about, "lblCompany");

@@ -8,6 +8,7 @@
 #include "common/Twips.h"
 #include "widgets/Artwork.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -109,6 +110,26 @@ void frmAbout::StartSysInfo()
         return;
     m_messages.tell(Messages::Icon::Information, QStringLiteral("Kendrix"),
                     QStringLiteral("System Information Is Unavailable At This Time."));
+}
+
+void frmAbout::showDataFile(const QString& filePath)
+{
+    const QString path = QDir::toNativeSeparators(filePath);
+    const QRect line = Twips::rect(120, 4200, 6120, 240);
+    const int lineHeight = Twips::toPx(300);
+    setFixedSize(width(), height() + lineHeight);
+    for (QPushButton* button : {cmdOK, cmdSysInfo, cmdLicence})
+        button->move(button->x(), button->y() + lineHeight);
+    lblDataFile = new QLabel(this);
+    lblDataFile->setObjectName(QStringLiteral("lblDataFile"));
+    lblDataFile->setGeometry(line);
+    // A long path keeps its start and its file name; the whole of it is in the tip.
+    lblDataFile->setText(lblDataFile->fontMetrics().elidedText(tr("Data file: %1").arg(path),
+                                                               Qt::ElideMiddle, line.width()));
+    lblDataFile->setToolTip(path);
+    lblDataFile->setAccessibleDescription(path);
+    lblDataFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblDataFile->show();
 }
 
 void frmAbout::showEvent(QShowEvent* event)

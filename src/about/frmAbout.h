@@ -25,6 +25,10 @@ public:
     // Starts the first system-information tool found on the PATH, or tells the user there is none.
     void StartSysInfo();
 
+    // Names the database file in use on a line of its own above the buttons, so a user can tell
+    // where the fleet's records are kept.
+    void showDataFile(const QString& filePath);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -47,6 +51,7 @@ private:
     QLabel* lblSoftware = nullptr;
     QLabel* lblCopyright = nullptr;
     QLabel* lblDisclaimer = nullptr;
+    QLabel* lblDataFile = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdSysInfo = nullptr;
     QPushButton* cmdLicence = nullptr;

@@ -1,5 +1,9 @@
+#include "app/CommandLine.h"
+#include "app/Headless.h"
+#include "app/StartUp.h"
 #include "app/frmSplash.h"
 #include "common/AppFolder.h"
+#include "common/Clock.h"
 #include "mainwindow/frmORXmain.h"
 #include "widgets/DesktopShell.h"
 #include "widgets/Fonts.h"
@@ -19,9 +23,15 @@ bool displayAvailable()
            qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-} // namespace
+QStringList argumentsOf(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
 
-int main(int argc, char* argv[])
+int showWindow(int argc, char* argv[], const CommandLine& command)
 {
     if (!displayAvailable()) {
         std::fprintf(stderr, "HBQ ORX DRILL ORGANIZER needs a graphical display, and none was "
@@ -31,14 +41,20 @@ int main(int argc, char* argv[])
         return 2;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("HBQ ORX DRILL ORGANIZER"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORX_APP_ID));
     Fonts::installSubstitutes();
     QtMessages messages;
     DesktopShell shell;
     std::unique_ptr<frmORXmain> mainWindow;
 
     auto* splash = new frmSplash([&] {
-        mainWindow = std::make_unique<frmORXmain>(AppFolder::ofExecutable(), messages, shell);
+        const QString database = StartUp::databasePath(command);
+        const QString backupFailure = StartUp::dailyBackup(database);
+        if (!backupFailure.isEmpty())
+            messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+                          backupFailure);
+        mainWindow = std::make_unique<frmORXmain>(AppFolder::dataFolder(), messages, shell);
+        mainWindow->setDatabaseFile(database);
         if (mainWindow->Form_Load())
             mainWindow->show();
     });
@@ -53,4 +69,17 @@ int main(int argc, char* argv[])
     });
     splash->show();
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // The name gives the user's data folder and the window class the desktop entry names.
+    QCoreApplication::setApplicationName(QString::fromLatin1(AppFolder::ProgramName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORX_VERSION));
+    const CommandLine command = CommandLine::parse(argumentsOf(argc, argv), Clock::today().year());
+    if (command.isHeadless())
+        return Headless::run(argc, argv, command);
+    return showWindow(argc, argv, command);
 }

@@ -21,6 +21,6 @@ void DrillEvalReport::prepare(ReportControl& control, const QString& databasePat
 {
     control.setDataFile(databasePath);
     control.setReportFileName(
-        AppFolder::file(applicationFolder, QString::fromLatin1(TemplateFileName)));
+        AppFolder::programFile(applicationFolder, QString::fromLatin1(TemplateFileName)));
     control.setRowHook([](ReportValues& row, ReportValues&) { addChoices(row); });
 }

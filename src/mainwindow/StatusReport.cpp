@@ -33,7 +33,7 @@ void frmORXmain::Command2_Click()
     DrillStatusReport::prepare(*Report1, shownYear(), LblCompany->text());
     Report1->setDataFile(databaseFilePath());
     Report1->setReportFileName(
-        AppFolder::file(m_folder, QString::fromLatin1(DrillStatusReport::TemplateFileName)));
+        AppFolder::programFile(m_folder, QString::fromLatin1(DrillStatusReport::TemplateFileName)));
     Report1->setDestination(ReportControl::Destination::Window);
     Report1->run();
 }

@@ -50,7 +50,9 @@ void place(QWidget* widget, int left, int top, int width, int height)
 } // namespace
 
 frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& shell, QWidget* parent)
-    : QWidget(parent), m_folder(std::move(applicationFolder)), m_messages(messages), m_shell(shell)
+    : QWidget(parent), m_folder(std::move(applicationFolder)),
+      m_databaseFile(AppFolder::file(m_folder, QString::fromLatin1(AppFolder::DatabaseFileName))),
+      m_messages(messages), m_shell(shell)
 {
     setObjectName(QStringLiteral("frmORXmain"));
     setWindowTitle(ProgramTitle + u' ');
@@ -70,7 +72,7 @@ frmORXmain::~frmORXmain() = default;
 
 QString frmORXmain::databaseFilePath() const
 {
-    return AppFolder::file(m_folder, QString::fromLatin1(AppFolder::DatabaseFileName));
+    return m_databaseFile;
 }
 
 void frmORXmain::buildCommandColumn()
@@ -413,7 +415,7 @@ void frmORXmain::CmdSample_Click()
     HidePics();
     // A missing file or viewer shows nothing: the guidance is optional.
     const QString presentation =
-        AppFolder::file(m_folder, QStringLiteral("HBQORXDRILLGUIDANCE.pps"));
+        AppFolder::programFile(m_folder, QStringLiteral("HBQORXDRILLGUIDANCE.pps"));
     if (QFileInfo::exists(presentation))
         m_shell.open(QUrl::fromLocalFile(presentation));
     QGuiApplication::restoreOverrideCursor();
@@ -423,6 +425,7 @@ void frmORXmain::Command4_Click()
 {
     HidePics();
     frmAbout about(m_messages, m_shell, this);
+    about.showDataFile(databaseFilePath());
     about.exec();
 }
 

@@ -53,6 +53,8 @@ public:
     int shownYear() const;
 
     QString databaseFilePath() const;
+    // Another database file than the usual one in the application folder; before Form_Load.
+    void setDatabaseFile(const QString& filePath) { m_databaseFile = filePath; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -105,6 +107,7 @@ private:
     void SubCompany();
 
     QString m_folder;
+    QString m_databaseFile;
     Messages& m_messages;
     Shell& m_shell;
     std::unique_ptr<DrillDatabase> m_db;

@@ -1,0 +1,96 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+constexpr int FirstYear = 2000;
+
+const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                    QStringLiteral("Shows this help."));
+const QCommandLineOption VersionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                       QStringLiteral("Shows the program's version."));
+const QCommandLineOption DatabaseOption(
+    QStringLiteral("database"),
+    QStringLiteral("Uses this SQLite database file instead of the usual one. The file must "
+                   "exist for the headless actions."),
+    QStringLiteral("PATH"));
+const QCommandLineOption ExportPdfOption(
+    QStringLiteral("export-pdf"),
+    QStringLiteral("Writes the drill status report of YEAR to the PDF file FILE and ends, "
+                   "without a window or display."),
+    QStringLiteral("YEAR FILE"));
+const QCommandLineOption RestoreOption(
+    QStringLiteral("restore"),
+    QStringLiteral("Puts the backup FILE in place of the database and ends. The current file is "
+                   "kept aside first; a backup that fails its integrity check is refused."),
+    QStringLiteral("FILE"));
+
+void describe(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("HBQ ORX DRILL ORGANIZER: plans and records the emergency-response drills "
+                       "of a fleet.\nWithout options it opens its window."));
+    parser.addOptions({HelpOption, VersionOption, DatabaseOption, ExportPdfOption, RestoreOption});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The PDF file of --export-pdf."),
+                                 QStringLiteral("[FILE]"));
+}
+
+CommandLine refused(CommandLine command, const QString& problem)
+{
+    command.action = CommandLine::Action::Refuse;
+    command.problem = problem;
+    return command;
+}
+
+CommandLine exportPdf(CommandLine command, const QCommandLineParser& parser, int thisYear)
+{
+    if (parser.positionalArguments().size() != 1)
+        return refused(command, QStringLiteral("--export-pdf needs a YEAR and one FILE."));
+    bool isNumber = false;
+    command.year = parser.value(ExportPdfOption).toInt(&isNumber);
+    if (!isNumber || command.year < FirstYear || command.year > thisYear)
+        return refused(command, QStringLiteral("The year \"%1\" is not a year from %2 to %3.")
+                                    .arg(parser.value(ExportPdfOption))
+                                    .arg(FirstYear)
+                                    .arg(thisYear));
+    command.action = CommandLine::Action::ExportPdf;
+    command.file = parser.positionalArguments().constFirst();
+    return command;
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(const QStringList& arguments, int thisYear)
+{
+    QCommandLineParser parser;
+    describe(parser);
+    CommandLine command;
+    if (!parser.parse(arguments))
+        return refused(command, parser.errorText());
+    command.database = parser.value(DatabaseOption);
+    if (parser.isSet(HelpOption))
+        command.action = Action::Help;
+    else if (parser.isSet(VersionOption))
+        command.action = Action::Version;
+    else if (parser.isSet(ExportPdfOption) && parser.isSet(RestoreOption))
+        return refused(command, QStringLiteral("--export-pdf and --restore go separately."));
+    else if (parser.isSet(ExportPdfOption))
+        return exportPdf(command, parser, thisYear);
+    else if (!parser.positionalArguments().isEmpty())
+        return refused(command, QStringLiteral("Unexpected argument \"%1\".")
+                                    .arg(parser.positionalArguments().constFirst()));
+    else if (parser.isSet(RestoreOption)) {
+        command.action = Action::Restore;
+        command.file = parser.value(RestoreOption);
+    }
+    return command;
+}
+
+QString CommandLine::usage()
+{
+    QCommandLineParser parser;
+    describe(parser);
+    return parser.helpText();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for. Parsing needs no application object, so the program can
+// choose its display platform before it makes one.
+struct CommandLine
+{
+    enum class Action
+    {
+        ShowWindow,
+        Help,
+        Version,
+        ExportPdf,
+        Restore,
+        Refuse // the arguments make no sense: say why, with the usage
+    };
+
+    Action action = Action::ShowWindow;
+    QString database; // --database: another file than the usual one; empty for that one
+    int year = 0;
+    QString file; // the PDF to write, or the backup to restore
+    QString problem;
+
+    // Exit codes of the headless actions.
+    static constexpr int Done = 0;
+    static constexpr int Failed = 1;
+    static constexpr int BadArguments = 2;
+
+    static CommandLine parse(const QStringList& arguments, int thisYear);
+    // The options, for --help and for arguments that were refused.
+    static QString usage();
+
+    // Nothing to show and no display needed.
+    bool isHeadless() const { return action != Action::ShowWindow; }
+};

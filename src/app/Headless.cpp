@@ -1,0 +1,133 @@
+#include "app/Headless.h"
+
+#include "app/CommandLine.h"
+#include "app/StartUp.h"
+#include "common/AppFolder.h"
+#include "common/Clock.h"
+#include "common/Messages.h"
+#include "data/Backups.h"
+#include "data/CompanyTable.h"
+#include "data/DrillDatabase.h"
+#include "data/PrintDrillsTable.h"
+#include "reports/DrillStatusReport.h"
+#include "reports/ReportControl.h"
+#include "widgets/Fonts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+void print(std::FILE* stream, const QString& text)
+{
+    std::fputs(qPrintable(text + u'\n'), stream);
+}
+
+// Without a window, what the program would show in a box goes to standard error.
+class ConsoleMessages : public Messages
+{
+public:
+    bool askYesNo(const QString& title, const QString& text) override
+    {
+        tell(Icon::Question, title, text);
+        return false;
+    }
+    void tell(Icon, const QString&, const QString& text) override { print(stderr, text); }
+};
+
+// Cron has no session, so Qt remarks on the missing runtime folder; a monthly job must not
+// mail that remark to the administrator. Everything else still reaches standard error.
+QtMessageHandler g_qtHandler = nullptr;
+
+void quietAboutTheMissingSession(QtMsgType type, const QMessageLogContext& context,
+                                 const QString& message)
+{
+    if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        g_qtHandler(type, context, message);
+}
+
+int exportPdf(const CommandLine& command)
+{
+    ConsoleMessages messages;
+    const QString database = StartUp::databasePath(command);
+    // A mistyped --database in a cron job must not quietly make a new, empty database.
+    if (!command.database.isEmpty() && !QFileInfo::exists(database)) {
+        print(stderr, QStringLiteral("There is no database file \"%1\".")
+                          .arg(QDir::toNativeSeparators(database)));
+        return CommandLine::Failed;
+    }
+    const QString backupFailure = StartUp::dailyBackup(database);
+    if (!backupFailure.isEmpty())
+        print(stderr, backupFailure);
+    DrillDatabase db(database);
+    const QString problem = db.open();
+    if (!problem.isEmpty()) {
+        print(stderr, problem);
+        return CommandLine::Failed;
+    }
+    const QString company = CompanyTable(db).name().value_or(QString());
+    if (!PrintDrillsTable::refill(db, command.year, company, Clock::now())) {
+        print(stderr, QStringLiteral("The drill status report could not be prepared: the "
+                                     "database refused to fill its report table."));
+        return CommandLine::Failed;
+    }
+    ReportControl control(messages);
+    DrillStatusReport::prepare(control, command.year, company);
+    control.setDataFile(database);
+    control.setReportFileName(AppFolder::programFile(
+        AppFolder::dataFolder(), QString::fromLatin1(DrillStatusReport::TemplateFileName)));
+    control.setDestination(ReportControl::Destination::File);
+    control.setPrintFileName(command.file);
+    return control.run() ? CommandLine::Done : CommandLine::Failed;
+}
+
+int restore(const CommandLine& command)
+{
+    const QString database = StartUp::databasePath(command);
+    const QString backup = QFileInfo(command.file).absoluteFilePath();
+    const Backups::Restored restored = Backups::restore(backup, database, Clock::now());
+    if (!restored.failure.isEmpty()) {
+        print(stderr, restored.failure);
+        return CommandLine::Failed;
+    }
+    QString done = QStringLiteral("Restored \"%1\" from \"%2\".")
+                       .arg(QDir::toNativeSeparators(database), QDir::toNativeSeparators(backup));
+    if (!restored.keptAside.isEmpty())
+        done += QStringLiteral(" The former file was kept as \"%1\".")
+                    .arg(QDir::toNativeSeparators(restored.keptAside));
+    print(stdout, done);
+    return CommandLine::Done;
+}
+
+} // namespace
+
+int Headless::run(int argc, char* argv[], const CommandLine& command)
+{
+    if (command.action == CommandLine::Action::ExportPdf) {
+        // Reports need fonts and a paint device, not a screen: cron has none.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        g_qtHandler = qInstallMessageHandler(quietAboutTheMissingSession);
+        QApplication app(argc, argv);
+        Fonts::installSubstitutes();
+        return exportPdf(command);
+    }
+    QCoreApplication app(argc, argv);
+    switch (command.action) {
+    case CommandLine::Action::Help:
+        print(stdout, CommandLine::usage());
+        return CommandLine::Done;
+    case CommandLine::Action::Version:
+        print(stdout,
+              QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion());
+        return CommandLine::Done;
+    case CommandLine::Action::Restore:
+        return restore(command);
+    default:
+        print(stderr, command.problem + u'\n');
+        print(stderr, CommandLine::usage());
+        return CommandLine::BadArguments;
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+struct CommandLine;
+
+// The steps every start shares, with or without a window.
+namespace StartUp {
+
+// The database file: the one --database names, or the usual one in the data folder, which is
+// made on the first start of an installed program.
+QString databasePath(const CommandLine& command);
+
+// Makes the day's backup before anything is written. Empty when there was nothing to do or it
+// worked; otherwise a sentence for the user. A failed backup never stops the program.
+QString dailyBackup(const QString& databasePath);
+
+} // namespace StartUp

@@ -1,0 +1,268 @@
+#include "data/Backups.h"
+
+#include "common/Clock.h"
+#include "data/DrillDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+std::atomic_int g_connectionCount{0};
+
+const QString DayFormat = QStringLiteral("yyyy-MM-dd");
+// The files SQLite keeps beside a database while it writes; they belong to it.
+const QStringList CompanionSuffixes = {QStringLiteral("-journal"), QStringLiteral("-wal"),
+                                       QStringLiteral("-shm")};
+
+QString quoted(const QString& path)
+{
+    return QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(path));
+}
+
+bool hasSqliteHeader(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+// A private read-only connection: nothing done through it can change the file.
+class ReadOnlyConnection
+{
+public:
+    explicit ReadOnlyConnection(const QString& path)
+        : m_name(QStringLiteral("orx-backup-%1").arg(++g_connectionCount))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open())
+            m_failure = db.lastError().text();
+    }
+    ~ReadOnlyConnection()
+    {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    ReadOnlyConnection(const ReadOnlyConnection&) = delete;
+    ReadOnlyConnection& operator=(const ReadOnlyConnection&) = delete;
+
+    // Runs the statement; empty on success, otherwise SQLite's reason.
+    QString run(QSqlQuery& query)
+    {
+        if (m_failure.isEmpty() && !query.exec())
+            m_failure = query.lastError().databaseText();
+        return m_failure;
+    }
+    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+
+private:
+    QString m_name;
+    QString m_failure;
+};
+
+QString datedName(const QString& databasePath, const QString& tag)
+{
+    const QFileInfo info(databasePath);
+    const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+    return info.completeBaseName() + u'-' + tag + suffix;
+}
+
+// The dated copies in the backups folder, by day; other files there are not ours to touch.
+QMap<QDate, QString> datedCopies(const QString& databasePath)
+{
+    const QFileInfo info(databasePath);
+    const QString suffix =
+        info.suffix().isEmpty() ? QString() : QRegularExpression::escape(u'.' + info.suffix());
+    const QRegularExpression pattern(u'^' + QRegularExpression::escape(info.completeBaseName()) +
+                                     QStringLiteral(R"(-(\d{4}-\d{2}-\d{2}))") + suffix + u'$');
+    const QDir folder(Backups::folderOf(databasePath));
+    QMap<QDate, QString> copies;
+    for (const QString& name : folder.entryList(QDir::Files)) {
+        const auto match = pattern.match(name);
+        const QDate day = QDate::fromString(match.captured(1), DayFormat);
+        if (match.hasMatch() && day.isValid())
+            copies.insert(day, folder.filePath(name));
+    }
+    return copies;
+}
+
+// Copies a database with VACUUM INTO (which reads every page, so a damaged file fails) and only
+// then gives the copy the target's name: a copy cut short never passes for a good one. Empty
+// on success.
+QString copyDatabase(const QString& source, const QString& target)
+{
+    const QString partial = target + QStringLiteral(".partial");
+    QFile::remove(partial);
+    QString failure;
+    {
+        ReadOnlyConnection connection(source);
+        QSqlQuery query(connection.db());
+        query.prepare(QStringLiteral("VACUUM INTO ?"));
+        query.addBindValue(partial);
+        failure = connection.run(query);
+    }
+    if (!failure.isEmpty())
+        failure = QStringLiteral("%1 could not be copied (%2).").arg(quoted(source), failure);
+    else if (!QFile::rename(partial, target))
+        failure = QStringLiteral("%1 cannot be written.").arg(quoted(target));
+    if (!failure.isEmpty())
+        QFile::remove(partial);
+    return failure;
+}
+
+void dropUnkeptCopies(const QString& databasePath)
+{
+    const QMap<QDate, QString> copies = datedCopies(databasePath);
+    const QList<QDate> kept = Backups::daysToKeep(copies.keys());
+    for (auto copy = copies.cbegin(); copy != copies.cend(); ++copy) {
+        if (!kept.contains(copy.key()))
+            QFile::remove(copy.value());
+    }
+}
+
+// Moves a database file together with the journal files SQLite may have left beside it.
+bool moveWithCompanions(const QString& from, const QString& to)
+{
+    if (!QFile::rename(from, to))
+        return false;
+    for (const QString& suffix : CompanionSuffixes) {
+        if (QFileInfo::exists(from + suffix) && !QFile::rename(from + suffix, to + suffix))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString Backups::folderOf(const QString& databasePath)
+{
+    return QFileInfo(databasePath).dir().filePath(QLatin1String(FolderName));
+}
+
+QString Backups::copyOf(const QString& databasePath, const QDate& day)
+{
+    return QDir(folderOf(databasePath)).filePath(datedName(databasePath, day.toString(DayFormat)));
+}
+
+Backups::Outcome Backups::makeDaily(const QString& databasePath)
+{
+    if (!hasSqliteHeader(databasePath))
+        return {Outcome::Kind::NothingToCopy, {}};
+    const QString target = copyOf(databasePath, Clock::today());
+    if (QFileInfo::exists(target))
+        return {Outcome::Kind::AlreadyMade, target};
+    if (!QDir().mkpath(folderOf(databasePath)))
+        return {
+            Outcome::Kind::Failed,
+            QStringLiteral("The folder %1 cannot be made.").arg(quoted(folderOf(databasePath)))};
+    const QString failure = copyDatabase(databasePath, target);
+    if (!failure.isEmpty())
+        return {Outcome::Kind::Failed, failure};
+    dropUnkeptCopies(databasePath);
+    return {Outcome::Kind::Made, target};
+}
+
+QList<QDate> Backups::daysToKeep(QList<QDate> days)
+{
+    std::sort(days.begin(), days.end(), std::greater<>());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
+    QList<QDate> kept = days.mid(0, DailyCopies);
+    int weeklyKept = 0;
+    int lastWeek = -1;
+    for (const QDate& day : std::as_const(days)) {
+        int weekYear = 0;
+        const int week = day.weekNumber(&weekYear) + weekYear * 100;
+        if (week == lastWeek)
+            continue; // only a week's newest day stands for the week
+        lastWeek = week;
+        if (kept.contains(day))
+            continue;
+        kept.append(day);
+        if (++weeklyKept == WeeklyCopies)
+            break;
+    }
+    return kept;
+}
+
+QString Backups::integrityProblem(const QString& filePath)
+{
+    ReadOnlyConnection connection(filePath);
+    QSqlQuery query(connection.db());
+    query.prepare(QStringLiteral("PRAGMA page_count"));
+    QString failure = connection.run(query);
+    if (failure.isEmpty() && (!query.next() || query.value(0).toInt() == 0))
+        return QStringLiteral("%1 is empty.").arg(quoted(filePath));
+    query.prepare(QStringLiteral("PRAGMA integrity_check"));
+    failure = connection.run(query);
+    if (failure.isEmpty() && query.next() && query.value(0).toString() != QLatin1String("ok"))
+        failure = query.value(0).toString();
+    if (failure.isEmpty())
+        return {};
+    return QStringLiteral("%1 fails the integrity check (%2).").arg(quoted(filePath), failure);
+}
+
+QString Backups::newestGoodCopy(const QString& databasePath)
+{
+    const QStringList oldestFirst = datedCopies(databasePath).values();
+    for (auto copy = oldestFirst.crbegin(); copy != oldestFirst.crend(); ++copy) {
+        if (integrityProblem(*copy).isEmpty())
+            return *copy;
+    }
+    return {};
+}
+
+Backups::Restored Backups::restore(const QString& backupPath, const QString& databasePath,
+                                   const QDateTime& now)
+{
+    const auto refused = [&](const QString& why) {
+        return Restored{QStringLiteral("The backup %1 was not restored: %2 Nothing was changed.")
+                            .arg(quoted(backupPath), why),
+                        {}};
+    };
+    if (!QFileInfo(backupPath).isFile())
+        return refused(QStringLiteral("there is no such file."));
+    QString problem = integrityProblem(backupPath);
+    if (!problem.isEmpty())
+        return refused(problem);
+
+    const QString staged = databasePath + QStringLiteral(".restoring");
+    QFile::remove(staged);
+    problem = copyDatabase(backupPath, staged);
+    if (problem.isEmpty())
+        problem = DrillDatabase(staged).open().replace(staged, backupPath);
+    if (!problem.isEmpty()) {
+        QFile::remove(staged);
+        return refused(problem);
+    }
+
+    QString aside;
+    if (QFileInfo::exists(databasePath)) {
+        aside = QFileInfo(databasePath)
+                    .dir()
+                    .filePath(datedName(databasePath,
+                                        QStringLiteral("before-restore-") +
+                                            now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"))));
+        if (!moveWithCompanions(databasePath, aside)) {
+            moveWithCompanions(aside, databasePath);
+            QFile::remove(staged);
+            return refused(QStringLiteral("the database file %1 cannot be moved aside.")
+                               .arg(quoted(databasePath)));
+        }
+    }
+    if (!QFile::rename(staged, databasePath)) {
+        if (!aside.isEmpty())
+            moveWithCompanions(aside, databasePath);
+        QFile::remove(staged);
+        return refused(QStringLiteral("%1 cannot be written.").arg(quoted(databasePath)));
+    }
+    return {{}, aside};
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// Daily copies of the database file in a "backups" folder beside it, made with SQLite's own
+// copy (never a file copy of a database that may be open), and putting one of them back.
+namespace Backups {
+
+inline constexpr auto FolderName = "backups";
+inline constexpr int DailyCopies = 7;
+inline constexpr int WeeklyCopies = 4;
+
+QString folderOf(const QString& databasePath);
+// The copy of one day: backups/ORXmanager97-2026-03-02.mdb for ORXmanager97.mdb.
+QString copyOf(const QString& databasePath, const QDate& day);
+
+struct Outcome
+{
+    enum class Kind
+    {
+        Made,
+        AlreadyMade,   // today's copy exists: one a day is enough
+        NothingToCopy, // no database file yet, or not a SQLite file: nothing worth keeping
+        Failed
+    };
+    Kind kind;
+    QString detail; // the copy's path, or a sentence saying why it failed
+};
+
+// Makes today's copy (Clock::today()) unless it exists, then drops the copies rotation does not
+// keep. Nothing is written to the database itself. A failed copy leaves no file behind and
+// drops no older copy.
+Outcome makeDaily(const QString& databasePath);
+
+// The days whose copies rotation keeps: the newest DailyCopies days, and for each of the
+// WeeklyCopies newest weeks not already kept that way, the newest day of that week.
+QList<QDate> daysToKeep(QList<QDate> days);
+
+// Empty when the file is a SQLite database that passes PRAGMA integrity_check; otherwise why not.
+QString integrityProblem(const QString& filePath);
+
+// The newest copy that passes the integrity check; empty when there is none.
+QString newestGoodCopy(const QString& databasePath);
+
+struct Restored
+{
+    QString failure;   // empty on success
+    QString keptAside; // where the former database file now lies; empty when there was none
+};
+
+// Puts a backup in place of the database file. The backup must pass the integrity check and be
+// a database of this program; the current file (with a journal it may have) is kept aside
+// first. On failure the database file is as it was.
+Restored restore(const QString& backupPath, const QString& databasePath, const QDateTime& now);
+
+} // namespace Backups

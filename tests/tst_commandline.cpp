@@ -1,0 +1,185 @@
+// The command line: help, version, bad arguments, headless PDF export and restore, all run as
+// a cron job would, without a display.
+#include "DatabaseFiles.h"
+#include "Fixture.h"
+#include "ProgramRun.h"
+#include "data/Backups.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+namespace {
+
+const QString Program = QStringLiteral(ORX_PROGRAM_FILE);
+
+ProgramRun runProgram(const QStringList& arguments)
+{
+    return ProgramRun::of(Program, arguments);
+}
+
+QString pdfText(const QString& pdf)
+{
+    return ProgramRun::of(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).out;
+}
+
+QString thisYear()
+{
+    return QString::number(QDate::currentDate().year());
+}
+
+// A fleet with one drill this year, as the office keeps it.
+struct Fleet
+{
+    Fleet() : fixture({"MV Alpha", "MV Bravo"})
+    {
+        fixture.exec(QStringLiteral("UPDATE Company SET Name = 'Blue Anchor Lines'"));
+        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, "
+                                    "\"Drill Date\") VALUES (?, 'MV Alpha', ?, ?)"),
+                     {fixture.shipId(QStringLiteral("MV Alpha")), thisYear().toInt(),
+                      QStringLiteral("%1-03-02").arg(thisYear())});
+    }
+    QString file(const char* name) const { return QDir(fixture.folder()).filePath(name); }
+
+    Fixture fixture;
+};
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void helpAndVersionNeedNoDisplay()
+    {
+        const ProgramRun help = runProgram({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        for (const char* option :
+             {"--database <PATH>", "--export-pdf <YEAR FILE>", "--restore <FILE>", "--version"})
+            QVERIFY2(help.out.contains(QLatin1String(option)), option);
+
+        const ProgramRun version = runProgram({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out.trimmed(), QStringLiteral("hbq-orx-drill-organizer " ORX_VERSION));
+    }
+
+    void badArgumentsAreRefusedWithTheUsage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("reason");
+        const QString pdf = QStringLiteral("out.pdf");
+        const QString nextYear = QString::number(QDate::currentDate().year() + 1);
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "frobnicate";
+        QTest::newRow("database without a path") << QStringList{"--database"} << "database";
+        QTest::newRow("export without a file") << QStringList{"--export-pdf", "2024"} << "FILE";
+        QTest::newRow("export with two files")
+            << QStringList{"--export-pdf", "2024", pdf, "b.pdf"} << "FILE";
+        QTest::newRow("year is not a number")
+            << QStringList{"--export-pdf", "MMXXIV", pdf} << "MMXXIV";
+        QTest::newRow("year before the first")
+            << QStringList{"--export-pdf", "1999", pdf} << "1999";
+        QTest::newRow("year to come") << QStringList{"--export-pdf", nextYear, pdf} << nextYear;
+        QTest::newRow("stray argument") << QStringList{"stray"} << "stray";
+        QTest::newRow("export and restore")
+            << QStringList{"--export-pdf", "2024", pdf, "--restore", "b.mdb"} << "separately";
+    }
+
+    void badArgumentsAreRefusedWithTheUsage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const ProgramRun run = ProgramRun::of(Program, arguments);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(reason), qPrintable(run.err));
+        QVERIFY(run.err.contains(QLatin1String("Usage:")));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("out.pdf")));
+    }
+
+    void exportWritesTheYearsReportAndTodaysBackup()
+    {
+        Fleet fleet;
+        const QString pdf = fleet.file("status.pdf");
+        const ProgramRun run =
+            runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                        QStringLiteral("--export-pdf"), thisYear(), pdf});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        const QString text = pdfText(pdf);
+        for (const QString& expected :
+             {QStringLiteral("MV Alpha"), thisYear(), QStringLiteral("Blue Anchor Lines")})
+            QVERIFY2(text.contains(expected), qPrintable(expected));
+        QVERIFY(
+            QFileInfo::exists(Backups::copyOf(fleet.fixture.databasePath(), QDate::currentDate())));
+    }
+
+    void exportToATargetThatCannotBeWrittenFails_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("missing folder") << "no such folder/status.pdf";
+        QTest::newRow("a folder") << ".";
+        QTest::newRow("below a file") << "ORXmanager97.mdb/status.pdf";
+    }
+
+    void exportToATargetThatCannotBeWrittenFails()
+    {
+        QFETCH(QString, target);
+        Fleet fleet;
+        const QString pdf = QDir(fleet.fixture.folder()).filePath(target);
+        const ProgramRun run =
+            runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                        QStringLiteral("--export-pdf"), thisYear(), pdf});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QDir::cleanPath(pdf)) || run.err.contains(pdf),
+                 qPrintable(run.err));
+    }
+
+    void exportRefusesAMissingOrForeignDatabase()
+    {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("typo.mdb"));
+        const QString pdf = dir.filePath(QStringLiteral("status.pdf"));
+        ProgramRun run = runProgram({QStringLiteral("--database"), missing,
+                                     QStringLiteral("--export-pdf"), thisYear(), pdf});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(missing), qPrintable(run.err));
+        QVERIFY2(!QFileInfo::exists(missing), "a mistyped name never becomes a new database");
+
+        const QString foreign = dir.filePath(QStringLiteral("old.mdb"));
+        QFile file(foreign);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Standard Jet DB");
+        file.close();
+        run = runProgram({QStringLiteral("--database"), foreign, QStringLiteral("--export-pdf"),
+                          thisYear(), pdf});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QLatin1String("not a database of this program")),
+                 qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(pdf));
+    }
+
+    void restorePutsABackupBackAndRefusesADamagedOne()
+    {
+        Fleet fleet;
+        Fixture backup(400);
+        ProgramRun run = runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                                     QStringLiteral("--restore"), backup.databasePath()});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.contains(QLatin1String("kept as")), qPrintable(run.out));
+        QCOMPARE(DatabaseFiles::shipCount(fleet.fixture.databasePath()), 400);
+
+        DatabaseFiles::zeroMiddlePage(backup.databasePath());
+        const QByteArray restored = DatabaseFiles::contentOf(fleet.fixture.databasePath());
+        run = runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                          QStringLiteral("--restore"), backup.databasePath()});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QLatin1String("integrity")), qPrintable(run.err));
+        QCOMPARE(DatabaseFiles::contentOf(fleet.fixture.databasePath()), restored);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
