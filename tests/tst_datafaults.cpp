@@ -1,8 +1,10 @@
 // The data file under faults: killed mid-write, cut short on the first start, damaged, locked,
 // in a folder that cannot be written; and the grid when a year cannot be read or made.
+#include "DatabaseFiles.h"
 #include "LoadedWindow.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
+#include "data/Backups.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "widgets/FlexGrid.h"
@@ -34,25 +36,6 @@ QByteArray digestOf(const QString& path)
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-// Zeroes one page of the file, and counts the change in its header as a writer would, so that
-// a connection already open reads the pages afresh.
-void zeroPage(const QString& path, int page)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    const QByteArray header = file.read(100);
-    const int pageSize = (uchar(header.at(16)) << 8) | uchar(header.at(17));
-    QVERIFY(file.seek(qint64(page - 1) * pageSize));
-    file.write(QByteArray(pageSize, '\0'));
-    const quint32 changes = (quint32(uchar(header.at(24))) << 24) | (uchar(header.at(25)) << 16) |
-                            (uchar(header.at(26)) << 8) | uchar(header.at(27));
-    const quint32 counted = changes + 1;
-    const char bytes[4] = {char(counted >> 24), char(counted >> 16), char(counted >> 8),
-                           char(counted)};
-    QVERIFY(file.seek(24));
-    file.write(bytes, 4);
 }
 
 // A leaf page of a table, from the middle of it.
@@ -286,7 +269,7 @@ private slots:
         Fixture fixture(2000);
         const int page = leafPageOf(fixture, QStringLiteral("Ships"));
         QVERIFY(page > 1);
-        zeroPage(fixture.databasePath(), page);
+        DatabaseFiles::zeroPage(fixture.databasePath(), page);
         const QByteArray before = digestOf(fixture.databasePath());
 
         DrillDatabase db(fixture.databasePath(), ShortWait);
@@ -297,6 +280,28 @@ private slots:
                      message.contains(fixture.databasePath()),
                  qPrintable(message));
         QCOMPARE(digestOf(fixture.databasePath()), before);
+    }
+
+    void aDamagedFileAtStartNamesTheNewestGoodBackup()
+    {
+        LoadedWindow w(300);
+        Clock::setFixed(QDateTime(QDate(2026, 3, 1), QTime(8, 0)));
+        QCOMPARE(Backups::makeDaily(w.fixture.databasePath()).kind, Backups::Outcome::Kind::Made);
+        Clock::setFixed(QDateTime(QDate(2026, 3, 2), QTime(8, 0)));
+        DatabaseFiles::zeroMiddlePage(w.fixture.databasePath());
+        const QByteArray before = digestOf(w.fixture.databasePath());
+
+        QVERIFY(!w.load());
+        // One message: no attempt at today's backup of a damaged file comes before it.
+        QCOMPARE(w.messages.shown.size(), 1);
+        const QString backup = QDir::toNativeSeparators(
+            Backups::copyOf(w.fixture.databasePath(), QDate(2026, 3, 1)));
+        QVERIFY2(w.messages.shown.first().text.contains(backup) &&
+                     w.messages.shown.first().text.contains(QStringLiteral("--restore")),
+                 qPrintable(w.messages.shown.first().text));
+        QVERIFY(!QFile::exists(Backups::copyOf(w.fixture.databasePath(), QDate(2026, 3, 2))));
+        QCOMPARE(digestOf(w.fixture.databasePath()), before);
+        Clock::reset();
     }
 
     void aLockedFileIsInUseNotDamaged()
@@ -395,7 +400,7 @@ private slots:
         QVERIFY(data.refresh());
         const int page = leafPageOf(fixture, QStringLiteral("Drills"));
         QVERIFY(page > 1);
-        zeroPage(fixture.databasePath(), page);
+        DatabaseFiles::zeroPage(fixture.databasePath(), page);
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Reading the drills of a year"));
         QVERIFY(!data.refresh());

@@ -59,15 +59,15 @@ int exportPdf(const CommandLine& command)
                           .arg(QDir::toNativeSeparators(database)));
         return CommandLine::Failed;
     }
-    const QString backupFailure = StartUp::dailyBackup(database);
-    if (!backupFailure.isEmpty())
-        print(stderr, backupFailure);
     DrillDatabase db(database);
     const QString problem = db.open();
     if (!problem.isEmpty()) {
         print(stderr, problem);
         return CommandLine::Failed;
     }
+    const QString backupFailure = Backups::makeDailyOrSayWhy(database);
+    if (!backupFailure.isEmpty())
+        print(stderr, backupFailure);
     const QString company = CompanyTable(db).name().value_or(QString());
     if (!PrintDrillsTable::refill(db, command.year, company, Clock::now())) {
         print(stderr, QStringLiteral("The drill status report could not be prepared: the "

@@ -11,8 +11,4 @@ namespace StartUp {
 // made on the first start of an installed program.
 QString databasePath(const CommandLine& command);
 
-// Makes the day's backup before anything is written. Empty when there was nothing to do or it
-// worked; otherwise a sentence for the user. A failed backup never stops the program.
-QString dailyBackup(const QString& databasePath);
-
 } // namespace StartUp

@@ -49,10 +49,6 @@ int showWindow(int argc, char* argv[], const CommandLine& command)
 
     auto* splash = new frmSplash([&] {
         const QString database = StartUp::databasePath(command);
-        const QString backupFailure = StartUp::dailyBackup(database);
-        if (!backupFailure.isEmpty())
-            messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
-                          backupFailure);
         mainWindow = std::make_unique<frmORXmain>(AppFolder::dataFolder(), messages, shell);
         mainWindow->setDatabaseFile(database);
         if (mainWindow->Form_Load())

@@ -153,6 +153,16 @@ QString Backups::copyOf(const QString& databasePath, const QDate& day)
     return QDir(folderOf(databasePath)).filePath(datedName(databasePath, day.toString(DayFormat)));
 }
 
+QString Backups::makeDailyOrSayWhy(const QString& databasePath)
+{
+    const Outcome outcome = makeDaily(databasePath);
+    if (outcome.kind != Outcome::Kind::Failed)
+        return {};
+    return QStringLiteral("Today's backup of the database could not be made: %1\n"
+                          "The program goes on; the older backups in \"%2\" are kept.")
+        .arg(outcome.detail, QDir::toNativeSeparators(folderOf(databasePath)));
+}
+
 Backups::Outcome Backups::makeDaily(const QString& databasePath)
 {
     if (!hasSqliteHeader(databasePath))

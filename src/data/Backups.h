@@ -35,6 +35,11 @@ struct Outcome
 // drops no older copy.
 Outcome makeDaily(const QString& databasePath);
 
+// Makes the day's copy of a database that has passed its checks, before anything is written.
+// Empty when there was nothing to do or it worked; otherwise a sentence for the user. A failed
+// copy never stops the program.
+QString makeDailyOrSayWhy(const QString& databasePath);
+
 // The days whose copies rotation keeps: the newest DailyCopies days, and for each of the
 // WeeklyCopies newest weeks not already kept that way, the newest day of that week.
 QList<QDate> daysToKeep(QList<QDate> days);

@@ -7,6 +7,7 @@
 #include "common/Messages.h"
 #include "common/Shell.h"
 #include "common/Twips.h"
+#include "data/Backups.h"
 #include "data/CompanyTable.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -281,9 +283,14 @@ bool frmORXmain::Form_Load()
     if (!problem.isEmpty()) {
         QGuiApplication::restoreOverrideCursor();
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
-                        problem + QStringLiteral("\n\nThe program will now end."));
+                        problem + newestBackupSentence() +
+                            QStringLiteral("\n\nThe program will now end."));
         return false;
     }
+    // Only a file that passed its checks is copied, and before anything is written to it.
+    const QString backupFailure = Backups::makeDailyOrSayWhy(databaseFilePath());
+    if (!backupFailure.isEmpty())
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle, backupFailure);
     Data2 = std::make_unique<ShipTableModel>(m_db->connection());
     Data2->refresh();
     PicShips->setShips(Data2.get());
@@ -314,6 +321,18 @@ bool frmORXmain::Form_Load()
     Timer2->start();
     QGuiApplication::restoreOverrideCursor();
     return true;
+}
+
+QString frmORXmain::newestBackupSentence() const
+{
+    if (m_db->problem() != DrillDatabase::Problem::Damaged)
+        return {};
+    const QString backup = Backups::newestGoodCopy(databaseFilePath());
+    if (backup.isEmpty())
+        return tr("\n\nThere is no backup of it that could take its place.");
+    return tr("\n\nThe newest good backup is \"%1\". To put it in place, close the program and "
+              "start it once as:\n%2 --restore \"%1\"")
+        .arg(QDir::toNativeSeparators(backup), QString::fromLatin1(AppFolder::ProgramName));
 }
 
 void frmORXmain::SubCompany()

@@ -105,6 +105,7 @@ private:
     void CmdConfirm_Saved(const QString& total);
     void Timer2_Timer();
     void SubCompany();
+    QString newestBackupSentence() const;
 
     QString m_folder;
     QString m_databaseFile;
