@@ -143,14 +143,17 @@ private slots:
         QVERIFY(w.load());
         w.window->show();
         w.messages.answerYes = true;
+        bool goneAtTheAnswer = false;
         const int code = runUntilProgramEnds([&] {
             if (byButton)
                 w.child<QPushButton>("Command3")->click();
             else
                 w.window->close();
+            goneAtTheAnswer = !w.window->isVisible();
         });
         QCOMPARE(code, 0);
         QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY(goneAtTheAnswer);
     }
 
     void linksGoToTheShellAndTheSiteLinkLightsUp()

@@ -451,8 +451,12 @@ void frmORXmain::Command4_Click()
 void frmORXmain::Command3_Click()
 {
     if (m_messages.askYesNo(QStringLiteral("EXIT"),
-                            QStringLiteral("Do you really want to exit P R O G R A M ?")))
+                            QStringLiteral("Do you really want to exit P R O G R A M ?"))) {
+        // Everything is stored by now: the windows go at the answer, not after the clean-up.
+        for (QWidget* window : QApplication::topLevelWidgets())
+            window->hide();
         QCoreApplication::exit(0);
+    }
 }
 
 void frmORXmain::closeEvent(QCloseEvent* event)
