@@ -58,7 +58,8 @@ private slots:
         const ProgramRun help = runProgram({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         for (const char* option :
-             {"--database <PATH>", "--export-pdf <YEAR FILE>", "--restore <FILE>", "--version"})
+             {"--database <PATH>", "--export-pdf <YEAR FILE>", "--export-csv <YEAR FILE>",
+              "--restore <FILE>", "--version"})
             QVERIFY2(help.out.contains(QLatin1String(option)), option);
 
         const ProgramRun version = runProgram({QStringLiteral("--version")});
@@ -85,6 +86,11 @@ private slots:
         QTest::newRow("stray argument") << QStringList{"stray"} << "stray";
         QTest::newRow("export and restore")
             << QStringList{"--export-pdf", "2024", pdf, "--restore", "b.mdb"} << "separately";
+        QTest::newRow("csv without a file") << QStringList{"--export-csv", "2024"} << "FILE";
+        QTest::newRow("csv year to come")
+            << QStringList{"--export-csv", nextYear, "out.csv"} << nextYear;
+        QTest::newRow("pdf and csv")
+            << QStringList{"--export-pdf", "2024", pdf, "--export-csv", "2024"} << "separately";
     }
 
     void badArgumentsAreRefusedWithTheUsage()
@@ -114,6 +120,29 @@ private slots:
             QVERIFY2(text.contains(expected), qPrintable(expected));
         QVERIFY(
             QFileInfo::exists(Backups::copyOf(fleet.fixture.databasePath(), QDate::currentDate())));
+    }
+
+    void csvExportWritesTheYearsRowsWithoutADisplay()
+    {
+        Fleet fleet;
+        const QString csv = fleet.file("drills.csv");
+        ProgramRun run = runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                                     QStringLiteral("--export-csv"), thisYear(), csv});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"),
+                                                                          Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2); // the header and the one drill row of the year
+        QVERIFY2(lines.at(1).startsWith(QStringLiteral("MV Alpha,%1-03-02,").arg(thisYear())),
+                 qPrintable(lines.at(1)));
+
+        run = runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                          QStringLiteral("--export-csv"), thisYear(),
+                          fleet.file("no such folder/drills.csv")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QLatin1String("drills.csv")), qPrintable(run.err));
     }
 
     void exportToATargetThatCannotBeWrittenFails_data()

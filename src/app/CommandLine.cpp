@@ -20,6 +20,11 @@ const QCommandLineOption ExportPdfOption(
     QStringLiteral("Writes the drill status report of YEAR to the PDF file FILE and ends, "
                    "without a window or display."),
     QStringLiteral("YEAR FILE"));
+const QCommandLineOption ExportCsvOption(
+    QStringLiteral("export-csv"),
+    QStringLiteral("Writes the drills of YEAR to the CSV file FILE (UTF-8, one line per ship, "
+                   "dates as yyyy-MM-dd) and ends, without a window or display."),
+    QStringLiteral("YEAR FILE"));
 const QCommandLineOption RestoreOption(
     QStringLiteral("restore"),
     QStringLiteral("Puts the backup FILE in place of the database and ends. The current file is "
@@ -31,9 +36,10 @@ void describe(QCommandLineParser& parser)
     parser.setApplicationDescription(
         QStringLiteral("HBQ ORX DRILL ORGANIZER: plans and records the emergency-response drills "
                        "of a fleet.\nWithout options it opens its window."));
-    parser.addOptions({HelpOption, VersionOption, DatabaseOption, ExportPdfOption, RestoreOption});
+    parser.addOptions({HelpOption, VersionOption, DatabaseOption, ExportPdfOption, ExportCsvOption,
+                       RestoreOption});
     parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("The PDF file of --export-pdf."),
+                                 QStringLiteral("The file of --export-pdf or --export-csv."),
                                  QStringLiteral("[FILE]"));
 }
 
@@ -44,18 +50,21 @@ CommandLine refused(CommandLine command, const QString& problem)
     return command;
 }
 
-CommandLine exportPdf(CommandLine command, const QCommandLineParser& parser, int thisYear)
+CommandLine exportYear(CommandLine command, const QCommandLineParser& parser, int thisYear,
+                       const QCommandLineOption& option, CommandLine::Action action)
 {
     if (parser.positionalArguments().size() != 1)
-        return refused(command, QStringLiteral("--export-pdf needs a YEAR and one FILE."));
+        return refused(
+            command,
+            QStringLiteral("--%1 needs a YEAR and one FILE.").arg(option.names().constFirst()));
     bool isNumber = false;
-    command.year = parser.value(ExportPdfOption).toInt(&isNumber);
+    command.year = parser.value(option).toInt(&isNumber);
     if (!isNumber || command.year < FirstYear || command.year > thisYear)
         return refused(command, QStringLiteral("The year \"%1\" is not a year from %2 to %3.")
-                                    .arg(parser.value(ExportPdfOption))
+                                    .arg(parser.value(option))
                                     .arg(FirstYear)
                                     .arg(thisYear));
-    command.action = CommandLine::Action::ExportPdf;
+    command.action = action;
     command.file = parser.positionalArguments().constFirst();
     return command;
 }
@@ -74,10 +83,15 @@ CommandLine CommandLine::parse(const QStringList& arguments, int thisYear)
         command.action = Action::Help;
     else if (parser.isSet(VersionOption))
         command.action = Action::Version;
-    else if (parser.isSet(ExportPdfOption) && parser.isSet(RestoreOption))
-        return refused(command, QStringLiteral("--export-pdf and --restore go separately."));
+    else if (int(parser.isSet(ExportPdfOption)) + int(parser.isSet(ExportCsvOption)) +
+                 int(parser.isSet(RestoreOption)) >
+             1)
+        return refused(command,
+                       QStringLiteral("--export-pdf, --export-csv and --restore go separately."));
     else if (parser.isSet(ExportPdfOption))
-        return exportPdf(command, parser, thisYear);
+        return exportYear(command, parser, thisYear, ExportPdfOption, Action::ExportPdf);
+    else if (parser.isSet(ExportCsvOption))
+        return exportYear(command, parser, thisYear, ExportCsvOption, Action::ExportCsv);
     else if (!parser.positionalArguments().isEmpty())
         return refused(command, QStringLiteral("Unexpected argument \"%1\".")
                                     .arg(parser.positionalArguments().constFirst()));

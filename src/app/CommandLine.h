@@ -13,6 +13,7 @@ struct CommandLine
         Help,
         Version,
         ExportPdf,
+        ExportCsv,
         Restore,
         Refuse // the arguments make no sense: say why, with the usage
     };
@@ -20,7 +21,7 @@ struct CommandLine
     Action action = Action::ShowWindow;
     QString database; // --database: another file than the usual one; empty for that one
     int year = 0;
-    QString file; // the PDF to write, or the backup to restore
+    QString file; // the PDF or CSV to write, or the backup to restore
     QString problem;
 
     // Exit codes of the headless actions.

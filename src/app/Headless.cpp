@@ -18,6 +18,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -49,21 +50,21 @@ void quietAboutTheMissingSession(QtMsgType type, const QMessageLogContext& conte
         g_qtHandler(type, context, message);
 }
 
-int exportPdf(const CommandLine& command)
+// Opens the database and refills the report table with the year; empty when that failed, and
+// the reason is on standard error.
+std::optional<QString> prepareYear(const CommandLine& command, const QString& database)
 {
-    ConsoleMessages messages;
-    const QString database = StartUp::databasePath(command);
     // A mistyped --database in a cron job must not quietly make a new, empty database.
     if (!command.database.isEmpty() && !QFileInfo::exists(database)) {
         print(stderr, QStringLiteral("There is no database file \"%1\".")
                           .arg(QDir::toNativeSeparators(database)));
-        return CommandLine::Failed;
+        return std::nullopt;
     }
     DrillDatabase db(database);
     const QString problem = db.open();
     if (!problem.isEmpty()) {
         print(stderr, problem);
-        return CommandLine::Failed;
+        return std::nullopt;
     }
     const QString backupFailure = Backups::makeDailyOrSayWhy(database);
     if (!backupFailure.isEmpty())
@@ -72,16 +73,38 @@ int exportPdf(const CommandLine& command)
     if (!PrintDrillsTable::refill(db, command.year, company, Clock::now())) {
         print(stderr, QStringLiteral("The drill status report could not be prepared: the "
                                      "database refused to fill its report table."));
-        return CommandLine::Failed;
+        return std::nullopt;
     }
+    return company;
+}
+
+int exportPdf(const CommandLine& command)
+{
+    const QString database = StartUp::databasePath(command);
+    const std::optional<QString> company = prepareYear(command, database);
+    if (!company)
+        return CommandLine::Failed;
+    ConsoleMessages messages;
     ReportControl control(messages);
-    DrillStatusReport::prepare(control, command.year, company);
+    DrillStatusReport::prepare(control, command.year, *company);
     control.setDataFile(database);
     control.setReportFileName(AppFolder::programFile(
         AppFolder::dataFolder(), QString::fromLatin1(DrillStatusReport::TemplateFileName)));
     control.setDestination(ReportControl::Destination::File);
     control.setPrintFileName(command.file);
     return control.run() ? CommandLine::Done : CommandLine::Failed;
+}
+
+int exportCsv(const CommandLine& command)
+{
+    const QString database = StartUp::databasePath(command);
+    if (!prepareYear(command, database))
+        return CommandLine::Failed;
+    const QString failure = DrillStatusReport::exportCsv(database, command.file);
+    if (failure.isEmpty())
+        return CommandLine::Done;
+    print(stderr, failure);
+    return CommandLine::Failed;
 }
 
 int restore(const CommandLine& command)
@@ -116,6 +139,8 @@ int Headless::run(int argc, char* argv[], const CommandLine& command)
     }
     QCoreApplication app(argc, argv);
     switch (command.action) {
+    case CommandLine::Action::ExportCsv:
+        return exportCsv(command);
     case CommandLine::Action::Help:
         print(stdout, CommandLine::usage());
         return CommandLine::Done;
