@@ -24,8 +24,9 @@ const Fixture& yearsOfDrills(int ships)
     return fixture;
 }
 
-// Bare: a connection and the first read, which is all a start needed before the check.
-void BM_OpenBare(benchmark::State& state)
+// Bare: a connection and the first read, which is all a start needed before the check, and
+// with `quickCheck` SQLite's quick check run straight after it.
+void openBare(benchmark::State& state, bool quickCheck)
 {
     const QString path = yearsOfDrills(int(state.range(0))).databasePath();
     for (auto _ : state) {
@@ -35,27 +36,23 @@ void BM_OpenBare(benchmark::State& state)
             db.open();
             QSqlQuery query(QStringLiteral("PRAGMA user_version"), db);
             benchmark::DoNotOptimize(query.next());
+            if (quickCheck) {
+                query.exec(QStringLiteral("PRAGMA quick_check"));
+                benchmark::DoNotOptimize(query.next());
+            }
         }
         QSqlDatabase::removeDatabase(QStringLiteral("bare"));
     }
 }
 
-// Bare: the same with SQLite's quick check run straight.
+void BM_OpenBare(benchmark::State& state)
+{
+    openBare(state, false);
+}
+
 void BM_OpenBareQuickCheck(benchmark::State& state)
 {
-    const QString path = yearsOfDrills(int(state.range(0))).databasePath();
-    for (auto _ : state) {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "bare");
-            db.setDatabaseName(path);
-            db.open();
-            QSqlQuery query(QStringLiteral("PRAGMA user_version"), db);
-            query.next();
-            query.exec(QStringLiteral("PRAGMA quick_check"));
-            benchmark::DoNotOptimize(query.next());
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("bare"));
-    }
+    openBare(state, true);
 }
 
 // The program's open: folder probe, quick check, version and schema.
