@@ -4,6 +4,7 @@
 #include "widgets/FlexGrid.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -179,8 +180,12 @@ private slots:
         QVERIFY(w.loadAndShow());
         w.press("CmdShips");
         auto* list = w.child<QTableView>("DBGrid2");
-        list->selectRow(0);
-        QTest::keyClick(list, Qt::Key_Delete);
+        // The record selector at the row's left selects the ship, as the panel's note says.
+        QHeaderView* selectors = list->verticalHeader();
+        const QPoint selector(selectors->width() / 2,
+                              selectors->sectionViewportPosition(0) + selectors->sectionSize(0) / 2);
+        QTest::mouseClick(selectors->viewport(), Qt::LeftButton, {}, selector);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 1);
         QCOMPARE(w.drillRows(2003), 2);
         QCOMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("MV Bravo"));
