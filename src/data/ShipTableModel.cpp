@@ -1,6 +1,9 @@
 #include "data/ShipTableModel.h"
 
+#include "data/Dialect.h"
+
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlRecord>
 #include <QtDebug>
 
@@ -11,11 +14,10 @@ constexpr int IdColumn = 0;
 constexpr int NameColumn = 1;
 } // namespace
 
-ShipTableModel::ShipTableModel(const QSqlDatabase& db, QObject* parent)
-    : QSqlTableModel(parent, db)
+ShipTableModel::ShipTableModel(const QSqlDatabase& db, QObject* parent) : QSqlTableModel(parent, db)
 {
     setObjectName(QStringLiteral("Data2"));
-    setTable(QStringLiteral("Ships"));
+    setTable(Dialect::catalogueName(db.driverName(), QStringLiteral("Ships")));
     setEditStrategy(QSqlTableModel::OnRowChange);
     setHeaderData(IdColumn, Qt::Horizontal, QStringLiteral("IDShip"));
     setHeaderData(NameColumn, Qt::Horizontal, QStringLiteral("Ship Name"));
@@ -64,8 +66,8 @@ QVariant ShipTableModel::data(const QModelIndex& index, int role) const
 
 Qt::ItemFlags ShipTableModel::flags(const QModelIndex& index) const
 {
-    const Qt::ItemFlags flags = QSqlTableModel::flags(index) | Qt::ItemIsEnabled |
-                                Qt::ItemIsSelectable;
+    const Qt::ItemFlags flags =
+        QSqlTableModel::flags(index) | Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     // The database numbers the ships.
     return index.column() == IdColumn ? flags & ~Qt::ItemIsEditable : flags | Qt::ItemIsEditable;
 }
@@ -103,6 +105,10 @@ bool ShipTableModel::addShip(const QString& name)
         emit writeFailed(reason);
         return false;
     }
+    // Qt learns the new key only from drivers that mark the key column as assigned by the
+    // database (SQLite); otherwise the new row is read back with the whole list.
+    if (!record().field(IdColumn).isAutoValue())
+        return refresh();
     return true;
 }
 
