@@ -128,6 +128,67 @@ class TestEngines : public QObject
     Q_OBJECT
 
 private slots:
+    void locationsAreReadAsLibpqWritesThem_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("parts"); // host, port, user, database; or the file
+        const auto server = [](const char* host, const char* port, const char* user,
+                               const char* database) {
+            return QStringList{host, port, user, database};
+        };
+        QTest::newRow("file") << "/srv/fleet/ORXmanager97.mdb"
+                              << QStringList{"/srv/fleet/ORXmanager97.mdb"};
+        QTest::newRow("full URL") << "postgresql://planner@db.office:5433/fleet"
+                                  << server("db.office", "5433", "planner", "fleet");
+        QTest::newRow("short scheme, defaults")
+            << "postgres://db.office" << server("db.office", "0", "", "");
+        QTest::newRow("socket as parameter") << "postgresql://planner@/fleet?host=/run/postgresql"
+                                             << server("/run/postgresql", "0", "planner", "fleet");
+        QTest::newRow("socket encoded") << "postgresql://%2Frun%2Fpostgresql/my%20fleet"
+                                        << server("/run/postgresql", "0", "", "my fleet");
+        QTest::newRow("IPv6") << "postgresql://[::1]:5432/fleet"
+                              << server("::1", "5432", "", "fleet");
+        QTest::newRow("key=value") << "host=/tmp/s dbname='O\\'Brien fleet' user = planner"
+                                   << server("/tmp/s", "0", "planner", "O'Brien fleet");
+        QTest::newRow("password in URL")
+            << "postgresql://planner:secret@db/fleet" << QStringList{"password"};
+        QTest::newRow("password parameter")
+            << "postgresql://db/fleet?password=secret" << QStringList{"password"};
+        QTest::newRow("password keyword") << "host=db password=secret" << QStringList{"password"};
+        QTest::newRow("bad port") << "postgresql://db:99999/fleet" << QStringList{"port"};
+        QTest::newRow("unknown setting")
+            << "postgresql://db/fleet?colour=blue" << QStringList{"colour"};
+    }
+    void locationsAreReadAsLibpqWritesThem()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, parts);
+        QString problem;
+        const auto location = DatabaseLocation::parse(text, &problem);
+        if (parts.size() == 1 && !text.startsWith(QLatin1Char('/'))) {
+            QVERIFY(!location);
+            QVERIFY2(problem.contains(parts.first()), qPrintable(problem));
+            QVERIFY(!problem.contains(QLatin1String("secret")));
+            return;
+        }
+        QVERIFY2(location, qPrintable(problem));
+        if (parts.size() == 1) {
+            QCOMPARE(location->engine, Engine::Sqlite);
+            QCOMPARE(location->filePath, parts.first());
+            return;
+        }
+        QCOMPARE(location->engine, Engine::Postgres);
+        const QStringList got = {location->host, QString::number(location->port), location->user,
+                                 location->database};
+        QCOMPARE(got, parts);
+        // What the program shows names the same place.
+        const auto again = DatabaseLocation::parse(location->display(), &problem);
+        QVERIFY2(again, qPrintable(location->display()));
+        QCOMPARE(
+            (QStringList{again->host, QString::number(again->port), again->user, again->database}),
+            parts);
+    }
+
     void firstStartCreatesTheSchemaAndTheNextKeepsIt_data() { Engines::addRows(); }
     void firstStartCreatesTheSchemaAndTheNextKeepsIt()
     {

@@ -162,6 +162,6 @@ QString DatabaseLocation::display() const
         url += QLatin1Char(':') + QString::number(port);
     url += QLatin1Char('/') + QString::fromUtf8(QUrl::toPercentEncoding(database));
     if (socket)
-        url += QStringLiteral("?host=") + host;
+        url += QStringLiteral("?host=") + QString::fromUtf8(QUrl::toPercentEncoding(host, "/"));
     return url;
 }
