@@ -2,6 +2,7 @@
 // several users.
 #include "Engines.h"
 #include "TestServer.h"
+#include "data/ChangeWatch.h"
 #include "data/CompanyTable.h"
 #include "data/Dialect.h"
 #include "data/DrillDataSource.h"
@@ -14,6 +15,7 @@
 #include "data/ShipTableModel.h"
 #include "data/YearRows.h"
 
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
@@ -293,6 +295,35 @@ private slots:
         QVERIFY(addShips(db, {QStringLiteral("MV Late")}));
         QCOMPARE(YearRows::addMissing(db, 2026), 1);
         QCOMPARE(YearRows::addMissing(db, 2026), 0);
+    }
+
+    // What an open window needs to show other users' edits within two seconds.
+    void otherUsersChangesAreToldAndOwnAreNot_data() { Engines::addRows(); }
+    void otherUsersChangesAreToldAndOwnAreNot()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase mine(fresh.location());
+        DrillDatabase theirs(fresh.location());
+        OPEN(mine);
+        OPEN(theirs);
+        QVERIFY(addShips(mine, {QStringLiteral("MV Alpha")}));
+        QCOMPARE(YearRows::addMissing(mine, 2026), 1);
+        const qint64 id = scalar(mine, QStringLiteral("SELECT IDDrill FROM Drills")).toLongLong();
+        ChangeWatch watch(mine, std::chrono::milliseconds(50));
+        QVERIFY(watch.start());
+        QSignalSpy told(&watch, &ChangeWatch::changed);
+
+        DrillDataSource myYear(mine);
+        QVERIFY(myYear.writeField(id, DrillDataSource::Master, QStringLiteral("Mine")).ok);
+        QTest::qWait(300);
+        QCOMPARE(told.count(), 0);
+
+        DrillDataSource theirYear(theirs);
+        QVERIFY(theirYear.writeField(id, DrillDataSource::Master1, QStringLiteral("Theirs")).ok);
+        QTRY_VERIFY_WITH_TIMEOUT(told.count() >= 1, 2000);
+        told.clear();
+        QVERIFY(addShips(theirs, {QStringLiteral("MV Bravo")}));
+        QTRY_VERIFY_WITH_TIMEOUT(told.count() >= 1, 2000);
     }
 
     void reportTablesAreReadBackAsTheReportsNameThem_data() { Engines::addRows(); }

@@ -48,6 +48,22 @@ QString Dialect::schemaLock(Engine engine)
                                       : QString();
 }
 
+QStringList Dialect::changeSignals(Engine engine)
+{
+    if (engine != Engine::Postgres)
+        return {};
+    QStringList statements = {
+        QStringLiteral("CREATE FUNCTION orx_announce_change() RETURNS trigger LANGUAGE plpgsql AS "
+                       "$$ BEGIN PERFORM pg_notify('%1', TG_TABLE_NAME); RETURN NULL; END $$")
+            .arg(QLatin1String(ChangeChannel))};
+    for (const char* table : {"Ships", "Drills", "Company", "Evaluation"})
+        statements << QStringLiteral("CREATE TRIGGER %1Changed AFTER INSERT OR UPDATE OR DELETE "
+                                     "ON %1 FOR EACH STATEMENT EXECUTE FUNCTION "
+                                     "orx_announce_change()")
+                          .arg(QLatin1String(table));
+    return statements;
+}
+
 QString Dialect::setVersion(Engine engine, int version)
 {
     return engine == Engine::Postgres

@@ -18,6 +18,8 @@
 //   never see each other's rows.
 // - Text order: SQLite compares names by their bytes; PostgreSQL is told to do the same
 //   (COLLATE "C"), so both list the ships alike.
+// - Other users' changes: SQLite counts them in PRAGMA data_version, which a program polls;
+//   on a server, triggers send a notification on every write, which Qt's driver delivers.
 // - Names: PostgreSQL folds unquoted names to lower case; the names a result gives back are
 //   mapped to the program's spelling with programName().
 namespace Dialect {
@@ -42,6 +44,11 @@ QString listObjects(Engine engine);
 // A lock that only schema creation takes, held until its transaction ends; nothing on SQLite,
 // whose writers hold the whole file.
 QString schemaLock(Engine engine);
+
+// The statements that make every write of the shared tables announce itself; none on SQLite.
+QStringList changeSignals(Engine engine);
+// The notification channel of those announcements.
+inline constexpr auto ChangeChannel = "orx_changes";
 
 // The statement that records the schema version, and the query that reads it.
 QString setVersion(Engine engine, int version);

@@ -87,6 +87,7 @@ QStringList Schema::createStatements(Engine engine)
         QStringLiteral("CREATE VIEW QuEvaluations AS SELECT * FROM Evaluation "
                        "ORDER BY IDDrill, IDQu"),
     };
+    statements << Dialect::changeSignals(engine);
     if (engine == Engine::Postgres)
         statements << QStringLiteral("CREATE TABLE OrxSchema (Version INTEGER NOT NULL)");
     else
