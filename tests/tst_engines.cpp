@@ -326,6 +326,40 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(told.count() >= 1, 2000);
     }
 
+    // The server ends the connection under the program (a restart, a network cut): the edit is
+    // refused and said so, and the program can connect again and go on.
+    void aLostServerConnectionIsToldAndCanBeMadeAgain()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        DrillDatabase mine(fresh.location());
+        DrillDatabase admin(fresh.location());
+        OPEN(mine);
+        OPEN(admin);
+        QVERIFY(addShips(mine, {QStringLiteral("MV Alpha")}));
+        QCOMPARE(YearRows::addMissing(mine, 2026), 1);
+        const qint64 id = scalar(mine, QStringLiteral("SELECT IDDrill FROM Drills")).toLongLong();
+        const QVariant backend = scalar(mine, QStringLiteral("SELECT pg_backend_pid()"));
+        QVERIFY(
+            scalar(admin, QStringLiteral("SELECT pg_terminate_backend(?)"), {backend}).toBool());
+
+        DrillDataSource year(mine);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Writing a drill field failed"));
+        const auto lost = year.writeField(id, DrillDataSource::Master, QStringLiteral("Lost"));
+        QVERIFY(!lost.ok);
+        QVERIFY(!lost.errorText.isEmpty());
+        QVERIFY(!mine.isAlive());
+
+        QCOMPARE(mine.reconnect(), QString());
+        QVERIFY(mine.isAlive());
+        QVERIFY(year.writeField(id, DrillDataSource::Master, QStringLiteral("Kept")).ok);
+        QCOMPARE(scalar(admin, QStringLiteral("SELECT Master FROM Drills")).toString(),
+                 QStringLiteral("Kept"));
+        // The connection's own report tables are back.
+        QVERIFY(PrintDrillsTable::refill(mine, 2026, QStringLiteral("HBQ"),
+                                         QDateTime::currentDateTime()));
+    }
+
     void reportTablesAreReadBackAsTheReportsNameThem_data() { Engines::addRows(); }
     void reportTablesAreReadBackAsTheReportsNameThem()
     {

@@ -444,3 +444,25 @@ QString DrillDatabase::prepareSession()
                   QStringLiteral("The database %1 cannot be used: %2")
                       .arg(quoted(m_location.display()), DataFailure::of(error).text));
 }
+
+bool DrillDatabase::isAlive() const
+{
+    if (!connection().isOpen())
+        return false;
+    QSqlQuery query(connection());
+    return query.exec(QStringLiteral("SELECT 1")) && query.next();
+}
+
+QString DrillDatabase::reconnect()
+{
+    QSqlDatabase db = connection();
+    db.close();
+    if (!db.open())
+        return engine() == DatabaseLocation::Engine::Postgres ? refuseServer(db.lastError())
+                                                              : refuse(db.lastError());
+    m_problem = Problem::None;
+    const QString failure = engine() == DatabaseLocation::Engine::Postgres
+                                ? checkServerContent(quoted(m_location.display()), false)
+                                : checkContent();
+    return failure.isEmpty() ? prepareSession() : failure;
+}

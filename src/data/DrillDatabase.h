@@ -62,6 +62,13 @@ public:
     Problem problem() const { return m_problem; }
 
     QSqlDatabase connection() const;
+
+    // Whether the connection still answers; a server may have gone away under it.
+    bool isAlive() const;
+    // Connects again after the connection was lost, keeping the same connection object (models
+    // built on it keep working); the checks of open() are made again, and a server connection
+    // gets its own report tables again. Empty on success, else what is wrong.
+    QString reconnect();
     // The SQLite file; empty on a server.
     const QString& filePath() const { return m_location.filePath; }
     const DatabaseLocation& location() const { return m_location; }
