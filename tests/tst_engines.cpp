@@ -360,6 +360,36 @@ private slots:
                                          QDateTime::currentDateTime()));
     }
 
+    // One user renames a ship that another has just deleted: the deletion stands, and the
+    // renaming user is told instead of seeing a name that was never stored.
+    void renamingAShipAnotherUserDeletedIsTold_data() { Engines::addRows(); }
+    void renamingAShipAnotherUserDeletedIsTold()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase mine(fresh.location());
+        DrillDatabase theirs(fresh.location());
+        OPEN(mine);
+        OPEN(theirs);
+        QVERIFY(addShips(mine, {QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")}));
+        ShipTableModel fleet(mine.connection());
+        QVERIFY(fleet.refresh());
+        QSignalSpy refused(&fleet, &ShipTableModel::writeFailed);
+        const qint64 alpha = fleet.ships().first().id;
+        QSqlQuery gone(theirs.connection());
+        gone.prepare(QStringLiteral("DELETE FROM Ships WHERE IDShip = ?"));
+        gone.addBindValue(alpha);
+        QVERIFY(gone.exec());
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Storing a ship failed"));
+        QVERIFY(fleet.setData(fleet.index(0, 1), QStringLiteral("MV Alpha II")));
+        QVERIFY(!fleet.submitPending());
+        QCOMPARE(refused.count(), 1);
+        QVERIFY(refused.first().first().toString().contains(QLatin1String("deleted")));
+        QCOMPARE(fleet.ships().size(), 1);
+        QCOMPARE(fleet.ships().first().name, QStringLiteral("MV Bravo"));
+        QCOMPARE(scalar(mine, QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 1);
+    }
+
     void reportTablesAreReadBackAsTheReportsNameThem_data() { Engines::addRows(); }
     void reportTablesAreReadBackAsTheReportsNameThem()
     {

@@ -4,6 +4,7 @@
 
 #include <QSqlError>
 #include <QSqlField>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QtDebug>
 
@@ -121,7 +122,25 @@ bool ShipTableModel::submitPending()
     const QString reason = lastError().text();
     qWarning().noquote() << "Storing a ship failed:" << reason;
     revertAll();
+    // Show the fleet as it is now, which another user may have changed.
+    refresh();
     emit writeFailed(reason);
+    return false;
+}
+
+// An UPDATE of a row that another user has deleted changes nothing and fails nothing: without
+// this check the name would look stored, and the row would turn blank.
+bool ShipTableModel::updateRowInTable(int row, const QSqlRecord& values)
+{
+    if (!QSqlTableModel::updateRowInTable(row, values))
+        return false;
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE IDShip = ?"));
+    query.addBindValue(primaryValues(row).value(0));
+    if (query.exec() && query.next() && query.value(0).toInt() == 1)
+        return true;
+    setLastError(QSqlError(QStringLiteral("Another user has deleted this ship."), {},
+                           QSqlError::TransactionError));
     return false;
 }
 
