@@ -346,6 +346,7 @@ QString DrillDatabase::openServer()
         db.setPort(m_location.port);
     db.setUserName(m_location.user);
     db.setDatabaseName(m_location.database);
+    // A server that does not answer is given as long as a busy file would be.
     db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=%2")
                              .arg(std::max<qint64>(1, m_busyTimeout.count() / 1000))
                              .arg(QLatin1String(ORX_PROGRAM_NAME)));

@@ -97,8 +97,8 @@ bool TestServer::run(const QStringList& command)
     return false;
 }
 
-// A child that waits for this process to close the pipe (which its end always does), then
-// stops the server at once and removes its folder.
+// A child that waits until this process closes its end of the pipe, which the system does
+// however the process ends, then stops the server at once and removes its folder.
 void TestServer::startWatchdog()
 {
     const QStringList stop =
