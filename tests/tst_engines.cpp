@@ -155,7 +155,7 @@ private slots:
         QTest::newRow("password in URL")
             << "postgresql://planner:secret@db/fleet" << QStringList{"password"};
         QTest::newRow("password parameter")
-            << "postgresql://db/fleet?password=secret" << QStringList{"password"};
+            << "postgresql://db/fleet?colour=blue&password=secret" << QStringList{"password"};
         QTest::newRow("password keyword") << "host=db password=secret" << QStringList{"password"};
         QTest::newRow("bad port") << "postgresql://db:99999/fleet" << QStringList{"port"};
         QTest::newRow("unknown setting")

@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 using Parts = QList<std::pair<QString, QString>>;
@@ -88,13 +90,17 @@ std::optional<Parts> keywordParts(const QString& text, QString* problem)
 std::optional<DatabaseLocation> serverLocation(const Parts& parts, const QString& text,
                                                QString* problem)
 {
+    // Before anything else, so that no message repeats the text that holds the password.
+    const auto isPassword = [](const auto& part) {
+        return part.first == QLatin1String("password");
+    };
+    if (std::any_of(parts.begin(), parts.end(), isPassword)) {
+        *problem = PasswordRefused;
+        return std::nullopt;
+    }
     DatabaseLocation location;
     location.engine = DatabaseLocation::Engine::Postgres;
     for (const auto& [key, value] : parts) {
-        if (key == QLatin1String("password")) {
-            *problem = PasswordRefused;
-            return std::nullopt;
-        }
         QString* field = key == QLatin1String("host")     ? &location.host
                          : key == QLatin1String("user")   ? &location.user
                          : key == QLatin1String("dbname") ? &location.database
