@@ -12,9 +12,11 @@ const QCommandLineOption VersionOption({QStringLiteral("v"), QStringLiteral("ver
                                        QStringLiteral("Shows the program's version."));
 const QCommandLineOption DatabaseOption(
     QStringLiteral("database"),
-    QStringLiteral("Uses this SQLite database file instead of the usual one. The file must "
-                   "exist for the headless actions."),
-    QStringLiteral("PATH"));
+    QStringLiteral("Uses this SQLite database file, or the PostgreSQL database of this URL "
+                   "(postgresql://user@host:port/database; the password from ~/.pgpass or "
+                   "PGPASSWORD), instead of the usual one. The file must exist for the headless "
+                   "actions."),
+    QStringLiteral("PATH|URL"));
 const QCommandLineOption ExportPdfOption(
     QStringLiteral("export-pdf"),
     QStringLiteral("Writes the drill status report of YEAR to the PDF file FILE and ends, "

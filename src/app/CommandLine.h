@@ -19,7 +19,7 @@ struct CommandLine
     };
 
     Action action = Action::ShowWindow;
-    QString database; // --database: another file than the usual one; empty for that one
+    QString database; // --database: another file or a server; empty for the usual file
     int year = 0;
     QString file; // the PDF or CSV to write, or the backup to restore
     QString problem;

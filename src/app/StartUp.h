@@ -1,6 +1,10 @@
 #pragma once
 
+#include "data/DatabaseLocation.h"
+
 #include <QString>
+
+#include <optional>
 
 struct CommandLine;
 
@@ -10,5 +14,14 @@ namespace StartUp {
 // The database file: the one --database names, or the usual one in the data folder, which is
 // made on the first start of an installed program.
 QString databasePath(const CommandLine& command);
+
+// The settings file that may name the database for this user:
+// <XDG config folder>/<program>/<program>.conf, key "database" (a file path or a
+// postgresql:// URL, never a password).
+QString settingsFile();
+
+// Where the data lives: what --database names, else what the settings file names, else the
+// usual file. Nothing, with *problem saying why, when the location named cannot be used.
+std::optional<DatabaseLocation> databaseLocation(const CommandLine& command, QString* problem);
 
 } // namespace StartUp

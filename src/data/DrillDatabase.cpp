@@ -1,5 +1,6 @@
 #include "data/DrillDatabase.h"
 
+#include "data/Dialect.h"
 #include "data/Schema.h"
 
 #include <QFile>
@@ -8,7 +9,9 @@
 #include <QTemporaryFile>
 #include <QtDebug>
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
 
 namespace {
 
@@ -88,7 +91,8 @@ QString buildSchema(const QString& path, const QString& connectionName)
                 db,
                 [&] {
                     QSqlQuery query(db);
-                    for (const QString& statement : Schema::createStatements()) {
+                    for (const QString& statement :
+                         Schema::createStatements(DatabaseLocation::Engine::Sqlite)) {
                         if (!query.exec(statement)) {
                             error = query.lastError();
                             return false;
@@ -119,6 +123,40 @@ QString damagedMessage(const QString& quotedFile, const QString& finding)
         .arg(quotedFile, finding);
 }
 
+// The names of the tables and views in the database; nothing when they cannot be read.
+std::optional<QStringList> objectsIn(const QSqlDatabase& db, DatabaseLocation::Engine engine,
+                                     QSqlError* error)
+{
+    QSqlQuery query(db);
+    if (!query.exec(Dialect::listObjects(engine))) {
+        *error = query.lastError();
+        return std::nullopt;
+    }
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
+    return names;
+}
+
+bool execAll(QSqlQuery& query, const QStringList& statements, QSqlError* error)
+{
+    for (const QString& statement : statements) {
+        if (!statement.isEmpty() && !query.exec(statement)) {
+            *error = query.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+// libpq says "FATAL" when the server itself turned the connection down, and asks for a
+// password it did not find; anything else means no server answered.
+bool serverRefusedLogin(const QSqlError& error)
+{
+    const QString text = error.text();
+    return text.contains(QLatin1String("FATAL")) || text.contains(QLatin1String("password"));
+}
+
 } // namespace
 
 DataFailure DataFailure::of(const QSqlError& error)
@@ -132,8 +170,13 @@ QString DataFailure::sentence() const
     return QStringLiteral("Error No %1 - %2").arg(number, text);
 }
 
-DrillDatabase::DrillDatabase(QString filePath, std::chrono::milliseconds busyTimeout)
-    : m_filePath(std::move(filePath)),
+DrillDatabase::DrillDatabase(const QString& filePath, std::chrono::milliseconds busyTimeout)
+    : DrillDatabase(DatabaseLocation::file(filePath), busyTimeout)
+{
+}
+
+DrillDatabase::DrillDatabase(DatabaseLocation location, std::chrono::milliseconds busyTimeout)
+    : m_location(std::move(location)),
       m_connectionName(QStringLiteral("orx-%1").arg(++g_connectionCount)),
       m_busyTimeout(busyTimeout)
 {
@@ -157,11 +200,13 @@ QSqlDatabase DrillDatabase::connection() const
 QString DrillDatabase::open()
 {
     m_problem = Problem::None;
-    const QFileInfo info(m_filePath);
+    if (engine() == DatabaseLocation::Engine::Postgres)
+        return openServer();
+    const QFileInfo info(filePath());
     if (info.isDir())
         return refuse(Problem::NotAFile, QStringLiteral("The database file %1 is a folder, not a "
                                                         "file.")
-                                             .arg(quoted(m_filePath)));
+                                             .arg(quoted(filePath())));
     return info.exists() ? checkExisting() : create();
 }
 
@@ -173,7 +218,7 @@ QString DrillDatabase::refuse(Problem problem, const QString& message)
 
 QString DrillDatabase::refuse(const QSqlError& error)
 {
-    const QString file = quoted(m_filePath);
+    const QString file = quoted(filePath());
     const QString reason = DataFailure::of(error).text;
     switch (error.nativeErrorCode().toInt() & 0xff) {
     case SqliteBusy:
@@ -195,19 +240,19 @@ QString DrillDatabase::refuse(const QSqlError& error)
 
 QString DrillDatabase::checkExisting()
 {
-    const QString file = quoted(m_filePath);
-    const QFileInfo info(m_filePath);
+    const QString file = quoted(filePath());
+    const QFileInfo info(filePath());
     if (!info.isReadable() || !info.isWritable())
         return refuse(Problem::NoAccess, QStringLiteral("The database file %1 cannot be read and "
                                                         "written. Check its permissions.")
                                              .arg(file));
-    if (!hasSqliteHeader(m_filePath))
+    if (!hasSqliteHeader(filePath()))
         return refuse(Problem::NotOurs,
                       QStringLiteral("The file %1 is not a database of this program (it is "
                                      "empty, damaged, or of another kind, such as an old Access "
                                      "file).")
                           .arg(file));
-    if (!folderIsWritable(m_filePath))
+    if (!folderIsWritable(filePath()))
         return refuse(Problem::FolderReadOnly,
                       QStringLiteral("The folder of the database file %1 cannot be written to. "
                                      "The program writes beside the file whenever it stores a "
@@ -216,15 +261,16 @@ QString DrillDatabase::checkExisting()
                                      "folder to a place where you may write.")
                           .arg(file));
 
-    QSqlDatabase db = addConnection(m_connectionName, m_filePath, m_busyTimeout);
+    QSqlDatabase db = addConnection(m_connectionName, filePath(), m_busyTimeout);
     if (!db.open())
         return refuse(db.lastError());
-    return checkContent();
+    const QString failure = checkContent();
+    return failure.isEmpty() ? prepareSession() : failure;
 }
 
 QString DrillDatabase::checkContent()
 {
-    const QString file = quoted(m_filePath);
+    const QString file = quoted(filePath());
     QSqlQuery query(connection());
     // The first read also rolls back what a crash left in the journal, before anything is judged.
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
@@ -246,7 +292,7 @@ QString DrillDatabase::checkContent()
                                                      "version of this program.")
                                           .arg(file));
     const QStringList tables = connection().tables(QSql::AllTables);
-    for (const QString& name : Schema::requiredObjects()) {
+    for (const QString& name : Schema::requiredObjects(DatabaseLocation::Engine::Sqlite)) {
         if (version != Schema::Version || !tables.contains(name, Qt::CaseInsensitive))
             return refuse(Problem::NotOurs, QStringLiteral("The file %1 is a SQLite database, but "
                                                            "not one of this program.")
@@ -260,21 +306,21 @@ QString DrillDatabase::checkContent()
 // simply begins again.
 QString DrillDatabase::create()
 {
-    const QString building = m_filePath + QStringLiteral(".new");
+    const QString building = filePath() + QStringLiteral(".new");
     const auto removeBuilding = [&] {
         QFile::remove(building + QStringLiteral("-journal"));
         QFile::remove(building);
     };
     removeBuilding(); // what an interrupted first start left
     QString failure = buildSchema(building, m_connectionName);
-    if (failure.isEmpty() && !QFile::rename(building, m_filePath))
+    if (failure.isEmpty() && !QFile::rename(building, filePath()))
         failure = QStringLiteral("it could not be given its name");
     if (!failure.isEmpty()) {
         removeBuilding();
         return refuse(Problem::CannotCreate,
                       QStringLiteral("The database file %1 could not be created: %2. Check that "
                                      "the folder exists and that you may write to it.")
-                          .arg(quoted(m_filePath), failure));
+                          .arg(quoted(filePath()), failure));
     }
     return checkExisting();
 }
@@ -290,4 +336,134 @@ bool DrillDatabase::exec(QSqlQuery& query, const char* context)
         return true;
     qWarning().noquote() << context << "failed:" << query.lastError().text();
     return false;
+}
+
+QString DrillDatabase::openServer()
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(Dialect::driver(engine()), m_connectionName);
+    db.setHostName(m_location.host);
+    if (m_location.port != 0)
+        db.setPort(m_location.port);
+    db.setUserName(m_location.user);
+    db.setDatabaseName(m_location.database);
+    // A server that does not answer is given as long as a busy file would be.
+    db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=%2")
+                             .arg(std::max<qint64>(1, m_busyTimeout.count() / 1000))
+                             .arg(QLatin1String(ORX_PROGRAM_NAME)));
+    if (!db.open())
+        return refuseServer(db.lastError());
+    const QString failure = checkServerContent(quoted(m_location.display()), true);
+    return failure.isEmpty() ? prepareSession() : failure;
+}
+
+QString DrillDatabase::refuseServer(const QSqlError& error)
+{
+    const QString server = quoted(m_location.display());
+    const QString reason = error.text().simplified();
+    if (serverRefusedLogin(error))
+        return refuse(Problem::LoginRefused,
+                      QStringLiteral("The database server %1 refused the login: %2. Check the "
+                                     "user and database names, and the password in ~/.pgpass or "
+                                     "PGPASSWORD. Nothing was changed.")
+                          .arg(server, reason));
+    return refuse(Problem::Unreachable,
+                  QStringLiteral("The database server %1 cannot be reached: %2. Check that the "
+                                 "server runs and that its address is right. Nothing was "
+                                 "changed.")
+                      .arg(server, reason));
+}
+
+QString DrillDatabase::checkServerContent(const QString& server, bool mayCreate)
+{
+    QSqlQuery query(connection());
+    const auto cannotRead = [&](const QSqlError& error) {
+        return refuse(Problem::CannotOpen, QStringLiteral("The database %1 cannot be read: %2")
+                                               .arg(server, DataFailure::of(error).text));
+    };
+    QSqlError error;
+    const auto objects = objectsIn(connection(), engine(), &error);
+    if (!objects)
+        return cannotRead(error);
+    if (objects->isEmpty() && mayCreate)
+        return createOnServer(server);
+    const auto has = [&](const QString& name) {
+        return objects->contains(name, Qt::CaseInsensitive);
+    };
+    const QString notOurs = QStringLiteral("The database %1 holds tables of another program. The "
+                                           "program has not changed it: name an empty database, "
+                                           "or one of this program.")
+                                .arg(server);
+    if (!has(QStringLiteral("OrxSchema")))
+        return refuse(Problem::NotOurs, notOurs);
+    if (!query.exec(Dialect::readVersion(engine())) || !query.next())
+        return cannotRead(query.lastError());
+    const int version = query.value(0).toInt();
+    if (version > Schema::Version)
+        return refuse(Problem::Newer,
+                      QStringLiteral("The database %1 was written by a newer version of this "
+                                     "program.")
+                          .arg(server));
+    const QStringList required = Schema::requiredObjects(engine());
+    if (version != Schema::Version || !std::all_of(required.begin(), required.end(), has))
+        return refuse(Problem::NotOurs, notOurs);
+    return {};
+}
+
+// The schema is made in one transaction under a lock: of two first starts at the same moment,
+// the second finds the tables the first made and uses them.
+QString DrillDatabase::createOnServer(const QString& server)
+{
+    QSqlError error;
+    const bool made = inTransaction(
+        [&] {
+            QSqlQuery query(connection());
+            if (!execAll(query, {Dialect::schemaLock(engine())}, &error))
+                return false;
+            const auto objects = objectsIn(connection(), engine(), &error);
+            if (!objects)
+                return false;
+            return !objects->isEmpty() ||
+                   execAll(query, Schema::createStatements(engine()), &error);
+        },
+        &error);
+    if (!made)
+        return refuse(Problem::CannotCreate,
+                      QStringLiteral("The program's tables could not be made in the database %1: "
+                                     "%2. Nothing was changed.")
+                          .arg(server, DataFailure::of(error).text));
+    return checkServerContent(server, false);
+}
+
+// On a server each connection has report tables of its own.
+QString DrillDatabase::prepareSession()
+{
+    QSqlQuery query(connection());
+    QSqlError error;
+    if (execAll(query, Schema::sessionStatements(engine()), &error))
+        return {};
+    return refuse(Problem::CannotOpen,
+                  QStringLiteral("The database %1 cannot be used: %2")
+                      .arg(quoted(m_location.display()), DataFailure::of(error).text));
+}
+
+bool DrillDatabase::isAlive() const
+{
+    if (!connection().isOpen())
+        return false;
+    QSqlQuery query(connection());
+    return query.exec(QStringLiteral("SELECT 1")) && query.next();
+}
+
+QString DrillDatabase::reconnect()
+{
+    QSqlDatabase db = connection();
+    db.close();
+    if (!db.open())
+        return engine() == DatabaseLocation::Engine::Postgres ? refuseServer(db.lastError())
+                                                              : refuse(db.lastError());
+    m_problem = Problem::None;
+    const QString failure = engine() == DatabaseLocation::Engine::Postgres
+                                ? checkServerContent(quoted(m_location.display()), false)
+                                : checkContent();
+    return failure.isEmpty() ? prepareSession() : failure;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/DatabaseLocation.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -20,10 +22,11 @@ struct DataFailure
     QString sentence() const;
 };
 
-// The main database handle: one connection to the drill database file.
-// A missing file is created with the whole schema; an existing file is only used when it is
-// a sound database of this program in a folder where it can be written, and is never changed
-// otherwise.
+// The main database handle: one connection to the drill database, a SQLite file or a
+// database on a PostgreSQL server.
+// A missing file, or an empty database on the server, is created with the whole schema; an
+// existing one is only used when it is a sound database of this program (for a file: in a folder
+// where it can be written), and is never changed otherwise.
 class DrillDatabase
 {
 public:
@@ -40,21 +43,36 @@ public:
         FolderReadOnly, // its folder cannot be written, so no change could be stored
         CannotOpen,     // any other refusal of the database engine
         CannotCreate,   // there was no file, and none could be made
+        Unreachable,    // no server answers at the location
+        LoginRefused,   // the server refused the user or the database
     };
 
-    explicit DrillDatabase(QString filePath,
+    explicit DrillDatabase(const QString& filePath,
+                           std::chrono::milliseconds busyTimeout = std::chrono::seconds(5));
+    explicit DrillDatabase(DatabaseLocation location,
                            std::chrono::milliseconds busyTimeout = std::chrono::seconds(5));
     ~DrillDatabase();
     DrillDatabase(const DrillDatabase&) = delete;
     DrillDatabase& operator=(const DrillDatabase&) = delete;
 
-    // Empty on success; otherwise a sentence for the user saying what is wrong with the file.
+    // Empty on success; otherwise a sentence for the user saying what is wrong with the file
+    // or the server, naming it.
     // problem() then says which kind of refusal it was.
     QString open();
     Problem problem() const { return m_problem; }
 
     QSqlDatabase connection() const;
-    const QString& filePath() const { return m_filePath; }
+
+    // Whether the connection still answers; a server may have gone away under it.
+    bool isAlive() const;
+    // Connects again after the connection was lost, keeping the same connection object (models
+    // built on it keep working); the checks of open() are made again, and a server connection
+    // gets its own report tables again. Empty on success, else what is wrong.
+    QString reconnect();
+    // The SQLite file; empty on a server.
+    const QString& filePath() const { return m_location.filePath; }
+    const DatabaseLocation& location() const { return m_location; }
+    DatabaseLocation::Engine engine() const { return m_location.engine; }
 
     // Runs the work in one transaction: committed when it returns true, rolled back otherwise.
     // When the transaction cannot begin or commit, the database's error goes to *failure.
@@ -64,13 +82,18 @@ public:
     static bool exec(QSqlQuery& query, const char* context);
 
 private:
+    QString openServer();
+    QString checkServerContent(const QString& server, bool mayCreate);
+    QString createOnServer(const QString& server);
+    QString refuseServer(const QSqlError& error);
+    QString prepareSession();
     QString create();
     QString checkExisting();
     QString checkContent();
     QString refuse(Problem problem, const QString& message);
     QString refuse(const QSqlError& error);
 
-    QString m_filePath;
+    DatabaseLocation m_location;
     QString m_connectionName;
     std::chrono::milliseconds m_busyTimeout;
     Problem m_problem = Problem::None;

@@ -55,8 +55,8 @@ bool EvaluationTable::ensureRows(DrillDatabase& db, qint64 idDrill)
 {
     return db.inTransaction([&] {
         QSqlQuery query(db.connection());
-        query.prepare(QStringLiteral("INSERT OR IGNORE INTO Evaluation (IDDrill, IDQu) "
-                                     "VALUES (?, ?)"));
+        query.prepare(QStringLiteral("INSERT INTO Evaluation (IDDrill, IDQu) VALUES (?, ?) "
+                                     "ON CONFLICT (IDDrill, IDQu) DO NOTHING"));
         for (int question = 1; question <= QuestionCount; ++question) {
             query.addBindValue(idDrill);
             query.addBindValue(question);

@@ -1,5 +1,9 @@
 #include "data/ReportTable.h"
 
+#include "data/Dialect.h"
+#include "data/DrillDatabase.h"
+#include "data/Schema.h"
+
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -28,6 +32,37 @@ QString existingTable(const QSqlDatabase& db, const QString& table)
     return {};
 }
 
+// Reads the rows in the order they were written; the name must be safe in a statement.
+// The order column itself is not part of what a report sees.
+QString readRows(const QSqlDatabase& db, const QString& safeName, const QString& place,
+                 ReportTable& out)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(safeName)))
+        return QStringLiteral("The table %1 of the database %2 cannot be read: %3")
+            .arg(quoted(safeName), place, query.lastError().text());
+
+    const QSqlRecord record = query.record();
+    const QStringList programNames = Schema::reportColumns();
+    out = {};
+    QList<int> shown;
+    for (int i = 0; i < record.count(); ++i) {
+        if (record.fieldName(i) == QLatin1String("rowid"))
+            continue;
+        shown.append(i);
+        out.columns.append(Dialect::programName(record.fieldName(i), programNames));
+    }
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(shown.size());
+        for (int i : std::as_const(shown))
+            row.append(query.value(i));
+        out.rows.append(row);
+    }
+    return {};
+}
+
 QString readOpen(QSqlDatabase& db, const QString& table, ReportTable& out)
 {
     QSqlQuery probe(db);
@@ -39,30 +74,23 @@ QString readOpen(QSqlDatabase& db, const QString& table, ReportTable& out)
     if (name.isEmpty())
         return QStringLiteral("The database file %1 has no table %2.")
             .arg(quoted(db.databaseName()), quoted(table));
-
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
     // The name is one the database itself listed, so quoting it is enough.
-    if (!query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid")
-                        .arg(db.driver()->escapeIdentifier(name, QSqlDriver::TableName))))
-        return QStringLiteral("The table %1 of the database file %2 cannot be read: %3")
-            .arg(quoted(name), quoted(db.databaseName()), query.lastError().text());
-
-    const QSqlRecord record = query.record();
-    out = {};
-    for (int i = 0; i < record.count(); ++i)
-        out.columns.append(record.fieldName(i));
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(record.count());
-        for (int i = 0; i < record.count(); ++i)
-            row.append(query.value(i));
-        out.rows.append(row);
-    }
-    return {};
+    return readRows(db, db.driver()->escapeIdentifier(name, QSqlDriver::TableName),
+                    QStringLiteral("file ") + quoted(db.databaseName()), out);
 }
 
 } // namespace
+
+QString ReportTableReader::read(const DrillDatabase& db, const QString& table, ReportTable& out)
+{
+    const QString place = quoted(db.location().display());
+    // Only the program's own tables: a report file names its table, and a user may edit it.
+    const QString name =
+        Dialect::programName(table, {QStringLiteral("PrintDrills"), QStringLiteral("PrintEval")});
+    if (name != QLatin1String("PrintDrills") && name != QLatin1String("PrintEval"))
+        return QStringLiteral("The database %1 has no report table %2.").arg(place, quoted(table));
+    return readRows(db.connection(), name, place, out);
+}
 
 QString ReportTableReader::read(const QString& databasePath, const QString& table, ReportTable& out)
 {

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariant>
 
+class DrillDatabase;
+
 // The rows of one table as a report reads them.
 struct ReportTable
 {
@@ -18,5 +20,9 @@ namespace ReportTableReader {
 // of its own, so that a report never disturbs the program's connection.
 // Empty on success; otherwise a sentence for the user that names the file.
 QString read(const QString& databasePath, const QString& table, ReportTable& out);
+
+// Reads a report table of the program through the program's own connection: on a server
+// the report tables belong to the connection that filled them.
+QString read(const DrillDatabase& db, const QString& table, ReportTable& out);
 
 } // namespace ReportTableReader

@@ -1,15 +1,38 @@
 #include "data/Schema.h"
 
+#include "data/Dialect.h"
+
 namespace {
 
-QString evaluationMarkColumns()
+QStringList evaluationMarkColumns()
 {
     QStringList columns;
     for (int question = 1; question <= 10; ++question) {
         for (int scale = 1; scale <= 5; ++scale)
-            columns << QStringLiteral("Ev%1%2 TEXT").arg(question).arg(scale);
+            columns << QStringLiteral("Ev%1%2").arg(question).arg(scale);
     }
-    return columns.join(QStringLiteral(", "));
+    return columns;
+}
+
+QString drillFields()
+{
+    return QStringLiteral(
+        "\"Drill Date\" TEXT, \"Done Date\" TEXT, CompEval TEXT, Master TEXT, "
+        "\"Drill Date1\" TEXT, \"Done Date1\" TEXT, CompEval1 TEXT, Master1 TEXT");
+}
+
+QStringList reportTableStatements(Schema::Engine engine)
+{
+    const QString kind = Dialect::scratchTable(engine);
+    const QString order = Dialect::rowOrderColumn(engine);
+    return {
+        QStringLiteral("CREATE %1 PrintDrills (%2IDDrill INTEGER, IDShip INTEGER, ShipName TEXT, "
+                       "%3, YearDrill INTEGER, Company TEXT, Date1 TEXT, Time1 TEXT)")
+            .arg(kind, order, drillFields()),
+        QStringLiteral("CREATE %1 PrintEval (%2Company TEXT, Ship TEXT, DrillDate TEXT, "
+                       "Master TEXT, %3 TEXT, Total TEXT, D1 TEXT, H1 TEXT)")
+            .arg(kind, order, evaluationMarkColumns().join(QStringLiteral(" TEXT, "))),
+    };
 }
 
 } // namespace
@@ -17,55 +40,72 @@ QString evaluationMarkColumns()
 QStringList Schema::drillColumns()
 {
     return {
-        QStringLiteral("IDDrill"),       QStringLiteral("IDShip"),      QStringLiteral("ShipName"),
-        QStringLiteral("\"Drill Date\""), QStringLiteral("\"Done Date\""), QStringLiteral("CompEval"),
-        QStringLiteral("Master"),        QStringLiteral("\"Drill Date1\""),
-        QStringLiteral("\"Done Date1\""), QStringLiteral("CompEval1"),  QStringLiteral("Master1"),
-        QStringLiteral("YearDrill"),
+        QStringLiteral("IDDrill"),        QStringLiteral("IDShip"),
+        QStringLiteral("ShipName"),       QStringLiteral("\"Drill Date\""),
+        QStringLiteral("\"Done Date\""),  QStringLiteral("CompEval"),
+        QStringLiteral("Master"),         QStringLiteral("\"Drill Date1\""),
+        QStringLiteral("\"Done Date1\""), QStringLiteral("CompEval1"),
+        QStringLiteral("Master1"),        QStringLiteral("YearDrill"),
     };
 }
 
-QStringList Schema::createStatements()
+QStringList Schema::reportColumns()
 {
-    const QString drillFields = QStringLiteral(
-        "\"Drill Date\" TEXT, \"Done Date\" TEXT, CompEval TEXT, Master TEXT, "
-        "\"Drill Date1\" TEXT, \"Done Date1\" TEXT, CompEval1 TEXT, Master1 TEXT");
-    return {
-        QStringLiteral("CREATE TABLE Ships (IDShip INTEGER PRIMARY KEY AUTOINCREMENT, "
-                       "ShipName TEXT)"),
+    QStringList columns = {
+        QStringLiteral("IDDrill"),   QStringLiteral("IDShip"),    QStringLiteral("ShipName"),
+        QStringLiteral("CompEval"),  QStringLiteral("Master"),    QStringLiteral("CompEval1"),
+        QStringLiteral("Master1"),   QStringLiteral("YearDrill"), QStringLiteral("Company"),
+        QStringLiteral("Date1"),     QStringLiteral("Time1"),     QStringLiteral("Ship"),
+        QStringLiteral("DrillDate"), QStringLiteral("Total"),     QStringLiteral("D1"),
+        QStringLiteral("H1")};
+    return columns + evaluationMarkColumns();
+}
+
+QStringList Schema::createStatements(Engine engine)
+{
+    const QString key = Dialect::autoKey(engine);
+    QStringList statements = {
+        QStringLiteral("CREATE TABLE Ships (IDShip %1, ShipName TEXT)").arg(key),
         // IDShip is deliberately not a foreign key: deleting a ship keeps its drill records.
-        QStringLiteral("CREATE TABLE Drills (IDDrill INTEGER PRIMARY KEY AUTOINCREMENT, "
-                       "IDShip INTEGER NOT NULL, ShipName TEXT, YearDrill INTEGER NOT NULL, %1, "
-                       "UNIQUE (IDShip, YearDrill))")
-            .arg(drillFields),
-        QStringLiteral("CREATE TABLE Company (Name TEXT)"),
+        QStringLiteral("CREATE TABLE Drills (IDDrill %1, IDShip INTEGER NOT NULL, ShipName TEXT, "
+                       "YearDrill INTEGER NOT NULL, %2, UNIQUE (IDShip, YearDrill))")
+            .arg(key, drillFields()),
+        QStringLiteral("CREATE TABLE Company (%1Name TEXT)").arg(Dialect::rowOrderColumn(engine)),
         QStringLiteral("INSERT INTO Company (Name) VALUES ('')"),
-        QStringLiteral("CREATE TABLE Evaluation (IDEvaluation INTEGER PRIMARY KEY AUTOINCREMENT, "
+        QStringLiteral("CREATE TABLE Evaluation (IDEvaluation %1, "
                        "IDDrill INTEGER NOT NULL, IDQu INTEGER NOT NULL, "
                        "Ev1 INTEGER NOT NULL DEFAULT 0, Ev2 INTEGER NOT NULL DEFAULT 0, "
                        "Ev3 INTEGER NOT NULL DEFAULT 0, Ev4 INTEGER NOT NULL DEFAULT 0, "
                        "Ev5 INTEGER NOT NULL DEFAULT 0, Ev11 INTEGER NOT NULL DEFAULT 0, "
                        "Ev12 INTEGER NOT NULL DEFAULT 0, Ev13 INTEGER NOT NULL DEFAULT 0, "
                        "Ev14 INTEGER NOT NULL DEFAULT 0, Ev15 INTEGER NOT NULL DEFAULT 0, "
-                       "UNIQUE (IDDrill, IDQu))"),
-        QStringLiteral("CREATE TABLE PrintDrills (IDDrill INTEGER, IDShip INTEGER, ShipName TEXT, "
-                       "%1, YearDrill INTEGER, Company TEXT, Date1 TEXT, Time1 TEXT)")
-            .arg(drillFields),
-        QStringLiteral("CREATE TABLE PrintEval (Company TEXT, Ship TEXT, DrillDate TEXT, "
-                       "Master TEXT, %1, Total TEXT, D1 TEXT, H1 TEXT)")
-            .arg(evaluationMarkColumns()),
-        QStringLiteral("CREATE VIEW QuDrills AS SELECT %1 FROM Drills ORDER BY ShipName, IDDrill")
-            .arg(drillColumns().join(QStringLiteral(", "))),
+                       "UNIQUE (IDDrill, IDQu))")
+            .arg(key),
+        QStringLiteral("CREATE VIEW QuDrills AS SELECT %1 FROM Drills ORDER BY %2, IDDrill")
+            .arg(drillColumns().join(QStringLiteral(", ")),
+                 Dialect::nameOrder(engine, QStringLiteral("ShipName"))),
         QStringLiteral("CREATE VIEW QuEvaluations AS SELECT * FROM Evaluation "
                        "ORDER BY IDDrill, IDQu"),
-        QStringLiteral("PRAGMA user_version = %1").arg(Version),
     };
+    statements << Dialect::changeSignals(engine);
+    if (engine == Engine::Postgres)
+        statements << QStringLiteral("CREATE TABLE OrxSchema (Version INTEGER NOT NULL)");
+    else
+        statements << reportTableStatements(engine);
+    return statements << Dialect::setVersion(engine, Version);
 }
 
-QStringList Schema::requiredObjects()
+QStringList Schema::sessionStatements(Engine engine)
 {
-    return {QStringLiteral("Ships"),       QStringLiteral("Drills"),
-            QStringLiteral("Company"),     QStringLiteral("Evaluation"),
-            QStringLiteral("PrintDrills"), QStringLiteral("PrintEval"),
-            QStringLiteral("QuDrills"),    QStringLiteral("QuEvaluations")};
+    return engine == Engine::Postgres ? reportTableStatements(engine) : QStringList();
+}
+
+QStringList Schema::requiredObjects(Engine engine)
+{
+    QStringList objects = {QStringLiteral("Ships"),    QStringLiteral("Drills"),
+                           QStringLiteral("Company"),  QStringLiteral("Evaluation"),
+                           QStringLiteral("QuDrills"), QStringLiteral("QuEvaluations")};
+    if (engine == Engine::Postgres)
+        return objects << QStringLiteral("OrxSchema");
+    return objects << QStringLiteral("PrintDrills") << QStringLiteral("PrintEval");
 }

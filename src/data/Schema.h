@@ -1,19 +1,29 @@
 #pragma once
 
+#include "data/DatabaseLocation.h"
+
 #include <QStringList>
 
 namespace Schema {
 
-// Recorded in PRAGMA user_version; a file without it is not one of ours.
+using Engine = DatabaseLocation::Engine;
+
+// Recorded with the schema; a database without it is not one of ours.
 inline constexpr int Version = 1;
 
-// Every table and view the program uses, created together in one transaction.
-QStringList createStatements();
+// Every table and view the program keeps, created together in one transaction.
+QStringList createStatements(Engine engine);
+
+// What each new connection sets up for itself: on a server, its own report tables.
+QStringList sessionStatements(Engine engine);
 
 // Objects whose presence marks a database of this program.
-QStringList requiredObjects();
+QStringList requiredObjects(Engine engine);
 
 // The drill columns of QuDrills and PrintDrills, in the order the grid shows them.
 QStringList drillColumns();
+
+// The columns of the report tables, as the reports name them.
+QStringList reportColumns();
 
 } // namespace Schema

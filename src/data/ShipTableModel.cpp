@@ -1,6 +1,10 @@
 #include "data/ShipTableModel.h"
 
+#include "data/Dialect.h"
+
 #include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QtDebug>
 
@@ -11,11 +15,10 @@ constexpr int IdColumn = 0;
 constexpr int NameColumn = 1;
 } // namespace
 
-ShipTableModel::ShipTableModel(const QSqlDatabase& db, QObject* parent)
-    : QSqlTableModel(parent, db)
+ShipTableModel::ShipTableModel(const QSqlDatabase& db, QObject* parent) : QSqlTableModel(parent, db)
 {
     setObjectName(QStringLiteral("Data2"));
-    setTable(QStringLiteral("Ships"));
+    setTable(Dialect::catalogueName(db.driverName(), QStringLiteral("Ships")));
     setEditStrategy(QSqlTableModel::OnRowChange);
     setHeaderData(IdColumn, Qt::Horizontal, QStringLiteral("IDShip"));
     setHeaderData(NameColumn, Qt::Horizontal, QStringLiteral("Ship Name"));
@@ -64,8 +67,8 @@ QVariant ShipTableModel::data(const QModelIndex& index, int role) const
 
 Qt::ItemFlags ShipTableModel::flags(const QModelIndex& index) const
 {
-    const Qt::ItemFlags flags = QSqlTableModel::flags(index) | Qt::ItemIsEnabled |
-                                Qt::ItemIsSelectable;
+    const Qt::ItemFlags flags =
+        QSqlTableModel::flags(index) | Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     // The database numbers the ships.
     return index.column() == IdColumn ? flags & ~Qt::ItemIsEditable : flags | Qt::ItemIsEditable;
 }
@@ -103,6 +106,10 @@ bool ShipTableModel::addShip(const QString& name)
         emit writeFailed(reason);
         return false;
     }
+    // Qt learns the new key only from drivers that mark the key column as assigned by the
+    // database (SQLite); otherwise the new row is read back with the whole list.
+    if (!record().field(IdColumn).isAutoValue())
+        return refresh();
     return true;
 }
 
@@ -115,7 +122,25 @@ bool ShipTableModel::submitPending()
     const QString reason = lastError().text();
     qWarning().noquote() << "Storing a ship failed:" << reason;
     revertAll();
+    // Show the fleet as it is now, which another user may have changed.
+    refresh();
     emit writeFailed(reason);
+    return false;
+}
+
+// An UPDATE of a row that another user has deleted changes nothing and fails nothing: without
+// this check the name would look stored, and the row would turn blank.
+bool ShipTableModel::updateRowInTable(int row, const QSqlRecord& values)
+{
+    if (!QSqlTableModel::updateRowInTable(row, values))
+        return false;
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE IDShip = ?"));
+    query.addBindValue(primaryValues(row).value(0));
+    if (query.exec() && query.next() && query.value(0).toInt() == 1)
+        return true;
+    setLastError(QSqlError(QStringLiteral("Another user has deleted this ship."), {},
+                           QSqlError::TransactionError));
     return false;
 }
 

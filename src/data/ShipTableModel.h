@@ -31,6 +31,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+protected:
+    bool updateRowInTable(int row, const QSqlRecord& values) override;
+
 signals:
     // A ship name was left empty; nothing was changed.
     void nameRequired();

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "data/DatabaseLocation.h"
+
+#include <QString>
+#include <QStringList>
+
+// Everything in which the program's SQL differs between SQLite and PostgreSQL. All other
+// statements are written once, in the SQL both engines understand (bound values, double-quoted
+// names, INSERT ... ON CONFLICT).
+//
+// - Keys: SQLite's INTEGER PRIMARY KEY AUTOINCREMENT is an identity column on PostgreSQL.
+// - Row order: the program relies on SQLite's rowid for "the first / last row written"
+//   (Company, the report tables); on PostgreSQL those tables carry an identity column rowid.
+// - Schema version: PRAGMA user_version on SQLite, table OrxSchema on PostgreSQL.
+// - Report tables PrintDrills and PrintEval: one user per SQLite file, so plain tables; on a
+//   server every connection has temporary tables of its own, so two users printing at once
+//   never see each other's rows.
+// - Text order: SQLite compares names by their bytes; PostgreSQL is told to do the same
+//   (COLLATE "C"), so both list the ships alike.
+// - Other users' changes: SQLite counts them in PRAGMA data_version, which a program polls;
+//   on a server, triggers send a notification on every write, which Qt's driver delivers.
+// - Names: PostgreSQL folds unquoted names to lower case; the names a result gives back are
+//   mapped to the program's spelling with programName().
+namespace Dialect {
+
+using Engine = DatabaseLocation::Engine;
+
+// The Qt SQL driver of the engine.
+QString driver(Engine engine);
+
+// An integer key the database assigns.
+QString autoKey(Engine engine);
+// The column that keeps the order in which rows were written, for tables without a key.
+QString rowOrderColumn(Engine engine);
+// "TABLE", or "TEMPORARY TABLE" for a table each connection has for itself.
+QString scratchTable(Engine engine);
+// ORDER BY of a name, the same on both engines.
+QString nameOrder(Engine engine, const QString& column);
+
+// The names of the tables and views the program could see without qualifying them, apart
+// from each connection's own temporary tables.
+QString listObjects(Engine engine);
+// A lock that only schema creation takes, held until its transaction ends; nothing on SQLite,
+// whose writers hold the whole file.
+QString schemaLock(Engine engine);
+
+// The statements that make every write of the shared tables announce itself; none on SQLite.
+QStringList changeSignals(Engine engine);
+// The notification channel of those announcements.
+inline constexpr auto ChangeChannel = "orx_changes";
+
+// The statement that records the schema version, and the query that reads it.
+QString setVersion(Engine engine, int version);
+QString readVersion(Engine engine);
+
+// A table's name as Qt's driver looks it up in the catalogue (QSqlTableModel::setTable).
+QString catalogueName(const QString& driverName, const QString& table);
+
+// A name as the program spells it, given a name the database returned.
+QString programName(const QString& databaseName, const QStringList& programNames);
+
+} // namespace Dialect

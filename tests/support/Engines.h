@@ -1,0 +1,30 @@
+#pragma once
+
+#include "data/DatabaseLocation.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+// Data-layer tests run once per engine: a SQLite file, and a database on the test server.
+namespace Engines {
+
+// Adds the column "engine" and a row for each engine.
+void addRows();
+
+// A location where nothing exists yet: a file path in a temporary folder, or a new empty
+// database on the test server (started on first use).
+class FreshLocation
+{
+public:
+    explicit FreshLocation(const QString& engine);
+    // Empty when the location could be made; otherwise why not.
+    QString failure() const { return m_failure; }
+    const DatabaseLocation& location() const { return m_location; }
+
+private:
+    QTemporaryDir m_dir;
+    DatabaseLocation m_location;
+    QString m_failure;
+};
+
+} // namespace Engines

@@ -1,0 +1,552 @@
+// The data layer on both engines: a SQLite file, and a database on a PostgreSQL server shared by
+// several users.
+#include "Engines.h"
+#include "TestServer.h"
+#include "data/ChangeWatch.h"
+#include "data/CompanyTable.h"
+#include "data/Dialect.h"
+#include "data/DrillDataSource.h"
+#include "data/DrillDatabase.h"
+#include "data/EvaluationTable.h"
+#include "data/PrintDrillsTable.h"
+#include "data/PrintEvalTable.h"
+#include "data/ReportTable.h"
+#include "data/Schema.h"
+#include "data/ShipTableModel.h"
+#include "data/YearRows.h"
+
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+#include <functional>
+#include <numeric>
+#include <thread>
+
+namespace {
+
+using Engine = DatabaseLocation::Engine;
+
+#define FRESH_LOCATION(name)                                                                       \
+    QFETCH(QString, engine);                                                                       \
+    Engines::FreshLocation name(engine);                                                           \
+    QVERIFY2(name.failure().isEmpty(), qPrintable(name.failure()))
+
+#define OPEN(db)                                                                                   \
+    do {                                                                                           \
+        const QString failure = (db).open();                                                       \
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));                                          \
+    } while (false)
+
+QVariant scalar(const DrillDatabase& db, const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery query(db.connection());
+    query.prepare(sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    return query.exec() && query.next() ? query.value(0) : QVariant();
+}
+
+bool addShips(DrillDatabase& db, const QStringList& names)
+{
+    return db.inTransaction([&] {
+        QSqlQuery query(db.connection());
+        query.prepare(QStringLiteral("INSERT INTO Ships (ShipName) VALUES (?)"));
+        for (const QString& name : names) {
+            query.addBindValue(name);
+            if (!query.exec())
+                return false;
+        }
+        return true;
+    });
+}
+
+QStringList shipNames(int count)
+{
+    QStringList names;
+    for (int i = 1; i <= count; ++i)
+        names << QStringLiteral("MV Ship %1").arg(i, 4, 10, QLatin1Char('0'));
+    return names;
+}
+
+// Runs `work` on `count` threads at once, each with a connection of its own to the location.
+// The results of the threads, or the failure of an open.
+template <typename Work>
+QList<int> onConnectionsAtOnce(const DatabaseLocation& location, int count, Work work)
+{
+    QList<int> results(count, -1);
+    std::atomic_int ready{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < count; ++i) {
+        threads.emplace_back([&, i] {
+            DrillDatabase db(location);
+            const bool opened = db.open().isEmpty();
+            ++ready;
+            while (ready < count)
+                std::this_thread::yield();
+            if (opened)
+                results[i] = work(db, i);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    return results;
+}
+
+// Works on the database through a connection of its own, as an administrator would.
+bool onServerDirectly(const DatabaseLocation& at, const std::function<bool(QSqlDatabase&)>& work)
+{
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), "direct");
+        db.setHostName(at.host);
+        db.setUserName(at.user);
+        db.setDatabaseName(at.database);
+        done = db.open() && work(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("direct"));
+    return done;
+}
+
+QStringList serverObjects(const DatabaseLocation& at)
+{
+    QStringList names;
+    onServerDirectly(at, [&](QSqlDatabase& db) {
+        QSqlQuery query(Dialect::listObjects(Engine::Postgres), db);
+        while (query.next())
+            names << query.value(0).toString();
+        return true;
+    });
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class TestEngines : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void locationsAreReadAsLibpqWritesThem_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("parts"); // host, port, user, database; or the file
+        const auto server = [](const char* host, const char* port, const char* user,
+                               const char* database) {
+            return QStringList{host, port, user, database};
+        };
+        QTest::newRow("file") << "/srv/fleet/ORXmanager97.mdb"
+                              << QStringList{"/srv/fleet/ORXmanager97.mdb"};
+        QTest::newRow("full URL") << "postgresql://planner@db.office:5433/fleet"
+                                  << server("db.office", "5433", "planner", "fleet");
+        QTest::newRow("short scheme, defaults")
+            << "postgres://db.office" << server("db.office", "0", "", "");
+        QTest::newRow("socket as parameter") << "postgresql://planner@/fleet?host=/run/postgresql"
+                                             << server("/run/postgresql", "0", "planner", "fleet");
+        QTest::newRow("socket encoded") << "postgresql://%2Frun%2Fpostgresql/my%20fleet"
+                                        << server("/run/postgresql", "0", "", "my fleet");
+        QTest::newRow("IPv6") << "postgresql://[::1]:5432/fleet"
+                              << server("::1", "5432", "", "fleet");
+        QTest::newRow("key=value") << "host=/tmp/s dbname='O\\'Brien fleet' user = planner"
+                                   << server("/tmp/s", "0", "planner", "O'Brien fleet");
+        QTest::newRow("password in URL")
+            << "postgresql://planner:secret@db/fleet" << QStringList{"password"};
+        QTest::newRow("password parameter")
+            << "postgresql://db/fleet?colour=blue&password=secret" << QStringList{"password"};
+        QTest::newRow("password keyword") << "host=db password=secret" << QStringList{"password"};
+        QTest::newRow("bad port") << "postgresql://db:99999/fleet" << QStringList{"port"};
+        QTest::newRow("unknown setting")
+            << "postgresql://db/fleet?colour=blue" << QStringList{"colour"};
+    }
+    void locationsAreReadAsLibpqWritesThem()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, parts);
+        QString problem;
+        const auto location = DatabaseLocation::parse(text, &problem);
+        if (parts.size() == 1 && !text.startsWith(QLatin1Char('/'))) {
+            QVERIFY(!location);
+            QVERIFY2(problem.contains(parts.first()), qPrintable(problem));
+            QVERIFY(!problem.contains(QLatin1String("secret")));
+            return;
+        }
+        QVERIFY2(location, qPrintable(problem));
+        if (parts.size() == 1) {
+            QCOMPARE(location->engine, Engine::Sqlite);
+            QCOMPARE(location->filePath, parts.first());
+            return;
+        }
+        QCOMPARE(location->engine, Engine::Postgres);
+        const QStringList got = {location->host, QString::number(location->port), location->user,
+                                 location->database};
+        QCOMPARE(got, parts);
+        // What the program shows names the same place.
+        const auto again = DatabaseLocation::parse(location->display(), &problem);
+        QVERIFY2(again, qPrintable(location->display()));
+        QCOMPARE(
+            (QStringList{again->host, QString::number(again->port), again->user, again->database}),
+            parts);
+    }
+
+    void firstStartCreatesTheSchemaAndTheNextKeepsIt_data() { Engines::addRows(); }
+    void firstStartCreatesTheSchemaAndTheNextKeepsIt()
+    {
+        FRESH_LOCATION(fresh);
+        {
+            DrillDatabase db(fresh.location());
+            OPEN(db);
+            QCOMPARE(scalar(db, Dialect::readVersion(db.engine())).toInt(), Schema::Version);
+            QSqlQuery query(db.connection());
+            QVERIFY(query.exec(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = 0")));
+            const QStringList expected = {"IDDrill",    "IDShip",    "ShipName", "Drill Date",
+                                          "Done Date",  "CompEval",  "Master",   "Drill Date1",
+                                          "Done Date1", "CompEval1", "Master1",  "YearDrill"};
+            QCOMPARE(query.record().count(), expected.size());
+            for (int i = 0; i < expected.size(); ++i)
+                QCOMPARE(query.record().fieldName(i).toLower(), expected.at(i).toLower());
+            for (const char* name : {"Evaluation", "QuEvaluations", "PrintDrills", "PrintEval"})
+                QVERIFY2(query.exec(QStringLiteral("SELECT * FROM %1").arg(name)), name);
+            QCOMPARE(CompanyTable(db).name(), std::optional(QString()));
+            QVERIFY(addShips(db, {QStringLiteral("O'Brien Star")}));
+        }
+        DrillDatabase again(fresh.location());
+        OPEN(again);
+        QCOMPARE(scalar(again, QStringLiteral("SELECT ShipName FROM Ships")).toString(),
+                 QStringLiteral("O'Brien Star"));
+        QCOMPARE(scalar(again, QStringLiteral("SELECT COUNT(*) FROM Company")).toInt(), 1);
+    }
+
+    // Two programs starting at the same moment on an empty server database.
+    void twoFirstStartsAtOnceMakeOneSchema()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        const QList<int> opened =
+            onConnectionsAtOnce(fresh.location(), 4, [](DrillDatabase&, int) { return 1; });
+        QCOMPARE(opened, QList<int>(4, 1));
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QCOMPARE(scalar(db, QStringLiteral("SELECT COUNT(*) FROM OrxSchema")).toInt(), 1);
+        QCOMPARE(scalar(db, QStringLiteral("SELECT COUNT(*) FROM Company")).toInt(), 1);
+    }
+
+    // Each user's program holds its own copy of the year; an edit must not write back the
+    // fields it did not change.
+    void editsOfOneRowWriteOnlyTheirOwnField_data() { Engines::addRows(); }
+    void editsOfOneRowWriteOnlyTheirOwnField()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase first(fresh.location());
+        DrillDatabase second(fresh.location());
+        OPEN(first);
+        OPEN(second);
+        QVERIFY(addShips(first, {QStringLiteral("MV Alpha")}));
+        QCOMPARE(YearRows::addMissing(first, 2026), 1);
+        DrillDataSource mine(first);
+        DrillDataSource theirs(second);
+        for (DrillDataSource* source : {&mine, &theirs}) {
+            source->setYear(2026);
+            QVERIFY(source->refresh());
+        }
+        const qint64 id = mine.records().first().at(DrillDataSource::IDDrill).toLongLong();
+
+        QVERIFY(mine.writeField(id, DrillDataSource::DrillDate, QStringLiteral("2026-03-05")).ok);
+        QVERIFY(theirs.writeField(id, DrillDataSource::Master, QStringLiteral("O'Brien")).ok);
+        QVERIFY(mine.writeField(id, DrillDataSource::CompEval1, QStringLiteral("85")).ok);
+        QVERIFY(theirs.refresh());
+        const QStringList row = theirs.records().first();
+        QCOMPARE(row.at(DrillDataSource::Master), QStringLiteral("O'Brien"));
+        QCOMPARE(row.at(DrillDataSource::CompEval1), QStringLiteral("85"));
+        QCOMPARE(scalar(second, QStringLiteral("SELECT \"Drill Date\" FROM Drills")).toString(),
+                 QStringLiteral("2026-03-05"));
+
+        // A row another user deleted is not reported as stored.
+        QSqlQuery(QStringLiteral("DELETE FROM Drills"), second.connection());
+        QVERIFY(!mine.writeField(id, DrillDataSource::Master1, QStringLiteral("Late")).ok);
+    }
+
+    void yearRowsAreMadeOncePerShipWhenTwoUsersShowTheYearAtOnce_data() { Engines::addRows(); }
+    void yearRowsAreMadeOncePerShipWhenTwoUsersShowTheYearAtOnce()
+    {
+        FRESH_LOCATION(fresh);
+        constexpr int Ships = 300;
+        {
+            DrillDatabase db(fresh.location());
+            OPEN(db);
+            QVERIFY(addShips(db, shipNames(Ships)));
+        }
+        const QList<int> added =
+            onConnectionsAtOnce(fresh.location(), 4, [](DrillDatabase& db, int) {
+                return YearRows::addMissing(db, 2026);
+            });
+        for (int count : added)
+            QVERIFY2(count >= 0, "a user's program was refused");
+        QCOMPARE(std::accumulate(added.begin(), added.end(), 0), Ships);
+
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QCOMPARE(scalar(db, QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), Ships);
+        QCOMPARE(scalar(db, QStringLiteral("SELECT COUNT(DISTINCT IDShip) FROM Drills")).toInt(),
+                 Ships);
+        // A ship added later gets its row, and only it.
+        QVERIFY(addShips(db, {QStringLiteral("MV Late")}));
+        QCOMPARE(YearRows::addMissing(db, 2026), 1);
+        QCOMPARE(YearRows::addMissing(db, 2026), 0);
+    }
+
+    // What an open window needs to show other users' edits within two seconds.
+    void otherUsersChangesAreToldAndOwnAreNot_data() { Engines::addRows(); }
+    void otherUsersChangesAreToldAndOwnAreNot()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase mine(fresh.location());
+        DrillDatabase theirs(fresh.location());
+        OPEN(mine);
+        OPEN(theirs);
+        QVERIFY(addShips(mine, {QStringLiteral("MV Alpha")}));
+        QCOMPARE(YearRows::addMissing(mine, 2026), 1);
+        const qint64 id = scalar(mine, QStringLiteral("SELECT IDDrill FROM Drills")).toLongLong();
+        ChangeWatch watch(mine, std::chrono::milliseconds(50));
+        QVERIFY(watch.start());
+        QSignalSpy told(&watch, &ChangeWatch::changed);
+
+        DrillDataSource myYear(mine);
+        QVERIFY(myYear.writeField(id, DrillDataSource::Master, QStringLiteral("Mine")).ok);
+        QTest::qWait(300);
+        QCOMPARE(told.count(), 0);
+
+        DrillDataSource theirYear(theirs);
+        QVERIFY(theirYear.writeField(id, DrillDataSource::Master1, QStringLiteral("Theirs")).ok);
+        QTRY_VERIFY_WITH_TIMEOUT(told.count() >= 1, 2000);
+        told.clear();
+        QVERIFY(addShips(theirs, {QStringLiteral("MV Bravo")}));
+        QTRY_VERIFY_WITH_TIMEOUT(told.count() >= 1, 2000);
+    }
+
+    // The server ends the connection under the program (a restart, a network cut): the edit is
+    // refused and said so, and the program can connect again and go on.
+    void aLostServerConnectionIsToldAndCanBeMadeAgain()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        DrillDatabase mine(fresh.location());
+        DrillDatabase admin(fresh.location());
+        OPEN(mine);
+        OPEN(admin);
+        QVERIFY(addShips(mine, {QStringLiteral("MV Alpha")}));
+        QCOMPARE(YearRows::addMissing(mine, 2026), 1);
+        const qint64 id = scalar(mine, QStringLiteral("SELECT IDDrill FROM Drills")).toLongLong();
+        const QVariant backend = scalar(mine, QStringLiteral("SELECT pg_backend_pid()"));
+        QVERIFY(
+            scalar(admin, QStringLiteral("SELECT pg_terminate_backend(?)"), {backend}).toBool());
+
+        DrillDataSource year(mine);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Writing a drill field failed"));
+        const auto lost = year.writeField(id, DrillDataSource::Master, QStringLiteral("Lost"));
+        QVERIFY(!lost.ok);
+        QVERIFY(!lost.errorText.isEmpty());
+        QVERIFY(!mine.isAlive());
+
+        QCOMPARE(mine.reconnect(), QString());
+        QVERIFY(mine.isAlive());
+        QVERIFY(year.writeField(id, DrillDataSource::Master, QStringLiteral("Kept")).ok);
+        QCOMPARE(scalar(admin, QStringLiteral("SELECT Master FROM Drills")).toString(),
+                 QStringLiteral("Kept"));
+        // The connection's own report tables are back.
+        QVERIFY(PrintDrillsTable::refill(mine, 2026, QStringLiteral("HBQ"),
+                                         QDateTime::currentDateTime()));
+    }
+
+    // One user renames a ship that another has just deleted: the deletion stands, and the
+    // renaming user is told instead of seeing a name that was never stored.
+    void renamingAShipAnotherUserDeletedIsTold_data() { Engines::addRows(); }
+    void renamingAShipAnotherUserDeletedIsTold()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase mine(fresh.location());
+        DrillDatabase theirs(fresh.location());
+        OPEN(mine);
+        OPEN(theirs);
+        QVERIFY(addShips(mine, {QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")}));
+        ShipTableModel fleet(mine.connection());
+        QVERIFY(fleet.refresh());
+        QSignalSpy refused(&fleet, &ShipTableModel::writeFailed);
+        const qint64 alpha = fleet.ships().first().id;
+        QSqlQuery gone(theirs.connection());
+        gone.prepare(QStringLiteral("DELETE FROM Ships WHERE IDShip = ?"));
+        gone.addBindValue(alpha);
+        QVERIFY(gone.exec());
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Storing a ship failed"));
+        QVERIFY(fleet.setData(fleet.index(0, 1), QStringLiteral("MV Alpha II")));
+        QVERIFY(!fleet.submitPending());
+        QCOMPARE(refused.count(), 1);
+        QVERIFY(refused.first().first().toString().contains(QLatin1String("deleted")));
+        QCOMPARE(fleet.ships().size(), 1);
+        QCOMPARE(fleet.ships().first().name, QStringLiteral("MV Bravo"));
+        QCOMPARE(scalar(mine, QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 1);
+    }
+
+    void reportTablesAreReadBackAsTheReportsNameThem_data() { Engines::addRows(); }
+    void reportTablesAreReadBackAsTheReportsNameThem()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QVERIFY(addShips(db, {QStringLiteral("MV Beta"), QStringLiteral("MV Alpha")}));
+        QCOMPARE(YearRows::addMissing(db, 2026), 2);
+        const QDateTime now(QDate(2026, 3, 5), QTime(9, 30));
+        QVERIFY(PrintDrillsTable::refill(db, 2026, QStringLiteral("HBQ"), now));
+
+        ReportTable table;
+        QCOMPARE(ReportTableReader::read(db, QStringLiteral("PrintDrills"), table), QString());
+        QCOMPARE(table.columns.size(), Schema::drillColumns().size() + 3);
+        for (const char* column :
+             {"IDDrill", "ShipName", "Drill Date", "Master1", "YearDrill", "Company", "Time1"})
+            QVERIFY2(table.columns.contains(QLatin1String(column)), column);
+        QCOMPARE(table.rows.size(), 2);
+        const int name = int(table.columns.indexOf(QStringLiteral("ShipName")));
+        QCOMPARE(table.rows.at(0).at(name).toString(), QStringLiteral("MV Alpha"));
+        QCOMPARE(table.rows.at(1).at(name).toString(), QStringLiteral("MV Beta"));
+
+        PrintEvalTable::Questionnaire form;
+        form.company = QStringLiteral("HBQ");
+        form.answers[2] = 4;
+        QVERIFY(PrintEvalTable::refill(db, form, now));
+        QCOMPARE(ReportTableReader::read(db, QStringLiteral("PrintEval"), table), QString());
+        QCOMPARE(table.rows.size(), 1);
+        QCOMPARE(table.rows.first().at(table.columns.indexOf(QStringLiteral("Ev34"))).toString(),
+                 QString::fromLatin1(PrintEvalTable::ChosenMark));
+
+        // A report file may name its table, but only the program's report tables are read.
+        QVERIFY(!ReportTableReader::read(db, QStringLiteral("Ships; DROP TABLE Ships"), table)
+                     .isEmpty());
+    }
+
+    void twoUsersPrintingAtOnceEachGetTheirOwnReport()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        DrillDatabase first(fresh.location());
+        DrillDatabase second(fresh.location());
+        OPEN(first);
+        OPEN(second);
+        QVERIFY(addShips(first, shipNames(3)));
+        QCOMPARE(YearRows::addMissing(first, 2025), 3);
+        QCOMPARE(YearRows::addMissing(first, 2026), 3);
+        const QDateTime now(QDate(2026, 3, 5), QTime(9, 30));
+        QVERIFY(PrintDrillsTable::refill(first, 2026, QStringLiteral("First"), now));
+        QVERIFY(PrintDrillsTable::refill(second, 2025, QStringLiteral("Second"), now));
+
+        for (auto [db, year] : {std::pair{&first, 2026}, std::pair{&second, 2025}}) {
+            ReportTable table;
+            QCOMPARE(ReportTableReader::read(*db, QStringLiteral("printdrills"), table), QString());
+            QCOMPARE(table.rows.size(), 3);
+            const int column = int(table.columns.indexOf(QStringLiteral("YearDrill")));
+            for (const QVariantList& row : std::as_const(table.rows))
+                QCOMPARE(row.at(column).toInt(), year);
+        }
+    }
+
+    void answersCompanyAndFleetBehaveAlike_data() { Engines::addRows(); }
+    void answersCompanyAndFleetBehaveAlike()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+
+        QVERIFY(EvaluationTable::ensureRows(db, 7));
+        QVERIFY(EvaluationTable::ensureRows(db, 7));
+        QCOMPARE(scalar(db, QStringLiteral("SELECT COUNT(*) FROM Evaluation")).toInt(), 10);
+        EvaluationTable::Answers answers{};
+        answers[0] = 5;
+        answers[9] = 1;
+        QVERIFY(EvaluationTable::save(db, 7, EvaluationTable::Drill::Second, answers));
+        QCOMPARE(EvaluationTable::load(db, 7, EvaluationTable::Drill::Second), answers);
+        QCOMPARE(EvaluationTable::load(db, 7, EvaluationTable::Drill::First),
+                 EvaluationTable::Answers{});
+
+        CompanyTable company(db);
+        QSqlQuery(QStringLiteral("INSERT INTO Company (Name) VALUES ('Last')"), db.connection());
+        QVERIFY(company.setName(QStringLiteral("O'Neill Shipping")));
+        QCOMPARE(company.name(), std::optional(QStringLiteral("Last")));
+        QCOMPARE(scalar(db, QStringLiteral("SELECT Name FROM Company ORDER BY rowid")).toString(),
+                 QStringLiteral("O'Neill Shipping"));
+
+        ShipTableModel fleet(db.connection());
+        QVERIFY(fleet.refresh());
+        QVERIFY(fleet.setData(fleet.index(0, 1), QStringLiteral("MV Alpha")));
+        QVERIFY(fleet.setData(fleet.index(1, 1), QStringLiteral("MV Beta")));
+        QVERIFY(fleet.setData(fleet.index(0, 1), QStringLiteral("MV Alpha II")));
+        QVERIFY(fleet.submitPending());
+        QVERIFY(fleet.removeShips({1}));
+        QCOMPARE(fleet.ships().size(), 1);
+        QCOMPARE(fleet.ships().first().name, QStringLiteral("MV Alpha II"));
+        QCOMPARE(scalar(db, QStringLiteral("SELECT ShipName FROM Ships")).toString(),
+                 QStringLiteral("MV Alpha II"));
+    }
+
+    void serversThatCannotBeUsedAreNamedAndLeftAlone_data()
+    {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<int>("problem");
+        const TestServer& server = TestServer::instance();
+        QTest::newRow("no server")
+            << QStringLiteral("postgresql://orx@/orx?host=%1/none").arg(server.socketFolder())
+            << int(DrillDatabase::Problem::Unreachable);
+        QTest::newRow("unknown user")
+            << QStringLiteral("postgresql://stranger@/postgres?host=%1").arg(server.socketFolder())
+            << int(DrillDatabase::Problem::LoginRefused);
+        QTest::newRow("no such database") << server.location(QStringLiteral("nowhere"))
+                                          << int(DrillDatabase::Problem::LoginRefused);
+    }
+    void serversThatCannotBeUsedAreNamedAndLeftAlone()
+    {
+        QFETCH(QString, location);
+        QFETCH(int, problem);
+        QVERIFY2(TestServer::instance().failure().isEmpty(),
+                 qPrintable(TestServer::instance().failure()));
+        const DatabaseLocation at = *DatabaseLocation::parse(location, nullptr);
+        DrillDatabase db(at);
+        const QString message = db.open();
+        QVERIFY2(message.contains(at.display()), qPrintable(message));
+        QCOMPARE(int(db.problem()), problem);
+    }
+
+    void databasesOfOtherProgramsOnTheServerAreLeftAlone_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<int>("problem");
+        QTest::newRow("another program") << QStringLiteral("CREATE TABLE Notes (Text TEXT)")
+                                         << int(DrillDatabase::Problem::NotOurs);
+        QTest::newRow("a newer version") << QStringLiteral("UPDATE OrxSchema SET Version = 2")
+                                         << int(DrillDatabase::Problem::Newer);
+        QTest::newRow("half of ours")
+            << QStringLiteral("DROP VIEW QuDrills") << int(DrillDatabase::Problem::NotOurs);
+    }
+    void databasesOfOtherProgramsOnTheServerAreLeftAlone()
+    {
+        QFETCH(QString, content);
+        QFETCH(int, problem);
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        // The program's own schema first, unless another program's table comes first.
+        if (!content.startsWith(QLatin1String("CREATE")))
+            QVERIFY(DrillDatabase(fresh.location()).open().isEmpty());
+        QVERIFY(onServerDirectly(fresh.location(),
+                                 [&](QSqlDatabase& db) { return QSqlQuery(db).exec(content); }));
+        const QStringList before = serverObjects(fresh.location());
+
+        DrillDatabase db(fresh.location());
+        const QString message = db.open();
+        QVERIFY2(message.contains(fresh.location().display()), qPrintable(message));
+        QCOMPARE(int(db.problem()), problem);
+        QCOMPARE(serverObjects(fresh.location()), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEngines)
+#include "tst_engines.moc"
