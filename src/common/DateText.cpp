@@ -41,11 +41,39 @@ QString numericFieldOrder(const QString& format)
     return order.size() == 3 ? order : QString();
 }
 
+// The locale's formats, worked out once per default locale rather than for every date: the
+// grid shows thousands of them.
+struct LocaleFormats
+{
+    QLocale locale;
+    QString shortFormat; // what the program writes: four-digit year
+    QString typedFormat; // the locale's own short form, widened to a four-digit year
+    QString fieldOrder;  // e.g. "dMy"; empty for a format with month names
+    QString longFormat;
+};
+
+const LocaleFormats& formats()
+{
+    thread_local LocaleFormats cached{QLocale(QLocale::C), {}, {}, {}, {}};
+    thread_local bool filled = false;
+    const QLocale current;
+    if (!filled || cached.locale != current) {
+        const QString localeShort = current.dateFormat(QLocale::ShortFormat);
+        const QString typed = withFourDigitYear(localeShort);
+        // The C locale of a bare Linux set-up writes "20 Jan 2027", too wide for a date
+        // column; its users expect ISO dates.
+        cached = {current, current.language() == QLocale::C ? QStringLiteral("yyyy-MM-dd") : typed,
+                  typed, numericFieldOrder(localeShort), current.dateFormat(QLocale::LongFormat)};
+        filled = true;
+    }
+    return cached;
+}
+
 std::optional<QDate> readNumeric(const QString& text)
 {
     static const QRegularExpression threeNumbers(
         QStringLiteral(R"(^(\d{1,4})\s*[./\- ]\s*(\d{1,4})\s*[./\- ]\s*(\d{1,4})\.?$)"));
-    const QString order = numericFieldOrder(QLocale().dateFormat(QLocale::ShortFormat));
+    const QString& order = formats().fieldOrder;
     const auto match = threeNumbers.match(text);
     if (order.isEmpty() || !match.hasMatch())
         return std::nullopt;
@@ -76,13 +104,14 @@ std::optional<QDate> readIso(const QString& text)
 
 std::optional<QDate> readWithLocaleFormats(const QString& text)
 {
-    const QLocale locale;
-    const QString formats[] = {
-        withFourDigitYear(locale.dateFormat(QLocale::ShortFormat)),
-        locale.dateFormat(QLocale::LongFormat),
+    const LocaleFormats& known = formats();
+    const QLocale& locale = known.locale;
+    const QString tried[] = {
+        known.typedFormat,
+        known.longFormat,
         QStringLiteral("dddd, dd MMMM yyyy"),
     };
-    for (const QString& format : formats) {
+    for (const QString& format : tried) {
         if (auto date = ifValid(locale.toDate(text, format)))
             return date;
     }
@@ -111,16 +140,13 @@ std::optional<QDate> accepted(std::optional<QDate> date)
 
 QString DateText::shortFormat()
 {
-    // The C locale of a bare Linux set-up writes "20 Jan 2027", too wide for a date column;
-    // its users expect ISO dates.
-    if (QLocale().language() == QLocale::C)
-        return QStringLiteral("yyyy-MM-dd");
-    return withFourDigitYear(QLocale().dateFormat(QLocale::ShortFormat));
+    return formats().shortFormat;
 }
 
 QString DateText::toShort(const QDate& date)
 {
-    return QLocale().toString(date, shortFormat());
+    const LocaleFormats& known = formats();
+    return known.locale.toString(date, known.shortFormat);
 }
 
 std::optional<QDate> DateText::read(const QString& text)
@@ -133,9 +159,14 @@ QString DateText::toIso(const QDate& date)
     return date.toString(Qt::ISODate);
 }
 
+std::optional<QDate> DateText::readStored(const QString& stored)
+{
+    return accepted(readIso(stored));
+}
+
 QString DateText::storedToShort(const QString& stored)
 {
-    const auto date = accepted(readIso(stored));
+    const auto date = readStored(stored);
     return date ? toShort(*date) : stored;
 }
 

@@ -7,6 +7,7 @@
 #include "common/Twips.h"
 #include "data/DrillDataSource.h"
 #include "data/ShipTableModel.h"
+#include "mainwindow/DrillColumns.h"
 #include "widgets/FlexGrid.h"
 
 #include <QLabel>
@@ -15,48 +16,14 @@
 
 namespace {
 
-constexpr int GridColumns = 13;
 constexpr int FirstYear = 2000;
-constexpr int ShipNameCol = 3;
 constexpr qreal RowOneFontSize = 8.25;
 const QColor HeaderBlue(0x00, 0x00, 0xFF);
 const QColor DoneGreen(0x00, 0xC0, 0x00);
 const QColor DueBlue(0x00, 0x00, 0xFF);
 const QColor LaterRed(0xFF, 0x00, 0x00);
 
-struct ColumnLayout
-{
-    int width;
-    Qt::Alignment alignment;
-    QString caption;
-};
-
-// Columns 0 to 12: the fixed column, the twelve columns of the drill source.
-const ColumnLayout& columnLayout(int col)
-{
-    static const Qt::Alignment date = Qt::AlignRight | Qt::AlignVCenter;
-    static const Qt::Alignment centred = Qt::AlignCenter;
-    static const QString scheduled = QStringLiteral("Scheduled Date");
-    static const QString done = QStringLiteral("Date Done");
-    static const QString evaluation = QStringLiteral("Evaluation (%)");
-    static const QString master = QStringLiteral("Ship's Master Name");
-    static const ColumnLayout layout[GridColumns] = {
-        {0, {}, {}},
-        {0, {}, {}},
-        {0, {}, {}},
-        {2000, {}, QStringLiteral("Ship Name")},
-        {1150, date, scheduled},
-        {1150, date, done},
-        {1000, centred, evaluation},
-        {2000, {}, master},
-        {1150, date, scheduled},
-        {1150, date, done},
-        {1000, centred, evaluation},
-        {2000, {}, master},
-        {0, {}, {}},
-    };
-    return layout[col];
-}
+using namespace DrillColumns;
 
 QString yearCaption(int year)
 {
@@ -78,12 +45,9 @@ YearLoad readYear(DrillDataSource& data, ShipTableModel& fleet, int year)
     data.setYear(year);
     if (!data.refresh())
         return YearLoad::NotRead;
-    if (data.recordCount() > 0)
+    if (data.recordCount() > 0 || fleet.ships().isEmpty())
         return YearLoad::Read;
-    const QList<Ship> ships = fleet.ships();
-    if (ships.isEmpty())
-        return YearLoad::Read;
-    if (!data.addRecords(ships))
+    if (!data.addFleetYear())
         return YearLoad::RowsNotMade;
     return data.refresh() ? YearLoad::Read : YearLoad::NotRead;
 }
@@ -100,8 +64,9 @@ QString loadFailureText(YearLoad load, int year, int shownYear)
     return frmORXmain::tr("The drills of %1 could not be read. %2").arg(year).arg(outcome);
 }
 
-QColor colourOf(DrillState state)
+QColor colourOf(const Drill& drill, const QDate& today)
 {
+    const DrillState state = drillState(!drill.done.isEmpty(), drill.scheduled.date(), today);
     switch (state) {
     case DrillState::Done:
         return DoneGreen;
@@ -124,12 +89,40 @@ void frmORXmain::buildGrid()
     DBGrid1->setAccessibleName(tr("Drill status grid"));
     DBGrid1->setFont(QFont(QStringLiteral("Lucida Sans Unicode")));
     DBGrid1->setGridFontSize(10);
-    DBGrid1->setCols(GridColumns);
+    DBGrid1->setCols(Count);
     DBGrid1->setFixedRows(FirstDrillRow);
-    DBGrid1->setFrozenColumns(ShipNameCol + 1);
+    DBGrid1->setFrozenColumns(ShipName + 1);
     DBGrid1->setRowHeight(0, 360);
     DBGrid1->setRowHeight(1, 600);
     DBGrid1->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
+    DBGrid1->installEventFilter(this);
+}
+
+// The grid's texts come from the records; nothing is read back from them.
+void frmORXmain::showRecords()
+{
+    QList<QStringList> texts;
+    texts.reserve(Data1->recordCount());
+    for (const DrillRecord& record : Data1->records()) {
+        QStringList row;
+        row.reserve(DrillRecord::ColumnCount);
+        for (int field = 0; field < DrillRecord::ColumnCount; ++field)
+            row.append(record.shown(DrillRecord::Column(field)));
+        texts.append(std::move(row));
+    }
+    DBGrid1->bindRecords(texts, IDDrill);
+}
+
+const DrillRecord* frmORXmain::recordAt(int row) const
+{
+    const int index = row - FirstDrillRow;
+    return index >= 0 && index < Data1->recordCount() ? &Data1->records().at(index) : nullptr;
+}
+
+void frmORXmain::setYearCaption(int year)
+{
+    m_year = year;
+    LblYear->setText(yearCaption(year));
 }
 
 bool frmORXmain::LoadFlexGrid()
@@ -141,7 +134,9 @@ bool frmORXmain::LoadFlexGrid()
     // it showed, and so does the label.
     const int kept = Data1->recordsYear();
     if (load == YearLoad::NotRead && kept != 0)
-        LblYear->setText(yearCaption(kept));
+        setYearCaption(kept);
+    m_colouredFor = QDate();
+    m_reportCurrent = false;
     CmdPreviousYear->setEnabled(shownYear() != FirstYear);
     CmdNextYear->setEnabled(shownYear() != Clock::today().year());
     layGridHeaders();
@@ -155,36 +150,34 @@ bool frmORXmain::LoadFlexGrid()
 
 void frmORXmain::layGridHeaders()
 {
-    for (int col = ShipNameCol; col < GridColumns - 1; ++col) {
-        const bool firstDrill = col <= 7;
-        DBGrid1->setTextMatrix(0, col,
-                               col == ShipNameCol ? QString()
-                               : firstDrill       ? QStringLiteral("Drill No 1")
-                                                  : QStringLiteral("Drill No 2"));
+    for (int col = ShipName; col < YearDrill; ++col) {
+        const int drill = drillOf(col);
+        DBGrid1->setTextMatrix(
+            0, col, drill < 0 ? QString() : QStringLiteral("Drill No %1").arg(drill + 1));
     }
     DBGrid1->setGridFontSize(10);
     DBGrid1->setGridForeColor(Qt::black);
     DBGrid1->setRow(0);
-    for (int col = 4; col <= 11; ++col) {
+    for (int col = DrillDate; col <= Master1; ++col) {
         DBGrid1->setCol(col);
         DBGrid1->setCellForeColor(HeaderBlue);
         DBGrid1->setCellFontSize(12);
         DBGrid1->setCellFontBold(true);
     }
     DBGrid1->setRow(1);
-    for (int col = 0; col < GridColumns; ++col) {
-        const ColumnLayout& layout = columnLayout(col);
-        DBGrid1->setColWidth(col, layout.width);
-        if (layout.alignment)
-            DBGrid1->setColAlignment(col, layout.alignment);
-        if (!layout.caption.isEmpty()) {
-            DBGrid1->setTextMatrix(1, col, layout.caption);
+    for (int col = 0; col < Count; ++col) {
+        const Description& column = describe(col);
+        DBGrid1->setColWidth(col, column.width);
+        if (column.alignment)
+            DBGrid1->setColAlignment(col, column.alignment);
+        if (!column.caption.isEmpty()) {
+            DBGrid1->setTextMatrix(1, col, column.caption);
             DBGrid1->setCol(col);
             DBGrid1->setCellFontSize(RowOneFontSize); // two words must fit a date column
         }
     }
     DBGrid1->setRow(0);
-    for (int col : {4, 8}) {
+    for (int col : {firstOfDrill(0), firstOfDrill(1)}) {
         DBGrid1->setCol(col);
         DBGrid1->setCellAlignment(Qt::AlignCenter);
     }
@@ -194,27 +187,49 @@ void frmORXmain::layGridHeaders()
 
 void frmORXmain::UpdateColors()
 {
-    for (int row = FirstDrillRow; row < DBGrid1->rows(); ++row) {
-        colourDrill(row, 4, 5);
-        colourDrill(row, 8, 9);
-        DBGrid1->setRow(row);
-        DBGrid1->setCol(ShipNameCol);
-        DBGrid1->setCellFontBold(true);
-    }
+    const QDate today = Clock::today(); // one day for the whole pass, even across midnight
+    DBGrid1->beginStyling();
+    for (int row = FirstDrillRow; row < DBGrid1->rows(); ++row)
+        recolourRow(row, today);
+    DBGrid1->endStyling();
+    DBGrid1->setRow(DBGrid1->rows() - 1);
+    DBGrid1->setCol(ShipName);
+    m_colouredFor = today;
 }
 
-void frmORXmain::colourDrill(int row, int scheduledCol, int doneCol)
+// Applies the colour rules to one row and makes its ship name bold. The grid's current cell
+// is left where it was.
+void frmORXmain::recolourRow(int row, const QDate& today)
 {
-    const QColor colour =
-        colourOf(drillState(DBGrid1->textMatrix(row, scheduledCol),
-                            DBGrid1->textMatrix(row, doneCol), Clock::today()));
-    if (!colour.isValid())
-        return;
+    const int keptRow = DBGrid1->row();
+    const int keptCol = DBGrid1->col();
     DBGrid1->setRow(row);
-    for (int col = scheduledCol; col < scheduledCol + 4; ++col) {
-        DBGrid1->setCol(col);
-        DBGrid1->setCellForeColor(colour);
+    if (const DrillRecord* record = recordAt(row)) {
+        for (int drill = 0; drill < 2; ++drill) {
+            const QColor colour = colourOf(record->drills.at(drill), today);
+            const int first = firstOfDrill(drill);
+            for (int col = first; col < first + DrillRecord::DrillFields; ++col) {
+                DBGrid1->setCol(col);
+                DBGrid1->setCellForeColor(colour);
+            }
+        }
     }
+    DBGrid1->setCol(ShipName);
+    DBGrid1->setCellFontBold(true);
+    DBGrid1->setRow(keptRow);
+    DBGrid1->setCol(keptCol);
+}
+
+// The clock passing midnight while the window is open changes what is due.
+void frmORXmain::recolourAllIfTheDayChanged()
+{
+    if (!m_colouredFor.isValid() || m_colouredFor == Clock::today())
+        return;
+    const int row = DBGrid1->row();
+    const int col = DBGrid1->col();
+    UpdateColors();
+    DBGrid1->setRow(row);
+    DBGrid1->setCol(col);
 }
 
 void frmORXmain::CmdNextYear_Click()
@@ -229,7 +244,7 @@ void frmORXmain::CmdPreviousYear_Click()
 
 void frmORXmain::showYear(int year)
 {
-    LblYear->setText(yearCaption(year));
+    setYearCaption(year);
     LoadFlexGrid();
     Timer1->start();
 }

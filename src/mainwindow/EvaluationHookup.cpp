@@ -3,7 +3,9 @@
 #include "mainwindow/frmORXmain.h"
 
 #include "common/Twips.h"
+#include "data/DrillRecord.h"
 #include "evaluation/EvaluationPanel.h"
+#include "mainwindow/DrillColumns.h"
 #include "widgets/FlexGrid.h"
 
 #include <QLineEdit>
@@ -30,9 +32,13 @@ void frmORXmain::OpenDrillEvaluation(int row, int col)
 {
     HidePics();
     PicEvaluation->move(Twips::toPx(PanelLeftTwips), Twips::toPx(PanelTopTwips));
-    const bool opened = PicEvaluation->openForDrill(
-        DBGrid1->textMatrix(row, 1).toLongLong(), DBGrid1->textMatrix(row, 3),
-        DBGrid1->textMatrix(row, col - 1), DBGrid1->textMatrix(row, col + 1), col);
+    const DrillRecord* record = recordAt(row);
+    const int drill = DrillColumns::drillOf(col);
+    if (!record || drill < 0)
+        return;
+    const Drill& evaluated = record->drills.at(drill);
+    const bool opened = PicEvaluation->openForDrill(record->idDrill, record->shipName,
+                                                    evaluated.done.shown(), evaluated.master, col);
     if (!opened)
         return; // the panel has told the user why
     m_evalRow = row;

@@ -16,13 +16,16 @@
 bool frmORXmain::PrintDrills()
 {
     HidePics();
-    return PrintDrillsTable::refill(*m_db, shownYear(), LblCompany->text(), Clock::now());
+    m_reportCurrent =
+        PrintDrillsTable::refill(*m_db, shownYear(), LblCompany->text(), Clock::now());
+    return m_reportCurrent;
 }
 
 void frmORXmain::Command2_Click()
 {
     // The report must show exactly what the grid shows, with this moment's stamp.
-    if (!Timer1_Timer()) {
+    Timer1_Timer();
+    if (!PrintDrills()) {
         m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
                         tr("The drill status report could not be prepared: the database "
                            "refused to fill its report table. Nothing was printed."));

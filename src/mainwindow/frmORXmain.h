@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QUrl>
 #include <QWidget>
 
@@ -11,12 +12,14 @@ class EvaluationPanel;
 class ReportControl;
 class FleetPanel;
 class DrillDataSource;
+struct DrillRecord;
 class FlexGrid;
 class Messages;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QKeyEvent;
 class QTimer;
 class QToolButton;
 class Shell;
@@ -49,8 +52,8 @@ public:
     bool PrintDrills();
     void HidePics();
     void LoadPicShade(QWidget* panel, QWidget* shade);
-    // The year in LblYear.
-    int shownYear() const;
+    // The year the grid shows, as LblYear names it.
+    int shownYear() const { return m_year; }
 
     QString databaseFilePath() const;
     // Another database file than the usual one in the application folder; before Form_Load.
@@ -69,7 +72,9 @@ private:
     void buildTimers();
     void addLink(QLabel* link, const QString& target);
     void layGridHeaders();
-    void colourDrill(int row, int scheduledCol, int doneCol);
+    void showRecords();
+    void recolourRow(int row, const QDate& today);
+    void setYearCaption(int year);
     void buildEditor();
     void hideEditor();
     void endEdit();
@@ -78,6 +83,22 @@ private:
     void CmdWrite_Click();
     void openDatePicker();
     bool editBoxEvent(QEvent* event);
+    bool editBoxKey(QKeyEvent* key);
+    bool gridKey(QKeyEvent* key);
+    void openCurrentCell(const QString& typed);
+    void moveToEditableCell(int step);
+    void moveCursorTo(int row, int col);
+    // The record a grid row shows; nullptr for a row that shows none.
+    const DrillRecord* recordAt(int row) const;
+    enum class Stored
+    {
+        Unchanged,
+        Written,
+        Refused
+    };
+    // Writes the edit box to the cell when it changes the stored value, and recolours the
+    // cell's row. With the report, the report table is refilled in the same transaction.
+    Stored commitCell(int row, int col, bool withReport);
     bool linkEvent(QObject* link, QEvent* event);
 
     void CmdNextYear_Click();
@@ -104,6 +125,7 @@ private:
     void CmdEvalComp_Click();
     void CmdConfirm_Saved(const QString& total);
     void Timer2_Timer();
+    void recolourAllIfTheDayChanged();
     void SubCompany();
     QString newestBackupSentence() const;
 
@@ -119,6 +141,9 @@ private:
     QLabel* Label18 = nullptr;
     QLabel* LblCompany = nullptr;
     QLabel* LblYear = nullptr;
+    int m_year = 0;
+    QDate m_colouredFor;          // the day of the last full recolouring; invalid: one is due
+    bool m_reportCurrent = false; // the report table holds the shown year as the grid shows it
     QPushButton* CmdPreviousYear = nullptr;
     QPushButton* CmdNextYear = nullptr;
     FlexGrid* DBGrid1 = nullptr;
