@@ -216,6 +216,45 @@ private slots:
         QTRY_COMPARE(w.field(Alpha, "Drill Date").toString(), QStringLiteral("2026-03-05"));
     }
 
+    // Clicking through cells without changing them stores nothing; a change stores its one
+    // field of its one row and gives that row its colours at once.
+    void onlyAChangeIsWrittenAndOnlyItsRowRecoloured()
+    {
+        EditingWindow w;
+        QVERIFY(w.open());
+        w.fixture.exec(QStringLiteral("CREATE TABLE Writes (IDDrill INTEGER, Master TEXT)"));
+        w.fixture.exec(QStringLiteral("CREATE TRIGGER CountWrites AFTER UPDATE ON Drills BEGIN "
+                                      "INSERT INTO Writes VALUES (NEW.IDDrill, NEW.Master); END"));
+        const auto writes = [&] {
+            return w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Writes")).toInt();
+        };
+        for (const int col : {4, 5, 7, 8, 11, 4}) {
+            QVERIFY(w.clickCell(AlphaRow, col));
+            QVERIFY(w.settle());
+        }
+        QCOMPARE(writes(), 0);
+
+        w.type(QStringLiteral("7/1/2026"));
+        QVERIFY(w.settle());
+        QCOMPARE(writes(), 1);
+        QCOMPARE(w.field(Alpha, "Drill Date").toString(), QStringLiteral("2026-07-01"));
+        w.grid->setRow(AlphaRow);
+        for (int col = 4; col <= 7; ++col) {
+            w.grid->setCol(col);
+            QCOMPARE(w.grid->cellForeColor(), QColor(0x00, 0x00, 0xFF)); // due within the month
+        }
+        w.grid->setRow(BravoRow);
+        w.grid->setCol(4);
+        QCOMPARE(w.grid->cellForeColor(), QColor(Qt::black));
+        // Stored again as typed in another form, the same date is no change.
+        QVERIFY(w.clickCell(AlphaRow, 4));
+        w.type(QStringLiteral("07/01/26"));
+        QVERIFY(w.settle());
+        QVERIFY(w.clickCell(BravoRow, 3));
+        QCOMPARE(writes(), 1);
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
     void reloadingEndsTheEdit()
     {
         EditingWindow w;

@@ -9,6 +9,7 @@
 #include "widgets/FlexGrid.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -152,6 +153,48 @@ void FrmCalendar1::buildGrid()
     GrdMonth->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     GrdMonth->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(GrdMonth, &FlexGrid::cellClicked, this, &FrmCalendar1::GrdMonth_Click);
+    GrdMonth->installEventFilter(this);
+}
+
+void FrmCalendar1::focusDays()
+{
+    GrdMonth->setFocus(Qt::OtherFocusReason);
+}
+
+bool FrmCalendar1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == GrdMonth && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier &&
+        dayKey(static_cast<QKeyEvent*>(event)->key()))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+// The keys move the anchor day itself, so they cross into the next or previous month.
+bool FrmCalendar1::dayKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Left:
+        moveAnchor(m_anchor.addDays(-1));
+        return true;
+    case Qt::Key_Right:
+        moveAnchor(m_anchor.addDays(1));
+        return true;
+    case Qt::Key_Up:
+        moveAnchor(m_anchor.addDays(-GridSide));
+        return true;
+    case Qt::Key_Down:
+        moveAnchor(m_anchor.addDays(GridSide));
+        return true;
+    case Qt::Key_PageUp:
+        moveAnchor(m_anchor.addMonths(-1));
+        return true;
+    case Qt::Key_PageDown:
+        moveAnchor(m_anchor.addMonths(1));
+        return true;
+    default:
+        return false;
+    }
 }
 
 void FrmCalendar1::buildStatusBar()

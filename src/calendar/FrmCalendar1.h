@@ -28,6 +28,12 @@ public:
 
     // Every way of closing without a pick ends here.
     void reject() override;
+    // The keyboard starts on the anchor day: arrows move the day, Page Up / Down the month,
+    // Enter picks, Escape cancels.
+    void focusDays();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTitleRow();
@@ -41,6 +47,7 @@ private:
     void moveAnchor(const QDate& anchor);
     void showAnchorMonth();
     void GrdMonth_Click();
+    bool dayKey(int key);
 
     QPushButton* CmdYearDown;
     QPushButton* CmdMonthDown;

@@ -94,7 +94,7 @@ void frmORXmain::buildEditor()
 // where a second Enter opens the browser; the grid cell that was edited is where it belongs.
 void frmORXmain::hideEditor()
 {
-    if (TxtWrite->hasFocus() && DBGrid1->isEnabled())
+    if (focusWidget() == TxtWrite && DBGrid1->isEnabled())
         DBGrid1->setFocus(Qt::OtherFocusReason);
     TxtWrite->hide();
     CmdWrite->hide();
@@ -270,10 +270,12 @@ void frmORXmain::openDatePicker()
     FrmCalendar1 picker(this);
     const QPoint gridTopLeft = mapToGlobal(DBGrid1->pos());
     picker.move(gridTopLeft.x() + DBGrid1->width() / 2, gridTopLeft.y() + DBGrid1->height() / 4);
+    picker.focusDays();
     picker.exec();
     if (const auto picked = CalendarDate::shared().textForEditBox())
         TxtWrite->setText(*picked);
-    Timer1->start(); // the box is written whether or not a day was picked
+    hideEditor(); // the box is written whether or not a day was picked, as by Enter
+    Timer1->start();
 }
 
 bool frmORXmain::UpdateDrill(int row, int col)

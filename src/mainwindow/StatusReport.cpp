@@ -24,8 +24,8 @@ bool frmORXmain::PrintDrills()
 void frmORXmain::Command2_Click()
 {
     // The report must show exactly what the grid shows, with this moment's stamp.
-    Timer1_Timer();
-    if (!PrintDrills()) {
+    m_reportCurrent = false;
+    if (!Timer1_Timer()) {
         m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
                         tr("The drill status report could not be prepared: the database "
                            "refused to fill its report table. Nothing was printed."));
