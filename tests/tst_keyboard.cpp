@@ -265,9 +265,11 @@ private slots:
         auto* year = w.child<QLabel>("LblYear");
         w.press(Qt::Key_Right, Qt::ControlModifier); // this year is the last
         QCOMPARE(year->text(), QStringLiteral("Year - 2026"));
+        w.press(Qt::Key_Down);
         w.press(Qt::Key_Left, Qt::ControlModifier);
         QVERIFY(w.settle());
         QCOMPARE(year->text(), QStringLiteral("Year - 2025"));
+        QCOMPARE(w.cursor(), QPoint(ShipCol, BravoRow)); // the keyboard stays where it was
         QCOMPARE(
             w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2025"))
                 .toInt(),

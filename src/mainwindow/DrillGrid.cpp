@@ -129,7 +129,12 @@ bool frmORXmain::LoadFlexGrid()
 {
     endEdit();
     const int year = shownYear();
+    const QModelIndex cursor = DBGrid1->currentIndex();
     const YearLoad load = readYear(*Data1, *Data2, year);
+    // The keyboard's cell keeps its place in the new rows, as far as they reach.
+    if (cursor.isValid() && DBGrid1->rows() > FirstDrillRow)
+        DBGrid1->setCurrentIndex(DBGrid1->model()->index(
+            qBound(FirstDrillRow, cursor.row(), DBGrid1->rows() - 1), cursor.column()));
     // A year that could not be read is never shown as an empty one: the grid keeps the year
     // it showed, and so does the label.
     const int kept = Data1->recordsYear();
