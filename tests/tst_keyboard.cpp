@@ -1,7 +1,6 @@
 // The drill grid by keyboard alone, as office users work a spreadsheet; the database is
 // checked after every stored value.
 #include "LoadedWindow.h"
-#include "calendar/CalendarDate.h"
 #include "common/Clock.h"
 #include "widgets/FlexGrid.h"
 
@@ -113,7 +112,6 @@ private slots:
     void init()
     {
         Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(10, 0)));
-        CalendarDate::shared() = CalendarDate();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
     void cleanup() { Clock::reset(); }

@@ -89,9 +89,10 @@ QLabel* addPanel(QLayout* bar, const char* name, const QString& description)
 
 } // namespace
 
-FrmCalendar1::FrmCalendar1(QWidget* parent)
+FrmCalendar1::FrmCalendar1(const CalendarDate& anchor, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_value(anchor)
 {
     setObjectName(QStringLiteral("FrmCalendar1"));
     setWindowTitle(QString());
@@ -240,9 +241,9 @@ void FrmCalendar1::Form_Load()
     move(0, 0);
     const QDate today = Clock::today();
     m_todayDate->setText(QLocale().toString(today, QStringLiteral("dddd, d - MMM - yyyy")));
-    const std::optional<QDate> anchor = CalendarDate::shared().toDate();
+    const std::optional<QDate> anchor = m_value.toDate();
     if (!anchor)
-        CalendarDate::shared() = CalendarDate::fromDate(today);
+        m_value = CalendarDate::fromDate(today);
     m_anchor = anchor.value_or(today);
     SubGrdMonth1stRow();
     showAnchorMonth();
@@ -267,7 +268,7 @@ void FrmCalendar1::SubGrdMonth1stRow()
 void FrmCalendar1::moveAnchor(const QDate& anchor)
 {
     m_anchor = anchor;
-    CalendarDate::shared() = CalendarDate::fromDate(anchor);
+    m_value = CalendarDate::fromDate(anchor);
     showAnchorMonth();
 }
 
@@ -284,12 +285,12 @@ void FrmCalendar1::GrdMonth_Click()
     if (GrdMonth->row() == 0 || day.isEmpty())
         return;
     const QDate picked(m_anchor.year(), m_anchor.month(), day.toInt());
-    CalendarDate::shared() = CalendarDate::fromText(DateText::toShort(picked));
+    m_value = CalendarDate::fromText(DateText::toShort(picked));
     accept();
 }
 
 void FrmCalendar1::reject()
 {
-    CalendarDate::shared() = CalendarDate::emptyText();
+    m_value = CalendarDate::emptyText();
     QDialog::reject();
 }

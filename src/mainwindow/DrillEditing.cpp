@@ -267,12 +267,13 @@ void frmORXmain::CmdWrite_Click()
 
 void frmORXmain::openDatePicker()
 {
-    FrmCalendar1 picker(this);
+    FrmCalendar1 picker(m_calendarDate, this);
     const QPoint gridTopLeft = mapToGlobal(DBGrid1->pos());
     picker.move(gridTopLeft.x() + DBGrid1->width() / 2, gridTopLeft.y() + DBGrid1->height() / 4);
     picker.focusDays();
     picker.exec();
-    if (const auto picked = CalendarDate::shared().textForEditBox())
+    m_calendarDate = picker.value(); // the next opening starts from here
+    if (const auto picked = m_calendarDate.textForEditBox())
         TxtWrite->setText(*picked);
     hideEditor(); // the box is written whether or not a day was picked, as by Enter
     Timer1->start();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "calendar/CalendarDate.h"
+
 #include <QDate>
 #include <QUrl>
 #include <QWidget>
@@ -149,7 +151,8 @@ private:
     FlexGrid* DBGrid1 = nullptr;
     QLineEdit* TxtWrite = nullptr;
     QToolButton* CmdWrite = nullptr;
-    int m_lastRow = 0; // the last clicked cell; row 0: none yet
+    CalendarDate m_calendarDate; // the date picker's anchor, from one opening to the next
+    int m_lastRow = 0;           // the last clicked cell; row 0: none yet
     int m_lastCol = 0;
     QFrame* StatusBar1 = nullptr;
     QList<QLabel*> m_statusPanels;
