@@ -1,13 +1,11 @@
-// The drill status grid of the main window: its layout, loading and colours.
+// The drill status grid of the main window: loading a year into it, and the year buttons.
 #include "mainwindow/frmORXmain.h"
 
 #include "common/Clock.h"
-#include "common/DrillState.h"
 #include "common/Messages.h"
 #include "common/Twips.h"
 #include "data/DrillDataSource.h"
 #include "data/ShipTableModel.h"
-#include "mainwindow/DrillColumns.h"
 #include "widgets/FlexGrid.h"
 
 #include <QLabel>
@@ -17,13 +15,6 @@
 namespace {
 
 constexpr int FirstYear = 2000;
-constexpr qreal RowOneFontSize = 8.25;
-const QColor HeaderBlue(0x00, 0x00, 0xFF);
-const QColor DoneGreen(0x00, 0xC0, 0x00);
-const QColor DueBlue(0x00, 0x00, 0xFF);
-const QColor LaterRed(0xFF, 0x00, 0x00);
-
-using namespace DrillColumns;
 
 QString yearCaption(int year)
 {
@@ -64,59 +55,19 @@ QString loadFailureText(YearLoad load, int year, int shownYear)
     return frmORXmain::tr("The drills of %1 could not be read. %2").arg(year).arg(outcome);
 }
 
-QColor colourOf(const Drill& drill, const QDate& today)
-{
-    const DrillState state = drillState(!drill.done.isEmpty(), drill.scheduled.date(), today);
-    switch (state) {
-    case DrillState::Done:
-        return DoneGreen;
-    case DrillState::Due:
-        return DueBlue;
-    case DrillState::Later:
-        return LaterRed;
-    case DrillState::None:
-        break;
-    }
-    return {};
-}
-
 } // namespace
 
 void frmORXmain::buildGrid()
 {
-    DBGrid1 = new FlexGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setAccessibleName(tr("Drill status grid"));
-    DBGrid1->setFont(QFont(QStringLiteral("Lucida Sans Unicode")));
-    DBGrid1->setGridFontSize(10);
-    DBGrid1->setCols(Count);
-    DBGrid1->setFixedRows(FirstDrillRow);
-    DBGrid1->setFrozenColumns(ShipName + 1);
-    DBGrid1->setRowHeight(0, 360);
-    DBGrid1->setRowHeight(1, 600);
-    DBGrid1->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
-    DBGrid1->installEventFilter(this);
-}
-
-// The grid's texts come from the records; nothing is read back from them.
-void frmORXmain::showRecords()
-{
-    QList<QStringList> texts;
-    texts.reserve(Data1->recordCount());
-    for (const DrillRecord& record : Data1->records()) {
-        QStringList row;
-        row.reserve(DrillRecord::ColumnCount);
-        for (int field = 0; field < DrillRecord::ColumnCount; ++field)
-            row.append(record.shown(DrillRecord::Column(field)));
-        texts.append(std::move(row));
-    }
-    DBGrid1->bindRecords(texts, IDDrill);
-}
-
-const DrillRecord* frmORXmain::recordAt(int row) const
-{
-    const int index = row - FirstDrillRow;
-    return index >= 0 && index < Data1->recordCount() ? &Data1->records().at(index) : nullptr;
+    m_drills = new DrillGridEditor(m_messages, this);
+    DBGrid1 = m_drills->grid();
+    connect(m_drills, &DrillGridEditor::commitRequested, Timer1, qOverload<>(&QTimer::start));
+    connect(m_drills, &DrillGridEditor::cellStored, this, &frmORXmain::onCellStored);
+    connect(m_drills, &DrillGridEditor::evaluationRequested, this,
+            &frmORXmain::OpenDrillEvaluation);
+    connect(m_drills, &DrillGridEditor::yearStepRequested, this, [this](int step) {
+        (step > 0 ? CmdNextYear : CmdPreviousYear)->click(); // a disabled button stays put
+    });
 }
 
 void frmORXmain::setYearCaption(int year)
@@ -127,7 +78,7 @@ void frmORXmain::setYearCaption(int year)
 
 bool frmORXmain::LoadFlexGrid()
 {
-    endEdit();
+    m_drills->endEdit();
     const int year = shownYear();
     const QModelIndex cursor = DBGrid1->currentIndex();
     const YearLoad load = readYear(*Data1, *Data2, year);
@@ -140,11 +91,10 @@ bool frmORXmain::LoadFlexGrid()
     const int kept = Data1->recordsYear();
     if (load == YearLoad::NotRead && kept != 0)
         setYearCaption(kept);
-    m_colouredFor = QDate();
     m_reportCurrent = false;
     CmdPreviousYear->setEnabled(shownYear() != FirstYear);
     CmdNextYear->setEnabled(shownYear() != Clock::today().year());
-    layGridHeaders();
+    m_drills->layHeaders();
     if (load != YearLoad::Read) {
         m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
                         Data1->failure().sentence() + QStringLiteral(". ") +
@@ -153,88 +103,19 @@ bool frmORXmain::LoadFlexGrid()
     return load != YearLoad::NotRead;
 }
 
-void frmORXmain::layGridHeaders()
-{
-    for (int col = ShipName; col < YearDrill; ++col) {
-        const int drill = drillOf(col);
-        DBGrid1->setTextMatrix(
-            0, col, drill < 0 ? QString() : QStringLiteral("Drill No %1").arg(drill + 1));
-    }
-    DBGrid1->setGridFontSize(10);
-    DBGrid1->setGridForeColor(Qt::black);
-    DBGrid1->setRow(0);
-    for (int col = DrillDate; col <= Master1; ++col) {
-        DBGrid1->setCol(col);
-        DBGrid1->setCellForeColor(HeaderBlue);
-        DBGrid1->setCellFontSize(12);
-        DBGrid1->setCellFontBold(true);
-    }
-    DBGrid1->setRow(1);
-    for (int col = 0; col < Count; ++col) {
-        const Description& column = describe(col);
-        DBGrid1->setColWidth(col, column.width);
-        if (column.alignment)
-            DBGrid1->setColAlignment(col, column.alignment);
-        if (!column.caption.isEmpty()) {
-            DBGrid1->setTextMatrix(1, col, column.caption);
-            DBGrid1->setCol(col);
-            DBGrid1->setCellFontSize(RowOneFontSize); // two words must fit a date column
-        }
-    }
-    DBGrid1->setRow(0);
-    for (int col : {firstOfDrill(0), firstOfDrill(1)}) {
-        DBGrid1->setCol(col);
-        DBGrid1->setCellAlignment(Qt::AlignCenter);
-    }
-    DBGrid1->setMergeRow(0, true);
-    DBGrid1->setMergeRow(1, false);
-}
-
 void frmORXmain::UpdateColors()
 {
-    const QDate today = Clock::today(); // one day for the whole pass, even across midnight
-    DBGrid1->beginStyling();
-    for (int row = FirstDrillRow; row < DBGrid1->rows(); ++row)
-        recolourRow(row, today);
-    DBGrid1->endStyling();
-    DBGrid1->setRow(DBGrid1->rows() - 1);
-    DBGrid1->setCol(ShipName);
-    m_colouredFor = today;
+    m_drills->UpdateColors();
 }
 
-// Applies the colour rules to one row and makes its ship name bold. The grid's current cell
-// is left where it was.
-void frmORXmain::recolourRow(int row, const QDate& today)
+bool frmORXmain::UpdateDrill(int row, int col)
 {
-    const int keptRow = DBGrid1->row();
-    const int keptCol = DBGrid1->col();
-    DBGrid1->setRow(row);
-    if (const DrillRecord* record = recordAt(row)) {
-        for (int drill = 0; drill < 2; ++drill) {
-            const QColor colour = colourOf(record->drills.at(drill), today);
-            const int first = firstOfDrill(drill);
-            for (int col = first; col < first + DrillRecord::DrillFields; ++col) {
-                DBGrid1->setCol(col);
-                DBGrid1->setCellForeColor(colour);
-            }
-        }
-    }
-    DBGrid1->setCol(ShipName);
-    DBGrid1->setCellFontBold(true);
-    DBGrid1->setRow(keptRow);
-    DBGrid1->setCol(keptCol);
+    return m_drills->commitCell(row, col) != DrillGridEditor::Stored::Refused;
 }
 
-// The clock passing midnight while the window is open changes what is due.
-void frmORXmain::recolourAllIfTheDayChanged()
+void frmORXmain::onCellStored(bool reportRefilled)
 {
-    if (!m_colouredFor.isValid() || m_colouredFor == Clock::today())
-        return;
-    const int row = DBGrid1->row();
-    const int col = DBGrid1->col();
-    UpdateColors();
-    DBGrid1->setRow(row);
-    DBGrid1->setCol(col);
+    m_reportCurrent = reportRefilled;
 }
 
 void frmORXmain::CmdNextYear_Click()

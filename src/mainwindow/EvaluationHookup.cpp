@@ -32,7 +32,7 @@ void frmORXmain::OpenDrillEvaluation(int row, int col)
 {
     HidePics();
     PicEvaluation->move(Twips::toPx(PanelLeftTwips), Twips::toPx(PanelTopTwips));
-    const DrillRecord* record = recordAt(row);
+    const DrillRecord* record = m_drills->recordAt(row);
     const int drill = DrillColumns::drillOf(col);
     if (!record || drill < 0)
         return;
@@ -55,11 +55,6 @@ void frmORXmain::CmdEvalComp_Click()
 void frmORXmain::CmdConfirm_Saved(const QString& total)
 {
     // The total belongs to the evaluated cell alone, also for the write of the next click.
-    hideEditor();
-    DBGrid1->setRow(m_evalRow);
-    DBGrid1->setCol(m_evalCol);
-    m_lastRow = m_evalRow;
-    m_lastCol = m_evalCol;
-    TxtWrite->setText(total);
+    m_drills->takeValue(m_evalRow, m_evalCol, total);
     Timer1->start();
 }

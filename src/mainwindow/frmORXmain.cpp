@@ -11,6 +11,7 @@
 #include "data/CompanyTable.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/PrintDrillsTable.h"
 #include "data/ShipTableModel.h"
 #include "evaluation/EvaluationPanel.h"
 #include "mainwindow/FleetPanel.h"
@@ -61,11 +62,10 @@ frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& she
     setFixedSize(Twips::toPx(15105), Twips::toPx(8895));
     buildCommandColumn();
     buildTitleArea();
+    buildTimers();
     buildGrid();
-    buildEditor();
     buildStatusBar();
     buildLinks();
-    buildTimers();
 
     buildPanels();
 }
@@ -303,7 +303,7 @@ bool frmORXmain::Form_Load()
                         tr("The fleet could not be changed: %1").arg(reason));
     });
     Data1 = std::make_unique<DrillDataSource>(*m_db);
-    connect(Data1.get(), &DrillDataSource::refreshed, this, &frmORXmain::showRecords);
+    m_drills->bind(*Data1);
     setYearCaption(Clock::today().year());
     if (!LoadFlexGrid()) {
         QGuiApplication::restoreOverrideCursor();
@@ -410,8 +410,10 @@ bool frmORXmain::Timer1_Timer()
     HidePics();
     const int row = DBGrid1->row();
     const int col = DBGrid1->col();
-    commitCell(row, col, true);
-    if (!m_colouredFor.isValid()) {
+    m_drills->commitCell(row, col, [this] {
+        return PrintDrillsTable::refillWithin(*m_db, shownYear(), LblCompany->text(), Clock::now());
+    });
+    if (!m_drills->isColoured()) {
         UpdateColors();
         // The recolouring walks the current cell to the last row; the cell being edited stays
         // the one that the next Enter writes.
@@ -424,7 +426,7 @@ bool frmORXmain::Timer1_Timer()
 void frmORXmain::Timer2_Timer()
 {
     m_statusPanels.last()->setText(DateText::clockText(Clock::now()));
-    recolourAllIfTheDayChanged();
+    m_drills->recolourIfTheDayChanged();
 }
 
 void frmORXmain::CmdSample_Click()
@@ -463,13 +465,6 @@ void frmORXmain::closeEvent(QCloseEvent* event)
 
 bool frmORXmain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == TxtWrite)
-        return editBoxEvent(event) || QWidget::eventFilter(watched, event);
-    if (watched == DBGrid1) {
-        const bool taken =
-            event->type() == QEvent::KeyPress && gridKey(static_cast<QKeyEvent*>(event));
-        return taken || QWidget::eventFilter(watched, event);
-    }
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
         if (auto* panel = qobject_cast<QWidget*>(watched); m_floatingPanels.contains(panel)) {
             panelShownOrHidden(panel);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "calendar/CalendarDate.h"
+#include "mainwindow/DrillGridEditor.h"
 
-#include <QDate>
 #include <QUrl>
 #include <QWidget>
 
@@ -14,16 +13,12 @@ class EvaluationPanel;
 class ReportControl;
 class FleetPanel;
 class DrillDataSource;
-struct DrillRecord;
 class FlexGrid;
 class Messages;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QPushButton;
-class QKeyEvent;
 class QTimer;
-class QToolButton;
 class Shell;
 class ShipTableModel;
 
@@ -32,7 +27,7 @@ class frmORXmain : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int FirstDrillRow = 2;
+    static constexpr int FirstDrillRow = DrillGridEditor::FirstDrillRow;
 
     frmORXmain(QString applicationFolder, Messages& messages, Shell& shell,
                QWidget* parent = nullptr);
@@ -73,36 +68,9 @@ private:
     void buildGrid();
     void buildTimers();
     void addLink(QLabel* link, const QString& target);
-    void layGridHeaders();
-    void showRecords();
-    void recolourRow(int row, const QDate& today);
     void setYearCaption(int year);
-    void buildEditor();
-    void hideEditor();
-    void endEdit();
-    void layEditorOver(int row, int col);
-    void DBGrid1_Click();
-    void CmdWrite_Click();
-    void openDatePicker();
-    bool editBoxEvent(QEvent* event);
-    bool editBoxKey(QKeyEvent* key);
-    bool gridKey(QKeyEvent* key);
-    void openCurrentCell(const QString& typed);
-    void moveToEditableCell(int step);
-    void moveCursorTo(int row, int col);
-    // The record a grid row shows; nullptr for a row that shows none.
-    const DrillRecord* recordAt(int row) const;
-    enum class Stored
-    {
-        Unchanged,
-        Written,
-        Refused
-    };
-    // Writes the edit box to the cell when it changes the stored value, and recolours the
-    // cell's row. With the report, the report table is refilled in the same transaction.
-    Stored commitCell(int row, int col, bool withReport);
+    void onCellStored(bool reportRefilled);
     bool linkEvent(QObject* link, QEvent* event);
-
     void CmdNextYear_Click();
     void CmdPreviousYear_Click();
     void showYear(int year);
@@ -127,7 +95,6 @@ private:
     void CmdEvalComp_Click();
     void CmdConfirm_Saved(const QString& total);
     void Timer2_Timer();
-    void recolourAllIfTheDayChanged();
     void SubCompany();
     QString newestBackupSentence() const;
 
@@ -144,16 +111,11 @@ private:
     QLabel* LblCompany = nullptr;
     QLabel* LblYear = nullptr;
     int m_year = 0;
-    QDate m_colouredFor;          // the day of the last full recolouring; invalid: one is due
     bool m_reportCurrent = false; // the report table holds the shown year as the grid shows it
     QPushButton* CmdPreviousYear = nullptr;
     QPushButton* CmdNextYear = nullptr;
-    FlexGrid* DBGrid1 = nullptr;
-    QLineEdit* TxtWrite = nullptr;
-    QToolButton* CmdWrite = nullptr;
-    CalendarDate m_calendarDate; // the date picker's anchor, from one opening to the next
-    int m_lastRow = 0;           // the last clicked cell; row 0: none yet
-    int m_lastCol = 0;
+    DrillGridEditor* m_drills = nullptr;
+    FlexGrid* DBGrid1 = nullptr; // the grid of m_drills
     QFrame* StatusBar1 = nullptr;
     QList<QLabel*> m_statusPanels;
     QLabel* lblSite = nullptr;

@@ -1,33 +1,47 @@
-// Editing the drill grid in place: the edit box over a clicked cell, the date picker, the
-// keyboard, and the write of one drill field.
-#include "mainwindow/frmORXmain.h"
+#include "mainwindow/DrillGridEditor.h"
 
-#include "calendar/CalendarDate.h"
 #include "calendar/FrmCalendar1.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
+#include "common/DrillState.h"
 #include "common/Messages.h"
 #include "common/Twips.h"
 #include "data/DrillDataSource.h"
-#include "data/PrintDrillsTable.h"
 #include "mainwindow/DrillColumns.h"
 #include "widgets/FlexGrid.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 
 namespace {
 
+constexpr qreal RowOneFontSize = 8.25;
 constexpr int EditBoxOffsetTwips = 40;
 constexpr int WriteButtonWidthTwips = 285;
+const QColor HeaderBlue(0x00, 0x00, 0xFF);
+const QColor DoneGreen(0x00, 0xC0, 0x00);
+const QColor DueBlue(0x00, 0x00, 0xFF);
+const QColor LaterRed(0xFF, 0x00, 0x00);
 const QColor EditBoxGrey(0xE0, 0xE0, 0xE0);
 
-using DrillColumns::Kind;
+using namespace DrillColumns;
+
+QColor colourOf(const Drill& drill, const QDate& today)
+{
+    switch (drillState(!drill.done.isEmpty(), drill.scheduled.date(), today)) {
+    case DrillState::Done:
+        return DoneGreen;
+    case DrillState::Due:
+        return DueBlue;
+    case DrillState::Later:
+        return LaterRed;
+    case DrillState::None:
+        break;
+    }
+    return {};
+}
 
 bool opensTheButton(const QKeyEvent* key)
 {
@@ -64,9 +78,33 @@ bool isTyping(const QKeyEvent* key)
 
 } // namespace
 
-void frmORXmain::buildEditor()
+DrillGridEditor::DrillGridEditor(Messages& messages, QWidget* window)
+    : QObject(window), m_messages(messages), m_window(window)
 {
-    TxtWrite = new QLineEdit(this);
+    setObjectName(QStringLiteral("DrillGridEditor"));
+    buildGrid(window);
+    buildEditor(window);
+}
+
+void DrillGridEditor::buildGrid(QWidget* window)
+{
+    DBGrid1 = new FlexGrid(window);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(tr("Drill status grid"));
+    DBGrid1->setFont(QFont(QStringLiteral("Lucida Sans Unicode")));
+    DBGrid1->setGridFontSize(10);
+    DBGrid1->setCols(Count);
+    DBGrid1->setFixedRows(FirstDrillRow);
+    DBGrid1->setFrozenColumns(ShipName + 1);
+    DBGrid1->setRowHeight(0, 360);
+    DBGrid1->setRowHeight(1, 600);
+    DBGrid1->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
+    DBGrid1->installEventFilter(this);
+}
+
+void DrillGridEditor::buildEditor(QWidget* window)
+{
+    TxtWrite = new QLineEdit(window);
     TxtWrite->setObjectName(QStringLiteral("TxtWrite"));
     TxtWrite->setAccessibleName(tr("Drill cell"));
     QPalette grey = TxtWrite->palette();
@@ -76,47 +114,170 @@ void frmORXmain::buildEditor()
     TxtWrite->installEventFilter(this);
     TxtWrite->hide();
 
-    CmdWrite = new QToolButton(this);
+    CmdWrite = new QToolButton(window);
     CmdWrite->setObjectName(QStringLiteral("CmdWrite"));
     CmdWrite->setArrowType(Qt::DownArrow);
     CmdWrite->setAccessibleName(tr("Pick a date"));
     CmdWrite->hide();
-    connect(CmdWrite, &QToolButton::clicked, this, &frmORXmain::CmdWrite_Click);
+    connect(CmdWrite, &QToolButton::clicked, this, &DrillGridEditor::CmdWrite_Click);
 
-    connect(DBGrid1, &FlexGrid::cellClicked, this, &frmORXmain::DBGrid1_Click);
+    connect(DBGrid1, &FlexGrid::cellClicked, this, &DrillGridEditor::DBGrid1_Click);
     connect(DBGrid1, &FlexGrid::scrolled, this, [this] {
         hideEditor();
-        Timer1->start();
+        emit commitRequested();
     });
+}
+
+void DrillGridEditor::bind(DrillDataSource& data)
+{
+    m_data = &data;
+    connect(m_data, &DrillDataSource::refreshed, this, &DrillGridEditor::showRecords);
+}
+
+// The grid's texts come from the records; nothing is read back from them. The colours wait
+// for the next full colouring.
+void DrillGridEditor::showRecords()
+{
+    QList<QStringList> texts;
+    texts.reserve(m_data->recordCount());
+    for (const DrillRecord& record : m_data->records()) {
+        QStringList row;
+        row.reserve(DrillRecord::ColumnCount);
+        for (int field = 0; field < DrillRecord::ColumnCount; ++field)
+            row.append(record.shown(DrillRecord::Column(field)));
+        texts.append(std::move(row));
+    }
+    DBGrid1->bindRecords(texts, IDDrill);
+    m_colouredFor = QDate();
+}
+
+const DrillRecord* DrillGridEditor::recordAt(int row) const
+{
+    const int index = row - FirstDrillRow;
+    return m_data && index >= 0 && index < m_data->recordCount() ? &m_data->records().at(index)
+                                                                 : nullptr;
+}
+
+void DrillGridEditor::layHeaders()
+{
+    for (int col = ShipName; col < YearDrill; ++col) {
+        const int drill = drillOf(col);
+        DBGrid1->setTextMatrix(
+            0, col, drill < 0 ? QString() : QStringLiteral("Drill No %1").arg(drill + 1));
+    }
+    DBGrid1->setGridFontSize(10);
+    DBGrid1->setGridForeColor(Qt::black);
+    DBGrid1->setRow(0);
+    for (int col = DrillDate; col <= Master1; ++col) {
+        DBGrid1->setCol(col);
+        DBGrid1->setCellForeColor(HeaderBlue);
+        DBGrid1->setCellFontSize(12);
+        DBGrid1->setCellFontBold(true);
+    }
+    DBGrid1->setRow(1);
+    for (int col = 0; col < Count; ++col) {
+        const Description& column = describe(col);
+        DBGrid1->setColWidth(col, column.width);
+        if (column.alignment)
+            DBGrid1->setColAlignment(col, column.alignment);
+        if (!column.caption.isEmpty()) {
+            DBGrid1->setTextMatrix(1, col, column.caption);
+            DBGrid1->setCol(col);
+            DBGrid1->setCellFontSize(RowOneFontSize); // two words must fit a date column
+        }
+    }
+    DBGrid1->setRow(0);
+    for (int col : {firstOfDrill(0), firstOfDrill(1)}) {
+        DBGrid1->setCol(col);
+        DBGrid1->setCellAlignment(Qt::AlignCenter);
+    }
+    DBGrid1->setMergeRow(0, true);
+    DBGrid1->setMergeRow(1, false);
+}
+
+void DrillGridEditor::UpdateColors()
+{
+    const QDate today = Clock::today(); // one day for the whole pass, even across midnight
+    DBGrid1->beginStyling();
+    for (int row = FirstDrillRow; row < DBGrid1->rows(); ++row)
+        recolourRow(row, today);
+    DBGrid1->endStyling();
+    DBGrid1->setRow(DBGrid1->rows() - 1);
+    DBGrid1->setCol(ShipName);
+    m_colouredFor = today;
+}
+
+// Applies the colour rules to one row and makes its ship name bold. The grid's current cell
+// is left where it was.
+void DrillGridEditor::recolourRow(int row, const QDate& today)
+{
+    const int keptRow = DBGrid1->row();
+    const int keptCol = DBGrid1->col();
+    DBGrid1->setRow(row);
+    if (const DrillRecord* record = recordAt(row)) {
+        for (int drill = 0; drill < 2; ++drill) {
+            const QColor colour = colourOf(record->drills.at(drill), today);
+            const int first = firstOfDrill(drill);
+            for (int col = first; col < first + DrillRecord::DrillFields; ++col) {
+                DBGrid1->setCol(col);
+                DBGrid1->setCellForeColor(colour);
+            }
+        }
+    }
+    DBGrid1->setCol(ShipName);
+    DBGrid1->setCellFontBold(true);
+    DBGrid1->setRow(keptRow);
+    DBGrid1->setCol(keptCol);
+}
+
+// The clock passing midnight while the window is open changes what is due.
+void DrillGridEditor::recolourIfTheDayChanged()
+{
+    if (!m_colouredFor.isValid() || m_colouredFor == Clock::today())
+        return;
+    const int row = DBGrid1->row();
+    const int col = DBGrid1->col();
+    UpdateColors();
+    DBGrid1->setRow(row);
+    DBGrid1->setCol(col);
 }
 
 // Qt would hand the focus of a hidden box to the next control in the tab order, the web link,
 // where a second Enter opens the browser; the grid cell that was edited is where it belongs.
-void frmORXmain::hideEditor()
+void DrillGridEditor::hideEditor()
 {
-    if (focusWidget() == TxtWrite && DBGrid1->isEnabled())
+    if (m_window->focusWidget() == TxtWrite && DBGrid1->isEnabled())
         DBGrid1->setFocus(Qt::OtherFocusReason);
     TxtWrite->hide();
     CmdWrite->hide();
 }
 
-// Whatever was typed for the old grid must never reach a reloaded one.
-void frmORXmain::endEdit()
+void DrillGridEditor::endEdit()
 {
     hideEditor();
     TxtWrite->clear();
 }
 
-void frmORXmain::DBGrid1_Click()
+void DrillGridEditor::takeValue(int row, int col, const QString& value)
+{
+    hideEditor();
+    DBGrid1->setRow(row);
+    DBGrid1->setCol(col);
+    m_lastRow = row;
+    m_lastCol = col;
+    TxtWrite->setText(value);
+}
+
+void DrillGridEditor::DBGrid1_Click()
 {
     hideEditor();
     const int row = DBGrid1->row();
     const int col = DBGrid1->col();
     if (m_lastRow != 0)
-        commitCell(m_lastRow, m_lastCol, false);
+        commitCell(m_lastRow, m_lastCol);
     TxtWrite->setText(DBGrid1->text());
     layEditorOver(row, col);
-    const Kind kind = DrillColumns::kindOf(col);
+    const Kind kind = kindOf(col);
     if (kind == Kind::Date || kind == Kind::Master) {
         TxtWrite->show();
         TxtWrite->raise();
@@ -133,7 +294,7 @@ void frmORXmain::DBGrid1_Click()
     m_lastCol = col;
 }
 
-void frmORXmain::layEditorOver(int row, int col)
+void DrillGridEditor::layEditorOver(int row, int col)
 {
     // The cell as the grid shows it; the offset clears the grid's frame line above the cell.
     const QRect cell = DBGrid1->cellRect(row, col).translated(DBGrid1->pos());
@@ -144,7 +305,17 @@ void frmORXmain::layEditorOver(int row, int col)
                           cell.height());
 }
 
-bool frmORXmain::editBoxEvent(QEvent* event)
+bool DrillGridEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == TxtWrite)
+        return editBoxEvent(event) || QObject::eventFilter(watched, event);
+    if (watched == DBGrid1 && event->type() == QEvent::KeyPress &&
+        gridKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QObject::eventFilter(watched, event);
+}
+
+bool DrillGridEditor::editBoxEvent(QEvent* event)
 {
     if (event->type() == QEvent::KeyPress)
         return editBoxKey(static_cast<QKeyEvent*>(event));
@@ -153,24 +324,24 @@ bool frmORXmain::editBoxEvent(QEvent* event)
     return false;
 }
 
-bool frmORXmain::editBoxKey(QKeyEvent* key)
+bool DrillGridEditor::editBoxKey(QKeyEvent* key)
 {
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         hideEditor();
-        Timer1->start();
+        emit commitRequested();
         moveCursorTo(DBGrid1->row() + 1, DBGrid1->col());
         return false; // the key is passed on unchanged
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
         hideEditor();
-        Timer1->start();
+        emit commitRequested();
         moveToEditableCell(key->key() == Qt::Key_Tab ? 1 : -1);
         return true;
     case Qt::Key_Escape:
         if (const DrillRecord* record = recordAt(DBGrid1->row()))
-            TxtWrite->setText(record->shown(DrillColumns::fieldOf(DBGrid1->col())));
+            TxtWrite->setText(record->shown(fieldOf(DBGrid1->col())));
         hideEditor();
         return true;
     default:
@@ -183,10 +354,10 @@ bool frmORXmain::editBoxKey(QKeyEvent* key)
 
 // Keys on the grid itself, the edit box closed. What the grid does not take here, it handles
 // as any grid: the arrows, Home, End and the page keys move the current cell.
-bool frmORXmain::gridKey(QKeyEvent* key)
+bool DrillGridEditor::gridKey(QKeyEvent* key)
 {
     if (const int step = yearStepOf(key)) {
-        (step > 0 ? CmdNextYear : CmdPreviousYear)->click(); // a disabled button stays put
+        emit yearStepRequested(step);
         return true;
     }
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
@@ -196,7 +367,7 @@ bool frmORXmain::gridKey(QKeyEvent* key)
     const QModelIndex current = DBGrid1->currentIndex();
     if (!current.isValid() || current.row() < FirstDrillRow)
         return false;
-    const Kind kind = DrillColumns::kindOf(current.column());
+    const Kind kind = kindOf(current.column());
     if (opensTheButton(key)) {
         DBGrid1->clickCurrent();
         if (kind == Kind::Date || kind == Kind::Evaluation)
@@ -215,7 +386,7 @@ bool frmORXmain::gridKey(QKeyEvent* key)
 }
 
 // Typing on a cell starts its edit box with what was typed, as in a spreadsheet.
-void frmORXmain::openCurrentCell(const QString& typed)
+void DrillGridEditor::openCurrentCell(const QString& typed)
 {
     DBGrid1->clickCurrent();
     if (TxtWrite->isHidden())
@@ -224,39 +395,39 @@ void frmORXmain::openCurrentCell(const QString& typed)
 }
 
 // The next (step 1) or previous (step -1) editable cell, row by row; the grid's end stops.
-void frmORXmain::moveToEditableCell(int step)
+void DrillGridEditor::moveToEditableCell(int step)
 {
     const QModelIndex current = DBGrid1->currentIndex();
     int row = current.isValid() ? current.row() : FirstDrillRow;
-    int col = current.isValid() ? current.column() : DrillColumns::ShipName;
+    int col = current.isValid() ? current.column() : int(ShipName);
     do {
         col += step;
-        if (col < 0 || col >= DrillColumns::Count) {
+        if (col < 0 || col >= Count) {
             row += step;
-            col = step > 0 ? 0 : DrillColumns::Count - 1;
+            col = step > 0 ? 0 : Count - 1;
         }
         if (row < FirstDrillRow || row >= DBGrid1->rows())
             return;
-    } while (!DrillColumns::isEditable(col));
+    } while (!isEditable(col));
     moveCursorTo(row, col);
 }
 
 // Moves the keyboard's cell; the clicked cell, which the next commit writes, stays.
-void frmORXmain::moveCursorTo(int row, int col)
+void DrillGridEditor::moveCursorTo(int row, int col)
 {
     if (row < FirstDrillRow || row >= DBGrid1->rows())
         return;
     DBGrid1->setCurrentIndex(DBGrid1->model()->index(row, col));
 }
 
-void frmORXmain::CmdWrite_Click()
+void DrillGridEditor::CmdWrite_Click()
 {
-    switch (DrillColumns::kindOf(DBGrid1->col())) {
+    switch (kindOf(DBGrid1->col())) {
     case Kind::Date:
         openDatePicker();
         break;
     case Kind::Evaluation:
-        OpenDrillEvaluation(DBGrid1->row(), DBGrid1->col());
+        emit evaluationRequested(DBGrid1->row(), DBGrid1->col());
         break;
     case Kind::Master:
     case Kind::NotEditable:
@@ -265,10 +436,10 @@ void frmORXmain::CmdWrite_Click()
     CmdWrite->hide();
 }
 
-void frmORXmain::openDatePicker()
+void DrillGridEditor::openDatePicker()
 {
-    FrmCalendar1 picker(m_calendarDate, this);
-    const QPoint gridTopLeft = mapToGlobal(DBGrid1->pos());
+    FrmCalendar1 picker(m_calendarDate, m_window);
+    const QPoint gridTopLeft = m_window->mapToGlobal(DBGrid1->pos());
     picker.move(gridTopLeft.x() + DBGrid1->width() / 2, gridTopLeft.y() + DBGrid1->height() / 4);
     picker.focusDays();
     picker.exec();
@@ -276,18 +447,14 @@ void frmORXmain::openDatePicker()
     if (const auto picked = m_calendarDate.textForEditBox())
         TxtWrite->setText(*picked);
     hideEditor(); // the box is written whether or not a day was picked, as by Enter
-    Timer1->start();
+    emit commitRequested();
 }
 
-bool frmORXmain::UpdateDrill(int row, int col)
-{
-    return commitCell(row, col, false) != Stored::Refused;
-}
-
-frmORXmain::Stored frmORXmain::commitCell(int row, int col, bool withReport)
+DrillGridEditor::Stored DrillGridEditor::commitCell(int row, int col,
+                                                    const std::function<bool()>& alongside)
 {
     const QString text = TxtWrite->text();
-    const Kind kind = DrillColumns::kindOf(col);
+    const Kind kind = kindOf(col);
     if (kind == Kind::NotEditable || text.isEmpty())
         return Stored::Unchanged;
 
@@ -313,22 +480,18 @@ frmORXmain::Stored frmORXmain::commitCell(int row, int col, bool withReport)
     const DrillRecord* record = recordAt(row);
     if (!record)
         return fail(typeMismatch, QStringLiteral("Type mismatch"));
-    const DrillRecord::Column field = DrillColumns::fieldOf(col);
+    const DrillRecord::Column field = fieldOf(col);
     if (record->stored(field) == stored)
         return Stored::Unchanged; // writing it back would change nothing
 
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto refill = [&] {
-        return PrintDrillsTable::refillWithin(*m_db, shownYear(), LblCompany->text(), Clock::now());
-    };
-    const auto written = Data1->writeField(row - FirstDrillRow, field, stored,
-                                           withReport ? std::function<bool()>(refill) : nullptr);
+    const auto written = m_data->writeField(row - FirstDrillRow, field, stored, alongside);
     QGuiApplication::restoreOverrideCursor();
     if (!written.ok)
         return fail(written.errorNumber, written.errorText);
 
     DBGrid1->setTextMatrix(row, col, text);
     recolourRow(row, Clock::today());
-    m_reportCurrent = withReport && written.alongsideDone;
+    emit cellStored(alongside && written.alongsideDone);
     return Stored::Written;
 }
