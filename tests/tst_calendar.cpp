@@ -242,6 +242,27 @@ private slots:
         QCOMPARE(forEditBox(picker.value()), u"6/16/2026"_s);
     }
 
+    // The day keys move the anchor itself, across the month's edges; Escape cancels.
+    void theDayKeysCrossIntoOtherMonths()
+    {
+        FrmCalendar1 picker(CalendarDate::fromDate(QDate(2026, 6, 30)));
+        picker.show();
+        picker.focusDays();
+        QTest::keyClick(grid(picker), Qt::Key_Right);
+        QCOMPARE(text(picker, u"LblMonth"_s), u"July - 2026"_s);
+        QCOMPARE(grid(picker)->currentIndex().data().toString(), u"1"_s);
+        QTest::keyClick(grid(picker), Qt::Key_Up);
+        QCOMPARE(picker.value(), CalendarDate::fromDate(QDate(2026, 6, 24)));
+        QTest::keyClick(grid(picker), Qt::Key_PageDown);
+        QTest::keyClick(grid(picker), Qt::Key_Down);
+        QCOMPARE(picker.value(), CalendarDate::fromDate(QDate(2026, 7, 31)));
+        QTest::keyClick(grid(picker), Qt::Key_PageUp);
+        QCOMPARE(picker.value(), CalendarDate::fromDate(QDate(2026, 6, 30)));
+        QTest::keyClick(grid(picker), Qt::Key_Escape);
+        QVERIFY(!picker.isVisible());
+        QCOMPARE(picker.value(), CalendarDate::emptyText());
+    }
+
     void everyCloseWithoutAPickCancels_data()
     {
         QTest::addColumn<int>("way");

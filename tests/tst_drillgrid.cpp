@@ -195,6 +195,21 @@ private slots:
         }
     }
 
+    // A date field changed by other means to a text that is no date is shown as it stands; as
+    // a date done it still marks the drill done, as a schedule it gives no colour.
+    void aStoredTextThatIsNoDateIsShownAndJudgedAsText()
+    {
+        LoadedWindow w({QStringLiteral("MV Alpha")});
+        w.fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
+                                      "\"Done Date1\") VALUES (?, 'MV Alpha', 2026, 'soon', 'last week')"),
+                       {w.fixture.shipId(QStringLiteral("MV Alpha"))});
+        QVERIFY(w.loadAndShow());
+        QCOMPARE(w.grid->textMatrix(2, 4), QStringLiteral("soon"));
+        QCOMPARE(w.grid->textMatrix(2, 9), QStringLiteral("last week"));
+        QCOMPARE(colourAt(w.grid, 2, 4), Black);
+        QCOMPARE(colourAt(w.grid, 2, 8), Green);
+    }
+
     void recolouringBoldsShipNamesAndLeavesTheLastRowCurrent()
     {
         LoadedWindow w(4);
