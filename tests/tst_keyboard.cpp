@@ -244,7 +244,7 @@ private slots:
         QCOMPARE(w.writes(), 1);
     }
 
-    void altDownOnAnEvaluationCellOpensTheQuestionnaire()
+    void altDownOpensTheQuestionnaireWhichTheKeysAnswer()
     {
         KeyboardWindow w;
         QVERIFY(w.openAt(BravoRow, EvaluationCol));
@@ -254,6 +254,24 @@ private slots:
         QVERIFY(panel->isAncestorOf(QApplication::focusWidget()));
         QCOMPARE(w.grid->row(), BravoRow);
         QCOMPARE(w.grid->col(), EvaluationCol);
+
+        // Answered with Tab, arrows and Space alone: one stop per question, the arrows choose.
+        for (int question = 1; question <= 10; ++question) {
+            w.press(Qt::Key_Space);
+            for (int step = 0; step < 4; ++step)
+                w.press(Qt::Key_Right);
+            QVERIFY(
+                w.child<QAbstractButton>(qPrintable(u"Option%1_4"_qs.arg(question)))->isChecked());
+            w.press(Qt::Key_Tab);
+        }
+        for (int stop = 0;
+             stop < 5 && QApplication::focusWidget()->objectName() != u"CmdConfirm"_qs; ++stop)
+            w.press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"CmdConfirm"_qs);
+        w.press(Qt::Key_Space);
+        QVERIFY(w.settle());
+        QCOMPARE(w.field(Bravo, "CompEval").toString(), u"100"_qs);
+        QVERIFY(w.field(Alpha, "CompEval").isNull());
     }
 
     void ctrlArrowsAndAltPagesStepTheYearWithinItsBounds()
