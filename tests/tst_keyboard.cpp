@@ -52,16 +52,20 @@ public:
     // Each key goes where the focus is at that moment; the next comes after the event loop.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
     {
-        // A closed picker gives the window back; the offscreen platform needs telling.
-        if (!QApplication::activeWindow())
-            QApplication::setActiveWindow(window.get());
-        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        QTest::keyClick(focused(), key, modifiers);
         QCoreApplication::processEvents();
     }
     void type(const QString& text) const
     {
         for (const QChar c : text)
-            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+            QTest::keyClick(focused(), c.toLatin1());
+    }
+    QWidget* focused() const
+    {
+        // A closed picker gives the window back; the offscreen platform needs telling.
+        if (!QApplication::activeWindow())
+            QApplication::setActiveWindow(window.get());
+        return QApplication::focusWidget();
     }
 
     QPoint cursor() const
@@ -242,6 +246,15 @@ private slots:
         QVERIFY(w.settle());
         QVERIFY(w.field(Bravo, "Done Date").isNull());
         QCOMPARE(w.writes(), 1);
+
+        // From the open edit box too; a cancelled picker leaves what was typed, which is stored.
+        w.type(QStringLiteral("8/3/2026"));
+        QVERIFY(w.box->isVisible());
+        whenModalOpens([](QWidget* picker) { QTest::keyClick(picker, Qt::Key_Escape); });
+        w.press(Qt::Key_F4);
+        QVERIFY(w.settle());
+        QCOMPARE(w.field(Bravo, "Done Date").toString(), QStringLiteral("2026-08-03"));
+        QCOMPARE(w.writes(), 2);
     }
 
     void altDownOpensTheQuestionnaireWhichTheKeysAnswer()
