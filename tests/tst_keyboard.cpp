@@ -184,6 +184,25 @@ private slots:
         QCOMPARE(w.writes(), 2);
     }
 
+    // A fast typist's next keys come before the deferred commit of the last edit; they belong
+    // to the next cell's box and are stored only when that box is.
+    void keysTypedBeforeTheCommitStayInTheNextBox()
+    {
+        KeyboardWindow w;
+        QVERIFY(w.openAt(AlphaRow, MasterCol));
+        w.type(QStringLiteral("J. Smith"));
+        QTest::keyClick(w.focused(), Qt::Key_Return);
+        w.type(QStringLiteral("K"));
+        QVERIFY(w.settle());
+        QCOMPARE(w.field(Alpha, "Master").toString(), QStringLiteral("J. Smith"));
+        QVERIFY(w.field(Bravo, "Master").isNull());
+        QVERIFY(w.box->isVisible());
+        QCOMPARE(w.box->text(), QStringLiteral("K"));
+        w.press(Qt::Key_Escape);
+        QVERIFY(w.settle());
+        QCOMPARE(w.writes(), 1);
+    }
+
     void tabStoresAndMovesToTheNextEditableCell()
     {
         KeyboardWindow w;

@@ -368,6 +368,13 @@ bool DrillGridEditor::gridKey(QKeyEvent* key)
     if (!current.isValid() || current.row() < FirstDrillRow)
         return false;
     const Kind kind = kindOf(current.column());
+    const bool opens = opensTheButton(key) || key->key() == Qt::Key_F2 ||
+                       ((kind == Kind::Date || kind == Kind::Master) && isTyping(key));
+    if (!opens)
+        return false;
+    // Keys typed fast after Enter or Tab arrive before the deferred commit of that edit: it
+    // runs first, or it would store the new cell's first keys.
+    emit pendingCommitDue();
     if (opensTheButton(key)) {
         DBGrid1->clickCurrent();
         if (kind == Kind::Date || kind == Kind::Evaluation)
@@ -378,11 +385,8 @@ bool DrillGridEditor::gridKey(QKeyEvent* key)
         DBGrid1->clickCurrent();
         return true;
     }
-    if ((kind == Kind::Date || kind == Kind::Master) && isTyping(key)) {
-        openCurrentCell(key->text());
-        return true;
-    }
-    return false;
+    openCurrentCell(key->text());
+    return true;
 }
 
 // Typing on a cell starts its edit box with what was typed, as in a spreadsheet.

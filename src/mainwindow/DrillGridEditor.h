@@ -65,6 +65,8 @@ public:
 signals:
     // The edit box is to be written by the deferred commit step.
     void commitRequested();
+    // A commit step still pending must run now, before the box takes another cell's text.
+    void pendingCommitDue();
     // A cell was stored; with the report table refilled in the same transaction or not.
     void cellStored(bool alongsideDone);
     void evaluationRequested(int row, int col);
