@@ -1,13 +1,20 @@
-// Loading and colouring the drill grid for a fleet of 50 and of 2,000 ships.
+// The drill grid at 50 and 2,000 ships: each step of the program beside a bare SQLite anchor
+// that runs the same statements in one transaction, in the same run, on the same file.
 #include "LoadedWindow.h"
+#include "data/Schema.h"
 
 #include <QLineEdit>
+#include <QSqlQuery>
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
 
 namespace {
+
+constexpr int Year = 2026;
+constexpr int MasterCol = 7;
+constexpr int ScheduledCol = 4;
 
 // Gives every drill of the year a scheduled date, half of them done, so that every colour
 // rule is exercised.
@@ -19,56 +26,147 @@ void scheduleAll(const Fixture& fixture)
         "\"Drill Date1\" = date('now', '-' || (IDDrill % 30) || ' days')"));
 }
 
-// The first load of a year: the year's rows are created for the whole fleet.
-void BM_FirstLoadOfYear(benchmark::State& state)
+// A window showing this year for the fleet, every drill scheduled, the first tick done.
+std::unique_ptr<LoadedWindow> scheduledWindow(int ships)
 {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto loaded = std::make_unique<LoadedWindow>(int(state.range(0)));
-        loaded->load();
-        loaded->fixture.exec(QStringLiteral("DELETE FROM Drills"));
-        state.ResumeTiming();
+    auto loaded = std::make_unique<LoadedWindow>(ships);
+    loaded->load();
+    scheduleAll(loaded->fixture);
+    loaded->window->LoadFlexGrid();
+    loaded->grid = loaded->child<FlexGrid>("DBGrid1");
+    loaded->tick();
+    return loaded;
+}
 
-        loaded->window->LoadFlexGrid();
-        loaded->window->UpdateColors();
-
-        state.PauseTiming();
-        loaded.reset();
-        state.ResumeTiming();
+// Bare: every value of the year read, as the program's read gets them.
+void readYearBare(const Fixture& fixture)
+{
+    QSqlQuery query(fixture.db());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"));
+    query.addBindValue(Year);
+    query.exec();
+    while (query.next()) {
+        for (int column = 0; column < Schema::drillColumns().size(); ++column)
+            benchmark::DoNotOptimize(query.value(column));
     }
 }
 
-// Loading a year whose rows exist, with every drill scheduled.
-void BM_ReloadYear(benchmark::State& state)
+bool runBare(QSqlQuery& query, const QString& sql, const QVariantList& values = {})
 {
-    LoadedWindow loaded(int(state.range(0)));
-    loaded.load();
-    scheduleAll(loaded.fixture);
-    for (auto _ : state) {
-        loaded.window->LoadFlexGrid();
-        loaded.window->UpdateColors();
-    }
+    query.prepare(sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    return query.exec();
 }
 
-// One edit as the user makes it: write a field, recolour the grid, refill the report table.
-void BM_CommitAndRefresh(benchmark::State& state)
+// One edit as the user makes it: a master's name typed and Enter; the tick writes the field,
+// recolours the row and refills the report table.
+void BM_EditProgram(benchmark::State& state)
 {
-    LoadedWindow loaded(int(state.range(0)));
-    loaded.load();
-    scheduleAll(loaded.fixture);
-    loaded.window->LoadFlexGrid();
-    auto* box = loaded.child<QLineEdit>("TxtWrite");
+    const auto loaded = scheduledWindow(int(state.range(0)));
+    auto* box = loaded->child<QLineEdit>("TxtWrite");
     int edit = 0;
     for (auto _ : state) {
+        loaded->grid->setRow(frmORXmain::FirstDrillRow);
+        loaded->grid->setCol(MasterCol);
         box->setText(QStringLiteral("Master %1").arg(++edit));
-        loaded.window->UpdateDrill(frmORXmain::FirstDrillRow, 7);
-        loaded.window->UpdateColors();
-        loaded.window->PrintDrills();
+        loaded->tick();
+    }
+}
+
+void BM_EditBare(benchmark::State& state)
+{
+    const auto loaded = scheduledWindow(int(state.range(0)));
+    QSqlDatabase db = loaded->fixture.db();
+    const QString copy = QStringLiteral("INSERT INTO PrintDrills (%1, Company, Date1, Time1) "
+                                        "SELECT %1, ?, ?, ? FROM QuDrills WHERE YearDrill = ?")
+                             .arg(Schema::drillColumns().join(QStringLiteral(", ")));
+    const qint64 idDrill =
+        loaded->fixture.scalar(QStringLiteral("SELECT MIN(IDDrill) FROM Drills")).toLongLong();
+    int edit = 0;
+    for (auto _ : state) {
+        QSqlQuery query(db);
+        db.transaction();
+        runBare(query, QStringLiteral("UPDATE Drills SET Master = ? WHERE IDDrill = ?"),
+                {QStringLiteral("Master %1").arg(++edit), idDrill});
+        runBare(query, QStringLiteral("DELETE FROM PrintDrills"));
+        runBare(query, copy,
+                {QStringLiteral("Company"), QStringLiteral("Monday"), QStringLiteral("10:00:00"),
+                 Year});
+        db.commit();
+    }
+}
+
+// A click from one cell to the next without changing anything: nothing to write, nothing to
+// recolour.
+void BM_ClickWithoutChangeProgram(benchmark::State& state)
+{
+    const auto loaded = scheduledWindow(int(state.range(0)));
+    int turn = 0;
+    for (auto _ : state) {
+        loaded->grid->setRow(frmORXmain::FirstDrillRow + 1);
+        loaded->grid->setCol(++turn % 2 == 0 ? MasterCol : ScheduledCol);
+        emit loaded->grid->cellClicked();
+    }
+}
+
+// The year shown again: read, grid rebuilt, every row coloured.
+void BM_ReloadProgram(benchmark::State& state)
+{
+    const auto loaded = scheduledWindow(int(state.range(0)));
+    for (auto _ : state) {
+        loaded->window->LoadFlexGrid();
+        loaded->window->UpdateColors();
+    }
+}
+
+void BM_ReloadBare(benchmark::State& state)
+{
+    const auto loaded = scheduledWindow(int(state.range(0)));
+    for (auto _ : state)
+        readYearBare(loaded->fixture);
+}
+
+// A year shown for the first time: its rows made for the whole fleet, read, shown, coloured.
+void BM_FirstLoadProgram(benchmark::State& state)
+{
+    const auto loaded = scheduledWindow(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        loaded->fixture.exec(QStringLiteral("DELETE FROM Drills"));
+        state.ResumeTiming();
+        loaded->window->LoadFlexGrid();
+        loaded->window->UpdateColors();
+    }
+}
+
+void BM_FirstLoadBare(benchmark::State& state)
+{
+    const auto loaded = scheduledWindow(int(state.range(0)));
+    QSqlDatabase db = loaded->fixture.db();
+    for (auto _ : state) {
+        state.PauseTiming();
+        loaded->fixture.exec(QStringLiteral("DELETE FROM Drills"));
+        state.ResumeTiming();
+        QSqlQuery query(db);
+        db.transaction();
+        runBare(query,
+                QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) "
+                               "SELECT IDShip, ShipName, ? FROM Ships"),
+                {Year});
+        db.commit();
+        readYearBare(loaded->fixture);
     }
 }
 
 } // namespace
 
-BENCHMARK(BM_CommitAndRefresh)->Arg(50)->Arg(2000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FirstLoadOfYear)->Arg(50)->Arg(2000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReloadYear)->Arg(50)->Arg(2000)->Unit(benchmark::kMillisecond);
+#define FLEETS(name) BENCHMARK(name)->Arg(50)->Arg(2000)->Unit(benchmark::kMillisecond)
+FLEETS(BM_EditProgram);
+FLEETS(BM_EditBare);
+FLEETS(BM_ClickWithoutChangeProgram);
+FLEETS(BM_ReloadProgram);
+FLEETS(BM_ReloadBare);
+FLEETS(BM_FirstLoadProgram);
+FLEETS(BM_FirstLoadBare);

@@ -78,9 +78,9 @@ QStringList oneTo(int last)
     return numbers;
 }
 
-QString forEditBox()
+QString forEditBox(const CalendarDate& value)
 {
-    return CalendarDate::shared().textForEditBox().value_or(u"<nothing>"_s);
+    return value.textForEditBox().value_or(u"<nothing>"_s);
 }
 
 } // namespace
@@ -94,7 +94,6 @@ private slots:
     {
         Clock::setFixed(QDateTime(Today, QTime(9, 30)));
         QLocale::setDefault(QLocale(u"en_US"_s));
-        CalendarDate::shared() = CalendarDate();
     }
     void cleanup()
     {
@@ -117,8 +116,7 @@ private slots:
     {
         QFETCH(QDate, anchor);
         QFETCH(Cells, cells);
-        CalendarDate::shared() = CalendarDate::fromDate(anchor);
-        FrmCalendar1 picker;
+        FrmCalendar1 picker(CalendarDate::fromDate(anchor));
         Cells where;
         QCOMPARE(days(grid(picker), &where), oneTo(anchor.daysInMonth()));
         QCOMPARE((Cells{where.first(), where.at(where.size() - 2), where.last()}), cells);
@@ -153,13 +151,12 @@ private slots:
         QFETCH(QStringList, buttons);
         QFETCH(QDate, expected);
         QFETCH(QString, title);
-        CalendarDate::shared() = CalendarDate::fromDate(anchor);
-        FrmCalendar1 picker;
+        FrmCalendar1 picker(CalendarDate::fromDate(anchor));
         picker.show();
         for (const QString& name : buttons)
             click(picker, name);
         QVERIFY(picker.isVisible());
-        QCOMPARE(CalendarDate::shared(), CalendarDate::fromDate(expected));
+        QCOMPARE(picker.value(), CalendarDate::fromDate(expected));
         QCOMPARE(text(picker, u"LblMonth"_s), title);
         QCOMPARE(days(grid(picker)), oneTo(expected.daysInMonth())); // no leftovers either
     }
@@ -193,8 +190,7 @@ private slots:
         QFETCH(QStringList, headings);
         QFETCH(QStringList, texts);
         QLocale::setDefault(QLocale(locale));
-        CalendarDate::shared() = CalendarDate::fromDate(QDate(2027, 3, 20));
-        FrmCalendar1 picker;
+        FrmCalendar1 picker(CalendarDate::fromDate(QDate(2027, 3, 20)));
         for (int col = 0; col < 7; ++col)
             QCOMPARE(grid(picker)->textMatrix(0, col), headings.at(col));
         QCOMPARE((QStringList{text(picker, u"Panel1"_s), text(picker, u"Panel2"_s),
@@ -221,17 +217,18 @@ private slots:
         QFETCH(QString, picked);
         QFETCH(QString, title);
         QLocale::setDefault(QLocale(locale));
-        CalendarDate::shared() = CalendarDate::fromDate(QDate(2027, 3, 20));
+        CalendarDate handedBack;
         {
-            FrmCalendar1 picker;
+            FrmCalendar1 picker(CalendarDate::fromDate(QDate(2027, 3, 20)));
             picker.show();
             clickCell(grid(picker), 1, 5); // March 2027 begins on a Monday
             QCOMPARE(picker.result(), int(QDialog::Accepted));
             QVERIFY(!picker.isVisible());
+            handedBack = picker.value();
         }
-        QCOMPARE(forEditBox(), picked);
+        QCOMPARE(forEditBox(handedBack), picked);
         QCOMPARE(DateText::read(picked), std::optional(QDate(2027, 3, 5)));
-        FrmCalendar1 next;
+        FrmCalendar1 next(handedBack);
         QCOMPARE(grid(next)->currentIndex().data().toString(), u"5"_s);
         QCOMPARE(text(next, u"LblMonth"_s), title);
     }
@@ -242,7 +239,28 @@ private slots:
         picker.show();
         QTest::keyClick(grid(picker), Qt::Key_Right);
         QTest::keyClick(grid(picker), Qt::Key_Return);
-        QCOMPARE(forEditBox(), u"6/16/2026"_s);
+        QCOMPARE(forEditBox(picker.value()), u"6/16/2026"_s);
+    }
+
+    // The day keys move the anchor itself, across the month's edges; Escape cancels.
+    void theDayKeysCrossIntoOtherMonths()
+    {
+        FrmCalendar1 picker(CalendarDate::fromDate(QDate(2026, 6, 30)));
+        picker.show();
+        picker.focusDays();
+        QTest::keyClick(grid(picker), Qt::Key_Right);
+        QCOMPARE(text(picker, u"LblMonth"_s), u"July - 2026"_s);
+        QCOMPARE(grid(picker)->currentIndex().data().toString(), u"1"_s);
+        QTest::keyClick(grid(picker), Qt::Key_Up);
+        QCOMPARE(picker.value(), CalendarDate::fromDate(QDate(2026, 6, 24)));
+        QTest::keyClick(grid(picker), Qt::Key_PageDown);
+        QTest::keyClick(grid(picker), Qt::Key_Down);
+        QCOMPARE(picker.value(), CalendarDate::fromDate(QDate(2026, 7, 31)));
+        QTest::keyClick(grid(picker), Qt::Key_PageUp);
+        QCOMPARE(picker.value(), CalendarDate::fromDate(QDate(2026, 6, 30)));
+        QTest::keyClick(grid(picker), Qt::Key_Escape);
+        QVERIFY(!picker.isVisible());
+        QCOMPARE(picker.value(), CalendarDate::emptyText());
     }
 
     void everyCloseWithoutAPickCancels_data()
@@ -255,9 +273,9 @@ private slots:
     void everyCloseWithoutAPickCancels()
     {
         QFETCH(int, way);
-        CalendarDate::shared() = CalendarDate::fromText(u"3/5/2027"_s); // an earlier pick
+        CalendarDate handedBack;
         {
-            FrmCalendar1 picker;
+            FrmCalendar1 picker(CalendarDate::fromText(u"3/5/2027"_s)); // an earlier pick
             picker.show();
             click(picker, u"CmdYearUp"_s);
             if (way == 0)
@@ -268,9 +286,10 @@ private slots:
                 picker.close();
             QCOMPARE(picker.result(), int(QDialog::Rejected));
             QVERIFY(!picker.isVisible());
+            handedBack = picker.value();
         }
-        QCOMPARE(CalendarDate::shared(), CalendarDate::emptyText());
-        QCOMPARE(FrmCalendar1().findChild<QLabel*>(u"LblMonth"_s)->text(), u"June - 2026"_s);
+        QCOMPARE(handedBack, CalendarDate::emptyText());
+        QCOMPARE(FrmCalendar1(handedBack).findChild<QLabel*>(u"LblMonth"_s)->text(), u"June - 2026"_s);
     }
 
     void clicksBesideTheDaysKeepThePickerOpen_data()
@@ -285,17 +304,16 @@ private slots:
     {
         QFETCH(QDate, anchor);
         QFETCH(QPoint, cell);
-        CalendarDate::shared() = CalendarDate::fromDate(anchor);
-        FrmCalendar1 picker;
+        FrmCalendar1 picker(CalendarDate::fromDate(anchor));
         picker.show();
         clickCell(grid(picker), cell.y(), cell.x());
         QVERIFY(picker.isVisible());
-        QCOMPARE(CalendarDate::shared(), CalendarDate::fromDate(anchor));
+        QCOMPARE(picker.value(), CalendarDate::fromDate(anchor));
     }
 
-    void theAnchorComesFromTheSharedValue_data()
+    void theAnchorComesFromTheOpener_data()
     {
-        QTest::addColumn<CalendarDate>("shared");
+        QTest::addColumn<CalendarDate>("anchor");
         QTest::addColumn<QString>("written"); // by an opener, before the picker opens again
         QTest::addColumn<QString>("title");
         QTest::addColumn<CalendarDate>("afterOpening");
@@ -313,17 +331,16 @@ private slots:
         QTest::newRow("navigated") << navigated << "11/2/2030"
                                    << "November - 2030" << navigated;
     }
-    void theAnchorComesFromTheSharedValue()
+    void theAnchorComesFromTheOpener()
     {
-        QFETCH(CalendarDate, shared);
+        QFETCH(CalendarDate, anchor);
         QFETCH(QString, written);
         QFETCH(QString, title);
         QFETCH(CalendarDate, afterOpening);
-        CalendarDate::shared() = shared;
-        QCOMPARE(forEditBox(), written);
-        FrmCalendar1 picker;
+        QCOMPARE(forEditBox(anchor), written);
+        FrmCalendar1 picker(anchor);
         QCOMPARE(text(picker, u"LblMonth"_s), title);
-        QCOMPARE(CalendarDate::shared(), afterOpening);
+        QCOMPARE(picker.value(), afterOpening);
     }
 
     void theOpenerProtocolThroughExec()
@@ -331,12 +348,14 @@ private slots:
         QWidget opener;
         opener.show();
         QString box = u"1/1/2026"_s;
+        CalendarDate anchor; // the opener keeps it from one opening to the next
         const auto open = [&](const std::function<void(FrmCalendar1&)>& act) {
-            FrmCalendar1 picker(&opener);
+            FrmCalendar1 picker(anchor, &opener);
             picker.move(opener.mapToGlobal(QPoint(40, 30)));
             QTimer::singleShot(0, &picker, [&] { act(picker); });
             picker.exec();
-            box = CalendarDate::shared().textForEditBox().value_or(box);
+            anchor = picker.value();
+            box = anchor.textForEditBox().value_or(box);
         };
         open([](FrmCalendar1& p) { clickCell(grid(p), 2, 3); });
         QCOMPARE(box, u"6/10/2026"_s);

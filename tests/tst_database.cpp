@@ -162,19 +162,18 @@ private slots:
         QCOMPARE(db.open(), QString());
         DrillDataSource data(db);
         data.setYear(2018);
-        const QList<Ship> ships = {{fixture.shipId(QStringLiteral("MV Alpha")), "MV Alpha"},
-                                   {fixture.shipId(QStringLiteral("MV Beta")), "MV Beta"}};
-        QVERIFY(data.addRecords(ships));
+        QVERIFY(data.addFleetYear());
         QVERIFY(data.refresh());
         QCOMPARE(data.recordCount(), 2);
-        QCOMPARE(data.records().first().at(DrillDataSource::YearDrill), QStringLiteral("2018"));
+        QCOMPARE(data.records().first().year, 2018);
 
         // A second row for a ship and year is refused, and the whole batch with it.
-        const QList<Ship> withRepeat = {{99, "MV New"}, ships.first()};
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Adding a drill row failed"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rolled back"));
-        QVERIFY(!data.addRecords(withRepeat));
-        QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 2);
+        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) VALUES (?, 'MV Beta', 2019)"),
+                     {fixture.shipId(QStringLiteral("MV Beta"))});
+        data.setYear(2019);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Adding the drill rows of a year failed"));
+        QVERIFY(!data.addFleetYear());
+        QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 3);
     }
 
     void companyNameIsReadFromTheLastRowAndWrittenToTheFirst()

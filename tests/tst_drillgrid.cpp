@@ -6,6 +6,7 @@
 
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTest>
 
 namespace {
@@ -163,6 +164,50 @@ private slots:
             QCOMPARE(colourAt(grid, 2, col), expected);
         for (int col = 8; col <= 11; ++col)
             QCOMPARE(colourAt(grid, 2, col), Blue);
+    }
+
+    // The program left open over midnight: a drill a month ahead becomes due on the clock's
+    // tick that finds the new day, and only then; the cell being edited stays current.
+    void theDayChangingRecoloursTheGridOnTheClocksTick()
+    {
+        Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(23, 59)));
+        LoadedWindow w({QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")});
+        QVERIFY(w.loadAndShow());
+        w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date\" = '2026-07-15'"));
+        w.window->LoadFlexGrid();
+        w.child<QTimer>("Timer1")->start();
+        QVERIFY(w.settle());
+        QCOMPARE(colourAt(w.grid, 2, 4), Red);
+        QVERIFY(w.clickCell(3, 7));
+
+        auto* clockTick = w.child<QTimer>("Timer2");
+        QMetaObject::invokeMethod(clockTick, "timeout", Qt::DirectConnection);
+        QCOMPARE(colourAt(w.grid, 2, 4), Red); // the same day: nothing to change
+        w.grid->setRow(3);
+        w.grid->setCol(7);
+        Clock::setFixed(QDateTime(QDate(2026, 6, 16), QTime(0, 0)));
+        QMetaObject::invokeMethod(clockTick, "timeout", Qt::DirectConnection);
+        QCOMPARE(w.grid->row(), 3);
+        QCOMPARE(w.grid->col(), 7);
+        for (int row = 2; row <= 3; ++row) {
+            for (int col = 4; col <= 7; ++col)
+                QCOMPARE(colourAt(w.grid, row, col), Blue);
+        }
+    }
+
+    // A date field changed by other means to a text that is no date is shown as it stands; as
+    // a date done it still marks the drill done, as a schedule it gives no colour.
+    void aStoredTextThatIsNoDateIsShownAndJudgedAsText()
+    {
+        LoadedWindow w({QStringLiteral("MV Alpha")});
+        w.fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
+                                      "\"Done Date1\") VALUES (?, 'MV Alpha', 2026, 'soon', 'last week')"),
+                       {w.fixture.shipId(QStringLiteral("MV Alpha"))});
+        QVERIFY(w.loadAndShow());
+        QCOMPARE(w.grid->textMatrix(2, 4), QStringLiteral("soon"));
+        QCOMPARE(w.grid->textMatrix(2, 9), QStringLiteral("last week"));
+        QCOMPARE(colourAt(w.grid, 2, 4), Black);
+        QCOMPARE(colourAt(w.grid, 2, 8), Green);
     }
 
     void recolouringBoldsShipNamesAndLeavesTheLastRowCurrent()

@@ -1,6 +1,5 @@
 // Editing drill cells in place, as a user does it: click, type, Enter, pick, click elsewhere.
 #include "LoadedWindow.h"
-#include "calendar/CalendarDate.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
 #include "widgets/FlexGrid.h"
@@ -62,7 +61,6 @@ private slots:
     void init()
     {
         Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(10, 0)));
-        CalendarDate::shared() = CalendarDate();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
     void cleanup() { Clock::reset(); }
@@ -204,16 +202,59 @@ private slots:
         QCOMPARE(w.box->text(), QStringLiteral("6/20/2026"));
         QTRY_COMPARE(w.field(Alpha, "Drill Date").toString(), QStringLiteral("2026-06-20"));
 
-        // A pick: the picker hands back a date text, which is written.
+        // A pick: the picker hands back a date text, which is written. From 15 June: three
+        // months back, a week back, three days back.
         QVERIFY(w.clickCell(AlphaRow, 4));
         QTimer::singleShot(0, [] {
-            CalendarDate::shared() = CalendarDate::fromText(QStringLiteral("3/5/2026"));
-            if (auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                picker->accept();
+            if (auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                for (const Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageUp, Qt::Key_PageUp,
+                                          Qt::Key_Up, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left,
+                                          Qt::Key_Return})
+                    QTest::keyClick(picker->focusWidget(), key);
+            }
         });
         QTest::mouseClick(w.button, Qt::LeftButton);
         QCOMPARE(w.box->text(), QStringLiteral("3/5/2026"));
         QTRY_COMPARE(w.field(Alpha, "Drill Date").toString(), QStringLiteral("2026-03-05"));
+    }
+
+    // Clicking through cells without changing them stores nothing; a change stores its one
+    // field of its one row and gives that row its colours at once.
+    void onlyAChangeIsWrittenAndOnlyItsRowRecoloured()
+    {
+        EditingWindow w;
+        QVERIFY(w.open());
+        w.fixture.exec(QStringLiteral("CREATE TABLE Writes (IDDrill INTEGER, Master TEXT)"));
+        w.fixture.exec(QStringLiteral("CREATE TRIGGER CountWrites AFTER UPDATE ON Drills BEGIN "
+                                      "INSERT INTO Writes VALUES (NEW.IDDrill, NEW.Master); END"));
+        const auto writes = [&] {
+            return w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Writes")).toInt();
+        };
+        for (const int col : {4, 5, 7, 8, 11, 4}) {
+            QVERIFY(w.clickCell(AlphaRow, col));
+            QVERIFY(w.settle());
+        }
+        QCOMPARE(writes(), 0);
+
+        w.type(QStringLiteral("7/1/2026"));
+        QVERIFY(w.settle());
+        QCOMPARE(writes(), 1);
+        QCOMPARE(w.field(Alpha, "Drill Date").toString(), QStringLiteral("2026-07-01"));
+        w.grid->setRow(AlphaRow);
+        for (int col = 4; col <= 7; ++col) {
+            w.grid->setCol(col);
+            QCOMPARE(w.grid->cellForeColor(), QColor(0x00, 0x00, 0xFF)); // due within the month
+        }
+        w.grid->setRow(BravoRow);
+        w.grid->setCol(4);
+        QCOMPARE(w.grid->cellForeColor(), QColor(Qt::black));
+        // Stored again as typed in another form, the same date is no change.
+        QVERIFY(w.clickCell(AlphaRow, 4));
+        w.type(QStringLiteral("07/01/26"));
+        QVERIFY(w.settle());
+        QVERIFY(w.clickCell(BravoRow, 3));
+        QCOMPARE(writes(), 1);
+        QVERIFY(w.messages.shown.isEmpty());
     }
 
     void reloadingEndsTheEdit()

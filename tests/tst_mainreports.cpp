@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -87,6 +88,35 @@ private slots:
         QVERIFY(w.messages.shown.isEmpty());
         for (QWidget* preview : w.previews())
             preview->close();
+    }
+
+    // The report table is scratch: when it cannot be refilled, the edit is stored all the
+    // same, and the report says it cannot be prepared rather than print an old table.
+    void aRefusedReportTableNeverCostsAnEdit()
+    {
+        ReportingWindow w;
+        QVERIFY(w.loadAndShow());
+        w.fixture.exec(QStringLiteral("CREATE TRIGGER Refuse BEFORE INSERT ON PrintDrills "
+                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Copying the drills of a year"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Copying the drills of a year"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rolled back"));
+        QVERIFY(w.clickCell(2, 7));
+        QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("A. Master"));
+        QTest::keyClick(w.child<QLineEdit>("TxtWrite"), Qt::Key_Return);
+        QVERIFY(w.settle());
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master = 'A. Master'"))
+                     .toInt(),
+                 1);
+        QCOMPARE(w.reportRows(), 2); // the table as it was, not half refilled
+        QVERIFY(w.messages.shown.isEmpty());
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Copying the drills of a year"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rolled back"));
+        w.press("Command2");
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY(w.messages.shown.first().text.contains(QStringLiteral("could not be prepared")));
+        QVERIFY(w.previews().isEmpty());
     }
 
     void aMissingTemplateIsReported()

@@ -173,13 +173,14 @@ private slots:
         pressAtFocus(Qt::Key_Return);
         QVERIFY(w.settle());
         QCOMPARE(QApplication::focusWidget(), w.grid);
-        // Enter or Space on the grid opens the cell it is on again.
+        // Enter stored and moved down a row; Enter or Space on the grid opens the cell it is on.
         auto* box = w.child<QLineEdit>("TxtWrite");
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
             pressAtFocus(key);
             QVERIFY(w.settle());
             QVERIFY(box->isVisible());
-            QCOMPARE(box->text(), QStringLiteral("J. Smith"));
+            QCOMPARE(w.grid->row(), BravoRow);
+            QCOMPARE(box->text(), field(w.fixture, Bravo, "Master").toString());
             pressAtFocus(Qt::Key_Return);
             QVERIFY(w.settle());
             QCOMPARE(QApplication::focusWidget(), w.grid);

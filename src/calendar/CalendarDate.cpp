@@ -29,12 +29,6 @@ CalendarDate CalendarDate::fromText(const QString& text)
     return value;
 }
 
-CalendarDate& CalendarDate::shared()
-{
-    static CalendarDate value;
-    return value;
-}
-
 std::optional<QDate> CalendarDate::toDate() const
 {
     switch (m_kind) {

@@ -5,9 +5,9 @@
 
 #include <optional>
 
-// The value the date picker and its opener share. On opening it is the anchor (the picker shows
-// its month); on closing it is the result. It outlives every picker, so the next opening starts
-// where the last one ended.
+// The value the date picker hands back to its opener. On opening it is the anchor (the picker
+// shows its month); on closing it is the result. The opener keeps it, so the next opening
+// starts where the last one ended.
 class CalendarDate
 {
 public:
@@ -26,9 +26,6 @@ public:
     static CalendarDate fromDate(const QDate& date);
     // The empty text counts as a cancel, not as a date text.
     static CalendarDate fromText(const QString& text);
-
-    // The one value of the whole program.
-    static CalendarDate& shared();
 
     Kind kind() const { return m_kind; }
     // The date it names; nothing when it names none (never assigned, empty, unreadable text).

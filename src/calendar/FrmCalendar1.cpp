@@ -9,6 +9,7 @@
 #include "widgets/FlexGrid.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -88,9 +89,10 @@ QLabel* addPanel(QLayout* bar, const char* name, const QString& description)
 
 } // namespace
 
-FrmCalendar1::FrmCalendar1(QWidget* parent)
+FrmCalendar1::FrmCalendar1(const CalendarDate& anchor, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_value(anchor)
 {
     setObjectName(QStringLiteral("FrmCalendar1"));
     setWindowTitle(QString());
@@ -152,6 +154,48 @@ void FrmCalendar1::buildGrid()
     GrdMonth->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     GrdMonth->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(GrdMonth, &FlexGrid::cellClicked, this, &FrmCalendar1::GrdMonth_Click);
+    GrdMonth->installEventFilter(this);
+}
+
+void FrmCalendar1::focusDays()
+{
+    GrdMonth->setFocus(Qt::OtherFocusReason);
+}
+
+bool FrmCalendar1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == GrdMonth && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier &&
+        dayKey(static_cast<QKeyEvent*>(event)->key()))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+// The keys move the anchor day itself, so they cross into the next or previous month.
+bool FrmCalendar1::dayKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Left:
+        moveAnchor(m_anchor.addDays(-1));
+        return true;
+    case Qt::Key_Right:
+        moveAnchor(m_anchor.addDays(1));
+        return true;
+    case Qt::Key_Up:
+        moveAnchor(m_anchor.addDays(-GridSide));
+        return true;
+    case Qt::Key_Down:
+        moveAnchor(m_anchor.addDays(GridSide));
+        return true;
+    case Qt::Key_PageUp:
+        moveAnchor(m_anchor.addMonths(-1));
+        return true;
+    case Qt::Key_PageDown:
+        moveAnchor(m_anchor.addMonths(1));
+        return true;
+    default:
+        return false;
+    }
 }
 
 void FrmCalendar1::buildStatusBar()
@@ -197,9 +241,9 @@ void FrmCalendar1::Form_Load()
     move(0, 0);
     const QDate today = Clock::today();
     m_todayDate->setText(QLocale().toString(today, QStringLiteral("dddd, d - MMM - yyyy")));
-    const std::optional<QDate> anchor = CalendarDate::shared().toDate();
+    const std::optional<QDate> anchor = m_value.toDate();
     if (!anchor)
-        CalendarDate::shared() = CalendarDate::fromDate(today);
+        m_value = CalendarDate::fromDate(today);
     m_anchor = anchor.value_or(today);
     SubGrdMonth1stRow();
     showAnchorMonth();
@@ -224,7 +268,7 @@ void FrmCalendar1::SubGrdMonth1stRow()
 void FrmCalendar1::moveAnchor(const QDate& anchor)
 {
     m_anchor = anchor;
-    CalendarDate::shared() = CalendarDate::fromDate(anchor);
+    m_value = CalendarDate::fromDate(anchor);
     showAnchorMonth();
 }
 
@@ -241,12 +285,12 @@ void FrmCalendar1::GrdMonth_Click()
     if (GrdMonth->row() == 0 || day.isEmpty())
         return;
     const QDate picked(m_anchor.year(), m_anchor.month(), day.toInt());
-    CalendarDate::shared() = CalendarDate::fromText(DateText::toShort(picked));
+    m_value = CalendarDate::fromText(DateText::toShort(picked));
     accept();
 }
 
 void FrmCalendar1::reject()
 {
-    CalendarDate::shared() = CalendarDate::emptyText();
+    m_value = CalendarDate::emptyText();
     QDialog::reject();
 }

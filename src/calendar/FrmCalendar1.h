@@ -1,5 +1,7 @@
 #pragma once
 
+#include "calendar/CalendarDate.h"
+
 #include <QDate>
 #include <QDialog>
 
@@ -8,13 +10,15 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-// The modal month picker. It opens at the month of CalendarDate::shared() (today's month when
-// that names no date), steps by month and year, and leaves its result in the same value:
+// The modal month picker. It opens at the month of its anchor (today's month when that names
+// no date), steps by month and year, and hands back its result, which the opener keeps as the
+// anchor of its next opening:
 //
-//     FrmCalendar1 picker(this);
+//     FrmCalendar1 picker(m_anchor, this);
 //     picker.move(where);
 //     picker.exec();
-//     if (const std::optional<QString> text = CalendarDate::shared().textForEditBox())
+//     m_anchor = picker.value();
+//     if (const std::optional<QString> text = m_anchor.textForEditBox())
 //         TxtWrite->setText(*text);
 //
 // A click on a day closes it (Accepted) and leaves that day as short-date text. The close
@@ -24,10 +28,19 @@ class FrmCalendar1 : public QDialog
 {
     Q_OBJECT
 public:
-    explicit FrmCalendar1(QWidget* parent = nullptr);
+    explicit FrmCalendar1(const CalendarDate& anchor = {}, QWidget* parent = nullptr);
+
+    // The day picked, the empty text for a cancel; while open, the anchor as navigated.
+    const CalendarDate& value() const { return m_value; }
 
     // Every way of closing without a pick ends here.
     void reject() override;
+    // The keyboard starts on the anchor day: arrows move the day, Page Up / Down the month,
+    // Enter picks, Escape cancels.
+    void focusDays();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTitleRow();
@@ -41,6 +54,7 @@ private:
     void moveAnchor(const QDate& anchor);
     void showAnchorMonth();
     void GrdMonth_Click();
+    bool dayKey(int key);
 
     QPushButton* CmdYearDown;
     QPushButton* CmdMonthDown;
@@ -53,4 +67,5 @@ private:
     QLabel* m_todayDate;
     QPushButton* Command1;
     QDate m_anchor;
+    CalendarDate m_value;
 };

@@ -1,5 +1,6 @@
 #include "common/DateText.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -41,11 +42,44 @@ QString numericFieldOrder(const QString& format)
     return order.size() == 3 ? order : QString();
 }
 
+// The locale's formats, worked out once per default locale rather than for every date: the
+// grid shows thousands of them.
+struct LocaleFormats
+{
+    QLocale locale;
+    QString shortFormat; // what the program writes: four-digit year
+    QString typedFormat; // the locale's own short form, widened to a four-digit year
+    QString fieldOrder;  // e.g. "dMy"; empty for a format with month names
+    QString longFormat;
+    QHash<qint64, QString> shown; // short texts already made, by Julian day
+};
+
+LocaleFormats& formats()
+{
+    thread_local LocaleFormats cached{QLocale(QLocale::C), {}, {}, {}, {}, {}};
+    thread_local bool filled = false;
+    const QLocale current;
+    if (!filled || cached.locale != current) {
+        const QString localeShort = current.dateFormat(QLocale::ShortFormat);
+        const QString typed = withFourDigitYear(localeShort);
+        // The C locale of a bare Linux set-up writes "20 Jan 2027", too wide for a date
+        // column; its users expect ISO dates.
+        cached = {current,
+                  current.language() == QLocale::C ? QStringLiteral("yyyy-MM-dd") : typed,
+                  typed,
+                  numericFieldOrder(localeShort),
+                  current.dateFormat(QLocale::LongFormat),
+                  {}};
+        filled = true;
+    }
+    return cached;
+}
+
 std::optional<QDate> readNumeric(const QString& text)
 {
     static const QRegularExpression threeNumbers(
         QStringLiteral(R"(^(\d{1,4})\s*[./\- ]\s*(\d{1,4})\s*[./\- ]\s*(\d{1,4})\.?$)"));
-    const QString order = numericFieldOrder(QLocale().dateFormat(QLocale::ShortFormat));
+    const QString& order = formats().fieldOrder;
     const auto match = threeNumbers.match(text);
     if (order.isEmpty() || !match.hasMatch())
         return std::nullopt;
@@ -66,23 +100,39 @@ std::optional<QDate> readNumeric(const QString& text)
     return ifValid(QDate(year, month, day));
 }
 
+// "yyyy-MM-dd" with ASCII digits only; read by hand, as every stored date of a year passes here.
 std::optional<QDate> readIso(const QString& text)
 {
-    static const QRegularExpression iso(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}$)"));
-    if (!iso.match(text).hasMatch())
+    if (text.size() != 10 || text.at(4) != u'-' || text.at(7) != u'-')
         return std::nullopt;
-    return ifValid(QDate::fromString(text, Qt::ISODate));
+    const auto number = [&text](int from, int length) {
+        int value = 0;
+        for (int i = from; i < from + length; ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    if (year < 0 || month < 0 || day < 0)
+        return std::nullopt;
+    return ifValid(QDate(year, month, day));
 }
 
 std::optional<QDate> readWithLocaleFormats(const QString& text)
 {
-    const QLocale locale;
-    const QString formats[] = {
-        withFourDigitYear(locale.dateFormat(QLocale::ShortFormat)),
-        locale.dateFormat(QLocale::LongFormat),
+    const LocaleFormats& known = formats();
+    const QLocale& locale = known.locale;
+    const QString tried[] = {
+        known.typedFormat,
+        known.longFormat,
         QStringLiteral("dddd, dd MMMM yyyy"),
     };
-    for (const QString& format : formats) {
+    for (const QString& format : tried) {
         if (auto date = ifValid(locale.toDate(text, format)))
             return date;
     }
@@ -111,16 +161,22 @@ std::optional<QDate> accepted(std::optional<QDate> date)
 
 QString DateText::shortFormat()
 {
-    // The C locale of a bare Linux set-up writes "20 Jan 2027", too wide for a date column;
-    // its users expect ISO dates.
-    if (QLocale().language() == QLocale::C)
-        return QStringLiteral("yyyy-MM-dd");
-    return withFourDigitYear(QLocale().dateFormat(QLocale::ShortFormat));
+    return formats().shortFormat;
 }
 
+// Formatting by a pattern is slow, and a year shows the same few hundred days again and again.
 QString DateText::toShort(const QDate& date)
 {
-    return QLocale().toString(date, shortFormat());
+    constexpr qsizetype KeptTexts = 4096;
+    LocaleFormats& known = formats();
+    const auto kept = known.shown.constFind(date.toJulianDay());
+    if (kept != known.shown.cend())
+        return *kept;
+    if (known.shown.size() >= KeptTexts)
+        known.shown.clear();
+    const QString text = known.locale.toString(date, known.shortFormat);
+    known.shown.insert(date.toJulianDay(), text);
+    return text;
 }
 
 std::optional<QDate> DateText::read(const QString& text)
@@ -133,9 +189,14 @@ QString DateText::toIso(const QDate& date)
     return date.toString(Qt::ISODate);
 }
 
+std::optional<QDate> DateText::readStored(const QString& stored)
+{
+    return accepted(readIso(stored));
+}
+
 QString DateText::storedToShort(const QString& stored)
 {
-    const auto date = accepted(readIso(stored));
+    const auto date = readStored(stored);
     return date ? toShort(*date) : stored;
 }
 

@@ -29,6 +29,8 @@ std::optional<QDate> read(const QString& text);
 
 // Stored form, "yyyy-MM-dd".
 QString toIso(const QDate& date);
+// Reads the stored form; a value that is not an accepted ISO date is no date.
+std::optional<QDate> readStored(const QString& stored);
 // The display form of a stored date; a value that is not an accepted ISO date is shown as it
 // stands.
 QString storedToShort(const QString& stored);

@@ -9,13 +9,6 @@
 
 namespace {
 
-bool isDateColumn(int column)
-{
-    using C = DrillDataSource::Column;
-    return column == C::DrillDate || column == C::DoneDate || column == C::DrillDate1 ||
-           column == C::DoneDate1;
-}
-
 // The field behind each writable column, as the statement names it.
 QString fieldName(DrillDataSource::Column column)
 {
@@ -42,6 +35,18 @@ QString fieldName(DrillDataSource::Column column)
     }
 }
 
+DrillRecord recordOf(const QSqlQuery& query)
+{
+    DrillRecord record;
+    record.idDrill = query.value(DrillRecord::IDDrill).toLongLong();
+    record.idShip = query.value(DrillRecord::IDShip).toLongLong();
+    record.shipName = query.value(DrillRecord::ShipName).toString();
+    record.year = query.value(DrillRecord::YearDrill).toInt();
+    for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column)
+        record.set(DrillRecord::Column(column), query.value(column).toString());
+    return record;
+}
+
 } // namespace
 
 DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent) : QObject(parent), m_db(db)
@@ -56,16 +61,9 @@ bool DrillDataSource::refresh()
     query.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"));
     query.addBindValue(m_year);
     bool ok = DrillDatabase::exec(query, "Reading the drills of a year");
-    QList<QStringList> records;
-    while (ok && query.next()) {
-        QStringList record;
-        record.reserve(ColumnCount);
-        for (int column = 0; column < ColumnCount; ++column) {
-            const QString value = query.value(column).toString();
-            record.append(isDateColumn(column) ? DateText::storedToShort(value) : value);
-        }
-        records.append(record);
-    }
+    QList<DrillRecord> records;
+    while (ok && query.next())
+        records.append(recordOf(query));
     // A read that breaks off part-way is a failed read, not a shorter year.
     if (ok && query.lastError().isValid()) {
         qWarning().noquote() << "Reading the drills of a year broke off:"
@@ -82,29 +80,16 @@ bool DrillDataSource::refresh()
     return ok;
 }
 
-bool DrillDataSource::addRecords(const QList<Ship>& ships)
+bool DrillDataSource::addFleetYear()
 {
-    QSqlError error;
-    const bool added = m_db.inTransaction(
-        [&] {
-            QSqlQuery query(m_db.connection());
-            query.prepare(QStringLiteral(
-                "INSERT INTO Drills (IDShip, ShipName, YearDrill) VALUES (?, ?, ?)"));
-            for (const Ship& ship : ships) {
-                query.addBindValue(ship.id);
-                query.addBindValue(ship.name);
-                query.addBindValue(m_year);
-                if (!DrillDatabase::exec(query, "Adding a drill row")) {
-                    error = query.lastError();
-                    return false;
-                }
-            }
-            return true;
-        },
-        &error);
-    if (!added)
-        m_failure = DataFailure::of(error);
-    return added;
+    QSqlQuery query(m_db.connection());
+    query.prepare(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) "
+                                 "SELECT IDShip, ShipName, ? FROM Ships ORDER BY IDShip"));
+    query.addBindValue(m_year);
+    if (DrillDatabase::exec(query, "Adding the drill rows of a year"))
+        return true;
+    m_failure = DataFailure::of(query.lastError());
+    return false;
 }
 
 void DrillDataSource::addMissingRecords(const QList<Ship>& ships)
@@ -124,21 +109,53 @@ void DrillDataSource::addMissingRecords(const QList<Ship>& ships)
     });
 }
 
-DrillDataSource::WriteResult DrillDataSource::writeField(qint64 idDrill, Column column,
-                                                         const QString& value)
+// The work beside a field write is not worth the field: when it fails, it is undone alone.
+bool DrillDataSource::writeAlongside(const std::function<bool()>& alongside)
+{
+    QSqlQuery query(m_db.connection());
+    if (!query.exec(QStringLiteral("SAVEPOINT alongside")))
+        return false;
+    if (alongside())
+        return query.exec(QStringLiteral("RELEASE alongside"));
+    query.exec(QStringLiteral("ROLLBACK TO alongside"));
+    query.exec(QStringLiteral("RELEASE alongside"));
+    return false;
+}
+
+DrillDataSource::WriteResult DrillDataSource::writeField(int index, Column column,
+                                                         const QString& stored,
+                                                         const std::function<bool()>& alongside)
 {
     const QString field = fieldName(column);
-    Q_ASSERT(!field.isEmpty());
-    QSqlQuery query(m_db.connection());
-    query.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ?").arg(field));
-    query.addBindValue(value);
-    query.addBindValue(idDrill);
-    if (!DrillDatabase::exec(query, "Writing a drill field")) {
-        const QSqlError error = query.lastError();
-        return {false, error.nativeErrorCode(), error.databaseText()};
+    Q_ASSERT(!field.isEmpty() && index >= 0 && index < m_records.size());
+    WriteResult result;
+    const auto fail = [&result](const QSqlError& error) {
+        result = {false, error.nativeErrorCode(), error.databaseText()};
+        return false;
+    };
+    QSqlError transactionError;
+    const bool written = m_db.inTransaction(
+        [&] {
+            QSqlQuery query(m_db.connection());
+            query.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ?").arg(field));
+            query.addBindValue(stored);
+            query.addBindValue(m_records.at(index).idDrill);
+            if (!DrillDatabase::exec(query, "Writing a drill field"))
+                return fail(query.lastError());
+            // A row deleted behind the program's back must not look stored.
+            if (query.numRowsAffected() != 1) {
+                result = {false, QStringLiteral("3021"), QStringLiteral("No current record")};
+                return false;
+            }
+            result.alongsideDone = !alongside || writeAlongside(alongside);
+            return true;
+        },
+        &transactionError);
+    if (!written) {
+        if (result.ok)
+            fail(transactionError);
+        return result;
     }
-    // A row deleted behind the program's back must not look stored.
-    if (query.numRowsAffected() != 1)
-        return {false, QStringLiteral("3021"), QStringLiteral("No current record")};
-    return {};
+    m_records[index].set(column, stored);
+    return result;
 }

@@ -1,24 +1,23 @@
 #pragma once
 
 #include "data/DrillDatabase.h"
+#include "data/DrillRecord.h"
 #include "data/Ship.h"
 
 #include <QList>
 #include <QObject>
-#include <QStringList>
 
-// The drills of one year (Data1): the rows of QuDrills for that year, twelve columns each,
-// as text. Dates are given in the user's short form. Whoever shows them rebuilds on refreshed().
-// The records are always one whole year as read: a read that fails keeps the records it had.
+#include <functional>
+
+// The drills of one year (Data1): the rows of QuDrills for that year, as typed records.
+// Whoever shows them rebuilds on refreshed(). The records are always one whole year as read
+// and as since written through writeField(): a read that fails keeps the records it had.
 class DrillDataSource : public QObject
 {
     Q_OBJECT
 public:
-    // Positions of the columns in a record.
-    enum Column {
-        IDDrill, IDShip, ShipName, DrillDate, DoneDate, CompEval, Master,
-        DrillDate1, DoneDate1, CompEval1, Master1, YearDrill, ColumnCount
-    };
+    using Column = DrillRecord::Column;
+    using enum DrillRecord::Column;
 
     explicit DrillDataSource(DrillDatabase& db, QObject* parent = nullptr);
 
@@ -28,15 +27,15 @@ public:
     // Reads the year's records; false when the read failed (see failure()), and the records
     // stay those of recordsYear(). Either way refreshed() follows.
     bool refresh();
-    const QList<QStringList>& records() const { return m_records; }
+    const QList<DrillRecord>& records() const { return m_records; }
     int recordCount() const { return int(m_records.size()); }
     // The year the records belong to; 0 before the first read that succeeded.
     int recordsYear() const { return m_recordsYear; }
 
-    // Adds one record per ship for the year, carrying only the ship and the year.
-    // All or nothing, in one transaction; false when nothing was added (see failure()).
-    bool addRecords(const QList<Ship>& ships);
-    // Why the last refresh() or addRecords() that failed did so.
+    // Gives every ship of the fleet a record of the year, carrying only the ship and the year,
+    // in one statement: all or nothing; false when nothing was added (see failure()).
+    bool addFleetYear();
+    // Why the last refresh() or addFleetYear() that failed did so.
     const DataFailure& failure() const { return m_failure; }
     // Adds a record for every ship that has none in the year; never a second one. A ship whose
     // record cannot be added is skipped (and logged); the others still get theirs.
@@ -47,18 +46,25 @@ public:
         bool ok = true;
         QString errorNumber;
         QString errorText;
+        bool alongsideDone = true;
     };
-    // Stores one drill field of one row; the value is bound, never part of the statement.
-    // Only the eight drill fields (DrillDate .. Master1) can be written.
-    WriteResult writeField(qint64 idDrill, Column column, const QString& value);
+    // Stores one drill field of the record at index, in its stored form, and keeps the record
+    // in step. The value is bound, never part of the statement. Only the eight drill fields
+    // (DrillDate .. Master1) can be written. Whatever `alongside` writes goes into the same
+    // transaction; when it fails, its work alone is undone (alongsideDone says so) and the
+    // field is still stored.
+    WriteResult writeField(int index, Column column, const QString& stored,
+                           const std::function<bool()>& alongside = {});
 
 signals:
     void refreshed();
 
 private:
+    bool writeAlongside(const std::function<bool()>& alongside);
+
     DrillDatabase& m_db;
     int m_year = 0;
     int m_recordsYear = 0;
-    QList<QStringList> m_records;
+    QList<DrillRecord> m_records;
     DataFailure m_failure;
 };

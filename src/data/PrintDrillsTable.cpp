@@ -22,16 +22,20 @@ QString copyStatement()
 bool PrintDrillsTable::refill(DrillDatabase& db, int year, const QString& company,
                               const QDateTime& now)
 {
-    return db.inTransaction([&] {
-        QSqlQuery query(db.connection());
-        query.prepare(QStringLiteral("DELETE FROM PrintDrills"));
-        if (!DrillDatabase::exec(query, "Emptying PrintDrills"))
-            return false;
-        query.prepare(copyStatement());
-        query.addBindValue(company);
-        query.addBindValue(DateText::longDate(now.date()));
-        query.addBindValue(DateText::timeText(now.time()));
-        query.addBindValue(year);
-        return DrillDatabase::exec(query, "Copying the drills of a year into PrintDrills");
-    });
+    return db.inTransaction([&] { return refillWithin(db, year, company, now); });
+}
+
+bool PrintDrillsTable::refillWithin(DrillDatabase& db, int year, const QString& company,
+                                    const QDateTime& now)
+{
+    QSqlQuery query(db.connection());
+    query.prepare(QStringLiteral("DELETE FROM PrintDrills"));
+    if (!DrillDatabase::exec(query, "Emptying PrintDrills"))
+        return false;
+    query.prepare(copyStatement());
+    query.addBindValue(company);
+    query.addBindValue(DateText::longDate(now.date()));
+    query.addBindValue(DateText::timeText(now.time()));
+    query.addBindValue(year);
+    return DrillDatabase::exec(query, "Copying the drills of a year into PrintDrills");
 }

@@ -11,5 +11,7 @@ namespace PrintDrillsTable {
 // Replaces the whole table with the drill rows of the year, each stamped with the company
 // name and the moment of the refill. All or nothing: on failure the table is as it was.
 bool refill(DrillDatabase& db, int year, const QString& company, const QDateTime& now);
+// The same inside a transaction the caller holds.
+bool refillWithin(DrillDatabase& db, int year, const QString& company, const QDateTime& now);
 
 } // namespace PrintDrillsTable

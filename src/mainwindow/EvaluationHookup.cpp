@@ -3,7 +3,9 @@
 #include "mainwindow/frmORXmain.h"
 
 #include "common/Twips.h"
+#include "data/DrillRecord.h"
 #include "evaluation/EvaluationPanel.h"
+#include "mainwindow/DrillColumns.h"
 #include "widgets/FlexGrid.h"
 
 #include <QLineEdit>
@@ -30,9 +32,13 @@ void frmORXmain::OpenDrillEvaluation(int row, int col)
 {
     HidePics();
     PicEvaluation->move(Twips::toPx(PanelLeftTwips), Twips::toPx(PanelTopTwips));
-    const bool opened = PicEvaluation->openForDrill(
-        DBGrid1->textMatrix(row, 1).toLongLong(), DBGrid1->textMatrix(row, 3),
-        DBGrid1->textMatrix(row, col - 1), DBGrid1->textMatrix(row, col + 1), col);
+    const DrillRecord* record = m_drills->recordAt(row);
+    const int drill = DrillColumns::drillOf(col);
+    if (!record || drill < 0)
+        return;
+    const Drill& evaluated = record->drills.at(drill);
+    const bool opened = PicEvaluation->openForDrill(record->idDrill, record->shipName,
+                                                    evaluated.done.shown(), evaluated.master, col);
     if (!opened)
         return; // the panel has told the user why
     m_evalRow = row;
@@ -49,11 +55,6 @@ void frmORXmain::CmdEvalComp_Click()
 void frmORXmain::CmdConfirm_Saved(const QString& total)
 {
     // The total belongs to the evaluated cell alone, also for the write of the next click.
-    hideEditor();
-    DBGrid1->setRow(m_evalRow);
-    DBGrid1->setCol(m_evalCol);
-    m_lastRow = m_evalRow;
-    m_lastCol = m_evalCol;
-    TxtWrite->setText(total);
+    m_drills->takeValue(m_evalRow, m_evalCol, total);
     Timer1->start();
 }

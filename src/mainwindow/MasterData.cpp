@@ -72,7 +72,7 @@ void frmORXmain::ProgramNewShip()
     PicShips->commitEdit(); // a ship typed just before "Save" belongs to the fleet
     Data1->setYear(shownYear());
     Data1->addMissingRecords(Data2->ships());
-    endEdit(); // the grid is rebuilt: a pending edit has no cell left to go to
+    m_drills->endEdit(); // the grid is rebuilt: a pending edit has no cell left to go to
     DBGrid1->clear();
     DBGrid1->setRows(3);
 }

@@ -16,12 +16,15 @@
 bool frmORXmain::PrintDrills()
 {
     HidePics();
-    return PrintDrillsTable::refill(*m_db, shownYear(), LblCompany->text(), Clock::now());
+    m_reportCurrent =
+        PrintDrillsTable::refill(*m_db, shownYear(), LblCompany->text(), Clock::now());
+    return m_reportCurrent;
 }
 
 void frmORXmain::Command2_Click()
 {
     // The report must show exactly what the grid shows, with this moment's stamp.
+    m_reportCurrent = false;
     if (!Timer1_Timer()) {
         m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
                         tr("The drill status report could not be prepared: the database "

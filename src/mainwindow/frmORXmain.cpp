@@ -11,6 +11,7 @@
 #include "data/CompanyTable.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/PrintDrillsTable.h"
 #include "data/ShipTableModel.h"
 #include "evaluation/EvaluationPanel.h"
 #include "mainwindow/FleetPanel.h"
@@ -61,11 +62,10 @@ frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& she
     setFixedSize(Twips::toPx(15105), Twips::toPx(8895));
     buildCommandColumn();
     buildTitleArea();
+    buildTimers();
     buildGrid();
-    buildEditor();
     buildStatusBar();
     buildLinks();
-    buildTimers();
 
     buildPanels();
 }
@@ -303,9 +303,8 @@ bool frmORXmain::Form_Load()
                         tr("The fleet could not be changed: %1").arg(reason));
     });
     Data1 = std::make_unique<DrillDataSource>(*m_db);
-    connect(Data1.get(), &DrillDataSource::refreshed, this,
-            [this] { DBGrid1->bindRecords(Data1->records(), 1); });
-    LblYear->setText(QStringLiteral("Year - %1").arg(Clock::today().year()));
+    m_drills->bind(*Data1);
+    setYearCaption(Clock::today().year());
     if (!LoadFlexGrid()) {
         QGuiApplication::restoreOverrideCursor();
         return false;
@@ -345,11 +344,6 @@ void frmORXmain::setCompanyName(const QString& name)
 {
     LblCompany->setText(name);
     PicEvaluation->setCompanyName(name);
-}
-
-int frmORXmain::shownYear() const
-{
-    return LblYear->text().mid(7, 11).toShort();
 }
 
 void frmORXmain::HidePics()
@@ -408,24 +402,31 @@ void frmORXmain::LoadPicShade(QWidget* panel, QWidget* shade)
     shade->stackUnder(panel);
 }
 
+// The commit-and-refresh step. An edit costs its one field, its one row's colours and the
+// report table, in one transaction; the whole grid is recoloured only for a new year or day.
 bool frmORXmain::Timer1_Timer()
 {
+    Timer1->stop();
+    HidePics();
     const int row = DBGrid1->row();
     const int col = DBGrid1->col();
-    UpdateDrill(row, col);
-    UpdateColors();
-    // The recolouring walks the current cell to the last row; the cell being edited stays the
-    // one that the next Enter writes.
-    DBGrid1->setRow(row);
-    DBGrid1->setCol(col);
-    const bool refilled = PrintDrills();
-    Timer1->stop();
-    return refilled;
+    m_drills->commitCell(row, col, [this] {
+        return PrintDrillsTable::refillWithin(*m_db, shownYear(), LblCompany->text(), Clock::now());
+    });
+    if (!m_drills->isColoured()) {
+        UpdateColors();
+        // The recolouring walks the current cell to the last row; the cell being edited stays
+        // the one that the next Enter writes.
+        DBGrid1->setRow(row);
+        DBGrid1->setCol(col);
+    }
+    return m_reportCurrent || PrintDrills();
 }
 
 void frmORXmain::Timer2_Timer()
 {
     m_statusPanels.last()->setText(DateText::clockText(Clock::now()));
+    m_drills->recolourIfTheDayChanged();
 }
 
 void frmORXmain::CmdSample_Click()
@@ -468,8 +469,6 @@ void frmORXmain::closeEvent(QCloseEvent* event)
 
 bool frmORXmain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == TxtWrite)
-        return editBoxEvent(event) || QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
         if (auto* panel = qobject_cast<QWidget*>(watched); m_floatingPanels.contains(panel)) {
             panelShownOrHidden(panel);

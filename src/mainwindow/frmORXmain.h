@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindow/DrillGridEditor.h"
+
 #include <QUrl>
 #include <QWidget>
 
@@ -15,10 +17,8 @@ class FlexGrid;
 class Messages;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTimer;
-class QToolButton;
 class Shell;
 class ShipTableModel;
 
@@ -27,7 +27,7 @@ class frmORXmain : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int FirstDrillRow = 2;
+    static constexpr int FirstDrillRow = DrillGridEditor::FirstDrillRow;
 
     frmORXmain(QString applicationFolder, Messages& messages, Shell& shell,
                QWidget* parent = nullptr);
@@ -49,8 +49,8 @@ public:
     bool PrintDrills();
     void HidePics();
     void LoadPicShade(QWidget* panel, QWidget* shade);
-    // The year in LblYear.
-    int shownYear() const;
+    // The year the grid shows, as LblYear names it.
+    int shownYear() const { return m_year; }
 
     QString databaseFilePath() const;
     // Another database file than the usual one in the application folder; before Form_Load.
@@ -68,18 +68,9 @@ private:
     void buildGrid();
     void buildTimers();
     void addLink(QLabel* link, const QString& target);
-    void layGridHeaders();
-    void colourDrill(int row, int scheduledCol, int doneCol);
-    void buildEditor();
-    void hideEditor();
-    void endEdit();
-    void layEditorOver(int row, int col);
-    void DBGrid1_Click();
-    void CmdWrite_Click();
-    void openDatePicker();
-    bool editBoxEvent(QEvent* event);
+    void setYearCaption(int year);
+    void onCellStored(bool reportRefilled);
     bool linkEvent(QObject* link, QEvent* event);
-
     void CmdNextYear_Click();
     void CmdPreviousYear_Click();
     void showYear(int year);
@@ -119,13 +110,12 @@ private:
     QLabel* Label18 = nullptr;
     QLabel* LblCompany = nullptr;
     QLabel* LblYear = nullptr;
+    int m_year = 0;
+    bool m_reportCurrent = false; // the report table holds the shown year as the grid shows it
     QPushButton* CmdPreviousYear = nullptr;
     QPushButton* CmdNextYear = nullptr;
-    FlexGrid* DBGrid1 = nullptr;
-    QLineEdit* TxtWrite = nullptr;
-    QToolButton* CmdWrite = nullptr;
-    int m_lastRow = 0; // the last clicked cell; row 0: none yet
-    int m_lastCol = 0;
+    DrillGridEditor* m_drills = nullptr;
+    FlexGrid* DBGrid1 = nullptr; // the grid of m_drills
     QFrame* StatusBar1 = nullptr;
     QList<QLabel*> m_statusPanels;
     QLabel* lblSite = nullptr;

@@ -113,6 +113,8 @@ public:
         if (row < 0 || col < 0 || row >= m_rows || col >= m_cols)
             return;
         apply(m_cells[row * m_cols + col]);
+        if (quiet)
+            return;
         const QModelIndex changed = index(row, col);
         emit dataChanged(changed, changed);
     }
@@ -135,6 +137,7 @@ public:
     QFont font;
     QColor foreColor = Qt::black;
     int fixedRows = 0;
+    bool quiet = false; // changes are told later, all at once
 
 private:
     QVariant cellFont(const Cell& cell) const
@@ -401,6 +404,17 @@ void FlexGrid::setMergeRow(int row, bool merge)
     updateMerges();
 }
 
+void FlexGrid::beginStyling()
+{
+    m_model->quiet = true;
+}
+
+void FlexGrid::endStyling()
+{
+    m_model->quiet = false;
+    m_model->changeAll();
+}
+
 void FlexGrid::clear()
 {
     m_model->clearCells();
@@ -479,9 +493,8 @@ void FlexGrid::keyPressEvent(QKeyEvent* event)
 {
     // Keyboard users "click" the focused cell with Enter or Space.
     const int key = event->key();
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
-        currentIndex().isValid()) {
-        onClicked(currentIndex());
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+        clickCurrent();
         return;
     }
     QTableView::keyPressEvent(event);
@@ -504,12 +517,26 @@ bool FlexGrid::eventFilter(QObject* watched, QEvent* event)
     return QTableView::eventFilter(watched, event);
 }
 
+QModelIndex FlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex next = QTableView::moveCursor(action, modifiers);
+    if (!next.isValid() || next.row() >= m_fixedRows)
+        return next;
+    return rows() > m_fixedRows ? m_model->index(m_fixedRows, next.column()) : QModelIndex();
+}
+
+void FlexGrid::clickCurrent()
+{
+    onClicked(currentIndex());
+}
+
 void FlexGrid::onClicked(const QModelIndex& index)
 {
     if (!index.isValid() || index.row() < m_fixedRows)
         return;
     m_row = index.row();
     m_col = index.column();
+    setCurrentIndex(index); // the focus frame follows the click
     // A row cut off at the bottom comes into view now, before the clicked cell is reported;
     // the view's own scroll would come half a second later and end what the click began.
     scrollTo(index);

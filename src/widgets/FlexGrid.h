@@ -63,6 +63,11 @@ public:
     // Neighbouring cells of equal text in the row are shown as one.
     void setMergeRow(int row, bool merge);
 
+    // Cell styles set between these two reach the views at once, at the end: a pass over
+    // thousands of cells then costs one repaint instead of one per cell.
+    void beginStyling();
+    void endStyling();
+
     void clear();
     // Rebuilds the grid from records: one row per record after the fixed rows, the record's
     // values from column firstColumn on. Texts and styles of every cell are discarded.
@@ -75,6 +80,8 @@ public:
     int colPos(int col) const;
 
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    // The keyboard's cell, shown with a focus frame, as a click on it.
+    void clickCurrent();
 
 signals:
     // A cell was clicked; it is already the current cell.
@@ -85,6 +92,8 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // The keyboard moves over the body cells only.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

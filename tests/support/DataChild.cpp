@@ -46,22 +46,18 @@ int edit(DrillDatabase& db, qint64 n, quint32 seed)
     data.setYear(2026);
     if (!data.refresh() || data.recordCount() == 0)
         return 1;
-    QList<Ship> ships;
-    for (const QStringList& record : data.records())
-        ships.append({record.at(DrillDataSource::IDShip).toLongLong(),
-                      record.at(DrillDataSource::ShipName)});
     for (;; ++n) {
         const int kind = random.bounded(10);
         if (kind < 8) {
-            const QStringList& record = data.records().at(random.bounded(data.recordCount()));
+            const int index = random.bounded(data.recordCount());
             const auto column = DrillDataSource::Column(
                 random.bounded(int(DrillDataSource::DrillDate), int(DrillDataSource::YearDrill)));
-            const QString id = record.at(DrillDataSource::IDDrill);
-            if (data.writeField(id.toLongLong(), column, valueFor(column, n)).ok)
+            const qint64 id = data.records().at(index).idDrill;
+            if (data.writeField(index, column, valueFor(column, n)).ok)
                 say(QStringLiteral("field %1 %2 %3").arg(id).arg(int(column)).arg(n));
         } else if (kind == 8) {
             data.setYear(int(3000 + n));
-            if (data.addRecords(ships))
+            if (data.addFleetYear())
                 say(QStringLiteral("year %1").arg(3000 + n));
             data.setYear(2026);
         } else {

@@ -45,6 +45,12 @@ struct LoadedWindow
         return true;
     }
 
+    // Runs the commit-and-refresh step now, as its timer's tick would.
+    void tick() const
+    {
+        QMetaObject::invokeMethod(child<QTimer>("Timer1"), "timeout", Qt::DirectConnection);
+    }
+
     void press(const char* button) const
     {
         QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);

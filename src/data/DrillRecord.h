@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <array>
+
+// A date field as stored: a date, nothing, or (written by other means) a text that is no date,
+// which is kept so that it is shown as it stands rather than lost.
+class StoredDate
+{
+public:
+    static StoredDate fromStored(const QString& stored);
+
+    bool isEmpty() const { return !m_date.isValid() && m_other.isEmpty(); }
+    const QDate& date() const { return m_date; }
+    // "yyyy-MM-dd", or the text that is no date.
+    QString stored() const;
+    // The user's short form, or the text that is no date.
+    QString shown() const;
+
+private:
+    QDate m_date;
+    QString m_other;
+};
+
+// One drill of a ship's year.
+struct Drill
+{
+    StoredDate scheduled;
+    StoredDate done;
+    QString evaluation;
+    QString master;
+};
+
+// One row of a shown year: a ship and its two drills.
+struct DrillRecord
+{
+    // The columns of QuDrills, in order.
+    enum Column
+    {
+        IDDrill,
+        IDShip,
+        ShipName,
+        DrillDate,
+        DoneDate,
+        CompEval,
+        Master,
+        DrillDate1,
+        DoneDate1,
+        CompEval1,
+        Master1,
+        YearDrill,
+        ColumnCount
+    };
+    static constexpr int DrillFields = 4; // scheduled, done, evaluation, master
+
+    // The drill (0 or 1) a drill field belongs to; -1 for the other columns.
+    static int drillOf(Column column);
+    static bool isDate(Column column);
+
+    // A column's value in its stored form (dates as "yyyy-MM-dd") and as the user sees it.
+    QString stored(Column column) const;
+    QString shown(Column column) const;
+    // Sets a drill field from its stored form.
+    void set(Column column, const QString& stored);
+
+    qint64 idDrill = 0;
+    qint64 idShip = 0;
+    QString shipName;
+    int year = 0;
+    std::array<Drill, 2> drills;
+};

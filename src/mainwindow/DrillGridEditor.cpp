@@ -1,0 +1,501 @@
+#include "mainwindow/DrillGridEditor.h"
+
+#include "calendar/FrmCalendar1.h"
+#include "common/Clock.h"
+#include "common/DateText.h"
+#include "common/DrillState.h"
+#include "common/Messages.h"
+#include "common/Twips.h"
+#include "data/DrillDataSource.h"
+#include "mainwindow/DrillColumns.h"
+#include "widgets/FlexGrid.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+constexpr qreal RowOneFontSize = 8.25;
+constexpr int EditBoxOffsetTwips = 40;
+constexpr int WriteButtonWidthTwips = 285;
+const QColor HeaderBlue(0x00, 0x00, 0xFF);
+const QColor DoneGreen(0x00, 0xC0, 0x00);
+const QColor DueBlue(0x00, 0x00, 0xFF);
+const QColor LaterRed(0xFF, 0x00, 0x00);
+const QColor EditBoxGrey(0xE0, 0xE0, 0xE0);
+
+using namespace DrillColumns;
+
+QColor colourOf(const Drill& drill, const QDate& today)
+{
+    switch (drillState(!drill.done.isEmpty(), drill.scheduled.date(), today)) {
+    case DrillState::Done:
+        return DoneGreen;
+    case DrillState::Due:
+        return DueBlue;
+    case DrillState::Later:
+        return LaterRed;
+    case DrillState::None:
+        break;
+    }
+    return {};
+}
+
+bool opensTheButton(const QKeyEvent* key)
+{
+    return key->key() == Qt::Key_F4 ||
+           (key->key() == Qt::Key_Down && key->modifiers().testFlag(Qt::AltModifier));
+}
+
+// The year buttons' keys: +1 for the next year, -1 for the previous one, 0 for other keys.
+int yearStepOf(const QKeyEvent* key)
+{
+    const Qt::KeyboardModifiers modifiers = key->modifiers();
+    if (modifiers.testFlag(Qt::ControlModifier)) {
+        if (key->key() == Qt::Key_Left)
+            return -1;
+        if (key->key() == Qt::Key_Right)
+            return 1;
+    }
+    if (modifiers.testFlag(Qt::AltModifier)) {
+        if (key->key() == Qt::Key_PageUp)
+            return -1;
+        if (key->key() == Qt::Key_PageDown)
+            return 1;
+    }
+    return 0;
+}
+
+bool isTyping(const QKeyEvent* key)
+{
+    const QString text = key->text();
+    // Space, like Enter, opens the cell with its own text.
+    return text.size() == 1 && text.at(0).isPrint() && !text.at(0).isSpace() &&
+           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+} // namespace
+
+DrillGridEditor::DrillGridEditor(Messages& messages, QWidget* window)
+    : QObject(window), m_messages(messages), m_window(window)
+{
+    setObjectName(QStringLiteral("DrillGridEditor"));
+    buildGrid(window);
+    buildEditor(window);
+}
+
+void DrillGridEditor::buildGrid(QWidget* window)
+{
+    DBGrid1 = new FlexGrid(window);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(tr("Drill status grid"));
+    DBGrid1->setFont(QFont(QStringLiteral("Lucida Sans Unicode")));
+    DBGrid1->setGridFontSize(10);
+    DBGrid1->setCols(Count);
+    DBGrid1->setFixedRows(FirstDrillRow);
+    DBGrid1->setFrozenColumns(ShipName + 1);
+    DBGrid1->setRowHeight(0, 360);
+    DBGrid1->setRowHeight(1, 600);
+    DBGrid1->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
+    DBGrid1->installEventFilter(this);
+}
+
+void DrillGridEditor::buildEditor(QWidget* window)
+{
+    TxtWrite = new QLineEdit(window);
+    TxtWrite->setObjectName(QStringLiteral("TxtWrite"));
+    TxtWrite->setAccessibleName(tr("Drill cell"));
+    QPalette grey = TxtWrite->palette();
+    grey.setColor(QPalette::Base, EditBoxGrey);
+    TxtWrite->setPalette(grey);
+    TxtWrite->setFont(DBGrid1->font());
+    TxtWrite->installEventFilter(this);
+    TxtWrite->hide();
+
+    CmdWrite = new QToolButton(window);
+    CmdWrite->setObjectName(QStringLiteral("CmdWrite"));
+    CmdWrite->setArrowType(Qt::DownArrow);
+    CmdWrite->setAccessibleName(tr("Pick a date"));
+    CmdWrite->hide();
+    connect(CmdWrite, &QToolButton::clicked, this, &DrillGridEditor::CmdWrite_Click);
+
+    connect(DBGrid1, &FlexGrid::cellClicked, this, &DrillGridEditor::DBGrid1_Click);
+    connect(DBGrid1, &FlexGrid::scrolled, this, [this] {
+        hideEditor();
+        emit commitRequested();
+    });
+}
+
+void DrillGridEditor::bind(DrillDataSource& data)
+{
+    m_data = &data;
+    connect(m_data, &DrillDataSource::refreshed, this, &DrillGridEditor::showRecords);
+}
+
+// The grid's texts come from the records; nothing is read back from them. The colours wait
+// for the next full colouring.
+void DrillGridEditor::showRecords()
+{
+    QList<QStringList> texts;
+    texts.reserve(m_data->recordCount());
+    for (const DrillRecord& record : m_data->records()) {
+        QStringList row;
+        row.reserve(DrillRecord::ColumnCount);
+        for (int field = 0; field < DrillRecord::ColumnCount; ++field)
+            row.append(record.shown(DrillRecord::Column(field)));
+        texts.append(std::move(row));
+    }
+    DBGrid1->bindRecords(texts, IDDrill);
+    m_colouredFor = QDate();
+}
+
+const DrillRecord* DrillGridEditor::recordAt(int row) const
+{
+    const int index = row - FirstDrillRow;
+    return m_data && index >= 0 && index < m_data->recordCount() ? &m_data->records().at(index)
+                                                                 : nullptr;
+}
+
+void DrillGridEditor::layHeaders()
+{
+    for (int col = ShipName; col < YearDrill; ++col) {
+        const int drill = drillOf(col);
+        DBGrid1->setTextMatrix(
+            0, col, drill < 0 ? QString() : QStringLiteral("Drill No %1").arg(drill + 1));
+    }
+    DBGrid1->setGridFontSize(10);
+    DBGrid1->setGridForeColor(Qt::black);
+    DBGrid1->setRow(0);
+    for (int col = DrillDate; col <= Master1; ++col) {
+        DBGrid1->setCol(col);
+        DBGrid1->setCellForeColor(HeaderBlue);
+        DBGrid1->setCellFontSize(12);
+        DBGrid1->setCellFontBold(true);
+    }
+    DBGrid1->setRow(1);
+    for (int col = 0; col < Count; ++col) {
+        const Description& column = describe(col);
+        DBGrid1->setColWidth(col, column.width);
+        if (column.alignment)
+            DBGrid1->setColAlignment(col, column.alignment);
+        if (!column.caption.isEmpty()) {
+            DBGrid1->setTextMatrix(1, col, column.caption);
+            DBGrid1->setCol(col);
+            DBGrid1->setCellFontSize(RowOneFontSize); // two words must fit a date column
+        }
+    }
+    DBGrid1->setRow(0);
+    for (int col : {firstOfDrill(0), firstOfDrill(1)}) {
+        DBGrid1->setCol(col);
+        DBGrid1->setCellAlignment(Qt::AlignCenter);
+    }
+    DBGrid1->setMergeRow(0, true);
+    DBGrid1->setMergeRow(1, false);
+}
+
+void DrillGridEditor::UpdateColors()
+{
+    const QDate today = Clock::today(); // one day for the whole pass, even across midnight
+    DBGrid1->beginStyling();
+    for (int row = FirstDrillRow; row < DBGrid1->rows(); ++row)
+        recolourRow(row, today);
+    DBGrid1->endStyling();
+    DBGrid1->setRow(DBGrid1->rows() - 1);
+    DBGrid1->setCol(ShipName);
+    m_colouredFor = today;
+}
+
+// Applies the colour rules to one row and makes its ship name bold. The grid's current cell
+// is left where it was.
+void DrillGridEditor::recolourRow(int row, const QDate& today)
+{
+    const int keptRow = DBGrid1->row();
+    const int keptCol = DBGrid1->col();
+    DBGrid1->setRow(row);
+    if (const DrillRecord* record = recordAt(row)) {
+        for (int drill = 0; drill < 2; ++drill) {
+            const QColor colour = colourOf(record->drills.at(drill), today);
+            const int first = firstOfDrill(drill);
+            for (int col = first; col < first + DrillRecord::DrillFields; ++col) {
+                DBGrid1->setCol(col);
+                DBGrid1->setCellForeColor(colour);
+            }
+        }
+    }
+    DBGrid1->setCol(ShipName);
+    DBGrid1->setCellFontBold(true);
+    DBGrid1->setRow(keptRow);
+    DBGrid1->setCol(keptCol);
+}
+
+// The clock passing midnight while the window is open changes what is due.
+void DrillGridEditor::recolourIfTheDayChanged()
+{
+    if (!m_colouredFor.isValid() || m_colouredFor == Clock::today())
+        return;
+    const int row = DBGrid1->row();
+    const int col = DBGrid1->col();
+    UpdateColors();
+    DBGrid1->setRow(row);
+    DBGrid1->setCol(col);
+}
+
+// Qt would hand the focus of a hidden box to the next control in the tab order, the web link,
+// where a second Enter opens the browser; the grid cell that was edited is where it belongs.
+void DrillGridEditor::hideEditor()
+{
+    if (m_window->focusWidget() == TxtWrite && DBGrid1->isEnabled())
+        DBGrid1->setFocus(Qt::OtherFocusReason);
+    TxtWrite->hide();
+    CmdWrite->hide();
+}
+
+void DrillGridEditor::endEdit()
+{
+    hideEditor();
+    TxtWrite->clear();
+}
+
+void DrillGridEditor::takeValue(int row, int col, const QString& value)
+{
+    hideEditor();
+    DBGrid1->setRow(row);
+    DBGrid1->setCol(col);
+    m_lastRow = row;
+    m_lastCol = col;
+    TxtWrite->setText(value);
+}
+
+void DrillGridEditor::DBGrid1_Click()
+{
+    hideEditor();
+    const int row = DBGrid1->row();
+    const int col = DBGrid1->col();
+    if (m_lastRow != 0)
+        commitCell(m_lastRow, m_lastCol);
+    TxtWrite->setText(DBGrid1->text());
+    layEditorOver(row, col);
+    const Kind kind = kindOf(col);
+    if (kind == Kind::Date || kind == Kind::Master) {
+        TxtWrite->show();
+        TxtWrite->raise();
+        TxtWrite->setFocus();
+        TxtWrite->selectAll();
+    }
+    if (kind == Kind::Date || kind == Kind::Evaluation) {
+        CmdWrite->setAccessibleName(kind == Kind::Date ? tr("Pick a date")
+                                                       : tr("Open the evaluation"));
+        CmdWrite->show();
+        CmdWrite->raise();
+    }
+    m_lastRow = row;
+    m_lastCol = col;
+}
+
+void DrillGridEditor::layEditorOver(int row, int col)
+{
+    // The cell as the grid shows it; the offset clears the grid's frame line above the cell.
+    const QRect cell = DBGrid1->cellRect(row, col).translated(DBGrid1->pos());
+    const int top = cell.top() - DBGrid1->frameWidth() + Twips::toPx(EditBoxOffsetTwips);
+    TxtWrite->setGeometry(cell.left(), top, cell.width(), cell.height());
+    const int buttonWidth = Twips::toPx(WriteButtonWidthTwips);
+    CmdWrite->setGeometry(TxtWrite->x() + TxtWrite->width() - buttonWidth, top, buttonWidth,
+                          cell.height());
+}
+
+bool DrillGridEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == TxtWrite)
+        return editBoxEvent(event) || QObject::eventFilter(watched, event);
+    if (watched == DBGrid1 && event->type() == QEvent::KeyPress &&
+        gridKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QObject::eventFilter(watched, event);
+}
+
+bool DrillGridEditor::editBoxEvent(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress)
+        return editBoxKey(static_cast<QKeyEvent*>(event));
+    if (event->type() == QEvent::FocusOut)
+        TxtWrite->hide(); // the text stays and is written by the next commit
+    return false;
+}
+
+bool DrillGridEditor::editBoxKey(QKeyEvent* key)
+{
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        hideEditor();
+        emit commitRequested();
+        moveCursorTo(DBGrid1->row() + 1, DBGrid1->col());
+        return false; // the key is passed on unchanged
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        hideEditor();
+        emit commitRequested();
+        moveToEditableCell(key->key() == Qt::Key_Tab ? 1 : -1);
+        return true;
+    case Qt::Key_Escape:
+        if (const DrillRecord* record = recordAt(DBGrid1->row()))
+            TxtWrite->setText(record->shown(fieldOf(DBGrid1->col())));
+        hideEditor();
+        return true;
+    default:
+        if (!opensTheButton(key) || CmdWrite->isHidden())
+            return false;
+        CmdWrite_Click();
+        return true;
+    }
+}
+
+// Keys on the grid itself, the edit box closed. What the grid does not take here, it handles
+// as any grid: the arrows, Home, End and the page keys move the current cell.
+bool DrillGridEditor::gridKey(QKeyEvent* key)
+{
+    if (const int step = yearStepOf(key)) {
+        emit yearStepRequested(step);
+        return true;
+    }
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+        moveToEditableCell(key->key() == Qt::Key_Tab ? 1 : -1);
+        return true;
+    }
+    const QModelIndex current = DBGrid1->currentIndex();
+    if (!current.isValid() || current.row() < FirstDrillRow)
+        return false;
+    const Kind kind = kindOf(current.column());
+    const bool opens = opensTheButton(key) || key->key() == Qt::Key_F2 ||
+                       ((kind == Kind::Date || kind == Kind::Master) && isTyping(key));
+    if (!opens)
+        return false;
+    // Keys typed fast after Enter or Tab arrive before the deferred commit of that edit: it
+    // runs first, or it would store the new cell's first keys.
+    emit pendingCommitDue();
+    if (opensTheButton(key)) {
+        DBGrid1->clickCurrent();
+        if (kind == Kind::Date || kind == Kind::Evaluation)
+            CmdWrite_Click();
+        return true;
+    }
+    if (key->key() == Qt::Key_F2) {
+        DBGrid1->clickCurrent();
+        return true;
+    }
+    openCurrentCell(key->text());
+    return true;
+}
+
+// Typing on a cell starts its edit box with what was typed, as in a spreadsheet.
+void DrillGridEditor::openCurrentCell(const QString& typed)
+{
+    DBGrid1->clickCurrent();
+    if (TxtWrite->isHidden())
+        return;
+    TxtWrite->setText(typed);
+}
+
+// The next (step 1) or previous (step -1) editable cell, row by row; the grid's end stops.
+void DrillGridEditor::moveToEditableCell(int step)
+{
+    const QModelIndex current = DBGrid1->currentIndex();
+    int row = current.isValid() ? current.row() : FirstDrillRow;
+    int col = current.isValid() ? current.column() : int(ShipName);
+    do {
+        col += step;
+        if (col < 0 || col >= Count) {
+            row += step;
+            col = step > 0 ? 0 : Count - 1;
+        }
+        if (row < FirstDrillRow || row >= DBGrid1->rows())
+            return;
+    } while (!isEditable(col));
+    moveCursorTo(row, col);
+}
+
+// Moves the keyboard's cell; the clicked cell, which the next commit writes, stays.
+void DrillGridEditor::moveCursorTo(int row, int col)
+{
+    if (row < FirstDrillRow || row >= DBGrid1->rows())
+        return;
+    DBGrid1->setCurrentIndex(DBGrid1->model()->index(row, col));
+}
+
+void DrillGridEditor::CmdWrite_Click()
+{
+    switch (kindOf(DBGrid1->col())) {
+    case Kind::Date:
+        openDatePicker();
+        break;
+    case Kind::Evaluation:
+        emit evaluationRequested(DBGrid1->row(), DBGrid1->col());
+        break;
+    case Kind::Master:
+    case Kind::NotEditable:
+        break;
+    }
+    CmdWrite->hide();
+}
+
+void DrillGridEditor::openDatePicker()
+{
+    FrmCalendar1 picker(m_calendarDate, m_window);
+    const QPoint gridTopLeft = m_window->mapToGlobal(DBGrid1->pos());
+    picker.move(gridTopLeft.x() + DBGrid1->width() / 2, gridTopLeft.y() + DBGrid1->height() / 4);
+    picker.focusDays();
+    picker.exec();
+    m_calendarDate = picker.value(); // the next opening starts from here
+    if (const auto picked = m_calendarDate.textForEditBox())
+        TxtWrite->setText(*picked);
+    hideEditor(); // the box is written whether or not a day was picked, as by Enter
+    emit commitRequested();
+}
+
+DrillGridEditor::Stored DrillGridEditor::commitCell(int row, int col,
+                                                    const std::function<bool()>& alongside)
+{
+    const QString text = TxtWrite->text();
+    const Kind kind = kindOf(col);
+    if (kind == Kind::NotEditable || text.isEmpty())
+        return Stored::Unchanged;
+
+    const QString failureSentence =
+        kind == Kind::Date
+            ? QStringLiteral(". The %1 is not a valid date ! Please, try again.").arg(text)
+            : QString();
+    const auto fail = [&](const QString& number, const QString& description) {
+        m_messages.tell(
+            Messages::Icon::Critical, QStringLiteral("Error input data ... "),
+            QStringLiteral("Error No %1 - %2%3").arg(number, description, failureSentence));
+        return Stored::Refused;
+    };
+    const QString typeMismatch = QStringLiteral("13");
+
+    QString stored = text;
+    if (kind == Kind::Date) {
+        const auto date = DateText::read(text);
+        if (!date)
+            return fail(typeMismatch, QStringLiteral("Type mismatch"));
+        stored = DateText::toIso(*date);
+    }
+    const DrillRecord* record = recordAt(row);
+    if (!record)
+        return fail(typeMismatch, QStringLiteral("Type mismatch"));
+    const DrillRecord::Column field = fieldOf(col);
+    if (record->stored(field) == stored)
+        return Stored::Unchanged; // writing it back would change nothing
+
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto written = m_data->writeField(row - FirstDrillRow, field, stored, alongside);
+    QGuiApplication::restoreOverrideCursor();
+    if (!written.ok)
+        return fail(written.errorNumber, written.errorText);
+
+    DBGrid1->setTextMatrix(row, col, text);
+    recolourRow(row, Clock::today());
+    emit cellStored(alongside && written.alongsideDone);
+    return Stored::Written;
+}
