@@ -6,6 +6,7 @@
 #include "data/DrillDatabase.h"
 #include "data/YearRows.h"
 
+#include <QHash>
 #include <QMap>
 #include <QSqlQuery>
 #include <QTest>
@@ -41,6 +42,13 @@ ClientLog runClient(const DatabaseLocation& location, const QList<qint64>& rows,
     }
     DrillDataSource year(db);
     year.setYear(Year);
+    if (!year.refresh()) {
+        log.failures << QStringLiteral("reading the year: %1").arg(year.failure().text);
+        return log;
+    }
+    QHash<qint64, int> indexOf; // where each drill row stands in the year as read
+    for (int index = 0; index < year.recordCount(); ++index)
+        indexOf.insert(year.records().at(index).idDrill, index);
     const auto column = DrillDataSource::Column(DrillDataSource::DrillDate + client);
     const bool isDate =
         column == DrillDataSource::DrillDate || column == DrillDataSource::DoneDate ||
@@ -51,7 +59,7 @@ ClientLog runClient(const DatabaseLocation& location, const QList<qint64>& rows,
         const qint64 row = rows.at(pick(random));
         const QString value = isDate ? QDate(Year, 1, 1).addDays(edit).toString(Qt::ISODate)
                                      : QStringLiteral("O'Client %1 edit %2").arg(client).arg(edit);
-        const auto result = year.writeField(row, column, value);
+        const auto result = year.writeField(indexOf.value(row), column, value);
         if (result.ok)
             log.lastWritten[row] = value;
         else

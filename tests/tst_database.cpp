@@ -155,7 +155,7 @@ private slots:
         QVERIFY(!QFile::exists(missing));
     }
 
-    void yearRowsAreAddedAllOrNothing()
+    void yearRowsAreAddedOncePerShip()
     {
         Fixture fixture({QStringLiteral("MV Alpha"), QStringLiteral("MV Beta")});
         DrillDatabase db(fixture.databasePath());
@@ -167,13 +167,15 @@ private slots:
         QCOMPARE(data.recordCount(), 2);
         QCOMPARE(data.records().first().year, 2018);
 
-        // A second row for a ship and year is refused, and the whole batch with it.
-        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) VALUES (?, 'MV Beta', 2019)"),
+        // A row another program added meanwhile is kept, and never made a second time.
+        fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, Master) "
+                                    "VALUES (?, 'MV Beta', 2019, 'Kept')"),
                      {fixture.shipId(QStringLiteral("MV Beta"))});
         data.setYear(2019);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Adding the drill rows of a year failed"));
-        QVERIFY(!data.addFleetYear());
-        QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 3);
+        QVERIFY(data.addFleetYear());
+        QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2019")).toInt(), 2);
+        QCOMPARE(fixture.scalar(QStringLiteral("SELECT Master FROM Drills WHERE ShipName = 'MV Beta' AND YearDrill = 2019")).toString(),
+                 QStringLiteral("Kept"));
     }
 
     void companyNameIsReadFromTheLastRowAndWrittenToTheFirst()

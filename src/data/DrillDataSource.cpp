@@ -2,6 +2,7 @@
 
 #include "common/DateText.h"
 #include "data/DrillDatabase.h"
+#include "data/YearRows.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -82,14 +83,8 @@ bool DrillDataSource::refresh()
 
 bool DrillDataSource::addFleetYear()
 {
-    QSqlQuery query(m_db.connection());
-    query.prepare(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) "
-                                 "SELECT IDShip, ShipName, ? FROM Ships ORDER BY IDShip"));
-    query.addBindValue(m_year);
-    if (DrillDatabase::exec(query, "Adding the drill rows of a year"))
-        return true;
-    m_failure = DataFailure::of(query.lastError());
-    return false;
+    // Another program may be adding the same year at this moment: only what is missing is added.
+    return YearRows::addMissing(m_db, m_year, &m_failure) >= 0;
 }
 
 void DrillDataSource::addMissingRecords(const QList<Ship>& ships)
@@ -127,7 +122,9 @@ DrillDataSource::WriteResult DrillDataSource::writeField(int index, Column colum
                                                          const std::function<bool()>& alongside)
 {
     const QString field = fieldName(column);
-    Q_ASSERT(!field.isEmpty() && index >= 0 && index < m_records.size());
+    Q_ASSERT(!field.isEmpty());
+    if (index < 0 || index >= m_records.size()) // a record the year no longer holds
+        return {false, QStringLiteral("3021"), QStringLiteral("No current record")};
     WriteResult result;
     const auto fail = [&result](const QSqlError& error) {
         result = {false, error.nativeErrorCode(), error.databaseText()};
