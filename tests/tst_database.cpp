@@ -178,6 +178,20 @@ private slots:
                  QStringLiteral("Kept"));
     }
 
+    void aRecordTheYearDoesNotHoldIsNotWritten()
+    {
+        Fixture fixture({QStringLiteral("MV Alpha")});
+        DrillDatabase db(fixture.databasePath());
+        QCOMPARE(db.open(), QString());
+        DrillDataSource data(db);
+        data.setYear(2020);
+        QVERIFY(data.addFleetYear());
+        QVERIFY(data.refresh());
+        for (const int index : {-1, 1})
+            QVERIFY(!data.writeField(index, DrillDataSource::Master, QStringLiteral("Nobody")).ok);
+        QVERIFY(fixture.scalar(QStringLiteral("SELECT Master FROM Drills")).isNull());
+    }
+
     void companyNameIsReadFromTheLastRowAndWrittenToTheFirst()
     {
         Fixture fixture;
