@@ -1,6 +1,6 @@
 #include "about/frmAbout.h"
 
-#include "about/DialogLook.h"
+#include "widgets/Look.h"
 #include "about/MakerLogo.h"
 #include "about/frmLicence.h"
 #include "common/Messages.h"
@@ -84,11 +84,11 @@ QPushButton* addButton(QWidget* parent, const char* name, const QString& text,
 } // namespace
 
 frmAbout::frmAbout(Messages& messages, Shell& shell, QWidget* parent)
-    : QDialog(parent, DialogLook::fixedDialogFlags()), m_messages(messages), m_shell(shell)
+    : QDialog(parent, Look::fixedDialogFlags()), m_messages(messages), m_shell(shell)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setFixedSize(Twips::toPx(6360), Twips::toPx(4665));
-    setFont(DialogLook::sansSerif(8.25));
+    setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
     createPictures();
     createLabels();
     createButtons();
@@ -135,7 +135,7 @@ void frmAbout::showDataFile(const QString& filePath)
 void frmAbout::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    DialogLook::centreOnScreen(*this);
+    Look::centreOnScreen(*this);
 }
 
 void frmAbout::createPictures()
@@ -148,9 +148,9 @@ void frmAbout::createPictures()
 
 void frmAbout::createLabels()
 {
-    lblTitle = addLabel(this, "lblTitle", DialogLook::sansSerif(9.75, true),
+    lblTitle = addLabel(this, "lblTitle", Look::font(QStringLiteral("MS Sans Serif"), 9.75, true),
                         Twips::rect(720, 120, 4920, 300));
-    lblVersion = addLabel(this, "lblVersion", DialogLook::sansSerif(8.25, true),
+    lblVersion = addLabel(this, "lblVersion", Look::font(QStringLiteral("MS Sans Serif"), 8.25, true),
                           Twips::rect(720, 420, 4920, 240));
     // Holds no text, it only places lblSoftware; hidden so screen readers skip it.
     lblCompany = addLabel(this, "lblCompany", font(), Twips::rect(3885, 690, 2355, 0));

@@ -1,6 +1,6 @@
 #include "about/frmLicence.h"
 
-#include "about/DialogLook.h"
+#include "widgets/Look.h"
 #include "about/LicenceText.h"
 #include "common/Twips.h"
 
@@ -8,13 +8,13 @@
 #include <QPushButton>
 
 frmLicence::frmLicence(QWidget* parent)
-    : QDialog(parent, DialogLook::fixedDialogFlags()),
+    : QDialog(parent, Look::fixedDialogFlags()),
       Text1(new QPlainTextEdit(this)), cmdOK(new QPushButton(QStringLiteral("&Ok"), this))
 {
     setObjectName(QStringLiteral("frmLicence"));
     setWindowTitle(QStringLiteral("Kendrix Licence Agreement"));
     setFixedSize(Twips::toPx(9600), Twips::toPx(5895));
-    setFont(DialogLook::sansSerif(8.25));
+    setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
 
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setAccessibleName(tr("Licence agreement text"));
@@ -38,6 +38,6 @@ frmLicence::frmLicence(QWidget* parent)
 void frmLicence::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    DialogLook::centreOnScreen(*this);
+    Look::centreOnScreen(*this);
     Text1->setFocus();
 }

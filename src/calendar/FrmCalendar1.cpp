@@ -7,6 +7,7 @@
 #include "common/DateText.h"
 #include "common/Twips.h"
 #include "widgets/FlexGrid.h"
+#include "widgets/Look.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -47,14 +48,6 @@ QString monthTitle(const QDate& date)
 {
     return QLocale().standaloneMonthName(date.month()) + QStringLiteral(" - ") +
            QString::number(date.year()).rightJustified(4, u'0');
-}
-
-QFont fontOf(const QString& family, bool bold = false, qreal points = 8.25)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
 }
 
 QPushButton* addPictureButton(QWidget* parent, const char* name, const QString& description,
@@ -99,7 +92,7 @@ FrmCalendar1::FrmCalendar1(const CalendarDate& anchor, QWidget* parent)
     setAccessibleName(tr("Pick a date"));
     setModal(true);
     setFixedSize(Twips::toPx(3030), Twips::toPx(2355));
-    setFont(fontOf(QStringLiteral("MS Sans Serif")));
+    setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
 
     buildTitleRow();
     buildGrid();
@@ -134,7 +127,7 @@ void FrmCalendar1::buildTitleRow()
     LblMonth = new QLabel(this);
     LblMonth->setObjectName(QStringLiteral("LblMonth"));
     LblMonth->setGeometry(Twips::rect(555, 0, 1920, 330));
-    LblMonth->setFont(fontOf(QStringLiteral("MS Sans Serif"), true));
+    LblMonth->setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25, true));
     LblMonth->setAlignment(Qt::AlignCenter);
     LblMonth->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     QPalette palette = LblMonth->palette();
@@ -150,7 +143,7 @@ void FrmCalendar1::buildGrid()
     GrdMonth->setObjectName(QStringLiteral("GrdMonth"));
     GrdMonth->setAccessibleName(tr("Days of the month"));
     GrdMonth->setGeometry(Twips::rect(0, 330, 3030, 1770));
-    GrdMonth->setFont(fontOf(QStringLiteral("Arial Greek")));
+    GrdMonth->setFont(Look::font(QStringLiteral("Arial Greek"), 8.25));
     GrdMonth->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     GrdMonth->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(GrdMonth, &FlexGrid::cellClicked, this, &FrmCalendar1::GrdMonth_Click);
@@ -205,7 +198,7 @@ void FrmCalendar1::buildStatusBar()
     StatusBar1->setAccessibleName(tr("Today"));
     StatusBar1->setGeometry(Twips::rect(0, 2070, 3030, 285));
     // Small enough for the longest weekday to fit beside the close button.
-    StatusBar1->setFont(fontOf(QStringLiteral("MS Sans Serif"), false, 7.5));
+    StatusBar1->setFont(Look::font(QStringLiteral("MS Sans Serif"), 7.5));
     auto* panels = new QHBoxLayout(StatusBar1);
     // The panels end where the close button begins.
     const int closeButtonLeft = twipsToPx(CloseButtonTwips).left();

@@ -7,6 +7,7 @@
 #include "data/PrintEvalTable.h"
 #include "evaluation/DrillEvalReport.h"
 #include "widgets/ElidingLabel.h"
+#include "widgets/Look.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -78,18 +79,9 @@ const Question Questions[EvaluationTable::QuestionCount] = {
                     "files?")},
 };
 
-QFont fontOf(const QString& family, qreal points, bool bold = false, bool italic = false)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
-
 QFont captionFont()
 {
-    return fontOf(QStringLiteral("Verdana"), 8.25, true);
+    return Look::font(QStringLiteral("Verdana"), 8.25, true);
 }
 
 // The field captions end where their values begin; a semi-condensed face keeps them whole.
@@ -100,17 +92,12 @@ QFont fieldCaptionFont()
     return font;
 }
 
-void place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(Twips::rect(left, top, width, height));
-}
-
 QLabel* addLabel(QWidget* parent, const QString& text, int left, int top, int width, int height)
 {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    place(label, left, top, width, height);
+    Look::place(label, left, top, width, height);
     return label;
 }
 
@@ -130,7 +117,7 @@ QLabel* addValue(QWidget* parent, const char* name, const QString& description, 
 {
     auto* value = new ElidingLabel(parent);
     value->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    place(value, left, top, width, height);
+    Look::place(value, left, top, width, height);
     value->setObjectName(QString::fromLatin1(name));
     value->setAccessibleDescription(description);
     return value;
@@ -141,16 +128,8 @@ QPushButton* addButton(QWidget* parent, const char* name, const QString& text, i
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
-    place(button, left, top, width, 375);
+    Look::place(button, left, top, width, 375);
     return button;
-}
-
-void fillWith(QWidget* widget, const QColor& colour)
-{
-    widget->setAutoFillBackground(true);
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
 }
 
 // Unchecks every button, which an exclusive group does not allow by itself.
@@ -172,8 +151,8 @@ EvaluationPanel::EvaluationPanel(DrillDatabase& db, Messages& messages, QString 
     setObjectName(QStringLiteral("PicEvaluation"));
     setAccessibleName(tr("Drill evaluation questionnaire"));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
-    fillWith(this, LightRed);
-    setFont(fontOf(QStringLiteral("MS Sans Serif"), 8.25));
+    Look::fillBackground(this, LightRed);
+    setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
     setFixedSize(Twips::toPx(WidthTwips), Twips::toPx(HeightTwips));
     buildHeader();
     buildQuestions();
@@ -194,7 +173,7 @@ void EvaluationPanel::buildHeader()
 
     QLabel* title = addLabel(this, QStringLiteral("QUESTIONS FOR THE HBQ ORX DRILL EVALUATION"),
                              150, 870, 10605, 315);
-    title->setFont(fontOf(QStringLiteral("Verdana"), 9.75, true));
+    title->setFont(Look::font(QStringLiteral("Verdana"), 9.75, true));
     title->setAlignment(Qt::AlignCenter);
 
     addCaption(this, QStringLiteral("Important Notes:"), 150, 1290, 1470)
@@ -205,7 +184,7 @@ void EvaluationPanel::buildHeader()
                        "Exercise involving all three parties: the Ship, the Company's ER Team "
                        "and HBQ ORX Team."),
         1650, 1290, 9075, 450);
-    notes->setFont(fontOf(QStringLiteral("Verdana"), 8.25, false, true));
+    notes->setFont(Look::font(QStringLiteral("Verdana"), 8.25, false, true));
     notes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     notes->setWordWrap(true);
 
@@ -238,7 +217,7 @@ QFrame* EvaluationPanel::addQuestionRow(int question, int top)
     auto* row = new QFrame(this);
     row->setObjectName(QStringLiteral("Question%1").arg(question));
     row->setFrameStyle(QFrame::Box | QFrame::Plain);
-    place(row, RowLeft, top, RowWidth, headed ? HeadedRowHeight : PlainRowHeight);
+    Look::place(row, RowLeft, top, RowWidth, headed ? HeadedRowHeight : PlainRowHeight);
 
     // Texts end just before the first answer button.
     const int textRight = GroupLeft - RowLeft + ButtonLefts[0] - 30;
@@ -254,8 +233,8 @@ QFrame* EvaluationPanel::addQuestionRow(int question, int top)
                      QStringLiteral(" <span style=\"font-family: Verdana; font-weight: bold\">"
                                     "%1</span>")
                          .arg(content.step.toHtmlEscaped()));
-    heading->setFont(fontOf(QStringLiteral("Lucida Sans Unicode"), 8.25));
-    place(heading, 300, 15, textRight - 300, 180);
+    heading->setFont(Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25));
+    Look::place(heading, 300, 15, textRight - 300, 180);
 
     addLabel(row, QStringLiteral("%1.").arg(question), 60, 195, 240, 360);
     QLabel* text = addLabel(row, content.text, 300, 195, textRight - 300, 360);
@@ -268,7 +247,7 @@ void EvaluationPanel::addOptionGroup(int question, QWidget* row)
 {
     auto* box = new QWidget(row);
     box->setObjectName(QStringLiteral("PicOption%1").arg(question));
-    fillWith(box, LightRed);
+    Look::fillBackground(box, LightRed);
     const int height = row->height() - 2;
     box->setGeometry(Twips::toPx(GroupLeft - RowLeft), 1, Twips::toPx(2160), height);
 
@@ -298,7 +277,7 @@ void EvaluationPanel::buildFooter()
     LblTotal->setFont(captionFont());
     LblTotal->setAlignment(Qt::AlignCenter);
     LblTotal->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    fillWith(LblTotal, Qt::white);
+    Look::fillBackground(LblTotal, Qt::white);
 
     CmdConfirm = addButton(this, "CmdConfirm", QStringLiteral("Save"), 9540, 6960, 1215);
 

@@ -2,7 +2,7 @@
 
 #include "common/Twips.h"
 #include "data/ShipTableModel.h"
-#include "mainwindow/PanelLook.h"
+#include "widgets/Look.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -31,10 +31,10 @@ public:
 FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), DBGrid2(new ShipListView(this))
 {
     setObjectName(QStringLiteral("PicShips"));
-    PanelLook::paintPanel(this, QColor(0xFF, 0xFF, 0x00), 5955, 5115);
-    PanelLook::label(this, "Label4", QStringLiteral("Enter/Rename/Delete Ships Name ..."),
+    Look::paintPanel(this, QColor(0xFF, 0xFF, 0x00), 5955, 5115);
+    Look::label(this, "Label4", QStringLiteral("Enter/Rename/Delete Ships Name ..."),
                      QRect(240, 150, 4335, 315), QStringLiteral("Verdana"));
-    PanelLook::label(this, "Label19",
+    Look::label(this, "Label19",
                      QStringLiteral("*To delete a ship, select the ship and press Delete (DEL) "
                                     "key from keyboard) "),
                      QRect(240, 4320, 5535, 255))
@@ -49,9 +49,9 @@ FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), DBGrid2(new ShipListVi
     DBGrid2->horizontalHeader()->setStretchLastSection(true);
     DBGrid2->installEventFilter(this);
 
-    connect(PanelLook::button(this, "CmdCancel2", QStringLiteral("Cancel"), 240, 4635),
+    connect(Look::button(this, "CmdCancel2", QStringLiteral("Cancel"), 240, 4635),
             &QPushButton::clicked, this, &FleetPanel::cancelClicked);
-    connect(PanelLook::button(this, "cmdSave2", QStringLiteral("Save"), 4365, 4635),
+    connect(Look::button(this, "cmdSave2", QStringLiteral("Save"), 4365, 4635),
             &QPushButton::clicked, this, &FleetPanel::saveClicked);
 }
 

@@ -45,10 +45,7 @@ constexpr int ShadeOffsetTwips = 100;
 // The maker's links; plainly fictional.
 const QString SiteUrl = QStringLiteral("https://www.hbq-marine.example/");
 
-void place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(Twips::rect(left, top, width, height));
-}
+using Look::place;
 
 } // namespace
 
