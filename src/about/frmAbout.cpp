@@ -1,5 +1,6 @@
 #include "about/frmAbout.h"
 
+#include "common/ProgramTitle.h"
 #include "widgets/Look.h"
 #include "about/MakerLogo.h"
 #include "about/frmLicence.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-const QString ProgramTitle = QStringLiteral("HBQ ORX DRILL ORGANIZER");
 
 // The maker's lines; plainly fictional.
 const QString DistributorLines[] = {

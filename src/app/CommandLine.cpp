@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "common/ProgramTitle.h"
+
 #include <QCommandLineParser>
 
 namespace {
@@ -36,7 +38,7 @@ const QCommandLineOption RestoreOption(
 void describe(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        QStringLiteral("HBQ ORX DRILL ORGANIZER: plans and records the emergency-response drills "
+        ProgramTitle + QStringLiteral(": plans and records the emergency-response drills "
                        "of a fleet.\nWithout options it opens its window."));
     parser.addOptions({HelpOption, VersionOption, DatabaseOption, ExportPdfOption, ExportCsvOption,
                        RestoreOption});

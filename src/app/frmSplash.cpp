@@ -1,5 +1,6 @@
 #include "app/frmSplash.h"
 
+#include "common/ProgramTitle.h"
 #include "common/Twips.h"
 #include "widgets/Artwork.h"
 #include "widgets/Look.h"
@@ -31,7 +32,7 @@ frmSplash::frmSplash(std::function<void()> openMainWindow, QWidget* parent)
       Timer1(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmSplash"));
-    setWindowTitle(QStringLiteral("HBQ ORX DRILL ORGANIZER"));
+    setWindowTitle(ProgramTitle);
     setFixedSize(Twips::toPx(9720), Twips::toPx(6930));
     setFocusPolicy(Qt::StrongFocus);
 

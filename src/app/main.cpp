@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/Headless.h"
 #include "app/StartUp.h"
+#include "common/ProgramTitle.h"
 #include "app/frmSplash.h"
 #include "common/AppFolder.h"
 #include "common/Clock.h"
@@ -34,10 +35,11 @@ QStringList argumentsOf(int argc, char* argv[])
 int showWindow(int argc, char* argv[], const CommandLine& command)
 {
     if (!displayAvailable()) {
-        std::fprintf(stderr, "HBQ ORX DRILL ORGANIZER needs a graphical display, and none was "
-                             "found (DISPLAY is not set).\nStart it from a desktop session, or "
-                             "on a machine without one under a virtual display:\n"
-                             "    xvfb-run -a ./run.sh\n");
+        std::fprintf(stderr,
+                     "%s needs a graphical display, and none was found (DISPLAY is not set).\n"
+                     "Start it from a desktop session, or on a machine without one under a "
+                     "virtual display:\n    xvfb-run -a ./run.sh\n",
+                     qPrintable(ProgramTitle));
         return 2;
     }
     QApplication app(argc, argv);

@@ -1,4 +1,5 @@
 // The drill status grid of the main window: loading a year into it, and the year buttons.
+#include "common/ProgramTitle.h"
 #include "mainwindow/frmORXmain.h"
 
 #include "common/Clock.h"
@@ -100,7 +101,7 @@ bool frmORXmain::LoadFlexGrid()
     CmdNextYear->setEnabled(shownYear() != Clock::today().year());
     m_drills->layHeaders();
     if (load != YearLoad::Read) {
-        m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         Data1->failure().sentence() + QStringLiteral(". ") +
                             loadFailureText(load, year, kept));
     }

@@ -1,4 +1,5 @@
 // The floating panels of the main window for the fleet and the company name.
+#include "common/ProgramTitle.h"
 #include "mainwindow/frmORXmain.h"
 
 #include "common/Messages.h"
@@ -87,7 +88,7 @@ void frmORXmain::cmdSave1_Click(const QString& name)
 {
     if (!CompanyTable(*m_db).setName(name)) {
         // The panel stays open with the text, so nothing typed is lost.
-        m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The company name could not be stored. The database refused the "
                            "change; the name shown is unchanged."));
         return;

@@ -1,5 +1,6 @@
 #include "mainwindow/frmORXmain.h"
 
+#include "common/ProgramTitle.h"
 #include "about/frmAbout.h"
 #include "common/AppFolder.h"
 #include "common/Clock.h"
@@ -37,7 +38,6 @@
 
 namespace {
 
-const QString ProgramTitle = QStringLiteral("HBQ ORX DRILL ORGANIZER");
 const QColor Navy(0x00, 0x00, 0x80);
 const QColor LinkBlue(0x00, 0x00, 0xFF);
 constexpr int ShadeOffsetTwips = 100;

@@ -1,5 +1,7 @@
 #include "reports/ReportPages.h"
 
+#include "common/ProgramTitle.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
@@ -446,7 +448,7 @@ ReportPages::Outcome ReportPages::writePdf(const QString& fileName, const Progre
         writer.setPageLayout(m_layout);
         writer.setResolution(600);
         writer.setTitle(m_title);
-        writer.setCreator(QStringLiteral("HBQ ORX DRILL ORGANIZER"));
+        writer.setCreator(ProgramTitle);
         outcome = paint(writer, 0, 0, progress);
     }
     if (outcome == Outcome::Cancelled)
