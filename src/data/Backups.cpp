@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "data/DrillDatabase.h"
+#include "data/SqliteConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,11 +13,9 @@
 #include <QSqlQuery>
 
 #include <algorithm>
-#include <atomic>
 
 namespace {
 
-std::atomic_int g_connectionCount{0};
 
 const QString DayFormat = QStringLiteral("yyyy-MM-dd");
 // The files SQLite keeps beside a database while it writes; they belong to it.
@@ -39,21 +38,10 @@ class ReadOnlyConnection
 {
 public:
     explicit ReadOnlyConnection(const QString& path)
-        : m_name(QStringLiteral("orx-backup-%1").arg(++g_connectionCount))
+        : m_connection(path, SqliteConnection::Access::ReadOnly),
+          m_failure(m_connection.openFailure())
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open())
-            m_failure = db.lastError().text();
     }
-    ~ReadOnlyConnection()
-    {
-        QSqlDatabase::database(m_name, false).close();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    ReadOnlyConnection(const ReadOnlyConnection&) = delete;
-    ReadOnlyConnection& operator=(const ReadOnlyConnection&) = delete;
 
     // Runs the statement; empty on success, otherwise SQLite's reason.
     QString run(QSqlQuery& query)
@@ -62,10 +50,10 @@ public:
             m_failure = query.lastError().databaseText();
         return m_failure;
     }
-    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+    QSqlDatabase db() const { return m_connection.db(); }
 
 private:
-    QString m_name;
+    SqliteConnection::Scoped m_connection;
     QString m_failure;
 };
 

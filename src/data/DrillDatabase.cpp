@@ -1,7 +1,9 @@
 #include "data/DrillDatabase.h"
 
+#include "common/Quoted.h"
 #include "data/Dialect.h"
 #include "data/Schema.h"
+#include "data/SqliteConnection.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -40,19 +42,6 @@ bool folderIsWritable(const QString& filePath)
     return probe.open();
 }
 
-QString quoted(const QString& path)
-{
-    return QStringLiteral("\"%1\"").arg(path);
-}
-
-QSqlDatabase addConnection(const QString& name, const QString& path,
-                           std::chrono::milliseconds busyTimeout)
-{
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout.count()));
-    return db;
-}
 
 bool runInTransaction(QSqlDatabase db, const std::function<bool()>& work, QSqlError* failure)
 {
@@ -82,7 +71,8 @@ QString buildSchema(const QString& path, const QString& connectionName)
 {
     QString failure;
     {
-        QSqlDatabase db = addConnection(connectionName, path, std::chrono::milliseconds(0));
+        QSqlDatabase db = SqliteConnection::add(connectionName, path, SqliteConnection::Access::ReadWrite,
+                                  std::chrono::milliseconds(0));
         QSqlError error;
         if (!db.open()) {
             error = db.lastError();
@@ -261,7 +251,8 @@ QString DrillDatabase::checkExisting()
                                      "folder to a place where you may write.")
                           .arg(file));
 
-    QSqlDatabase db = addConnection(m_connectionName, filePath(), m_busyTimeout);
+    QSqlDatabase db = SqliteConnection::add(m_connectionName, filePath(),
+                                            SqliteConnection::Access::ReadWrite, m_busyTimeout);
     if (!db.open())
         return refuse(db.lastError());
     const QString failure = checkContent();

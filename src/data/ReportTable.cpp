@@ -1,8 +1,10 @@
 #include "data/ReportTable.h"
 
+#include "common/Quoted.h"
 #include "data/Dialect.h"
 #include "data/DrillDatabase.h"
 #include "data/Schema.h"
+#include "data/SqliteConnection.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -11,16 +13,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include <atomic>
-
 namespace {
-
-std::atomic_int g_readerCount{0};
-
-QString quoted(const QString& text)
-{
-    return QStringLiteral("\"%1\"").arg(text);
-}
 
 // The table's name as the database spells it; empty when it has no such table.
 QString existingTable(const QSqlDatabase& db, const QString& table)
@@ -98,19 +91,10 @@ QString ReportTableReader::read(const QString& databasePath, const QString& tabl
     if (!info.isFile())
         return QStringLiteral("The database file %1 was not found.").arg(quoted(databasePath));
 
-    const QString connection = QStringLiteral("orx-report-%1").arg(++g_readerCount);
-    QString failure;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(databasePath);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        if (db.open())
-            failure = readOpen(db, table, out);
-        else
-            failure = QStringLiteral("The database file %1 cannot be opened: %2")
-                          .arg(quoted(databasePath), db.lastError().text());
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return failure;
+    const SqliteConnection::Scoped connection(databasePath, SqliteConnection::Access::ReadOnly);
+    if (!connection.openFailure().isEmpty())
+        return QStringLiteral("The database file %1 cannot be opened: %2")
+            .arg(quoted(databasePath), connection.openFailure());
+    QSqlDatabase db = connection.db();
+    return readOpen(db, table, out);
 }

@@ -1,5 +1,7 @@
 #include "reports/ReportTemplate.h"
 
+#include "common/Quoted.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -13,11 +15,6 @@ namespace {
 // Longer values are cut in the HTML parts, so that one name cannot push a page's content
 // off the page; the table's cells cut theirs to the column's width.
 constexpr qsizetype MaxPartValueLength = 200;
-
-QString quoted(const QString& text)
-{
-    return QStringLiteral("\"%1\"").arg(text);
-}
 
 // Empty text is false, so that a template can leave out what a row does not have.
 mustache::data toMustache(const QVariant& value)

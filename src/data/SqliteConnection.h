@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <chrono>
+
+// How the program connects to a SQLite file: one place for the driver and its options.
+namespace SqliteConnection {
+
+enum class Access
+{
+    ReadWrite,
+    ReadOnly // nothing done through the connection can change the file
+};
+
+// A new connection of that name to the file, not yet opened. A busy file is waited for that
+// long before a statement gives up.
+QSqlDatabase add(const QString& name, const QString& path, Access access,
+                 std::chrono::milliseconds busyTimeout = std::chrono::seconds(5));
+
+// A connection of its own, open for the life of this object and removed with it.
+class Scoped
+{
+public:
+    Scoped(const QString& path, Access access);
+    ~Scoped();
+    Scoped(const Scoped&) = delete;
+    Scoped& operator=(const Scoped&) = delete;
+
+    QSqlDatabase db() const;
+    // Empty when the file could be opened; otherwise SQLite's reason.
+    const QString& openFailure() const { return m_openFailure; }
+
+private:
+    QString m_name;
+    QString m_openFailure;
+};
+
+} // namespace SqliteConnection
