@@ -1,5 +1,7 @@
 #include "data/Backups.h"
 
+#include "common/Quoted.h"
+
 #include "common/Clock.h"
 #include "data/DrillDatabase.h"
 #include "data/SqliteConnection.h"
@@ -22,9 +24,9 @@ const QString DayFormat = QStringLiteral("yyyy-MM-dd");
 const QStringList CompanionSuffixes = {QStringLiteral("-journal"), QStringLiteral("-wal"),
                                        QStringLiteral("-shm")};
 
-QString quoted(const QString& path)
+QString quotedPath(const QString& path)
 {
-    return QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(path));
+    return quoted(QDir::toNativeSeparators(path));
 }
 
 bool hasSqliteHeader(const QString& path)
@@ -99,9 +101,9 @@ QString copyDatabase(const QString& source, const QString& target)
         failure = connection.run(query);
     }
     if (!failure.isEmpty())
-        failure = QStringLiteral("%1 could not be copied (%2).").arg(quoted(source), failure);
+        failure = QStringLiteral("%1 could not be copied (%2).").arg(quotedPath(source), failure);
     else if (!QFile::rename(partial, target))
-        failure = QStringLiteral("%1 cannot be written.").arg(quoted(target));
+        failure = QStringLiteral("%1 cannot be written.").arg(quotedPath(target));
     if (!failure.isEmpty())
         QFile::remove(partial);
     return failure;
@@ -161,7 +163,7 @@ Backups::Outcome Backups::makeDaily(const QString& databasePath)
     if (!QDir().mkpath(folderOf(databasePath)))
         return {
             Outcome::Kind::Failed,
-            QStringLiteral("The folder %1 cannot be made.").arg(quoted(folderOf(databasePath)))};
+            QStringLiteral("The folder %1 cannot be made.").arg(quotedPath(folderOf(databasePath)))};
     const QString failure = copyDatabase(databasePath, target);
     if (!failure.isEmpty())
         return {Outcome::Kind::Failed, failure};
@@ -198,14 +200,14 @@ QString Backups::integrityProblem(const QString& filePath)
     query.prepare(QStringLiteral("PRAGMA page_count"));
     QString failure = connection.run(query);
     if (failure.isEmpty() && (!query.next() || query.value(0).toInt() == 0))
-        return QStringLiteral("%1 is empty.").arg(quoted(filePath));
+        return QStringLiteral("%1 is empty.").arg(quotedPath(filePath));
     query.prepare(QStringLiteral("PRAGMA integrity_check"));
     failure = connection.run(query);
     if (failure.isEmpty() && query.next() && query.value(0).toString() != QLatin1String("ok"))
         failure = query.value(0).toString();
     if (failure.isEmpty())
         return {};
-    return QStringLiteral("%1 fails the integrity check (%2).").arg(quoted(filePath), failure);
+    return QStringLiteral("%1 fails the integrity check (%2).").arg(quotedPath(filePath), failure);
 }
 
 QString Backups::newestGoodCopy(const QString& databasePath)
@@ -223,7 +225,7 @@ Backups::Restored Backups::restore(const QString& backupPath, const QString& dat
 {
     const auto refused = [&](const QString& why) {
         return Restored{QStringLiteral("The backup %1 was not restored: %2 Nothing was changed.")
-                            .arg(quoted(backupPath), why),
+                            .arg(quotedPath(backupPath), why),
                         {}};
     };
     if (!QFileInfo(backupPath).isFile())
@@ -253,14 +255,14 @@ Backups::Restored Backups::restore(const QString& backupPath, const QString& dat
             moveWithCompanions(aside, databasePath);
             QFile::remove(staged);
             return refused(QStringLiteral("the database file %1 cannot be moved aside.")
-                               .arg(quoted(databasePath)));
+                               .arg(quotedPath(databasePath)));
         }
     }
     if (!QFile::rename(staged, databasePath)) {
         if (!aside.isEmpty())
             moveWithCompanions(aside, databasePath);
         QFile::remove(staged);
-        return refused(QStringLiteral("%1 cannot be written.").arg(quoted(databasePath)));
+        return refused(QStringLiteral("%1 cannot be written.").arg(quotedPath(databasePath)));
     }
     return {{}, aside};
 }
