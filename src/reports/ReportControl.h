@@ -37,7 +37,7 @@ public:
     // Preview windows become windows of the owner, and close with it.
     explicit ReportControl(Messages& messages, QWidget* previewOwner = nullptr);
 
-    // Data file 0: the database file the report reads.
+    // The database file whose table the report reads.
     void setDataFile(const QString& filePath) { m_dataFile = filePath; }
     void setReportFileName(const QString& filePath) { m_reportFileName = filePath; }
     void setDestination(Destination destination) { m_destination = destination; }
@@ -52,8 +52,8 @@ public:
     // Offers "Export CSV" in the preview window.
     void setCsvExport(CsvExport csvExport) { m_csvExport = std::move(csvExport); }
 
-    // Action = 1. True when the report reached its destination; otherwise the user was told
-    // why (or cancelled it), and nothing else happened.
+    // Makes the report. True when it reached its destination; otherwise the user was told why
+    // (or cancelled it), and nothing else happened.
     bool run();
 
 private:
