@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql postgresql qt6-qpa-plugins
     libkainjow-mustache-dev libbenchmark-dev
     poppler-utils fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
