@@ -29,7 +29,7 @@ constexpr int AlphaRow = 2;
 constexpr int BravoRow = 3;
 constexpr int MasterCol = 7;
 
-// A fleet on a new database of the test server, and a connection of "another user" to it.
+// A fleet of three on a new database of the test server, and a connection of "another user" to it.
 struct ServerFleet
 {
     ServerFleet()
@@ -38,8 +38,8 @@ struct ServerFleet
     {
         failure = other.open();
         if (failure.isEmpty() && !(exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES "
-                                                       "('MV Alpha'), ('MV Bravo')")) &&
-                                   YearRows::addMissing(other, 2026) == 2))
+                                                       "('MV Alpha'), ('MV Bravo'), ('MV Charlie')")) &&
+                                   YearRows::addMissing(other, 2026) == 3))
             failure = QStringLiteral("The fleet could not be made.");
     }
 
