@@ -23,7 +23,7 @@ void frmORXmain::OtherUsers_Changed()
     // An edit waiting for its commit step is the user's newest word: it is stored first.
     if (Timer1->isActive())
         Timer1_Timer();
-    // The fleet list being edited is left alone; it is read afresh when it is opened.
+    // The fleet list being edited is left alone; it is read afresh when it is opened again.
     if (PicShips->isHidden())
         Data2->refresh();
     SubCompany();
