@@ -37,9 +37,10 @@ struct ServerFleet
           location(*DatabaseLocation::parse(url, nullptr)), other(location)
     {
         failure = other.open();
-        if (failure.isEmpty() && !(exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES "
-                                                       "('MV Alpha'), ('MV Bravo'), ('MV Charlie')")) &&
-                                   YearRows::addMissing(other, 2026) == 3))
+        if (failure.isEmpty() &&
+            !(exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES "
+                                  "('MV Alpha'), ('MV Bravo'), ('MV Charlie')")) &&
+              YearRows::addMissing(other, 2026) == 3))
             failure = QStringLiteral("The fleet could not be made.");
     }
 
@@ -266,6 +267,39 @@ private slots:
         QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")), QVariant(QStringLiteral("A. Master")));
         QVERIFY(first.messages.shown.isEmpty());
         QVERIFY(second.messages.shown.isEmpty());
+    }
+
+    // A questionnaire opened for Bravo while another user adds a ship above it: the total
+    // still goes to Bravo's drill, and the grid shows the new ship once the panel is closed.
+    void aQuestionnaireKeepsItsDrillWhileOthersAddShips()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        constexpr int CompEval1Col = 10;
+        QVERIFY(w.clickCell(BravoRow, CompEval1Col));
+        w.press("CmdWrite");
+        QVERIFY(w.child<QWidget>("PicEvaluation")->isVisible());
+        QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Aaron')")));
+        QCOMPARE(YearRows::addMissing(fleet.other, 2026), 1);
+        QTest::qWait(1500); // the change has arrived by now; the panel holds it back
+        QCOMPARE(w.grid->textMatrix(AlphaRow, 3), QStringLiteral("MV Alpha"));
+        for (int question = 1; question <= 10; ++question)
+            w.press(qPrintable(QStringLiteral("Option%1_4").arg(question)));
+        w.press("CmdConfirm");
+        QVERIFY(w.settle());
+        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(AlphaRow, 3), QStringLiteral("MV Aaron"),
+                                  2000);
+        const auto evaluationOf = [&](const char* ship) {
+            return fleet.scalar(QStringLiteral("SELECT CompEval1 FROM Drills WHERE ShipName = ?"),
+                                {QString::fromLatin1(ship)});
+        };
+        QCOMPARE(evaluationOf("MV Bravo").toString(), QStringLiteral("100"));
+        QVERIFY(evaluationOf("MV Alpha").isNull());
+        QVERIFY(evaluationOf("MV Aaron").isNull());
+        QCOMPARE(w.grid->textMatrix(BravoRow + 1, CompEval1Col), QStringLiteral("100"));
+        QVERIFY(w.messages.shown.isEmpty());
     }
 
     // The server drops the window's connection: the edit is refused and said so, stays in its

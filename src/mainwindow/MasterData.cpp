@@ -48,8 +48,6 @@ void frmORXmain::buildPanels()
 
 void frmORXmain::CmdShips_Click()
 {
-    // Other users' changes are not read into the list while it is open, so it starts afresh.
-    Data2->refresh();
     showPanel(PicShips, 2280, 1440);
 }
 

@@ -6,7 +6,7 @@
 #include "data/ChangeWatch.h"
 #include "data/DrillDatabase.h"
 #include "data/ShipTableModel.h"
-#include "mainwindow/FleetPanel.h"
+#include "widgets/FlexGrid.h"
 
 #include <QTimer>
 
@@ -20,12 +20,18 @@ void frmORXmain::watchOtherUsers()
 
 void frmORXmain::OtherUsers_Changed()
 {
+    // An open panel works on what it was opened with: a questionnaire's total goes to the grid
+    // row it came from, and the fleet list keeps what is being typed. What changed is read once
+    // the panels are closed (the grid takes input again).
+    if (!DBGrid1->isEnabled()) {
+        m_othersChanged = true;
+        return;
+    }
+    m_othersChanged = false;
     // An edit waiting for its commit step is the user's newest word: it is stored first.
     if (Timer1->isActive())
         Timer1_Timer();
-    // The fleet list being edited is left alone; it is read afresh when it is opened again.
-    if (PicShips->isHidden())
-        Data2->refresh();
+    Data2->refresh();
     SubCompany();
     m_drills->reread();
     m_reportCurrent = false;

@@ -393,6 +393,9 @@ void frmORXmain::panelShownOrHidden(QWidget* panel)
         focusFirstControl(panel);
     else if (wasBlocked && !anyOpen)
         DBGrid1->setFocus(Qt::OtherFocusReason);
+    // After the step that closed the panel (a saved total is written to its row first).
+    if (!anyOpen && m_othersChanged)
+        QTimer::singleShot(0, this, &frmORXmain::OtherUsers_Changed);
 }
 
 void frmORXmain::focusFirstControl(QWidget* panel)

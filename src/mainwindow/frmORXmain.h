@@ -120,6 +120,7 @@ private:
     QLabel* LblYear = nullptr;
     int m_year = 0;
     bool m_reportCurrent = false; // the report table holds the shown year as the grid shows it
+    bool m_othersChanged = false; // other users changed the data while a panel was open
     QPushButton* CmdPreviousYear = nullptr;
     QPushButton* CmdNextYear = nullptr;
     DrillGridEditor* m_drills = nullptr;
