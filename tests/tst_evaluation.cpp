@@ -171,7 +171,7 @@ private:
     {
         const QString pdf = QDir(m_fixture->folder()).filePath(QStringLiteral("evaluation.pdf"));
         ReportControl control(m_messages);
-        DrillEvalReport::prepare(control, m_fixture->databasePath(), m_fixture->folder());
+        DrillEvalReport::prepare(control, *m_db, m_fixture->folder());
         control.setDestination(ReportControl::Destination::File);
         control.setPrintFileName(pdf);
         return control.run() ? pdf : QString();

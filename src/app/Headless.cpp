@@ -18,6 +18,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -50,25 +51,40 @@ void quietAboutTheMissingSession(QtMsgType type, const QMessageLogContext& conte
         g_qtHandler(type, context, message);
 }
 
-// Opens the database and refills the report table with the year; empty when that failed, and
-// the reason is on standard error.
-std::optional<QString> prepareYear(const CommandLine& command, const QString& database)
+// The database the command names, open and checked; nothing when it cannot be used, and the
+// reason is on standard error.
+std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
 {
-    // A mistyped --database in a cron job must not quietly make a new, empty database.
-    if (!command.database.isEmpty() && !QFileInfo::exists(database)) {
-        print(stderr, QStringLiteral("There is no database file \"%1\".")
-                          .arg(QDir::toNativeSeparators(database)));
-        return std::nullopt;
+    QString problem;
+    const std::optional<DatabaseLocation> location = StartUp::databaseLocation(command, &problem);
+    if (!location) {
+        print(stderr, problem);
+        return nullptr;
     }
-    DrillDatabase db(database);
-    const QString problem = db.open();
+    // A mistyped --database in a cron job must not quietly make a new, empty database.
+    const bool file = location->engine == DatabaseLocation::Engine::Sqlite;
+    if (file && !command.database.isEmpty() && !QFileInfo::exists(location->filePath)) {
+        print(stderr, QStringLiteral("There is no database file \"%1\".")
+                          .arg(QDir::toNativeSeparators(location->filePath)));
+        return nullptr;
+    }
+    auto db = std::make_unique<DrillDatabase>(*location);
+    problem = db->open();
     if (!problem.isEmpty()) {
         print(stderr, problem);
-        return std::nullopt;
+        return nullptr;
     }
-    const QString backupFailure = Backups::makeDailyOrSayWhy(database);
+    // A server keeps its own backups; the program copies only a file.
+    const QString backupFailure = file ? Backups::makeDailyOrSayWhy(location->filePath) : QString();
     if (!backupFailure.isEmpty())
         print(stderr, backupFailure);
+    return db;
+}
+
+// Refills the report table with the year; the company's name, or nothing when that failed and
+// the reason is on standard error.
+std::optional<QString> prepareYear(const CommandLine& command, DrillDatabase& db)
+{
     const QString company = CompanyTable(db).name().value_or(QString());
     if (!PrintDrillsTable::refill(db, command.year, company, Clock::now())) {
         print(stderr, QStringLiteral("The drill status report could not be prepared: the "
@@ -80,14 +96,14 @@ std::optional<QString> prepareYear(const CommandLine& command, const QString& da
 
 int exportPdf(const CommandLine& command)
 {
-    const QString database = StartUp::databasePath(command);
-    const std::optional<QString> company = prepareYear(command, database);
+    const std::unique_ptr<DrillDatabase> db = openDatabase(command);
+    const std::optional<QString> company = db ? prepareYear(command, *db) : std::nullopt;
     if (!company)
         return CommandLine::Failed;
     ConsoleMessages messages;
     ReportControl control(messages);
     DrillStatusReport::prepare(control, command.year, *company);
-    control.setDataFile(database);
+    control.setDatabase(*db);
     control.setReportFileName(AppFolder::programFile(
         AppFolder::dataFolder(), QString::fromLatin1(DrillStatusReport::TemplateFileName)));
     control.setDestination(ReportControl::Destination::File);
@@ -97,10 +113,10 @@ int exportPdf(const CommandLine& command)
 
 int exportCsv(const CommandLine& command)
 {
-    const QString database = StartUp::databasePath(command);
-    if (!prepareYear(command, database))
+    const std::unique_ptr<DrillDatabase> db = openDatabase(command);
+    if (!db || !prepareYear(command, *db))
         return CommandLine::Failed;
-    const QString failure = DrillStatusReport::exportCsv(database, command.file);
+    const QString failure = DrillStatusReport::exportCsv(*db, command.file);
     if (failure.isEmpty())
         return CommandLine::Done;
     print(stderr, failure);
@@ -109,7 +125,21 @@ int exportCsv(const CommandLine& command)
 
 int restore(const CommandLine& command)
 {
-    const QString database = StartUp::databasePath(command);
+    QString problem;
+    const std::optional<DatabaseLocation> location = StartUp::databaseLocation(command, &problem);
+    if (!location) {
+        print(stderr, problem);
+        return CommandLine::Failed;
+    }
+    if (location->engine != DatabaseLocation::Engine::Sqlite) {
+        print(stderr, QStringLiteral("--restore puts a backup file in place of a database file, "
+                                     "and the database in use is on the server \"%1\". Its "
+                                     "backups are kept and restored on the server (pg_dump, "
+                                     "pg_restore). Nothing was changed.")
+                          .arg(location->display()));
+        return CommandLine::Failed;
+    }
+    const QString database = location->filePath;
     const QString backup = QFileInfo(command.file).absoluteFilePath();
     const Backups::Restored restored = Backups::restore(backup, database, Clock::now());
     if (!restored.failure.isEmpty()) {

@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -47,12 +48,18 @@ int showWindow(int argc, char* argv[], const CommandLine& command)
     Fonts::installSubstitutes();
     QtMessages messages;
     DesktopShell shell;
+    QString problem;
+    const std::optional<DatabaseLocation> location = StartUp::databaseLocation(command, &problem);
+    if (!location) {
+        messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+                      problem + QStringLiteral("\n\nThe program will now end."));
+        return 1;
+    }
     std::unique_ptr<frmORXmain> mainWindow;
 
     auto* splash = new frmSplash([&] {
-        const QString database = StartUp::databasePath(command);
         mainWindow = std::make_unique<frmORXmain>(AppFolder::dataFolder(), messages, shell);
-        mainWindow->setDatabaseFile(database);
+        mainWindow->setDatabase(*location);
         if (mainWindow->Form_Load())
             mainWindow->show();
     });

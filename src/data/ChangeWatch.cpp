@@ -39,11 +39,14 @@ bool ChangeWatch::start()
                              << driver->lastError().text();
         return false;
     }
-    connect(driver, &QSqlDriver::notification, this,
-            [this](const QString&, QSqlDriver::NotificationSource source, const QVariant&) {
-                if (source != QSqlDriver::SelfSource)
-                    emit changed();
-            });
+    // Started again after a reconnect: one connection to the driver, or changes come twice.
+    disconnect(m_notifications);
+    m_notifications =
+        connect(driver, &QSqlDriver::notification, this,
+                [this](const QString&, QSqlDriver::NotificationSource source, const QVariant&) {
+                    if (source != QSqlDriver::SelfSource)
+                        emit changed();
+                });
     return true;
 }
 

@@ -19,7 +19,8 @@ public:
                          std::chrono::milliseconds interval = std::chrono::seconds(1),
                          QObject* parent = nullptr);
 
-    // False when the database cannot be watched (the reason is logged).
+    // False when the database cannot be watched (the reason is logged). Again after the
+    // connection was made again: a new server session has no subscription.
     bool start();
 
 signals:
@@ -31,4 +32,5 @@ private:
     DrillDatabase& m_db;
     QTimer m_timer;
     qint64 m_lastCount = -1;
+    QMetaObject::Connection m_notifications;
 };

@@ -56,6 +56,9 @@ public:
     WriteResult writeField(int index, Column column, const QString& stored,
                            const std::function<bool()>& alongside = {});
 
+    // Whether the database still answers; a server may have gone away under a failed write.
+    bool isConnected() const { return m_db.isAlive(); }
+
 signals:
     void refreshed();
 

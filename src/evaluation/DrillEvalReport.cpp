@@ -16,10 +16,10 @@ void DrillEvalReport::addChoices(ReportValues& row)
     }
 }
 
-void DrillEvalReport::prepare(ReportControl& control, const QString& databasePath,
+void DrillEvalReport::prepare(ReportControl& control, const DrillDatabase& db,
                               const QString& applicationFolder)
 {
-    control.setDataFile(databasePath);
+    control.setDatabase(db);
     control.setReportFileName(
         AppFolder::programFile(applicationFolder, QString::fromLatin1(TemplateFileName)));
     control.setRowHook([](ReportValues& row, ReportValues&) { addChoices(row); });

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class DrillDatabase;
 class ReportControl;
 
 // The drill evaluation report: the questionnaire in table PrintEval through DrillEval.rpt.
@@ -15,8 +16,8 @@ inline constexpr auto TemplateFileName = "DrillEval.rpt";
 // that the template can print a check mark in the chosen column and an empty box elsewhere.
 void addChoices(ReportValues& row);
 
-// Sets the control up for the report: the database file, the template in the application
+// Sets the control up for the report: the program's database, the template in the application
 // folder, and the values above.
-void prepare(ReportControl& control, const QString& databasePath, const QString& applicationFolder);
+void prepare(ReportControl& control, const DrillDatabase& db, const QString& applicationFolder);
 
 } // namespace DrillEvalReport

@@ -403,7 +403,7 @@ void EvaluationPanel::CmdPrint_Click()
 {
     if (!SaveFORprint())
         return;
-    DrillEvalReport::prepare(PerReport, m_db.filePath(), m_folder);
+    DrillEvalReport::prepare(PerReport, m_db, m_folder);
     PerReport.setDestination(ReportControl::Destination::Window);
     PerReport.run();
 }

@@ -158,6 +158,53 @@ const DrillRecord* DrillGridEditor::recordAt(int row) const
                                                                  : nullptr;
 }
 
+int DrillGridEditor::drillIdAt(int row) const
+{
+    const DrillRecord* record = recordAt(row);
+    return record ? record->idDrill : 0;
+}
+
+int DrillGridEditor::rowOfDrill(int idDrill) const
+{
+    const QList<DrillRecord>& records = m_data->records();
+    for (int index = 0; idDrill != 0 && index < records.size(); ++index) {
+        if (records.at(index).idDrill == idDrill)
+            return FirstDrillRow + index;
+    }
+    return 0;
+}
+
+void DrillGridEditor::reread()
+{
+    const int clickedDrill = drillIdAt(DBGrid1->row());
+    const int clickedCol = DBGrid1->col();
+    const QModelIndex cursor = DBGrid1->currentIndex();
+    const int cursorDrill = cursor.isValid() ? drillIdAt(cursor.row()) : 0;
+    const int editedDrill = drillIdAt(m_lastRow);
+    m_data->refresh();
+    UpdateColors();
+    DBGrid1->setRow(rowOfDrill(clickedDrill));
+    DBGrid1->setCol(clickedCol);
+    if (const int row = rowOfDrill(cursorDrill))
+        DBGrid1->setCurrentIndex(DBGrid1->model()->index(row, cursor.column()));
+    m_lastRow = rowOfDrill(editedDrill);
+    // A box whose drill row another user deleted has nowhere left to be written.
+    if (editedDrill != 0 && m_lastRow == 0)
+        endEdit();
+    else if (TxtWrite->isVisible())
+        layEditorOver(m_lastRow, m_lastCol);
+}
+
+void DrillGridEditor::reopenEditor()
+{
+    if (m_lastRow == 0)
+        return;
+    layEditorOver(m_lastRow, m_lastCol);
+    TxtWrite->show();
+    TxtWrite->raise();
+    TxtWrite->setFocus();
+}
+
 void DrillGridEditor::layHeaders()
 {
     for (int col = ShipName; col < YearDrill; ++col) {
@@ -491,6 +538,10 @@ DrillGridEditor::Stored DrillGridEditor::commitCell(int row, int col,
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto written = m_data->writeField(row - FirstDrillRow, field, stored, alongside);
     QGuiApplication::restoreOverrideCursor();
+    if (!written.ok && !m_data->isConnected()) {
+        emit connectionLost();
+        return Stored::Refused;
+    }
     if (!written.ok)
         return fail(written.errorNumber, written.errorText);
 

@@ -56,6 +56,14 @@ public:
     // cell's row. `alongside` is written in the same transaction (see DrillDataSource).
     Stored commitCell(int row, int col, const std::function<bool()>& alongside = {});
 
+    // Reads the shown year again, as other users changed it. An open edit box keeps its text,
+    // and it, the clicked cell and the keyboard's cell stay on their drill rows wherever those
+    // rows now are.
+    void reread();
+    // Shows the edit box again over the cell it was written from, with the text that could not
+    // be stored.
+    void reopenEditor();
+
     void hideEditor();
     // Whatever was typed for the old grid must never reach a reloaded one.
     void endEdit();
@@ -69,6 +77,8 @@ signals:
     void pendingCommitDue();
     // A cell was stored; with the report table refilled in the same transaction or not.
     void cellStored(bool alongsideDone);
+    // A write failed because the connection to the database is gone; nothing was told yet.
+    void connectionLost();
     void evaluationRequested(int row, int col);
     // +1 for the next year, -1 for the previous one.
     void yearStepRequested(int step);
@@ -80,6 +90,9 @@ private:
     void buildGrid(QWidget* window);
     void buildEditor(QWidget* window);
     void showRecords();
+    int drillIdAt(int row) const;
+    // The grid row showing the drill; 0 when none does.
+    int rowOfDrill(int idDrill) const;
     void recolourRow(int row, const QDate& today);
     void DBGrid1_Click();
     void CmdWrite_Click();

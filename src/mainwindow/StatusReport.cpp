@@ -35,7 +35,7 @@ void frmORXmain::Command2_Click()
     if (!Report1)
         Report1 = std::make_unique<ReportControl>(m_messages, this);
     DrillStatusReport::prepare(*Report1, shownYear(), LblCompany->text());
-    Report1->setDataFile(databaseFilePath());
+    Report1->setDatabase(*m_db);
     Report1->setReportFileName(
         AppFolder::programFile(m_folder, QString::fromLatin1(DrillStatusReport::TemplateFileName)));
     Report1->setDestination(ReportControl::Destination::Window);

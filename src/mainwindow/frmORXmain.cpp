@@ -9,6 +9,7 @@
 #include "common/Shell.h"
 #include "common/Twips.h"
 #include "data/Backups.h"
+#include "data/ChangeWatch.h"
 #include "data/CompanyTable.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
@@ -51,7 +52,8 @@ using Look::place;
 
 frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& shell, QWidget* parent)
     : QWidget(parent), m_folder(std::move(applicationFolder)),
-      m_databaseFile(AppFolder::file(m_folder, QString::fromLatin1(AppFolder::DatabaseFileName))),
+      m_location(DatabaseLocation::file(
+          AppFolder::file(m_folder, QString::fromLatin1(AppFolder::DatabaseFileName)))),
       m_messages(messages), m_shell(shell)
 {
     setObjectName(QStringLiteral("frmORXmain"));
@@ -68,11 +70,6 @@ frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& she
 }
 
 frmORXmain::~frmORXmain() = default;
-
-QString frmORXmain::databaseFilePath() const
-{
-    return m_databaseFile;
-}
 
 void frmORXmain::buildCommandColumn()
 {
@@ -270,12 +267,17 @@ void frmORXmain::buildTimers()
     Timer3->setInterval(100);
     Timer3->setSingleShot(true);
     connect(Timer3, &QTimer::timeout, this, &frmORXmain::Timer3_Timer);
+
+    TimerReconnect = new QTimer(this);
+    TimerReconnect->setObjectName(QStringLiteral("TimerReconnect"));
+    TimerReconnect->setInterval(2000);
+    connect(TimerReconnect, &QTimer::timeout, this, &frmORXmain::TimerReconnect_Timer);
 }
 
 bool frmORXmain::Form_Load()
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_db = std::make_unique<DrillDatabase>(databaseFilePath());
+    m_db = std::make_unique<DrillDatabase>(m_location);
     const QString problem = m_db->open();
     if (!problem.isEmpty()) {
         QGuiApplication::restoreOverrideCursor();
@@ -284,10 +286,8 @@ bool frmORXmain::Form_Load()
                             QStringLiteral("\n\nThe program will now end."));
         return false;
     }
-    // Only a file that passed its checks is copied, and before anything is written to it.
-    const QString backupFailure = Backups::makeDailyOrSayWhy(databaseFilePath());
-    if (!backupFailure.isEmpty())
-        m_messages.tell(Messages::Icon::Critical, ProgramTitle, backupFailure);
+    makeDailyBackup();
+    showDatabaseInUse();
     Data2 = std::make_unique<ShipTableModel>(m_db->connection());
     Data2->refresh();
     PicShips->setShips(Data2.get());
@@ -313,17 +313,39 @@ bool frmORXmain::Form_Load()
         if (window->objectName() == QLatin1String("frmSplash"))
             window->close();
     }
+    watchOtherUsers();
     Timer1->start();
     Timer2->start();
     QGuiApplication::restoreOverrideCursor();
     return true;
 }
 
+// The first panel keeps the program's name; which database is in use is in its tip, which a
+// screen reader reads as well.
+void frmORXmain::showDatabaseInUse()
+{
+    const QString inUse = tr("Database: %1").arg(m_db->location().display());
+    m_statusPanels.first()->setToolTip(inUse);
+    m_statusPanels.first()->setAccessibleDescription(inUse);
+}
+
+// A server keeps its own backups; the program copies only a file.
+void frmORXmain::makeDailyBackup()
+{
+    if (m_db->engine() != DatabaseLocation::Engine::Sqlite)
+        return;
+    // Only a file that passed its checks is copied, and before anything is written to it.
+    const QString backupFailure = Backups::makeDailyOrSayWhy(m_db->filePath());
+    if (!backupFailure.isEmpty())
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle, backupFailure);
+}
+
 QString frmORXmain::newestBackupSentence() const
 {
-    if (m_db->problem() != DrillDatabase::Problem::Damaged)
+    if (m_db->engine() != DatabaseLocation::Engine::Sqlite ||
+        m_db->problem() != DrillDatabase::Problem::Damaged)
         return {};
-    const QString backup = Backups::newestGoodCopy(databaseFilePath());
+    const QString backup = Backups::newestGoodCopy(m_db->filePath());
     if (backup.isEmpty())
         return tr("\n\nThere is no backup of it that could take its place.");
     return tr("\n\nThe newest good backup is \"%1\". To put it in place, close the program and "
@@ -368,6 +390,9 @@ void frmORXmain::panelShownOrHidden(QWidget* panel)
         focusFirstControl(panel);
     else if (wasBlocked && !anyOpen)
         DBGrid1->setFocus(Qt::OtherFocusReason);
+    // After the step that closed the panel (a saved total is written to its row first).
+    if (!anyOpen && m_othersChanged)
+        QTimer::singleShot(0, this, &frmORXmain::OtherUsers_Changed);
 }
 
 void frmORXmain::focusFirstControl(QWidget* panel)
@@ -442,7 +467,7 @@ void frmORXmain::Command4_Click()
 {
     HidePics();
     frmAbout about(m_messages, m_shell, this);
-    about.showDataFile(databaseFilePath());
+    about.showDataFile(m_db->location().display());
     about.exec();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/DatabaseLocation.h"
 #include "mainwindow/DrillGridEditor.h"
 
 #include <QUrl>
@@ -7,6 +8,7 @@
 
 #include <memory>
 
+class ChangeWatch;
 class CompanyPanel;
 class DrillDatabase;
 class EvaluationPanel;
@@ -52,9 +54,8 @@ public:
     // The year the grid shows, as LblYear names it.
     int shownYear() const { return m_year; }
 
-    QString databaseFilePath() const;
-    // Another database file than the usual one in the application folder; before Form_Load.
-    void setDatabaseFile(const QString& filePath) { m_databaseFile = filePath; }
+    // Another database than the usual file in the application folder; before Form_Load.
+    void setDatabase(const DatabaseLocation& location) { m_location = location; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,15 +97,22 @@ private:
     void CmdConfirm_Saved(const QString& total);
     void Timer2_Timer();
     void SubCompany();
+    void makeDailyBackup();
+    void watchOtherUsers();
+    void OtherUsers_Changed();
+    void connectionLost();
+    void TimerReconnect_Timer();
+    void showDatabaseInUse();
     QString newestBackupSentence() const;
 
     QString m_folder;
-    QString m_databaseFile;
+    DatabaseLocation m_location;
     Messages& m_messages;
     Shell& m_shell;
     std::unique_ptr<DrillDatabase> m_db;
     std::unique_ptr<DrillDataSource> Data1;
     std::unique_ptr<ShipTableModel> Data2;
+    std::unique_ptr<ChangeWatch> m_watch;
 
     QFrame* Picture1 = nullptr;
     QLabel* Label18 = nullptr;
@@ -112,6 +120,7 @@ private:
     QLabel* LblYear = nullptr;
     int m_year = 0;
     bool m_reportCurrent = false; // the report table holds the shown year as the grid shows it
+    bool m_othersChanged = false; // other users changed the data while a panel was open
     QPushButton* CmdPreviousYear = nullptr;
     QPushButton* CmdNextYear = nullptr;
     DrillGridEditor* m_drills = nullptr;
@@ -130,4 +139,5 @@ private:
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     QTimer* Timer3 = nullptr;
+    QTimer* TimerReconnect = nullptr; // ticks while the server connection is being made again
 };

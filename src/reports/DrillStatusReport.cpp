@@ -125,11 +125,11 @@ QString DrillStatusReport::writeCsvFile(const ReportTable& table, const QDate& t
         .arg(QDir::toNativeSeparators(fileName), file.errorString());
 }
 
-QString DrillStatusReport::exportCsv(const QString& databasePath, const QString& fileName)
+QString DrillStatusReport::exportCsv(const DrillDatabase& db, const QString& fileName)
 {
     ReportTable table;
     const QString failure =
-        ReportTableReader::read(databasePath, QString::fromLatin1(PrintDrillsTableName), table);
+        ReportTableReader::read(db, QString::fromLatin1(PrintDrillsTableName), table);
     return failure.isEmpty() ? writeCsvFile(table, Clock::today(), fileName) : failure;
 }
 

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 
+class DrillDatabase;
 class QIODevice;
 class ReportControl;
 struct ReportTable;
@@ -25,8 +26,8 @@ void prepare(ReportControl& control, int year, const QString& company);
 void writeCsv(const ReportTable& table, const QDate& today, QIODevice& out);
 // The same into a file. Empty on success; otherwise a sentence for the user.
 QString writeCsvFile(const ReportTable& table, const QDate& today, const QString& fileName);
-// Reads PrintDrills from the database file and writes it (a command line refills the table
-// for the year first). Empty on success; otherwise a sentence for the user.
-QString exportCsv(const QString& databasePath, const QString& fileName);
+// Reads PrintDrills through the program's connection and writes it (a command line refills the
+// table for the year first). Empty on success; otherwise a sentence for the user.
+QString exportCsv(const DrillDatabase& db, const QString& fileName);
 
 } // namespace DrillStatusReport

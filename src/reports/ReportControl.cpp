@@ -54,6 +54,18 @@ ReportControl::ReportControl(Messages& messages, QWidget* previewOwner)
 {
 }
 
+void ReportControl::setDataFile(const QString& filePath)
+{
+    m_dataFile = filePath;
+    m_database = nullptr;
+}
+
+void ReportControl::setDatabase(const DrillDatabase& db)
+{
+    m_database = &db;
+    m_dataFile.clear();
+}
+
 bool ReportControl::run()
 {
     QString failure;
@@ -75,7 +87,8 @@ ReportControl::Outcome ReportControl::produce(ReportProgress& progress, QString&
     if (!failure.isEmpty())
         return Outcome::Failed;
     auto table = std::make_shared<ReportTable>();
-    failure = ReportTableReader::read(m_dataFile, report.table(), *table);
+    failure = m_database ? ReportTableReader::read(*m_database, report.table(), *table)
+                         : ReportTableReader::read(m_dataFile, report.table(), *table);
     if (!failure.isEmpty())
         return Outcome::Failed;
     const ReportData data = dataOf(*table, m_defaults, m_rowHook);

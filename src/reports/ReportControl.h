@@ -10,13 +10,14 @@
 #include <memory>
 #include <optional>
 
+class DrillDatabase;
 class Messages;
 class QWidget;
 class ReportPages;
 class ReportProgress;
 struct ReportTable;
 
-// Runs a report: reads the table its template names from the database file, lays the
+// Runs a report: reads the table its template names from the database, lays the
 // template out into pages and sends them to a preview window or to a PDF file. Set the data
 // file, the template and the destination, then run. Every failure is told to the user,
 // naming the file; a report the user cancels is dropped without a word.
@@ -37,8 +38,11 @@ public:
     // Preview windows become windows of the owner, and close with it.
     explicit ReportControl(Messages& messages, QWidget* previewOwner = nullptr);
 
-    // The database file whose table the report reads.
-    void setDataFile(const QString& filePath) { m_dataFile = filePath; }
+    // A database file whose table the report reads through a read-only connection of its own.
+    void setDataFile(const QString& filePath);
+    // The program's database, read through its own connection: on a server the report tables
+    // are the connection's own. It must outlive the runs.
+    void setDatabase(const DrillDatabase& db);
     void setReportFileName(const QString& filePath) { m_reportFileName = filePath; }
     void setDestination(Destination destination) { m_destination = destination; }
     // The PDF file written for Destination::File.
@@ -72,6 +76,7 @@ private:
     Messages& m_messages;
     QWidget* m_previewOwner;
     QString m_dataFile;
+    const DrillDatabase* m_database = nullptr;
     QString m_reportFileName;
     Destination m_destination = Destination::Window;
     QString m_printFileName;

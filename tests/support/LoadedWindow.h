@@ -20,6 +20,8 @@ struct LoadedWindow
     bool load()
     {
         window = std::make_unique<frmORXmain>(fixture.folder(), messages, shell);
+        if (database)
+            window->setDatabase(*database);
         return window->Form_Load();
     }
 
@@ -85,7 +87,8 @@ struct LoadedWindow
         return window->findChild<T*>(QString::fromLatin1(name));
     }
 
-    Fixture fixture;
+    Fixture fixture; // the application folder, and the database unless another one is named
+    std::optional<DatabaseLocation> database;
     RecordingMessages messages;
     RecordingShell shell;
     std::unique_ptr<frmORXmain> window;

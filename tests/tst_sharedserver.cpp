@@ -1,0 +1,341 @@
+// The program on a PostgreSQL server: windows and command line open it, reports read their
+// tables there, several windows see each other's edits, and a lost connection costs no edit.
+#include "LoadedWindow.h"
+#include "ProgramRun.h"
+#include "TestServer.h"
+#include "common/Clock.h"
+#include "data/DrillDatabase.h"
+#include "data/PrintEvalTable.h"
+#include "data/YearRows.h"
+#include "evaluation/DrillEvalReport.h"
+#include "reports/ReportControl.h"
+#include "reports/ReportPreview.h"
+#include "widgets/Fonts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlQuery>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+constexpr int AlphaRow = 2;
+constexpr int BravoRow = 3;
+constexpr int MasterCol = 7;
+
+// A fleet of three on a new database of the test server, and a connection of "another user" to it.
+struct ServerFleet
+{
+    ServerFleet()
+        : url(TestServer::instance().createDatabase()),
+          location(*DatabaseLocation::parse(url, nullptr)), other(location)
+    {
+        failure = other.open();
+        if (failure.isEmpty() &&
+            !(exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES "
+                                  "('MV Alpha'), ('MV Bravo'), ('MV Charlie')")) &&
+              YearRows::addMissing(other, 2026) == 3))
+            failure = QStringLiteral("The fleet could not be made.");
+    }
+
+    bool exec(const QString& sql, const QVariantList& values = {})
+    {
+        QSqlQuery query(other.connection());
+        query.prepare(sql);
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        return query.exec();
+    }
+
+    QVariant scalar(const QString& sql, const QVariantList& values = {})
+    {
+        QSqlQuery query(other.connection());
+        query.prepare(sql);
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        return query.exec() && query.next() ? query.value(0) : QVariant();
+    }
+
+    QVariant masterOf(const QString& ship)
+    {
+        return scalar(QStringLiteral("SELECT Master FROM Drills WHERE ShipName = ? AND "
+                                     "YearDrill = 2026"),
+                      {ship});
+    }
+
+    QString url;
+    DatabaseLocation location;
+    DrillDatabase other;
+    QString failure;
+};
+
+// A program window on the server, with the report templates in its application folder.
+struct ServerWindow : LoadedWindow
+{
+    explicit ServerWindow(const DatabaseLocation& location)
+    {
+        database = location;
+        for (const char* name : {"Drills.rpt", "DrillEval.rpt"})
+            QFile::copy(
+                QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name)),
+                QDir(fixture.folder()).filePath(QString::fromLatin1(name)));
+    }
+
+    QLineEdit* box() const { return child<QLineEdit>("TxtWrite"); }
+
+    // Clicks the cell and types into its edit box, leaving the box open.
+    bool type(int row, int col, const QString& text) const
+    {
+        if (!clickCell(row, col))
+            return false;
+        box()->clear();
+        QTest::keyClicks(box(), text);
+        return box()->isVisible() && box()->text() == text;
+    }
+
+    bool enter() const
+    {
+        QTest::keyClick(box(), Qt::Key_Return);
+        return settle();
+    }
+};
+
+// The rows a preview offers as CSV.
+QString previewCsv(const QString& folder)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* preview = qobject_cast<ReportPreview*>(widget);
+        if (!preview || !preview->isVisible())
+            continue;
+        const QString csv = QDir(folder).filePath(QStringLiteral("preview.csv"));
+        const bool written = preview->exportCsv(csv);
+        preview->close();
+        QFile file(csv);
+        return written && file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
+                                                         : QString();
+    }
+    return {};
+}
+
+} // namespace
+
+class TestSharedServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        Fonts::installSubstitutes();
+        QVERIFY2(TestServer::instance().failure().isEmpty(),
+                 qPrintable(TestServer::instance().failure()));
+    }
+    void init() { Clock::setFixed(QDateTime(QDate(2026, 3, 1), QTime(8, 30, 15))); }
+    void cleanup() { Clock::reset(); }
+
+    void theWindowWorksOnTheServerAndNamesIt()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        QCOMPARE(w.grid->textMatrix(BravoRow, 3), QStringLiteral("MV Bravo"));
+        // The first panel keeps its text; the database in use is in its tip, for all to read.
+        const auto* panel = w.child<QLabel>("Panel1");
+        QCOMPARE(panel->text(), QStringLiteral("HBQ ORX DRILL ORGANIZER"));
+        QCOMPARE(panel->toolTip(), QStringLiteral("Database: ") + fleet.location.display());
+        QCOMPARE(panel->accessibleDescription(), panel->toolTip());
+        // A server's backups are the server's business: no copy of anything beside the program.
+        QVERIFY(!QDir(w.fixture.folder()).exists(QStringLiteral("backups")));
+
+        QVERIFY(w.type(AlphaRow, MasterCol, QStringLiteral("A. Master")));
+        QVERIFY(w.enter());
+        QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")), QVariant(QStringLiteral("A. Master")));
+        // "Print Preview" reads the report table this window filled on its own connection.
+        w.press("Command2");
+        const QString csv = previewCsv(w.fixture.folder());
+        QVERIFY2(csv.contains(QStringLiteral("MV Alpha")) &&
+                     csv.contains(QStringLiteral("MV Bravo")) &&
+                     csv.contains(QStringLiteral("A. Master")),
+                 qPrintable(csv));
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    void theEvaluationFormReadsTheConnectionsOwnTable()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        PrintEvalTable::Questionnaire questionnaire;
+        questionnaire.company = QStringLiteral("Kostas' Lines");
+        questionnaire.ship = QStringLiteral("MV Alpha");
+        questionnaire.total = QStringLiteral("80");
+        questionnaire.answers.fill(4);
+        QVERIFY(PrintEvalTable::refill(fleet.other, questionnaire, Clock::now()));
+        const QTemporaryDir folder;
+        QFile::copy(
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("DrillEval.rpt")),
+            QDir(folder.path()).filePath(QStringLiteral("DrillEval.rpt")));
+        RecordingMessages messages;
+        ReportControl control(messages);
+        DrillEvalReport::prepare(control, fleet.other, folder.path());
+        control.setDestination(ReportControl::Destination::File);
+        const QString pdf = QDir(folder.path()).filePath(QStringLiteral("evaluation.pdf"));
+        control.setPrintFileName(pdf);
+        QVERIFY2(control.run(), qPrintable(messages.shown.value(0).text));
+        QVERIFY(QFileInfo(pdf).size() > 0);
+    }
+
+    void theCommandLineExportsFromTheServerAndRefusesARestore()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        QVERIFY(fleet.exec(
+            QStringLiteral("UPDATE Drills SET Master = 'B. Master' WHERE ShipName = 'MV Bravo'")));
+        const QTemporaryDir folder;
+        const QString csv = QDir(folder.path()).filePath(QStringLiteral("drills.csv"));
+        const ProgramRun exported =
+            ProgramRun::of(QStringLiteral(ORX_PROGRAM_FILE),
+                           {QStringLiteral("--database"), fleet.url, QStringLiteral("--export-csv"),
+                            QStringLiteral("2026"), csv});
+        QVERIFY2(exported.exitCode == 0, qPrintable(exported.err));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString rows = QString::fromUtf8(file.readAll());
+        QVERIFY2(rows.contains(QStringLiteral("MV Alpha")) &&
+                     rows.contains(QStringLiteral("B. Master")),
+                 qPrintable(rows));
+
+        const QString pdf = QDir(folder.path()).filePath(QStringLiteral("drills.pdf"));
+        const ProgramRun printed =
+            ProgramRun::of(QStringLiteral(ORX_PROGRAM_FILE),
+                           {QStringLiteral("--database"), fleet.url, QStringLiteral("--export-pdf"),
+                            QStringLiteral("2026"), pdf});
+        QVERIFY2(printed.exitCode == 0, qPrintable(printed.err));
+        QVERIFY(QFileInfo(pdf).size() > 0);
+
+        const QString backup = QDir(folder.path()).filePath(QStringLiteral("backup.mdb"));
+        QVERIFY(writeTestFile(backup, "not used"));
+        const ProgramRun restored = ProgramRun::of(
+            QStringLiteral(ORX_PROGRAM_FILE),
+            {QStringLiteral("--database"), fleet.url, QStringLiteral("--restore"), backup});
+        QCOMPARE(restored.exitCode, 1);
+        QVERIFY2(restored.err.contains(QStringLiteral("on the server")) &&
+                     restored.err.contains(QStringLiteral("Nothing was changed")),
+                 qPrintable(restored.err));
+        QCOMPARE(fleet.masterOf(QStringLiteral("MV Bravo")), QVariant(QStringLiteral("B. Master")));
+    }
+
+    // Two users, two windows, one database: what one stores, the other shows within two
+    // seconds, and the box the other is typing in stays open, with its text, on its drill.
+    void anEditInOneWindowAppearsInTheOther()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow first(fleet.location);
+        ServerWindow second(fleet.location);
+        QVERIFY(first.loadAndShow());
+        QVERIFY(second.loadAndShow());
+        QVERIFY(second.type(BravoRow, MasterCol, QStringLiteral("Half typed")));
+
+        QVERIFY(first.type(AlphaRow, MasterCol, QStringLiteral("A. Master")));
+        QVERIFY(first.enter());
+        QTRY_COMPARE_WITH_TIMEOUT(second.grid->textMatrix(AlphaRow, MasterCol),
+                                  QStringLiteral("A. Master"), 2000);
+        QVERIFY(second.box()->isVisible());
+        QCOMPARE(second.box()->text(), QStringLiteral("Half typed"));
+        QCOMPARE(second.grid->row(), BravoRow);
+        QCOMPARE(second.grid->col(), MasterCol);
+
+        // A ship another user adds above moves Bravo's row down; box and cell go with it.
+        QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Aaron')")));
+        QCOMPARE(YearRows::addMissing(fleet.other, 2026), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(second.grid->textMatrix(AlphaRow, 3), QStringLiteral("MV Aaron"),
+                                  2000);
+        QCOMPARE(second.grid->row(), BravoRow + 1);
+        QCOMPARE(second.grid->textMatrix(BravoRow + 1, 3), QStringLiteral("MV Bravo"));
+        QCOMPARE(second.box()->text(), QStringLiteral("Half typed"));
+        QVERIFY(second.box()->isVisible());
+        QVERIFY(second.enter());
+        QCOMPARE(fleet.masterOf(QStringLiteral("MV Bravo")),
+                 QVariant(QStringLiteral("Half typed")));
+        QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")), QVariant(QStringLiteral("A. Master")));
+        QVERIFY(first.messages.shown.isEmpty());
+        QVERIFY(second.messages.shown.isEmpty());
+    }
+
+    // A questionnaire opened for Bravo while another user adds a ship above it: the total
+    // still goes to Bravo's drill, and the grid shows the new ship once the panel is closed.
+    void aQuestionnaireKeepsItsDrillWhileOthersAddShips()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        constexpr int CompEval1Col = 10;
+        QVERIFY(w.clickCell(BravoRow, CompEval1Col));
+        w.press("CmdWrite");
+        QVERIFY(w.child<QWidget>("PicEvaluation")->isVisible());
+        QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Aaron')")));
+        QCOMPARE(YearRows::addMissing(fleet.other, 2026), 1);
+        QTest::qWait(1500); // the change has arrived by now; the panel holds it back
+        QCOMPARE(w.grid->textMatrix(AlphaRow, 3), QStringLiteral("MV Alpha"));
+        for (int question = 1; question <= 10; ++question)
+            w.press(qPrintable(QStringLiteral("Option%1_4").arg(question)));
+        w.press("CmdConfirm");
+        QVERIFY(w.settle());
+        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(AlphaRow, 3), QStringLiteral("MV Aaron"),
+                                  2000);
+        const auto evaluationOf = [&](const char* ship) {
+            return fleet.scalar(QStringLiteral("SELECT CompEval1 FROM Drills WHERE ShipName = ?"),
+                                {QString::fromLatin1(ship)});
+        };
+        QCOMPARE(evaluationOf("MV Bravo").toString(), QStringLiteral("100"));
+        QVERIFY(evaluationOf("MV Alpha").isNull());
+        QVERIFY(evaluationOf("MV Aaron").isNull());
+        QCOMPARE(w.grid->textMatrix(BravoRow + 1, CompEval1Col), QStringLiteral("100"));
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    // The server drops the window's connection: the edit is refused and said so, stays in its
+    // box, nothing of it is stored; the window connects again, and then stores it and sees
+    // others' edits as before.
+    void aLostConnectionCostsNoEdit()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                          "WHERE datname = current_database() AND pid <> "
+                                          "pg_backend_pid()")));
+        QVERIFY(w.type(AlphaRow, MasterCol, QStringLiteral("Kept Master")));
+        QVERIFY(w.enter());
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
+                 qPrintable(w.messages.shown.first().text));
+        QVERIFY(w.box()->isVisible());
+        QCOMPARE(w.box()->text(), QStringLiteral("Kept Master"));
+        QVERIFY(fleet.masterOf(QStringLiteral("MV Alpha")).isNull());
+
+        auto* reconnect = w.child<QTimer>("TimerReconnect");
+        QTRY_VERIFY_WITH_TIMEOUT(!reconnect->isActive(), 10000);
+        QVERIFY(w.enter());
+        QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")),
+                 QVariant(QStringLiteral("Kept Master")));
+        QCOMPARE(w.messages.shown.size(), 1);
+        // Watching again: another user's edit arrives.
+        QVERIFY(fleet.exec(
+            QStringLiteral("UPDATE Drills SET Master = 'B. Master' WHERE ShipName = 'MV Bravo'")));
+        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(BravoRow, MasterCol),
+                                  QStringLiteral("B. Master"), 2000);
+    }
+};
+
+QTEST_MAIN(TestSharedServer)
+#include "tst_sharedserver.moc"
