@@ -238,8 +238,8 @@ void TestAbout::sysInfoStartsFirstToolOnPath_data()
         << QStringList{monitor, hardinfo} << QStringList() << true << hardinfo;
     QTest::newRow("plain file is skipped")
         << QStringList{monitor} << QStringList{hardinfo} << true << monitor;
-    QTest::newRow("only a plain file") << QStringList() << QStringList{kinfocenter} << true
-                                       << QString();
+    QTest::newRow("only a plain file")
+        << QStringList() << QStringList{kinfocenter} << true << QString();
     QTest::newRow("start fails") << QStringList{hardinfo} << QStringList() << false << hardinfo;
 }
 
@@ -253,7 +253,8 @@ void TestAbout::sysInfoStartsFirstToolOnPath()
     QTemporaryDir bin;
     const QDir dir(bin.path());
     for (const QString& name : executables)
-        QVERIFY(writeScript(dir.filePath(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(writeScript(dir.filePath(name),
+                            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     for (const QString& name : notExecutable)
         QVERIFY(writeScript(dir.filePath(name), QFile::ReadOwner | QFile::WriteOwner));
     qputenv("PATH", QFile::encodeName(bin.path()));
@@ -323,7 +324,8 @@ void TestAbout::licenceTextCannotBeChanged_data()
     QTest::newRow("Backspace") << QString() << QKeySequence(Qt::Key_Backspace);
     QTest::newRow("Enter") << QString() << QKeySequence(Qt::Key_Return);
     QTest::newRow("paste") << QString() << QKeySequence(QKeySequence::Paste);
-    QTest::newRow("paste with Shift+Insert") << QString() << QKeySequence(Qt::SHIFT | Qt::Key_Insert);
+    QTest::newRow("paste with Shift+Insert")
+        << QString() << QKeySequence(Qt::SHIFT | Qt::Key_Insert);
     QTest::newRow("cut") << QString() << QKeySequence(QKeySequence::Cut);
 }
 

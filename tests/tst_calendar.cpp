@@ -289,7 +289,8 @@ private slots:
             handedBack = picker.value();
         }
         QCOMPARE(handedBack, CalendarDate::emptyText());
-        QCOMPARE(FrmCalendar1(handedBack).findChild<QLabel*>(u"LblMonth"_s)->text(), u"June - 2026"_s);
+        QCOMPARE(FrmCalendar1(handedBack).findChild<QLabel*>(u"LblMonth"_s)->text(),
+                 u"June - 2026"_s);
     }
 
     void clicksBesideTheDaysKeepThePickerOpen_data()

@@ -25,13 +25,13 @@ QByteArray contentOf(const QString& path)
     return file.readAll();
 }
 
-
 // A SQLite database that some other program made.
 bool makeForeignSqlite(const QString& path, int userVersion)
 {
     bool made = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
         db.setDatabaseName(path);
         QSqlQuery query(db);
         made = db.open() && query.exec(QStringLiteral("CREATE TABLE Notes (Text TEXT)")) &&
@@ -67,9 +67,9 @@ private slots:
 
         QVERIFY(query.exec(QStringLiteral("SELECT * FROM QuDrills")));
         const QSqlRecord columns = query.record();
-        const QStringList expected = {"IDDrill", "IDShip", "ShipName", "Drill Date", "Done Date",
-                                      "CompEval", "Master", "Drill Date1", "Done Date1",
-                                      "CompEval1", "Master1", "YearDrill"};
+        const QStringList expected = {"IDDrill",    "IDShip",    "ShipName", "Drill Date",
+                                      "Done Date",  "CompEval",  "Master",   "Drill Date1",
+                                      "Done Date1", "CompEval1", "Master1",  "YearDrill"};
         QCOMPARE(columns.count(), expected.size());
         for (int i = 0; i < expected.size(); ++i)
             QCOMPARE(columns.fieldName(i), expected.at(i));
@@ -97,8 +97,8 @@ private slots:
         QTest::newRow("old Access file")
             << QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, '\x7f')
             << "is not a database of this program";
-        QTest::newRow("damaged sqlite") << QByteArray("SQLite format 3\0", 16) + QByteArray(100, 'x')
-                                        << "damaged";
+        QTest::newRow("damaged sqlite")
+            << QByteArray("SQLite format 3\0", 16) + QByteArray(100, 'x') << "damaged";
     }
     void filesThatAreNotOursAreRefusedAndLeftAlone()
     {
@@ -173,9 +173,16 @@ private slots:
                      {fixture.shipId(QStringLiteral("MV Beta"))});
         data.setYear(2019);
         QVERIFY(data.addFleetYear());
-        QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2019")).toInt(), 2);
-        QCOMPARE(fixture.scalar(QStringLiteral("SELECT Master FROM Drills WHERE ShipName = 'MV Beta' AND YearDrill = 2019")).toString(),
-                 QStringLiteral("Kept"));
+        QCOMPARE(
+            fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2019"))
+                .toInt(),
+            2);
+        QCOMPARE(
+            fixture
+                .scalar(QStringLiteral(
+                    "SELECT Master FROM Drills WHERE ShipName = 'MV Beta' AND YearDrill = 2019"))
+                .toString(),
+            QStringLiteral("Kept"));
     }
 
     void aRecordTheYearDoesNotHoldIsNotWritten()
@@ -202,8 +209,9 @@ private slots:
         fixture.exec(QStringLiteral("INSERT INTO Company (Name) VALUES ('Last')"));
         QCOMPARE(company.name(), std::optional(QStringLiteral("Last")));
         QVERIFY(company.setName(QStringLiteral("O'Neill Shipping")));
-        QCOMPARE(fixture.scalar(QStringLiteral("SELECT Name FROM Company ORDER BY rowid")).toString(),
-                 QStringLiteral("O'Neill Shipping"));
+        QCOMPARE(
+            fixture.scalar(QStringLiteral("SELECT Name FROM Company ORDER BY rowid")).toString(),
+            QStringLiteral("O'Neill Shipping"));
         QCOMPARE(company.name(), std::optional(QStringLiteral("Last")));
 
         // With no row at all, saving makes the row.

@@ -285,8 +285,8 @@ private slots:
         QVERIFY(!w.load());
         // One message: no attempt at today's backup of a damaged file comes before it.
         QCOMPARE(w.messages.shown.size(), 1);
-        const QString backup = QDir::toNativeSeparators(
-            Backups::copyOf(w.fixture.databasePath(), QDate(2026, 3, 1)));
+        const QString backup =
+            QDir::toNativeSeparators(Backups::copyOf(w.fixture.databasePath(), QDate(2026, 3, 1)));
         QVERIFY2(w.messages.shown.first().text.contains(backup) &&
                      w.messages.shown.first().text.contains(QStringLiteral("--restore")),
                  qPrintable(w.messages.shown.first().text));

@@ -64,19 +64,32 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("expected");
 
-        QTest::newRow("us four-digit year") << "en_US" << "12/05/2020" << QDate(2020, 12, 5);
-        QTest::newRow("us two-digit year is this century") << "en_US" << "3/5/26" << QDate(2026, 3, 5);
-        QTest::newRow("us 29 maps to 2029") << "en_US" << "1/1/29" << QDate(2029, 1, 1);
-        QTest::newRow("us 30 maps to 1930") << "en_US" << "1/1/30" << QDate(1930, 1, 1);
-        QTest::newRow("us leap day of 2000 typed short") << "en_US" << "2/29/00" << QDate(2000, 2, 29);
-        QTest::newRow("us blanks around") << "en_US" << "  7/4/2026 " << QDate(2026, 7, 4);
-        QTest::newRow("gb day first") << "en_GB" << "12/05/2020" << QDate(2020, 5, 12);
-        QTest::newRow("de dots") << "de_DE" << "05.03.26" << QDate(2026, 3, 5);
-        QTest::newRow("de four digits") << "de_DE" << "5.3.2026" << QDate(2026, 3, 5);
-        QTest::newRow("el day first") << "el_GR" << "5/3/2026" << QDate(2026, 3, 5);
-        QTest::newRow("iso in any locale") << "de_DE" << "2026-03-05" << QDate(2026, 3, 5);
-        QTest::newRow("c locale short form") << "C" << "5 Mar 2026" << QDate(2026, 3, 5);
-        QTest::newRow("us long form") << "en_US" << "Thursday, March 5, 2026" << QDate(2026, 3, 5);
+        QTest::newRow("us four-digit year") << "en_US"
+                                            << "12/05/2020" << QDate(2020, 12, 5);
+        QTest::newRow("us two-digit year is this century") << "en_US"
+                                                           << "3/5/26" << QDate(2026, 3, 5);
+        QTest::newRow("us 29 maps to 2029") << "en_US"
+                                            << "1/1/29" << QDate(2029, 1, 1);
+        QTest::newRow("us 30 maps to 1930") << "en_US"
+                                            << "1/1/30" << QDate(1930, 1, 1);
+        QTest::newRow("us leap day of 2000 typed short") << "en_US"
+                                                         << "2/29/00" << QDate(2000, 2, 29);
+        QTest::newRow("us blanks around") << "en_US"
+                                          << "  7/4/2026 " << QDate(2026, 7, 4);
+        QTest::newRow("gb day first") << "en_GB"
+                                      << "12/05/2020" << QDate(2020, 5, 12);
+        QTest::newRow("de dots") << "de_DE"
+                                 << "05.03.26" << QDate(2026, 3, 5);
+        QTest::newRow("de four digits") << "de_DE"
+                                        << "5.3.2026" << QDate(2026, 3, 5);
+        QTest::newRow("el day first") << "el_GR"
+                                      << "5/3/2026" << QDate(2026, 3, 5);
+        QTest::newRow("iso in any locale") << "de_DE"
+                                           << "2026-03-05" << QDate(2026, 3, 5);
+        QTest::newRow("c locale short form") << "C"
+                                             << "5 Mar 2026" << QDate(2026, 3, 5);
+        QTest::newRow("us long form") << "en_US"
+                                      << "Thursday, March 5, 2026" << QDate(2026, 3, 5);
     }
     void readsWhatUsersType()
     {
@@ -93,25 +106,43 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << "en_US" << "";
-        QTest::newRow("word") << "en_US" << "tomorrow";
-        QTest::newRow("no 13th month") << "en_US" << "13/13/2020";
-        QTest::newRow("no 29 February 2023") << "en_US" << "2/29/2023";
-        QTest::newRow("gb has no month 31") << "en_GB" << "05/31/2020";
-        QTest::newRow("three-digit year") << "en_US" << "1/2/202";
-        QTest::newRow("bad iso") << "en_US" << "2026-02-30";
-        QTest::newRow("quote") << "en_US" << "1/2/2020'";
+        QTest::newRow("empty") << "en_US"
+                               << "";
+        QTest::newRow("word") << "en_US"
+                              << "tomorrow";
+        QTest::newRow("no 13th month") << "en_US"
+                                       << "13/13/2020";
+        QTest::newRow("no 29 February 2023") << "en_US"
+                                             << "2/29/2023";
+        QTest::newRow("gb has no month 31") << "en_GB"
+                                            << "05/31/2020";
+        QTest::newRow("three-digit year") << "en_US"
+                                          << "1/2/202";
+        QTest::newRow("bad iso") << "en_US"
+                                 << "2026-02-30";
+        QTest::newRow("quote") << "en_US"
+                               << "1/2/2020'";
         // Years that have no four-digit stored form, or lie far outside any drill.
-        QTest::newRow("us negative year") << "en_US" << "3/5/-2020";
-        QTest::newRow("us long form, negative year") << "en_US" << "Thursday, March 5, -2020";
-        QTest::newRow("de negative year") << "de_DE" << "05.03.-2020";
-        QTest::newRow("ja negative year") << "ja_JP" << "-2020/03/05";
-        QTest::newRow("us year 1") << "en_US" << "1/1/0001";
-        QTest::newRow("us year 999") << "en_US" << "12/31/0999";
-        QTest::newRow("de year 1899") << "de_DE" << "31.12.1899";
-        QTest::newRow("us year 2101") << "en_US" << "1/1/2101";
-        QTest::newRow("iso year 9999") << "en_US" << "9999-12-31";
-        QTest::newRow("long form, year 10000") << "en_US" << "Saturday, January 1, 10000";
+        QTest::newRow("us negative year") << "en_US"
+                                          << "3/5/-2020";
+        QTest::newRow("us long form, negative year") << "en_US"
+                                                     << "Thursday, March 5, -2020";
+        QTest::newRow("de negative year") << "de_DE"
+                                          << "05.03.-2020";
+        QTest::newRow("ja negative year") << "ja_JP"
+                                          << "-2020/03/05";
+        QTest::newRow("us year 1") << "en_US"
+                                   << "1/1/0001";
+        QTest::newRow("us year 999") << "en_US"
+                                     << "12/31/0999";
+        QTest::newRow("de year 1899") << "de_DE"
+                                      << "31.12.1899";
+        QTest::newRow("us year 2101") << "en_US"
+                                      << "1/1/2101";
+        QTest::newRow("iso year 9999") << "en_US"
+                                       << "9999-12-31";
+        QTest::newRow("long form, year 10000") << "en_US"
+                                               << "Saturday, January 1, 10000";
     }
     void rejectsWhatIsNotADate()
     {
@@ -130,7 +161,8 @@ private slots:
         QVERIFY(!DateText::read(DateText::toShort(first.addDays(-1))));
         QVERIFY(!DateText::read(DateText::toShort(last.addDays(1))));
         // A stored value from outside the years is shown as it stands, never re-dated.
-        QCOMPARE(DateText::storedToShort(QStringLiteral("0001-01-01")), QStringLiteral("0001-01-01"));
+        QCOMPARE(DateText::storedToShort(QStringLiteral("0001-01-01")),
+                 QStringLiteral("0001-01-01"));
     }
 
     // Whatever is typed, in whichever locale: no crash, and nothing accepted that cannot be
@@ -173,7 +205,8 @@ private slots:
                 for (const QString& form : std::as_const(exact)) {
                     QVERIFY2(DateText::read(form) == std::optional(written),
                              qPrintable(QStringLiteral("%1: \"%2\" (seed %3)")
-                                            .arg(QLatin1String(name), form).arg(seed)));
+                                            .arg(QLatin1String(name), form)
+                                            .arg(seed)));
                 }
             }
         }
@@ -184,13 +217,19 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("en_US") << "en_US" << "3/5/1999";
-        QTest::newRow("en_GB") << "en_GB" << "05/03/1999";
-        QTest::newRow("de_DE") << "de_DE" << "05.03.1999";
-        QTest::newRow("el_GR") << "el_GR" << "5/3/1999";
+        QTest::newRow("en_US") << "en_US"
+                               << "3/5/1999";
+        QTest::newRow("en_GB") << "en_GB"
+                               << "05/03/1999";
+        QTest::newRow("de_DE") << "de_DE"
+                               << "05.03.1999";
+        QTest::newRow("el_GR") << "el_GR"
+                               << "5/3/1999";
         // A bare C or POSIX set-up gets ISO, which fits the date columns.
-        QTest::newRow("C") << "C" << "1999-03-05";
-        QTest::newRow("POSIX") << "POSIX" << "1999-03-05";
+        QTest::newRow("C") << "C"
+                           << "1999-03-05";
+        QTest::newRow("POSIX") << "POSIX"
+                               << "1999-03-05";
     }
     void shortTextHasFourDigitsAndReadsBack()
     {
@@ -222,8 +261,7 @@ private slots:
         QCOMPARE(DateText::timeText(QTime(7, 5, 9)), QStringLiteral("07:05:09"));
         QLocale::setDefault(QLocale(QStringLiteral("el_GR")));
         // In a full date the Greek month takes its genitive form.
-        QCOMPARE(DateText::longDate(moment.date()),
-                 QStringLiteral("Κυριακή, 06 Δεκεμβρίου 2026"));
+        QCOMPARE(DateText::longDate(moment.date()), QStringLiteral("Κυριακή, 06 Δεκεμβρίου 2026"));
     }
 };
 

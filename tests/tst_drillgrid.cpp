@@ -6,8 +6,8 @@
 
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -42,26 +42,35 @@ private slots:
 
     void aYearWithoutRowsGetsOneRowPerShipOnce()
     {
-        LoadedWindow w({QStringLiteral("MV Charlie"), QStringLiteral("MV Alpha"),
-                        QStringLiteral("MV Bravo")});
+        LoadedWindow w(
+            {QStringLiteral("MV Charlie"), QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")});
         QVERIFY(w.load());
         auto* grid = w.child<FlexGrid>("DBGrid1");
         QCOMPARE(grid->rows(), 5);
         QCOMPARE(grid->cols(), 13);
         const auto count = [&] {
-            return w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2026")).toInt();
+            return w.fixture
+                .scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2026"))
+                .toInt();
         };
         QCOMPARE(count(), 3);
-        QCOMPARE(w.fixture.scalar(QStringLiteral(
-                     "SELECT COUNT(*) FROM Drills d JOIN Ships s ON s.IDShip = d.IDShip "
-                     "AND s.ShipName = d.ShipName WHERE COALESCE(\"Drill Date\", \"Done Date\", "
-                     "CompEval, Master, \"Drill Date1\", \"Done Date1\", CompEval1, Master1) IS NULL")).toInt(),
-                 3);
+        QCOMPARE(
+            w.fixture
+                .scalar(QStringLiteral(
+                    "SELECT COUNT(*) FROM Drills d JOIN Ships s ON s.IDShip = d.IDShip "
+                    "AND s.ShipName = d.ShipName WHERE COALESCE(\"Drill Date\", \"Done Date\", "
+                    "CompEval, Master, \"Drill Date1\", \"Done Date1\", CompEval1, Master1) IS "
+                    "NULL"))
+                .toInt(),
+            3);
         // Ships are listed by name; the key of each row sits in column 1.
         QCOMPARE(grid->textMatrix(2, 3), QStringLiteral("MV Alpha"));
         QCOMPARE(grid->textMatrix(4, 3), QStringLiteral("MV Charlie"));
-        QCOMPARE(grid->textMatrix(2, 1),
-                 w.fixture.scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = 'MV Alpha'")).toString());
+        QCOMPARE(
+            grid->textMatrix(2, 1),
+            w.fixture
+                .scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = 'MV Alpha'"))
+                .toString());
         QCOMPARE(grid->textMatrix(2, 12), QStringLiteral("2026"));
 
         w.window->LoadFlexGrid();
@@ -82,11 +91,12 @@ private slots:
         LoadedWindow w(1);
         QVERIFY(w.load());
         auto* grid = w.child<FlexGrid>("DBGrid1");
-        const QStringList row0 = {"", "Drill No 1", "Drill No 1", "Drill No 1", "Drill No 1",
-                                  "Drill No 2", "Drill No 2", "Drill No 2", "Drill No 2"};
-        const QStringList row1 = {"Ship Name", "Scheduled Date", "Date Done", "Evaluation (%)",
-                                  "Ship's Master Name", "Scheduled Date", "Date Done",
-                                  "Evaluation (%)", "Ship's Master Name"};
+        const QStringList row0 = {"",           "Drill No 1", "Drill No 1",
+                                  "Drill No 1", "Drill No 1", "Drill No 2",
+                                  "Drill No 2", "Drill No 2", "Drill No 2"};
+        const QStringList row1 = {"Ship Name",      "Scheduled Date",     "Date Done",
+                                  "Evaluation (%)", "Ship's Master Name", "Scheduled Date",
+                                  "Date Done",      "Evaluation (%)",     "Ship's Master Name"};
         for (int col = 3; col <= 11; ++col) {
             QCOMPARE(grid->textMatrix(0, col), row0.at(col - 3));
             QCOMPARE(grid->textMatrix(1, col), row1.at(col - 3));
@@ -131,12 +141,17 @@ private slots:
         QTest::newRow("done without a schedule") << today << QDate() << today << Green;
         QTest::newRow("yesterday is due") << today << today.addDays(-1) << QDate() << Blue;
         QTest::newRow("40 days ahead is later") << today << today.addDays(40) << QDate() << Red;
-        QTest::newRow("exactly a month ahead is later") << today << QDate(2026, 7, 15) << QDate() << Red;
+        QTest::newRow("exactly a month ahead is later")
+            << today << QDate(2026, 7, 15) << QDate() << Red;
         QTest::newRow("a day before that is due") << today << QDate(2026, 7, 14) << QDate() << Blue;
-        QTest::newRow("31 Jan: 28 Feb is later") << QDate(2026, 1, 31) << QDate(2026, 2, 28) << QDate() << Red;
-        QTest::newRow("31 Jan: 27 Feb is due") << QDate(2026, 1, 31) << QDate(2026, 2, 27) << QDate() << Blue;
-        QTest::newRow("31 Jan leap: 29 Feb is later") << QDate(2028, 1, 31) << QDate(2028, 2, 29) << QDate() << Red;
-        QTest::newRow("31 Jan leap: 28 Feb is due") << QDate(2028, 1, 31) << QDate(2028, 2, 28) << QDate() << Blue;
+        QTest::newRow("31 Jan: 28 Feb is later")
+            << QDate(2026, 1, 31) << QDate(2026, 2, 28) << QDate() << Red;
+        QTest::newRow("31 Jan: 27 Feb is due")
+            << QDate(2026, 1, 31) << QDate(2026, 2, 27) << QDate() << Blue;
+        QTest::newRow("31 Jan leap: 29 Feb is later")
+            << QDate(2028, 1, 31) << QDate(2028, 2, 29) << QDate() << Red;
+        QTest::newRow("31 Jan leap: 28 Feb is due")
+            << QDate(2028, 1, 31) << QDate(2028, 2, 28) << QDate() << Blue;
         QTest::newRow("no dates stay black") << today << QDate() << QDate() << Black;
     }
     void coloursFollowTheDrillState()
@@ -148,13 +163,15 @@ private slots:
         Clock::setFixed(QDateTime(today, QTime(9, 0)));
         LoadedWindow w({QStringLiteral("MV Alpha")});
         const qint64 ship = w.fixture.shipId(QStringLiteral("MV Alpha"));
-        const auto iso = [](const QDate& d) { return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant(); };
+        const auto iso = [](const QDate& d) {
+            return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
+        };
         // Drill 2 gets the opposite situation, to show that the two are judged apart.
-        w.fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
-                                      "\"Done Date\", Master, \"Drill Date1\", \"Done Date1\", Master1) "
-                                      "VALUES (?, 'MV Alpha', ?, ?, ?, 'A. Master', ?, ?, 'B. Master')"),
-                       {ship, today.year(), iso(scheduled), iso(done), iso(today.addDays(-10)),
-                        iso(QDate())});
+        w.fixture.exec(
+            QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
+                           "\"Done Date\", Master, \"Drill Date1\", \"Done Date1\", Master1) "
+                           "VALUES (?, 'MV Alpha', ?, ?, ?, 'A. Master', ?, ?, 'B. Master')"),
+            {ship, today.year(), iso(scheduled), iso(done), iso(today.addDays(-10)), iso(QDate())});
         QVERIFY(w.load());
         auto* grid = w.child<FlexGrid>("DBGrid1");
         // The first tick after the window opens applies the colours.
@@ -200,9 +217,10 @@ private slots:
     void aStoredTextThatIsNoDateIsShownAndJudgedAsText()
     {
         LoadedWindow w({QStringLiteral("MV Alpha")});
-        w.fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
-                                      "\"Done Date1\") VALUES (?, 'MV Alpha', 2026, 'soon', 'last week')"),
-                       {w.fixture.shipId(QStringLiteral("MV Alpha"))});
+        w.fixture.exec(
+            QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
+                           "\"Done Date1\") VALUES (?, 'MV Alpha', 2026, 'soon', 'last week')"),
+            {w.fixture.shipId(QStringLiteral("MV Alpha"))});
         QVERIFY(w.loadAndShow());
         QCOMPARE(w.grid->textMatrix(2, 4), QStringLiteral("soon"));
         QCOMPARE(w.grid->textMatrix(2, 9), QStringLiteral("last week"));

@@ -40,7 +40,8 @@ public:
 
     QVariant field(const QString& ship, const QString& name) const
     {
-        return fixture.scalar(QStringLiteral("SELECT \"%1\" FROM Drills WHERE ShipName = ?").arg(name), {ship});
+        return fixture.scalar(
+            QStringLiteral("SELECT \"%1\" FROM Drills WHERE ShipName = ?").arg(name), {ship});
     }
 
     QLineEdit* box = nullptr;
@@ -92,12 +93,18 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("no such month") << "en_US" << "31/31/2026";
-        QTest::newRow("negative year") << "en_US" << "7/1/-2020";
-        QTest::newRow("long form, negative year") << "en_US" << "Wednesday, July 1, -2020";
-        QTest::newRow("year 1") << "en_US" << "1/1/0001";
-        QTest::newRow("de negative year") << "de_DE" << "01.07.-2020";
-        QTest::newRow("ja negative year") << "ja_JP" << "-2020/07/01";
+        QTest::newRow("no such month") << "en_US"
+                                       << "31/31/2026";
+        QTest::newRow("negative year") << "en_US"
+                                       << "7/1/-2020";
+        QTest::newRow("long form, negative year") << "en_US"
+                                                  << "Wednesday, July 1, -2020";
+        QTest::newRow("year 1") << "en_US"
+                                << "1/1/0001";
+        QTest::newRow("de negative year") << "de_DE"
+                                          << "01.07.-2020";
+        QTest::newRow("ja negative year") << "ja_JP"
+                                          << "-2020/07/01";
     }
     void aMistypedDateIsRefusedWithTheMessage()
     {
@@ -115,7 +122,8 @@ private slots:
         QCOMPARE(shown.icon, Messages::Icon::Critical);
         QCOMPARE(shown.title, QStringLiteral("Error input data ... "));
         QCOMPARE(shown.text, QStringLiteral("Error No 13 - Type mismatch. The %1 is not a "
-                                            "valid date ! Please, try again.").arg(typed));
+                                            "valid date ! Please, try again.")
+                                 .arg(typed));
         QCOMPARE(w.field(Bravo, "Drill Date1").toString(), QStringLiteral("2026-07-01"));
         QCOMPARE(w.grid->textMatrix(BravoRow, 8), DateText::toShort(QDate(2026, 7, 1)));
         QCOMPARE(w.box->text(), typed);
@@ -207,9 +215,9 @@ private slots:
         QVERIFY(w.clickCell(AlphaRow, 4));
         QTimer::singleShot(0, [] {
             if (auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                for (const Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageUp, Qt::Key_PageUp,
-                                          Qt::Key_Up, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left,
-                                          Qt::Key_Return})
+                for (const Qt::Key key :
+                     {Qt::Key_PageUp, Qt::Key_PageUp, Qt::Key_PageUp, Qt::Key_Up, Qt::Key_Left,
+                      Qt::Key_Left, Qt::Key_Left, Qt::Key_Return})
                     QTest::keyClick(picker->focusWidget(), key);
             }
         });

@@ -17,14 +17,17 @@ namespace {
 class FleetWindow : public LoadedWindow
 {
 public:
-    explicit FleetWindow(const QStringList& ships = {QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")})
+    explicit FleetWindow(const QStringList& ships = {QStringLiteral("MV Alpha"),
+                                                     QStringLiteral("MV Bravo")})
         : LoadedWindow(ships)
     {
     }
 
     int drillRows(int year) const
     {
-        return fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = ?"), {year}).toInt();
+        return fixture
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = ?"), {year})
+            .toInt();
     }
 
     // Types into the ship list's name column of a row and leaves the cell with Enter.
@@ -91,24 +94,37 @@ private slots:
         QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("Typed in 2003"));
         w.press("CmdPreviousYear");
         QVERIFY(w.settle());
-        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL")).toInt(), 0);
+        QCOMPARE(
+            w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL"))
+                .toInt(),
+            0);
         QVERIFY(w.messages.shown.isEmpty());
     }
 
     void newShipsGetExactlyOneRow()
     {
-        FleetWindow w({QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo"), QStringLiteral("MV Charlie")});
+        FleetWindow w(
+            {QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo"), QStringLiteral("MV Charlie")});
         for (const char* name : {"MV Alpha", "MV Bravo"})
-            w.fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, Master) VALUES (?, ?, 2003, 'Kept')"),
-                           {w.fixture.shipId(QString::fromLatin1(name)), QString::fromLatin1(name)});
+            w.fixture.exec(
+                QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, Master) VALUES "
+                               "(?, ?, 2003, 'Kept')"),
+                {w.fixture.shipId(QString::fromLatin1(name)), QString::fromLatin1(name)});
         QVERIFY(w.loadAndShow());
         QCOMPARE(w.grid->rows(), 4);
         w.window->ProgramNewShip();
         QCOMPARE(w.drillRows(2003), 3);
-        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT YearDrill FROM Drills WHERE ShipName = 'MV Charlie'")).toInt(), 2003);
+        QCOMPARE(w.fixture
+                     .scalar(QStringLiteral(
+                         "SELECT YearDrill FROM Drills WHERE ShipName = 'MV Charlie'"))
+                     .toInt(),
+                 2003);
         w.window->ProgramNewShip();
         QCOMPARE(w.drillRows(2003), 3);
-        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master = 'Kept'")).toInt(), 2);
+        QCOMPARE(
+            w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master = 'Kept'"))
+                .toInt(),
+            2);
     }
 
     void aShipAddedAndSavedEntersTheGrid()
@@ -127,8 +143,10 @@ private slots:
         for (int col = 4; col <= 11; ++col)
             QVERIFY(w.grid->textMatrix(4, col).isEmpty());
         QCOMPARE(w.drillRows(2003), 3);
-        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT IDShip FROM Drills WHERE ShipName = ?"),
-                                  {QStringLiteral("MV O'Connor")}).toLongLong(),
+        QCOMPARE(w.fixture
+                     .scalar(QStringLiteral("SELECT IDShip FROM Drills WHERE ShipName = ?"),
+                             {QStringLiteral("MV O'Connor")})
+                     .toLongLong(),
                  w.fixture.shipId(QStringLiteral("MV O'Connor")));
     }
 
@@ -145,7 +163,10 @@ private slots:
         QVERIFY(w.settle());
         QVERIFY(w.messages.shown.isEmpty());
         QCOMPARE(w.drillRows(2003), 61);
-        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL")).toInt(), 0);
+        QCOMPARE(
+            w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL"))
+                .toInt(),
+            0);
     }
 
     void aShipAddedAndCancelledHasNoRowYet()
@@ -167,7 +188,11 @@ private slots:
         w.press("CmdShips");
         QVERIFY(w.typeShipName(0, QString()));
         QCOMPARE(w.messages.shown.size(), 1);
-        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE ShipName = 'MV Alpha'")).toInt(), 1);
+        QCOMPARE(
+            w.fixture
+                .scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE ShipName = 'MV Alpha'"))
+                .toInt(),
+            1);
         QVERIFY(w.typeShipName(2, QStringLiteral("   ")));
         w.press("cmdSave2");
         QVERIFY(w.settle());
@@ -182,8 +207,8 @@ private slots:
         auto* list = w.child<QTableView>("DBGrid2");
         // The record selector at the row's left selects the ship, as the panel's note says.
         QHeaderView* selectors = list->verticalHeader();
-        const QPoint selector(selectors->width() / 2,
-                              selectors->sectionViewportPosition(0) + selectors->sectionSize(0) / 2);
+        const QPoint selector(selectors->width() / 2, selectors->sectionViewportPosition(0) +
+                                                          selectors->sectionSize(0) / 2);
         QTest::mouseClick(selectors->viewport(), Qt::LeftButton, {}, selector);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 1);
@@ -208,14 +233,16 @@ private slots:
         text->setText(QStringLiteral("O'Hara Ship Management"));
         w.press("cmdSave1");
         QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("O'Hara Ship Management"));
-        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT Name FROM Company")).toString(), QStringLiteral("O'Hara Ship Management"));
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT Name FROM Company")).toString(),
+                 QStringLiteral("O'Hara Ship Management"));
         QVERIFY(!w.child<QWidget>("PicCompany")->isVisible());
 
         w.press("CmdCompany");
         text->clear();
         w.press("cmdSave1");
         QCOMPARE(w.child<QLabel>("LblCompany")->text(), QString());
-        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT Name FROM Company")).toString(), QString());
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT Name FROM Company")).toString(),
+                 QString());
     }
 
     void onlyOnePanelIsOpenAtATime()

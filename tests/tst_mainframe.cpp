@@ -44,7 +44,8 @@ private slots:
     void loadFillsTheFrame()
     {
         LoadedWindow w({QStringLiteral("MV Alpha")});
-        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = ?"), {QStringLiteral("O'Hara Shipping")});
+        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = ?"),
+                       {QStringLiteral("O'Hara Shipping")});
         QVERIFY(w.load());
         QCOMPARE(w.window->windowTitle(), QStringLiteral("HBQ ORX DRILL ORGANIZER "));
         QCOMPARE(w.window->size(), QSize(Twips::toPx(15105), Twips::toPx(8895)));
@@ -53,7 +54,8 @@ private slots:
         QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("O'Hara Shipping"));
         QCOMPARE(w.child<QLabel>("Label18")->text(), QStringLiteral("HBQ ORX - DRILL STATUS"));
         QCOMPARE(w.child<QLabel>("Panel1")->text(), QStringLiteral("HBQ ORX DRILL ORGANIZER"));
-        QCOMPARE(w.child<QLabel>("Panel5")->text(), QStringLiteral("Sunday, 06 December 2026 16:05"));
+        QCOMPARE(w.child<QLabel>("Panel5")->text(),
+                 QStringLiteral("Sunday, 06 December 2026 16:05"));
         QVERIFY(w.messages.shown.isEmpty());
         QVERIFY(!QGuiApplication::overrideCursor());
     }
@@ -63,8 +65,8 @@ private slots:
         LoadedWindow w;
         QVERIFY(w.load());
         const QList<std::tuple<const char*, QString, int>> buttons = {
-            {"CmdCompany", "Company", 2190},        {"CmdShips", "Update Fleet", 2580},
-            {"CmdEvalComp", "Evaluation Form", 2970}, {"Command2", "Print Preview", 3360},
+            {"CmdCompany", "Company", 2190},           {"CmdShips", "Update Fleet", 2580},
+            {"CmdEvalComp", "Evaluation Form", 2970},  {"Command2", "Print Preview", 3360},
             {"CmdSample", "Drill Presentation", 7200}, {"Command4", "About Program", 7590},
             {"Command3", "End Program", 7980}};
         for (const auto& [name, caption, top] : buttons) {
@@ -74,7 +76,8 @@ private slots:
             QCOMPARE(button->parentWidget()->objectName(), QStringLiteral("Picture1"));
             QCOMPARE(button->geometry(), Twips::rect(0, top, 2145, 375));
         }
-        QCOMPARE(w.child<QPushButton>("CmdPreviousYear")->text(), QStringLiteral("< Previous Year"));
+        QCOMPARE(w.child<QPushButton>("CmdPreviousYear")->text(),
+                 QStringLiteral("< Previous Year"));
         QCOMPARE(w.child<QPushButton>("CmdNextYear")->text(), QStringLiteral("Next Year >"));
     }
 
@@ -86,9 +89,11 @@ private slots:
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 60000);
         Clock::setFixed(QDateTime(QDate(2026, 12, 7), QTime(8, 0)));
-        QCOMPARE(w.child<QLabel>("Panel5")->text(), QStringLiteral("Sunday, 06 December 2026 16:05"));
+        QCOMPARE(w.child<QLabel>("Panel5")->text(),
+                 QStringLiteral("Sunday, 06 December 2026 16:05"));
         QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
-        QCOMPARE(w.child<QLabel>("Panel5")->text(), QStringLiteral("Monday, 07 December 2026 08:00"));
+        QCOMPARE(w.child<QLabel>("Panel5")->text(),
+                 QStringLiteral("Monday, 07 December 2026 08:00"));
     }
 
     void shadeLiesBehindThePanelOffsetBy100Twips()
@@ -162,7 +167,8 @@ private slots:
         QVERIFY(w.load());
         w.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
-        const QStringList icons = {"imgFacebook", "imgLinkedin", "imgTwitter", "imgBlog", "imgMail"};
+        const QStringList icons = {"imgFacebook", "imgLinkedin", "imgTwitter", "imgBlog",
+                                   "imgMail"};
         for (const QString& name : icons) {
             auto* icon = w.window->findChild<QLabel*>(name);
             QVERIFY(!icon->toolTip().isEmpty());
@@ -171,7 +177,8 @@ private slots:
         }
         QCOMPARE(w.shell.opened.size(), 5);
         QCOMPARE(w.shell.opened.last().scheme(), QStringLiteral("mailto"));
-        QCOMPARE(w.window->findChild<QLabel*>("imgMail")->toolTip(), QStringLiteral("email to HBQ Sales"));
+        QCOMPARE(w.window->findChild<QLabel*>("imgMail")->toolTip(),
+                 QStringLiteral("email to HBQ Sales"));
 
         auto* site = w.child<QLabel>("lblSite");
         QCOMPARE(site->toolTip(), QStringLiteral("HBQ Website"));
@@ -198,7 +205,8 @@ private slots:
         QVERIFY(w.messages.shown.isEmpty());
         QVERIFY(!QGuiApplication::overrideCursor());
 
-        const QString slides = QDir(w.fixture.folder()).filePath(QStringLiteral("HBQORXDRILLGUIDANCE.pps"));
+        const QString slides =
+            QDir(w.fixture.folder()).filePath(QStringLiteral("HBQORXDRILLGUIDANCE.pps"));
         QFile file(slides);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();

@@ -24,13 +24,15 @@ public:
     {
         // The report templates lie beside the test program, as beside the real one.
         for (const char* name : {"Drills.rpt", "DrillEval.rpt"})
-            QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name)),
-                        QDir(fixture.folder()).filePath(QString::fromLatin1(name)));
+            QFile::copy(
+                QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name)),
+                QDir(fixture.folder()).filePath(QString::fromLatin1(name)));
     }
 
     int reportRows(const QString& where = QStringLiteral("1")) const
     {
-        return fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM PrintDrills WHERE ") + where).toInt();
+        return fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM PrintDrills WHERE ") + where)
+            .toInt();
     }
 
     QList<QWidget*> previews() const
@@ -57,13 +59,15 @@ private slots:
     void theReportTableFollowsTheGrid()
     {
         ReportingWindow w;
-        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = ?"), {QStringLiteral("Kostas' Lines")});
+        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = ?"),
+                       {QStringLiteral("Kostas' Lines")});
         QVERIFY(w.loadAndShow());
         // The first tick after the window opens fills it.
         QCOMPARE(w.reportRows(), 2);
-        QCOMPARE(w.reportRows(QStringLiteral("Company = 'Kostas'' Lines' AND YearDrill = 2026 AND "
-                                             "Date1 = 'Sunday, 01 March 2026' AND Time1 = '08:30:15'")),
-                 2);
+        QCOMPARE(
+            w.reportRows(QStringLiteral("Company = 'Kostas'' Lines' AND YearDrill = 2026 AND "
+                                        "Date1 = 'Sunday, 01 March 2026' AND Time1 = '08:30:15'")),
+            2);
         QVERIFY(w.clickCell(2, 7));
         QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("A. Master"));
         QTest::keyClick(w.child<QLineEdit>("TxtWrite"), Qt::Key_Return);
@@ -105,9 +109,11 @@ private slots:
         QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("A. Master"));
         QTest::keyClick(w.child<QLineEdit>("TxtWrite"), Qt::Key_Return);
         QVERIFY(w.settle());
-        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master = 'A. Master'"))
-                     .toInt(),
-                 1);
+        QCOMPARE(
+            w.fixture
+                .scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master = 'A. Master'"))
+                .toInt(),
+            1);
         QCOMPARE(w.reportRows(), 2); // the table as it was, not half refilled
         QVERIFY(w.messages.shown.isEmpty());
 
@@ -147,9 +153,15 @@ private slots:
         QVERIFY(!panel->isVisible());
         QVERIFY(!w.child<QWidget>("PicShade")->isVisible());
         QVERIFY(w.settle());
-        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT CompEval1 FROM Drills WHERE ShipName = 'MV Bravo'")).toString(),
-                 QStringLiteral("100"));
-        QVERIFY(w.fixture.scalar(QStringLiteral("SELECT CompEval FROM Drills WHERE ShipName = 'MV Bravo'")).isNull());
+        QCOMPARE(
+            w.fixture
+                .scalar(QStringLiteral("SELECT CompEval1 FROM Drills WHERE ShipName = 'MV Bravo'"))
+                .toString(),
+            QStringLiteral("100"));
+        QVERIFY(
+            w.fixture
+                .scalar(QStringLiteral("SELECT CompEval FROM Drills WHERE ShipName = 'MV Bravo'"))
+                .isNull());
         QCOMPARE(w.grid->textMatrix(3, 10), QStringLiteral("100"));
     }
 

@@ -28,8 +28,7 @@ QPixmap MakerLogo::draw(const QSize& size)
     const qreal w = size.width();
     const qreal h = size.height();
 
-    drawName(p, QRectF(0, h * 0.04, w, h * 0.34), QStringLiteral("HBQ"), h * 0.28, true,
-             Qt::white);
+    drawName(p, QRectF(0, h * 0.04, w, h * 0.34), QStringLiteral("HBQ"), h * 0.28, true, Qt::white);
     drawName(p, QRectF(0, h * 0.36, w, h * 0.12), QStringLiteral("MARINE SOFTWARE"), h * 0.085,
              true, QColor(0xF2, 0xA9, 0x00));
     p.setPen(QPen(QColor(255, 255, 255, 170), 1));

@@ -1,13 +1,13 @@
 #include "about/frmAbout.h"
 
-#include "common/ProgramTitle.h"
-#include "widgets/Look.h"
 #include "about/MakerLogo.h"
 #include "about/frmLicence.h"
 #include "common/Messages.h"
+#include "common/ProgramTitle.h"
 #include "common/Shell.h"
 #include "common/Twips.h"
 #include "widgets/Artwork.h"
+#include "widgets/Look.h"
 
 #include <QDir>
 #include <QLabel>
@@ -15,7 +15,6 @@
 #include <QStandardPaths>
 
 namespace {
-
 
 // The maker's lines; plainly fictional.
 const QString DistributorLines[] = {
@@ -150,8 +149,9 @@ void frmAbout::createLabels()
 {
     lblTitle = addLabel(this, "lblTitle", Look::font(QStringLiteral("MS Sans Serif"), 9.75, true),
                         Twips::rect(720, 120, 4920, 300));
-    lblVersion = addLabel(this, "lblVersion", Look::font(QStringLiteral("MS Sans Serif"), 8.25, true),
-                          Twips::rect(720, 420, 4920, 240));
+    lblVersion =
+        addLabel(this, "lblVersion", Look::font(QStringLiteral("MS Sans Serif"), 8.25, true),
+                 Twips::rect(720, 420, 4920, 240));
     // Holds no text, it only places lblSoftware; hidden so screen readers skip it.
     lblCompany = addLabel(this, "lblCompany", font(), Twips::rect(3885, 690, 2355, 0));
     lblCompany->hide();

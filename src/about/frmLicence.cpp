@@ -1,15 +1,15 @@
 #include "about/frmLicence.h"
 
-#include "widgets/Look.h"
 #include "about/LicenceText.h"
 #include "common/Twips.h"
+#include "widgets/Look.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 frmLicence::frmLicence(QWidget* parent)
-    : QDialog(parent, Look::fixedDialogFlags()),
-      Text1(new QPlainTextEdit(this)), cmdOK(new QPushButton(QStringLiteral("&Ok"), this))
+    : QDialog(parent, Look::fixedDialogFlags()), Text1(new QPlainTextEdit(this)),
+      cmdOK(new QPushButton(QStringLiteral("&Ok"), this))
 {
     setObjectName(QStringLiteral("frmLicence"));
     setWindowTitle(QStringLiteral("Kendrix Licence Agreement"));

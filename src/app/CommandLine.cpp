@@ -39,7 +39,7 @@ void describe(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
         ProgramTitle + QStringLiteral(": plans and records the emergency-response drills "
-                       "of a fleet.\nWithout options it opens its window."));
+                                      "of a fleet.\nWithout options it opens its window."));
     parser.addOptions({HelpOption, VersionOption, DatabaseOption, ExportPdfOption, ExportCsvOption,
                        RestoreOption});
     parser.addPositionalArgument(QStringLiteral("FILE"),

@@ -48,8 +48,7 @@ frmSplash::frmSplash(std::function<void()> openMainWindow, QWidget* parent)
                   QRect(3600, 3500, 5400, 2400));
     Look::picture(Frame1, "Image3", tr("A lifebuoy"), Artwork::lifebuoy,
                   QRect(8400, 180, 720, 720));
-    Look::picture(Frame1, "Image4", tr("Title banner"), Artwork::banner,
-                  QRect(210, 960, 9000, 90));
+    Look::picture(Frame1, "Image4", tr("Title banner"), Artwork::banner, QRect(210, 960, 9000, 90));
 
     addLabel(Frame1, "lblCompanyProduct", QStringLiteral("HBQ Marine Software"),
              Look::font(QStringLiteral("Times New Roman"), 20.25, true), QColor(0xC0, 0xC0, 0xC0))

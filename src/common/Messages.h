@@ -6,7 +6,12 @@
 class Messages
 {
 public:
-    enum class Icon { Critical, Question, Information };
+    enum class Icon
+    {
+        Critical,
+        Question,
+        Information
+    };
 
     virtual ~Messages() = default;
 

@@ -18,7 +18,6 @@
 
 namespace {
 
-
 const QString DayFormat = QStringLiteral("yyyy-MM-dd");
 // The files SQLite keeps beside a database while it writes; they belong to it.
 const QStringList CompanionSuffixes = {QStringLiteral("-journal"), QStringLiteral("-wal"),
@@ -161,9 +160,8 @@ Backups::Outcome Backups::makeDaily(const QString& databasePath)
     if (QFileInfo::exists(target))
         return {Outcome::Kind::AlreadyMade, target};
     if (!QDir().mkpath(folderOf(databasePath)))
-        return {
-            Outcome::Kind::Failed,
-            QStringLiteral("The folder %1 cannot be made.").arg(quotedPath(folderOf(databasePath)))};
+        return {Outcome::Kind::Failed, QStringLiteral("The folder %1 cannot be made.")
+                                           .arg(quotedPath(folderOf(databasePath)))};
     const QString failure = copyDatabase(databasePath, target);
     if (!failure.isEmpty())
         return {Outcome::Kind::Failed, failure};

@@ -42,7 +42,6 @@ bool folderIsWritable(const QString& filePath)
     return probe.open();
 }
 
-
 bool runInTransaction(QSqlDatabase db, const std::function<bool()>& work, QSqlError* failure)
 {
     if (!db.transaction()) {
@@ -71,7 +70,8 @@ QString buildSchema(const QString& path, const QString& connectionName)
 {
     QString failure;
     {
-        QSqlDatabase db = SqliteConnection::add(connectionName, path, SqliteConnection::Access::ReadWrite,
+        QSqlDatabase db =
+            SqliteConnection::add(connectionName, path, SqliteConnection::Access::ReadWrite,
                                   std::chrono::milliseconds(0));
         QSqlError error;
         if (!db.open()) {

@@ -12,11 +12,11 @@ CompanyPanel::CompanyPanel(QWidget* parent) : QFrame(parent), TxtCompany(new QLi
     setObjectName(QStringLiteral("PicCompany"));
     Look::paintPanel(this, QColor(0xFF, 0xC0, 0x80), 8355, 1845);
     Look::label(this, "Label3", QStringLiteral("Enter your company's name ..."),
-                     QRect(360, 180, 6195, 315), QStringLiteral("Verdana"));
+                QRect(360, 180, 6195, 315), QStringLiteral("Verdana"));
     // Reaching a little further left than its design keeps the caption whole in the fonts
     // found here; its right edge stays by the text box.
-    QLabel* caption = Look::label(this, "Label2", QStringLiteral("Company Name :"),
-                                       QRect(30, 690, 1305, 255));
+    QLabel* caption =
+        Look::label(this, "Label2", QStringLiteral("Company Name :"), QRect(30, 690, 1305, 255));
     caption->setBuddy(TxtCompany);
 
     TxtCompany->setObjectName(QStringLiteral("TxtCompany"));

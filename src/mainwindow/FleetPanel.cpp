@@ -33,11 +33,11 @@ FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), DBGrid2(new ShipListVi
     setObjectName(QStringLiteral("PicShips"));
     Look::paintPanel(this, QColor(0xFF, 0xFF, 0x00), 5955, 5115);
     Look::label(this, "Label4", QStringLiteral("Enter/Rename/Delete Ships Name ..."),
-                     QRect(240, 150, 4335, 315), QStringLiteral("Verdana"));
+                QRect(240, 150, 4335, 315), QStringLiteral("Verdana"));
     Look::label(this, "Label19",
-                     QStringLiteral("*To delete a ship, select the ship and press Delete (DEL) "
-                                    "key from keyboard) "),
-                     QRect(240, 4320, 5535, 255))
+                QStringLiteral("*To delete a ship, select the ship and press Delete (DEL) "
+                               "key from keyboard) "),
+                QRect(240, 4320, 5535, 255))
         ->setFont(QFont(QStringLiteral("MS Sans Serif"), 7));
 
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));

@@ -1,11 +1,11 @@
 #include "mainwindow/frmORXmain.h"
 
-#include "common/ProgramTitle.h"
 #include "about/frmAbout.h"
 #include "common/AppFolder.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
 #include "common/Messages.h"
+#include "common/ProgramTitle.h"
 #include "common/Shell.h"
 #include "common/Twips.h"
 #include "data/Backups.h"

@@ -84,14 +84,14 @@ QPixmap Artwork::productLogo(const QSize& size)
     font.setPixelSize(qMax(8, size.height() / 7));
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(QRectF(0, size.height() * 0.70, size.width(), size.height() * 0.16),
-               Qt::AlignCenter, QStringLiteral("HBQ ORX"));
+    p.drawText(QRectF(0, size.height() * 0.70, size.width(), size.height() * 0.16), Qt::AlignCenter,
+               QStringLiteral("HBQ ORX"));
     font.setPixelSize(qMax(6, size.height() / 13));
     font.setBold(false);
     p.setFont(font);
     p.setPen(QColor(0xC0, 0xC0, 0xC0));
-    p.drawText(QRectF(0, size.height() * 0.85, size.width(), size.height() * 0.12),
-               Qt::AlignCenter, QStringLiteral("DRILL ORGANIZER"));
+    p.drawText(QRectF(0, size.height() * 0.85, size.width(), size.height() * 0.12), Qt::AlignCenter,
+               QStringLiteral("DRILL ORGANIZER"));
     return pixmap;
 }
 
@@ -152,8 +152,9 @@ QPixmap Artwork::linkIcon(LinkIcon icon, int side)
         const QRectF letter(side * 0.18, side * 0.28, side * 0.64, side * 0.44);
         p.setBrush(Qt::NoBrush);
         p.drawRect(letter);
-        p.drawPolyline(QPolygonF({letter.topLeft(), QPointF(letter.center().x(), letter.center().y() + 1),
-                                  letter.topRight()}));
+        p.drawPolyline(
+            QPolygonF({letter.topLeft(), QPointF(letter.center().x(), letter.center().y() + 1),
+                       letter.topRight()}));
     } else {
         QFont font(QStringLiteral("Verdana"));
         font.setBold(true);

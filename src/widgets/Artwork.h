@@ -6,7 +6,14 @@
 // The program's pictures, drawn in code so that no image files need to ship.
 namespace Artwork {
 
-enum class LinkIcon { Facebook, LinkedIn, Twitter, Blog, Mail };
+enum class LinkIcon
+{
+    Facebook,
+    LinkedIn,
+    Twitter,
+    Blog,
+    Mail
+};
 
 QPixmap productLogo(const QSize& size);
 QPixmap lifebuoy(const QSize& size);

@@ -11,6 +11,7 @@ void Fonts::installSubstitutes()
         QFont::insertSubstitutions(QString::fromLatin1(family), narrowSans);
     QFont::insertSubstitutions(QStringLiteral("Verdana"),
                                {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
-                               {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+    QFont::insertSubstitutions(
+        QStringLiteral("Times New Roman"),
+        {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
 }

@@ -38,8 +38,8 @@ void Look::place(QWidget* widget, int left, int top, int width, int height)
     widget->setGeometry(Twips::rect(left, top, width, height));
 }
 
-QLabel* Look::picture(QWidget* parent, const char* name, const QString& description,
-                      Painter paint, const QRect& twips)
+QLabel* Look::picture(QWidget* parent, const char* name, const QString& description, Painter paint,
+                      const QRect& twips)
 {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
