@@ -60,17 +60,6 @@ QLabel* addLabel(QWidget* parent, const char* name, const QFont& font, const QRe
     return label;
 }
 
-QLabel* addPicture(QWidget* parent, const char* name, const QString& description,
-                   const QPixmap& pixmap, const QRect& geometry)
-{
-    auto* picture = new QLabel(parent);
-    picture->setObjectName(QString::fromLatin1(name));
-    picture->setAccessibleName(description);
-    picture->setPixmap(pixmap);
-    picture->setGeometry(geometry);
-    return picture;
-}
-
 QPushButton* addButton(QWidget* parent, const char* name, const QString& text,
                        const QRect& geometry)
 {
@@ -139,10 +128,10 @@ void frmAbout::showEvent(QShowEvent* event)
 
 void frmAbout::createPictures()
 {
-    Picture1 = addPicture(this, "Picture1", tr("HBQ ORX Drill Organizer picture"),
-                          Artwork::lifebuoy(QSize(32, 32)), Twips::rect(120, 120, 480, 480));
-    Image1 = addPicture(this, "Image1", tr("HBQ Marine Software logo"),
-                        MakerLogo::draw(QSize(243, 189)), Twips::rect(120, 690, 3645, 2835));
+    Picture1 = Look::picture(this, "Picture1", tr("HBQ ORX Drill Organizer picture"),
+                             Artwork::lifebuoy, QRect(120, 120, 480, 480));
+    Image1 = Look::picture(this, "Image1", tr("HBQ Marine Software logo"), MakerLogo::draw,
+                           QRect(120, 690, 3645, 2835));
 }
 
 void frmAbout::createLabels()
