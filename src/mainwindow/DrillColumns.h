@@ -9,23 +9,14 @@
 // columns of a drill record in their order.
 namespace DrillColumns {
 
-enum Column
+// Grid column 0 is the fixed column; a record's columns follow it, in their order.
+inline constexpr int Fixed = 0;
+constexpr int columnOf(DrillRecord::Column field)
 {
-    Fixed,
-    IDDrill,
-    IDShip,
-    ShipName,
-    DrillDate,
-    DoneDate,
-    CompEval,
-    Master,
-    DrillDate1,
-    DoneDate1,
-    CompEval1,
-    Master1,
-    YearDrill,
-    Count
-};
+    return field + 1;
+}
+inline constexpr int Count = columnOf(DrillRecord::ColumnCount);
+inline constexpr int ShipNameColumn = columnOf(DrillRecord::ShipName);
 
 enum class Kind
 {
@@ -66,7 +57,7 @@ inline int drillOf(int col)
 // The first column of a drill: its scheduled date.
 inline int firstOfDrill(int drill)
 {
-    return drill == 0 ? DrillDate : DrillDate1;
+    return columnOf(drill == 0 ? DrillRecord::DrillDate : DrillRecord::DrillDate1);
 }
 
 } // namespace DrillColumns

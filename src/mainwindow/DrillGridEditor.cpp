@@ -95,7 +95,7 @@ void DrillGridEditor::buildGrid(QWidget* window)
     DBGrid1->setGridFontSize(10);
     DBGrid1->setCols(Count);
     DBGrid1->setFixedRows(FirstDrillRow);
-    DBGrid1->setFrozenColumns(ShipName + 1);
+    DBGrid1->setFrozenColumns(ShipNameColumn + 1);
     DBGrid1->setRowHeight(0, 360);
     DBGrid1->setRowHeight(1, 600);
     DBGrid1->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
@@ -147,7 +147,7 @@ void DrillGridEditor::showRecords()
             row.append(record.shown(DrillRecord::Column(field)));
         texts.append(std::move(row));
     }
-    DBGrid1->bindRecords(texts, IDDrill);
+    DBGrid1->bindRecords(texts, columnOf(DrillRecord::IDDrill));
     m_colouredFor = QDate();
 }
 
@@ -207,7 +207,7 @@ void DrillGridEditor::reopenEditor()
 
 void DrillGridEditor::layHeaders()
 {
-    for (int col = ShipName; col < YearDrill; ++col) {
+    for (int col = ShipNameColumn; col < columnOf(DrillRecord::YearDrill); ++col) {
         const int drill = drillOf(col);
         DBGrid1->setTextMatrix(
             0, col, drill < 0 ? QString() : QStringLiteral("Drill No %1").arg(drill + 1));
@@ -215,7 +215,7 @@ void DrillGridEditor::layHeaders()
     DBGrid1->setGridFontSize(10);
     DBGrid1->setGridForeColor(Qt::black);
     DBGrid1->setRow(0);
-    for (int col = DrillDate; col <= Master1; ++col) {
+    for (int col = columnOf(DrillRecord::DrillDate); col <= columnOf(DrillRecord::Master1); ++col) {
         DBGrid1->setCol(col);
         DBGrid1->setCellForeColor(HeaderBlue);
         DBGrid1->setCellFontSize(12);
@@ -250,7 +250,7 @@ void DrillGridEditor::UpdateColors()
         recolourRow(row, today);
     DBGrid1->endStyling();
     DBGrid1->setRow(DBGrid1->rows() - 1);
-    DBGrid1->setCol(ShipName);
+    DBGrid1->setCol(ShipNameColumn);
     m_colouredFor = today;
 }
 
@@ -271,7 +271,7 @@ void DrillGridEditor::recolourRow(int row, const QDate& today)
             }
         }
     }
-    DBGrid1->setCol(ShipName);
+    DBGrid1->setCol(ShipNameColumn);
     DBGrid1->setCellFontBold(true);
     DBGrid1->setRow(keptRow);
     DBGrid1->setCol(keptCol);
@@ -450,7 +450,7 @@ void DrillGridEditor::moveToEditableCell(int step)
 {
     const QModelIndex current = DBGrid1->currentIndex();
     int row = current.isValid() ? current.row() : FirstDrillRow;
-    int col = current.isValid() ? current.column() : int(ShipName);
+    int col = current.isValid() ? current.column() : ShipNameColumn;
     do {
         col += step;
         if (col < 0 || col >= Count) {
