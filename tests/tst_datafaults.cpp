@@ -168,11 +168,7 @@ class TestDataFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(10, 0)));
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
+    void init() { setTheTestDay(); }
     void cleanup() { Clock::reset(); }
 
     // A child makes edits through the data layer and is killed at random moments, now and

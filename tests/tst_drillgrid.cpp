@@ -37,7 +37,7 @@ class TestDrillGrid : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(10, 0))); }
+    void init() { setTheTestDay(); }
     void cleanup() { Clock::reset(); }
 
     void aYearWithoutRowsGetsOneRowPerShipOnce()

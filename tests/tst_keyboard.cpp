@@ -113,11 +113,7 @@ class TestKeyboard : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(10, 0)));
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
+    void init() { setTheTestDay(); }
     void cleanup() { Clock::reset(); }
 
     void arrowsHomeEndAndPagesMoveOverTheBodyAndKeepTheCellInView()

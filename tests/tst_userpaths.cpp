@@ -95,7 +95,7 @@ class TestUserPaths : public QObject
 
 private slots:
     void initTestCase() { Fonts::installSubstitutes(); }
-    void init() { Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(10, 0))); }
+    void init() { setTheTestDay(); }
     void cleanup() { Clock::reset(); }
 
     void theEvaluationTotalReachesOnlyTheEvaluatedDrill()

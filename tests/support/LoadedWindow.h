@@ -1,15 +1,24 @@
 #pragma once
 
 #include "Fixture.h"
+#include "common/Clock.h"
 #include "mainwindow/frmORXmain.h"
 #include "widgets/FlexGrid.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLocale>
 #include <QTest>
 #include <QTimer>
 
 #include <optional>
+
+// The day the window tests are set on, mid-June 2026, in the locale their typed dates follow.
+inline void setTheTestDay()
+{
+    Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(10, 0)));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
 
 // The main window over a fresh fixture folder, loaded as at program start.
 struct LoadedWindow
