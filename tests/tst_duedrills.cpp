@@ -2,16 +2,20 @@
 // jumps to one in the grid, and the desktop notification on a bus of the test's own.
 #include "Engines.h"
 #include "LoadedWindow.h"
+#include "ProgramRun.h"
 #include "common/DrillState.h"
 #include "data/DrillDatabase.h"
 #include "data/DueDrills.h"
 #include "due/DueDrillsWindow.h"
 #include "due/DueNotifier.h"
 #include "mainwindow/DrillColumns.h"
+#include "reports/ReportPreview.h"
 
 #include <QDBusConnection>
+#include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTableWidget>
@@ -217,6 +221,32 @@ private slots:
         QTRY_VERIFY2(counts->text().startsWith(QLatin1String("0 overdue")),
                      qPrintable(counts->text()));
         QCOMPARE(due->findChild<QTableWidget*>("GrdDue")->rowCount(), 3);
+    }
+
+    void theListPrintsAndExportsAsCsv()
+    {
+        LoadedWindow w;
+        QList<Row> fleet = Fleet;
+        fleet[0].ship = QStringLiteral("=HYPERLINK(\"x\")"); // a name a spreadsheet would run
+        QVERIFY(insert(w.fixture.db(), fleet));
+        QVERIFY(w.loadAndShow());
+        w.press("CmdDueDrills");
+        auto* due = w.child<DueDrillsWindow>("DueDrillsWindow");
+        QTest::mouseClick(due->findChild<QPushButton*>("CmdPrint"), Qt::LeftButton);
+        auto* preview = w.child<ReportPreview>("ReportPreview");
+        QVERIFY(preview);
+        const QString pdf = w.fixture.folder() + QStringLiteral("/due.pdf");
+        const QString csv = w.fixture.folder() + QStringLiteral("/due.csv");
+        QVERIFY(preview->exportPdf(pdf) && preview->exportCsv(csv));
+        const QString text =
+            ProgramRun::of(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).out;
+        for (const char* expected : {"MV Bravo", "Drill No 2", "1 overdue"})
+            QVERIFY2(text.contains(QLatin1String(expected)), qPrintable(text));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+        QVERIFY2(lines.value(1).contains(QLatin1String("'=HYPERLINK")), qPrintable(lines.value(1)));
+        QCOMPARE(lines.size(), 6); // a header, four drills and the end of the last line
     }
 
     // Told once a day per user: again on the next day, never twice on one, never without need.
