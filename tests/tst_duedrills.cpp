@@ -278,8 +278,9 @@ private slots:
 
         // The next morning, while the program runs.
         Clock::setFixed(QDateTime(Today.addDays(1), QTime(8, 0)));
-        QMetaObject::invokeMethod(first.findChild<QTimer*>("TimerDueDay"), "timeout",
-                                  Qt::DirectConnection);
+        auto* dayTimer = first.findChild<QTimer*>("TimerDueDay");
+        QVERIFY(dayTimer->isActive());
+        QMetaObject::invokeMethod(dayTimer, "timeout", Qt::DirectConnection);
         QTRY_COMPARE(m_service.bodies.size(), 3);
         setTheTestDay();
     }

@@ -29,7 +29,6 @@ QPushButton* addButton(QHBoxLayout* row, QWidget* parent, const char* name, cons
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false); // Enter chooses the drill in the list
     row->addWidget(button);
     return button;
 }
