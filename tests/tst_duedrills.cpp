@@ -258,7 +258,8 @@ private slots:
         DrillDatabase db(fixture.databasePath());
         QCOMPARE(db.open(), QString());
         QTemporaryDir config;
-        const QString state = config.filePath(QStringLiteral("due.conf"));
+        // The user's config folder may not hold the program's folder yet.
+        const QString state = config.filePath(QStringLiteral("orx/due.conf"));
         m_service.bodies.clear();
 
         DueNotifier first(db, state);
