@@ -50,6 +50,26 @@ struct Fleet
     Fixture fixture;
 };
 
+// MV Alpha's drill 1 scheduled `days` from today (negative: overdue) in this year's row,
+// MV Bravo's done; false when that day falls in another year.
+bool scheduleFromToday(const Fixture& fixture, int days)
+{
+    const QDate today = QDate::currentDate();
+    const QDate scheduled = today.addDays(days);
+    if (scheduled.year() != today.year())
+        return false;
+    fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
+                                "Master) VALUES (?, 'MV Alpha', ?, ?, 'Sean O''Brien')"),
+                 {fixture.shipId(QStringLiteral("MV Alpha")), today.year(),
+                  scheduled.toString(Qt::ISODate)});
+    fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
+                                "\"Done Date\", \"Drill Date1\", \"Done Date1\") "
+                                "VALUES (?, 'MV Bravo', ?, '2000-01-01', '2000-01-01', "
+                                "'2000-01-01', '2000-01-01')"),
+                 {fixture.shipId(QStringLiteral("MV Bravo")), today.year()});
+    return true;
+}
+
 } // namespace
 
 class TestCommandLine : public QObject
@@ -61,8 +81,9 @@ private slots:
     {
         const ProgramRun help = runProgram({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
-        for (const char* option : {"--database <PATH|URL>", "--export-pdf <YEAR FILE>",
-                                   "--export-csv <YEAR FILE>", "--restore <FILE>", "--version"})
+        for (const char* option :
+             {"--database <PATH|URL>", "--export-pdf <YEAR FILE>", "--export-csv <YEAR FILE>",
+              "--restore <FILE>", "--version", "--due ", "--due-csv <FILE>"})
             QVERIFY2(help.out.contains(QLatin1String(option)), option);
 
         const ProgramRun version = runProgram({QStringLiteral("--version")});
@@ -94,6 +115,11 @@ private slots:
             << QStringList{"--export-csv", nextYear, "out.csv"} << nextYear;
         QTest::newRow("pdf and csv")
             << QStringList{"--export-pdf", "2024", pdf, "--export-csv", "2024"} << "separately";
+        QTest::newRow("due and restore")
+            << QStringList{"--due", "--restore", "b.mdb"} << "separately";
+        QTest::newRow("days not a number") << QStringList{"--due", "soon"} << "soon";
+        QTest::newRow("days below zero") << QStringList{"--due", "-3"} << "3";
+        QTest::newRow("two numbers of days") << QStringList{"--due", "7", "8"} << "DAYS";
     }
 
     void badArgumentsAreRefusedWithTheUsage()
@@ -146,6 +172,89 @@ private slots:
                           fleet.file("no such folder/drills.csv")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(QLatin1String("drills.csv")), qPrintable(run.err));
+    }
+
+    // A cron job mails the office only when something is to be done: exit 3.
+    void dueListsTheYearAndSaysWhetherSomethingIsDue_data()
+    {
+        QTest::addColumn<int>("scheduledIn");
+        QTest::addColumn<QStringList>("days");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("firstGroup");
+        QTest::newRow("overdue") << -1 << QStringList{} << 3 << "Overdue";
+        QTest::newRow("due today") << 0 << QStringList{} << 3 << "Due";
+        QTest::newRow("within the default") << 29 << QStringList{} << 3 << "Due";
+        QTest::newRow("beyond the default") << 30 << QStringList{} << 0 << "Not scheduled";
+        QTest::newRow("within DAYS") << 6 << QStringList{"7"} << 3 << "Due";
+        QTest::newRow("beyond DAYS") << 7 << QStringList{"7"} << 0 << "Not scheduled";
+    }
+
+    void dueListsTheYearAndSaysWhetherSomethingIsDue()
+    {
+        QFETCH(int, scheduledIn);
+        QFETCH(QStringList, days);
+        QFETCH(int, exitCode);
+        QFETCH(QString, firstGroup);
+        Fixture fixture({"MV Alpha", "MV Bravo"});
+        if (!scheduleFromToday(fixture, scheduledIn))
+            QSKIP("That day is in another year");
+        const ProgramRun run =
+            runProgram(QStringList{QStringLiteral("--database"), fixture.databasePath(),
+                                   QStringLiteral("--due")} +
+                       days);
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, exitCode);
+        const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+        // The counts, then MV Alpha's drills (drill 2 has no date); MV Bravo's are done.
+        QCOMPARE(lines.size(), exitCode == 3 ? 3 : 2);
+        QVERIFY2(lines.at(0).contains(QLatin1String("1 not scheduled")), qPrintable(lines.at(0)));
+        QVERIFY2(lines.at(1).startsWith(firstGroup), qPrintable(lines.at(1)));
+        QVERIFY2(lines.at(1).contains(QLatin1String("MV Alpha")), qPrintable(lines.at(1)));
+        if (exitCode == 3) {
+            const QString date = QDate::currentDate().addDays(scheduledIn).toString(Qt::ISODate);
+            for (const QString& part :
+                 {date, QStringLiteral("Drill No 1"), QStringLiteral("Sean O'Brien")})
+                QVERIFY2(lines.at(1).contains(part), qPrintable(lines.at(1)));
+        }
+    }
+
+    void dueCsvWritesTheListAndNeverMakesADatabase()
+    {
+        Fixture fixture({"MV Alpha", "MV Bravo"});
+        if (!scheduleFromToday(fixture, -1))
+            QSKIP("Yesterday was in another year");
+        const QString csv = QDir(fixture.folder()).filePath(QStringLiteral("due.csv"));
+        ProgramRun run = runProgram({QStringLiteral("--database"), fixture.databasePath(),
+                                     QStringLiteral("--due-csv"), csv});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 3);
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines =
+            QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3); // the header, the overdue drill, the one without a date
+        QVERIFY2(lines.at(1).startsWith(
+                     QStringLiteral("Overdue,%1,MV Alpha,Drill No 1,")
+                         .arg(QDate::currentDate().addDays(-1).toString(Qt::ISODate))),
+                 qPrintable(lines.at(1)));
+
+        QTemporaryDir empty;
+        const QString missing = empty.filePath(QStringLiteral("typo.mdb"));
+        for (const QStringList& arguments : {QStringList{"--due"}, QStringList{"--due-csv", csv}}) {
+            run = runProgram(QStringList{QStringLiteral("--database"), missing} + arguments);
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.contains(missing), qPrintable(run.err));
+            QVERIFY(!QFileInfo::exists(missing));
+        }
+        // Where the program has never run, not even the usual database is made: a copy of it
+        // alone in a folder keeps its data beside itself.
+        QTemporaryDir fresh;
+        const QString copy = fresh.filePath(QFileInfo(Program).fileName());
+        QVERIFY(QFile::copy(Program, copy));
+        run = ProgramRun::of(copy, {QStringLiteral("--due")});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(QDir(fresh.path()).entryList(QDir::Files),
+                 QStringList{QFileInfo(copy).fileName()});
     }
 
     void exportToATargetThatCannotBeWrittenFails_data()

@@ -231,6 +231,24 @@ private slots:
         QCOMPARE(fleet.masterOf(QStringLiteral("MV Bravo")), QVariant(QStringLiteral("B. Master")));
     }
 
+    void dueListsTheServersDrills()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        const QDate today = QDate::currentDate();
+        QVERIFY(YearRows::addMissing(fleet.other, today.year()) >= 0);
+        QVERIFY(fleet.exec(QStringLiteral("UPDATE Drills SET \"Drill Date\" = ? "
+                                          "WHERE ShipName = 'MV Alpha' AND YearDrill = ?"),
+                           {today.toString(Qt::ISODate), today.year()}));
+        const ProgramRun run = ProgramRun::of(QStringLiteral(ORX_PROGRAM_FILE),
+                                              {QStringLiteral("--database"), fleet.url,
+                                               QStringLiteral("--due"), QStringLiteral("1")});
+        QVERIFY2(run.exitCode == 3, qPrintable(run.err));
+        const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 7); // the counts, the drill due today, five without a date
+        QVERIFY2(lines.at(1).contains(QLatin1String("MV Alpha")), qPrintable(lines.at(1)));
+    }
+
     // Two users, two windows, one database: what one stores, the other shows within two
     // seconds, and the box the other is typing in stays open, with its text, on its drill.
     void anEditInOneWindowAppearsInTheOther()

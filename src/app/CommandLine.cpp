@@ -7,6 +7,7 @@
 namespace {
 
 constexpr int FirstYear = 2000;
+constexpr int MaxDueDays = 366;
 
 const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
                                     QStringLiteral("Shows this help."));
@@ -34,6 +35,15 @@ const QCommandLineOption RestoreOption(
     QStringLiteral("Puts the backup FILE in place of the database and ends. The current file is "
                    "kept aside first; a backup that fails its integrity check is refused."),
     QStringLiteral("FILE"));
+const QCommandLineOption DueOption(
+    QStringLiteral("due"),
+    QStringLiteral("Prints the drills of this year that are overdue, due within DAYS days (30 "
+                   "when not given) or not scheduled, overdue first, and ends with 3 when any is "
+                   "overdue or due, 0 when none is, 1 on failure."));
+const QCommandLineOption DueCsvOption(
+    QStringLiteral("due-csv"),
+    QStringLiteral("Writes the list of --due [DAYS] to the CSV file FILE and ends as --due does."),
+    QStringLiteral("FILE"));
 
 void describe(QCommandLineParser& parser)
 {
@@ -41,7 +51,7 @@ void describe(QCommandLineParser& parser)
         ProgramTitle + QStringLiteral(": plans and records the emergency-response drills "
                                       "of a fleet.\nWithout options it opens its window."));
     parser.addOptions({HelpOption, VersionOption, DatabaseOption, ExportPdfOption, ExportCsvOption,
-                       RestoreOption});
+                       RestoreOption, DueOption, DueCsvOption});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The file of --export-pdf or --export-csv."),
                                  QStringLiteral("[FILE]"));
@@ -73,6 +83,24 @@ CommandLine exportYear(CommandLine command, const QCommandLineParser& parser, in
     return command;
 }
 
+CommandLine dueList(CommandLine command, const QCommandLineParser& parser)
+{
+    const QStringList days = parser.positionalArguments();
+    if (days.size() > 1)
+        return refused(command, QStringLiteral("--due takes at most one number of DAYS."));
+    bool isNumber = true;
+    if (!days.isEmpty())
+        command.dueDays = days.constFirst().toInt(&isNumber);
+    if (!isNumber || command.dueDays < 0 || command.dueDays > MaxDueDays)
+        return refused(command, QStringLiteral("\"%1\" is not a number of days from 0 to %2.")
+                                    .arg(days.constFirst())
+                                    .arg(MaxDueDays));
+    command.action =
+        parser.isSet(DueCsvOption) ? CommandLine::Action::DueCsv : CommandLine::Action::Due;
+    command.file = parser.value(DueCsvOption);
+    return command;
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList& arguments, int thisYear)
@@ -88,14 +116,17 @@ CommandLine CommandLine::parse(const QStringList& arguments, int thisYear)
     else if (parser.isSet(VersionOption))
         command.action = Action::Version;
     else if (int(parser.isSet(ExportPdfOption)) + int(parser.isSet(ExportCsvOption)) +
-                 int(parser.isSet(RestoreOption)) >
+                 int(parser.isSet(RestoreOption)) +
+                 int(parser.isSet(DueOption) || parser.isSet(DueCsvOption)) >
              1)
-        return refused(command,
-                       QStringLiteral("--export-pdf, --export-csv and --restore go separately."));
+        return refused(command, QStringLiteral("--export-pdf, --export-csv, --restore and --due "
+                                               "go separately."));
     else if (parser.isSet(ExportPdfOption))
         return exportYear(command, parser, thisYear, ExportPdfOption, Action::ExportPdf);
     else if (parser.isSet(ExportCsvOption))
         return exportYear(command, parser, thisYear, ExportCsvOption, Action::ExportCsv);
+    else if (parser.isSet(DueOption) || parser.isSet(DueCsvOption))
+        return dueList(command, parser);
     else if (!parser.positionalArguments().isEmpty())
         return refused(command, QStringLiteral("Unexpected argument \"%1\".")
                                     .arg(parser.positionalArguments().constFirst()));

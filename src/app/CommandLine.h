@@ -15,19 +15,23 @@ struct CommandLine
         ExportPdf,
         ExportCsv,
         Restore,
+        Due,
+        DueCsv,
         Refuse // the arguments make no sense: say why, with the usage
     };
 
     Action action = Action::ShowWindow;
     QString database; // --database: another file or a server; empty for the usual file
     int year = 0;
-    QString file; // the PDF or CSV to write, or the backup to restore
+    QString file;     // the PDF or CSV to write, or the backup to restore
+    int dueDays = 30; // --due DAYS: how far ahead a drill counts as due
     QString problem;
 
     // Exit codes of the headless actions.
     static constexpr int Done = 0;
     static constexpr int Failed = 1;
     static constexpr int BadArguments = 2;
+    static constexpr int DrillsDue = 3; // --due found drills overdue or due
 
     static CommandLine parse(const QStringList& arguments, int thisYear);
     // The options, for --help and for arguments that were refused.

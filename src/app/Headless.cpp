@@ -8,8 +8,10 @@
 #include "data/Backups.h"
 #include "data/CompanyTable.h"
 #include "data/DrillDatabase.h"
+#include "data/DueDrills.h"
 #include "data/PrintDrillsTable.h"
 #include "reports/DrillStatusReport.h"
+#include "reports/DueDrillsReport.h"
 #include "reports/ReportControl.h"
 #include "widgets/Fonts.h"
 
@@ -51,6 +53,12 @@ void quietAboutTheMissingSession(QtMsgType type, const QMessageLogContext& conte
         g_qtHandler(type, context, message);
 }
 
+bool isDueList(const CommandLine& command)
+{
+    return command.action == CommandLine::Action::Due ||
+           command.action == CommandLine::Action::DueCsv;
+}
+
 // The database the command names, open and checked; nothing when it cannot be used, and the
 // reason is on standard error.
 std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
@@ -61,9 +69,11 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
         print(stderr, problem);
         return nullptr;
     }
-    // A mistyped --database in a cron job must not quietly make a new, empty database.
+    // A mistyped --database in a cron job must not quietly make a new, empty database; nor
+    // may a daily due check make one where the program has never run.
     const bool file = location->engine == DatabaseLocation::Engine::Sqlite;
-    if (file && !command.database.isEmpty() && !QFileInfo::exists(location->filePath)) {
+    const bool mustExist = !command.database.isEmpty() || isDueList(command);
+    if (file && mustExist && !QFileInfo::exists(location->filePath)) {
         print(stderr, QStringLiteral("There is no database file \"%1\".")
                           .arg(QDir::toNativeSeparators(location->filePath)));
         return nullptr;
@@ -123,6 +133,36 @@ int exportCsv(const CommandLine& command)
     return CommandLine::Failed;
 }
 
+// The drills of this year that want doing: printed, or written as CSV.
+int dueList(const CommandLine& command)
+{
+    const std::unique_ptr<DrillDatabase> db = openDatabase(command);
+    if (!db)
+        return CommandLine::Failed;
+    const QDate today = Clock::today();
+    DataFailure failure;
+    const auto list =
+        DueDrills::read(*db, today.year(), today, today.addDays(command.dueDays), &failure);
+    if (!list) {
+        print(stderr,
+              QStringLiteral("The due drills could not be read: %1.").arg(failure.sentence()));
+        return CommandLine::Failed;
+    }
+    if (command.action == CommandLine::Action::DueCsv) {
+        const QString problem = DueDrillsReport::writeCsvFile(*list, command.file);
+        if (!problem.isEmpty()) {
+            print(stderr, problem);
+            return CommandLine::Failed;
+        }
+    } else {
+        const QString within = QStringLiteral("within %1 days").arg(command.dueDays);
+        print(stdout, DueDrillsReport::counts(*list, within));
+        for (const QString& line : DueDrillsReport::textLines(*list))
+            print(stdout, line);
+    }
+    return list->needsAction() ? CommandLine::DrillsDue : CommandLine::Done;
+}
+
 int restore(const CommandLine& command)
 {
     QString problem;
@@ -171,6 +211,9 @@ int Headless::run(int argc, char* argv[], const CommandLine& command)
     switch (command.action) {
     case CommandLine::Action::ExportCsv:
         return exportCsv(command);
+    case CommandLine::Action::Due:
+    case CommandLine::Action::DueCsv:
+        return dueList(command);
     case CommandLine::Action::Help:
         print(stdout, CommandLine::usage());
         return CommandLine::Done;

@@ -5,6 +5,7 @@
 #include "common/AppFolder.h"
 #include "common/Clock.h"
 #include "common/ProgramTitle.h"
+#include "due/DueNotifier.h"
 #include "mainwindow/frmORXmain.h"
 #include "widgets/DesktopShell.h"
 #include "widgets/Fonts.h"
@@ -56,12 +57,17 @@ int showWindow(int argc, char* argv[], const CommandLine& command)
         return 1;
     }
     std::unique_ptr<frmORXmain> mainWindow;
+    std::unique_ptr<DueNotifier> notifier;
 
     auto* splash = new frmSplash([&] {
         mainWindow = std::make_unique<frmORXmain>(AppFolder::dataFolder(), messages, shell);
         mainWindow->setDatabase(*location);
-        if (mainWindow->Form_Load())
-            mainWindow->show();
+        if (!mainWindow->Form_Load())
+            return;
+        mainWindow->show();
+        notifier =
+            std::make_unique<DueNotifier>(mainWindow->database(), DueNotifier::userStateFile());
+        notifier->start();
     });
     splash->setAttribute(Qt::WA_DeleteOnClose);
     // The main window ends the program itself; without it, the splash's end is the program's.

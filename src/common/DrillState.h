@@ -12,6 +12,9 @@ enum class DrillState
     Later, // not done, scheduled one calendar month from today or later
 };
 
+// The day from which a scheduled drill is no longer due: one calendar month from today.
+QDate dueBefore(const QDate& today);
+
 // From the drill's values: whether it has a date done at all, and its scheduled date (invalid
 // when there is none or it cannot be read).
 DrillState drillState(bool done, const QDate& scheduled, const QDate& today);

@@ -61,6 +61,7 @@ frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& she
     setFixedSize(Twips::toPx(15105), Twips::toPx(8895));
     buildCommandColumn();
     buildTitleArea();
+    buildDueDrillsButton();
     buildTimers();
     buildGrid();
     buildStatusBar();

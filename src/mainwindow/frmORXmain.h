@@ -11,6 +11,7 @@
 class ChangeWatch;
 class CompanyPanel;
 class DrillDatabase;
+class DueDrillsWindow;
 class EvaluationPanel;
 class ReportControl;
 class FleetPanel;
@@ -53,6 +54,10 @@ public:
     void LoadPicShade(QWidget* panel, QWidget* shade);
     // The year the grid shows, as LblYear names it.
     int shownYear() const { return m_year; }
+
+    // Makes the drill of the shown year the grid's current cell, in view and with the focus.
+    void goToDrill(qint64 idDrill, int drill);
+    const DrillDatabase& database() const { return *m_db; }
 
     // Another database than the usual file in the application folder; before Form_Load.
     void setDatabase(const DatabaseLocation& location) { m_location = location; }
@@ -104,6 +109,8 @@ private:
     void TimerReconnect_Timer();
     void showDatabaseInUse();
     QString newestBackupSentence() const;
+    void buildDueDrillsButton();
+    void showDueDrills();
 
     QString m_folder;
     DatabaseLocation m_location;
@@ -140,4 +147,5 @@ private:
     QTimer* Timer2 = nullptr;
     QTimer* Timer3 = nullptr;
     QTimer* TimerReconnect = nullptr; // ticks while the server connection is being made again
+    DueDrillsWindow* m_dueDrills = nullptr;
 };

@@ -1,0 +1,87 @@
+#include "data/DueDrills.h"
+
+#include "data/Dialect.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace {
+
+using Group = DueDrill::Group;
+
+// Where a drill that is not done stands; nothing for one scheduled later than the list looks.
+// A date that cannot be read counts as none, as the grid leaves it uncoloured.
+std::optional<Group> groupOf(const QDate& scheduled, const QDate& today, const QDate& dueBefore)
+{
+    if (!scheduled.isValid())
+        return Group::NotScheduled;
+    if (scheduled < today)
+        return Group::Overdue;
+    if (scheduled < dueBefore)
+        return Group::DueSoon;
+    return std::nullopt;
+}
+
+QString statement(DatabaseLocation::Engine engine)
+{
+    // Rows with a drill not done; which of the two is sorted out per drill.
+    return QStringLiteral("SELECT IDDrill, ShipName, \"Drill Date\", \"Done Date\", Master, "
+                          "\"Drill Date1\", \"Done Date1\", Master1 FROM Drills "
+                          "WHERE YearDrill = ? AND (COALESCE(\"Done Date\", '') = '' "
+                          "OR COALESCE(\"Done Date1\", '') = '') ORDER BY %1, IDDrill")
+        .arg(Dialect::nameOrder(engine, QStringLiteral("ShipName")));
+}
+
+} // namespace
+
+std::optional<DueDrills> DueDrills::read(const DrillDatabase& db, int year, const QDate& today,
+                                         const QDate& dueBefore, DataFailure* failure)
+{
+    QSqlQuery query(db.connection());
+    query.setForwardOnly(true);
+    query.prepare(statement(db.engine()));
+    query.addBindValue(year);
+    DueDrills list;
+    bool ok = DrillDatabase::exec(query, "Reading the due drills");
+    while (ok && query.next()) {
+        const qint64 id = query.value(0).toLongLong();
+        const QString ship = query.value(1).toString();
+        for (int drill = 0; drill < 2; ++drill) {
+            const int first = 2 + 3 * drill; // scheduled, done, master
+            if (!query.value(first + 1).toString().isEmpty())
+                continue;
+            StoredDate scheduled = StoredDate::fromStored(query.value(first).toString());
+            if (const auto group = groupOf(scheduled.date(), today, dueBefore))
+                list.m_drills.append({*group, id, drill, ship, std::move(scheduled),
+                                      query.value(first + 2).toString()});
+        }
+    }
+    // A read that breaks off part-way is a failed read, not a shorter list.
+    ok = ok && !query.lastError().isValid();
+    if (!ok) {
+        if (failure)
+            *failure = DataFailure::of(query.lastError());
+        return std::nullopt;
+    }
+    // The rows come by ship; stable, so that ships keep that order within a day.
+    std::stable_sort(
+        list.m_drills.begin(), list.m_drills.end(), [](const DueDrill& a, const DueDrill& b) {
+            return std::pair(a.group, a.scheduled.date()) < std::pair(b.group, b.scheduled.date());
+        });
+    return list;
+}
+
+int DueDrills::count(DueDrill::Group group) const
+{
+    return int(std::count_if(m_drills.cbegin(), m_drills.cend(),
+                             [group](const DueDrill& drill) { return drill.group == group; }));
+}
+
+bool DueDrills::needsAction() const
+{
+    return std::any_of(m_drills.cbegin(), m_drills.cend(), [](const DueDrill& drill) {
+        return drill.group != DueDrill::Group::NotScheduled;
+    });
+}

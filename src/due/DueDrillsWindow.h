@@ -1,0 +1,51 @@
+#pragma once
+
+#include "data/DueDrills.h"
+
+#include <QDialog>
+
+#include <optional>
+
+class DrillDatabase;
+class Messages;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+// "Due Drills": the drills of the shown year that are overdue, due within a month (as the grid
+// colours them blue) or not scheduled, with their counts at the top. Choosing one (Enter or a
+// double click) closes the window and tells which drill it was; whoever opened it shows that
+// drill. It stays open beside the main window otherwise, and is read again on refresh().
+class DueDrillsWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    DueDrillsWindow(const DrillDatabase& db, Messages& messages, QWidget* parent = nullptr);
+
+    // Lists the year as it stands today; the company heads the printed list.
+    void showYear(int year, const QString& company);
+    // Reads the list again (other users' changes, a new day), keeping the chosen row.
+    void refresh();
+    int year() const { return m_year; }
+
+signals:
+    // A drill of the list was chosen: its drill row and which drill of the row (0 or 1).
+    void drillChosen(qint64 idDrill, int drill);
+
+private:
+    void buildControls();
+    void fill();
+    void choose();
+    void printPreview();
+
+    const DrillDatabase& m_db;
+    Messages& m_messages;
+    int m_year = 0;
+    QString m_company;
+    std::optional<DueDrills> m_list;
+    QLabel* LblCounts = nullptr;
+    QTableWidget* GrdDue = nullptr;
+    QPushButton* CmdGoTo = nullptr;
+    QPushButton* CmdPrint = nullptr;
+    QPushButton* CmdClose = nullptr;
+};

@@ -1,0 +1,182 @@
+#include "reports/DueDrillsReport.h"
+
+#include "common/Clock.h"
+#include "common/Csv.h"
+#include "common/DateText.h"
+#include "reports/ReportPages.h"
+#include "reports/ReportPreview.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+
+using Group = DueDrill::Group;
+
+constexpr auto NoDate = "no date";
+
+// Style classes of the printed rows, by group.
+QString classOf(Group group)
+{
+    switch (group) {
+    case Group::Overdue:
+        return QStringLiteral("overdue");
+    case Group::DueSoon:
+        return QStringLiteral("due");
+    case Group::NotScheduled:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+QString storedDate(const DueDrill& drill)
+{
+    return drill.scheduled.isEmpty() ? QString() : drill.scheduled.stored();
+}
+
+const QString PrintStyle = QStringLiteral(
+    "body { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 9pt; }\n"
+    ".title { font-size: 16pt; font-weight: bold; color: #000080; }\n"
+    ".company { font-size: 11pt; font-weight: bold; }\n"
+    ".stamp { font-size: 8pt; color: #4d4d4d; }\n"
+    "table { border-color: #8c8c8c; }\n"
+    "th { background-color: #000080; color: #ffffff; font-weight: bold; padding: 3px; }\n"
+    "td { padding: 3px; }\n"
+    "td.overdue, td.due { color: #0000d0; }\n"
+    "td.overdue.status { font-weight: bold; background-color: #dde3fa; }\n"
+    "td.ship { font-weight: bold; }\n");
+
+QString headerHtml(int year, const QString& company, const QString& counts)
+{
+    const QString title = QStringLiteral("DUE DRILLS %1").arg(year);
+    const QDateTime now = Clock::now();
+    return QStringLiteral("<html><head><title>%1</title></head><body>"
+                          "<p><span class=\"title\">HBQ ORX - %1</span><br />"
+                          "<span class=\"company\">%2</span><br />"
+                          "<span class=\"stamp\">As of %3, %4</span></p>"
+                          "<p>%5</p></body></html>")
+        .arg(title, company.toHtmlEscaped(), DateText::longDate(now.date()),
+             DateText::timeText(now.time()), counts.toHtmlEscaped());
+}
+
+QList<ReportColumn> printColumns()
+{
+    const auto column = [](const char* title, qreal width, const char* field, const char* look) {
+        return ReportColumn{{},
+                            QString::fromUtf8(title),
+                            width,
+                            QString::fromLatin1(field),
+                            Qt::AlignLeft,
+                            {QStringLiteral("{Group}"), QString::fromLatin1(look)}};
+    };
+    return {column("Status", 15, "Status", "status"),
+            column("Scheduled Date", 15, "Scheduled", "date"),
+            column("Ship Name", 28, "Ship", "ship"), column("Drill", 12, "Drill", "drill"),
+            column("Ship's Master Name", 30, "Master", "master")};
+}
+
+QList<ReportValues> printRows(const DueDrills& list)
+{
+    QList<ReportValues> rows;
+    rows.reserve(list.drills().size());
+    for (const DueDrill& drill : list.drills())
+        rows.append({{QStringLiteral("Group"), classOf(drill.group)},
+                     {QStringLiteral("Status"), DueDrillsReport::groupName(drill.group)},
+                     {QStringLiteral("Scheduled"), drill.scheduled.shown()},
+                     {QStringLiteral("Ship"), drill.shipName},
+                     {QStringLiteral("Drill"), DueDrillsReport::drillName(drill.drill)},
+                     {QStringLiteral("Master"), drill.master}});
+    return rows;
+}
+
+} // namespace
+
+QString DueDrillsReport::groupName(DueDrill::Group group)
+{
+    switch (group) {
+    case Group::Overdue:
+        return QStringLiteral("Overdue");
+    case Group::DueSoon:
+        return QStringLiteral("Due");
+    case Group::NotScheduled:
+        break;
+    }
+    return QStringLiteral("Not scheduled");
+}
+
+QString DueDrillsReport::drillName(int drill)
+{
+    return QStringLiteral("Drill No %1").arg(drill + 1);
+}
+
+QString DueDrillsReport::counts(const DueDrills& list, const QString& within)
+{
+    return QStringLiteral("%1 overdue, %2 due %3, %4 not scheduled")
+        .arg(list.count(Group::Overdue))
+        .arg(list.count(Group::DueSoon))
+        .arg(within)
+        .arg(list.count(Group::NotScheduled));
+}
+
+QStringList DueDrillsReport::textLines(const DueDrills& list)
+{
+    qsizetype shipWidth = 0;
+    for (const DueDrill& drill : list.drills())
+        shipWidth = std::max(shipWidth, drill.shipName.size());
+    QStringList lines;
+    for (const DueDrill& drill : list.drills()) {
+        const QString date =
+            drill.scheduled.isEmpty() ? QString::fromLatin1(NoDate) : drill.scheduled.stored();
+        lines.append(QStringLiteral("%1  %2  %3  %4  %5")
+                         .arg(groupName(drill.group), -13)
+                         .arg(date, -10)
+                         .arg(drill.shipName, -int(shipWidth))
+                         .arg(drillName(drill.drill), drill.master)
+                         .trimmed());
+    }
+    return lines;
+}
+
+void DueDrillsReport::writeCsv(const DueDrills& list, QIODevice& out)
+{
+    out.write(Csv::record({QStringLiteral("Status"), QStringLiteral("Scheduled Date"),
+                           QStringLiteral("Ship Name"), QStringLiteral("Drill"),
+                           QStringLiteral("Ship's Master Name"), QStringLiteral("IDDrill")})
+                  .toUtf8());
+    for (const DueDrill& drill : list.drills())
+        out.write(
+            Csv::record({groupName(drill.group), storedDate(drill), drill.shipName,
+                         drillName(drill.drill), drill.master, QString::number(drill.idDrill)})
+                .toUtf8());
+}
+
+QString DueDrillsReport::writeCsvFile(const DueDrills& list, const QString& fileName)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly)) {
+        writeCsv(list, file);
+        if (file.commit())
+            return {};
+    }
+    return QStringLiteral("The CSV file \"%1\" cannot be written: %2")
+        .arg(QDir::toNativeSeparators(fileName), file.errorString());
+}
+
+void DueDrillsReport::preview(const DueDrills& list, int year, const QString& company,
+                              const QString& within, Messages& messages, QWidget* owner)
+{
+    RenderedReport report;
+    report.styleSheet = PrintStyle;
+    report.headerHtml = headerHtml(year, company, counts(list, within));
+    report.emptyText = QStringLiteral("No drill of %1 is overdue, due or unscheduled.").arg(year);
+    report.columns = printColumns();
+    const auto pages = std::make_shared<const ReportPages>(report, printRows(list),
+                                                           ReportPages::a4(QPageLayout::Portrait));
+    auto* window = new ReportPreview(pages, messages, owner, {}, [list](const QString& fileName) {
+        return writeCsvFile(list, fileName);
+    });
+    window->show();
+    window->activateWindow();
+}
