@@ -14,6 +14,7 @@ struct CommandLine
         Version,
         ExportPdf,
         ExportCsv,
+        ExportHistory,
         Restore,
         Refuse // the arguments make no sense: say why, with the usage
     };

@@ -6,9 +6,11 @@
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "data/Backups.h"
+#include "data/ChangeHistory.h"
 #include "data/CompanyTable.h"
 #include "data/DrillDatabase.h"
 #include "data/PrintDrillsTable.h"
+#include "data/YearClosure.h"
 #include "reports/DrillStatusReport.h"
 #include "reports/ReportControl.h"
 #include "widgets/Fonts.h"
@@ -102,7 +104,9 @@ int exportPdf(const CommandLine& command)
         return CommandLine::Failed;
     ConsoleMessages messages;
     ReportControl control(messages);
-    DrillStatusReport::prepare(control, command.year, *company);
+    const auto closed = YearClosure::closedInfo(*db, command.year);
+    DrillStatusReport::prepare(control, command.year, *company,
+                               closed ? closed->closedOn() : QString());
     control.setDatabase(*db);
     control.setReportFileName(AppFolder::programFile(
         AppFolder::dataFolder(), QString::fromLatin1(DrillStatusReport::TemplateFileName)));
@@ -117,6 +121,21 @@ int exportCsv(const CommandLine& command)
     if (!db || !prepareYear(command, *db))
         return CommandLine::Failed;
     const QString failure = DrillStatusReport::exportCsv(*db, command.file);
+    if (failure.isEmpty())
+        return CommandLine::Done;
+    print(stderr, failure);
+    return CommandLine::Failed;
+}
+
+int exportHistory(const CommandLine& command)
+{
+    const std::unique_ptr<DrillDatabase> db = openDatabase(command);
+    if (!db)
+        return CommandLine::Failed;
+    const auto entries = ChangeHistory::ofYear(*db, command.year);
+    const QString failure =
+        entries ? ChangeHistory::writeCsv(*entries, command.file)
+                : QStringLiteral("The history of changes could not be read from the database.");
     if (failure.isEmpty())
         return CommandLine::Done;
     print(stderr, failure);
@@ -171,6 +190,8 @@ int Headless::run(int argc, char* argv[], const CommandLine& command)
     switch (command.action) {
     case CommandLine::Action::ExportCsv:
         return exportCsv(command);
+    case CommandLine::Action::ExportHistory:
+        return exportHistory(command);
     case CommandLine::Action::Help:
         print(stdout, CommandLine::usage());
         return CommandLine::Done;
