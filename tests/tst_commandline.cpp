@@ -6,6 +6,8 @@
 #include "app/CommandLine.h"
 #include "app/StartUp.h"
 #include "data/Backups.h"
+#include "data/DrillDataSource.h"
+#include "data/DrillDatabase.h"
 
 #include <QDate>
 #include <QDir>
@@ -255,6 +257,40 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(QDir(fresh.path()).entryList(QDir::Files),
                  QStringList{QFileInfo(copy).fileName()});
+    }
+
+    void historyExportWritesEachChangeOfTheYearFormulaSafe()
+    {
+        Fleet fleet;
+        {
+            DrillDatabase db(fleet.fixture.databasePath());
+            QCOMPARE(db.open(), QString());
+            DrillDataSource data(db);
+            data.setYear(thisYear().toInt());
+            QVERIFY(data.refresh());
+            QVERIFY(
+                data.writeField(0, DrillDataSource::Master, QStringLiteral("=cmd|' /c calc'")).ok);
+        }
+        const QString csv = fleet.file("history.csv");
+        ProgramRun run = runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                                     QStringLiteral("--export-history"), thisYear(), csv});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines =
+            QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2); // the header and the one change
+        QVERIFY2(lines.at(1).contains(QStringLiteral(",MV Alpha,Drills,")),
+                 qPrintable(lines.at(1)));
+        QVERIFY2(lines.at(1).endsWith(QStringLiteral(",Master,,\"'=cmd|' /c calc'\"")),
+                 qPrintable(lines.at(1)));
+
+        const QString missing = fleet.file("typo.mdb");
+        run = runProgram({QStringLiteral("--database"), missing, QStringLiteral("--export-history"),
+                          thisYear(), csv});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(!QFileInfo::exists(missing));
     }
 
     void exportToATargetThatCannotBeWrittenFails_data()

@@ -3,6 +3,7 @@
 #include "data/CompanyTable.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,10 +59,11 @@ private slots:
 
         QSqlQuery query(db.connection());
         QVERIFY(query.exec(QStringLiteral("PRAGMA user_version")) && query.next());
-        QCOMPARE(query.value(0).toInt(), 1);
+        QCOMPARE(query.value(0).toInt(), Schema::Version);
         const QStringList tables = db.connection().tables(QSql::AllTables);
-        for (const char* name : {"Ships", "Drills", "Company", "Evaluation", "PrintDrills",
-                                 "PrintEval", "QuDrills", "QuEvaluations"})
+        for (const char* name :
+             {"Ships", "Drills", "Company", "Evaluation", "PrintDrills", "PrintEval", "QuDrills",
+              "QuEvaluations", "History", "ClosedYears"})
             QVERIFY2(tables.contains(QString::fromLatin1(name)), name);
         QCOMPARE(CompanyTable(db).name(), std::optional(QString()));
 

@@ -7,6 +7,7 @@
 #include "data/Backups.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/Schema.h"
 #include "widgets/FlexGrid.h"
 
 #include <QCryptographicHash>
@@ -134,9 +135,60 @@ public:
             QVERIFY(data.refresh());
             QCOMPARE(data.recordCount(), shipCount);
         }
+        verifyHistoryIn(db, byId);
     }
 
 private:
+    // Each field's entries chain from nothing to the value it holds, each one's old value the
+    // one before's new: no edit without its entry, and no entry without its edit. Every
+    // acknowledged edit is among them.
+    void verifyHistoryIn(DrillDatabase& db, const QHash<qint64, DrillRecord>& byId) const
+    {
+        QSqlQuery query(db.connection());
+        QVERIFY(
+            query.exec(QStringLiteral("SELECT RecordId, Field, OldValue, NewValue FROM "
+                                      "History WHERE TableName = 'Drills' ORDER BY IDHistory")));
+        QHash<QPair<qint64, int>, QString> last;
+        QSet<QString> entries;
+        while (query.next()) {
+            const QPair<qint64, int> key{query.value(0).toLongLong(),
+                                         columnOf(query.value(1).toString())};
+            QCOMPARE(query.value(2).toString(), last.value(key));
+            last[key] = query.value(3).toString();
+            entries.insert(QStringLiteral("%1 %2 %3")
+                               .arg(key.first)
+                               .arg(key.second)
+                               .arg(query.value(3).toString()));
+        }
+        for (auto it = last.cbegin(); it != last.cend(); ++it)
+            QCOMPARE(byId.value(it.key().first).stored(DrillRecord::Column(it.key().second)),
+                     it.value());
+        for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
+            const QString value = valueFor(DrillRecord::Column(it.key().second), it.value());
+            QVERIFY2(
+                entries.contains(
+                    QStringLiteral("%1 %2 %3").arg(it.key().first).arg(it.key().second).arg(value)),
+                qPrintable(QStringLiteral("no history of edit %1").arg(it.value())));
+        }
+    }
+
+    static int columnOf(const QString& field)
+    {
+        const QStringList columns = Schema::drillColumns();
+        const qsizetype quoted = columns.indexOf(u'"' + field + u'"');
+        return int(quoted >= 0 ? quoted : columns.indexOf(field));
+    }
+
+    // The value the child stores for edit n, as it makes it.
+    static QString valueFor(DrillRecord::Column column, qint64 n)
+    {
+        using C = DrillRecord::Column;
+        if (column == C::DrillDate || column == C::DoneDate || column == C::DrillDate1 ||
+            column == C::DoneDate1)
+            return DateText::toIso(QDate(2000, 1, 1).addDays(n));
+        return QStringLiteral("v%1").arg(n);
+    }
+
     static qint64 numberOf(const QString& stored)
     {
         if (stored.startsWith(u'v'))

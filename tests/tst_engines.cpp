@@ -524,8 +524,9 @@ private slots:
         QTest::addColumn<int>("problem");
         QTest::newRow("another program") << QStringLiteral("CREATE TABLE Notes (Text TEXT)")
                                          << int(DrillDatabase::Problem::NotOurs);
-        QTest::newRow("a newer version") << QStringLiteral("UPDATE OrxSchema SET Version = 2")
-                                         << int(DrillDatabase::Problem::Newer);
+        QTest::newRow("a newer version")
+            << QStringLiteral("UPDATE OrxSchema SET Version = Version + 1")
+            << int(DrillDatabase::Problem::Newer);
         QTest::newRow("half of ours")
             << QStringLiteral("DROP VIEW QuDrills") << int(DrillDatabase::Problem::NotOurs);
     }

@@ -30,6 +30,12 @@ const QCommandLineOption ExportCsvOption(
     QStringLiteral("Writes the drills of YEAR to the CSV file FILE (UTF-8, one line per ship, "
                    "dates as yyyy-MM-dd) and ends, without a window or display."),
     QStringLiteral("YEAR FILE"));
+const QCommandLineOption ExportHistoryOption(
+    QStringLiteral("export-history"),
+    QStringLiteral(
+        "Writes every recorded change to the drills of YEAR to the CSV file FILE (UTF-8, "
+        "one line per change, times in UTC) and ends, without a window or display."),
+    QStringLiteral("YEAR FILE"));
 const QCommandLineOption RestoreOption(
     QStringLiteral("restore"),
     QStringLiteral("Puts the backup FILE in place of the database and ends. The current file is "
@@ -51,9 +57,10 @@ void describe(QCommandLineParser& parser)
         ProgramTitle + QStringLiteral(": plans and records the emergency-response drills "
                                       "of a fleet.\nWithout options it opens its window."));
     parser.addOptions({HelpOption, VersionOption, DatabaseOption, ExportPdfOption, ExportCsvOption,
-                       RestoreOption, DueOption, DueCsvOption});
+                       ExportHistoryOption, RestoreOption, DueOption, DueCsvOption});
     parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("The file of --export-pdf or --export-csv."),
+                                 QStringLiteral("The file of --export-pdf, --export-csv or "
+                                                "--export-history."),
                                  QStringLiteral("[FILE]"));
 }
 
@@ -116,17 +123,19 @@ CommandLine CommandLine::parse(const QStringList& arguments, int thisYear)
     else if (parser.isSet(VersionOption))
         command.action = Action::Version;
     else if (int(parser.isSet(ExportPdfOption)) + int(parser.isSet(ExportCsvOption)) +
-                 int(parser.isSet(RestoreOption)) +
+                 int(parser.isSet(ExportHistoryOption)) + int(parser.isSet(RestoreOption)) +
                  int(parser.isSet(DueOption) || parser.isSet(DueCsvOption)) >
              1)
-        return refused(command, QStringLiteral("--export-pdf, --export-csv, --restore and --due "
-                                               "go separately."));
+        return refused(command, QStringLiteral("--export-pdf, --export-csv, --export-history, "
+                                               "--restore and --due go separately."));
     else if (parser.isSet(ExportPdfOption))
         return exportYear(command, parser, thisYear, ExportPdfOption, Action::ExportPdf);
     else if (parser.isSet(ExportCsvOption))
         return exportYear(command, parser, thisYear, ExportCsvOption, Action::ExportCsv);
     else if (parser.isSet(DueOption) || parser.isSet(DueCsvOption))
         return dueList(command, parser);
+    else if (parser.isSet(ExportHistoryOption))
+        return exportYear(command, parser, thisYear, ExportHistoryOption, Action::ExportHistory);
     else if (!parser.positionalArguments().isEmpty())
         return refused(command, QStringLiteral("Unexpected argument \"%1\".")
                                     .arg(parser.positionalArguments().constFirst()));

@@ -14,6 +14,7 @@ struct CommandLine
         Version,
         ExportPdf,
         ExportCsv,
+        ExportHistory,
         Restore,
         Due,
         DueCsv,

@@ -6,10 +6,12 @@
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "data/Backups.h"
+#include "data/ChangeHistory.h"
 #include "data/CompanyTable.h"
 #include "data/DrillDatabase.h"
 #include "data/DueDrills.h"
 #include "data/PrintDrillsTable.h"
+#include "data/YearClosure.h"
 #include "reports/DrillStatusReport.h"
 #include "reports/DueDrillsReport.h"
 #include "reports/ReportControl.h"
@@ -112,7 +114,9 @@ int exportPdf(const CommandLine& command)
         return CommandLine::Failed;
     ConsoleMessages messages;
     ReportControl control(messages);
-    DrillStatusReport::prepare(control, command.year, *company);
+    const auto closed = YearClosure::closedInfo(*db, command.year);
+    DrillStatusReport::prepare(control, command.year, *company,
+                               closed ? closed->closedOn() : QString());
     control.setDatabase(*db);
     control.setReportFileName(AppFolder::programFile(
         AppFolder::dataFolder(), QString::fromLatin1(DrillStatusReport::TemplateFileName)));
@@ -161,6 +165,21 @@ int dueList(const CommandLine& command)
             print(stdout, line);
     }
     return list->needsAction() ? CommandLine::DrillsDue : CommandLine::Done;
+}
+
+int exportHistory(const CommandLine& command)
+{
+    const std::unique_ptr<DrillDatabase> db = openDatabase(command);
+    if (!db)
+        return CommandLine::Failed;
+    const auto entries = ChangeHistory::ofYear(*db, command.year);
+    const QString failure =
+        entries ? ChangeHistory::writeCsv(*entries, command.file)
+                : QStringLiteral("The history of changes could not be read from the database.");
+    if (failure.isEmpty())
+        return CommandLine::Done;
+    print(stderr, failure);
+    return CommandLine::Failed;
 }
 
 int restore(const CommandLine& command)
@@ -214,6 +233,8 @@ int Headless::run(int argc, char* argv[], const CommandLine& command)
     case CommandLine::Action::Due:
     case CommandLine::Action::DueCsv:
         return dueList(command);
+    case CommandLine::Action::ExportHistory:
+        return exportHistory(command);
     case CommandLine::Action::Help:
         print(stdout, CommandLine::usage());
         return CommandLine::Done;

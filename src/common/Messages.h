@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // The program's message boxes, behind an interface so that tests can answer them.
 class Messages
 {
@@ -19,4 +21,10 @@ public:
     virtual bool askYesNo(const QString& title, const QString& text) = 0;
     // A box with one OK button.
     virtual void tell(Icon icon, const QString& title, const QString& text) = 0;
+    // A box asking for a line of text, with OK and Cancel; nothing when cancelled.
+    virtual std::optional<QString> askText(const QString& title, const QString& text)
+    {
+        tell(Icon::Question, title, text);
+        return std::nullopt;
+    }
 };

@@ -93,10 +93,11 @@ void DrillDataSource::addMissingRecords(const QList<Ship>& ships)
         QSqlQuery query(m_db.connection());
         query.prepare(QStringLiteral(
             "INSERT INTO Drills (IDShip, ShipName, YearDrill) SELECT ?, ?, ? WHERE NOT EXISTS "
-            "(SELECT 1 FROM Drills WHERE IDShip = ? AND YearDrill = ?)"));
+            "(SELECT 1 FROM Drills WHERE IDShip = ? AND YearDrill = ?) AND NOT EXISTS "
+            "(SELECT 1 FROM ClosedYears WHERE YearDrill = ?)"));
         for (const Ship& ship : ships) {
             for (const QVariant& value : {QVariant(ship.id), QVariant(ship.name), QVariant(m_year),
-                                          QVariant(ship.id), QVariant(m_year)})
+                                          QVariant(ship.id), QVariant(m_year), QVariant(m_year)})
                 query.addBindValue(value);
             DrillDatabase::exec(query, "Adding the drill row of a new ship");
         }

@@ -1,7 +1,10 @@
 #include "data/DrillDatabase.h"
 
+#include "common/LoginName.h"
 #include "common/Quoted.h"
+#include "data/Backups.h"
 #include "data/Dialect.h"
+#include "data/HistorySchema.h"
 #include "data/Schema.h"
 #include "data/SqliteConnection.h"
 
@@ -283,13 +286,13 @@ QString DrillDatabase::checkContent()
                                                      "version of this program.")
                                           .arg(file));
     const QStringList tables = connection().tables(QSql::AllTables);
-    for (const QString& name : Schema::requiredObjects(DatabaseLocation::Engine::Sqlite)) {
-        if (version != Schema::Version || !tables.contains(name, Qt::CaseInsensitive))
+    for (const QString& name : Schema::requiredObjects(DatabaseLocation::Engine::Sqlite, version)) {
+        if (version < 1 || !tables.contains(name, Qt::CaseInsensitive))
             return refuse(Problem::NotOurs, QStringLiteral("The file %1 is a SQLite database, but "
                                                            "not one of this program.")
                                                 .arg(file));
     }
-    return {};
+    return version < Schema::Version ? upgrade() : QString();
 }
 
 // A new file is made under a name of its own and takes the real name only once its schema is
@@ -394,10 +397,10 @@ QString DrillDatabase::checkServerContent(const QString& server, bool mayCreate)
                       QStringLiteral("The database %1 was written by a newer version of this "
                                      "program.")
                           .arg(server));
-    const QStringList required = Schema::requiredObjects(engine());
-    if (version != Schema::Version || !std::all_of(required.begin(), required.end(), has))
+    const QStringList required = Schema::requiredObjects(engine(), version);
+    if (version < 1 || !std::all_of(required.begin(), required.end(), has))
         return refuse(Problem::NotOurs, notOurs);
-    return {};
+    return version < Schema::Version ? upgrade() : QString();
 }
 
 // The schema is made in one transaction under a lock: of two first starts at the same moment,
@@ -425,12 +428,51 @@ QString DrillDatabase::createOnServer(const QString& server)
     return checkServerContent(server, false);
 }
 
-// On a server each connection has report tables of its own.
+// A database of an older version gets what this one adds, in one transaction, after a copy of
+// it was made: a failed upgrade leaves it as it was, and a surprise in the new version can be
+// undone from the copy.
+QString DrillDatabase::upgrade()
+{
+    const QString where = quoted(m_location.display());
+    if (engine() == DatabaseLocation::Engine::Sqlite) {
+        const Backups::Outcome copy = Backups::makeDaily(filePath());
+        if (copy.kind == Backups::Outcome::Kind::Failed)
+            return refuse(Problem::CannotOpen,
+                          QStringLiteral("The database %1 needs new tables for this version of "
+                                         "the program, and no backup of it could be made first: "
+                                         "%2 Nothing was changed.")
+                              .arg(where, copy.detail));
+    }
+    QSqlError error;
+    const bool upgraded = inTransaction(
+        [&] {
+            QSqlQuery query(connection());
+            if (!execAll(query, {Dialect::schemaLock(engine())}, &error))
+                return false;
+            // Another program may have upgraded it a moment ago.
+            if (!query.exec(Dialect::readVersion(engine())) || !query.next()) {
+                error = query.lastError();
+                return false;
+            }
+            const int version = query.value(0).toInt();
+            return execAll(query, Schema::upgradeStatements(engine(), version), &error);
+        },
+        &error);
+    if (upgraded)
+        return {};
+    return refuse(Problem::CannotOpen,
+                  QStringLiteral("The database %1 could not be given the new tables of this "
+                                 "version of the program: %2. Nothing was changed.")
+                      .arg(where, DataFailure::of(error).text));
+}
+
+// Each connection has its own report tables on a server, and its own record of who works
+// through it on SQLite.
 QString DrillDatabase::prepareSession()
 {
     QSqlQuery query(connection());
     QSqlError error;
-    if (execAll(query, Schema::sessionStatements(engine()), &error))
+    if (execAll(query, Schema::sessionStatements(engine()), &error) && setSessionUser(&error))
         return {};
     return refuse(Problem::CannotOpen,
                   QStringLiteral("The database %1 cannot be used: %2")
@@ -457,4 +499,18 @@ QString DrillDatabase::reconnect()
                                 ? checkServerContent(quoted(m_location.display()), false)
                                 : checkContent();
     return failure.isEmpty() ? prepareSession() : failure;
+}
+
+bool DrillDatabase::setSessionUser(QSqlError* error)
+{
+    const QString statement = HistorySchema::setSessionUser(engine());
+    if (statement.isEmpty())
+        return true;
+    QSqlQuery query(connection());
+    query.prepare(statement);
+    query.addBindValue(LoginName::current());
+    if (query.exec())
+        return true;
+    *error = query.lastError();
+    return false;
 }

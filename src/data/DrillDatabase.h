@@ -86,7 +86,9 @@ private:
     QString checkServerContent(const QString& server, bool mayCreate);
     QString createOnServer(const QString& server);
     QString refuseServer(const QSqlError& error);
+    QString upgrade();
     QString prepareSession();
+    bool setSessionUser(QSqlError* error);
     QString create();
     QString checkExisting();
     QString checkContent();

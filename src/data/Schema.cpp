@@ -1,6 +1,7 @@
 #include "data/Schema.h"
 
 #include "data/Dialect.h"
+#include "data/HistorySchema.h"
 
 namespace {
 
@@ -92,19 +93,30 @@ QStringList Schema::createStatements(Engine engine)
         statements << QStringLiteral("CREATE TABLE OrxSchema (Version INTEGER NOT NULL)");
     else
         statements << reportTableStatements(engine);
-    return statements << Dialect::setVersion(engine, Version);
+    return statements << HistorySchema::createStatements(engine)
+                      << Dialect::setVersion(engine, Version);
 }
 
 QStringList Schema::sessionStatements(Engine engine)
 {
-    return engine == Engine::Postgres ? reportTableStatements(engine) : QStringList();
+    const QStringList own = HistorySchema::sessionStatements(engine);
+    return engine == Engine::Postgres ? reportTableStatements(engine) + own : own;
 }
 
-QStringList Schema::requiredObjects(Engine engine)
+QStringList Schema::upgradeStatements(Engine engine, int fromVersion)
+{
+    if (fromVersion >= Version)
+        return {};
+    return HistorySchema::createStatements(engine) << Dialect::setVersion(engine, Version);
+}
+
+QStringList Schema::requiredObjects(Engine engine, int version)
 {
     QStringList objects = {QStringLiteral("Ships"),    QStringLiteral("Drills"),
                            QStringLiteral("Company"),  QStringLiteral("Evaluation"),
                            QStringLiteral("QuDrills"), QStringLiteral("QuEvaluations")};
+    if (version >= 2)
+        objects << QStringLiteral("History") << QStringLiteral("ClosedYears");
     if (engine == Engine::Postgres)
         return objects << QStringLiteral("OrxSchema");
     return objects << QStringLiteral("PrintDrills") << QStringLiteral("PrintEval");

@@ -9,7 +9,7 @@ namespace Schema {
 using Engine = DatabaseLocation::Engine;
 
 // Recorded with the schema; a database without it is not one of ours.
-inline constexpr int Version = 1;
+inline constexpr int Version = 2;
 
 // Every table and view the program keeps, created together in one transaction.
 QStringList createStatements(Engine engine);
@@ -17,8 +17,11 @@ QStringList createStatements(Engine engine);
 // What each new connection sets up for itself: on a server, its own report tables.
 QStringList sessionStatements(Engine engine);
 
-// Objects whose presence marks a database of this program.
-QStringList requiredObjects(Engine engine);
+// What brings a database of an older version to this one, run in one transaction.
+QStringList upgradeStatements(Engine engine, int fromVersion);
+
+// Objects whose presence marks a database of this program at that version.
+QStringList requiredObjects(Engine engine, int version = Version);
 
 // The drill columns of QuDrills and PrintDrills, in the order the grid shows them.
 QStringList drillColumns();

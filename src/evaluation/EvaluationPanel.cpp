@@ -292,11 +292,11 @@ void EvaluationPanel::setCompanyName(const QString& name)
 }
 
 bool EvaluationPanel::openForDrill(qint64 idDrill, const QString& ship, const QString& drillDate,
-                                   const QString& master, int column)
+                                   const QString& master, int column, bool readOnly)
 {
     const EvaluationTable::Drill drill = EvaluationTable::drillOfColumn(column);
     std::optional<EvaluationTable::Answers> answers;
-    if (EvaluationTable::ensureRows(m_db, idDrill))
+    if (readOnly || EvaluationTable::ensureRows(m_db, idDrill))
         answers = EvaluationTable::load(m_db, idDrill, drill);
     if (!answers) {
         m_messages.tell(Messages::Icon::Critical, MessageTitle,
@@ -306,7 +306,8 @@ bool EvaluationPanel::openForDrill(qint64 idDrill, const QString& ship, const QS
     }
     EvalIDDrill = idDrill;
     m_drill = drill;
-    CmdConfirm->show();
+    CmdConfirm->setVisible(!readOnly);
+    setOptionsEnabled(!readOnly);
     LblShip1->setText(ship);
     LblDrilldate1->setText(drillDate);
     LblMaster->setText(master);
@@ -315,9 +316,18 @@ bool EvaluationPanel::openForDrill(qint64 idDrill, const QString& ship, const QS
     return true;
 }
 
+void EvaluationPanel::setOptionsEnabled(bool enabled)
+{
+    for (QButtonGroup* group : m_options) {
+        for (QAbstractButton* option : group->buttons())
+            option->setEnabled(enabled);
+    }
+}
+
 void EvaluationPanel::openBlank()
 {
     CmdConfirm->hide();
+    setOptionsEnabled(true);
     LblShip1->clear();
     LblDrilldate1->clear();
     LblMaster->clear();

@@ -27,9 +27,10 @@ public:
 
     // Shows the stored answers of one drill; the grid column (6 or 10) picks Drill No 1 or 2.
     // A drill never evaluated gets its ten question rows first. False when the answers
-    // cannot be read: the user has been told, and the panel should not be shown.
+    // cannot be read: the user has been told, and the panel should not be shown. Read-only
+    // (a closed year): the answers are shown, and cannot be changed or saved.
     bool openForDrill(qint64 idDrill, const QString& ship, const QString& drillDate,
-                      const QString& master, int column);
+                      const QString& master, int column, bool readOnly = false);
     // The "Evaluation Form": nothing chosen, no drill, no total, no "Save".
     void openBlank();
     void setCompanyName(const QString& name);
@@ -57,6 +58,7 @@ private:
     EvaluationTable::Answers shownAnswers() const;
     bool SaveEvaluationOptions();
     void showTotal();
+    void setOptionsEnabled(bool enabled);
     void leave();
 
     void CmdConfirm_Click();

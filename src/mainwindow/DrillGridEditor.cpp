@@ -322,9 +322,13 @@ void DrillGridEditor::DBGrid1_Click()
     const int col = DBGrid1->col();
     if (m_lastRow != 0)
         commitCell(m_lastRow, m_lastCol);
+    const Kind kind = kindOf(col);
+    if ((kind == Kind::Date || kind == Kind::Master) && m_editRefused && m_editRefused()) {
+        m_lastRow = 0;
+        return;
+    }
     TxtWrite->setText(DBGrid1->text());
     layEditorOver(row, col);
-    const Kind kind = kindOf(col);
     if (kind == Kind::Date || kind == Kind::Master) {
         TxtWrite->show();
         TxtWrite->raise();

@@ -67,6 +67,9 @@ public:
     void hideEditor();
     // Whatever was typed for the old grid must never reach a reloaded one.
     void endEdit();
+    // Asked before a date or master cell opens for typing; true refuses it, the guard having
+    // told the user why.
+    void setEditGuard(std::function<bool()> refuses) { m_editRefused = std::move(refuses); }
     // Hands a value made elsewhere (the questionnaire's total) to a cell, for the next commit.
     void takeValue(int row, int col, const QString& value);
 
@@ -112,6 +115,7 @@ private:
     QLineEdit* TxtWrite = nullptr;
     QToolButton* CmdWrite = nullptr;
     int m_lastRow = 0; // the last clicked cell; row 0: none yet
+    std::function<bool()> m_editRefused;
     int m_lastCol = 0;
     QDate m_colouredFor;         // the day of the last full colouring; invalid: one is due
     CalendarDate m_calendarDate; // the date picker's anchor, from one opening to the next

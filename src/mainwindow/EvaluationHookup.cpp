@@ -4,6 +4,7 @@
 
 #include "common/Twips.h"
 #include "data/DrillRecord.h"
+#include "data/YearClosure.h"
 #include "evaluation/EvaluationPanel.h"
 #include "mainwindow/DrillColumns.h"
 #include "widgets/FlexGrid.h"
@@ -37,8 +38,10 @@ void frmORXmain::OpenDrillEvaluation(int row, int col)
     if (!record || drill < 0)
         return;
     const Drill& evaluated = record->drills.at(drill);
-    const bool opened = PicEvaluation->openForDrill(record->idDrill, record->shipName,
-                                                    evaluated.done.shown(), evaluated.master, col);
+    const bool yearClosed = YearClosure::closedInfo(*m_db, shownYear()).has_value();
+    const bool opened =
+        PicEvaluation->openForDrill(record->idDrill, record->shipName, evaluated.done.shown(),
+                                    evaluated.master, col, yearClosed);
     if (!opened)
         return; // the panel has told the user why
     m_evalRow = row;

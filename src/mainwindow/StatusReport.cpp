@@ -8,6 +8,7 @@
 #include "common/Messages.h"
 #include "data/DrillDatabase.h"
 #include "data/PrintDrillsTable.h"
+#include "data/YearClosure.h"
 #include "reports/DrillStatusReport.h"
 #include "reports/ReportControl.h"
 
@@ -34,7 +35,9 @@ void frmORXmain::Command2_Click()
     }
     if (!Report1)
         Report1 = std::make_unique<ReportControl>(m_messages, this);
-    DrillStatusReport::prepare(*Report1, shownYear(), LblCompany->text());
+    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    DrillStatusReport::prepare(*Report1, shownYear(), LblCompany->text(),
+                               closed ? closed->closedOn() : QString());
     Report1->setDatabase(*m_db);
     Report1->setReportFileName(
         AppFolder::programFile(m_folder, QString::fromLatin1(DrillStatusReport::TemplateFileName)));

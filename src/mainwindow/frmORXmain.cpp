@@ -68,6 +68,7 @@ frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& she
     buildLinks();
 
     buildPanels();
+    buildHistoryActions();
 }
 
 frmORXmain::~frmORXmain() = default;
@@ -302,6 +303,8 @@ bool frmORXmain::Form_Load()
     });
     Data1 = std::make_unique<DrillDataSource>(*m_db);
     m_drills->bind(*Data1);
+    m_drills->setEditGuard([this] { return refuseClosedYearEdit(); });
+    connect(Data1.get(), &DrillDataSource::refreshed, this, &frmORXmain::showYearClosure);
     setYearCaption(Clock::today().year());
     if (!LoadFlexGrid()) {
         QGuiApplication::restoreOverrideCursor();

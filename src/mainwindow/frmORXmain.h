@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/ChangeHistory.h"
 #include "data/DatabaseLocation.h"
 #include "mainwindow/DrillGridEditor.h"
 
@@ -7,6 +8,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class ChangeWatch;
 class CompanyPanel;
@@ -52,6 +54,11 @@ public:
     bool PrintDrills();
     void HidePics();
     void LoadPicShade(QWidget* panel, QWidget* shade);
+    // The drill record of the grid's current cell; 0 when it shows none.
+    qint64 currentDrillId() const;
+    // True when the shown year is closed: the user has been told by whom and when, and no
+    // edit may begin.
+    bool refuseClosedYearEdit();
     // The year the grid shows, as LblYear names it.
     int shownYear() const { return m_year; }
 
@@ -111,6 +118,14 @@ private:
     QString newestBackupSentence() const;
     void buildDueDrillsButton();
     void showDueDrills();
+    void buildHistoryActions();
+    void showHistory();
+    void showDrillHistory();
+    void showShipHistory();
+    void openHistory(const QString& subject, const std::optional<QList<ChangeEntry>>& entries);
+    void CmdCloseYear_Click();
+    void CmdReopenYear_Click();
+    void showYearClosure();
 
     QString m_folder;
     DatabaseLocation m_location;

@@ -133,8 +133,10 @@ QString DrillStatusReport::exportCsv(const DrillDatabase& db, const QString& fil
     return failure.isEmpty() ? writeCsvFile(table, Clock::today(), fileName) : failure;
 }
 
-void DrillStatusReport::prepare(ReportControl& control, int year, const QString& company)
+void DrillStatusReport::prepare(ReportControl& control, int year, const QString& company,
+                                const QString& closed)
 {
+    control.setDefault(QStringLiteral("Closed"), closed);
     const QDateTime now = Clock::now();
     control.setDefault(QStringLiteral("YearDrill"), year);
     control.setDefault(QStringLiteral("Company"), company);

@@ -18,8 +18,8 @@ inline constexpr auto TemplateFileName = "Drills.rpt";
 // (the state in words, legible without colour), and its four dates in the user's short form.
 // Report-wide: ShipCount, DrillCount, DoneCount, DueCount, LaterCount, UnscheduledCount, and
 // the year, company and moment for a year without drill rows. The preview offers the rows
-// as CSV (writeCsvFile).
-void prepare(ReportControl& control, int year, const QString& company);
+// as CSV (writeCsvFile). Closed: "Closed on DATE by WHO" for a closed year, else empty.
+void prepare(ReportControl& control, int year, const QString& company, const QString& closed = {});
 
 // The rows of PrintDrills as CSV, UTF-8, with a header row: the ship, then per drill its
 // scheduled and done dates (yyyy-MM-dd), evaluation, master and state on the day given.

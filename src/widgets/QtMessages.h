@@ -8,4 +8,5 @@ class QtMessages : public Messages
 public:
     bool askYesNo(const QString& title, const QString& text) override;
     void tell(Icon icon, const QString& title, const QString& text) override;
+    std::optional<QString> askText(const QString& title, const QString& text) override;
 };

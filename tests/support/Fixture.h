@@ -62,8 +62,14 @@ public:
     {
         shown.append({icon, title, text});
     }
+    std::optional<QString> askText(const QString& title, const QString& text) override
+    {
+        shown.append({Icon::Question, title, text});
+        return answerText;
+    }
 
     bool answerYes = false;
+    std::optional<QString> answerText; // nothing: Cancel
     QList<Shown> shown;
 };
 

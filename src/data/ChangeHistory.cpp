@@ -1,0 +1,99 @@
+#include "data/ChangeHistory.h"
+
+#include "common/Csv.h"
+#include "data/DrillDatabase.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+// The ship of an entry: the drill's for drills and answers, the ship's own for ships.
+const QString Selected = QStringLiteral(
+    "SELECT h.ChangedAt, h.ChangedBy, h.TableName, h.RecordId, h.Field, h.OldValue, h.NewValue, "
+    "COALESCE(d.ShipName, s.ShipName) FROM History h "
+    "LEFT JOIN Drills d ON h.TableName IN ('Drills', 'Evaluation') AND d.IDDrill = h.RecordId "
+    "LEFT JOIN Ships s ON h.TableName = 'Ships' AND s.IDShip = h.RecordId ");
+
+std::optional<QList<ChangeEntry>> entriesOf(DrillDatabase& db, const QString& where,
+                                            const QVariantList& values, const char* context)
+{
+    QSqlQuery query(db.connection());
+    query.setForwardOnly(true);
+    query.prepare(Selected + where);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!DrillDatabase::exec(query, context))
+        return std::nullopt;
+    QList<ChangeEntry> entries;
+    while (query.next())
+        entries.append({QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs),
+                        query.value(1).toString(), query.value(2).toString(),
+                        query.value(3).toLongLong(), query.value(4).toString(),
+                        query.value(5).toString(), query.value(6).toString(),
+                        query.value(7).toString()});
+    if (query.lastError().isValid())
+        return std::nullopt;
+    return entries;
+}
+
+const QString OfDrills = QStringLiteral("h.TableName IN ('Drills', 'Evaluation')");
+const QString NewestFirst = QStringLiteral(" ORDER BY h.IDHistory DESC");
+
+} // namespace
+
+std::optional<QList<ChangeEntry>> ChangeHistory::ofDrill(DrillDatabase& db, qint64 idDrill)
+{
+    return entriesOf(db, QStringLiteral("WHERE %1 AND h.RecordId = ?").arg(OfDrills) + NewestFirst,
+                     {idDrill}, "Reading the history of a drill");
+}
+
+std::optional<QList<ChangeEntry>> ChangeHistory::ofShip(DrillDatabase& db, qint64 idShip)
+{
+    return entriesOf(db,
+                     QStringLiteral("WHERE (h.TableName = 'Ships' AND h.RecordId = ?) OR (%1 AND "
+                                    "h.RecordId IN (SELECT IDDrill FROM Drills WHERE IDShip = ?))")
+                             .arg(OfDrills) +
+                         NewestFirst,
+                     {idShip, idShip}, "Reading the history of a ship");
+}
+
+std::optional<QList<ChangeEntry>> ChangeHistory::ofYear(DrillDatabase& db, int year)
+{
+    return entriesOf(db,
+                     QStringLiteral("WHERE (h.TableName = 'ClosedYears' AND h.RecordId = ?) OR "
+                                    "(%1 AND d.YearDrill = ?) ORDER BY h.IDHistory")
+                         .arg(OfDrills),
+                     {year, year}, "Reading the history of a year");
+}
+
+namespace {
+
+QString csvOf(const QList<ChangeEntry>& entries)
+{
+    QString text =
+        Csv::record({QStringLiteral("When (UTC)"), QStringLiteral("Who"), QStringLiteral("Ship"),
+                     QStringLiteral("Table"), QStringLiteral("Record"), QStringLiteral("Field"),
+                     QStringLiteral("From"), QStringLiteral("To")});
+    for (const ChangeEntry& entry : entries)
+        text += Csv::record({entry.when.toUTC().toString(Qt::ISODateWithMs), entry.who,
+                             entry.shipName, entry.table, QString::number(entry.record),
+                             entry.field, entry.from, entry.to});
+    return text;
+}
+
+} // namespace
+
+QString ChangeHistory::writeCsv(const QList<ChangeEntry>& entries, const QString& fileName)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(csvOf(entries).toUtf8());
+        if (file.commit())
+            return {};
+    }
+    return QStringLiteral("The CSV file \"%1\" cannot be written: %2")
+        .arg(QDir::toNativeSeparators(fileName), file.errorString());
+}

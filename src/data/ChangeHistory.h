@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class DrillDatabase;
+
+// One recorded change: when (UTC), who, which record of which table, which field, from, to.
+struct ChangeEntry
+{
+    QDateTime when;
+    QString who;
+    QString table;
+    qint64 record = 0;
+    QString field;
+    QString from;
+    QString to;
+    QString shipName; // the ship of the drill or ship changed, where there is one
+};
+
+// Reading the history of changes the database keeps. The lists of one drill or ship are newest
+// first; nothing when the history cannot be read.
+namespace ChangeHistory {
+
+// The drill's fields and questionnaire answers.
+std::optional<QList<ChangeEntry>> ofDrill(DrillDatabase& db, qint64 idDrill);
+// The ship's name, and the drills and answers of all its years.
+std::optional<QList<ChangeEntry>> ofShip(DrillDatabase& db, qint64 idShip);
+// Every change to the year's drills and answers and to its closure, oldest first.
+std::optional<QList<ChangeEntry>> ofYear(DrillDatabase& db, int year);
+
+// Writes the entries as CSV: a heading line, then one line per change, time in UTC (ISO 8601).
+// Empty on success; otherwise a sentence for the user naming the file.
+QString writeCsv(const QList<ChangeEntry>& entries, const QString& fileName);
+
+} // namespace ChangeHistory

@@ -1,0 +1,294 @@
+#include "data/HistorySchema.h"
+
+#include <QList>
+
+namespace {
+
+using Engine = HistorySchema::Engine;
+
+// One recorded field: the name History gives it, and its value before and after.
+struct Change
+{
+    QString field;
+    QString before;
+    QString after;
+};
+
+// A row event of a table whose changes are kept.
+struct Watched
+{
+    QString table;
+    QString event; // INSERT, UPDATE or DELETE
+    QString record;
+    QList<Change> changes;
+};
+
+const QString NoValue = QStringLiteral("CAST(NULL AS TEXT)");
+
+QStringList drillFields()
+{
+    return {QStringLiteral("Drill Date"),  QStringLiteral("Done Date"),
+            QStringLiteral("CompEval"),    QStringLiteral("Master"),
+            QStringLiteral("Drill Date1"), QStringLiteral("Done Date1"),
+            QStringLiteral("CompEval1"),   QStringLiteral("Master1")};
+}
+
+// The answer a questionnaire row holds for one drill: the highest scale flagged, or nothing.
+QString answerOf(const QString& row, const QString& prefix)
+{
+    QString cases;
+    for (int scale = 5; scale >= 1; --scale)
+        cases += QStringLiteral("WHEN %1.%2%3 <> 0 THEN '%3' ").arg(row, prefix).arg(scale);
+    return QStringLiteral("(CASE %1ELSE %2 END)").arg(cases, NoValue);
+}
+
+QList<Change> answerChanges(const QString& before, const QString& after)
+{
+    const auto value = [](const QString& row, const QString& prefix) {
+        return row.isEmpty() ? NoValue : answerOf(row, prefix);
+    };
+    const QString row = after.isEmpty() ? before : after;
+    return {{QStringLiteral("'Question ' || %1.IDQu").arg(row), value(before, QStringLiteral("Ev")),
+             value(after, QStringLiteral("Ev"))},
+            {QStringLiteral("'Question ' || %1.IDQu || ' (2nd drill)'").arg(row),
+             value(before, QStringLiteral("Ev1")), value(after, QStringLiteral("Ev1"))}};
+}
+
+QList<Change> fieldChanges(const QStringList& fields, const QString& before, const QString& after)
+{
+    QList<Change> changes;
+    for (const QString& field : fields) {
+        // PostgreSQL folds a name without quotes to lower case, as it did when the table was made.
+        const QString column = field.contains(u' ') ? u'"' + field + u'"' : field;
+        const auto value = [&](const QString& row) {
+            return row.isEmpty() ? NoValue : row + u'.' + column;
+        };
+        changes.append({QStringLiteral("'%1'").arg(field), value(before), value(after)});
+    }
+    return changes;
+}
+
+QList<Watched> watchedEvents()
+{
+    const QString o = QStringLiteral("OLD");
+    const QString n = QStringLiteral("NEW");
+    const QStringList ship = {QStringLiteral("ShipName")};
+    const QStringList company = {QStringLiteral("Name")};
+    const QString ins = QStringLiteral("INSERT");
+    const QString upd = QStringLiteral("UPDATE");
+    const QString del = QStringLiteral("DELETE");
+    const QString closed = QStringLiteral("'Closed'");
+    return {
+        {QStringLiteral("Drills"), upd, QStringLiteral("NEW.IDDrill"),
+         fieldChanges(drillFields(), o, n)},
+        {QStringLiteral("Evaluation"), ins, QStringLiteral("NEW.IDDrill"), answerChanges({}, n)},
+        {QStringLiteral("Evaluation"), upd, QStringLiteral("NEW.IDDrill"), answerChanges(o, n)},
+        {QStringLiteral("Ships"), ins, QStringLiteral("NEW.IDShip"), fieldChanges(ship, {}, n)},
+        {QStringLiteral("Ships"), upd, QStringLiteral("NEW.IDShip"), fieldChanges(ship, o, n)},
+        {QStringLiteral("Ships"), del, QStringLiteral("OLD.IDShip"), fieldChanges(ship, o, {})},
+        {QStringLiteral("Company"), ins, QStringLiteral("NEW.rowid"), fieldChanges(company, {}, n)},
+        {QStringLiteral("Company"), upd, QStringLiteral("NEW.rowid"), fieldChanges(company, o, n)},
+        {QStringLiteral("ClosedYears"),
+         ins,
+         QStringLiteral("NEW.YearDrill"),
+         {{closed, NoValue, QStringLiteral("'Closed'")}}},
+        {QStringLiteral("ClosedYears"),
+         del,
+         QStringLiteral("OLD.YearDrill"),
+         {{closed, QStringLiteral("'Closed'"),
+           QStringLiteral("'Reopened: ' || OLD.ReopenReason")}}},
+    };
+}
+
+QString recordStatement(Engine engine, const Watched& watched)
+{
+    QStringList rows;
+    for (const Change& change : watched.changes)
+        rows << QStringLiteral("SELECT %1 AS f, %2 AS o, %3 AS n")
+                    .arg(change.field, change.before, change.after);
+    return QStringLiteral("INSERT INTO History (ChangedAt, ChangedBy, TableName, RecordId, Field, "
+                          "OldValue, NewValue) SELECT %1, %2, '%3', %4, f, o, n FROM (%5) AS c "
+                          "WHERE o IS DISTINCT FROM n")
+        .arg(HistorySchema::nowExpression(engine), HistorySchema::whoExpression(engine),
+             watched.table, watched.record, rows.join(QStringLiteral(" UNION ALL ")));
+}
+
+QString triggerName(const QString& kind, const QString& table, const QString& event)
+{
+    return QStringLiteral("orx_%1_%2_%3").arg(kind, table.toLower(), event.toLower());
+}
+
+// A row trigger running `body` (statements ending in ';'); on a server through a function of
+// the same name.
+QStringList rowTrigger(Engine engine, const QString& name, const QString& timing,
+                       const QString& event, const QString& table, const QString& body,
+                       bool temporary = false)
+{
+    if (engine == Engine::Sqlite)
+        return {QStringLiteral("CREATE %1TRIGGER IF NOT EXISTS %2 %3 %4 ON %5 BEGIN %6 END")
+                    .arg(temporary ? QStringLiteral("TEMP ") : QString(), name, timing, event,
+                         temporary ? QStringLiteral("main.") + table : table, body)};
+    const QString result =
+        event == QLatin1String("DELETE") ? QStringLiteral("OLD") : QStringLiteral("NEW");
+    return {QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
+                           "SET search_path FROM CURRENT AS $$ BEGIN %2 RETURN %3; END $$")
+                .arg(name, body, result),
+            QStringLiteral("CREATE TRIGGER %1 %2 %3 ON %4 FOR EACH ROW EXECUTE FUNCTION %1()")
+                .arg(name, timing, event, table)};
+}
+
+QStringList historyTriggers(Engine engine)
+{
+    QStringList statements;
+    for (const Watched& watched : watchedEvents())
+        statements << rowTrigger(
+            engine, triggerName(QStringLiteral("history"), watched.table, watched.event),
+            QStringLiteral("AFTER"), watched.event, watched.table,
+            recordStatement(engine, watched) + u';', engine == Engine::Sqlite);
+    return statements;
+}
+
+QString refusal(Engine engine, const char* message)
+{
+    return engine == Engine::Sqlite
+               ? QStringLiteral("SELECT RAISE(ABORT, '%1');").arg(QLatin1String(message))
+               : QStringLiteral("RAISE EXCEPTION '%1';").arg(QLatin1String(message));
+}
+
+// A trigger that refuses the event when the condition holds.
+QStringList guard(Engine engine, const QString& name, const QString& event, const QString& table,
+                  const QString& condition, const char* message)
+{
+    if (engine == Engine::Sqlite)
+        return {QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 WHEN %4 BEGIN %5 END")
+                    .arg(name, event, table, condition, refusal(engine, message))};
+    return rowTrigger(
+        engine, name, QStringLiteral("BEFORE"), event, table,
+        QStringLiteral("IF %1 THEN %2 END IF;").arg(condition, refusal(engine, message)));
+}
+
+QString yearClosed(const QString& year)
+{
+    return QStringLiteral("EXISTS (SELECT 1 FROM ClosedYears WHERE YearDrill = %1)").arg(year);
+}
+
+QString drillInClosedYear(const QString& drill)
+{
+    return QStringLiteral("EXISTS (SELECT 1 FROM Drills d JOIN ClosedYears c ON c.YearDrill = "
+                          "d.YearDrill WHERE d.IDDrill = %1)")
+        .arg(drill);
+}
+
+QString drillChanged()
+{
+    QStringList changed = {QStringLiteral("OLD.YearDrill IS DISTINCT FROM NEW.YearDrill"),
+                           QStringLiteral("OLD.IDShip IS DISTINCT FROM NEW.IDShip")};
+    for (const QString& field : drillFields())
+        changed << QStringLiteral("OLD.%1 IS DISTINCT FROM NEW.%1")
+                       .arg(field.contains(u' ') ? u'"' + field + u'"' : field);
+    return changed.join(QStringLiteral(" OR "));
+}
+
+QStringList closedYearGuards(Engine engine)
+{
+    using HistorySchema::ClosedYearRefusal;
+    const QString drills = QStringLiteral("Drills");
+    const QString evaluation = QStringLiteral("Evaluation");
+    const QString ins = QStringLiteral("INSERT");
+    const QString upd = QStringLiteral("UPDATE");
+    const QString del = QStringLiteral("DELETE");
+    const auto name = [](const QString& table, const QString& event) {
+        return triggerName(QStringLiteral("closed"), table, event);
+    };
+    return guard(engine, name(drills, ins), ins, drills,
+                 yearClosed(QStringLiteral("NEW.YearDrill")), ClosedYearRefusal) +
+           guard(engine, name(drills, upd), upd, drills,
+                 QStringLiteral("(%1 OR %2) AND (%3)")
+                     .arg(yearClosed(QStringLiteral("OLD.YearDrill")),
+                          yearClosed(QStringLiteral("NEW.YearDrill")), drillChanged()),
+                 ClosedYearRefusal) +
+           guard(engine, name(drills, del), del, drills,
+                 yearClosed(QStringLiteral("OLD.YearDrill")), ClosedYearRefusal) +
+           guard(engine, name(evaluation, ins), ins, evaluation,
+                 drillInClosedYear(QStringLiteral("NEW.IDDrill")), ClosedYearRefusal) +
+           guard(engine, name(evaluation, upd), upd, evaluation,
+                 QStringLiteral("%1 OR %2")
+                     .arg(drillInClosedYear(QStringLiteral("OLD.IDDrill")),
+                          drillInClosedYear(QStringLiteral("NEW.IDDrill"))),
+                 ClosedYearRefusal) +
+           guard(engine, name(evaluation, del), del, evaluation,
+                 drillInClosedYear(QStringLiteral("OLD.IDDrill")), ClosedYearRefusal) +
+           guard(engine, triggerName(QStringLiteral("reason"), QStringLiteral("ClosedYears"), del),
+                 del, QStringLiteral("ClosedYears"),
+                 QStringLiteral("COALESCE(TRIM(OLD.ReopenReason), '') = ''"),
+                 HistorySchema::ReasonRequired);
+}
+
+QStringList historyKept(Engine engine)
+{
+    using HistorySchema::HistoryKeptRefusal;
+    const QString always = QStringLiteral("1 = 1");
+    const QString history = QStringLiteral("History");
+    QStringList statements;
+    for (const QString& event : {QStringLiteral("UPDATE"), QStringLiteral("DELETE")})
+        statements << guard(engine, triggerName(QStringLiteral("kept"), history, event), event,
+                            history, always, HistoryKeptRefusal);
+    if (engine == Engine::Postgres)
+        statements << QStringLiteral("CREATE TRIGGER orx_kept_history_truncate BEFORE TRUNCATE ON "
+                                     "History FOR EACH STATEMENT EXECUTE FUNCTION "
+                                     "orx_kept_history_delete()")
+                   << QStringLiteral("REVOKE UPDATE, DELETE, TRUNCATE ON History FROM PUBLIC, "
+                                     "CURRENT_USER");
+    return statements;
+}
+
+} // namespace
+
+QString HistorySchema::whoExpression(Engine engine)
+{
+    return engine == Engine::Postgres ? QStringLiteral("CAST(session_user AS TEXT)")
+                                      : QStringLiteral("(SELECT Who FROM orx_session)");
+}
+
+QString HistorySchema::nowExpression(Engine engine)
+{
+    return engine == Engine::Postgres
+               ? QStringLiteral("to_char(clock_timestamp() AT TIME ZONE 'UTC', "
+                                "'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"')")
+               : QStringLiteral("strftime('%Y-%m-%dT%H:%M:%fZ', 'now')");
+}
+
+QStringList HistorySchema::createStatements(Engine engine)
+{
+    const QString key = engine == Engine::Postgres
+                            ? QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY")
+                            : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    QStringList statements = {
+        QStringLiteral("CREATE TABLE History (IDHistory %1, ChangedAt TEXT NOT NULL, "
+                       "ChangedBy TEXT NOT NULL, TableName TEXT NOT NULL, RecordId BIGINT NOT "
+                       "NULL, Field TEXT NOT NULL, OldValue TEXT, NewValue TEXT)")
+            .arg(key),
+        QStringLiteral("CREATE INDEX HistoryOfRecord ON History (TableName, RecordId)"),
+        QStringLiteral("CREATE TABLE ClosedYears (YearDrill INTEGER PRIMARY KEY, ClosedAt TEXT NOT "
+                       "NULL, ClosedBy TEXT NOT NULL, ReopenReason TEXT)"),
+    };
+    statements << closedYearGuards(engine) << historyKept(engine);
+    if (engine == Engine::Postgres)
+        statements << historyTriggers(engine);
+    return statements;
+}
+
+QStringList HistorySchema::sessionStatements(Engine engine)
+{
+    if (engine == Engine::Postgres)
+        return {};
+    return QStringList{QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS orx_session (Who TEXT)"),
+                       QStringLiteral("DELETE FROM orx_session")} +
+           historyTriggers(engine);
+}
+
+QString HistorySchema::setSessionUser(Engine engine)
+{
+    return engine == Engine::Postgres ? QString()
+                                      : QStringLiteral("INSERT INTO orx_session (Who) VALUES (?)");
+}

@@ -1,0 +1,75 @@
+#include "data/YearClosure.h"
+
+#include "data/DrillDatabase.h"
+#include "data/HistorySchema.h"
+
+#include <QSqlQuery>
+
+std::optional<ClosedYear> YearClosure::closedInfo(DrillDatabase& db, int year)
+{
+    QSqlQuery query(db.connection());
+    query.prepare(QStringLiteral("SELECT ClosedAt, ClosedBy FROM ClosedYears WHERE YearDrill = ?"));
+    query.addBindValue(year);
+    if (!DrillDatabase::exec(query, "Reading whether a year is closed") || !query.next())
+        return std::nullopt;
+    return ClosedYear{year, QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs),
+                      query.value(1).toString()};
+}
+
+YearClosure::Outcome YearClosure::close(DrillDatabase& db, int year, int thisYear, QSqlError* error)
+{
+    if (year > thisYear)
+        return Outcome::InTheFuture;
+    if (closedInfo(db, year))
+        return Outcome::AlreadyClosed;
+    QSqlQuery query(db.connection());
+    query.prepare(QStringLiteral("INSERT INTO ClosedYears (YearDrill, ClosedAt, ClosedBy) "
+                                 "VALUES (?, %1, %2)")
+                      .arg(HistorySchema::nowExpression(db.engine()),
+                           HistorySchema::whoExpression(db.engine())));
+    query.addBindValue(year);
+    if (DrillDatabase::exec(query, "Closing a year"))
+        return Outcome::Done;
+    if (error)
+        *error = query.lastError();
+    return Outcome::Failed;
+}
+
+YearClosure::Outcome YearClosure::reopen(DrillDatabase& db, int year, const QString& reason,
+                                         QSqlError* error)
+{
+    if (reason.trimmed().isEmpty())
+        return Outcome::ReasonRequired;
+    bool wasClosed = false;
+    const bool done = db.inTransaction(
+        [&] {
+            // The reason is kept on the row only for the history trigger of its deletion.
+            QSqlQuery query(db.connection());
+            query.prepare(
+                QStringLiteral("UPDATE ClosedYears SET ReopenReason = ? WHERE YearDrill = ?"));
+            query.addBindValue(reason.trimmed());
+            query.addBindValue(year);
+            if (!DrillDatabase::exec(query, "Reopening a year")) {
+                if (error)
+                    *error = query.lastError();
+                return false;
+            }
+            wasClosed = query.numRowsAffected() == 1;
+            query.prepare(QStringLiteral("DELETE FROM ClosedYears WHERE YearDrill = ?"));
+            query.addBindValue(year);
+            if (DrillDatabase::exec(query, "Reopening a year"))
+                return true;
+            if (error)
+                *error = query.lastError();
+            return false;
+        },
+        error);
+    if (!done)
+        return Outcome::Failed;
+    return wasClosed ? Outcome::Done : Outcome::AlreadyClosed;
+}
+
+bool YearClosure::isClosedYearRefusal(const QSqlError& error)
+{
+    return error.text().contains(QLatin1String(HistorySchema::ClosedYearRefusal));
+}

@@ -1,0 +1,125 @@
+#include "history/HistoryWindow.h"
+
+#include "common/DateText.h"
+#include "common/Messages.h"
+#include "reports/ReportPages.h"
+#include "reports/ReportPreview.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QStringList Titles = {QStringLiteral("When"), QStringLiteral("Who"), QStringLiteral("Field"),
+                            QStringLiteral("From"), QStringLiteral("To")};
+
+QString localTime(const QDateTime& utc)
+{
+    const QDateTime local = utc.toLocalTime();
+    return DateText::toShort(local.date()) + u' ' + DateText::timeText(local.time());
+}
+
+QStringList cellsOf(const ChangeEntry& entry)
+{
+    return {localTime(entry.when), entry.who, entry.field, entry.from, entry.to};
+}
+
+QString chooseCsvFile(QWidget* parent, const QString& suggested)
+{
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Export CSV"), suggested,
+                                        QStringLiteral("CSV files (*.csv)"));
+}
+
+// The list as a report: the subject as its heading, the changes as its painted table.
+RenderedReport reportOf(const QString& subject)
+{
+    RenderedReport report;
+    report.headerHtml = QStringLiteral("<h2>%1</h2>").arg(subject.toHtmlEscaped());
+    report.emptyText = QStringLiteral("No changes recorded.");
+    const qreal widths[] = {18, 12, 20, 25, 25};
+    for (int column = 0; column < Titles.size(); ++column)
+        report.columns.append(
+            {{}, Titles.at(column), widths[column], Titles.at(column), Qt::AlignLeft, {}});
+    return report;
+}
+
+} // namespace
+
+HistoryWindow::HistoryWindow(const QString& subject, QList<ChangeEntry> entries, Messages& messages,
+                             QWidget* parent)
+    : QDialog(parent), m_subject(subject), m_entries(std::move(entries)), m_messages(messages),
+      m_chooseFile(chooseCsvFile)
+{
+    setObjectName(QStringLiteral("HistoryWindow"));
+    setWindowTitle(QStringLiteral("History - %1").arg(subject));
+    auto* layout = new QVBoxLayout(this);
+    auto* heading = new QLabel(subject, this);
+    layout->addWidget(heading);
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("lstChanges"));
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setHeaderLabels(Titles);
+    m_list->setAccessibleName(QStringLiteral("Changes, newest first"));
+    heading->setBuddy(m_list);
+    layout->addWidget(m_list);
+    fillList();
+
+    auto* buttons = new QDialogButtonBox(this);
+    auto* print = buttons->addButton(QStringLiteral("&Print..."), QDialogButtonBox::ActionRole);
+    print->setObjectName(QStringLiteral("CmdPrint"));
+    auto* csv = buttons->addButton(QStringLiteral("&Export CSV..."), QDialogButtonBox::ActionRole);
+    csv->setObjectName(QStringLiteral("CmdExportCsv"));
+    buttons->addButton(QDialogButtonBox::Close)->setObjectName(QStringLiteral("CmdClose"));
+    layout->addWidget(buttons);
+    connect(print, &QPushButton::clicked, this, &HistoryWindow::CmdPrint_Click);
+    connect(csv, &QPushButton::clicked, this, &HistoryWindow::CmdExportCsv_Click);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    resize(760, 420);
+    m_list->setFocus();
+}
+
+void HistoryWindow::fillList()
+{
+    QList<QTreeWidgetItem*> items;
+    items.reserve(m_entries.size());
+    for (const ChangeEntry& entry : std::as_const(m_entries))
+        items.append(new QTreeWidgetItem(cellsOf(entry)));
+    if (items.isEmpty())
+        items.append(new QTreeWidgetItem(QStringList{QStringLiteral("No changes recorded.")}));
+    m_list->addTopLevelItems(items);
+    m_list->setCurrentItem(items.first());
+    m_list->header()->resizeSection(0, 150);
+}
+
+void HistoryWindow::CmdPrint_Click()
+{
+    QList<ReportValues> rows;
+    for (const ChangeEntry& entry : std::as_const(m_entries)) {
+        ReportValues row;
+        const QStringList cells = cellsOf(entry);
+        for (int column = 0; column < Titles.size(); ++column)
+            row.insert(Titles.at(column), cells.at(column));
+        rows.append(row);
+    }
+    auto pages = std::make_shared<const ReportPages>(reportOf(windowTitle()), rows,
+                                                     ReportPages::a4(QPageLayout::Landscape));
+    auto* preview = new ReportPreview(pages, m_messages, this);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->show();
+}
+
+void HistoryWindow::CmdExportCsv_Click()
+{
+    const QString fileName = m_chooseFile(this, QStringLiteral("history.csv"));
+    if (fileName.isEmpty())
+        return;
+    const QString failure = ChangeHistory::writeCsv(m_entries, fileName);
+    if (!failure.isEmpty())
+        m_messages.tell(Messages::Icon::Critical, windowTitle(), failure);
+}

@@ -1,0 +1,181 @@
+// The history of changes and the closing of years, in the main window: Ctrl+H and "History..."
+// on a drill cell or a ship of the fleet; "Close Year..." and "Reopen Year..." on the year's
+// caption and by key.
+#include "mainwindow/frmORXmain.h"
+
+#include "common/Clock.h"
+#include "common/Messages.h"
+#include "common/ProgramTitle.h"
+#include "data/ChangeHistory.h"
+#include "data/DrillRecord.h"
+#include "data/ShipTableModel.h"
+#include "data/YearClosure.h"
+#include "history/HistoryWindow.h"
+#include "mainwindow/FleetPanel.h"
+#include "widgets/FlexGrid.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTableView>
+
+namespace {
+
+QAction* windowAction(QWidget* owner, const char* name, const QString& text,
+                      const QKeySequence& key)
+{
+    auto* action = new QAction(text, owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    owner->addAction(action);
+    return action;
+}
+
+} // namespace
+
+void frmORXmain::buildHistoryActions()
+{
+    QAction* history = windowAction(this, "ActHistory", tr("History..."), Qt::CTRL | Qt::Key_H);
+    connect(history, &QAction::triggered, this, &frmORXmain::showHistory);
+    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    DBGrid1->addAction(history);
+    auto* fleetGrid = PicShips->findChild<QTableView*>(QStringLiteral("DBGrid2"));
+    fleetGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    fleetGrid->addAction(history);
+
+    QAction* close =
+        windowAction(this, "ActCloseYear", tr("Close Year..."), Qt::CTRL | Qt::SHIFT | Qt::Key_L);
+    QAction* reopen =
+        windowAction(this, "ActReopenYear", tr("Reopen Year..."), Qt::CTRL | Qt::SHIFT | Qt::Key_U);
+    connect(close, &QAction::triggered, this, &frmORXmain::CmdCloseYear_Click);
+    connect(reopen, &QAction::triggered, this, &frmORXmain::CmdReopenYear_Click);
+    LblYear->setContextMenuPolicy(Qt::ActionsContextMenu);
+    LblYear->addActions({close, reopen});
+}
+
+// The one key serves the fleet while its panel is open, and the drill grid otherwise.
+void frmORXmain::showHistory()
+{
+    if (PicShips->isVisible())
+        showShipHistory();
+    else if (DBGrid1->isEnabled())
+        showDrillHistory();
+}
+
+qint64 frmORXmain::currentDrillId() const
+{
+    const DrillRecord* record = m_drills->recordAt(DBGrid1->row());
+    return record ? record->idDrill : 0;
+}
+
+void frmORXmain::openHistory(const QString& subject,
+                             const std::optional<QList<ChangeEntry>>& entries)
+{
+    if (!entries) {
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("The history of changes could not be read from the database."));
+        return;
+    }
+    auto* window = new HistoryWindow(subject, *entries, m_messages, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowFlag(Qt::Window);
+    window->show();
+    window->activateWindow();
+}
+
+void frmORXmain::showDrillHistory()
+{
+    const DrillRecord* record = m_drills->recordAt(DBGrid1->row());
+    if (!record) {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("Choose a cell of a ship's drills to see their history."));
+        return;
+    }
+    openHistory(tr("%1, drills of %2").arg(record->shipName).arg(shownYear()),
+                ChangeHistory::ofDrill(*m_db, record->idDrill));
+}
+
+void frmORXmain::showShipHistory()
+{
+    const QModelIndex current =
+        PicShips->findChild<QTableView*>(QStringLiteral("DBGrid2"))->currentIndex();
+    const Ship ship = current.isValid() ? Data2->ships().value(current.row()) : Ship();
+    if (ship.id == 0) {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("Choose a ship to see its history."));
+        return;
+    }
+    openHistory(ship.name, ChangeHistory::ofShip(*m_db, ship.id));
+}
+
+bool frmORXmain::refuseClosedYearEdit()
+{
+    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    if (closed)
+        m_messages.tell(Messages::Icon::Information, ProgramTitle, closed->refusal());
+    return closed.has_value();
+}
+
+void frmORXmain::CmdCloseYear_Click()
+{
+    const int year = shownYear();
+    if (year > Clock::today().year()) {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("The year %1 has not come yet and cannot be closed.").arg(year));
+        return;
+    }
+    if (const auto closed = YearClosure::closedInfo(*m_db, year)) {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle, closed->refusal());
+        return;
+    }
+    if (!m_messages.askYesNo(tr("Close Year"),
+                             tr("Close the year %1? Its drills and evaluations can then no longer "
+                                "be changed, until the year is reopened with a reason.")
+                                 .arg(year)))
+        return;
+    QSqlError error;
+    if (YearClosure::close(*m_db, year, Clock::today().year(), &error) !=
+        YearClosure::Outcome::Done)
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("The year %1 could not be closed: %2").arg(year).arg(error.text()));
+    showYearClosure();
+}
+
+void frmORXmain::CmdReopenYear_Click()
+{
+    const int year = shownYear();
+    if (!YearClosure::closedInfo(*m_db, year)) {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("The year %1 is not closed.").arg(year));
+        return;
+    }
+    const std::optional<QString> reason = m_messages.askText(
+        tr("Reopen Year"),
+        tr("Why is the year %1 reopened? The reason is kept in the history of changes.").arg(year));
+    if (!reason)
+        return;
+    QSqlError error;
+    switch (YearClosure::reopen(*m_db, year, *reason, &error)) {
+    case YearClosure::Outcome::ReasonRequired:
+        m_messages.tell(
+            Messages::Icon::Information, ProgramTitle,
+            tr("A year is reopened only with a reason. The year %1 stays closed.").arg(year));
+        break;
+    case YearClosure::Outcome::Failed:
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("The year %1 could not be reopened: %2").arg(year).arg(error.text()));
+        break;
+    default:
+        break;
+    }
+    showYearClosure();
+}
+
+// The caption's tip says whether the shown year is closed, by whom and when.
+void frmORXmain::showYearClosure()
+{
+    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    const QString state = closed ? closed->closedOn() : QString();
+    LblYear->setToolTip(state);
+    LblYear->setAccessibleDescription(state);
+}

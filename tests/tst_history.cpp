@@ -1,0 +1,343 @@
+// The history of changes and closed years in the data layer, on both engines: what each change
+// leaves, what a closed year refuses, what nobody may change, and older databases brought up.
+#include "Engines.h"
+#include "TestServer.h"
+#include "common/LoginName.h"
+#include "data/Backups.h"
+#include "data/ChangeHistory.h"
+#include "data/CompanyTable.h"
+#include "data/Dialect.h"
+#include "data/DrillDataSource.h"
+#include "data/DrillDatabase.h"
+#include "data/EvaluationTable.h"
+#include "data/Schema.h"
+#include "data/YearClosure.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+namespace {
+
+using Engine = DatabaseLocation::Engine;
+
+#define FRESH_LOCATION(name)                                                                       \
+    QFETCH(QString, engine);                                                                       \
+    Engines::FreshLocation name(engine);                                                           \
+    QVERIFY2(name.failure().isEmpty(), qPrintable(name.failure()))
+
+#define OPEN(db)                                                                                   \
+    do {                                                                                           \
+        const QString failure = (db).open();                                                       \
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));                                          \
+    } while (false)
+
+QSqlQuery run(const DrillDatabase& db, const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery query(db.connection());
+    if (values.isEmpty()) { // the server prepares no schema statements
+        query.exec(sql);
+        return query;
+    }
+    query.prepare(sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    query.exec();
+    return query;
+}
+
+QVariant scalar(const DrillDatabase& db, const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery query = run(db, sql, values);
+    return query.next() ? query.value(0) : QVariant();
+}
+
+int historyCount(const DrillDatabase& db)
+{
+    return scalar(db, QStringLiteral("SELECT COUNT(*) FROM History")).toInt();
+}
+
+// The entries written since `before` entries were there, oldest first.
+QStringList entriesSince(const DrillDatabase& db, int before)
+{
+    QSqlQuery query = run(db, QStringLiteral("SELECT ChangedBy, TableName, Field, OldValue, "
+                                             "NewValue FROM History ORDER BY IDHistory"));
+    QStringList entries;
+    for (int row = 0; query.next(); ++row) {
+        if (row < before)
+            continue;
+        QStringList fields;
+        for (int column = 0; column < 5; ++column)
+            fields << (query.isNull(column) ? QStringLiteral("-") : query.value(column).toString());
+        entries << fields.join(u'|');
+    }
+    return entries;
+}
+
+QString whoOn(const DrillDatabase& db)
+{
+    return db.engine() == Engine::Postgres ? TestServer::user() : LoginName::current();
+}
+
+// A drill of 2025 for one ship; its id.
+qint64 oneDrill(DrillDatabase& db, const QString& ship = QStringLiteral("MV O'Brien"))
+{
+    run(db, QStringLiteral("INSERT INTO Ships (ShipName) VALUES (?)"), {ship});
+    DrillDataSource data(db);
+    data.setYear(2025);
+    data.addFleetYear();
+    return scalar(db, QStringLiteral("SELECT MAX(IDDrill) FROM Drills")).toLongLong();
+}
+
+DrillDataSource::WriteResult writeMaster(DrillDatabase& db, const QString& value)
+{
+    DrillDataSource data(db);
+    data.setYear(2025);
+    data.refresh();
+    return data.writeField(0, DrillDataSource::Master, value);
+}
+
+EvaluationTable::Answers answersWith(int question, int scale)
+{
+    EvaluationTable::Answers answers{};
+    answers[question - 1] = scale;
+    return answers;
+}
+
+// What the tables the user fills hold, in key order.
+QStringList contentOf(const DrillDatabase& db)
+{
+    QStringList rows;
+    for (const char* table : {"Ships", "Drills", "Company", "Evaluation"}) {
+        QSqlQuery query = run(db, QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(table));
+        while (query.next()) {
+            QStringList values;
+            for (int column = 0; column < query.record().count(); ++column)
+                values << query.value(column).toString();
+            rows << QLatin1String(table) + u':' + values.join(u'|');
+        }
+    }
+    return rows;
+}
+
+// Takes the database back to the first version of its schema, as an older program left it.
+void makeFirstVersion(DrillDatabase& db)
+{
+    const bool server = db.engine() == Engine::Postgres;
+    QStringList own;
+    QSqlQuery query = run(db, server ? QStringLiteral("SELECT proname FROM pg_proc WHERE proname "
+                                                      "LIKE 'orx\\_%' AND proname <> "
+                                                      "'orx_announce_change'")
+                                     : QStringLiteral("SELECT name FROM sqlite_master WHERE type "
+                                                      "= 'trigger'"));
+    while (query.next())
+        own << query.value(0).toString();
+    for (const QString& name : own)
+        run(db, (server ? QStringLiteral("DROP FUNCTION %1 CASCADE")
+                        : QStringLiteral("DROP TRIGGER %1"))
+                    .arg(name));
+    run(db, QStringLiteral("DROP TABLE History"));
+    run(db, QStringLiteral("DROP TABLE ClosedYears"));
+    if (server)
+        run(db, QStringLiteral("DELETE FROM OrxSchema"));
+    run(db, Dialect::setVersion(db.engine(), 1));
+}
+
+} // namespace
+
+class TestHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void eachChangeLeavesOneEntryWithWhoFromAndTo_data() { Engines::addRows(); }
+    void eachChangeLeavesOneEntryWithWhoFromAndTo()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        const QString who = whoOn(db);
+        const qint64 drill = oneDrill(db);
+        const qint64 ship = scalar(db, QStringLiteral("SELECT IDShip FROM Ships")).toLongLong();
+        const auto expectOne = [&](const std::function<bool()>& change, const QString& entry) {
+            const int before = historyCount(db);
+            QVERIFY(change());
+            QCOMPARE(entriesSince(db, before), QStringList{who + u'|' + entry});
+        };
+        expectOne([&] { return writeMaster(db, QStringLiteral("Capt. O'Hara")).ok; },
+                  QStringLiteral("Drills|Master|-|Capt. O'Hara"));
+        expectOne([&] { return writeMaster(db, QStringLiteral("Capt. Berg")).ok; },
+                  QStringLiteral("Drills|Master|Capt. O'Hara|Capt. Berg"));
+        expectOne(
+            [&] {
+                return EvaluationTable::save(db, drill, EvaluationTable::Drill::First,
+                                             answersWith(3, 4));
+            },
+            QStringLiteral("Evaluation|Question 3|-|4"));
+        expectOne(
+            [&] {
+                return EvaluationTable::save(db, drill, EvaluationTable::Drill::Second,
+                                             answersWith(3, 2));
+            },
+            QStringLiteral("Evaluation|Question 3 (2nd drill)|-|2"));
+        expectOne(
+            [&] {
+                return EvaluationTable::save(db, drill, EvaluationTable::Drill::First,
+                                             answersWith(3, 5));
+            },
+            QStringLiteral("Evaluation|Question 3|4|5"));
+        expectOne([&] { return CompanyTable(db).setName(QStringLiteral("Nordic Lines")); },
+                  QStringLiteral("Company|Name||Nordic Lines"));
+        expectOne(
+            [&] {
+                return run(db, QStringLiteral("UPDATE Ships SET ShipName = ? WHERE IDShip = ?"),
+                           {QStringLiteral("MV Renamed"), ship})
+                    .isActive();
+            },
+            QStringLiteral("Ships|ShipName|MV O'Brien|MV Renamed"));
+        expectOne(
+            [&] {
+                return run(db, QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV New')"))
+                    .isActive();
+            },
+            QStringLiteral("Ships|ShipName|-|MV New"));
+        expectOne(
+            [&] {
+                return run(db, QStringLiteral("DELETE FROM Ships WHERE ShipName = 'MV New'"))
+                    .isActive();
+            },
+            QStringLiteral("Ships|ShipName|MV New|-"));
+        const auto ofDrill = ChangeHistory::ofDrill(db, drill);
+        QVERIFY(ofDrill);
+        QCOMPARE(ofDrill->size(), 5);
+        QCOMPARE(ofDrill->first().field, QStringLiteral("Question 3")); // newest first
+        QCOMPARE(ofDrill->first().shipName, QStringLiteral("MV O'Brien"));
+        QVERIFY(qAbs(ofDrill->first().when.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+        QCOMPARE(ChangeHistory::ofShip(db, ship)->size(), 7); // added, renamed, five of its drill
+    }
+
+    void aClosedYearRefusesEveryChangeUntilReopenedWithAReason_data() { Engines::addRows(); }
+    void aClosedYearRefusesEveryChangeUntilReopenedWithAReason()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        const qint64 drill = oneDrill(db);
+        QCOMPARE(YearClosure::close(db, 2027, 2026), YearClosure::Outcome::InTheFuture);
+        QCOMPARE(YearClosure::close(db, 2025, 2026), YearClosure::Outcome::Done);
+        const auto closed = YearClosure::closedInfo(db, 2025);
+        QVERIFY(closed);
+        QCOMPARE(closed->closedBy, whoOn(db));
+        QVERIFY(!YearClosure::closedInfo(db, 2026));
+
+        const DrillDataSource::WriteResult write = writeMaster(db, QStringLiteral("Late"));
+        QVERIFY(!write.ok);
+        QVERIFY2(write.errorText.contains(QLatin1String("closed")), qPrintable(write.errorText));
+        QVERIFY(
+            !EvaluationTable::save(db, drill, EvaluationTable::Drill::First, answersWith(1, 1)));
+        const QSqlQuery direct = run(db, QStringLiteral("UPDATE Drills SET Master = 'x'"));
+        QVERIFY(YearClosure::isClosedYearRefusal(direct.lastError()));
+        // A ship added after the closing gets rows in open years only.
+        run(db, QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Later')"));
+        DrillDataSource data(db);
+        data.setYear(2025);
+        QVERIFY(data.addFleetYear());
+        data.addMissingRecords(
+            {{scalar(db, QStringLiteral("SELECT MAX(IDShip) FROM Ships")).toLongLong(),
+              QStringLiteral("MV Later")}});
+        QCOMPARE(scalar(db, QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 1);
+
+        QCOMPARE(YearClosure::reopen(db, 2025, QStringLiteral("  ")),
+                 YearClosure::Outcome::ReasonRequired);
+        QVERIFY(!run(db, QStringLiteral("DELETE FROM ClosedYears")).isActive());
+        const int before = historyCount(db);
+        QCOMPARE(YearClosure::reopen(db, 2025, QStringLiteral("Class asked for a correction")),
+                 YearClosure::Outcome::Done);
+        QCOMPARE(entriesSince(db, before),
+                 QStringList{whoOn(db) + QStringLiteral("|ClosedYears|Closed|Closed|Reopened: "
+                                                        "Class asked for a correction")});
+        QVERIFY(writeMaster(db, QStringLiteral("Corrected")).ok);
+        const auto year = ChangeHistory::ofYear(db, 2025);
+        QCOMPARE(year->size(), 3); // closed, reopened, corrected
+    }
+
+    void historyIsNeverChangedOrDeleted_data() { Engines::addRows(); }
+    void historyIsNeverChangedOrDeleted()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        oneDrill(db);
+        QVERIFY(writeMaster(db, QStringLiteral("Capt. Berg")).ok);
+        for (const char* statement :
+             {"UPDATE History SET NewValue = 'forged'", "DELETE FROM History"})
+            QVERIFY2(!run(db, QLatin1String(statement)).isActive(), statement);
+        if (db.engine() == Engine::Postgres)
+            QVERIFY(!run(db, QStringLiteral("TRUNCATE History")).isActive());
+        QCOMPARE(scalar(db, QStringLiteral("SELECT NewValue FROM History WHERE Field = 'Master'"))
+                     .toString(),
+                 QStringLiteral("Capt. Berg"));
+    }
+
+    // Another tool, logged in as a role of its own, is recorded with that role.
+    void aChangeMadeWithPsqlIsRecordedWithItsRole()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        oneDrill(db);
+        run(db, QStringLiteral("CREATE ROLE clerk LOGIN"));
+        run(db, QStringLiteral("GRANT SELECT, UPDATE ON Drills TO clerk"));
+        const auto psql = [&](const QString& sql) {
+            return QProcess::execute(QStringLiteral("psql"),
+                                     {QStringLiteral("-h"), TestServer::instance().socketFolder(),
+                                      QStringLiteral("-U"), QStringLiteral("clerk"),
+                                      QStringLiteral("-d"), fresh.location().database,
+                                      QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                      QStringLiteral("-qc"), sql});
+        };
+        const int before = historyCount(db);
+        QCOMPARE(psql(QStringLiteral("UPDATE Drills SET Master = 'By hand'")), 0);
+        QCOMPARE(entriesSince(db, before),
+                 QStringList{QStringLiteral("clerk|Drills|Master|-|By hand")});
+        QVERIFY(psql(QStringLiteral("DELETE FROM History")) != 0);
+        QCOMPARE(historyCount(db), before + 1);
+        run(db, QStringLiteral("REVOKE ALL ON Drills FROM clerk"));
+        run(db, QStringLiteral("DROP OWNED BY clerk"));
+        run(db, QStringLiteral("DROP ROLE clerk"));
+    }
+
+    void anOlderDatabaseIsBroughtUpWithEveryValueKept_data() { Engines::addRows(); }
+    void anOlderDatabaseIsBroughtUpWithEveryValueKept()
+    {
+        FRESH_LOCATION(fresh);
+        QStringList before;
+        {
+            DrillDatabase db(fresh.location());
+            OPEN(db);
+            const qint64 drill = oneDrill(db);
+            QVERIFY(writeMaster(db, QStringLiteral("Capt. Berg")).ok);
+            QVERIFY(
+                EvaluationTable::save(db, drill, EvaluationTable::Drill::First, answersWith(2, 3)));
+            QVERIFY(CompanyTable(db).setName(QStringLiteral("Nordic Lines")));
+            makeFirstVersion(db);
+            before = contentOf(db);
+        }
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QCOMPARE(scalar(db, Dialect::readVersion(db.engine())).toInt(), Schema::Version);
+        QCOMPARE(contentOf(db), before);
+        QCOMPARE(historyCount(db), 0);
+        QVERIFY(writeMaster(db, QStringLiteral("Capt. Lund")).ok);
+        QCOMPARE(entriesSince(db, 0),
+                 QStringList{whoOn(db) + QStringLiteral("|Drills|Master|Capt. Berg|Capt. Lund")});
+        if (db.engine() == Engine::Sqlite) // the copy made before the upgrade is of the old file
+            QCOMPARE(QDir(Backups::folderOf(db.filePath())).entryList(QDir::Files).size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistory)
+#include "tst_history.moc"
