@@ -74,6 +74,8 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
         print(stderr, problem);
         return nullptr;
     }
+    if (!db->notice().isEmpty())
+        print(stderr, db->notice());
     // A server keeps its own backups; the program copies only a file.
     const QString backupFailure = file ? Backups::makeDailyOrSayWhy(location->filePath) : QString();
     if (!backupFailure.isEmpty())

@@ -2,8 +2,11 @@
 
 #include "common/Quoted.h"
 #include "data/Dialect.h"
+#include "data/FileUseLock.h"
+#include "data/Leftovers.h"
 #include "data/Schema.h"
 #include "data/SqliteConnection.h"
+#include "data/SqliteFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,14 +27,6 @@ constexpr int SqliteBusy = 5;
 constexpr int SqliteLocked = 6;
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADatabase = 26;
-
-bool hasSqliteHeader(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return file.read(16) == QByteArray("SQLite format 3\0", 16);
-}
 
 // SQLite writes its journal beside the file: without a writable folder no change can be
 // stored. Trying is the only sure test (read-only mounts, access lists, root's exemptions).
@@ -160,15 +155,17 @@ QString DataFailure::sentence() const
     return QStringLiteral("Error No %1 - %2").arg(number, text);
 }
 
-DrillDatabase::DrillDatabase(const QString& filePath, std::chrono::milliseconds busyTimeout)
-    : DrillDatabase(DatabaseLocation::file(filePath), busyTimeout)
+DrillDatabase::DrillDatabase(const QString& filePath, std::chrono::milliseconds busyTimeout,
+                             UseMark mark)
+    : DrillDatabase(DatabaseLocation::file(filePath), busyTimeout, mark)
 {
 }
 
-DrillDatabase::DrillDatabase(DatabaseLocation location, std::chrono::milliseconds busyTimeout)
+DrillDatabase::DrillDatabase(DatabaseLocation location, std::chrono::milliseconds busyTimeout,
+                             UseMark mark)
     : m_location(std::move(location)),
       m_connectionName(QStringLiteral("orx-%1").arg(++g_connectionCount)),
-      m_busyTimeout(busyTimeout)
+      m_busyTimeout(busyTimeout), m_mark(mark)
 {
 }
 
@@ -197,7 +194,31 @@ QString DrillDatabase::open()
         return refuse(Problem::NotAFile, QStringLiteral("The database file %1 is a folder, not a "
                                                         "file.")
                                              .arg(quoted(filePath())));
-    return info.exists() ? checkExisting() : create();
+    const QString inUse = markInUse();
+    if (!inUse.isEmpty())
+        return inUse;
+    return QFileInfo::exists(filePath()) ? checkExisting() : create();
+}
+
+// Only while no other program has the file open are the leftovers of a backup or restore cut
+// short surely stale.
+QString DrillDatabase::markInUse()
+{
+    m_notice.clear();
+    if (m_mark == UseMark::None)
+        return {};
+    m_useLock = std::make_unique<FileUseLock>(filePath());
+    if (!m_useLock->isUsable())
+        return {};
+    if (m_useLock->take(FileUseLock::Mode::Exclusive, std::chrono::milliseconds(0)))
+        m_notice = Leftovers::settle(filePath());
+    if (m_useLock->take(FileUseLock::Mode::Shared, m_busyTimeout))
+        return {};
+    return refuse(Problem::InUse,
+                  QStringLiteral("The database file %1 is being restored from a backup by "
+                                 "another program. Nothing was changed. Start again when the "
+                                 "restore has finished.")
+                      .arg(quoted(filePath())));
 }
 
 QString DrillDatabase::refuse(Problem problem, const QString& message)
@@ -236,7 +257,7 @@ QString DrillDatabase::checkExisting()
         return refuse(Problem::NoAccess, QStringLiteral("The database file %1 cannot be read and "
                                                         "written. Check its permissions.")
                                              .arg(file));
-    if (!hasSqliteHeader(filePath()))
+    if (!SqliteFile::hasHeader(filePath()))
         return refuse(Problem::NotOurs,
                       QStringLiteral("The file %1 is not a database of this program (it is "
                                      "empty, damaged, or of another kind, such as an old Access "
@@ -259,7 +280,18 @@ QString DrillDatabase::checkExisting()
     return failure.isEmpty() ? prepareSession() : failure;
 }
 
+// All checks in one read: the file's length is judged while no other program can write.
 QString DrillDatabase::checkContent()
+{
+    QSqlDatabase db = connection();
+    if (!db.transaction())
+        return refuse(db.lastError());
+    const QString failure = checkContentRead();
+    db.rollback();
+    return failure;
+}
+
+QString DrillDatabase::checkContentRead()
 {
     const QString file = quoted(filePath());
     QSqlQuery query(connection());
@@ -267,6 +299,9 @@ QString DrillDatabase::checkContent()
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return refuse(query.lastError());
     const int version = query.value(0).toInt();
+    const QString cutShort = SqliteFile::cutShortFinding(filePath());
+    if (!cutShort.isEmpty())
+        return refuse(Problem::Damaged, damagedMessage(file, cutShort));
 
     if (!query.exec(QStringLiteral("PRAGMA quick_check")))
         return refuse(query.lastError());
