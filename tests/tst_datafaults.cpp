@@ -161,6 +161,19 @@ QString integrityOf(DrillDatabase& db)
     return findings.join(u'\n');
 }
 
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// The files in the folder whose names end so.
+QStringList filesEndingIn(const QString& folder, const QString& end)
+{
+    return QDir(folder).entryList({u'*' + end}, QDir::Files | QDir::Hidden);
+}
+
 } // namespace
 
 class TestDataFaults : public QObject
@@ -347,6 +360,75 @@ private slots:
         // The same file in a folder that can be written opens: it was the folder.
         const ChildResult writableFolder = runChild({QStringLiteral("open"), path}, nobody);
         QCOMPARE(writableFolder.lines, QStringList{QStringLiteral("0")});
+    }
+
+    // SQLite reads what is missing at a file's end as zeros, so a cut must be found by length.
+    void aFileCutShortByAnyLengthUpToAPageIsRefused()
+    {
+        Fixture fixture(300);
+        const int pageSize = fixture.scalar(QStringLiteral("PRAGMA page_size")).toInt();
+        const QByteArray whole = DatabaseFiles::contentOf(fixture.databasePath());
+        QTemporaryDir dir;
+        const QString cut = dir.filePath(QStringLiteral("ORXmanager97.mdb"));
+        writeFile(cut, whole);
+        for (int length = 1; length <= pageSize; ++length) {
+            QVERIFY(QFile::resize(cut, whole.size() - length));
+            DrillDatabase db(cut, ShortWait);
+            const QString message = db.open();
+            if (db.problem() != DrillDatabase::Problem::Damaged ||
+                Backups::integrityProblem(cut).isEmpty())
+                QFAIL(qPrintable(QStringLiteral("cut by %1 bytes: %2").arg(length).arg(message)));
+        }
+        QCOMPARE(DatabaseFiles::contentOf(cut), whole.chopped(pageSize));
+    }
+
+    // The child restores a backup of 3 ships over a file of 200 and is killed at each of its
+    // renames; the next start finds one of the two fleets in place, never an empty new file.
+    void aRestoreKilledAtEachRenameIsSettledAtTheNextStart()
+    {
+        Fixture backup(3);
+        const auto restoreOver = [&](const Fixture& former, int killAt) {
+            writeFile(former.databasePath() + QStringLiteral("-journal"), {}); // left behind
+            return runChild({QStringLiteral("restore"), former.databasePath(),
+                             backup.databasePath(), QString::number(killAt)});
+        };
+        const ChildResult whole = restoreOver(Fixture(200), 0);
+        QCOMPARE(whole.lines.size(), 1); // no failure
+        const int renames = whole.lines.value(0).split(u' ').value(1).toInt();
+        QVERIFY(renames >= 3);
+        for (int killAt = 1; killAt <= renames; ++killAt) {
+            Fixture former(200);
+            const QString path = former.databasePath();
+            QCOMPARE(restoreOver(former, killAt).status, QProcess::CrashExit);
+            DrillDatabase db(path, ShortWait);
+            QCOMPARE(db.open(), QString());
+            const int ships = DatabaseFiles::shipCount(path);
+            const QString aside = Backups::newestKeptAside(path);
+            QVERIFY2(ships == 200 || (ships == 3 && DatabaseFiles::shipCount(aside) == 200),
+                     qPrintable(QStringLiteral("killed at rename %1: %2 ships, %3 kept aside")
+                                    .arg(killAt)
+                                    .arg(ships)
+                                    .arg(DatabaseFiles::shipCount(aside))));
+            // Once the restored copy had its staging name, the start says what it did.
+            QCOMPARE(db.notice().isEmpty(), killAt == 1);
+            QCOMPARE(filesEndingIn(former.folder(), QStringLiteral(".restoring*")), QStringList());
+            QCOMPARE(filesEndingIn(former.folder(), QStringLiteral(".partial*")), QStringList());
+        }
+    }
+
+    // Killed as the finished copy was to take its name.
+    void aBackupKilledMidCopyLeavesNothingAfterTheNextStart()
+    {
+        Fixture fixture(2000);
+        const QString backups = Backups::folderOf(fixture.databasePath());
+        const ChildResult cut =
+            runChild({QStringLiteral("backup"), fixture.databasePath(), QStringLiteral("1")});
+        QCOMPARE(cut.status, QProcess::CrashExit);
+        QCOMPARE(filesEndingIn(backups, QStringLiteral(".partial*")).size(), 1);
+
+        DrillDatabase db(fixture.databasePath(), ShortWait);
+        QCOMPARE(db.open(), QString());
+        QCOMPARE(filesEndingIn(backups, QStringLiteral(".partial*")), QStringList());
     }
 
     // A read that fails keeps the year that was read before, and says why.
