@@ -282,13 +282,25 @@ private slots:
         QCOMPARE(digestOf(fixture.databasePath()), before);
     }
 
+    void aDamagedFileAtStartNamesTheNewestGoodBackup_data()
+    {
+        QTest::addColumn<bool>("cutShort");
+        QTest::newRow("a zeroed page") << false;
+        QTest::newRow("cut short at its end") << true;
+    }
+
     void aDamagedFileAtStartNamesTheNewestGoodBackup()
     {
+        QFETCH(bool, cutShort);
         LoadedWindow w(300);
         Clock::setFixed(QDateTime(QDate(2026, 3, 1), QTime(8, 0)));
         QCOMPARE(Backups::makeDaily(w.fixture.databasePath()).kind, Backups::Outcome::Kind::Made);
         Clock::setFixed(QDateTime(QDate(2026, 3, 2), QTime(8, 0)));
-        DatabaseFiles::zeroMiddlePage(w.fixture.databasePath());
+        const QString path = w.fixture.databasePath();
+        if (cutShort)
+            QVERIFY(QFile::resize(path, QFileInfo(path).size() - 22));
+        else
+            DatabaseFiles::zeroMiddlePage(path);
         const QByteArray before = digestOf(w.fixture.databasePath());
 
         QVERIFY(!w.load());

@@ -31,7 +31,7 @@ QString quotedPath(const QString& path)
 }
 
 // How long a restore waits for another restore of the same file to end.
-constexpr auto RestorePatience = std::chrono::seconds(10);
+constexpr auto RestorePatience = std::chrono::seconds(3);
 const QString AsideTag = QStringLiteral("before-restore-");
 const QString PartialSuffix = QStringLiteral(".partial");
 
