@@ -11,6 +11,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -441,6 +442,29 @@ private slots:
         DrillDatabase db(fixture.databasePath(), ShortWait);
         QCOMPARE(db.open(), QString());
         QCOMPARE(filesEndingIn(backups, QStringLiteral(".partial*")), QStringList());
+    }
+
+    // Another program holds the file locked while the window watches it for changes: the
+    // window's events go on being handled all the while.
+    void aLockHeldElsewhereDoesNotStopTheWindow()
+    {
+        LoadedWindow w(20);
+        QVERIFY(w.loadAndShow());
+        w.fixture.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        qint64 longestGap = 0;
+        QTimer beat;
+        QObject::connect(&beat, &QTimer::timeout, [&] {
+            longestGap = qMax(longestGap, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        beat.start(10);
+        QTest::qWait(3500);
+        w.fixture.exec(QStringLiteral("ROLLBACK"));
+        QVERIFY2(longestGap < 500,
+                 qPrintable(QStringLiteral("%1 ms without an event").arg(longestGap)));
     }
 
     // A read that fails keeps the year that was read before, and says why.
