@@ -467,6 +467,29 @@ private slots:
                  qPrintable(QStringLiteral("%1 ms without an event").arg(longestGap)));
     }
 
+    // A drive mounted read-only, in a mount namespace of the child's own.
+    void aReadOnlyDriveIsNamedAsSuch()
+    {
+        Fixture fixture({QStringLiteral("MV Alpha")});
+        QTemporaryDir drive;
+        const QString script = QStringLiteral("mount -t tmpfs none \"$1\" && cp \"$2\" \"$1/\" && "
+                                              "mount -o remount,ro \"$1\" && \"$3\" open "
+                                              "\"$1/ORXmanager97.mdb\"");
+        QProcess child;
+        child.start(QStringLiteral("unshare"),
+                    {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                     QStringLiteral("sh"), drive.path(), fixture.databasePath(),
+                     QStringLiteral(DATA_CHILD)});
+        if (!child.waitForFinished(20000) || child.exitCode() != 0)
+            QSKIP("No mount namespace of its own can be made here.");
+        const QStringList lines =
+            QString::fromUtf8(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.value(0), QString::number(int(DrillDatabase::Problem::FolderReadOnly)));
+        QVERIFY2(lines.value(1).contains(QStringLiteral("mounted read-only")) &&
+                     !lines.value(1).contains(QStringLiteral("permissions")),
+                 qPrintable(lines.join(u'\n')));
+    }
+
     // A read that fails keeps the year that was read before, and says why.
     void aLockedYearIsNotReadAsAnEmptyOne()
     {

@@ -14,6 +14,8 @@
 #include <QTemporaryFile>
 #include <QtDebug>
 
+#include <sys/statvfs.h>
+
 #include <algorithm>
 #include <atomic>
 #include <optional>
@@ -27,6 +29,13 @@ constexpr int SqliteBusy = 5;
 constexpr int SqliteLocked = 6;
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADatabase = 26;
+
+bool onReadOnlyDrive(const QString& path)
+{
+    struct statvfs drive = {};
+    return statvfs(QFile::encodeName(path).constData(), &drive) == 0 &&
+           (drive.f_flag & ST_RDONLY) != 0;
+}
 
 // SQLite writes its journal beside the file: without a writable folder no change can be
 // stored. Trying is the only sure test (read-only mounts, access lists, root's exemptions).
@@ -253,6 +262,13 @@ QString DrillDatabase::checkExisting()
 {
     const QString file = quoted(filePath());
     const QFileInfo info(filePath());
+    if (onReadOnlyDrive(filePath()))
+        return refuse(Problem::FolderReadOnly,
+                      QStringLiteral("The database file %1 lies on a drive that is mounted "
+                                     "read-only, so no change could be stored. Nothing was "
+                                     "changed. Copy the program's folder to a drive where you "
+                                     "may write, or have the drive mounted for writing.")
+                          .arg(file));
     if (!info.isReadable() || !info.isWritable())
         return refuse(Problem::NoAccess, QStringLiteral("The database file %1 cannot be read and "
                                                         "written. Check its permissions.")
