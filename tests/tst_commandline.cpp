@@ -148,6 +148,24 @@ private slots:
         QVERIFY2(run.err.contains(QLatin1String("drills.csv")), qPrintable(run.err));
     }
 
+    // Another program is part-way through a write: an export only reads, so it need not wait.
+    void csvExportReadsWithoutWriting()
+    {
+        Fleet fleet;
+        fleet.fixture.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        fleet.fixture.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Charlie')"));
+        const QString csv = fleet.file("drills.csv");
+        const ProgramRun run =
+            runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                        QStringLiteral("--export-csv"), thisYear(), csv});
+        fleet.fixture.exec(QStringLiteral("ROLLBACK"));
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(DatabaseFiles::contentOf(csv).contains("MV Alpha"));
+        QCOMPARE(fleet.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM PrintDrills")).toInt(),
+                 0);
+    }
+
     void exportToATargetThatCannotBeWrittenFails_data()
     {
         QTest::addColumn<QString>("target");

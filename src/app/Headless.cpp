@@ -116,9 +116,9 @@ int exportPdf(const CommandLine& command)
 int exportCsv(const CommandLine& command)
 {
     const std::unique_ptr<DrillDatabase> db = openDatabase(command);
-    if (!db || !prepareYear(command, *db))
+    if (!db)
         return CommandLine::Failed;
-    const QString failure = DrillStatusReport::exportCsv(*db, command.file);
+    const QString failure = DrillStatusReport::exportCsv(*db, command.year, command.file);
     if (failure.isEmpty())
         return CommandLine::Done;
     print(stderr, failure);
