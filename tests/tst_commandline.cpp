@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/StartUp.h"
 #include "data/Backups.h"
+#include "data/DrillDatabase.h"
 
 #include <QDate>
 #include <QDir>
@@ -228,6 +229,21 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(QLatin1String("integrity")), qPrintable(run.err));
         QCOMPARE(DatabaseFiles::contentOf(fleet.fixture.databasePath()), restored);
+    }
+
+    void restoreWaitsForNoProgramThatHasTheFileOpen()
+    {
+        Fleet fleet;
+        Fixture backup(3);
+        const QByteArray before = DatabaseFiles::contentOf(fleet.fixture.databasePath());
+        DrillDatabase window(fleet.fixture.databasePath());
+        QCOMPARE(window.open(), QString());
+        const ProgramRun run =
+            runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                        QStringLiteral("--restore"), backup.databasePath()});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QLatin1String("open in another program")), qPrintable(run.err));
+        QCOMPARE(DatabaseFiles::contentOf(fleet.fixture.databasePath()), before);
     }
 
     // The user's settings file may name the database; --database wins over it.
