@@ -374,6 +374,7 @@ bool DrillDatabase::inTransaction(const std::function<bool()>& work, QSqlError* 
 
 bool DrillDatabase::exec(QSqlQuery& query, const char* context)
 {
+    SqliteConnection::bindTextAsTyped(query);
     if (query.exec())
         return true;
     qWarning().noquote() << context << "failed:" << query.lastError().text();
