@@ -167,6 +167,21 @@ private slots:
                  0);
     }
 
+    // Stored by another program: a NUL would end the text for many CSV readers.
+    void aNulInAValueIsShownInTheCsvNotWritten()
+    {
+        Fleet fleet;
+        fleet.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Jon' || char(0) || 'Doe'"));
+        const QString csv = fleet.file("drills.csv");
+        const ProgramRun run =
+            runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                        QStringLiteral("--export-csv"), thisYear(), csv});
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray written = DatabaseFiles::contentOf(csv);
+        QVERIFY(!written.contains('\0'));
+        QVERIFY(QString::fromUtf8(written).contains(QStringLiteral("Jon\u2400Doe")));
+    }
+
     void exportToATargetThatCannotBeWrittenFails_data()
     {
         QTest::addColumn<QString>("target");
