@@ -272,6 +272,20 @@ private slots:
                  QStringList{QStringLiteral("ORXmanager97.mdb")});
     }
 
+    // Only a file kept aside, as a restore leaves it when cut short and its copy did not survive:
+    // a start puts it back rather than making a new, empty database beside it.
+    void aStartPutsBackAFileKeptAsideWhenTheDatabaseIsMissing()
+    {
+        Fixture fixture(5);
+        const QString aside = Backups::keptAsideFile(fixture.databasePath(), morningOf(LastDay));
+        QVERIFY(QFile::rename(fixture.databasePath(), aside));
+        DrillDatabase db(fixture.databasePath());
+        QCOMPARE(db.open(), QString());
+        QVERIFY2(db.notice().contains(QLatin1String("undone")), qPrintable(db.notice()));
+        QCOMPARE(DatabaseFiles::shipCount(fixture.databasePath()), 5);
+        QVERIFY(!QFileInfo::exists(aside));
+    }
+
     void restoreRefusesWhileAnotherProgramHasTheFileOpen()
     {
         Fixture fixture({"MV Alpha"});
