@@ -429,6 +429,25 @@ private slots:
         }
     }
 
+    // The window's start says what it did with a restore killed at its last step.
+    void theWindowFinishesARestoreCutShortAndSaysSo()
+    {
+        Fixture backup(3);
+        const auto restoreOver = [&](const QString& path, int killAt) {
+            return runChild(
+                {QStringLiteral("restore"), path, backup.databasePath(), QString::number(killAt)});
+        };
+        const int renames =
+            restoreOver(Fixture(7).databasePath(), 0).lines.value(0).split(u' ').value(1).toInt();
+        LoadedWindow w(7);
+        QCOMPARE(restoreOver(w.fixture.databasePath(), renames).status, QProcess::CrashExit);
+        QVERIFY(w.loadAndShow());
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("finished")),
+                 qPrintable(w.messages.shown.first().text));
+        QCOMPARE(w.grid->rows(), 5); // the backup's 3 ships below the two heading rows
+    }
+
     // Killed as the finished copy was to take its name.
     void aBackupKilledMidCopyLeavesNothingAfterTheNextStart()
     {
