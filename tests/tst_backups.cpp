@@ -286,20 +286,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(aside));
     }
 
-    void restoreRefusesWhileAnotherProgramHasTheFileOpen()
-    {
-        Fixture fixture({"MV Alpha"});
-        Fixture backup(3);
-        const QByteArray before = DatabaseFiles::contentOf(fixture.databasePath());
-        DrillDatabase inUse(fixture.databasePath());
-        QCOMPARE(inUse.open(), QString());
-        const Backups::Restored restored =
-            Backups::restore(backup.databasePath(), fixture.databasePath(), morningOf(LastDay));
-        QVERIFY2(restored.failure.contains(QLatin1String("open in another program")),
-                 qPrintable(restored.failure));
-        QCOMPARE(DatabaseFiles::contentOf(fixture.databasePath()), before);
-    }
-
     void twoRestoresInOneSecondBothKeepTheirFormerFile()
     {
         Fixture fixture({"MV Alpha"});
