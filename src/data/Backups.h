@@ -44,7 +44,8 @@ QString makeDailyOrSayWhy(const QString& databasePath);
 // WeeklyCopies newest weeks not already kept that way, the newest day of that week.
 QList<QDate> daysToKeep(QList<QDate> days);
 
-// Empty when the file is a SQLite database that passes PRAGMA integrity_check; otherwise why not.
+// Empty when the file is a SQLite database of its full length that passes PRAGMA
+// integrity_check; otherwise why not.
 QString integrityProblem(const QString& filePath);
 
 // The newest copy that passes the integrity check; empty when there is none.
