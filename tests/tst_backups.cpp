@@ -3,6 +3,7 @@
 #include "Fixture.h"
 #include "common/Clock.h"
 #include "data/Backups.h"
+#include "data/DrillDatabase.h"
 
 #include <QDir>
 #include <QFile>
@@ -125,8 +126,16 @@ private slots:
         QVERIFY(!QFileInfo::exists(Backups::folderOf(missing)));
     }
 
+    void aFailedCopyKeepsEveryOlderCopyAndLeavesNoFile_data()
+    {
+        QTest::addColumn<bool>("cutShort");
+        QTest::newRow("a zeroed page") << false;
+        QTest::newRow("cut short at its end") << true;
+    }
+
     void aFailedCopyKeepsEveryOlderCopyAndLeavesNoFile()
     {
+        QFETCH(bool, cutShort);
         Fixture fixture(400);
         // More copies than rotation keeps, as after a week the program was not started.
         QDir().mkpath(Backups::folderOf(fixture.databasePath()));
@@ -134,7 +143,11 @@ private slots:
             QVERIFY(
                 QFile::copy(fixture.databasePath(), Backups::copyOf(fixture.databasePath(), day)));
         const QList<QDate> before = daysOfCopies(fixture.databasePath());
-        DatabaseFiles::zeroMiddlePage(fixture.databasePath());
+        if (cutShort)
+            QVERIFY(QFile::resize(fixture.databasePath(),
+                                  QFileInfo(fixture.databasePath()).size() - 22));
+        else
+            DatabaseFiles::zeroMiddlePage(fixture.databasePath());
 
         Clock::setFixed(morningOf(LastDay));
         const Backups::Outcome outcome = Backups::makeDaily(fixture.databasePath());
@@ -217,14 +230,22 @@ private slots:
     void restoreRefusesABadBackupAndChangesNothing_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("damaged") << "damaged";
-        QTest::newRow("another program's database") << "foreign";
-        QTest::newRow("missing") << "missing";
+        QTest::addColumn<QString>("says");
+        const QString unsound = QStringLiteral("is not a sound database of this program");
+        QTest::newRow("damaged") << "damaged" << unsound;
+        QTest::newRow("another program's database") << "foreign"
+                                                    << "not one of this program";
+        QTest::newRow("missing") << "missing"
+                                 << "there is no such file";
+        QTest::newRow("random bytes") << "random" << unsound;
+        QTest::newRow("cut short at its end") << "cut" << unsound;
+        QTest::newRow("half of it") << "half" << unsound;
     }
 
     void restoreRefusesABadBackupAndChangesNothing()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, says);
         Fixture fixture({"MV Alpha"});
         Fixture backupFixture(400);
         const QString backup = backupFixture.databasePath();
@@ -234,15 +255,53 @@ private slots:
             backupFixture.exec(QStringLiteral("DROP VIEW QuDrills"));
         if (kind == QLatin1String("missing"))
             QVERIFY(QFile::remove(backup));
+        if (kind == QLatin1String("random"))
+            writeFile(backup, QByteArray(20000, '\x5a'));
+        const qint64 size = QFileInfo(backup).size();
+        if (kind == QLatin1String("cut") || kind == QLatin1String("half"))
+            QVERIFY(QFile::resize(backup, kind == QLatin1String("cut") ? size - 22 : size / 2));
         const QByteArray before = DatabaseFiles::contentOf(fixture.databasePath());
 
         const Backups::Restored restored =
             Backups::restore(backup, fixture.databasePath(), morningOf(LastDay));
         QVERIFY(restored.failure.contains(backup));
         QVERIFY2(!restored.failure.contains(QLatin1String(".restoring")), "names the user's file");
+        QVERIFY2(restored.failure.contains(says), qPrintable(restored.failure));
         QCOMPARE(DatabaseFiles::contentOf(fixture.databasePath()), before);
         QCOMPARE(QDir(fixture.folder()).entryList(QDir::Files),
                  QStringList{QStringLiteral("ORXmanager97.mdb")});
+    }
+
+    // Only a file kept aside, as a restore leaves it when cut short and its copy did not survive:
+    // a start puts it back rather than making a new, empty database beside it.
+    void aStartPutsBackAFileKeptAsideWhenTheDatabaseIsMissing()
+    {
+        Fixture fixture(5);
+        const QString aside = Backups::keptAsideFile(fixture.databasePath(), morningOf(LastDay));
+        QVERIFY(QFile::rename(fixture.databasePath(), aside));
+        DrillDatabase db(fixture.databasePath());
+        QCOMPARE(db.open(), QString());
+        QVERIFY2(db.notice().contains(QLatin1String("undone")), qPrintable(db.notice()));
+        QCOMPARE(DatabaseFiles::shipCount(fixture.databasePath()), 5);
+        QVERIFY(!QFileInfo::exists(aside));
+    }
+
+    void twoRestoresInOneSecondBothKeepTheirFormerFile()
+    {
+        Fixture fixture({"MV Alpha"});
+        Fixture first(3);
+        Fixture second(5);
+        const QDateTime now = morningOf(LastDay);
+        const Backups::Restored one =
+            Backups::restore(first.databasePath(), fixture.databasePath(), now);
+        const Backups::Restored two =
+            Backups::restore(second.databasePath(), fixture.databasePath(), now);
+        QCOMPARE(one.failure, QString());
+        QCOMPARE(two.failure, QString());
+        QCOMPARE(DatabaseFiles::shipCount(one.keptAside), 1);
+        QCOMPARE(DatabaseFiles::shipCount(two.keptAside), 3);
+        QCOMPARE(Backups::newestKeptAside(fixture.databasePath()), two.keptAside);
+        QCOMPARE(DatabaseFiles::shipCount(fixture.databasePath()), 5);
     }
 };
 

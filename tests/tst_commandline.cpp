@@ -293,6 +293,39 @@ private slots:
         QVERIFY(!QFileInfo::exists(missing));
     }
 
+    // Another program is part-way through a write: an export only reads, so it need not wait.
+    void csvExportReadsWithoutWriting()
+    {
+        Fleet fleet;
+        fleet.fixture.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        fleet.fixture.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Charlie')"));
+        const QString csv = fleet.file("drills.csv");
+        const ProgramRun run =
+            runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                        QStringLiteral("--export-csv"), thisYear(), csv});
+        fleet.fixture.exec(QStringLiteral("ROLLBACK"));
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(DatabaseFiles::contentOf(csv).contains("MV Alpha"));
+        QCOMPARE(fleet.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM PrintDrills")).toInt(),
+                 0);
+    }
+
+    // Stored by another program: a NUL would end the text for many CSV readers.
+    void aNulInAValueIsShownInTheCsvNotWritten()
+    {
+        Fleet fleet;
+        fleet.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Jon' || char(0) || 'Doe'"));
+        const QString csv = fleet.file("drills.csv");
+        const ProgramRun run =
+            runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                        QStringLiteral("--export-csv"), thisYear(), csv});
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray written = DatabaseFiles::contentOf(csv);
+        QVERIFY(!written.contains('\0'));
+        QVERIFY(QString::fromUtf8(written).contains(QStringLiteral("Jon\u2400Doe")));
+    }
+
     void exportToATargetThatCannotBeWrittenFails_data()
     {
         QTest::addColumn<QString>("target");
@@ -355,6 +388,21 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(QLatin1String("integrity")), qPrintable(run.err));
         QCOMPARE(DatabaseFiles::contentOf(fleet.fixture.databasePath()), restored);
+    }
+
+    void restoreWaitsForNoProgramThatHasTheFileOpen()
+    {
+        Fleet fleet;
+        Fixture backup(3);
+        const QByteArray before = DatabaseFiles::contentOf(fleet.fixture.databasePath());
+        DrillDatabase window(fleet.fixture.databasePath());
+        QCOMPARE(window.open(), QString());
+        const ProgramRun run =
+            runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
+                        QStringLiteral("--restore"), backup.databasePath()});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QLatin1String("open in another program")), qPrintable(run.err));
+        QCOMPARE(DatabaseFiles::contentOf(fleet.fixture.databasePath()), before);
     }
 
     // The user's settings file may name the database; --database wins over it.

@@ -4,6 +4,7 @@
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/Schema.h"
+#include "data/ShipTableModel.h"
 
 #include <QDir>
 #include <QFile>
@@ -221,6 +222,49 @@ private slots:
         QCOMPARE(company.name(), std::optional(QString()));
         QVERIFY(company.setName(QString()));
         QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Company")).toInt(), 1);
+    }
+
+    void textIsStoredAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        const auto unit = [](char16_t code) { return QString(QChar(code)); };
+        const QString mark = unit(0xFEFF);
+        const QString replaced = unit(0xFFFD);
+        QTest::newRow("a byte-order mark first") << mark + "Acme" << mark + "Acme";
+        QTest::newRow("two of them") << mark + mark + "Acme" << mark + mark + "Acme";
+        // Half a pair is no character; the next one must not be taken as its other half.
+        QTest::newRow("a lone high surrogate") << "A" + unit(0xD800) + "BC"
+                                               << "A" + replaced + "BC";
+        QTest::newRow("a lone low surrogate") << "A" + unit(0xDC00) + "B"
+                                              << "A" + replaced + "B";
+        const QString ship = unit(0xD83D) + unit(0xDEA2);
+        QTest::newRow("a pair") << "A" + ship + "B"
+                                << "A" + ship + "B";
+    }
+
+    void textIsStoredAsTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        Fixture fixture({"MV Alpha"});
+        DrillDatabase db(fixture.databasePath());
+        QCOMPARE(db.open(), QString());
+        QVERIFY(CompanyTable(db).setName(typed));
+        DrillDataSource drills(db);
+        drills.setYear(2026);
+        QVERIFY(drills.addFleetYear() && drills.refresh());
+        QVERIFY(drills.writeField(0, DrillDataSource::Master, typed).ok);
+        ShipTableModel ships(db.connection());
+        QVERIFY(ships.refresh());
+        QVERIFY(ships.setData(ships.index(ships.rowCount() - 1, 1), typed));
+
+        const auto value = [&](const char* sql) {
+            return fixture.scalar(QString::fromLatin1(sql)).toString();
+        };
+        QCOMPARE(value("SELECT Name FROM Company"), stored);
+        QCOMPARE(value("SELECT Master FROM Drills"), stored);
+        QCOMPARE(value("SELECT ShipName FROM Ships WHERE ShipName <> 'MV Alpha'"), stored);
     }
 };
 

@@ -12,6 +12,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -213,6 +214,19 @@ QString integrityOf(DrillDatabase& db)
     return findings.join(u'\n');
 }
 
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// The files in the folder whose names end so.
+QStringList filesEndingIn(const QString& folder, const QString& end)
+{
+    return QDir(folder).entryList({u'*' + end}, QDir::Files | QDir::Hidden);
+}
+
 } // namespace
 
 class TestDataFaults : public QObject
@@ -321,13 +335,25 @@ private slots:
         QCOMPARE(digestOf(fixture.databasePath()), before);
     }
 
+    void aDamagedFileAtStartNamesTheNewestGoodBackup_data()
+    {
+        QTest::addColumn<bool>("cutShort");
+        QTest::newRow("a zeroed page") << false;
+        QTest::newRow("cut short at its end") << true;
+    }
+
     void aDamagedFileAtStartNamesTheNewestGoodBackup()
     {
+        QFETCH(bool, cutShort);
         LoadedWindow w(300);
         Clock::setFixed(QDateTime(QDate(2026, 3, 1), QTime(8, 0)));
         QCOMPARE(Backups::makeDaily(w.fixture.databasePath()).kind, Backups::Outcome::Kind::Made);
         Clock::setFixed(QDateTime(QDate(2026, 3, 2), QTime(8, 0)));
-        DatabaseFiles::zeroMiddlePage(w.fixture.databasePath());
+        const QString path = w.fixture.databasePath();
+        if (cutShort)
+            QVERIFY(QFile::resize(path, QFileInfo(path).size() - 22));
+        else
+            DatabaseFiles::zeroMiddlePage(path);
         const QByteArray before = digestOf(w.fixture.databasePath());
 
         QVERIFY(!w.load());
@@ -399,6 +425,140 @@ private slots:
         // The same file in a folder that can be written opens: it was the folder.
         const ChildResult writableFolder = runChild({QStringLiteral("open"), path}, nobody);
         QCOMPARE(writableFolder.lines, QStringList{QStringLiteral("0")});
+    }
+
+    // SQLite reads what is missing at a file's end as zeros, so a cut must be found by length.
+    void aFileCutShortByAnyLengthUpToAPageIsRefused()
+    {
+        Fixture fixture(300);
+        const int pageSize = fixture.scalar(QStringLiteral("PRAGMA page_size")).toInt();
+        const QByteArray whole = DatabaseFiles::contentOf(fixture.databasePath());
+        QTemporaryDir dir;
+        const QString cut = dir.filePath(QStringLiteral("ORXmanager97.mdb"));
+        writeFile(cut, whole);
+        for (int length = 1; length <= pageSize; ++length) {
+            QVERIFY(QFile::resize(cut, whole.size() - length));
+            DrillDatabase db(cut, ShortWait);
+            const QString message = db.open();
+            if (db.problem() != DrillDatabase::Problem::Damaged ||
+                Backups::integrityProblem(cut).isEmpty())
+                QFAIL(qPrintable(QStringLiteral("cut by %1 bytes: %2").arg(length).arg(message)));
+        }
+        QCOMPARE(DatabaseFiles::contentOf(cut), whole.chopped(pageSize));
+    }
+
+    // The child restores a backup of 3 ships over a file of 200 and is killed at each of its
+    // renames; the next start finds one of the two fleets in place, never an empty new file.
+    void aRestoreKilledAtEachRenameIsSettledAtTheNextStart()
+    {
+        Fixture backup(3);
+        const auto restoreOver = [&](const Fixture& former, int killAt) {
+            writeFile(former.databasePath() + QStringLiteral("-journal"), {}); // left behind
+            return runChild({QStringLiteral("restore"), former.databasePath(),
+                             backup.databasePath(), QString::number(killAt)});
+        };
+        const ChildResult whole = restoreOver(Fixture(200), 0);
+        QCOMPARE(whole.lines.size(), 1); // no failure
+        const int renames = whole.lines.value(0).split(u' ').value(1).toInt();
+        QVERIFY(renames >= 3);
+        for (int killAt = 1; killAt <= renames; ++killAt) {
+            Fixture former(200);
+            const QString path = former.databasePath();
+            QCOMPARE(restoreOver(former, killAt).status, QProcess::CrashExit);
+            DrillDatabase db(path, ShortWait);
+            QCOMPARE(db.open(), QString());
+            const int ships = DatabaseFiles::shipCount(path);
+            const QString aside = Backups::newestKeptAside(path);
+            QVERIFY2(ships == 200 || (ships == 3 && DatabaseFiles::shipCount(aside) == 200),
+                     qPrintable(QStringLiteral("killed at rename %1: %2 ships, %3 kept aside")
+                                    .arg(killAt)
+                                    .arg(ships)
+                                    .arg(DatabaseFiles::shipCount(aside))));
+            // Once the restored copy had its staging name, the start says what it did.
+            QCOMPARE(db.notice().isEmpty(), killAt == 1);
+            QCOMPARE(filesEndingIn(former.folder(), QStringLiteral(".restoring*")), QStringList());
+            QCOMPARE(filesEndingIn(former.folder(), QStringLiteral(".partial*")), QStringList());
+        }
+    }
+
+    // The window's start says what it did with a restore killed at its last step.
+    void theWindowFinishesARestoreCutShortAndSaysSo()
+    {
+        Fixture backup(3);
+        const auto restoreOver = [&](const QString& path, int killAt) {
+            return runChild(
+                {QStringLiteral("restore"), path, backup.databasePath(), QString::number(killAt)});
+        };
+        const int renames =
+            restoreOver(Fixture(7).databasePath(), 0).lines.value(0).split(u' ').value(1).toInt();
+        LoadedWindow w(7);
+        QCOMPARE(restoreOver(w.fixture.databasePath(), renames).status, QProcess::CrashExit);
+        QVERIFY(w.loadAndShow());
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("finished")),
+                 qPrintable(w.messages.shown.first().text));
+        QCOMPARE(w.grid->rows(), 5); // the backup's 3 ships below the two heading rows
+    }
+
+    // Killed as the finished copy was to take its name.
+    void aBackupKilledMidCopyLeavesNothingAfterTheNextStart()
+    {
+        Fixture fixture(2000);
+        const QString backups = Backups::folderOf(fixture.databasePath());
+        const ChildResult cut =
+            runChild({QStringLiteral("backup"), fixture.databasePath(), QStringLiteral("1")});
+        QCOMPARE(cut.status, QProcess::CrashExit);
+        QCOMPARE(filesEndingIn(backups, QStringLiteral(".partial*")).size(), 1);
+
+        DrillDatabase db(fixture.databasePath(), ShortWait);
+        QCOMPARE(db.open(), QString());
+        QCOMPARE(filesEndingIn(backups, QStringLiteral(".partial*")), QStringList());
+    }
+
+    // Another program holds the file locked while the window watches it for changes: the
+    // window's events go on being handled all the while.
+    void aLockHeldElsewhereDoesNotStopTheWindow()
+    {
+        LoadedWindow w(20);
+        QVERIFY(w.loadAndShow());
+        w.fixture.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        qint64 longestGap = 0;
+        QTimer beat;
+        QObject::connect(&beat, &QTimer::timeout, [&] {
+            longestGap = qMax(longestGap, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        beat.start(10);
+        QTest::qWait(3500);
+        w.fixture.exec(QStringLiteral("ROLLBACK"));
+        QVERIFY2(longestGap < 500,
+                 qPrintable(QStringLiteral("%1 ms without an event").arg(longestGap)));
+    }
+
+    // A drive mounted read-only, in a mount namespace of the child's own.
+    void aReadOnlyDriveIsNamedAsSuch()
+    {
+        Fixture fixture({QStringLiteral("MV Alpha")});
+        QTemporaryDir drive;
+        const QString script = QStringLiteral("mount -t tmpfs none \"$1\" && cp \"$2\" \"$1/\" && "
+                                              "mount -o remount,ro \"$1\" && \"$3\" open "
+                                              "\"$1/ORXmanager97.mdb\"");
+        QProcess child;
+        child.start(QStringLiteral("unshare"),
+                    {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                     QStringLiteral("sh"), drive.path(), fixture.databasePath(),
+                     QStringLiteral(DATA_CHILD)});
+        if (!child.waitForFinished(20000) || child.exitCode() != 0)
+            QSKIP("No mount namespace of its own can be made here.");
+        const QStringList lines =
+            QString::fromUtf8(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.value(0), QString::number(int(DrillDatabase::Problem::FolderReadOnly)));
+        QVERIFY2(lines.value(1).contains(QStringLiteral("mounted read-only")) &&
+                     !lines.value(1).contains(QStringLiteral("permissions")),
+                 qPrintable(lines.join(u'\n')));
     }
 
     // A read that fails keeps the year that was read before, and says why.

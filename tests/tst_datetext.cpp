@@ -84,6 +84,12 @@ private slots:
                                         << "5.3.2026" << QDate(2026, 3, 5);
         QTest::newRow("el day first") << "el_GR"
                                       << "5/3/2026" << QDate(2026, 3, 5);
+        QTest::newRow("de dots and blanks") << "de_DE"
+                                            << "5. 3. 2026" << QDate(2026, 3, 5);
+        QTest::newRow("gb dashes between blanks") << "en_GB"
+                                                  << "5 - 3 - 2026" << QDate(2026, 3, 5);
+        QTest::newRow("gb blanks only") << "en_GB"
+                                        << "5 3 2026" << QDate(2026, 3, 5);
         QTest::newRow("iso in any locale") << "de_DE"
                                            << "2026-03-05" << QDate(2026, 3, 5);
         QTest::newRow("c locale short form") << "C"
@@ -131,6 +137,17 @@ private slots:
                                           << "05.03.-2020";
         QTest::newRow("ja negative year") << "ja_JP"
                                           << "-2020/03/05";
+        // A year with a sign, after a blank, is not a separator and a year.
+        QTest::newRow("gb signed short year") << "en_GB"
+                                              << "01/03 -5";
+        QTest::newRow("de signed year") << "de_DE"
+                                        << "1.3 -2026";
+        QTest::newRow("us signed day") << "en_US"
+                                       << "3 -5 2026";
+        QTest::newRow("gb plus-signed year") << "en_GB"
+                                             << "01/03/+2026";
+        QTest::newRow("gb plus after a blank") << "en_GB"
+                                               << "01/03 +26";
         QTest::newRow("us year 1") << "en_US"
                                    << "1/1/0001";
         QTest::newRow("us year 999") << "en_US"

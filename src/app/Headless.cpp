@@ -86,6 +86,8 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
         print(stderr, problem);
         return nullptr;
     }
+    if (!db->notice().isEmpty())
+        print(stderr, db->notice());
     // A server keeps its own backups; the program copies only a file.
     const QString backupFailure = file ? Backups::makeDailyOrSayWhy(location->filePath) : QString();
     if (!backupFailure.isEmpty())
@@ -128,9 +130,9 @@ int exportPdf(const CommandLine& command)
 int exportCsv(const CommandLine& command)
 {
     const std::unique_ptr<DrillDatabase> db = openDatabase(command);
-    if (!db || !prepareYear(command, *db))
+    if (!db)
         return CommandLine::Failed;
-    const QString failure = DrillStatusReport::exportCsv(*db, command.file);
+    const QString failure = DrillStatusReport::exportCsv(*db, command.year, command.file);
     if (failure.isEmpty())
         return CommandLine::Done;
     print(stderr, failure);

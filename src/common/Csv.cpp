@@ -32,6 +32,8 @@ bool needsQuotes(const QString& text)
 QString Csv::field(const QString& text)
 {
     QString value = startsLikeAFormula(text) ? u'\'' + text : text;
+    // CSV has no escape for NUL, and many readers end the text there: it is shown as its symbol.
+    value.replace(QChar(0), QChar(0x2400));
     if (!needsQuotes(value) && !startsLikeAFormula(text))
         return value;
     value.replace(u'"', QStringLiteral("\"\""));

@@ -75,10 +75,13 @@ LocaleFormats& formats()
     return cached;
 }
 
+// Between numbers: a separator sign with blanks after it, or between blanks, or blanks alone.
+// A sign after a blank and before a number is that number's sign, which no date part has.
 std::optional<QDate> readNumeric(const QString& text)
 {
+    static const QString between = QStringLiteral(R"((?:[./\-]\s*|\s+[./\-]\s+|\s+))");
     static const QRegularExpression threeNumbers(
-        QStringLiteral(R"(^(\d{1,4})\s*[./\- ]\s*(\d{1,4})\s*[./\- ]\s*(\d{1,4})\.?$)"));
+        QStringLiteral(R"(^(\d{1,4})%1(\d{1,4})%1(\d{1,4})\.?$)").arg(between));
     const QString& order = formats().fieldOrder;
     const auto match = threeNumbers.match(text);
     if (order.isEmpty() || !match.hasMatch())

@@ -4,7 +4,9 @@
 
 #include "common/Clock.h"
 #include "data/DrillDatabase.h"
+#include "data/FileUseLock.h"
 #include "data/SqliteConnection.h"
+#include "data/SqliteFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,10 +30,14 @@ QString quotedPath(const QString& path)
     return quoted(QDir::toNativeSeparators(path));
 }
 
-bool hasSqliteHeader(const QString& path)
+// How long a restore waits for another restore of the same file to end.
+constexpr auto RestorePatience = std::chrono::seconds(3);
+const QString AsideTag = QStringLiteral("before-restore-");
+const QString PartialSuffix = QStringLiteral(".partial");
+
+QString reasonOf(const QSqlError& error)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16);
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
 }
 
 // A private read-only connection: nothing done through it can change the file.
@@ -44,11 +50,16 @@ public:
     {
     }
 
-    // Runs the statement; empty on success, otherwise SQLite's reason.
+    // Prepares, then runs the statement; empty on success, otherwise SQLite's reason.
+    void prepare(QSqlQuery& query, const QString& statement)
+    {
+        if (m_failure.isEmpty() && !query.prepare(statement))
+            m_failure = reasonOf(query.lastError());
+    }
     QString run(QSqlQuery& query)
     {
         if (m_failure.isEmpty() && !query.exec())
-            m_failure = query.lastError().databaseText();
+            m_failure = reasonOf(query.lastError());
         return m_failure;
     }
     QSqlDatabase db() const { return m_connection.db(); }
@@ -89,13 +100,13 @@ QMap<QDate, QString> datedCopies(const QString& databasePath)
 // on success.
 QString copyDatabase(const QString& source, const QString& target)
 {
-    const QString partial = target + QStringLiteral(".partial");
+    const QString partial = target + PartialSuffix;
     QFile::remove(partial);
-    QString failure;
-    {
+    QString failure = SqliteFile::cutShortFinding(source);
+    if (failure.isEmpty()) {
         ReadOnlyConnection connection(source);
         QSqlQuery query(connection.db());
-        query.prepare(QStringLiteral("VACUUM INTO ?"));
+        connection.prepare(query, QStringLiteral("VACUUM INTO ?"));
         query.addBindValue(partial);
         failure = connection.run(query);
     }
@@ -116,18 +127,6 @@ void dropUnkeptCopies(const QString& databasePath)
         if (!kept.contains(copy.key()))
             QFile::remove(copy.value());
     }
-}
-
-// Moves a database file together with the journal files SQLite may have left beside it.
-bool moveWithCompanions(const QString& from, const QString& to)
-{
-    if (!QFile::rename(from, to))
-        return false;
-    for (const QString& suffix : CompanionSuffixes) {
-        if (QFileInfo::exists(from + suffix) && !QFile::rename(from + suffix, to + suffix))
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -154,7 +153,7 @@ QString Backups::makeDailyOrSayWhy(const QString& databasePath)
 
 Backups::Outcome Backups::makeDaily(const QString& databasePath)
 {
-    if (!hasSqliteHeader(databasePath))
+    if (!SqliteFile::hasHeader(databasePath))
         return {Outcome::Kind::NothingToCopy, {}};
     const QString target = copyOf(databasePath, Clock::today());
     if (QFileInfo::exists(target))
@@ -193,19 +192,20 @@ QList<QDate> Backups::daysToKeep(QList<QDate> days)
 
 QString Backups::integrityProblem(const QString& filePath)
 {
-    ReadOnlyConnection connection(filePath);
-    QSqlQuery query(connection.db());
-    query.prepare(QStringLiteral("PRAGMA page_count"));
-    QString failure = connection.run(query);
-    if (failure.isEmpty() && (!query.next() || query.value(0).toInt() == 0))
-        return QStringLiteral("%1 is empty.").arg(quotedPath(filePath));
-    query.prepare(QStringLiteral("PRAGMA integrity_check"));
-    failure = connection.run(query);
-    if (failure.isEmpty() && query.next() && query.value(0).toString() != QLatin1String("ok"))
-        failure = query.value(0).toString();
+    QString failure = SqliteFile::hasHeader(filePath) ? SqliteFile::cutShortFinding(filePath)
+                                                      : QStringLiteral("it is no SQLite database");
+    if (failure.isEmpty()) {
+        ReadOnlyConnection connection(filePath);
+        QSqlQuery query(connection.db());
+        connection.prepare(query, QStringLiteral("PRAGMA integrity_check"));
+        failure = connection.run(query);
+        if (failure.isEmpty() && query.next() && query.value(0).toString() != QLatin1String("ok"))
+            failure = QStringLiteral("it fails its integrity check: ") + query.value(0).toString();
+    }
     if (failure.isEmpty())
         return {};
-    return QStringLiteral("%1 fails the integrity check (%2).").arg(quotedPath(filePath), failure);
+    return QStringLiteral("%1 is not a sound database of this program (%2).")
+        .arg(quotedPath(filePath), failure);
 }
 
 QString Backups::newestGoodCopy(const QString& databasePath)
@@ -218,6 +218,68 @@ QString Backups::newestGoodCopy(const QString& databasePath)
     return {};
 }
 
+// The name the former file is kept under; a second restore in the same second gets "-2".
+QString Backups::keptAsideFile(const QString& databasePath, const QDateTime& now)
+{
+    const QDir folder = QFileInfo(databasePath).dir();
+    const QString stamp = AsideTag + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    QString aside = folder.filePath(datedName(databasePath, stamp));
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = folder.filePath(datedName(databasePath, stamp + QStringLiteral("-%1").arg(n)));
+    return aside;
+}
+
+QString Backups::newestKeptAside(const QString& databasePath)
+{
+    const QFileInfo info(databasePath);
+    const QString suffix =
+        info.suffix().isEmpty() ? QString() : QRegularExpression::escape(u'.' + info.suffix());
+    const QRegularExpression pattern(
+        u'^' + QRegularExpression::escape(info.completeBaseName()) + u'-' + AsideTag +
+        QStringLiteral(R"((\d{4}-\d{2}-\d{2}-\d{6})(?:-(\d+))?)") + suffix + u'$');
+    QString newest;
+    std::pair<QString, int> newestKey;
+    for (const QString& name : info.dir().entryList(QDir::Files)) {
+        const auto match = pattern.match(name);
+        const std::pair<QString, int> key{match.captured(1), match.captured(2).toInt()};
+        if (match.hasMatch() && (newest.isEmpty() || key > newestKey)) {
+            newest = info.dir().filePath(name);
+            newestKey = key;
+        }
+    }
+    return newest;
+}
+
+QString Backups::stagedFile(const QString& databasePath)
+{
+    return databasePath + QStringLiteral(".restoring");
+}
+
+void Backups::removePartialCopies(const QString& databasePath)
+{
+    const QString base = QFileInfo(databasePath).completeBaseName() + u'-';
+    const QStringList partials = {u'*' + PartialSuffix,
+                                  u'*' + PartialSuffix + CompanionSuffixes.first()};
+    QDir folder(folderOf(databasePath));
+    for (const QString& name : folder.entryList(partials, QDir::Files | QDir::Hidden)) {
+        if (name.startsWith(base))
+            folder.remove(name);
+    }
+    for (const QString& suffix : {QString(), CompanionSuffixes.first()})
+        QFile::remove(stagedFile(databasePath) + PartialSuffix + suffix);
+}
+
+bool Backups::moveWithCompanions(const QString& from, const QString& to)
+{
+    if (QFileInfo::exists(from) && !QFile::rename(from, to))
+        return false;
+    for (const QString& suffix : CompanionSuffixes) {
+        if (QFileInfo::exists(from + suffix) && !QFile::rename(from + suffix, to + suffix))
+            return false;
+    }
+    return true;
+}
+
 Backups::Restored Backups::restore(const QString& backupPath, const QString& databasePath,
                                    const QDateTime& now)
 {
@@ -228,33 +290,37 @@ Backups::Restored Backups::restore(const QString& backupPath, const QString& dat
     };
     if (!QFileInfo(backupPath).isFile())
         return refused(QStringLiteral("there is no such file."));
+    FileUseLock use(databasePath);
+    if (use.isUsable() && !use.take(FileUseLock::Mode::Exclusive, RestorePatience))
+        return refused(QStringLiteral("the database file %1 is open in another program (the "
+                                      "program's window, an export, or another restore). Close "
+                                      "it, or wait until it has finished, and try again.")
+                           .arg(quotedPath(databasePath)));
     QString problem = integrityProblem(backupPath);
     if (!problem.isEmpty())
         return refused(problem);
 
-    const QString staged = databasePath + QStringLiteral(".restoring");
+    // The staged copy is the mark of a restore under way: a start that finds it finishes or
+    // undoes the restore.
+    const QString staged = stagedFile(databasePath);
     QFile::remove(staged);
     problem = copyDatabase(backupPath, staged);
     if (problem.isEmpty())
-        problem = DrillDatabase(staged).open().replace(staged, backupPath);
+        problem = DrillDatabase(staged, std::chrono::seconds(5), DrillDatabase::UseMark::None)
+                      .open()
+                      .replace(staged, backupPath);
     if (!problem.isEmpty()) {
         QFile::remove(staged);
         return refused(problem);
     }
 
-    QString aside;
-    if (QFileInfo::exists(databasePath)) {
-        aside = QFileInfo(databasePath)
-                    .dir()
-                    .filePath(datedName(databasePath,
-                                        QStringLiteral("before-restore-") +
-                                            now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"))));
-        if (!moveWithCompanions(databasePath, aside)) {
-            moveWithCompanions(aside, databasePath);
-            QFile::remove(staged);
-            return refused(QStringLiteral("the database file %1 cannot be moved aside.")
-                               .arg(quotedPath(databasePath)));
-        }
+    const QString aside =
+        QFileInfo::exists(databasePath) ? keptAsideFile(databasePath, now) : QString();
+    if (!aside.isEmpty() && !moveWithCompanions(databasePath, aside)) {
+        moveWithCompanions(aside, databasePath);
+        QFile::remove(staged);
+        return refused(QStringLiteral("the database file %1 cannot be moved aside.")
+                           .arg(quotedPath(databasePath)));
     }
     if (!QFile::rename(staged, databasePath)) {
         if (!aside.isEmpty())

@@ -44,7 +44,8 @@ QString makeDailyOrSayWhy(const QString& databasePath);
 // WeeklyCopies newest weeks not already kept that way, the newest day of that week.
 QList<QDate> daysToKeep(QList<QDate> days);
 
-// Empty when the file is a SQLite database that passes PRAGMA integrity_check; otherwise why not.
+// Empty when the file is a SQLite database of its full length that passes PRAGMA
+// integrity_check; otherwise why not.
 QString integrityProblem(const QString& filePath);
 
 // The newest copy that passes the integrity check; empty when there is none.
@@ -56,9 +57,25 @@ struct Restored
     QString keptAside; // where the former database file now lies; empty when there was none
 };
 
+// Removes the copies a backup or restore cut short left behind; only while no other program has
+// the database open, as one might be making a copy.
+void removePartialCopies(const QString& databasePath);
+
+// Where a restore stages the backup's copy before it takes the database file's name; while the
+// copy lies there, a restore is under way or was cut short.
+QString stagedFile(const QString& databasePath);
+// Where a restore keeps the former database file, at that moment: never an existing file.
+QString keptAsideFile(const QString& databasePath, const QDateTime& now);
+// The former file the latest restore kept aside; empty when there is none.
+QString newestKeptAside(const QString& databasePath);
+// Renames a database file together with the journal files SQLite may have left beside it (a
+// missing one is no failure).
+bool moveWithCompanions(const QString& from, const QString& to);
+
 // Puts a backup in place of the database file. The backup must pass the integrity check and be
 // a database of this program; the current file (with a journal it may have) is kept aside
-// first. On failure the database file is as it was.
+// first. Refused while another program has the database open. On failure the database file is
+// as it was.
 Restored restore(const QString& backupPath, const QString& databasePath, const QDateTime& now);
 
 } // namespace Backups

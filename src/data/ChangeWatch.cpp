@@ -9,11 +9,18 @@
 
 namespace {
 
-// SQLite's count of commits by other connections; -1 when it cannot be read.
-qint64 changeCount(const QSqlDatabase& db)
+// SQLite's count of commits by other connections; -1 when it cannot be read. Another program's
+// lock must not hold up the window: the count is read without waiting, and a busy file is
+// read again at the next tick.
+qint64 changeCount(const DrillDatabase& db)
 {
-    QSqlQuery query(QStringLiteral("PRAGMA data_version"), db);
-    return query.next() ? query.value(0).toLongLong() : -1;
+    QSqlQuery query(db.connection());
+    query.exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+    const qint64 count = query.exec(QStringLiteral("PRAGMA data_version")) && query.next()
+                             ? query.value(0).toLongLong()
+                             : -1;
+    query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(db.busyTimeout().count()));
+    return count;
 }
 
 } // namespace
@@ -29,7 +36,7 @@ bool ChangeWatch::start()
 {
     const QSqlDatabase db = m_db.connection();
     if (m_db.engine() == DatabaseLocation::Engine::Sqlite) {
-        m_lastCount = changeCount(db);
+        m_lastCount = changeCount(m_db);
         m_timer.start();
         return m_lastCount >= 0;
     }
@@ -52,7 +59,7 @@ bool ChangeWatch::start()
 
 void ChangeWatch::poll()
 {
-    const qint64 count = changeCount(m_db.connection());
+    const qint64 count = changeCount(m_db);
     if (count >= 0 && count != m_lastCount) {
         m_lastCount = count;
         emit changed();

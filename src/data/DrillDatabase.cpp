@@ -4,15 +4,20 @@
 #include "common/Quoted.h"
 #include "data/Backups.h"
 #include "data/Dialect.h"
+#include "data/FileUseLock.h"
 #include "data/HistorySchema.h"
+#include "data/Leftovers.h"
 #include "data/Schema.h"
 #include "data/SqliteConnection.h"
+#include "data/SqliteFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QTemporaryFile>
 #include <QtDebug>
+
+#include <sys/statvfs.h>
 
 #include <algorithm>
 #include <atomic>
@@ -28,12 +33,11 @@ constexpr int SqliteLocked = 6;
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADatabase = 26;
 
-bool hasSqliteHeader(const QString& path)
+bool onReadOnlyDrive(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return file.read(16) == QByteArray("SQLite format 3\0", 16);
+    struct statvfs drive = {};
+    return statvfs(QFile::encodeName(path).constData(), &drive) == 0 &&
+           (drive.f_flag & ST_RDONLY) != 0;
 }
 
 // SQLite writes its journal beside the file: without a writable folder no change can be
@@ -163,15 +167,17 @@ QString DataFailure::sentence() const
     return QStringLiteral("Error No %1 - %2").arg(number, text);
 }
 
-DrillDatabase::DrillDatabase(const QString& filePath, std::chrono::milliseconds busyTimeout)
-    : DrillDatabase(DatabaseLocation::file(filePath), busyTimeout)
+DrillDatabase::DrillDatabase(const QString& filePath, std::chrono::milliseconds busyTimeout,
+                             UseMark mark)
+    : DrillDatabase(DatabaseLocation::file(filePath), busyTimeout, mark)
 {
 }
 
-DrillDatabase::DrillDatabase(DatabaseLocation location, std::chrono::milliseconds busyTimeout)
+DrillDatabase::DrillDatabase(DatabaseLocation location, std::chrono::milliseconds busyTimeout,
+                             UseMark mark)
     : m_location(std::move(location)),
       m_connectionName(QStringLiteral("orx-%1").arg(++g_connectionCount)),
-      m_busyTimeout(busyTimeout)
+      m_busyTimeout(busyTimeout), m_mark(mark)
 {
 }
 
@@ -200,7 +206,31 @@ QString DrillDatabase::open()
         return refuse(Problem::NotAFile, QStringLiteral("The database file %1 is a folder, not a "
                                                         "file.")
                                              .arg(quoted(filePath())));
-    return info.exists() ? checkExisting() : create();
+    const QString inUse = markInUse();
+    if (!inUse.isEmpty())
+        return inUse;
+    return QFileInfo::exists(filePath()) ? checkExisting() : create();
+}
+
+// Only while no other program has the file open are the leftovers of a backup or restore cut
+// short surely stale.
+QString DrillDatabase::markInUse()
+{
+    m_notice.clear();
+    if (m_mark == UseMark::None)
+        return {};
+    m_useLock = std::make_unique<FileUseLock>(filePath());
+    if (!m_useLock->isUsable())
+        return {};
+    if (m_useLock->take(FileUseLock::Mode::Exclusive, std::chrono::milliseconds(0)))
+        m_notice = Leftovers::settle(filePath());
+    if (m_useLock->take(FileUseLock::Mode::Shared, m_busyTimeout))
+        return {};
+    return refuse(Problem::InUse,
+                  QStringLiteral("The database file %1 is being restored from a backup by "
+                                 "another program. Nothing was changed. Start again when the "
+                                 "restore has finished.")
+                      .arg(quoted(filePath())));
 }
 
 QString DrillDatabase::refuse(Problem problem, const QString& message)
@@ -235,11 +265,18 @@ QString DrillDatabase::checkExisting()
 {
     const QString file = quoted(filePath());
     const QFileInfo info(filePath());
+    if (onReadOnlyDrive(filePath()))
+        return refuse(Problem::FolderReadOnly,
+                      QStringLiteral("The database file %1 lies on a drive that is mounted "
+                                     "read-only, so no change could be stored. Nothing was "
+                                     "changed. Copy the program's folder to a drive where you "
+                                     "may write, or have the drive mounted for writing.")
+                          .arg(file));
     if (!info.isReadable() || !info.isWritable())
         return refuse(Problem::NoAccess, QStringLiteral("The database file %1 cannot be read and "
                                                         "written. Check its permissions.")
                                              .arg(file));
-    if (!hasSqliteHeader(filePath()))
+    if (!SqliteFile::hasHeader(filePath()))
         return refuse(Problem::NotOurs,
                       QStringLiteral("The file %1 is not a database of this program (it is "
                                      "empty, damaged, or of another kind, such as an old Access "
@@ -262,14 +299,32 @@ QString DrillDatabase::checkExisting()
     return failure.isEmpty() ? prepareSession() : failure;
 }
 
+// All checks in one read: the file's length is judged while no other program can write.
 QString DrillDatabase::checkContent()
+{
+    QSqlDatabase db = connection();
+    if (!db.transaction())
+        return refuse(db.lastError());
+    int version = 0;
+    const QString failure = checkContentRead(version);
+    db.rollback();
+    // The upgrade writes, and makes the day's backup first: both after the read has ended.
+    if (!failure.isEmpty())
+        return failure;
+    return version < Schema::Version ? upgrade() : QString();
+}
+
+QString DrillDatabase::checkContentRead(int& version)
 {
     const QString file = quoted(filePath());
     QSqlQuery query(connection());
     // The first read also rolls back what a crash left in the journal, before anything is judged.
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return refuse(query.lastError());
-    const int version = query.value(0).toInt();
+    version = query.value(0).toInt();
+    const QString cutShort = SqliteFile::cutShortFinding(filePath());
+    if (!cutShort.isEmpty())
+        return refuse(Problem::Damaged, damagedMessage(file, cutShort));
 
     if (!query.exec(QStringLiteral("PRAGMA quick_check")))
         return refuse(query.lastError());
@@ -292,7 +347,7 @@ QString DrillDatabase::checkContent()
                                                            "not one of this program.")
                                                 .arg(file));
     }
-    return version < Schema::Version ? upgrade() : QString();
+    return QString();
 }
 
 // A new file is made under a name of its own and takes the real name only once its schema is
@@ -326,6 +381,7 @@ bool DrillDatabase::inTransaction(const std::function<bool()>& work, QSqlError* 
 
 bool DrillDatabase::exec(QSqlQuery& query, const char* context)
 {
+    SqliteConnection::bindTextAsTyped(query);
     if (query.exec())
         return true;
     qWarning().noquote() << context << "failed:" << query.lastError().text();

@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
+class FileUseLock;
 class QSqlQuery;
 
 // A read or write the database refused, as the user is told of it.
@@ -47,10 +49,20 @@ public:
         LoginRefused,   // the server refused the user or the database
     };
 
+    // Whether an open file is marked as in use, so that no restore replaces it meanwhile; a
+    // restore checks its own staged copy unmarked.
+    enum class UseMark
+    {
+        Held,
+        None
+    };
+
     explicit DrillDatabase(const QString& filePath,
-                           std::chrono::milliseconds busyTimeout = std::chrono::seconds(5));
+                           std::chrono::milliseconds busyTimeout = std::chrono::seconds(5),
+                           UseMark mark = UseMark::Held);
     explicit DrillDatabase(DatabaseLocation location,
-                           std::chrono::milliseconds busyTimeout = std::chrono::seconds(5));
+                           std::chrono::milliseconds busyTimeout = std::chrono::seconds(5),
+                           UseMark mark = UseMark::Held);
     ~DrillDatabase();
     DrillDatabase(const DrillDatabase&) = delete;
     DrillDatabase& operator=(const DrillDatabase&) = delete;
@@ -60,6 +72,10 @@ public:
     // problem() then says which kind of refusal it was.
     QString open();
     Problem problem() const { return m_problem; }
+    // What open() found and settled before it opened the file (a restore that had been cut
+    // short), for the user; empty when there was nothing.
+    const QString& notice() const { return m_notice; }
+    std::chrono::milliseconds busyTimeout() const { return m_busyTimeout; }
 
     QSqlDatabase connection() const;
 
@@ -89,14 +105,19 @@ private:
     QString upgrade();
     QString prepareSession();
     bool setSessionUser(QSqlError* error);
+    QString markInUse();
     QString create();
     QString checkExisting();
     QString checkContent();
+    QString checkContentRead(int& version);
     QString refuse(Problem problem, const QString& message);
     QString refuse(const QSqlError& error);
 
     DatabaseLocation m_location;
     QString m_connectionName;
     std::chrono::milliseconds m_busyTimeout;
+    UseMark m_mark;
+    std::unique_ptr<FileUseLock> m_useLock;
+    QString m_notice;
     Problem m_problem = Problem::None;
 };

@@ -1,20 +1,27 @@
 #include "data/PrintDrillsTable.h"
 
 #include "common/DateText.h"
+#include "common/Quoted.h"
 #include "data/DrillDatabase.h"
+#include "data/ReportTable.h"
 #include "data/Schema.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
 
+QString drillColumns()
+{
+    return Schema::drillColumns().join(QStringLiteral(", "));
+}
+
 // The copy names its columns: PrintDrills has three more than QuDrills.
 QString copyStatement()
 {
-    const QString columns = Schema::drillColumns().join(QStringLiteral(", "));
     return QStringLiteral("INSERT INTO PrintDrills (%1, Company, Date1, Time1) "
                           "SELECT %1, ?, ?, ? FROM QuDrills WHERE YearDrill = ?")
-        .arg(columns);
+        .arg(drillColumns());
 }
 
 } // namespace
@@ -38,4 +45,19 @@ bool PrintDrillsTable::refillWithin(DrillDatabase& db, int year, const QString& 
     query.addBindValue(DateText::timeText(now.time()));
     query.addBindValue(year);
     return DrillDatabase::exec(query, "Copying the drills of a year into PrintDrills");
+}
+
+QString PrintDrillsTable::readYear(const DrillDatabase& db, int year, ReportTable& out)
+{
+    QSqlQuery query(db.connection());
+    query.setForwardOnly(true);
+    query.prepare(
+        QStringLiteral("SELECT %1 FROM QuDrills WHERE YearDrill = ?").arg(drillColumns()));
+    query.addBindValue(year);
+    if (!query.exec())
+        return QStringLiteral("The drills of %1 could not be read from the database %2: %3")
+            .arg(QString::number(year), quoted(db.location().display()),
+                 DataFailure::of(query.lastError()).text);
+    ReportTableReader::take(query, out);
+    return {};
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 class DrillDatabase;
+struct ReportTable;
 
 // The scratch table PrintDrills, from which the drill status report reads.
 namespace PrintDrillsTable {
@@ -13,5 +14,10 @@ namespace PrintDrillsTable {
 bool refill(DrillDatabase& db, int year, const QString& company, const QDateTime& now);
 // The same inside a transaction the caller holds.
 bool refillWithin(DrillDatabase& db, int year, const QString& company, const QDateTime& now);
+
+// The drill rows of the year as the table would hold them, read without writing anything: an
+// export works on a file another program is writing to, or on a full disk. Empty on success;
+// otherwise a sentence for the user.
+QString readYear(const DrillDatabase& db, int year, ReportTable& out);
 
 } // namespace PrintDrillsTable

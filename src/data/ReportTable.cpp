@@ -36,23 +36,7 @@ QString readRows(const QSqlDatabase& db, const QString& safeName, const QString&
         return QStringLiteral("The table %1 of the database %2 cannot be read: %3")
             .arg(quoted(safeName), place, query.lastError().text());
 
-    const QSqlRecord record = query.record();
-    const QStringList programNames = Schema::reportColumns();
-    out = {};
-    QList<int> shown;
-    for (int i = 0; i < record.count(); ++i) {
-        if (record.fieldName(i) == QLatin1String("rowid"))
-            continue;
-        shown.append(i);
-        out.columns.append(Dialect::programName(record.fieldName(i), programNames));
-    }
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(shown.size());
-        for (int i : std::as_const(shown))
-            row.append(query.value(i));
-        out.rows.append(row);
-    }
+    ReportTableReader::take(query, out);
     return {};
 }
 
@@ -73,6 +57,27 @@ QString readOpen(QSqlDatabase& db, const QString& table, ReportTable& out)
 }
 
 } // namespace
+
+void ReportTableReader::take(QSqlQuery& query, ReportTable& out)
+{
+    const QSqlRecord record = query.record();
+    const QStringList programNames = Schema::reportColumns();
+    out = {};
+    QList<int> shown;
+    for (int i = 0; i < record.count(); ++i) {
+        if (record.fieldName(i) == QLatin1String("rowid"))
+            continue;
+        shown.append(i);
+        out.columns.append(Dialect::programName(record.fieldName(i), programNames));
+    }
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(shown.size());
+        for (int i : std::as_const(shown))
+            row.append(query.value(i));
+        out.rows.append(row);
+    }
+}
 
 QString ReportTableReader::read(const DrillDatabase& db, const QString& table, ReportTable& out)
 {

@@ -6,6 +6,7 @@
 #include <QVariant>
 
 class DrillDatabase;
+class QSqlQuery;
 
 // The rows of one table as a report reads them.
 struct ReportTable
@@ -24,5 +25,9 @@ QString read(const QString& databasePath, const QString& table, ReportTable& out
 // Reads a report table of the program through the program's own connection: on a server
 // the report tables belong to the connection that filled them.
 QString read(const DrillDatabase& db, const QString& table, ReportTable& out);
+
+// The rows of a query that has run, its columns named as the program spells them; a row-order
+// column is left out.
+void take(QSqlQuery& query, ReportTable& out);
 
 } // namespace ReportTableReader

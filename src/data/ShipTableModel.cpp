@@ -1,7 +1,9 @@
 #include "data/ShipTableModel.h"
 
 #include "data/Dialect.h"
+#include "data/SqliteConnection.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -91,14 +93,20 @@ bool ShipTableModel::setData(const QModelIndex& index, const QVariant& value, in
         emit nameRequired();
         return false;
     }
-    return QSqlTableModel::setData(index, name, role);
+    return QSqlTableModel::setData(index, asBound(name), role);
+}
+
+QString ShipTableModel::asBound(const QString& name) const
+{
+    return database().driver()->dbmsType() == QSqlDriver::SQLite ? SqliteConnection::boundText(name)
+                                                                 : name;
 }
 
 bool ShipTableModel::addShip(const QString& name)
 {
     QSqlRecord ship = record();
     ship.remove(ship.indexOf(QStringLiteral("IDShip")));
-    ship.setValue(QStringLiteral("ShipName"), name);
+    ship.setValue(QStringLiteral("ShipName"), name); // passes setData() as it is inserted
     if (!insertRecord(storedRows(), ship) || !submitAll()) {
         const QString reason = lastError().text();
         qWarning().noquote() << "Adding a ship failed:" << reason;

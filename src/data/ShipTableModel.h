@@ -44,4 +44,6 @@ private:
     int storedRows() const;
     bool isNewShipRow(int row) const { return row == storedRows(); }
     bool addShip(const QString& name);
+    // A name as its database must be given it to store it as typed.
+    QString asBound(const QString& name) const;
 };

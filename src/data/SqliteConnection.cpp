@@ -1,5 +1,6 @@
 #include "data/SqliteConnection.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 
 #include <atomic>
@@ -18,6 +19,33 @@ QSqlDatabase SqliteConnection::add(const QString& name, const QString& path, Acc
         options += QStringLiteral(";QSQLITE_OPEN_READONLY");
     db.setConnectOptions(options);
     return db;
+}
+
+QString SqliteConnection::boundText(const QString& text)
+{
+    QString bound = text.startsWith(QChar(0xFEFF)) ? QChar(0xFEFF) + text : text;
+    for (qsizetype i = 0; i < bound.size(); ++i) {
+        const QChar unit = bound.at(i);
+        const bool paired = unit.isHighSurrogate()
+                                ? i + 1 < bound.size() && bound.at(i + 1).isLowSurrogate()
+                                : !unit.isLowSurrogate();
+        if (!paired)
+            bound[i] = QChar::ReplacementCharacter;
+        else if (unit.isHighSurrogate())
+            ++i;
+    }
+    return bound;
+}
+
+void SqliteConnection::bindTextAsTyped(QSqlQuery& query)
+{
+    if (query.driver()->dbmsType() != QSqlDriver::SQLite)
+        return;
+    const QVariantList values = query.boundValues();
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (values.at(i).typeId() == QMetaType::QString)
+            query.bindValue(int(i), boundText(values.at(i).toString()));
+    }
 }
 
 SqliteConnection::Scoped::Scoped(const QString& path, Access access)

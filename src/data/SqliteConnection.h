@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <chrono>
@@ -18,6 +19,14 @@ enum class Access
 // long before a statement gives up.
 QSqlDatabase add(const QString& name, const QString& path, Access access,
                  std::chrono::milliseconds busyTimeout = std::chrono::seconds(5));
+
+// Text as it must be bound so that SQLite stores it as typed. SQLite is given Qt's text as
+// UTF-16, and drops a leading byte-order mark there, and takes half a surrogate pair together
+// with the next character: the mark is given twice, and half a pair (no character at all)
+// becomes U+FFFD.
+QString boundText(const QString& text);
+// Every text bound to the query so, when it runs on SQLite.
+void bindTextAsTyped(QSqlQuery& query);
 
 // A connection of its own, open for the life of this object and removed with it.
 class Scoped

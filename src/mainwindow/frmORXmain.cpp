@@ -288,6 +288,8 @@ bool frmORXmain::Form_Load()
                             QStringLiteral("\n\nThe program will now end."));
         return false;
     }
+    if (!m_db->notice().isEmpty())
+        m_messages.tell(Messages::Icon::Information, ProgramTitle, m_db->notice());
     makeDailyBackup();
     showDatabaseInUse();
     Data2 = std::make_unique<ShipTableModel>(m_db->connection());

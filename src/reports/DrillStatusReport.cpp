@@ -4,6 +4,7 @@
 #include "common/Csv.h"
 #include "common/DateText.h"
 #include "common/DrillState.h"
+#include "data/PrintDrillsTable.h"
 #include "data/ReportTable.h"
 #include "reports/ReportControl.h"
 
@@ -19,8 +20,6 @@ struct StateLabel
     const char* mark;
     const char* counter;
 };
-
-constexpr auto PrintDrillsTableName = "PrintDrills";
 
 StateLabel labelOf(DrillState state)
 {
@@ -125,11 +124,10 @@ QString DrillStatusReport::writeCsvFile(const ReportTable& table, const QDate& t
         .arg(QDir::toNativeSeparators(fileName), file.errorString());
 }
 
-QString DrillStatusReport::exportCsv(const DrillDatabase& db, const QString& fileName)
+QString DrillStatusReport::exportCsv(const DrillDatabase& db, int year, const QString& fileName)
 {
     ReportTable table;
-    const QString failure =
-        ReportTableReader::read(db, QString::fromLatin1(PrintDrillsTableName), table);
+    const QString failure = PrintDrillsTable::readYear(db, year, table);
     return failure.isEmpty() ? writeCsvFile(table, Clock::today(), fileName) : failure;
 }
 

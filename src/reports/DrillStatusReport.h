@@ -26,8 +26,8 @@ void prepare(ReportControl& control, int year, const QString& company, const QSt
 void writeCsv(const ReportTable& table, const QDate& today, QIODevice& out);
 // The same into a file. Empty on success; otherwise a sentence for the user.
 QString writeCsvFile(const ReportTable& table, const QDate& today, const QString& fileName);
-// Reads PrintDrills through the program's connection and writes it (a command line refills the
-// table for the year first). Empty on success; otherwise a sentence for the user.
-QString exportCsv(const DrillDatabase& db, const QString& fileName);
+// Reads the year's drill rows, without writing to the database, and writes them. Empty on
+// success; otherwise a sentence for the user.
+QString exportCsv(const DrillDatabase& db, int year, const QString& fileName);
 
 } // namespace DrillStatusReport

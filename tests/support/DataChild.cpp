@@ -6,7 +6,13 @@
 //                                             past max-bytes (the kernel kills it if one does)
 //   orx_datachild edit <file> <first> <seed>  edits until killed; after each stored edit it
 //                                             prints "field <id> <column> <n>" or "year <y>"
+//   orx_datachild backup <file> <kill-at>     makes the day's backup
+//   orx_datachild restore <file> <backup> <kill-at>
+//                                             restores the backup in place of the file
+// With kill-at n > 0, the child kills itself at its n-th rename of a file, as a power cut
+// between two steps would; it prints the renames it made before.
 #include "common/DateText.h"
+#include "data/Backups.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/PrintDrillsTable.h"
@@ -14,10 +20,45 @@
 #include <QCoreApplication>
 #include <QRandomGenerator>
 
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
+
+namespace {
+
+int g_renamesBeforeKill = 0;
+int g_renames = 0;
+
+// Called by every rename the program makes, through Qt or directly.
+void countRename()
+{
+    if (++g_renames == g_renamesBeforeKill)
+        raise(SIGKILL);
+}
+
+} // namespace
+
+// The executable's own definitions come first for the libraries it loads, so Qt's renames
+// pass here.
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    countRename();
+    using Real = int (*)(const char*, const char*);
+    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "rename"));
+    return real(from, to);
+}
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
+                         unsigned int flags) noexcept
+{
+    countRename();
+    using Real = int (*)(int, const char*, int, const char*, unsigned int);
+    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "renameat2"));
+    return real(fromFolder, from, toFolder, to, flags);
+}
 
 namespace {
 
@@ -76,6 +117,19 @@ int main(int argc, char* argv[])
     if (args.size() < 3)
         return 2;
     const QString& mode = args.at(1);
+    if (mode == QLatin1String("backup") && args.size() == 4) {
+        g_renamesBeforeKill = args.at(3).toInt();
+        say(QString::number(int(Backups::makeDaily(args.at(2)).kind)));
+        return 0;
+    }
+    if (mode == QLatin1String("restore") && args.size() == 5) {
+        g_renamesBeforeKill = args.at(4).toInt();
+        const Backups::Restored restored =
+            Backups::restore(args.at(3), args.at(2), QDateTime::currentDateTime());
+        say(QStringLiteral("renames %1").arg(g_renames));
+        say(restored.failure);
+        return 0;
+    }
     if (mode == QLatin1String("create") && args.size() == 4) {
         const rlimit limit{args.at(3).toULong(), RLIM_INFINITY};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// What a program killed while it copied or restored the database left beside it, dealt with at
+// the next start, while no other program has the database open.
+namespace Leftovers {
+
+// Removes partial backups, and finishes a restore that was cut short after the former file
+// was moved aside, or undoes one cut short before. Empty when there was no restore to settle;
+// otherwise a sentence for the user saying what was done.
+QString settle(const QString& databasePath);
+
+} // namespace Leftovers
