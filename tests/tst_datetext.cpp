@@ -253,7 +253,8 @@ private slots:
         QCOMPARE(DateText::storedToShort(QString()), QString());
     }
 
-    void longFormsFollowTheLocale()
+    // The clock follows the locale; the reports' stamps stand in English sentences.
+    void longFormsOfTheClockAndOfTheReports()
     {
         const QDateTime moment(QDate(2026, 12, 6), QTime(16, 5, 9));
         QCOMPARE(DateText::clockText(moment), QStringLiteral("Sunday, 06 December 2026 16:05"));
@@ -261,7 +262,8 @@ private slots:
         QCOMPARE(DateText::timeText(QTime(7, 5, 9)), QStringLiteral("07:05:09"));
         QLocale::setDefault(QLocale(QStringLiteral("el_GR")));
         // In a full date the Greek month takes its genitive form.
-        QCOMPARE(DateText::longDate(moment.date()), QStringLiteral("Κυριακή, 06 Δεκεμβρίου 2026"));
+        QCOMPARE(DateText::clockText(moment), QStringLiteral("Κυριακή, 06 Δεκεμβρίου 2026 16:05"));
+        QCOMPARE(DateText::longDate(moment.date()), QStringLiteral("Sunday, 06 December 2026"));
     }
 };
 

@@ -368,8 +368,10 @@ private slots:
         for (const QString& date : dates)
             QVERIFY2(text.contains(date), qPrintable(date));
         QVERIFY(!text.contains(QStringLiteral("2026-02-01")));
-        // The stamp of the refill, and text that looks like HTML shown as typed.
-        QVERIFY(text.contains(DateText::longDate(RefillMoment.date())));
+        // The stamp of the refill in its English sentence, and text that looks like HTML shown
+        // as typed.
+        QVERIFY2(text.contains(QStringLiteral("Status as of Tuesday, 10 March 2026")),
+                 qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("14:05:09")));
         QVERIFY(text.contains(QStringLiteral("J. Smith & <Sons>")));
         QVERIFY(text.contains(QStringLiteral("Page 1 of 1")));

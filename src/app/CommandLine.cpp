@@ -3,10 +3,14 @@
 #include "common/ProgramTitle.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 namespace {
 
 constexpr int FirstYear = 2000;
+
+// The option's value is the year; the file is the argument after it. The help shows both.
+const QString YearAndFile = QStringLiteral("YEAR> <FILE");
 
 const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
                                     QStringLiteral("Shows this help."));
@@ -23,12 +27,12 @@ const QCommandLineOption ExportPdfOption(
     QStringLiteral("export-pdf"),
     QStringLiteral("Writes the drill status report of YEAR to the PDF file FILE and ends, "
                    "without a window or display."),
-    QStringLiteral("YEAR FILE"));
+    YearAndFile);
 const QCommandLineOption ExportCsvOption(
     QStringLiteral("export-csv"),
     QStringLiteral("Writes the drills of YEAR to the CSV file FILE (UTF-8, one line per ship, "
                    "dates as yyyy-MM-dd) and ends, without a window or display."),
-    QStringLiteral("YEAR FILE"));
+    YearAndFile);
 const QCommandLineOption RestoreOption(
     QStringLiteral("restore"),
     QStringLiteral("Puts the backup FILE in place of the database and ends. The current file is "
@@ -38,13 +42,15 @@ const QCommandLineOption RestoreOption(
 void describe(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        ProgramTitle + QStringLiteral(": plans and records the emergency-response drills "
-                                      "of a fleet.\nWithout options it opens its window."));
+        ProgramTitle + QStringLiteral(": plans and records the emergency-response drills of a "
+                                      "fleet.\nWithout options it opens its window. These "
+                                      "end without one, and need no display:\n"
+                                      "  %1 [--database PATH|URL] --export-pdf YEAR FILE\n"
+                                      "  %1 [--database PATH|URL] --export-csv YEAR FILE\n"
+                                      "  %1 [--database PATH] --restore FILE")
+                           .arg(QCoreApplication::applicationName()));
     parser.addOptions({HelpOption, VersionOption, DatabaseOption, ExportPdfOption, ExportCsvOption,
                        RestoreOption});
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("The file of --export-pdf or --export-csv."),
-                                 QStringLiteral("[FILE]"));
 }
 
 CommandLine refused(CommandLine command, const QString& problem)
@@ -104,6 +110,12 @@ CommandLine CommandLine::parse(const QStringList& arguments, int thisYear)
         command.file = parser.value(RestoreOption);
     }
     return command;
+}
+
+QString CommandLine::refusal() const
+{
+    return problem + QStringLiteral("\nRun \"%1 --help\" for the options.")
+                         .arg(QCoreApplication::applicationName());
 }
 
 QString CommandLine::usage()

@@ -61,9 +61,10 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
         print(stderr, problem);
         return nullptr;
     }
-    // A mistyped --database in a cron job must not quietly make a new, empty database.
+    // A mistyped name in a cron job or the settings must not quietly make a new, empty database.
     const bool file = location->engine == DatabaseLocation::Engine::Sqlite;
-    if (file && !command.database.isEmpty() && !QFileInfo::exists(location->filePath)) {
+    const bool named = !StartUp::namedDatabase(command).isEmpty();
+    if (file && named && !QFileInfo::exists(location->filePath)) {
         print(stderr, QStringLiteral("There is no database file \"%1\".")
                           .arg(QDir::toNativeSeparators(location->filePath)));
         return nullptr;
@@ -181,8 +182,7 @@ int Headless::run(int argc, char* argv[], const CommandLine& command)
     case CommandLine::Action::Restore:
         return restore(command);
     default:
-        print(stderr, command.problem + u'\n');
-        print(stderr, CommandLine::usage());
+        print(stderr, command.refusal());
         return CommandLine::BadArguments;
     }
 }

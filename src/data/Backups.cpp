@@ -193,6 +193,9 @@ QList<QDate> Backups::daysToKeep(QList<QDate> days)
 
 QString Backups::integrityProblem(const QString& filePath)
 {
+    // SQLite would only say that it found no statement to run.
+    if (QFileInfo(filePath).size() > 0 && !hasSqliteHeader(filePath))
+        return QStringLiteral("%1 is not a database file.").arg(quotedPath(filePath));
     ReadOnlyConnection connection(filePath);
     QSqlQuery query(connection.db());
     query.prepare(QStringLiteral("PRAGMA page_count"));
