@@ -1,7 +1,6 @@
 // The drill status report: the PrintDrills refill, the report control, its preview window.
 #include "Fixture.h"
 #include "common/Clock.h"
-#include "common/DateText.h"
 #include "data/DrillDatabase.h"
 #include "data/PrintDrillsTable.h"
 #include "reports/DrillStatusReport.h"
