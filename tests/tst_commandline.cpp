@@ -254,8 +254,9 @@ private slots:
         const QFileInfo named(path);
         QVERIFY2(run.err.contains(named.absolutePath()) && run.err.contains(named.fileName()),
                  qPrintable(run.err));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("config")});
+        QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        left.removeOne(QStringLiteral("config"));
+        QVERIFY2(left.isEmpty(), qPrintable(left.join(u' ')));
     }
 
     void restorePutsABackupBackAndRefusesADamagedOne()

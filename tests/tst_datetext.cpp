@@ -18,7 +18,8 @@ QStringList writtenForms(QRandomGenerator& random)
     const QDate date = QDate(1, 1, 1).addDays(random.bounded(-800000, 4400000));
     const QLocale locale;
     return {DateText::toShort(date), locale.toString(date, QLocale::ShortFormat),
-            locale.toString(date, QLocale::LongFormat), DateText::longDate(date),
+            locale.toString(date, QLocale::LongFormat),
+            locale.toString(date, QStringLiteral("dddd, dd MMMM yyyy")),
             date.toString(Qt::ISODate)};
 }
 

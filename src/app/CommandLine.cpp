@@ -42,8 +42,8 @@ const QCommandLineOption RestoreOption(
 void describe(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        ProgramTitle + QStringLiteral(": plans and records the emergency-response drills of a "
-                                      "fleet.\nWithout options it opens its window. These "
+        ProgramTitle + QStringLiteral(": plans and records the emergency-response drills\n"
+                                      "of a fleet. Without options it opens its window. These\n"
                                       "end without one, and need no display:\n"
                                       "  %1 [--database PATH|URL] --export-pdf YEAR FILE\n"
                                       "  %1 [--database PATH|URL] --export-csv YEAR FILE\n"
