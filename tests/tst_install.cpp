@@ -61,6 +61,7 @@ QStringList expectedFiles()
         QStringLiteral("share/man/man1/%1.1.gz").arg(Name),
         QStringLiteral("share/doc/%1/copyright").arg(Name),
         QStringLiteral("share/doc/%1/changelog.Debian.gz").arg(Name),
+        QStringLiteral("share/lintian/overrides/%1").arg(Name),
     };
     for (int side : IconSides)
         files.append(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(side).arg(AppId));
