@@ -8,7 +8,7 @@ packages=(
     libkainjow-mustache-dev libbenchmark-dev
     poppler-utils fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth dbus-daemon
-    qt6-svg-dev desktop-file-utils appstream dpkg-dev file
+    qt6-svg-dev desktop-file-utils appstream dpkg-dev file lintian git
 )
 
 missing=()
@@ -19,7 +19,15 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "Missing Debian packages: ${missing[*]}" >&2
+        echo "There is no sudo here to install them. Install them as root (su -), then run this again:" >&2
+        echo "    apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+        exit 1
+    fi
+    sudo="sudo"
+fi
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

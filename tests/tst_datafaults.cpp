@@ -25,6 +25,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -68,11 +69,37 @@ struct ChildResult
     QStringList lines;
 };
 
+// A copy of the child that any user can start: the build may lie in a folder that only its
+// owner can enter (a home folder, a folder made by mktemp -d).
+class ChildForEveryone
+{
+public:
+    ChildForEveryone() : m_path(m_folder.filePath(QStringLiteral("orx_datachild")))
+    {
+        const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                              QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                              QFile::ExeOther;
+        if (!QFile::copy(QStringLiteral(DATA_CHILD), m_path) ||
+            !QFile::setPermissions(m_path, everyone) ||
+            !QFile::setPermissions(m_folder.path(), everyone))
+            m_path.clear();
+    }
+    QString folder() const { return m_folder.path(); }
+    QString path() const { return m_path; }
+
+private:
+    QTemporaryDir m_folder;
+    QString m_path;
+};
+
 // Runs the child to its end; as the user nobody when asked to.
 ChildResult runChild(const QStringList& arguments, const passwd* asUser = nullptr)
 {
     QProcess child;
+    std::optional<ChildForEveryone> copy;
     if (asUser) {
+        copy.emplace();
+        child.setWorkingDirectory(copy->folder());
         const uid_t uid = asUser->pw_uid;
         const gid_t gid = asUser->pw_gid;
         child.setChildProcessModifier([uid, gid] {
@@ -80,7 +107,7 @@ ChildResult runChild(const QStringList& arguments, const passwd* asUser = nullpt
                 _exit(99);
         });
     }
-    child.start(QStringLiteral(DATA_CHILD), arguments);
+    child.start(copy ? copy->path() : QStringLiteral(DATA_CHILD), arguments);
     child.waitForFinished(20000);
     return {child.exitStatus(),
             QString::fromUtf8(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)};

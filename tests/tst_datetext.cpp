@@ -18,7 +18,8 @@ QStringList writtenForms(QRandomGenerator& random)
     const QDate date = QDate(1, 1, 1).addDays(random.bounded(-800000, 4400000));
     const QLocale locale;
     return {DateText::toShort(date), locale.toString(date, QLocale::ShortFormat),
-            locale.toString(date, QLocale::LongFormat), DateText::longDate(date),
+            locale.toString(date, QLocale::LongFormat),
+            locale.toString(date, QStringLiteral("dddd, dd MMMM yyyy")),
             date.toString(Qt::ISODate)};
 }
 
@@ -270,7 +271,8 @@ private slots:
         QCOMPARE(DateText::storedToShort(QString()), QString());
     }
 
-    void longFormsFollowTheLocale()
+    // The clock follows the locale; the reports' stamps stand in English sentences.
+    void longFormsOfTheClockAndOfTheReports()
     {
         const QDateTime moment(QDate(2026, 12, 6), QTime(16, 5, 9));
         QCOMPARE(DateText::clockText(moment), QStringLiteral("Sunday, 06 December 2026 16:05"));
@@ -278,7 +280,8 @@ private slots:
         QCOMPARE(DateText::timeText(QTime(7, 5, 9)), QStringLiteral("07:05:09"));
         QLocale::setDefault(QLocale(QStringLiteral("el_GR")));
         // In a full date the Greek month takes its genitive form.
-        QCOMPARE(DateText::longDate(moment.date()), QStringLiteral("Κυριακή, 06 Δεκεμβρίου 2026"));
+        QCOMPARE(DateText::clockText(moment), QStringLiteral("Κυριακή, 06 Δεκεμβρίου 2026 16:05"));
+        QCOMPARE(DateText::longDate(moment.date()), QStringLiteral("Sunday, 06 December 2026"));
     }
 };
 

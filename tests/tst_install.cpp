@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QLibraryInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,6 +58,10 @@ QStringList expectedFiles()
         QStringLiteral("share/applications/%1.desktop").arg(AppId),
         QStringLiteral("share/metainfo/%1.metainfo.xml").arg(AppId),
         QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(AppId),
+        QStringLiteral("share/man/man1/%1.1.gz").arg(Name),
+        QStringLiteral("share/doc/%1/copyright").arg(Name),
+        QStringLiteral("share/doc/%1/changelog.Debian.gz").arg(Name),
+        QStringLiteral("share/lintian/overrides/%1").arg(Name),
     };
     for (int side : IconSides)
         files.append(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(side).arg(AppId));
@@ -103,6 +110,54 @@ void checkFirstStartInAFreshHome(const QString& program)
     QVERIFY2(
         !QFileInfo::exists(QFileInfo(program).dir().filePath(QStringLiteral("ORXmanager97.mdb"))),
         "an installed program keeps no data beside itself");
+}
+
+QString contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The Debian package that holds the font fontconfig picks for a pattern.
+QString packageOfFont(const QString& pattern)
+{
+    QString file;
+    QString owner;
+    if (!succeeds(QStringLiteral("fc-match"), {QStringLiteral("--format=%{file}"), pattern},
+                  &file) ||
+        !succeeds(QStringLiteral("dpkg"), {QStringLiteral("-S"), file}, &owner))
+        return {};
+    return owner.section(u':', 0, 0);
+}
+
+// The packages a field names without an alternative.
+QStringList requiredPackages(const QString& field)
+{
+    QStringList packages;
+    for (const QString& entry : field.split(u',')) {
+        if (!entry.contains(u'|'))
+            packages.append(entry.trimmed().section(u' ', 0, 0));
+    }
+    return packages;
+}
+
+QString controlField(const QString& deb, const char* field)
+{
+    QString value;
+    succeeds(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb, QLatin1String(field)}, &value);
+    return value.trimmed();
+}
+
+// The package cpack makes of the build, in a folder of its own.
+QString makePackage(const QTemporaryDir& work)
+{
+    if (!succeeds(QStringLiteral("cpack"),
+                  {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
+                   QDir(BuildDir).filePath(QStringLiteral("CPackConfig.cmake")),
+                   QStringLiteral("-B"), work.path()}))
+        return {};
+    const QStringList debs = QDir(work.path()).entryList({QStringLiteral("*.deb")});
+    return debs.size() == 1 ? work.filePath(debs.first()) : QString();
 }
 
 } // namespace
@@ -161,6 +216,13 @@ private slots:
         }
         QVERIFY(succeeds(QStringLiteral("desktop-file-validate"),
                          {prefix.filePath(expectedFiles().at(3))}));
+        const QString entry = contentOf(prefix.filePath(expectedFiles().at(3)));
+        for (const QString& key :
+             {QStringLiteral("\nTryExec=") + Name + u'\n', QStringLiteral("SingleWindow=true")})
+            QVERIFY2(entry.contains(key), qPrintable(key));
+        const QString metainfo = contentOf(prefix.filePath(expectedFiles().at(4)));
+        for (const char* element : {"<url type=\"bugtracker\">https://", "<screenshot "})
+            QVERIFY2(metainfo.contains(QLatin1String(element)), element);
         QVERIFY(succeeds(QStringLiteral("appstreamcli"),
                          {QStringLiteral("validate"), QStringLiteral("--no-net"),
                           prefix.filePath(expectedFiles().at(4))}));
@@ -182,21 +244,22 @@ private slots:
     void theDebianPackageInstallsAndStarts()
     {
         QTemporaryDir work;
-        QVERIFY(succeeds(QStringLiteral("cpack"),
-                         {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
-                          QDir(BuildDir).filePath(QStringLiteral("CPackConfig.cmake")),
-                          QStringLiteral("-B"), work.path()}));
-        const QStringList debs = QDir(work.path()).entryList({QStringLiteral("*.deb")});
-        QCOMPARE(debs.size(), 1);
-        const QString deb = work.filePath(debs.first());
+        const QString deb = makePackage(work);
+        QVERIFY(!deb.isEmpty());
 
-        QString depends;
-        QVERIFY(succeeds(QStringLiteral("dpkg-deb"),
-                         {QStringLiteral("-f"), deb, QStringLiteral("Depends")}, &depends));
+        const QString depends = controlField(deb, "Depends");
         for (const char* runtime :
              {"libqt6widgets6", "libqt6sql6 ", "libqt6sql6-sqlite", "libqt6printsupport6", "libc6"})
             QVERIFY2(depends.contains(QLatin1String(runtime)), qPrintable(depends));
         QVERIFY2(!depends.contains(QLatin1String("-dev")), qPrintable(depends));
+        // The report's text font, and the one that draws its check mark (U+2713) beside it.
+        for (const char* pattern : {"Liberation Sans", "Liberation Sans:bold:charset=2713"}) {
+            const QString font = packageOfFont(QLatin1String(pattern));
+            QVERIFY2(!font.isEmpty() && requiredPackages(depends).contains(font),
+                     qPrintable(pattern + (u' ' + font) + u' ' + depends));
+        }
+        QCOMPARE(controlField(deb, "Recommends"), QStringLiteral("libqt6sql6-psql"));
+        QVERIFY(controlField(deb, "Homepage").startsWith(QLatin1String("https://")));
 
         const QString root = work.filePath(QStringLiteral("root"));
         QVERIFY(succeeds(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), deb, root}));
@@ -208,6 +271,45 @@ private slots:
         QCOMPARE(packaged, expected);
         checkFirstStartInAFreshHome(
             QDir(root).filePath(QStringLiteral("usr/") + expectedFiles().at(0)));
+    }
+
+    void lintianFindsNoFault()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("lintian")).isEmpty())
+            QSKIP("lintian is not installed (scripts/install-dependencies.sh installs it).");
+        QTemporaryDir work;
+        const QString deb = makePackage(work);
+        QVERIFY(!deb.isEmpty());
+        const ProgramRun run = ProgramRun::of(QStringLiteral("lintian"), {deb});
+        const QStringList faults = run.out.split(u'\n').filter(QRegularExpression("^[EW]: "));
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
+    }
+
+    // A package install may lack Qt's PostgreSQL driver; the message names what is missing.
+    void aMissingServerDriverIsNamed()
+    {
+        QTemporaryDir folder;
+        const QString program = folder.filePath(Name);
+        QVERIFY(QFile::copy(QStringLiteral(ORX_PROGRAM_FILE), program));
+        // Its plugins are those of a folder that has the SQLite driver only.
+        const QString plugins = folder.filePath(QStringLiteral("plugins"));
+        const QString sqlite = QStringLiteral("/sqldrivers/libqsqlite.so");
+        QVERIFY(QDir().mkpath(plugins + QStringLiteral("/sqldrivers")));
+        QVERIFY(
+            QFile::copy(QLibraryInfo::path(QLibraryInfo::PluginsPath) + sqlite, plugins + sqlite));
+        makeFile(folder.filePath(QStringLiteral("qt.conf")),
+                 "[Paths]\nPlugins = " + QFile::encodeName(plugins) + '\n');
+
+        const ProgramRun run = ProgramRun::of(
+            program, {QStringLiteral("--database"),
+                      QStringLiteral("postgresql://planner@/fleet?host=/nowhere"),
+                      QStringLiteral("--export-csv"), QString::number(QDate::currentDate().year()),
+                      folder.filePath(QStringLiteral("drills.csv"))});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QLatin1String("driver")) &&
+                     run.err.contains(QLatin1String("libqt6sql6-psql")),
+                 qPrintable(run.err));
     }
 };
 

@@ -1,5 +1,6 @@
 // The splash window: hand-over after 3.5 seconds or on a key, and the way out by its frame.
 #include "app/frmSplash.h"
+#include "widgets/ProgramIcon.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -53,6 +54,18 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(handOvers, 0);
         QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    // Window managers show the program's own icon, drawn sharp at the sizes they ask for.
+    void theProgramHasItsIconAtEverySize()
+    {
+        const QIcon icon = ProgramIcon::icon();
+        for (int side : {16, 32, 48}) {
+            const QImage image = icon.pixmap(side).toImage();
+            QCOMPARE(image.size(), QSize(side, side));
+            QCOMPARE(image.pixelColor(0, 0).alpha(), 0); // a rounded corner
+            QCOMPARE(image.pixelColor(side / 2, side / 2), QColor(0x00, 0x00, 0x80)); // the hole
+        }
     }
 };
 

@@ -3,11 +3,15 @@
 #include "common/ProgramTitle.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 namespace {
 
 constexpr int FirstYear = 2000;
 constexpr int MaxDueDays = 366;
+
+// The option's value is the year; the file is the argument after it. The help shows both.
+const QString YearAndFile = QStringLiteral("YEAR> <FILE");
 
 const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")},
                                     QStringLiteral("Shows this help."));
@@ -24,18 +28,18 @@ const QCommandLineOption ExportPdfOption(
     QStringLiteral("export-pdf"),
     QStringLiteral("Writes the drill status report of YEAR to the PDF file FILE and ends, "
                    "without a window or display."),
-    QStringLiteral("YEAR FILE"));
+    YearAndFile);
 const QCommandLineOption ExportCsvOption(
     QStringLiteral("export-csv"),
     QStringLiteral("Writes the drills of YEAR to the CSV file FILE (UTF-8, one line per ship, "
                    "dates as yyyy-MM-dd) and ends, without a window or display."),
-    QStringLiteral("YEAR FILE"));
+    YearAndFile);
 const QCommandLineOption ExportHistoryOption(
     QStringLiteral("export-history"),
     QStringLiteral(
         "Writes every recorded change to the drills of YEAR to the CSV file FILE (UTF-8, "
         "one line per change, times in UTC) and ends, without a window or display."),
-    QStringLiteral("YEAR FILE"));
+    YearAndFile);
 const QCommandLineOption RestoreOption(
     QStringLiteral("restore"),
     QStringLiteral("Puts the backup FILE in place of the database and ends. The current file is "
@@ -54,14 +58,15 @@ const QCommandLineOption DueCsvOption(
 void describe(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        ProgramTitle + QStringLiteral(": plans and records the emergency-response drills "
-                                      "of a fleet.\nWithout options it opens its window."));
+        ProgramTitle + QStringLiteral(": plans and records the emergency-response drills\n"
+                                      "of a fleet. Without options it opens its window. These\n"
+                                      "end without one, and need no display:\n"
+                                      "  %1 [--database PATH|URL] --export-pdf YEAR FILE\n"
+                                      "  %1 [--database PATH|URL] --export-csv YEAR FILE\n"
+                                      "  %1 [--database PATH] --restore FILE")
+                           .arg(QCoreApplication::applicationName()));
     parser.addOptions({HelpOption, VersionOption, DatabaseOption, ExportPdfOption, ExportCsvOption,
                        ExportHistoryOption, RestoreOption, DueOption, DueCsvOption});
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("The file of --export-pdf, --export-csv or "
-                                                "--export-history."),
-                                 QStringLiteral("[FILE]"));
 }
 
 CommandLine refused(CommandLine command, const QString& problem)
@@ -144,6 +149,12 @@ CommandLine CommandLine::parse(const QStringList& arguments, int thisYear)
         command.file = parser.value(RestoreOption);
     }
     return command;
+}
+
+QString CommandLine::refusal() const
+{
+    return problem + QStringLiteral("\nRun \"%1 --help\" for the options.")
+                         .arg(QCoreApplication::applicationName());
 }
 
 QString CommandLine::usage()

@@ -18,7 +18,7 @@ struct CommandLine
         Restore,
         Due,
         DueCsv,
-        Refuse // the arguments make no sense: say why, with the usage
+        Refuse // the arguments make no sense: say why, and where the usage is
     };
 
     Action action = Action::ShowWindow;
@@ -35,8 +35,10 @@ struct CommandLine
     static constexpr int DrillsDue = 3; // --due found drills overdue or due
 
     static CommandLine parse(const QStringList& arguments, int thisYear);
-    // The options, for --help and for arguments that were refused.
+    // The options, for --help.
     static QString usage();
+    // Why the arguments were refused, and where the options are explained.
+    QString refusal() const;
 
     // Nothing to show and no display needed.
     bool isHeadless() const { return action != Action::ShowWindow; }

@@ -71,10 +71,10 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
         print(stderr, problem);
         return nullptr;
     }
-    // A mistyped --database in a cron job must not quietly make a new, empty database; nor
-    // may a daily due check make one where the program has never run.
+    // A mistyped name in a cron job or the settings must not quietly make a new, empty database;
+    // nor may a daily due check make one where the program has never run.
     const bool file = location->engine == DatabaseLocation::Engine::Sqlite;
-    const bool mustExist = !command.database.isEmpty() || isDueList(command);
+    const bool mustExist = !StartUp::namedDatabase(command).isEmpty() || isDueList(command);
     if (file && mustExist && !QFileInfo::exists(location->filePath)) {
         print(stderr, QStringLiteral("There is no database file \"%1\".")
                           .arg(QDir::toNativeSeparators(location->filePath)));
@@ -247,8 +247,7 @@ int Headless::run(int argc, char* argv[], const CommandLine& command)
     case CommandLine::Action::Restore:
         return restore(command);
     default:
-        print(stderr, command.problem + u'\n');
-        print(stderr, CommandLine::usage());
+        print(stderr, command.refusal());
         return CommandLine::BadArguments;
     }
 }

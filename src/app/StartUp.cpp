@@ -24,21 +24,34 @@ QString StartUp::settingsFile()
            QStringLiteral("/%1/%1.conf").arg(name);
 }
 
+QString StartUp::namedDatabase(const CommandLine& command)
+{
+    if (!command.database.trimmed().isEmpty())
+        return command.database;
+    return QSettings(settingsFile(), QSettings::IniFormat)
+        .value(QStringLiteral("database"))
+        .toString()
+        .trimmed();
+}
+
 std::optional<DatabaseLocation> StartUp::databaseLocation(const CommandLine& command,
                                                           QString* problem)
 {
-    QString named = command.database;
-    if (named.isEmpty())
-        named = QSettings(settingsFile(), QSettings::IniFormat)
-                    .value(QStringLiteral("database"))
-                    .toString();
-    if (named.trimmed().isEmpty()) {
+    const QString named = namedDatabase(command);
+    if (named.isEmpty()) {
         CommandLine usual = command;
         usual.database.clear();
         return DatabaseLocation::file(databasePath(usual));
     }
     auto location = DatabaseLocation::parse(named, problem);
-    if (location && location->engine == DatabaseLocation::Engine::Sqlite)
-        location->filePath = QFileInfo(location->filePath).absoluteFilePath();
+    if (!location || location->engine != DatabaseLocation::Engine::Sqlite)
+        return location;
+    const QFileInfo file(location->filePath);
+    location->filePath = file.absoluteFilePath();
+    if (!file.absoluteDir().exists()) {
+        *problem = QStringLiteral("The folder \"%1\" of the database file \"%2\" does not exist.")
+                       .arg(QDir::toNativeSeparators(file.absolutePath()), file.fileName());
+        return std::nullopt;
+    }
     return location;
 }

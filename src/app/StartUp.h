@@ -20,8 +20,12 @@ QString databasePath(const CommandLine& command);
 // postgresql:// URL, never a password).
 QString settingsFile();
 
+// What --database names, else what the settings file names; empty for the usual file.
+QString namedDatabase(const CommandLine& command);
+
 // Where the data lives: what --database names, else what the settings file names, else the
-// usual file. Nothing, with *problem saying why, when the location named cannot be used.
+// usual file. Nothing, with *problem saying why, when the location named cannot be used (a
+// file in a folder that does not exist among them).
 std::optional<DatabaseLocation> databaseLocation(const CommandLine& command, QString* problem);
 
 } // namespace StartUp

@@ -9,18 +9,47 @@
 #include "mainwindow/frmORXmain.h"
 #include "widgets/DesktopShell.h"
 #include "widgets/Fonts.h"
+#include "widgets/ProgramIcon.h"
 #include "widgets/QtMessages.h"
 
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
 namespace {
 
-// Qt aborts when it finds no display; say plainly what to do instead.
-bool displayAvailable()
+// Qt aborts when it finds no display, or cannot reach the one named; say plainly what to do
+// instead.
+QByteArray g_invokedAs;
+QtMessageHandler g_qtHandler = nullptr;
+
+[[noreturn]] void endForWantOfADisplay(const QString& reason)
+{
+    std::fprintf(stderr,
+                 "%s needs a graphical display, and %s.\n"
+                 "Start it from a desktop session, or on a machine without one under a virtual "
+                 "display:\n    xvfb-run -a %s\n",
+                 qPrintable(ProgramTitle), qPrintable(reason), g_invokedAs.constData());
+    std::fflush(stderr);
+    std::_Exit(2); // Qt may be half made: nothing of it is to be torn down
+}
+
+void unreachableDisplayEnds(QtMsgType type, const QMessageLogContext& context,
+                            const QString& message)
+{
+    if (type == QtFatalMsg)
+        endForWantOfADisplay(
+            QStringLiteral("the display \"%1\" cannot be reached")
+                .arg(qEnvironmentVariable("DISPLAY", qEnvironmentVariable("WAYLAND_DISPLAY"))));
+    // The plugin's own advice (reinstalling) does not apply.
+    if (qstrcmp(context.category, "qt.qpa.plugin") != 0)
+        g_qtHandler(type, context, message);
+}
+
+bool displayNamed()
 {
     return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
            qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
@@ -36,16 +65,14 @@ QStringList argumentsOf(int argc, char* argv[])
 
 int showWindow(int argc, char* argv[], const CommandLine& command)
 {
-    if (!displayAvailable()) {
-        std::fprintf(stderr,
-                     "%s needs a graphical display, and none was found (DISPLAY is not set).\n"
-                     "Start it from a desktop session, or on a machine without one under a "
-                     "virtual display:\n    xvfb-run -a ./run.sh\n",
-                     qPrintable(ProgramTitle));
-        return 2;
-    }
+    g_invokedAs = argv[0];
+    if (!displayNamed())
+        endForWantOfADisplay(QStringLiteral("none was found (DISPLAY is not set)"));
+    g_qtHandler = qInstallMessageHandler(unreachableDisplayEnds);
     QApplication app(argc, argv);
+    qInstallMessageHandler(g_qtHandler);
     QGuiApplication::setDesktopFileName(QStringLiteral(ORX_APP_ID));
+    QApplication::setWindowIcon(ProgramIcon::icon());
     Fonts::installSubstitutes();
     QtMessages messages;
     DesktopShell shell;

@@ -205,7 +205,8 @@ QString DateText::storedToShort(const QString& stored)
 
 QString DateText::longDate(const QDate& date)
 {
-    return QLocale().toString(date, QStringLiteral("dddd, dd MMMM yyyy"));
+    return QLocale(QLocale::English, QLocale::UnitedKingdom)
+        .toString(date, QStringLiteral("dddd, dd MMMM yyyy"));
 }
 
 QString DateText::clockText(const QDateTime& moment)

@@ -7,7 +7,8 @@
 #include <optional>
 
 // The one place where the program turns dates into text and back. Everything follows the
-// default QLocale (the user's LANG / LC_TIME), except the stored form, which is ISO.
+// default QLocale (the user's LANG / LC_TIME), except the stored form, which is ISO, and the
+// reports' English stamps.
 namespace DateText {
 
 // The user's short date form with a four-digit year, e.g. "M/d/yyyy" for en_US; ISO
@@ -35,7 +36,8 @@ std::optional<QDate> readStored(const QString& stored);
 // stands.
 QString storedToShort(const QString& stored);
 
-// "dddd, dd mmmm yyyy", e.g. "Sunday, 06 December 2026".
+// "dddd, dd mmmm yyyy" in English, e.g. "Sunday, 06 December 2026": the reports' stamps, which
+// stand in English sentences ("Status as of ...") whatever the user's locale.
 QString longDate(const QDate& date);
 // "dddd, dd mmmm yyyy hh:mm", e.g. "Sunday, 06 December 2026 16:05".
 QString clockText(const QDateTime& moment);

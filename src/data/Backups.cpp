@@ -193,7 +193,7 @@ QList<QDate> Backups::daysToKeep(QList<QDate> days)
 QString Backups::integrityProblem(const QString& filePath)
 {
     QString failure = SqliteFile::hasHeader(filePath) ? SqliteFile::cutShortFinding(filePath)
-                                                      : QStringLiteral("it is no SQLite database");
+                                                      : QStringLiteral("it is not a database file");
     if (failure.isEmpty()) {
         ReadOnlyConnection connection(filePath);
         QSqlQuery query(connection.db());

@@ -390,6 +390,13 @@ bool DrillDatabase::exec(QSqlQuery& query, const char* context)
 
 QString DrillDatabase::openServer()
 {
+    // Qt's plugin comes in a package of its own, which an install may leave out.
+    if (!QSqlDatabase::isDriverAvailable(Dialect::driver(engine())))
+        return refuse(Problem::CannotOpen,
+                      QStringLiteral("The database server %1 cannot be used: Qt's PostgreSQL "
+                                     "driver (QPSQL) is not installed. Install the Debian "
+                                     "package libqt6sql6-psql. Nothing was changed.")
+                          .arg(quoted(m_location.display())));
     QSqlDatabase db = QSqlDatabase::addDatabase(Dialect::driver(engine()), m_connectionName);
     db.setHostName(m_location.host);
     if (m_location.port != 0)
