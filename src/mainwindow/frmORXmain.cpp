@@ -58,6 +58,7 @@ frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& she
 {
     setObjectName(QStringLiteral("frmORXmain"));
     setWindowTitle(ProgramTitle + u' ');
+    setWindowFlags(Look::fixedWindowFlags());
     setFixedSize(Twips::toPx(15105), Twips::toPx(8895));
     buildCommandColumn();
     buildTitleArea();
