@@ -488,6 +488,22 @@ private slots:
         QCOMPARE(preview->pageCount(), pageCountOfPdf(printer.outputFileName()));
     }
 
+    // The message for an emptied DrillEval.rpt shows the line it needs, with its own table.
+    void anEmptiedFormFileIsNamedWithItsOwnTable()
+    {
+        QVERIFY(writeTestFile(QDir(m_fixture->folder())
+                                  .filePath(QString::fromLatin1(DrillEvalReport::TemplateFileName)),
+                              QByteArray()));
+        m_panel->openBlank();
+        QVERIFY(m_panel->SaveFORprint());
+        QVERIFY(printToPdf().isEmpty());
+        QCOMPARE(m_messages.shown.size(), 1);
+        const QString told = m_messages.shown.first().text;
+        QVERIFY2(told.contains(QString::fromLatin1(DrillEvalReport::TemplateFileName)) &&
+                     told.contains(QStringLiteral("{{! table: PrintEval }}")),
+                 qPrintable(told));
+    }
+
     void printedFormShowsTheQuestionsAndMarks()
     {
         QVERIFY(openAlpha(DrillOneColumn));

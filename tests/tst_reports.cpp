@@ -806,6 +806,56 @@ private slots:
             QCOMPARE(fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 1);
     }
 
+    // A Drills.rpt changed by hand into something the report cannot show gives a message
+    // naming the file and the fault, never a report with parts silently missing.
+    void aDrillsFileChangedWronglyIsNamedInAMessage_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QStringList>("reason");
+        QTest::newRow("no columns part") << "{{! columns }}\n"
+                                         << "" << QStringList{"{{! columns }}"};
+        QTest::newRow("no column listed") << "Drill No 2 | Status"
+                                          << "" << QStringList{"no column"};
+        QTest::newRow("unknown field") << "| ShipName "
+                                       << "| Ship_Name " << QStringList{"Ship Name", "Ship_Name"};
+        QTest::newRow("unknown class field") << "{State1} mark"
+                                             << "{Stat1} mark" << QStringList{"Stat1"};
+        QTest::newRow("unclosed tag") << "{{Company}}</span>"
+                                      << "{{Company</span>" << QStringList{"{{Company", "line"};
+    }
+    void aDrillsFileChangedWronglyIsNamedInAMessage()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QStringList, reason);
+        FleetDatabase fleet;
+        QVERIFY(PrintDrillsTable::refill(fleet.db, 2026, QStringLiteral("Aegean"), RefillMoment));
+        QFile original(templatePath());
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(original.readAll());
+        if (from.startsWith(u'D')) // every column line of the table
+            text.remove(QRegularExpression(QStringLiteral("(?m)^(Drill No|\\s+\\|).*\\n")));
+        QVERIFY(text.contains(from) || from.startsWith(u'D'));
+        text.replace(from, to);
+        const QString rpt = QDir(fleet.fixture.folder()).filePath(QStringLiteral("Drills.rpt"));
+        writeFile(rpt, text.toUtf8());
+
+        RecordingMessages messages;
+        ReportControl control(messages);
+        control.setDataFile(fleet.fixture.databasePath());
+        DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean"));
+        control.setReportFileName(rpt);
+        control.setDestination(ReportControl::Destination::File);
+        control.setPrintFileName(QDir(fleet.fixture.folder()).filePath(QStringLiteral("d.pdf")));
+        QVERIFY(!control.run());
+        QCOMPARE(messages.shown.size(), 1);
+        const QString told = messages.shown.first().text;
+        QVERIFY2(told.contains(QDir::toNativeSeparators(rpt)), qPrintable(told));
+        for (const QString& part : reason)
+            QVERIFY2(told.contains(part), qPrintable(told));
+    }
+
     void aFileThatIsNoDatabaseOrAnUnwritablePdfIsReported_data()
     {
         QTest::addColumn<bool>("garbageDatabase");
@@ -824,6 +874,7 @@ private slots:
 
         RecordingMessages messages;
         ReportControl control(messages);
+        DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
         control.setDataFile(garbageDatabase ? garbage : fixture.databasePath());
         control.setReportFileName(templatePath());
         control.setDestination(ReportControl::Destination::File);

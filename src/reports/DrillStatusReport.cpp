@@ -136,6 +136,7 @@ QString DrillStatusReport::exportCsv(const DrillDatabase& db, const QString& fil
 void DrillStatusReport::prepare(ReportControl& control, int year, const QString& company)
 {
     const QDateTime now = Clock::now();
+    control.setReportShape({QString::fromLatin1(PrintDrillsTableName), true});
     control.setDefault(QStringLiteral("YearDrill"), year);
     control.setDefault(QStringLiteral("Company"), company);
     control.setDefault(QStringLiteral("Date1"), DateText::longDate(now.date()));
