@@ -1,5 +1,6 @@
 #include "data/CompanyTable.h"
 
+#include "data/BoundText.h"
 #include "data/DrillDatabase.h"
 
 #include <QSqlQuery>
@@ -25,8 +26,8 @@ CompanyTable::Write CompanyTable::replaceName(const QString& startedFrom, const 
         QSqlQuery query(m_db.connection());
         query.prepare(QStringLiteral("UPDATE Company SET Name = ? WHERE rowid = (SELECT "
                                      "MAX(rowid) FROM Company) AND COALESCE(Name, '') = ?"));
-        query.addBindValue(name);
-        query.addBindValue(startedFrom);
+        query.addBindValue(boundText(name));
+        query.addBindValue(boundText(startedFrom));
         if (!DrillDatabase::exec(query, "Storing the company name"))
             return false;
         if (query.numRowsAffected() == 1) {
@@ -43,7 +44,7 @@ CompanyTable::Write CompanyTable::replaceName(const QString& startedFrom, const 
             return true;
         }
         query.prepare(QStringLiteral("INSERT INTO Company (Name) VALUES (?)"));
-        query.addBindValue(name);
+        query.addBindValue(boundText(name));
         if (!DrillDatabase::exec(query, "Storing the company name"))
             return false;
         write.outcome = Outcome::Stored;

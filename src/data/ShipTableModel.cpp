@@ -1,5 +1,6 @@
 #include "data/ShipTableModel.h"
 
+#include "data/BoundText.h"
 #include "data/Dialect.h"
 
 #include <QSqlError>
@@ -167,9 +168,9 @@ ShipTableModel::Rename ShipTableModel::rename(qint64 id, const QString& startedF
     QSqlQuery update(database());
     update.prepare(QStringLiteral(
         "UPDATE Ships SET ShipName = ? WHERE IDShip = ? AND COALESCE(ShipName, '') = ?"));
-    update.addBindValue(typed);
+    update.addBindValue(boundText(typed));
     update.addBindValue(id);
-    update.addBindValue(startedFrom);
+    update.addBindValue(boundText(startedFrom));
     QSqlQuery stored(database());
     stored.prepare(QStringLiteral("SELECT ShipName FROM Ships WHERE IDShip = ?"));
     stored.addBindValue(id);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QPointer>
 
 class ShipListView;
 class ShipTableModel;
@@ -33,5 +34,5 @@ private:
     void clearNameText();
 
     ShipListView* DBGrid2;
-    ShipTableModel* m_ships = nullptr;
+    QPointer<ShipTableModel> m_ships; // the window may drop the list before its panels
 };
