@@ -323,6 +323,8 @@ void TestAbout::licenceTextCannotBeChanged_data()
     QTest::newRow("Delete") << QString() << QKeySequence(Qt::Key_Delete);
     QTest::newRow("Backspace") << QString() << QKeySequence(Qt::Key_Backspace);
     QTest::newRow("Enter") << QString() << QKeySequence(Qt::Key_Return);
+    QTest::newRow("Enter on the keypad") << QString() << QKeySequence(Qt::Key_Enter);
+    QTest::newRow("Escape") << QString() << QKeySequence(Qt::Key_Escape);
     QTest::newRow("paste") << QString() << QKeySequence(QKeySequence::Paste);
     QTest::newRow("paste with Shift+Insert")
         << QString() << QKeySequence(Qt::SHIFT | Qt::Key_Insert);
@@ -351,6 +353,7 @@ void TestAbout::licenceTextCannotBeChanged()
 
     QCOMPARE(text->toPlainText(), LicenceText::agreement());
     QVERIFY(!text->document()->isModified());
+    QVERIFY(licence.isVisible()); // only its Ok button closes it
 }
 
 void TestAbout::licenceNavigationKeysMoveAndScroll()

@@ -202,7 +202,8 @@ private slots:
         QVERIFY(fixture.scalar(QStringLiteral("SELECT Master FROM Drills")).isNull());
     }
 
-    void companyNameIsReadFromTheLastRowAndWrittenToTheFirst()
+    // The name is read from the last row and stored there, in place of the name it started from.
+    void companyNameIsStoredWhereItIsRead()
     {
         Fixture fixture;
         DrillDatabase db(fixture.databasePath());
@@ -211,16 +212,21 @@ private slots:
         fixture.exec(QStringLiteral("UPDATE Company SET Name = 'First'"));
         fixture.exec(QStringLiteral("INSERT INTO Company (Name) VALUES ('Last')"));
         QCOMPARE(company.name(), std::optional(QStringLiteral("Last")));
-        QVERIFY(company.setName(QStringLiteral("O'Neill Shipping")));
-        QCOMPARE(
-            fixture.scalar(QStringLiteral("SELECT Name FROM Company ORDER BY rowid")).toString(),
-            QStringLiteral("O'Neill Shipping"));
-        QCOMPARE(company.name(), std::optional(QStringLiteral("Last")));
+        QCOMPARE(company.replaceName(QStringLiteral("Last"), QStringLiteral("O'Neill")).outcome,
+                 CompanyTable::Outcome::Stored);
+        QCOMPARE(company.name(), std::optional(QStringLiteral("O'Neill")));
+
+        // Another user's newer name is reported, not overwritten.
+        const CompanyTable::Write stale =
+            company.replaceName(QStringLiteral("Last"), QStringLiteral("Mine"));
+        QCOMPARE(stale.outcome, CompanyTable::Outcome::ChangedByOther);
+        QCOMPARE(stale.storedNow, QStringLiteral("O'Neill"));
+        QCOMPARE(company.name(), std::optional(QStringLiteral("O'Neill")));
 
         // With no row at all, saving makes the row.
         fixture.exec(QStringLiteral("DELETE FROM Company"));
         QCOMPARE(company.name(), std::optional(QString()));
-        QVERIFY(company.setName(QString()));
+        QCOMPARE(company.replaceName(QString(), QString()).outcome, CompanyTable::Outcome::Stored);
         QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Company")).toInt(), 1);
     }
 

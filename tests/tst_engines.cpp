@@ -473,10 +473,11 @@ private slots:
 
         CompanyTable company(db);
         QSqlQuery(QStringLiteral("INSERT INTO Company (Name) VALUES ('Last')"), db.connection());
-        QVERIFY(company.setName(QStringLiteral("O'Neill Shipping")));
-        QCOMPARE(company.name(), std::optional(QStringLiteral("Last")));
-        QCOMPARE(scalar(db, QStringLiteral("SELECT Name FROM Company ORDER BY rowid")).toString(),
-                 QStringLiteral("O'Neill Shipping"));
+        QCOMPARE(company.replaceName(QStringLiteral("Last"), QStringLiteral("O'Neill")).outcome,
+                 CompanyTable::Outcome::Stored);
+        QCOMPARE(company.name(), std::optional(QStringLiteral("O'Neill")));
+        QCOMPARE(company.replaceName(QStringLiteral("Last"), QStringLiteral("Mine")).storedNow,
+                 QStringLiteral("O'Neill"));
 
         ShipTableModel fleet(db.connection());
         QVERIFY(fleet.refresh());

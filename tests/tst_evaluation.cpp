@@ -488,6 +488,53 @@ private slots:
         QCOMPARE(preview->pageCount(), pageCountOfPdf(printer.outputFileName()));
     }
 
+    // The message for an emptied DrillEval.rpt shows the line it needs, with its own table.
+    void anEmptiedFormFileIsNamedWithItsOwnTable()
+    {
+        QVERIFY(writeTestFile(QDir(m_fixture->folder())
+                                  .filePath(QString::fromLatin1(DrillEvalReport::TemplateFileName)),
+                              QByteArray()));
+        m_panel->openBlank();
+        QVERIFY(m_panel->SaveFORprint());
+        QVERIFY(printToPdf().isEmpty());
+        QCOMPARE(m_messages.shown.size(), 1);
+        const QString told = m_messages.shown.first().text;
+        QVERIFY2(told.contains(QString::fromLatin1(DrillEvalReport::TemplateFileName)) &&
+                     told.contains(QStringLiteral("{{! table: PrintEval }}")),
+                 qPrintable(told));
+    }
+
+    // Names of 80 characters without a blank break where they must; the form stays on one page.
+    void longUnbrokenNamesKeepTheFormOnOnePage()
+    {
+        // Each name: a start and one letter repeated, 80 characters in all.
+        const QList<std::pair<QString, QChar>> names = {{QStringLiteral("MV"), u'S'},
+                                                        {QStringLiteral("Capt"), u'M'},
+                                                        {QStringLiteral("Co"), u'C'}};
+        QStringList whole;
+        for (const auto& [start, letter] : names)
+            whole.append(start + QString(80 - start.size(), letter));
+        m_panel->setCompanyName(whole.at(2));
+        QVERIFY(m_panel->openForDrill(m_alphaDrill, whole.at(0), QStringLiteral("3/2/2026"),
+                                      whole.at(1), DrillOneColumn));
+        QVERIFY(m_panel->SaveFORprint());
+        const QString pdf = printToPdf();
+        QVERIFY(!pdf.isEmpty());
+        QCOMPARE(pageCountOfPdf(pdf), 1);
+        // Each name whole in the form's head, in pieces on the lines it breaks over.
+        const QString head = runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")})
+                                 .section(QStringLiteral("QUESTIONS"), 0, 0);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            QString joined;
+            auto pieces = QRegularExpression(QStringLiteral("(?<!\\S)(%1)?%2{2,}(?!\\S)")
+                                                 .arg(names.at(i).first, names.at(i).second))
+                              .globalMatch(head);
+            while (pieces.hasNext())
+                joined += pieces.next().captured();
+            QCOMPARE(joined, whole.at(i));
+        }
+    }
+
     void printedFormShowsTheQuestionsAndMarks()
     {
         QVERIFY(openAlpha(DrillOneColumn));

@@ -47,6 +47,28 @@ public:
         QCoreApplication::processEvents(); // the view hands the text over after the key
         return true;
     }
+
+    // Clicks a cell of the ship list where it is shown, as a user does.
+    void clickShipCell(int row, int col)
+    {
+        auto* list = child<QTableView>("DBGrid2");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, col)).center());
+    }
+
+    // Types keys into whatever has the focus, one at a time, as the focus moves.
+    static void type(const QString& keys)
+    {
+        for (const QChar key : keys)
+            QTest::keyClick(QApplication::focusWidget(), key.toLatin1());
+    }
+    static void pressKey(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+
+    QString listedName(int row) const
+    {
+        return child<QTableView>("DBGrid2")->model()->index(row, 1).data().toString();
+    }
+    QString storedName(const QString& sql) const { return fixture.scalar(sql).toString(); }
 };
 
 } // namespace
@@ -214,6 +236,135 @@ private slots:
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 1);
         QCOMPARE(w.drillRows(2003), 2);
         QCOMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("MV Bravo"));
+    }
+
+    // A rename left in the list when the panel is closed without "Save" is dropped: the list
+    // shows the stored names again, and nothing reaches the table later.
+    void aRenameNotSavedIsNotShownAgain_data()
+    {
+        QTest::addColumn<QByteArray>("closedBy");
+        QTest::newRow("Cancel") << QByteArray("CmdCancel2");
+        QTest::newRow("another panel") << QByteArray("CmdCompany");
+    }
+    void aRenameNotSavedIsNotShownAgain()
+    {
+        QFETCH(QByteArray, closedBy);
+        FleetWindow w;
+        QVERIFY(w.loadAndShow());
+        w.press("CmdShips");
+        w.clickShipCell(0, 1);
+        FleetWindow::type(QStringLiteral("HotelCancel"));
+        w.press(closedBy.constData());
+        w.press("CmdShips");
+        QCOMPARE(w.listedName(0), QStringLiteral("MV Alpha"));
+        w.clickShipCell(1, 1); // leaving the row would store a change still held
+        w.press("cmdSave2");
+        QVERIFY(w.settle());
+        QCOMPARE(w.fixture
+                     .scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE ShipName = "
+                                            "'MV Alpha'"))
+                     .toInt(),
+                 1);
+        QCOMPARE(w.grid->textMatrix(2, 3), QStringLiteral("MV Alpha"));
+    }
+
+    // Delete in a name cell clears the text for a new name; the ship stays.
+    void deleteInANameCellActsOnTheText()
+    {
+        FleetWindow w;
+        QVERIFY(w.loadAndShow());
+        w.press("CmdShips");
+        w.clickShipCell(1, 1);
+        FleetWindow::pressKey(Qt::Key_Delete);
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 2);
+        FleetWindow::type(QStringLiteral("MV Echo"));
+        FleetWindow::pressKey(Qt::Key_Return);
+        w.clickShipCell(0, 1);
+        QCOMPARE(w.storedName(QStringLiteral("SELECT ShipName FROM Ships ORDER BY IDShip DESC")),
+                 QStringLiteral("MV Echo"));
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    // Another user renames the ship between the panel's opening and the rename here: the user
+    // chooses which name stays.
+    void aRenameMeetingAnotherUsersNameAsks_data()
+    {
+        QTest::addColumn<bool>("overwrite");
+        QTest::newRow("Yes: mine") << true;
+        QTest::newRow("No: theirs") << false;
+    }
+    void aRenameMeetingAnotherUsersNameAsks()
+    {
+        QFETCH(bool, overwrite);
+        FleetWindow w;
+        QVERIFY(w.loadAndShow());
+        w.press("CmdShips");
+        w.fixture.exec(
+            QStringLiteral("UPDATE Ships SET ShipName = 'MV Theirs' WHERE ShipName = 'MV Alpha'"));
+        w.messages.answerYes = overwrite;
+        w.clickShipCell(0, 1);
+        FleetWindow::type(QStringLiteral("MV Mine"));
+        FleetWindow::pressKey(Qt::Key_Return);
+        w.clickShipCell(1, 1);
+
+        QCOMPARE(w.messages.shown.size(), 1);
+        const auto& question = w.messages.shown.first();
+        QCOMPARE(question.icon, Messages::Icon::Question);
+        QCOMPARE(question.title, w.window->windowTitle().trimmed());
+        for (const char* name : {"MV Alpha", "MV Theirs", "MV Mine"})
+            QVERIFY2(question.text.contains(QLatin1String(name)), qPrintable(question.text));
+        const QString kept = overwrite ? QStringLiteral("MV Mine") : QStringLiteral("MV Theirs");
+        QCOMPARE(w.storedName(QStringLiteral("SELECT ShipName FROM Ships ORDER BY IDShip")), kept);
+        QCOMPARE(w.listedName(0), kept);
+    }
+
+    // With two rows in Company (a file from elsewhere), the name saved is the name shown, and
+    // it is still shown after a restart.
+    void theCompanyNameSavedIsTheOneShown()
+    {
+        FleetWindow w;
+        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'First'"));
+        w.fixture.exec(QStringLiteral("INSERT INTO Company (Name) VALUES ('Last')"));
+        QVERIFY(w.loadAndShow());
+        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("Last"));
+        w.press("CmdCompany");
+        w.child<QLineEdit>("TxtCompany")->setText(QStringLiteral("Saved Name"));
+        w.press("cmdSave1");
+        QVERIFY(w.messages.shown.isEmpty());
+        w.window.reset();
+        QVERIFY(w.loadAndShow());
+        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("Saved Name"));
+    }
+
+    void theCompanyNameMeetingAnotherUsersNameAsks_data()
+    {
+        QTest::addColumn<bool>("overwrite");
+        QTest::newRow("Yes: mine") << true;
+        QTest::newRow("No: theirs") << false;
+    }
+    void theCompanyNameMeetingAnotherUsersNameAsks()
+    {
+        QFETCH(bool, overwrite);
+        FleetWindow w;
+        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'Old Name'"));
+        QVERIFY(w.loadAndShow());
+        w.press("CmdCompany");
+        w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'Other Office'"));
+        w.messages.answerYes = overwrite;
+        w.child<QLineEdit>("TxtCompany")->setText(QStringLiteral("My Office"));
+        w.press("cmdSave1");
+
+        QCOMPARE(w.messages.shown.size(), 1);
+        const auto& question = w.messages.shown.first();
+        QCOMPARE(question.icon, Messages::Icon::Question);
+        QVERIFY2(question.text.contains(QStringLiteral("Other Office")) &&
+                     question.text.contains(QStringLiteral("My Office")),
+                 qPrintable(question.text));
+        const QString kept =
+            overwrite ? QStringLiteral("My Office") : QStringLiteral("Other Office");
+        QCOMPARE(w.storedName(QStringLiteral("SELECT Name FROM Company")), kept);
+        QCOMPARE(w.child<QLabel>("LblCompany")->text(), kept);
+        QVERIFY(!w.child<QWidget>("PicCompany")->isVisible());
     }
 
     void theCompanyNameIsEditedInItsPanel()

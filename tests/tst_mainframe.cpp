@@ -3,10 +3,12 @@
 #include "common/Clock.h"
 #include "common/Twips.h"
 #include "widgets/FlexGrid.h"
+#include "widgets/QtMessages.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -40,6 +42,39 @@ class TestMainFrame : public QObject
 private slots:
     void init() { Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(16, 5, 30))); }
     void cleanup() { Clock::reset(); }
+
+    // A window of a fixed size offers no maximise button; the main window can still be
+    // minimised and closed.
+    void fixedWindowsOfferNoMaximiseButton()
+    {
+        LoadedWindow w({QStringLiteral("MV Alpha")});
+        QVERIFY(w.loadAndShow());
+        const Qt::WindowFlags frame = w.window->windowHandle()->flags();
+        QVERIFY(frame.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(frame.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!frame.testFlag(Qt::WindowMaximizeButtonHint));
+
+        QtMessages messages;
+        QList<Qt::WindowFlags> boxes;
+        const auto answerBox = [&boxes] {
+            QTimer::singleShot(0, [&boxes] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box)
+                    return;
+                boxes.append(box->windowHandle()->flags());
+                box->done(QMessageBox::No);
+            });
+        };
+        answerBox();
+        messages.tell(Messages::Icon::Information, QStringLiteral("Title"), QStringLiteral("Text"));
+        answerBox();
+        messages.askYesNo(QStringLiteral("Title"), QStringLiteral("Question?"));
+        QCOMPARE(boxes.size(), 2);
+        for (const Qt::WindowFlags box : boxes) {
+            QVERIFY(box.testFlag(Qt::WindowCloseButtonHint));
+            QVERIFY(!box.testFlag(Qt::WindowMaximizeButtonHint));
+        }
+    }
 
     void loadFillsTheFrame()
     {

@@ -4,6 +4,7 @@
 #include "common/Twips.h"
 #include "widgets/Look.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -26,6 +27,7 @@ frmLicence::frmLicence(QWidget* parent)
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setTabChangesFocus(true);
+    Text1->installEventFilter(this);
 
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setGeometry(Twips::rect(3998, 5340, 1635, 375));
@@ -40,4 +42,25 @@ void frmLicence::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     Look::centreOnScreen(*this);
     Text1->setFocus();
+}
+
+// In the text only the keys that move the caret or scroll do anything: Enter and Escape would
+// otherwise reach the dialog and close it, though only "Ok" closes it. Tab still leaves the text.
+bool frmLicence::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != Text1 || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return false;
+    default:
+        return true;
+    }
 }

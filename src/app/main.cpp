@@ -79,7 +79,7 @@ int showWindow(int argc, char* argv[], const CommandLine& command)
     QString problem;
     const std::optional<DatabaseLocation> location = StartUp::databaseLocation(command, &problem);
     if (!location) {
-        messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+        messages.tell(Messages::Icon::Critical, ProgramTitle,
                       problem + QStringLiteral("\n\nThe program will now end."));
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "data/ShipTableModel.h"
 
+#include "data/BoundText.h"
 #include "data/Dialect.h"
 #include "data/SqliteConnection.h"
 
@@ -11,6 +12,7 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int IdColumn = 0;
@@ -34,7 +36,16 @@ bool ShipTableModel::refresh()
     }
     while (canFetchMore())
         fetchMore();
+    m_startedFrom.clear();
     return true;
+}
+
+void ShipTableModel::discardPending()
+{
+    if (!isDirty())
+        return;
+    revertAll();
+    refresh();
 }
 
 QList<Ship> ShipTableModel::ships()
@@ -93,6 +104,9 @@ bool ShipTableModel::setData(const QModelIndex& index, const QVariant& value, in
         emit nameRequired();
         return false;
     }
+    const qint64 id = record(index.row()).value(IdColumn).toLongLong();
+    if (!m_startedFrom.contains(id))
+        m_startedFrom.insert(id, data(index, Qt::EditRole).toString());
     return QSqlTableModel::setData(index, asBound(name), role);
 }
 
@@ -128,28 +142,83 @@ bool ShipTableModel::submitPending()
     if (submitAll())
         return true;
     const QString reason = lastError().text();
-    qWarning().noquote() << "Storing a ship failed:" << reason;
+    const std::optional<Conflict> conflict = std::exchange(m_conflict, std::nullopt);
     revertAll();
     // Show the fleet as it is now, which another user may have changed.
     refresh();
+    if (conflict) {
+        emit nameChangedByOtherUser(conflict->id, conflict->startedFrom, conflict->storedNow,
+                                    conflict->typed);
+        return false;
+    }
+    qWarning().noquote() << "Storing a ship failed:" << reason;
     emit writeFailed(reason);
     return false;
 }
 
-// An UPDATE of a row that another user has deleted changes nothing and fails nothing: without
-// this check the name would look stored, and the row would turn blank.
+bool ShipTableModel::overwriteName(qint64 id, const QString& storedNow, const QString& typed)
+{
+    QString newest;
+    const Rename outcome = rename(id, storedNow, typed, newest);
+    refresh();
+    if (outcome == Rename::ChangedByOther)
+        emit nameChangedByOtherUser(id, storedNow, newest, typed);
+    else if (outcome != Rename::Stored)
+        emit writeFailed(lastError().text());
+    return outcome == Rename::Stored;
+}
+
+// Replaces the name only where it is still the one the change started from; otherwise
+// storedNow says what another user put there.
+ShipTableModel::Rename ShipTableModel::rename(qint64 id, const QString& startedFrom,
+                                              const QString& typed, QString& storedNow)
+{
+    QSqlQuery update(database());
+    update.prepare(QStringLiteral(
+        "UPDATE Ships SET ShipName = ? WHERE IDShip = ? AND COALESCE(ShipName, '') = ?"));
+    update.addBindValue(boundText(typed));
+    update.addBindValue(id);
+    update.addBindValue(boundText(asBound(startedFrom)));
+    QSqlQuery stored(database());
+    stored.prepare(QStringLiteral("SELECT ShipName FROM Ships WHERE IDShip = ?"));
+    stored.addBindValue(id);
+    if (!update.exec() || !stored.exec()) {
+        const QSqlError error =
+            update.lastError().isValid() ? update.lastError() : stored.lastError();
+        setLastError(error);
+        return Rename::Failed;
+    }
+    if (!stored.next()) {
+        setLastError(QSqlError(QStringLiteral("Another user has deleted this ship."), {},
+                               QSqlError::TransactionError));
+        return Rename::Deleted;
+    }
+    storedNow = stored.value(0).toString();
+    if (update.numRowsAffected() == 1 || storedNow == typed)
+        return Rename::Stored;
+    setLastError(QSqlError(QStringLiteral("Another user has renamed this ship."), {},
+                           QSqlError::TransactionError));
+    return Rename::ChangedByOther;
+}
+
+// The row's change as a compare-and-set of its name. An UPDATE of a row that another user has
+// deleted changes nothing and fails nothing: without the check the name would look stored.
 bool ShipTableModel::updateRowInTable(int row, const QSqlRecord& values)
 {
-    if (!QSqlTableModel::updateRowInTable(row, values))
+    const int name = values.indexOf(QStringLiteral("ShipName"));
+    if (name < 0 || !values.isGenerated(name))
+        return QSqlTableModel::updateRowInTable(row, values);
+    const qint64 id = primaryValues(row).value(0).toLongLong();
+    const QString startedFrom = m_startedFrom.value(id);
+    const QString typed = values.value(name).toString();
+    QString storedNow;
+    const Rename outcome = rename(id, startedFrom, typed, storedNow);
+    if (outcome == Rename::ChangedByOther)
+        m_conflict = Conflict{id, startedFrom, storedNow, typed};
+    if (outcome != Rename::Stored)
         return false;
-    QSqlQuery query(database());
-    query.prepare(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE IDShip = ?"));
-    query.addBindValue(primaryValues(row).value(0));
-    if (query.exec() && query.next() && query.value(0).toInt() == 1)
-        return true;
-    setLastError(QSqlError(QStringLiteral("Another user has deleted this ship."), {},
-                           QSqlError::TransactionError));
-    return false;
+    m_startedFrom.remove(id);
+    return true;
 }
 
 bool ShipTableModel::removeShips(QList<int> rows)

@@ -2,12 +2,16 @@
 
 #include "data/Ship.h"
 
+#include <QHash>
 #include <QList>
 #include <QSqlTableModel>
 
+#include <optional>
+
 // The ship list (Data2): table Ships. A changed row is written when the user leaves it; a new
 // ship is typed into the empty row after the last ship and stored at once. The key is the
-// database's, and every ship needs a name.
+// database's, and every ship needs a name. A rename replaces only the name it started from, so
+// another user's newer name is never overwritten unasked.
 class ShipTableModel : public QSqlTableModel
 {
     Q_OBJECT
@@ -20,6 +24,10 @@ public:
     QList<Ship> ships();
     // Writes a changed row that is still pending.
     bool submitPending();
+    // Drops a change not yet written and shows the names as stored.
+    void discardPending();
+    // Writes a name over the one another user stored meanwhile, if that one is still stored.
+    bool overwriteName(qint64 id, const QString& storedNow, const QString& typed);
     // Deletes the ships of the given rows at once.
     bool removeShips(QList<int> rows);
 
@@ -39,11 +47,32 @@ signals:
     void nameRequired();
     // The database refused a change; nothing was changed.
     void writeFailed(const QString& reason);
+    // Another user renamed the ship while it was being renamed here; nothing was written, and
+    // the list shows the stored name.
+    void nameChangedByOtherUser(qint64 id, const QString& startedFrom, const QString& storedNow,
+                                const QString& typed);
 
 private:
+    struct Conflict
+    {
+        qint64 id;
+        QString startedFrom, storedNow, typed;
+    };
+    enum class Rename
+    {
+        Stored,
+        ChangedByOther,
+        Deleted,
+        Failed
+    };
+
+    Rename rename(qint64 id, const QString& startedFrom, const QString& typed, QString& storedNow);
     int storedRows() const;
     bool isNewShipRow(int row) const { return row == storedRows(); }
     bool addShip(const QString& name);
     // A name as its database must be given it to store it as typed.
     QString asBound(const QString& name) const;
+
+    QHash<qint64, QString> m_startedFrom; // the name shown when its change began, by ship
+    std::optional<Conflict> m_conflict;   // found by the last write
 };

@@ -22,5 +22,6 @@ void DrillEvalReport::prepare(ReportControl& control, const DrillDatabase& db,
     control.setDatabase(db);
     control.setReportFileName(
         AppFolder::programFile(applicationFolder, QString::fromLatin1(TemplateFileName)));
+    control.setReportShape({QStringLiteral("PrintEval"), false});
     control.setRowHook([](ReportValues& row, ReportValues&) { addChoices(row); });
 }

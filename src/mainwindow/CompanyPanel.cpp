@@ -26,12 +26,14 @@ CompanyPanel::CompanyPanel(QWidget* parent) : QFrame(parent), TxtCompany(new QLi
     connect(Look::button(this, "CmdCancel1", QStringLiteral("Cancel"), 330, 1300),
             &QPushButton::clicked, this, &CompanyPanel::cancelClicked);
     QPushButton* save = Look::button(this, "cmdSave1", QStringLiteral("Save"), 6780, 1300);
-    connect(save, &QPushButton::clicked, this, [this] { emit saveClicked(TxtCompany->text()); });
+    connect(save, &QPushButton::clicked, this,
+            [this] { emit saveClicked(m_startedFrom, TxtCompany->text()); });
     connect(TxtCompany, &QLineEdit::returnPressed, save, &QPushButton::click);
 }
 
 void CompanyPanel::startEditing(const QString& name)
 {
+    m_startedFrom = name;
     TxtCompany->setText(name);
     TxtCompany->setFocus();
     TxtCompany->selectAll();

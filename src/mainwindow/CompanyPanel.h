@@ -14,9 +14,11 @@ public:
     void startEditing(const QString& name);
 
 signals:
-    void saveClicked(const QString& name);
+    // The name the panel was opened with, and the one typed.
+    void saveClicked(const QString& startedFrom, const QString& typed);
     void cancelClicked();
 
 private:
     QLineEdit* TxtCompany;
+    QString m_startedFrom;
 };

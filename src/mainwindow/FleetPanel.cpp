@@ -7,10 +7,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-
-namespace {
 
 // Typing on a cell edits that cell. The view would otherwise use the keys to jump to a row whose
 // text begins with them, and a click on the current cell would wait a double-click interval
@@ -24,9 +23,14 @@ public:
     }
 
     void keyboardSearch(const QString&) override {}
-};
 
-} // namespace
+    // Closes the open editor without handing over its text.
+    void dropEditor()
+    {
+        if (QWidget* editor = indexWidget(currentIndex()))
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+};
 
 FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), DBGrid2(new ShipListView(this))
 {
@@ -43,7 +47,8 @@ FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), DBGrid2(new ShipListVi
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
     DBGrid2->setAccessibleName(tr("Ship list"));
     DBGrid2->setGeometry(Twips::rect(270, 480, 5475, 3825));
-    DBGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // A click selects a cell; only the record selectors select whole ships.
+    DBGrid2->setSelectionBehavior(QAbstractItemView::SelectItems);
     DBGrid2->verticalHeader()->setFixedWidth(Twips::toPx(300));
     DBGrid2->verticalHeader()->setDefaultSectionSize(DBGrid2->fontMetrics().height() + 6);
     DBGrid2->horizontalHeader()->setStretchLastSection(true);
@@ -75,17 +80,55 @@ void FleetPanel::commitEdit()
         m_ships->submitPending();
 }
 
+void FleetPanel::discardEdit()
+{
+    DBGrid2->dropEditor();
+    if (m_ships)
+        m_ships->discardPending();
+}
+
+void FleetPanel::hideEvent(QHideEvent* event)
+{
+    if (isHidden()) // closed, not merely a window minimised
+        discardEdit();
+    QFrame::hideEvent(event);
+}
+
 bool FleetPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == DBGrid2 && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete && m_ships) {
-        QList<int> rows;
-        for (const QModelIndex& index : DBGrid2->selectionModel()->selectedRows())
-            rows.append(index.row());
-        if (rows.isEmpty() && DBGrid2->currentIndex().isValid())
-            rows.append(DBGrid2->currentIndex().row());
-        m_ships->removeShips(rows);
+        deleteKeyPressed();
         return true;
     }
     return QFrame::eventFilter(watched, event);
+}
+
+// Delete removes the ships whose record selectors are picked; in a name cell it clears the text
+// for a new name, and the ship stays.
+void FleetPanel::deleteKeyPressed()
+{
+    const QList<int> rows = rowsPickedBySelectors();
+    if (rows.isEmpty())
+        clearNameText();
+    else
+        m_ships->removeShips(rows);
+}
+
+QList<int> FleetPanel::rowsPickedBySelectors() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : DBGrid2->selectionModel()->selectedRows())
+        rows.append(index.row());
+    return rows;
+}
+
+void FleetPanel::clearNameText()
+{
+    const QModelIndex cell = DBGrid2->currentIndex();
+    if (!(cell.flags() & Qt::ItemIsEditable))
+        return;
+    DBGrid2->edit(cell);
+    if (auto* editor = qobject_cast<QLineEdit*>(DBGrid2->indexWidget(cell)))
+        editor->clear();
 }

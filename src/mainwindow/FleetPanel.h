@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QFrame>
+#include <QPointer>
 
-class QTableView;
+class ShipListView;
 class ShipTableModel;
 
-// The yellow "Update Fleet" panel: the ship list, edited in place.
+// The yellow "Update Fleet" panel: the ship list, edited in place. Closing it any other way
+// than by "Save" drops what was typed but not yet stored.
 class FleetPanel : public QFrame
 {
     Q_OBJECT
@@ -15,6 +17,8 @@ public:
     void setShips(ShipTableModel* ships);
     // Ends an edit in progress so that what was typed reaches the ship list.
     void commitEdit();
+    // Drops an edit in progress and what was typed but not yet stored.
+    void discardEdit();
 
 signals:
     void saveClicked();
@@ -22,8 +26,13 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
-    QTableView* DBGrid2;
-    ShipTableModel* m_ships = nullptr;
+    void deleteKeyPressed();
+    QList<int> rowsPickedBySelectors() const;
+    void clearNameText();
+
+    ShipListView* DBGrid2;
+    QPointer<ShipTableModel> m_ships; // the window may drop the list before its panels
 };

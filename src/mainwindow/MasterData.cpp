@@ -2,6 +2,7 @@
 #include "common/ProgramTitle.h"
 #include "mainwindow/frmORXmain.h"
 
+#include "common/EditConflict.h"
 #include "common/Messages.h"
 #include "data/CompanyTable.h"
 #include "data/DrillDataSource.h"
@@ -29,7 +30,7 @@ void frmORXmain::buildPanels()
     PicShips = new FleetPanel(this);
     connect(PicShips, &FleetPanel::saveClicked, this, &frmORXmain::cmdSave2_Click);
     connect(PicShips, &FleetPanel::cancelClicked, this, [this] {
-        PicShips->hide();
+        PicShips->hide(); // drops what was typed but not stored
         PicShade->hide();
     });
     PicCompany = new CompanyPanel(this);
@@ -54,6 +55,7 @@ void frmORXmain::CmdShips_Click()
 
 void frmORXmain::cmdSave2_Click()
 {
+    PicShips->commitEdit(); // a ship typed just before "Save" belongs to the fleet
     PicShips->hide();
     PicShade->hide();
     ProgramNewShip();
@@ -70,7 +72,6 @@ void frmORXmain::Timer3_Timer()
 
 void frmORXmain::ProgramNewShip()
 {
-    PicShips->commitEdit(); // a ship typed just before "Save" belongs to the fleet
     Data1->setYear(shownYear());
     Data1->addMissingRecords(Data2->ships());
     m_drills->endEdit(); // the grid is rebuilt: a pending edit has no cell left to go to
@@ -84,16 +85,41 @@ void frmORXmain::CmdCompany_Click()
     showPanel(PicCompany, 2280, 2280);
 }
 
-void frmORXmain::cmdSave1_Click(const QString& name)
+void frmORXmain::shipRenamedByOtherUser(qint64 id, const QString& startedFrom,
+                                        const QString& storedNow, const QString& typed)
 {
-    if (!CompanyTable(*m_db).setName(name)) {
-        // The panel stays open with the text, so nothing typed is lost.
-        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
-                        tr("The company name could not be stored. The database refused the "
-                           "change; the name shown is unchanged."));
-        return;
+    const QString what = tr("the name of the ship \"%1\"").arg(startedFrom);
+    if (m_messages.askYesNo(ProgramTitle, editConflictQuestion(what, storedNow, typed)))
+        Data2->overwriteName(id, storedNow, typed);
+}
+
+// The name replaces the one the panel was opened with; another user's newer name is replaced
+// only when the user says so.
+void frmORXmain::cmdSave1_Click(const QString& startedFrom, const QString& typed)
+{
+    CompanyTable company(*m_db);
+    QString replaced = startedFrom;
+    while (true) {
+        const CompanyTable::Write write = company.replaceName(replaced, typed);
+        if (write.outcome == CompanyTable::Outcome::Failed) {
+            // The panel stays open with the text, so nothing typed is lost.
+            m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                            tr("The company name could not be stored. The database refused the "
+                               "change; the name shown is unchanged."));
+            return;
+        }
+        if (write.outcome == CompanyTable::Outcome::Stored)
+            break;
+        if (!m_messages.askYesNo(ProgramTitle, editConflictQuestion(tr("the company name"),
+                                                                    write.storedNow, typed))) {
+            setCompanyName(write.storedNow);
+            PicCompany->hide();
+            PicShade->hide();
+            return;
+        }
+        replaced = write.storedNow;
     }
-    setCompanyName(name);
+    setCompanyName(typed);
     PicCompany->hide();
     PicShade->hide();
 }

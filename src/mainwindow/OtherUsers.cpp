@@ -3,6 +3,7 @@
 #include "mainwindow/frmORXmain.h"
 
 #include "common/Messages.h"
+#include "common/ProgramTitle.h"
 #include "data/ChangeWatch.h"
 #include "data/DrillDatabase.h"
 #include "data/ShipTableModel.h"
@@ -42,7 +43,7 @@ void frmORXmain::connectionLost()
     m_drills->reopenEditor();
     if (TimerReconnect->isActive())
         return; // told already
-    m_messages.tell(Messages::Icon::Critical, QStringLiteral("HBQ ORX DRILL ORGANIZER"),
+    m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                     tr("The connection to the database %1 was lost, so the edit was not stored: "
                        "it is still in its box. The program connects again as soon as the "
                        "server answers; then press Enter to store it.")

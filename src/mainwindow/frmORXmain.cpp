@@ -58,6 +58,7 @@ frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& she
 {
     setObjectName(QStringLiteral("frmORXmain"));
     setWindowTitle(ProgramTitle + u' ');
+    setWindowFlags(Look::fixedWindowFlags());
     setFixedSize(Twips::toPx(15105), Twips::toPx(8895));
     buildCommandColumn();
     buildTitleArea();
@@ -299,6 +300,8 @@ bool frmORXmain::Form_Load()
         m_messages.tell(Messages::Icon::Information, ProgramTitle,
                         tr("Every ship needs a name. The name was not changed."));
     });
+    connect(Data2.get(), &ShipTableModel::nameChangedByOtherUser, this,
+            &frmORXmain::shipRenamedByOtherUser);
     connect(Data2.get(), &ShipTableModel::writeFailed, this, [this](const QString& reason) {
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The fleet could not be changed: %1").arg(reason));

@@ -92,7 +92,9 @@ private:
     void cmdSave2_Click();
     void Timer3_Timer();
     void CmdCompany_Click();
-    void cmdSave1_Click(const QString& name);
+    void cmdSave1_Click(const QString& startedFrom, const QString& typed);
+    void shipRenamedByOtherUser(qint64 id, const QString& startedFrom, const QString& storedNow,
+                                const QString& typed);
     void setCompanyName(const QString& name);
     void showPanel(QWidget* panel, int left, int top);
     void addFloatingPanel(QWidget* panel);

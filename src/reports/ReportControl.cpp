@@ -36,6 +36,13 @@ ReportData dataOf(const ReportTable& table, const ReportValues& defaults,
 {
     ReportData data;
     data.report = defaults;
+    // The fields a row has, with those the hook adds, even when there is no row.
+    ReportValues probe = valuesOf(table.columns, {});
+    if (hook) {
+        ReportValues report = defaults;
+        hook(probe, report);
+    }
+    data.fields = probe.keys();
     if (!table.rows.isEmpty())
         data.report.insert(valuesOf(table.columns, table.rows.first()));
     data.rows.reserve(table.rows.size());
@@ -84,7 +91,7 @@ bool ReportControl::run()
 ReportControl::Outcome ReportControl::produce(ReportProgress& progress, QString& failure)
 {
     ReportTemplate report;
-    failure = report.load(m_reportFileName);
+    failure = report.load(m_reportFileName, m_shape);
     if (!failure.isEmpty())
         return Outcome::Failed;
     auto table = std::make_shared<ReportTable>();

@@ -44,6 +44,8 @@ public:
     // are the connection's own. It must outlive the runs.
     void setDatabase(const DrillDatabase& db);
     void setReportFileName(const QString& filePath) { m_reportFileName = filePath; }
+    // What the report file must hold; it is checked for that before it is used.
+    void setReportShape(const ReportShape& shape) { m_shape = shape; }
     void setDestination(Destination destination) { m_destination = destination; }
     // The PDF file written for Destination::File.
     void setPrintFileName(const QString& filePath) { m_printFileName = filePath; }
@@ -78,6 +80,7 @@ private:
     QString m_dataFile;
     const DrillDatabase* m_database = nullptr;
     QString m_reportFileName;
+    ReportShape m_shape;
     Destination m_destination = Destination::Window;
     QString m_printFileName;
     std::optional<QPageLayout::Orientation> m_orientation;

@@ -12,6 +12,7 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -25,6 +26,10 @@ constexpr qreal FooterMm = 9;
 constexpr qreal FooterGapMm = 2.5;
 constexpr qreal FooterPointSize = 7.5;
 constexpr qreal PartGapMm = 1.5;
+// A value longer than this many lines of its cell is cut, so that a row fits on a page.
+constexpr int MaxCellLines = 6;
+// The rows that go over to a page with the part after the table rather than leave it alone.
+constexpr qsizetype RowsKeptWithFooter = 2;
 const QColor FooterInk(0x55, 0x55, 0x55);
 
 qreal fromMm(qreal mm)
@@ -126,6 +131,11 @@ std::unique_ptr<QTextDocument> ReportPages::partOf(const QString& html,
         return nullptr;
     auto part = std::make_unique<QTextDocument>();
     part->setDocumentMargin(0); // the page layout has the margins
+    // A name without blanks wider than its place breaks where it must, rather than widen the
+    // form past the page.
+    QTextOption wrapping = part->defaultTextOption();
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    part->setDefaultTextOption(wrapping);
     part->documentLayout()->setPaintDevice(&layoutDevice());
     part->setDefaultStyleSheet(styleSheet);
     part->setHtml(html);
@@ -189,16 +199,56 @@ void ReportPages::addRows(const RenderedReport& report, const QList<ReportValues
         row.fill = m_style.rowFill(rowClasses);
         row.cells.reserve(m_columns.size());
         row.looks.reserve(m_columns.size());
-        for (const ReportColumn& column : m_columns) {
-            row.cells.append(oneLine(values.value(column.field).toString()));
-            row.looks.append(
-                lookOf(QStringLiteral("td"), classesOf(column.classes, values), rowClasses));
+        for (qsizetype i = 0; i < m_columns.size(); ++i) {
+            const ReportColumn& column = m_columns.at(i);
+            const int look =
+                lookOf(QStringLiteral("td"), classesOf(column.classes, values), rowClasses);
+            row.looks.append(look);
+            row.cells.append(fitted(oneLine(values.value(column.field).toString()), look,
+                                    m_left.at(i + 1) - m_left.at(i) - 2 * m_padding));
         }
         m_rows.append(std::move(row));
     }
-    // One height for every row, from the fonts the rows use.
+    // Every row at least as high as one line of the fonts the rows use.
     for (const CellLook& look : std::as_const(m_looks))
         m_rowHeight = std::max(m_rowHeight, lineHeight(look) + 2 * m_padding);
+    for (Row& row : m_rows) {
+        row.height = m_rowHeight;
+        for (qsizetype i = 0; i < row.cells.size(); ++i) {
+            const qsizetype lines = row.cells.at(i).count(u'\n');
+            if (lines > 0) {
+                const QFontMetricsF& metrics = m_metrics.at(row.looks.at(i));
+                row.height = std::max(row.height, metrics.height() + lines * metrics.lineSpacing() +
+                                                      2 * m_padding);
+            }
+        }
+    }
+}
+
+// The text on as many lines of the width as it needs, broken between words where it can and
+// anywhere where it must; cut after MaxCellLines lines.
+QString ReportPages::fitted(const QString& text, int look, qreal width) const
+{
+    const QFontMetricsF& metrics = m_metrics.at(look);
+    // Measured only when it might not fit: a short text surely does.
+    if (text.size() * m_widestChar.at(look) <= width || metrics.horizontalAdvance(text) <= width)
+        return text;
+    QTextLayout layout(text, m_looks.at(look).font);
+    QTextOption wrapping;
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(wrapping);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() == MaxCellLines - 1) {
+            lines.append(metrics.elidedText(text.mid(line.textStart()), Qt::ElideRight, width));
+            break;
+        }
+        lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
+    }
+    layout.endLayout();
+    return lines.join(u'\n');
 }
 
 void ReportPages::paginate()
@@ -208,8 +258,10 @@ void ReportPages::paginate()
     qreal top = 0;
     if (m_header)
         top = placePart(*m_header, top);
+    const qreal footerHeight =
+        m_footer ? fromMm(PartGapMm) + m_footer->documentLayout()->documentSize().height() : 0;
     if (!m_columns.isEmpty())
-        top = placeTable(top > 0 ? top + fromMm(PartGapMm) : top);
+        top = placeTable(top > 0 ? top + fromMm(PartGapMm) : top, footerHeight);
     if (m_footer)
         placePart(*m_footer, top > 0 ? top + fromMm(PartGapMm) : top);
 }
@@ -232,9 +284,12 @@ qreal ReportPages::placePart(const QTextDocument& part, qreal top)
     return slices > 1 ? height - (slices - 1) * m_bodyHeight : top + height;
 }
 
-qreal ReportPages::placeTable(qreal top)
+// The part after the table (footerHeight high) never stands alone on a page: when it would,
+// the last rows go over to its page.
+qreal ReportPages::placeTable(qreal top, qreal footerHeight)
 {
-    if (top + headingHeight() + m_rowHeight > m_bodyHeight && top > 0) {
+    const qreal firstRow = m_rows.isEmpty() ? m_rowHeight : m_rows.first().height;
+    if (top + headingHeight() + firstRow > m_bodyHeight && top > 0) {
         m_pages.emplaceBack();
         top = 0;
     }
@@ -244,13 +299,16 @@ qreal ReportPages::placeTable(qreal top)
         m_pages.last().append({Placement::Kind::Empty, top, nullptr, 0, 0, 0});
         return top + m_rowHeight;
     }
+    const bool keepFooter = footerHeight > 0 && footerHeight < m_bodyHeight / 2;
     qsizetype first = 0;
     while (true) {
-        const qsizetype room =
-            std::max<qsizetype>(1, qsizetype((m_bodyHeight - top) / m_rowHeight));
-        const qsizetype last = std::min(m_rows.size(), first + room);
+        qsizetype last = rowsFitting(first, top);
+        const bool footerAlone = keepFooter && last == m_rows.size() &&
+                                 top + heightOf(first, last) + footerHeight > m_bodyHeight;
+        if (footerAlone && last - first > 1)
+            last -= std::min(RowsKeptWithFooter, last - first - 1);
         m_pages.last().append({Placement::Kind::Rows, top, nullptr, 0, first, last});
-        top += (last - first) * m_rowHeight;
+        top += heightOf(first, last);
         if (last == m_rows.size())
             return top;
         first = last;
@@ -258,6 +316,25 @@ qreal ReportPages::placeTable(qreal top)
         m_pages.last().append({Placement::Kind::Heading, 0, nullptr, 0, 0, 0});
         top = headingHeight();
     }
+}
+
+// The end of the run of rows from `first` that fits below `top`; at least one row.
+qsizetype ReportPages::rowsFitting(qsizetype first, qreal top) const
+{
+    qsizetype last = first;
+    do {
+        top += m_rows.at(last).height;
+        ++last;
+    } while (last < m_rows.size() && top + m_rows.at(last).height <= m_bodyHeight);
+    return last;
+}
+
+qreal ReportPages::heightOf(qsizetype first, qsizetype last) const
+{
+    qreal height = 0;
+    for (qsizetype r = first; r < last; ++r)
+        height += m_rows.at(r).height;
+    return height;
 }
 
 ReportPages::Outcome ReportPages::paint(QPagedPaintDevice& device, int fromPage, int toPage,
@@ -331,7 +408,7 @@ void ReportPages::paintCell(QPainter& painter, const QRectF& cell, int look, con
     const QRectF room = cell.adjusted(m_padding, 0, -m_padding, 0);
     const QFontMetricsF& metrics = m_metrics.at(look);
     // Measured only when it might not fit: a short text surely does.
-    const bool fits = (flags & Qt::TextWordWrap) ||
+    const bool fits = (flags & Qt::TextWordWrap) || text.contains(u'\n') ||
                       text.size() * m_widestChar.at(look) <= room.width() ||
                       metrics.horizontalAdvance(text) <= room.width();
     if (painter.font() != style.font)
@@ -382,19 +459,23 @@ void ReportPages::paintHeading(QPainter& painter, qreal top) const
 void ReportPages::paintRows(QPainter& painter, const Placement& placement) const
 {
     qreal top = placement.top;
-    for (qsizetype r = placement.first; r < placement.last; ++r, top += m_rowHeight) {
+    QList<qreal> lines; // between rows
+    for (qsizetype r = placement.first; r < placement.last; ++r) {
         const Row& row = m_rows.at(r);
         if (row.fill.isValid())
-            painter.fillRect(QRectF(0, top, m_left.last(), m_rowHeight), row.fill);
+            painter.fillRect(QRectF(0, top, m_left.last(), row.height), row.fill);
         for (qsizetype i = 0; i < m_columns.size(); ++i)
             paintCell(painter,
-                      QRectF(m_left.at(i), top, m_left.at(i + 1) - m_left.at(i), m_rowHeight),
+                      QRectF(m_left.at(i), top, m_left.at(i + 1) - m_left.at(i), row.height),
                       row.looks.at(i), row.cells.at(i),
-                      int(m_columns.at(i).alignment | Qt::AlignVCenter) | Qt::TextSingleLine);
+                      int(m_columns.at(i).alignment | Qt::AlignVCenter));
+        top += row.height;
+        lines.append(top);
     }
     paintGrid(painter, placement.top, top, true);
     painter.setPen(QPen(m_style.gridColor(), fromPoints(0.75)));
-    for (qreal y = placement.top + m_rowHeight; y < top - 1; y += m_rowHeight)
+    lines.removeLast(); // the frame's own
+    for (const qreal y : std::as_const(lines))
         painter.drawLine(QPointF(0, y), QPointF(m_left.last(), y));
 }
 

@@ -16,8 +16,9 @@ class QTextDocument;
 
 // A report laid out once into pages, and painted from that one layout on any device: the
 // preview, a printer, a PDF file. The HTML parts are laid out as text documents; the table is
-// painted row by row, rows of one height, page breaks only between rows, the column titles on
-// every page. Every page ends with the report's title and "Page n of m".
+// painted row by row, a long value on further lines of its row, page breaks only between rows,
+// the column titles on every page, and the part after the table kept with the last rows. Every
+// page ends with the report's title and "Page n of m".
 class ReportPages
 {
 public:
@@ -55,9 +56,10 @@ public:
 private:
     struct Row
     {
-        QStringList cells;
-        QList<int> looks; // index into m_looks, per cell
+        QStringList cells; // lines apart by line breaks
+        QList<int> looks;  // index into m_looks, per cell
         QColor fill;
+        qreal height = 0;
     };
     // One thing on a page: a slice of an HTML part, the column titles, or a run of rows.
     struct Placement
@@ -82,7 +84,10 @@ private:
     qreal headingHeight() const { return m_groupHeight + m_titleHeight; }
     void paginate();
     qreal placePart(const QTextDocument& part, qreal top);
-    qreal placeTable(qreal top);
+    qreal placeTable(qreal top, qreal footerHeight);
+    qsizetype rowsFitting(qsizetype first, qreal top) const;
+    qreal heightOf(qsizetype first, qsizetype last) const;
+    QString fitted(const QString& text, int look, qreal width) const;
 
     void paintPage(QPainter& painter, int page) const;
     void paintPart(QPainter& painter, const Placement& placement) const;

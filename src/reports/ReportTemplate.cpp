@@ -68,6 +68,38 @@ std::string* partNamed(const QString& line, auto& parts)
     return &parts.header;
 }
 
+// Where a tag is opened and not closed before the next one opens: Mustache would take the text
+// up to the next tag's end for a name, and show nothing in its place. Empty when every tag closes.
+QString unclosedTag(const QString& text)
+{
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype open = text.indexOf(QStringLiteral("{{"), from);
+        if (open < 0)
+            return {};
+        qsizetype name = open + 2;
+        while (name < text.size() && text.at(name) == u'{')
+            ++name;
+        const qsizetype close = text.indexOf(QStringLiteral("}}"), name);
+        const qsizetype next = text.indexOf(QStringLiteral("{{"), name);
+        if (close < 0 || (next >= 0 && next < close)) {
+            const QString tag = text.mid(open).section(u'\n', 0, 0).left(30).trimmed();
+            return QStringLiteral("the tag %1 on line %2 is not closed with }}")
+                .arg(quoted(tag))
+                .arg(text.left(open).count(u'\n') + 1);
+        }
+        from = close + 2;
+    }
+}
+
+// The field a style class "{Field}" takes its name from; empty for a plain class.
+QString classField(const QString& word)
+{
+    return word.size() > 2 && word.startsWith(u'{') && word.endsWith(u'}')
+               ? word.mid(1, word.size() - 2)
+               : QString();
+}
+
 Qt::Alignment alignmentOf(const QString& word)
 {
     if (word.compare(u"right", Qt::CaseInsensitive) == 0)
@@ -79,9 +111,11 @@ Qt::Alignment alignmentOf(const QString& word)
 
 } // namespace
 
-QString ReportTemplate::load(const QString& filePath)
+QString ReportTemplate::load(const QString& filePath, const ReportShape& shape)
 {
     m_filePath = filePath;
+    m_shape = shape;
+    m_hasColumnsPart = false;
     m_parts = {};
     m_table.clear();
     m_orientation.reset();
@@ -96,27 +130,41 @@ QString ReportTemplate::load(const QString& filePath)
     if (content.startsWith("\xEF\xBB\xBF")) // a byte order mark some editors write
         content.remove(0, 3);
 
+    const QString text = QString::fromUtf8(content);
+    if (const QString unclosed = unclosedTag(text); !unclosed.isEmpty())
+        return broken(unclosed);
     const mustache::mustache parsed(content.toStdString());
     if (!parsed.is_valid())
         return broken(QString::fromStdString(parsed.error_message()));
-    const QStringList lines = QString::fromUtf8(content).split(u'\n');
+    const QStringList lines = text.split(u'\n');
     std::string* part = &m_parts.header;
     for (const QString& line : lines.mid(1)) {
-        if (std::string* next = partNamed(line, m_parts))
+        if (std::string* next = partNamed(line, m_parts)) {
             part = next;
-        else
+            m_hasColumnsPart = m_hasColumnsPart || next == &m_parts.columns;
+        } else {
             part->append(line.toStdString()).append("\n");
+        }
     }
-    return readSettings(lines.first());
+    if (const QString settings = readSettings(lines.first()); !settings.isEmpty())
+        return settings;
+    if (m_shape.paintedTable && !m_hasColumnsPart)
+        return broken(QStringLiteral("it has no {{! columns }} part, the line of its own before "
+                                     "the lines that list the table's columns"));
+    return {};
 }
 
 QString ReportTemplate::readSettings(const QString& firstLine)
 {
     static const QRegularExpression comment(QStringLiteral(R"(^\s*\{\{!(.*)\}\}\s*$)"));
+    const QString example =
+        QStringLiteral("{{! table: %1 }}")
+            .arg(m_shape.table.isEmpty() ? QStringLiteral("TableName") : m_shape.table);
     const auto match = comment.match(firstLine);
     if (!match.hasMatch())
-        return broken(QStringLiteral("its first line must be a comment that names the table, "
-                                     "such as {{! table: PrintDrills }}"));
+        return broken(
+            QStringLiteral("its first line must be a comment that names the table, such as %1")
+                .arg(example));
 
     const QStringList settings = match.captured(1).split(u';', Qt::SkipEmptyParts);
     for (const QString& setting : settings) {
@@ -133,8 +181,8 @@ QString ReportTemplate::readSettings(const QString& firstLine)
                               .arg(quoted(setting.trimmed())));
     }
     if (m_table.isEmpty())
-        return broken(QStringLiteral("its first line does not name the table, as in "
-                                     "{{! table: PrintDrills }}"));
+        return broken(
+            QStringLiteral("its first line does not name the table, as in %1").arg(example));
     return {};
 }
 
@@ -157,12 +205,13 @@ QString ReportTemplate::render(const ReportData& data, RenderedReport& report) c
     const QString columns = fill(m_parts.columns);
     if (!failure.isEmpty())
         return failure;
-    return readColumns(columns, report);
+    return readColumns(columns, data.fields, report);
 }
 
 // Each line: group | title | width in % | field | left, center or right | style classes.
 // A line "row class: ..." gives every row its classes.
-QString ReportTemplate::readColumns(const QString& text, RenderedReport& report) const
+QString ReportTemplate::readColumns(const QString& text, const QStringList& fields,
+                                    RenderedReport& report) const
 {
     static const QRegularExpression rowClass(QStringLiteral(R"(^\s*row class\s*:(.*)$)"));
     static const QRegularExpression percent(QStringLiteral(R"(^\s*([\d.]+)\s*%?\s*$)"));
@@ -187,6 +236,35 @@ QString ReportTemplate::readColumns(const QString& text, RenderedReport& report)
         column.alignment = alignmentOf(cells.value(4).trimmed());
         column.classes = cells.value(5).split(u' ', Qt::SkipEmptyParts);
         report.columns.append(column);
+    }
+    return checkColumns(report, fields);
+}
+
+QString ReportTemplate::checkColumns(const RenderedReport& report, const QStringList& fields) const
+{
+    if (m_shape.paintedTable && report.columns.isEmpty())
+        return broken(QStringLiteral("its {{! columns }} part lists no column"));
+    if (fields.isEmpty())
+        return {};
+    const auto unknown = [&](const QString& field) {
+        return !field.isEmpty() && !fields.contains(field);
+    };
+    for (const ReportColumn& column : report.columns) {
+        QStringList named{column.field};
+        for (const QString& word : column.classes)
+            named.append(classField(word));
+        for (const QString& field : std::as_const(named)) {
+            if (unknown(field))
+                return broken(QStringLiteral("the column %1 names the field %2, which the rows "
+                                             "of %3 do not have")
+                                  .arg(quoted(column.title), quoted(field), quoted(m_table)));
+        }
+    }
+    for (const QString& word : report.rowClasses) {
+        if (unknown(classField(word)))
+            return broken(QStringLiteral("the row class names the field %1, which the rows of "
+                                         "%2 do not have")
+                              .arg(quoted(classField(word)), quoted(m_table)));
     }
     return {};
 }

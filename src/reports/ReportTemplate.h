@@ -17,6 +17,14 @@ struct ReportData
 {
     ReportValues report;      // report-wide values, at the template's top level
     QList<ReportValues> rows; // one per table row
+    QStringList fields;       // the names every row has; none: not checked
+};
+
+// What the program needs of one of its report files.
+struct ReportShape
+{
+    QString table;             // the table it reads
+    bool paintedTable = false; // whether it must list the columns of a painted table
 };
 
 // One column of the painted table.
@@ -50,9 +58,9 @@ struct RenderedReport
 class ReportTemplate
 {
 public:
-    // Reads and checks the file afresh. Empty on success; otherwise a sentence for the user
-    // that names the file.
-    QString load(const QString& filePath);
+    // Reads and checks the file afresh against what the program needs of it. Empty on
+    // success; otherwise a sentence for the user that names the file.
+    QString load(const QString& filePath, const ReportShape& shape = {});
 
     const QString& table() const { return m_table; }
     std::optional<QPageLayout::Orientation> orientation() const { return m_orientation; }
@@ -68,10 +76,14 @@ private:
     };
 
     QString readSettings(const QString& firstLine);
-    QString readColumns(const QString& text, RenderedReport& report) const;
+    QString readColumns(const QString& text, const QStringList& fields,
+                        RenderedReport& report) const;
+    QString checkColumns(const RenderedReport& report, const QStringList& fields) const;
     QString broken(const QString& reason) const;
 
     QString m_filePath;
+    ReportShape m_shape;
+    bool m_hasColumnsPart = false;
     Parts m_parts;
     QString m_table;
     std::optional<QPageLayout::Orientation> m_orientation;

@@ -1,14 +1,29 @@
 #include "widgets/QtMessages.h"
 
+#include "widgets/Look.h"
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 
+namespace {
+
+// A box of a fixed size, so it has no maximise button.
+int showBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+            QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, title, text, buttons, QApplication::activeWindow(),
+                    Look::fixedDialogFlags());
+    return box.exec();
+}
+
+} // namespace
+
 bool QtMessages::askYesNo(const QString& title, const QString& text)
 {
-    return QMessageBox::question(QApplication::activeWindow(), title, text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return showBox(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 void QtMessages::tell(Icon icon, const QString& title, const QString& text)
@@ -16,8 +31,7 @@ void QtMessages::tell(Icon icon, const QString& title, const QString& text)
     const QMessageBox::Icon shown = icon == Icon::Critical   ? QMessageBox::Critical
                                     : icon == Icon::Question ? QMessageBox::Question
                                                              : QMessageBox::Information;
-    QMessageBox box(shown, title, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    showBox(shown, title, text, QMessageBox::Ok);
 }
 
 std::optional<QString> QtMessages::askText(const QString& title, const QString& text)
