@@ -414,10 +414,13 @@ private slots:
                 QVERIFY(metrics.horizontalAdvance(cellText(days, row, col)) < cell.width());
             }
         }
-        for (const QString& tip :
-             {u"One Year Down"_s, u"One Month Down"_s, u"One Month Up"_s, u"One Year Up"_s}) {
-            QPushButton* arrow =
-                button(picker, u"Cmd"_s + QString(tip).remove(u' ').remove(u"One"_s));
+        const QList<std::pair<const char*, QString>> arrows = {
+            {"CmdYearDown", u"One Year Down"_s},
+            {"CmdMonthDown", u"One Month Down"_s},
+            {"CmdMonthUp", u"One Month Up"_s},
+            {"CmdYearUp", u"One Year Up"_s}};
+        for (const auto& [name, tip] : arrows) {
+            QPushButton* arrow = button(picker, QString::fromLatin1(name));
             QCOMPARE(arrow->toolTip(), tip);
             QCOMPARE(arrow->accessibleName(), tip);
         }
