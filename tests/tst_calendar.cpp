@@ -5,12 +5,13 @@
 #include "common/Clock.h"
 #include "common/DateText.h"
 #include "common/Twips.h"
-#include "widgets/FlexGrid.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 
@@ -30,9 +31,13 @@ namespace {
 
 const QDate Today(2026, 6, 15); // a Monday
 
-FlexGrid* grid(const FrmCalendar1& p)
+QTableView* grid(const FrmCalendar1& p)
 {
-    return p.findChild<FlexGrid*>(u"GrdMonth"_s);
+    return p.findChild<QTableView*>(u"GrdMonth"_s);
+}
+QString cellText(QTableView* grid, int row, int col)
+{
+    return grid->model()->index(row, col).data().toString();
 }
 QString text(const FrmCalendar1& p, const QString& label)
 {
@@ -47,22 +52,21 @@ void click(const FrmCalendar1& p, const QString& name)
     QTest::mouseClick(button(p, name), Qt::LeftButton);
 }
 
-void clickCell(FlexGrid* grid, int row, int col)
+void clickCell(QTableView* grid, int row, int col)
 {
-    const QPoint centre = grid->cellRect(row, col).center();
-    QWidget* target = grid->childAt(centre);
-    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(grid, centre));
+    const QPoint centre = grid->visualRect(grid->model()->index(row, col)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centre);
 }
 
 // The days as the user reads them, row by row, with the position of each in `where`.
-QStringList days(FlexGrid* grid, Cells* where = nullptr)
+QStringList days(QTableView* grid, Cells* where = nullptr)
 {
     QStringList found;
     for (int row = 1; row < 7; ++row) {
         for (int col = 0; col < 7; ++col) {
-            if (grid->textMatrix(row, col).isEmpty())
+            if (cellText(grid, row, col).isEmpty())
                 continue;
-            found.append(grid->textMatrix(row, col));
+            found.append(cellText(grid, row, col));
             if (where)
                 where->append(QPoint(col, row));
         }
@@ -192,7 +196,7 @@ private slots:
         QLocale::setDefault(QLocale(locale));
         FrmCalendar1 picker(CalendarDate::fromDate(QDate(2027, 3, 20)));
         for (int col = 0; col < 7; ++col)
-            QCOMPARE(grid(picker)->textMatrix(0, col), headings.at(col));
+            QCOMPARE(cellText(grid(picker), 0, col), headings.at(col));
         QCOMPARE((QStringList{text(picker, u"Panel1"_s), text(picker, u"Panel2"_s),
                               text(picker, u"LblMonth"_s)}),
                  texts);
@@ -233,12 +237,23 @@ private slots:
         QCOMPARE(text(next, u"LblMonth"_s), title);
     }
 
+    void theKeyboardPicksTheFocusedDay_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+        QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier);
+    }
     void theKeyboardPicksTheFocusedDay()
     {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
         FrmCalendar1 picker;
         picker.show();
-        QTest::keyClick(grid(picker), Qt::Key_Right);
-        QTest::keyClick(grid(picker), Qt::Key_Return);
+        QTest::keyClick(grid(picker), Qt::Key_Right, Qt::KeypadModifier);
+        QTest::keyClick(grid(picker), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QVERIFY(!picker.isVisible());
         QCOMPARE(forEditBox(picker.value()), u"6/16/2026"_s);
     }
 
@@ -367,21 +382,45 @@ private slots:
         QCOMPARE(box, u"6/10/2026"_s);
     }
 
+    // Under a window manager: a blank title, a close box and no minimise or maximise button.
+    void theFrameHasACloseBoxOnly()
+    {
+        QCoreApplication::setApplicationName(u"program name"_s);
+        FrmCalendar1 picker;
+        picker.show();
+        // An empty title would reach the window system as the program's name.
+        const QString title = picker.windowHandle()->title();
+        QVERIFY(!title.isEmpty());
+        QVERIFY(title.trimmed().isEmpty());
+        const Qt::WindowFlags flags = picker.windowHandle()->flags();
+        QVERIFY(flags.testFlag(Qt::CustomizeWindowHint)); // no buttons but those asked for
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!flags.testAnyFlags(Qt::WindowMinMaxButtonsHint));
+        QCOMPARE(picker.minimumSize(), picker.maximumSize());
+    }
+
     void layoutNamesAndTabOrder()
     {
         FrmCalendar1 picker;
-        QVERIFY(picker.windowTitle().isEmpty());
-        QCOMPARE(picker.minimumSize(), picker.maximumSize());
-        QCOMPARE(picker.size(), Twips::rect(0, 0, 3030, 2355).size());
-        QCOMPARE(grid(picker)->geometry(), Twips::rect(0, 330, 3030, 1770));
-        QCOMPARE(grid(picker)->rowHeight(0), Twips::toPx(245));
-        QCOMPARE(grid(picker)->colWidth(6), 415);
-        // The whole month is in view, without scrolling.
-        QVERIFY(grid(picker)->viewport()->geometry().contains(grid(picker)->cellRect(6, 6)));
-        for (const QString& tip :
-             {u"One Year Down"_s, u"One Month Down"_s, u"One Month Up"_s, u"One Year Up"_s}) {
-            QPushButton* arrow =
-                button(picker, u"Cmd"_s + QString(tip).remove(u' ').remove(u"One"_s));
+        // The whole month is in view without scrolling, each text whole in its cell.
+        QTableView* days = grid(picker);
+        QVERIFY(picker.rect().contains(days->geometry()));
+        const QFontMetrics metrics(days->font());
+        for (int row = 0; row < 7; ++row) {
+            for (int col = 0; col < 7; ++col) {
+                const QRect cell = days->visualRect(days->model()->index(row, col));
+                QVERIFY(days->viewport()->rect().contains(cell));
+                QCOMPARE(cell.width(), days->visualRect(days->model()->index(0, 0)).width());
+                QVERIFY(metrics.horizontalAdvance(cellText(days, row, col)) < cell.width());
+            }
+        }
+        const QList<std::pair<const char*, QString>> arrows = {
+            {"CmdYearDown", u"One Year Down"_s},
+            {"CmdMonthDown", u"One Month Down"_s},
+            {"CmdMonthUp", u"One Month Up"_s},
+            {"CmdYearUp", u"One Year Up"_s}};
+        for (const auto& [name, tip] : arrows) {
+            QPushButton* arrow = button(picker, QString::fromLatin1(name));
             QCOMPARE(arrow->toolTip(), tip);
             QCOMPARE(arrow->accessibleName(), tip);
         }

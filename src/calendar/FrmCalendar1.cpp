@@ -2,24 +2,25 @@
 
 #include "calendar/CalendarDate.h"
 #include "calendar/CalendarPictures.h"
-#include "calendar/FillMonthGrid.h"
+#include "calendar/MonthDaysModel.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
 #include "common/Twips.h"
-#include "widgets/FlexGrid.h"
 #include "widgets/Look.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QTableView>
 
 #include <array>
 
 namespace {
 
-constexpr int GridSide = 7;
+constexpr int GridSide = MonthDaysModel::DaysPerWeek;
 constexpr int HeadingRowHeight = 245; // twips
 constexpr int WeekRowHeight = 240;    // twips, the grid's usual row height for its font
 constexpr int DayColumnWidth = 415;   // twips
@@ -31,6 +32,14 @@ struct Language
 {
     std::array<const char16_t*, GridSide> headings;
     const char16_t* today;
+
+    QStringList headingTexts() const
+    {
+        QStringList texts;
+        for (const char16_t* heading : headings)
+            texts.append(QString::fromUtf16(heading));
+        return texts;
+    }
 };
 
 const Language English{{u"Su", u"Mo", u"Tu", u"We", u"Th", u"Fr", u"Sa"}, u"Today"};
@@ -88,7 +97,8 @@ FrmCalendar1::FrmCalendar1(const CalendarDate& anchor, QWidget* parent)
       m_value(anchor)
 {
     setObjectName(QStringLiteral("FrmCalendar1"));
-    setWindowTitle(QString());
+    // A blank, not an empty title: the window system shows the program's name for an empty one.
+    setWindowTitle(QStringLiteral(" "));
     setAccessibleName(tr("Pick a date"));
     setModal(true);
     setFixedSize(Twips::toPx(3030), Twips::toPx(2355));
@@ -139,14 +149,28 @@ void FrmCalendar1::buildTitleRow()
 
 void FrmCalendar1::buildGrid()
 {
-    GrdMonth = new FlexGrid(this);
+    GrdMonth = new QTableView(this);
+    m_days = new MonthDaysModel(GrdMonth);
+    GrdMonth->setModel(m_days);
     GrdMonth->setObjectName(QStringLiteral("GrdMonth"));
     GrdMonth->setAccessibleName(tr("Days of the month"));
     GrdMonth->setGeometry(Twips::rect(0, 330, 3030, 1770));
     GrdMonth->setFont(Look::font(QStringLiteral("Arial Greek"), 8.25));
+    GrdMonth->horizontalHeader()->hide();
+    GrdMonth->verticalHeader()->hide();
     GrdMonth->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     GrdMonth->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    connect(GrdMonth, &FlexGrid::cellClicked, this, &FrmCalendar1::GrdMonth_Click);
+    GrdMonth->setSelectionMode(QAbstractItemView::NoSelection);
+    GrdMonth->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GrdMonth->setTabKeyNavigation(false);
+    GrdMonth->verticalHeader()->setMinimumSectionSize(1);
+    GrdMonth->horizontalHeader()->setMinimumSectionSize(0);
+    GrdMonth->setRowHeight(0, Twips::toPx(HeadingRowHeight));
+    for (int row = 1; row < m_days->rowCount(); ++row)
+        GrdMonth->setRowHeight(row, Twips::toPx(WeekRowHeight));
+    for (int col = 0; col < GridSide; ++col)
+        GrdMonth->setColumnWidth(col, Twips::toPx(DayColumnWidth));
+    connect(GrdMonth, &QTableView::clicked, this, &FrmCalendar1::pickDay);
     GrdMonth->installEventFilter(this);
 }
 
@@ -157,9 +181,11 @@ void FrmCalendar1::focusDays()
 
 bool FrmCalendar1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == GrdMonth && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier &&
-        dayKey(static_cast<QKeyEvent*>(event)->key()))
+    if (watched != GrdMonth || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    // The keypad's keys count as the others.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && dayKey(key->key()))
         return true;
     return QDialog::eventFilter(watched, event);
 }
@@ -185,6 +211,11 @@ bool FrmCalendar1::dayKey(int key)
         return true;
     case Qt::Key_PageDown:
         moveAnchor(m_anchor.addMonths(1));
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        pickDay(GrdMonth->currentIndex());
         return true;
     default:
         return false;
@@ -238,24 +269,15 @@ void FrmCalendar1::Form_Load()
     if (!anchor)
         m_value = CalendarDate::fromDate(today);
     m_anchor = anchor.value_or(today);
-    SubGrdMonth1stRow();
+    showHeadings();
     showAnchorMonth();
 }
 
-void FrmCalendar1::SubGrdMonth1stRow()
+void FrmCalendar1::showHeadings()
 {
-    GrdMonth->setCols(GridSide);
-    GrdMonth->setRows(GridSide);
-    GrdMonth->setRowHeight(0, HeadingRowHeight);
-    for (int row = 1; row < GridSide; ++row)
-        GrdMonth->setRowHeight(row, WeekRowHeight);
     const Language& language = headingLanguage();
     m_todayWord->setText(QString::fromUtf16(language.today));
-    for (int col = 0; col < GridSide; ++col) {
-        GrdMonth->setColWidth(col, DayColumnWidth);
-        GrdMonth->setColAlignment(col, Qt::AlignCenter);
-        GrdMonth->setTextMatrix(0, col, QString::fromUtf16(language.headings.at(col)));
-    }
+    m_days->setHeadings(language.headingTexts());
 }
 
 void FrmCalendar1::moveAnchor(const QDate& anchor)
@@ -268,17 +290,18 @@ void FrmCalendar1::moveAnchor(const QDate& anchor)
 void FrmCalendar1::showAnchorMonth()
 {
     LblMonth->setText(monthTitle(m_anchor));
-    FillMonthGrid(*GrdMonth, m_anchor);
+    m_days->showMonthOf(m_anchor);
+    // The anchor day is where the keyboard starts.
+    GrdMonth->setCurrentIndex(m_days->indexOfDay(m_anchor));
 }
 
-void FrmCalendar1::GrdMonth_Click()
+void FrmCalendar1::pickDay(const QModelIndex& cell)
 {
     // Headings and the blank cells around the month are no days: the picker stays open.
-    const QString day = GrdMonth->text();
-    if (GrdMonth->row() == 0 || day.isEmpty())
+    const std::optional<QDate> day = m_days->dayAt(cell);
+    if (!day)
         return;
-    const QDate picked(m_anchor.year(), m_anchor.month(), day.toInt());
-    m_value = CalendarDate::fromText(DateText::toShort(picked));
+    m_value = CalendarDate::fromText(DateText::toShort(*day));
     accept();
 }
 

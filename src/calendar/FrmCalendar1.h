@@ -5,10 +5,12 @@
 #include <QDate>
 #include <QDialog>
 
-class FlexGrid;
+class MonthDaysModel;
 class QFrame;
 class QLabel;
+class QModelIndex;
 class QPushButton;
+class QTableView;
 
 // The modal month picker. It opens at the month of its anchor (today's month when that names
 // no date), steps by month and year, and hands back its result, which the opener keeps as the
@@ -50,10 +52,10 @@ private:
     void setTabOrderOfControls();
 
     void Form_Load();
-    void SubGrdMonth1stRow();
+    void showHeadings();
     void moveAnchor(const QDate& anchor);
     void showAnchorMonth();
-    void GrdMonth_Click();
+    void pickDay(const QModelIndex& cell);
     bool dayKey(int key);
 
     QPushButton* CmdYearDown;
@@ -61,7 +63,8 @@ private:
     QLabel* LblMonth;
     QPushButton* CmdMonthUp;
     QPushButton* CmdYearUp;
-    FlexGrid* GrdMonth;
+    QTableView* GrdMonth;
+    MonthDaysModel* m_days;
     QFrame* StatusBar1;
     QLabel* m_todayWord;
     QLabel* m_todayDate;
