@@ -194,8 +194,12 @@ private slots:
         data.setYear(2020);
         QVERIFY(data.addFleetYear());
         QVERIFY(data.refresh());
-        for (const int index : {-1, 1})
-            QVERIFY(!data.writeField(index, DrillDataSource::Master, QStringLiteral("Nobody")).ok);
+        // A drill the year does not hold is never written.
+        DrillChange unknown = DrillChange::of(data.records().at(0), DrillDataSource::Master,
+                                              QStringLiteral("Nobody"));
+        unknown.idDrill += 1;
+        QVERIFY(!data.write(unknown).stored());
+        QVERIFY(fixture.scalar(QStringLiteral("SELECT Master FROM Drills")).isNull());
         QVERIFY(fixture.scalar(QStringLiteral("SELECT Master FROM Drills")).isNull());
     }
 

@@ -536,14 +536,14 @@ DrillGridEditor::Stored DrillGridEditor::commitCell(int row, int col,
         return Stored::Unchanged; // writing it back would change nothing
 
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto written = m_data->writeField(row - FirstDrillRow, field, stored, alongside);
+    const auto written = m_data->write(DrillChange::of(*record, field, stored), alongside);
     QGuiApplication::restoreOverrideCursor();
-    if (!written.ok && !m_data->isConnected()) {
+    if (written.outcome == DrillWriteResult::Outcome::ConnectionLost) {
         emit connectionLost();
         return Stored::Refused;
     }
-    if (!written.ok)
-        return fail(written.errorNumber, written.errorText);
+    if (!written.stored())
+        return fail(written.failure.number, written.failure.text);
 
     DBGrid1->setTextMatrix(row, col, text);
     recolourRow(row, Clock::today());
