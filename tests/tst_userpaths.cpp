@@ -164,6 +164,29 @@ private slots:
         QCOMPARE(field(w.fixture, ship, "Master").toString(), QStringLiteral("A. Master"));
     }
 
+    // One wheel step down a fleet of 40, then a click on the master of the row the bottom edge
+    // cuts through: the window lives on and the box opens on that ship.
+    void aClickOnTheCutOffRowAfterOneWheelStepOpensItsBox()
+    {
+        LoadedWindow w(40);
+        QVERIFY(w.loadAndShow());
+        w.wheelDown();
+        QVERIFY(w.settle());
+        const int row = rowCutOffAtTheBottom(w.grid, MasterCol);
+        QVERIFY(row > 0);
+        const QString ship = w.grid->textMatrix(row, 3);
+        const QRect cell = w.grid->cellRect(row, MasterCol);
+        const int visibleHeight = w.grid->viewport()->geometry().bottom() - cell.top();
+        QVERIFY(
+            w.clickCell(ship, DrillRecord::Master, QPoint(cell.width() / 2, visibleHeight / 2)));
+        QTest::qWait(QApplication::doubleClickInterval() + 200);
+        QVERIFY(w.settle());
+        typeAtFocus(QStringLiteral("Cut"));
+        pressAtFocus(Qt::Key_Return);
+        QVERIFY(w.settle());
+        QCOMPARE(field(w.fixture, ship, "Master").toString(), QStringLiteral("Cut"));
+    }
+
     void aSecondEnterStaysInTheGrid()
     {
         LoadedWindow w({Alpha, Bravo});

@@ -70,6 +70,7 @@ void frmORXmain::buildGrid()
     connect(m_drills, &DrillGridEditor::cellStored, this, &frmORXmain::onCellStored);
     connect(m_drills, &DrillGridEditor::evaluationRequested, this,
             &frmORXmain::OpenDrillEvaluation);
+    connect(m_drills, &DrillGridEditor::waitingForLock, this, &frmORXmain::showLockWait);
     connect(m_drills, &DrillGridEditor::yearStepRequested, this, [this](int step) {
         (step > 0 ? CmdNextYear : CmdPreviousYear)->click(); // a disabled button stays put
     });
@@ -111,11 +112,6 @@ bool frmORXmain::LoadFlexGrid()
 void frmORXmain::UpdateColors()
 {
     m_drills->UpdateColors();
-}
-
-bool frmORXmain::UpdateDrill(int row, int col)
-{
-    return m_drills->commitCell(row, col) != DrillGridEditor::Stored::Refused;
 }
 
 void frmORXmain::onCellStored(bool reportRefilled)
