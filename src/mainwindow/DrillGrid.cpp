@@ -63,10 +63,7 @@ void frmORXmain::buildGrid()
     m_drills = new DrillGridEditor(m_messages, this);
     DBGrid1 = m_drills->grid();
     connect(m_drills, &DrillGridEditor::commitRequested, Timer1, qOverload<>(&QTimer::start));
-    connect(m_drills, &DrillGridEditor::pendingCommitDue, this, [this] {
-        if (Timer1->isActive())
-            Timer1_Timer();
-    });
+    connect(m_drills, &DrillGridEditor::pendingCommitDue, this, &frmORXmain::Timer1_Timer);
     connect(m_drills, &DrillGridEditor::cellStored, this, &frmORXmain::onCellStored);
     connect(m_drills, &DrillGridEditor::evaluationRequested, this,
             &frmORXmain::OpenDrillEvaluation);

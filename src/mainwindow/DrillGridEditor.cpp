@@ -327,8 +327,12 @@ void DrillGridEditor::DBGrid1_Click()
     const int col = DBGrid1->col();
     // The previous box is stored to its own drill first; while it cannot be, it stays open
     // with its text, and the clicked cell waits.
-    if (m_boxFor && commitEdit() == Stored::Refused)
+    if (m_boxFor)
+        emit pendingCommitDue();
+    if (m_boxFor) {
+        reopenEditor();
         return;
+    }
     const DrillRecord* record = recordAt(row);
     const Kind kind = kindOf(col);
     m_boxFor.reset();
@@ -523,7 +527,9 @@ QString DrillGridEditor::editedFieldName() const
 DrillGridEditor::Stored DrillGridEditor::commitEdit(const std::function<bool()>& alongside)
 {
     const QString text = TxtWrite->text();
-    if (!m_boxFor || text.isEmpty())
+    if (text.isEmpty()) // an empty box clears nothing
+        m_boxFor.reset();
+    if (!m_boxFor)
         return Stored::Unchanged;
     DrillChange change = *m_boxFor;
     change.value = text;

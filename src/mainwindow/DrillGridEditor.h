@@ -80,7 +80,8 @@ public:
 signals:
     // The edit box is to be written by the deferred commit step.
     void commitRequested();
-    // A commit step still pending must run now, before the box takes another cell's text.
+    // The commit step must run now, once, before the box takes another cell: a step still
+    // pending for the box runs in its place.
     void pendingCommitDue();
     // A cell was stored; with the report table refilled in the same transaction or not.
     void cellStored(bool alongsideDone);
