@@ -97,7 +97,6 @@ bool frmORXmain::LoadFlexGrid()
     m_reportCurrent = false;
     CmdPreviousYear->setEnabled(shownYear() != FirstYear);
     CmdNextYear->setEnabled(shownYear() != Clock::today().year());
-    m_drills->layHeaders();
     if (load != YearLoad::Read) {
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         Data1->failure().sentence() + QStringLiteral(". ") +

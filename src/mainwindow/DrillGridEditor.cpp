@@ -306,6 +306,13 @@ void DrillGridEditor::hideEditor()
     CmdWrite->hide();
 }
 
+void DrillGridEditor::focusFirstDrillCell()
+{
+    if (DBGrid1->rows() > FirstDrillRow)
+        DBGrid1->setCurrentIndex(DBGrid1->model()->index(FirstDrillRow, firstOfDrill(0)));
+    DBGrid1->setFocus(Qt::OtherFocusReason);
+}
+
 void DrillGridEditor::endEdit()
 {
     hideEditor();

@@ -71,6 +71,8 @@ public:
     void reopenEditor();
 
     void hideEditor();
+    // The keyboard starts in the grid, on the first ship's first drill cell.
+    void focusFirstDrillCell();
     // Whatever was typed for the old grid must never reach a reloaded one.
     void endEdit();
     // Hands a value made elsewhere (the questionnaire's total) to the drill field it was made

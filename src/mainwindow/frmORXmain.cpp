@@ -327,6 +327,7 @@ bool frmORXmain::Form_Load()
             window->close();
     }
     watchOtherUsers();
+    m_drills->focusFirstDrillCell();
     Timer1->start();
     Timer2->start();
     QGuiApplication::restoreOverrideCursor();
