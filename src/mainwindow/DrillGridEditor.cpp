@@ -173,6 +173,11 @@ int DrillGridEditor::rowOfDrill(qint64 idDrill) const
     return index < 0 ? 0 : FirstDrillRow + index;
 }
 
+bool DrillGridEditor::hasTextToStore() const
+{
+    return m_boxFor && !TxtWrite->text().isEmpty();
+}
+
 int DrillGridEditor::boxRow() const
 {
     return m_boxFor ? rowOfDrill(m_boxFor->idDrill) : 0;
@@ -334,9 +339,9 @@ void DrillGridEditor::DBGrid1_Click()
     const int col = DBGrid1->col();
     // The previous box is stored to its own drill first; while it cannot be, it stays open
     // with its text, and the clicked cell waits.
-    if (m_boxFor)
+    if (hasTextToStore())
         emit pendingCommitDue();
-    if (m_boxFor) {
+    if (hasTextToStore()) {
         reopenEditor();
         return;
     }
@@ -534,9 +539,7 @@ QString DrillGridEditor::editedFieldName() const
 DrillGridEditor::Stored DrillGridEditor::commitEdit(const std::function<bool()>& alongside)
 {
     const QString text = TxtWrite->text();
-    if (text.isEmpty()) // an empty box clears nothing
-        m_boxFor.reset();
-    if (!m_boxFor)
+    if (!m_boxFor || text.isEmpty()) // an empty box clears nothing
         return Stored::Unchanged;
     DrillChange change = *m_boxFor;
     change.value = text;

@@ -110,6 +110,8 @@ private:
     int rowOfDrill(qint64 idDrill) const;
     // Where the edit box belongs now; 0 when it belongs nowhere.
     int boxRow() const;
+    // The box holds a text for its drill field that is not stored yet.
+    bool hasTextToStore() const;
     int boxCol() const;
     // The drill field that the edit box belongs to names it for the user: "Ship's Master Name
     // of ALPHA, Drill No 1".
