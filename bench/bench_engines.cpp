@@ -58,10 +58,14 @@ void edit(benchmark::State& state, const QString& engine)
 {
     Year& year = yearOf(engine, int(state.range(0)));
     DrillDataSource source(year.db);
+    source.setYear(2026);
+    source.refresh();
     qint64 n = 0;
     for (auto _ : state) {
-        const auto result = source.writeField(year.row(n), DrillDataSource::Master, Year::value(n));
-        if (!result.ok)
+        const DrillRecord* record = source.recordOf(year.row(n));
+        const auto result =
+            source.write(DrillChange::of(*record, DrillRecord::Master, Year::value(n)));
+        if (!result.stored())
             state.SkipWithError("the edit was refused");
         ++n;
     }

@@ -4,6 +4,7 @@
 #include "Fixture.h"
 #include "common/Messages.h"
 #include "data/ChangeHistory.h"
+#include "data/DrillChange.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "history/HistoryWindow.h"
@@ -49,10 +50,11 @@ void edits(benchmark::State& state, bool recorded)
             .exec(QStringLiteral("DROP TRIGGER orx_history_drills_update"));
     qint64 n = 0;
     for (auto _ : state) {
-        const bool ok = fleet.data
-                            .writeField(int(n % Ships), DrillDataSource::Master,
-                                        QStringLiteral("Master %1").arg(n))
-                            .ok;
+        const bool ok =
+            fleet.data
+                .write(DrillChange::of(fleet.data.records().at(int(n % Ships)),
+                                       DrillDataSource::Master, QStringLiteral("Master %1").arg(n)))
+                .stored();
         benchmark::DoNotOptimize(ok);
         ++n;
     }
@@ -74,7 +76,8 @@ OpenFleet& drillWithLongHistory()
     static OpenFleet fleet;
     static const bool changed = [] {
         for (int n = 0; n < 1000; ++n)
-            fleet.data.writeField(0, DrillDataSource::Master, QStringLiteral("Master %1").arg(n));
+            fleet.data.write(DrillChange::of(fleet.data.records().at(0), DrillDataSource::Master,
+                                             QStringLiteral("Master %1").arg(n)));
         return true;
     }();
     Q_UNUSED(changed);

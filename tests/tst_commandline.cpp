@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/StartUp.h"
 #include "data/Backups.h"
+#include "data/DrillChange.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 
@@ -293,8 +294,9 @@ private slots:
             DrillDataSource data(db);
             data.setYear(thisYear().toInt());
             QVERIFY(data.refresh());
-            QVERIFY(
-                data.writeField(0, DrillDataSource::Master, QStringLiteral("=cmd|' /c calc'")).ok);
+            QVERIFY(data.write(DrillChange::of(data.records().at(0), DrillDataSource::Master,
+                                               QStringLiteral("=cmd|' /c calc'")))
+                        .stored());
         }
         const QString csv = fleet.file("history.csv");
         ProgramRun run = runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),

@@ -59,11 +59,12 @@ ClientLog runClient(const DatabaseLocation& location, const QList<qint64>& rows,
         const qint64 row = rows.at(pick(random));
         const QString value = isDate ? QDate(Year, 1, 1).addDays(edit).toString(Qt::ISODate)
                                      : QStringLiteral("O'Client %1 edit %2").arg(client).arg(edit);
-        const auto result = year.writeField(indexOf.value(row), column, value);
-        if (result.ok)
+        const auto result =
+            year.write(DrillChange::of(year.records().at(indexOf.value(row)), column, value));
+        if (result.stored())
             log.lastWritten[row] = value;
         else
-            log.failures << result.errorText;
+            log.failures << result.failure.text;
         if (edit % 25 == 0 && (!year.refresh() || year.recordCount() != Ships))
             log.failures << QStringLiteral("reading the year: %1").arg(year.failure().text);
     }

@@ -1,6 +1,7 @@
 // The drill database file: created on first start, refused when it is not ours, never damaged.
 #include "Fixture.h"
 #include "data/CompanyTable.h"
+#include "data/DrillChange.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/Schema.h"
@@ -197,8 +198,12 @@ private slots:
         data.setYear(2020);
         QVERIFY(data.addFleetYear());
         QVERIFY(data.refresh());
-        for (const int index : {-1, 1})
-            QVERIFY(!data.writeField(index, DrillDataSource::Master, QStringLiteral("Nobody")).ok);
+        // A drill the year does not hold is never written.
+        DrillChange unknown = DrillChange::of(data.records().at(0), DrillDataSource::Master,
+                                              QStringLiteral("Nobody"));
+        unknown.idDrill += 1;
+        QVERIFY(!data.write(unknown).stored());
+        QVERIFY(fixture.scalar(QStringLiteral("SELECT Master FROM Drills")).isNull());
         QVERIFY(fixture.scalar(QStringLiteral("SELECT Master FROM Drills")).isNull());
     }
 
@@ -260,7 +265,9 @@ private slots:
         DrillDataSource drills(db);
         drills.setYear(2026);
         QVERIFY(drills.addFleetYear() && drills.refresh());
-        QVERIFY(drills.writeField(0, DrillDataSource::Master, typed).ok);
+        QVERIFY(
+            drills.write(DrillChange::of(drills.records().at(0), DrillDataSource::Master, typed))
+                .stored());
         ShipTableModel ships(db.connection());
         QVERIFY(ships.refresh());
         QVERIFY(ships.setData(ships.index(ships.rowCount() - 1, 1), typed));

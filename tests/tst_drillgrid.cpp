@@ -283,6 +283,27 @@ private slots:
         QVERIFY(grid->cellRect(40, 3).top() < ship.top());
     }
 
+    // Another program writes; the window reads the year again and keeps its captions.
+    void captionsStayWhenAnotherProgramsChangeIsRead()
+    {
+        LoadedWindow w({QStringLiteral("MV Alpha")});
+        QVERIFY(w.loadAndShow());
+        const auto captions = [&] {
+            QStringList texts;
+            for (int row = 0; row < w.grid->fixedRows(); ++row) {
+                for (int col = 0; col < w.grid->cols(); ++col)
+                    texts << w.grid->textMatrix(row, col);
+            }
+            return texts;
+        };
+        const QStringList before = captions();
+        QVERIFY(before.join(QString()).size() > 0);
+        w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Elsewhere'"));
+        QTRY_COMPARE(w.cellText(QStringLiteral("MV Alpha"), DrillRecord::Master),
+                     QStringLiteral("Elsewhere"));
+        QCOMPARE(captions(), before);
+    }
+
     void clicksOnBodyCellsAreReportedAndHeaderClicksAreNot()
     {
         FlexGrid grid;

@@ -2,11 +2,15 @@
 #include "LoadedWindow.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
+#include "data/DrillDataSource.h"
 #include "widgets/FlexGrid.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -62,7 +66,8 @@ private slots:
     void init() { setTheTestDay(); }
     void cleanup() { Clock::reset(); }
 
-    void aTypedDateIsStoredInItsRowAndShownAsTyped()
+    // The cell shows the stored date in the user's short form, as every other date is shown.
+    void aTypedDateIsStoredInItsRowAndShownAsStored()
     {
         EditingWindow w;
         QVERIFY(w.open());
@@ -75,7 +80,7 @@ private slots:
         QTRY_COMPARE(w.field(Alpha, "Done Date").toString(), QStringLiteral("2020-12-05"));
         QVERIFY(w.field(Bravo, "Done Date").isNull());
         QVERIFY(w.field(Alpha, "Drill Date").isNull());
-        QCOMPARE(w.grid->textMatrix(AlphaRow, 5), QStringLiteral("12/05/2020"));
+        QCOMPARE(w.cellText(Alpha, DrillRecord::DoneDate), DateText::toShort(QDate(2020, 12, 5)));
         QVERIFY(w.messages.shown.isEmpty());
         // Done now: the drill turns green.
         QVERIFY(w.settle());
@@ -288,6 +293,72 @@ private slots:
         QTRY_COMPARE(w.messages.shown.size(), 1);
         QVERIFY(w.messages.shown.first().text.startsWith(QStringLiteral("Error No ")));
         QCOMPARE(w.grid->textMatrix(AlphaRow, 7), QString());
+    }
+
+    // Another program holds the file while Alpha's master is stored and Bravo's is clicked:
+    // one bounded wait, told by ship, field and text; the text stays in Alpha's box and the
+    // next Enter stores it there, never on Bravo.
+    void aLockedFileKeepsTheTextInItsOwnBoxWithinTheWait()
+    {
+        EditingWindow w;
+        QVERIFY(w.open());
+        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "holder");
+        holder.setDatabaseName(w.fixture.databasePath());
+        QVERIFY(holder.open());
+        QVERIFY(w.clickCell(Alpha, DrillRecord::Master));
+        QSqlQuery lock(holder);
+        QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        w.type(QStringLiteral("R1"));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(w.clickCell(Bravo, DrillRecord::Master));
+        QVERIFY(clock.elapsed() < DrillDataSource::lockWaitLimit().count() + 1000);
+        QCOMPARE(w.messages.shown.size(), 1);
+        for (const QString& named : {Alpha, QStringLiteral("R1")})
+            QVERIFY(w.messages.shown.first().text.contains(named));
+        QVERIFY(w.box->isVisible());
+        QCOMPARE(w.box->text(), QStringLiteral("R1"));
+        QVERIFY(w.settle());
+        QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(w.settle());
+        QCOMPARE(w.field(Alpha, "Master").toString(), QStringLiteral("R1"));
+        QVERIFY(w.field(Bravo, "Master").isNull());
+        QCOMPARE(w.messages.shown.size(), 1);
+        holder.close();
+    }
+
+    // Another program stores the master while the box is open: the user is asked, with both
+    // values; No keeps and shows the stored value, Yes stores the typed one over it.
+    void anotherProgramsNewerValueIsNeverOverwrittenUnasked_data()
+    {
+        QTest::addColumn<bool>("overwrite");
+        QTest::newRow("keep theirs") << false;
+        QTest::newRow("store mine") << true;
+    }
+    void anotherProgramsNewerValueIsNeverOverwrittenUnasked()
+    {
+        QFETCH(bool, overwrite);
+        EditingWindow w;
+        QVERIFY(w.open());
+        QVERIFY(w.clickCell(Alpha, DrillRecord::Master));
+        w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Theirs' WHERE ShipName = ?"),
+                       {Alpha});
+        w.messages.answerYes = overwrite;
+        w.type(QStringLiteral("Mine"));
+        QVERIFY(w.settle());
+        QCOMPARE(w.messages.shown.size(), 1);
+        QCOMPARE(w.messages.shown.first().icon, Messages::Icon::Question);
+        for (const char* named : {"Theirs", "Mine"})
+            QVERIFY(w.messages.shown.first().text.contains(QLatin1String(named)));
+        const QString kept = overwrite ? QStringLiteral("Mine") : QStringLiteral("Theirs");
+        QCOMPARE(w.field(Alpha, "Master").toString(), kept);
+        QCOMPARE(w.cellText(Alpha, DrillRecord::Master), kept);
+        // Nothing the box held is sent again by the next click.
+        QVERIFY(w.clickCell(Bravo, DrillRecord::Master));
+        QVERIFY(w.settle());
+        QCOMPARE(w.field(Alpha, "Master").toString(), kept);
+        QCOMPARE(w.messages.shown.size(), 1);
     }
 };
 

@@ -15,6 +15,7 @@
 #include "data/ShipTableModel.h"
 #include "data/YearRows.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -251,9 +252,16 @@ private slots:
             source->setYear(2026);
             QVERIFY(source->refresh());
         }
-        QVERIFY(mine.writeField(0, DrillDataSource::DrillDate, QStringLiteral("2026-03-05")).ok);
-        QVERIFY(theirs.writeField(0, DrillDataSource::Master, QStringLiteral("O'Brien")).ok);
-        QVERIFY(mine.writeField(0, DrillDataSource::CompEval1, QStringLiteral("85")).ok);
+        QVERIFY(mine.write(DrillChange::of(mine.records().at(0), DrillDataSource::DrillDate,
+                                           QStringLiteral("2026-03-05")))
+                    .stored());
+        QVERIFY(theirs
+                    .write(DrillChange::of(theirs.records().at(0), DrillDataSource::Master,
+                                           QStringLiteral("O'Brien")))
+                    .stored());
+        QVERIFY(mine.write(DrillChange::of(mine.records().at(0), DrillDataSource::CompEval1,
+                                           QStringLiteral("85")))
+                    .stored());
         QVERIFY(theirs.refresh());
         const DrillRecord& row = theirs.records().first();
         QCOMPARE(row.stored(DrillDataSource::Master), QStringLiteral("O'Brien"));
@@ -263,7 +271,63 @@ private slots:
 
         // A row another user deleted is not reported as stored.
         QSqlQuery(QStringLiteral("DELETE FROM Drills"), second.connection());
-        QVERIFY(!mine.writeField(0, DrillDataSource::Master1, QStringLiteral("Late")).ok);
+        QVERIFY(!mine.write(DrillChange::of(mine.records().at(0), DrillDataSource::Master1,
+                                            QStringLiteral("Late")))
+                     .stored());
+    }
+
+    // Two users start from the same value: the first write lands, the second is refused and
+    // told what is stored now, the same value twice is no conflict, and a lock held by a third
+    // is waited for within the limit, the user told before the wait begins.
+    void aWriteLandsOnlyOnTheValueItStartedFrom_data() { Engines::addRows(); }
+    void aWriteLandsOnlyOnTheValueItStartedFrom()
+    {
+        using Outcome = DrillWriteResult::Outcome;
+        FRESH_LOCATION(fresh);
+        DrillDatabase first(fresh.location());
+        DrillDatabase second(fresh.location());
+        DrillDatabase holder(fresh.location());
+        OPEN(first);
+        OPEN(second);
+        OPEN(holder);
+        QVERIFY(addShips(first, {QStringLiteral("MV Alpha")}));
+        QCOMPARE(YearRows::addMissing(first, 2026), 1);
+        DrillDataSource mine(first);
+        DrillDataSource theirs(second);
+        for (DrillDataSource* source : {&mine, &theirs}) {
+            source->setYear(2026);
+            QVERIFY(source->refresh());
+        }
+        const auto change = [](DrillDataSource& year, const char* value) {
+            return DrillChange::of(year.records().at(0), DrillRecord::Master,
+                                   QString::fromUtf8(value));
+        };
+        const DrillChange stale = change(theirs, "By them");
+        QCOMPARE(mine.write(change(mine, "By me")).outcome, Outcome::Written);
+        const DrillWriteResult refused = theirs.write(stale);
+        QCOMPARE(refused.outcome, Outcome::Conflict);
+        QCOMPARE(refused.storedNow, QStringLiteral("By me"));
+        QCOMPARE(theirs.records().at(0).stored(DrillRecord::Master), QStringLiteral("By me"));
+        QCOMPARE(scalar(holder, QStringLiteral("SELECT Master FROM Drills")).toString(),
+                 QStringLiteral("By me"));
+        DrillChange same = stale;
+        same.value = QStringLiteral("By me");
+        QCOMPARE(theirs.write(same).outcome, Outcome::Unchanged);
+
+        QSqlQuery lock(holder.connection());
+        const bool server = fresh.location().engine == Engine::Postgres;
+        QVERIFY(lock.exec(server ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN EXCLUSIVE")));
+        QVERIFY(!server || lock.exec(QStringLiteral("UPDATE Drills SET Master = Master")));
+        int toldWaiting = 0;
+        QElapsedTimer clock;
+        clock.start();
+        const DrillWriteResult busy =
+            theirs.write(change(theirs, "Waited"), {}, [&] { ++toldWaiting; });
+        QCOMPARE(busy.outcome, Outcome::Busy);
+        QCOMPARE(toldWaiting, 1);
+        QVERIFY(clock.elapsed() < DrillDataSource::lockWaitLimit().count() + 1000);
+        QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+        QCOMPARE(theirs.write(change(theirs, "Waited")).outcome, Outcome::Written);
     }
 
     void yearRowsAreMadeOncePerShipWhenTwoUsersShowTheYearAtOnce_data() { Engines::addRows(); }
@@ -316,11 +380,17 @@ private slots:
             year->setYear(2026);
             QVERIFY(year->refresh());
         }
-        QVERIFY(myYear.writeField(0, DrillDataSource::Master, QStringLiteral("Mine")).ok);
+        QVERIFY(myYear
+                    .write(DrillChange::of(myYear.records().at(0), DrillDataSource::Master,
+                                           QStringLiteral("Mine")))
+                    .stored());
         QTest::qWait(300);
         QCOMPARE(told.count(), 0);
 
-        QVERIFY(theirYear.writeField(0, DrillDataSource::Master1, QStringLiteral("Theirs")).ok);
+        QVERIFY(theirYear
+                    .write(DrillChange::of(theirYear.records().at(0), DrillDataSource::Master1,
+                                           QStringLiteral("Theirs")))
+                    .stored());
         QTRY_VERIFY_WITH_TIMEOUT(told.count() >= 1, 2000);
         told.clear();
         QVERIFY(addShips(theirs, {QStringLiteral("MV Bravo")}));
@@ -347,14 +417,17 @@ private slots:
             scalar(admin, QStringLiteral("SELECT pg_terminate_backend(?)"), {backend}).toBool());
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot begin a transaction"));
-        const auto lost = year.writeField(0, DrillDataSource::Master, QStringLiteral("Lost"));
-        QVERIFY(!lost.ok);
-        QVERIFY(!lost.errorText.isEmpty());
+        const auto lost = year.write(
+            DrillChange::of(year.records().at(0), DrillDataSource::Master, QStringLiteral("Lost")));
+        QCOMPARE(lost.outcome, DrillWriteResult::Outcome::ConnectionLost);
+        QVERIFY(!lost.failure.text.isEmpty());
         QVERIFY(!mine.isAlive());
 
         QCOMPARE(mine.reconnect(), QString());
         QVERIFY(mine.isAlive());
-        QVERIFY(year.writeField(0, DrillDataSource::Master, QStringLiteral("Kept")).ok);
+        QVERIFY(year.write(DrillChange::of(year.records().at(0), DrillDataSource::Master,
+                                           QStringLiteral("Kept")))
+                    .stored());
         QCOMPARE(scalar(admin, QStringLiteral("SELECT Master FROM Drills")).toString(),
                  QStringLiteral("Kept"));
         // The connection's own report tables are back.

@@ -7,6 +7,7 @@
 #include "data/ChangeHistory.h"
 #include "data/CompanyTable.h"
 #include "data/Dialect.h"
+#include "data/DrillChange.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/EvaluationTable.h"
@@ -91,12 +92,12 @@ qint64 oneDrill(DrillDatabase& db, const QString& ship = QStringLiteral("MV O'Br
     return scalar(db, QStringLiteral("SELECT MAX(IDDrill) FROM Drills")).toLongLong();
 }
 
-DrillDataSource::WriteResult writeMaster(DrillDatabase& db, const QString& value)
+DrillWriteResult writeMaster(DrillDatabase& db, const QString& value)
 {
     DrillDataSource data(db);
     data.setYear(2025);
     data.refresh();
-    return data.writeField(0, DrillDataSource::Master, value);
+    return data.write(DrillChange::of(data.records().at(0), DrillDataSource::Master, value));
 }
 
 EvaluationTable::Answers answersWith(int question, int scale)
@@ -232,9 +233,10 @@ private slots:
         QCOMPARE(closed->closedBy, whoOn(db));
         QVERIFY(!YearClosure::closedInfo(db, 2026));
 
-        const DrillDataSource::WriteResult write = writeMaster(db, QStringLiteral("Late"));
-        QVERIFY(!write.ok);
-        QVERIFY2(write.errorText.contains(QLatin1String("closed")), qPrintable(write.errorText));
+        const DrillWriteResult write = writeMaster(db, QStringLiteral("Late"));
+        QVERIFY(!write.stored());
+        QVERIFY2(write.failure.text.contains(QLatin1String("closed")),
+                 qPrintable(write.failure.text));
         QVERIFY(
             !EvaluationTable::save(db, drill, EvaluationTable::Drill::First, answersWith(1, 1)));
         const QSqlQuery direct = run(db, QStringLiteral("UPDATE Drills SET Master = 'x'"));

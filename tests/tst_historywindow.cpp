@@ -2,6 +2,7 @@
 // clicks on the grid, the year caption's commands, the questionnaire, the fleet panel.
 #include "LoadedWindow.h"
 #include "common/LoginName.h"
+#include "data/DrillChange.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "history/HistoryWindow.h"
@@ -62,7 +63,8 @@ void writeMasters(const QString& path, const QStringList& values)
     data.setYear(2026);
     QVERIFY(data.refresh());
     for (const QString& value : values)
-        QVERIFY(data.writeField(0, DrillDataSource::Master, value).ok);
+        QVERIFY(data.write(DrillChange::of(data.records().at(0), DrillDataSource::Master, value))
+                    .stored());
 }
 
 const QKeySequence CloseYear(Qt::CTRL | Qt::SHIFT | Qt::Key_L);

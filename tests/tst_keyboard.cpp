@@ -2,6 +2,7 @@
 // checked after every stored value.
 #include "LoadedWindow.h"
 #include "common/Clock.h"
+#include "common/DateText.h"
 #include "widgets/FlexGrid.h"
 
 #include <QApplication>
@@ -115,6 +116,26 @@ class TestKeyboard : public QObject
 private slots:
     void init() { setTheTestDay(); }
     void cleanup() { Clock::reset(); }
+
+    // At start the keys reach the grid, on the first ship's scheduled date: F2 opens its box,
+    // and Space does not open a blank questionnaire.
+    void theKeyboardStartsOnTheFirstDrillCell()
+    {
+        KeyboardWindow w;
+        QVERIFY(w.loadAndShow());
+        QCOMPARE(w.focused(), w.grid);
+        w.press(Qt::Key_Space);
+        QVERIFY(w.settle());
+        QVERIFY(!w.child<QWidget>("PicEvaluation")->isVisible());
+        auto* box = w.child<QLineEdit>("TxtWrite");
+        w.press(Qt::Key_Escape);
+        w.press(Qt::Key_F2);
+        QVERIFY(box->isVisible());
+        w.type(QStringLiteral("3/1/2026"));
+        w.press(Qt::Key_Return);
+        QVERIFY(w.settle());
+        QCOMPARE(w.cellText(Alpha, DrillRecord::DrillDate), DateText::toShort(QDate(2026, 3, 1)));
+    }
 
     void arrowsHomeEndAndPagesMoveOverTheBodyAndKeepTheCellInView()
     {

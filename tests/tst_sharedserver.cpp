@@ -287,6 +287,38 @@ private slots:
         QVERIFY(second.messages.shown.isEmpty());
     }
 
+    // Two windows store the same master. The later one is asked, as its box began from an
+    // older value; whatever it chooses, neither window's clicks or Escape write it back again.
+    void twoWindowsNeverUndoEachOthersEdits()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow a(fleet.location);
+        ServerWindow b(fleet.location);
+        QVERIFY(a.loadAndShow());
+        QVERIFY(b.loadAndShow());
+        const QString charlie = QStringLiteral("MV Alpha");
+        QVERIFY(a.type(AlphaRow, MasterCol, QStringLiteral("Charlie by A")));
+        QVERIFY(b.type(AlphaRow, MasterCol, QStringLiteral("Charlie by B")));
+        QVERIFY(b.enter());
+        a.messages.answerYes = true;
+        QVERIFY(a.enter());
+        QCOMPARE(a.messages.shown.size(), 1);
+        QVERIFY(a.messages.shown.first().text.contains(QStringLiteral("Charlie by B")));
+        QCOMPARE(fleet.masterOf(charlie), QVariant(QStringLiteral("Charlie by A")));
+        QTRY_COMPARE_WITH_TIMEOUT(b.cellText(charlie, DrillRecord::Master),
+                                  QStringLiteral("Charlie by A"), 3000);
+
+        QVERIFY(b.clickCell(BravoRow, MasterCol));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(b.settle());
+        QVERIFY(a.clickCell(BravoRow, MasterCol));
+        QVERIFY(a.settle());
+        QCOMPARE(fleet.masterOf(charlie), QVariant(QStringLiteral("Charlie by A")));
+        QCOMPARE(b.messages.shown.size(), 0);
+        QCOMPARE(a.messages.shown.size(), 1);
+    }
+
     // A questionnaire opened for Bravo while another user adds a ship above it: the total
     // still goes to Bravo's drill, and the grid shows the new ship once the panel is closed.
     void aQuestionnaireKeepsItsDrillWhileOthersAddShips()

@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextDocument>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
@@ -162,6 +163,56 @@ private slots:
         QVERIFY(w.settle());
         const QString ship = w.grid->textMatrix(row, 3);
         QCOMPARE(field(w.fixture, ship, "Master").toString(), QStringLiteral("A. Master"));
+    }
+
+    // One wheel step down a fleet of 40, then a click on the master of the row the bottom edge
+    // cuts through: the window lives on and the box opens on that ship.
+    void aClickOnTheCutOffRowAfterOneWheelStepOpensItsBox()
+    {
+        LoadedWindow w(40);
+        QVERIFY(w.loadAndShow());
+        w.wheelDown();
+        QVERIFY(w.settle());
+        const int row = rowCutOffAtTheBottom(w.grid, MasterCol);
+        QVERIFY(row > 0);
+        const QString ship = w.grid->textMatrix(row, 3);
+        const QRect cell = w.grid->cellRect(row, MasterCol);
+        const int visibleHeight = w.grid->viewport()->geometry().bottom() - cell.top();
+        QVERIFY(
+            w.clickCell(ship, DrillRecord::Master, QPoint(cell.width() / 2, visibleHeight / 2)));
+        QTest::qWait(QApplication::doubleClickInterval() + 200);
+        QVERIFY(w.settle());
+        typeAtFocus(QStringLiteral("Cut"));
+        pressAtFocus(Qt::Key_Return);
+        QVERIFY(w.settle());
+        QCOMPARE(field(w.fixture, ship, "Master").toString(), QStringLiteral("Cut"));
+    }
+
+    // A ship or master name longer than its cell shows whole in a tip where the pointer
+    // rests; a name that fits shows none.
+    void aCutNameShowsWholeWhereThePointerRests()
+    {
+        const QString longName =
+            QStringLiteral("MV Extraordinarily Long Name Of The Northern Fleet");
+        LoadedWindow w({Alpha, longName});
+        QVERIFY(w.loadAndShow());
+        w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = ShipName"));
+        QTRY_COMPARE(w.cellText(longName, DrillRecord::Master), longName);
+        const auto tipAt = [&](const QString& ship, DrillRecord::Column field) {
+            const QPoint inGrid = w.grid->cellRect(w.rowOf(ship), w.colOf(field)).center();
+            QWidget* target = w.window->childAt(w.grid->mapTo(w.window.get(), inGrid));
+            const QPoint local = target->mapFrom(w.grid, inGrid);
+            QHelpEvent help(QEvent::ToolTip, local, target->mapToGlobal(local));
+            QToolTip::hideText();
+            if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }))
+                return QStringLiteral("a tip that stays");
+            QApplication::sendEvent(target, &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        for (const DrillRecord::Column field : {DrillRecord::ShipName, DrillRecord::Master}) {
+            QCOMPARE(tipAt(longName, field), longName);
+            QCOMPARE(tipAt(Alpha, field), QString());
+        }
     }
 
     void aSecondEnterStaysInTheGrid()

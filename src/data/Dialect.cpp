@@ -1,5 +1,9 @@
 #include "data/Dialect.h"
 
+#include <QSqlError>
+
+#include <algorithm>
+
 QString Dialect::driver(Engine engine)
 {
     return engine == Engine::Postgres ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
@@ -89,4 +93,29 @@ QString Dialect::programName(const QString& databaseName, const QStringList& pro
 QString Dialect::catalogueName(const QString& driverName, const QString& table)
 {
     return driverName == driver(Engine::Postgres) ? table.toLower() : table;
+}
+
+QString Dialect::sameAs(Engine engine)
+{
+    return engine == Engine::Postgres ? QStringLiteral("IS NOT DISTINCT FROM")
+                                      : QStringLiteral("IS");
+}
+
+QString Dialect::lockWait(Engine engine, std::chrono::milliseconds wait)
+{
+    // On the server 0 would wait for ever; the shortest limit there is a millisecond.
+    return engine == Engine::Postgres
+               ? QStringLiteral("SET lock_timeout = %1").arg(std::max<qint64>(1, wait.count()))
+               : QStringLiteral("PRAGMA busy_timeout = %1").arg(std::max<qint64>(0, wait.count()));
+}
+
+bool Dialect::isLockWait(Engine engine, const QSqlError& error)
+{
+    const QString code = error.nativeErrorCode();
+    if (engine == Engine::Postgres)
+        return code == QLatin1String("55P03") || code == QLatin1String("57014");
+    constexpr int SqliteBusy = 5;
+    constexpr int SqliteLocked = 6;
+    const int primary = code.toInt() & 0xff;
+    return primary == SqliteBusy || primary == SqliteLocked;
 }

@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+
+class QSqlError;
+
 // Everything in which the program's SQL differs between SQLite and PostgreSQL. All other
 // statements are written once, in the SQL both engines understand (bound values, double-quoted
 // names, INSERT ... ON CONFLICT).
@@ -20,6 +24,10 @@
 //   (COLLATE "C"), so both list the ships alike.
 // - Other users' changes: SQLite counts them in PRAGMA data_version, which a program polls;
 //   on a server, triggers send a notification on every write, which Qt's driver delivers.
+// - Comparing with a value that may be NULL: SQLite's IS is PostgreSQL's IS NOT DISTINCT FROM.
+// - Lock waits: SQLite's busy timeout is PostgreSQL's lock_timeout, where 0 means no limit;
+//   a wait that ran out is SQLITE_BUSY or SQLITE_LOCKED there, lock_not_available or
+//   query_canceled here.
 // - Names: PostgreSQL folds unquoted names to lower case; the names a result gives back are
 //   mapped to the program's spelling with programName().
 namespace Dialect {
@@ -44,6 +52,14 @@ QString listObjects(Engine engine);
 // A lock that only schema creation takes, held until its transaction ends; nothing on SQLite,
 // whose writers hold the whole file.
 QString schemaLock(Engine engine);
+
+// "a IS b" for values that may be NULL, with b bound: the operator between them.
+QString sameAs(Engine engine);
+
+// The statement that lets the next statements wait that long for another user's lock.
+QString lockWait(Engine engine, std::chrono::milliseconds wait);
+// Whether a statement gave up waiting for another user's lock.
+bool isLockWait(Engine engine, const QSqlError& error);
 
 // The statements that make every write of the shared tables announce itself; none on SQLite.
 QStringList changeSignals(Engine engine);

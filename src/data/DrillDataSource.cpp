@@ -1,12 +1,15 @@
 #include "data/DrillDataSource.h"
 
 #include "common/DateText.h"
+#include "data/Dialect.h"
 #include "data/DrillDatabase.h"
 #include "data/YearRows.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtDebug>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,7 +39,7 @@ QString fieldName(DrillDataSource::Column column)
     }
 }
 
-DrillRecord recordOf(const QSqlQuery& query)
+DrillRecord recordRead(const QSqlQuery& query)
 {
     DrillRecord record;
     record.idDrill = query.value(DrillRecord::IDDrill).toLongLong();
@@ -47,6 +50,24 @@ DrillRecord recordOf(const QSqlQuery& query)
         record.set(DrillRecord::Column(column), query.value(column).toString());
     return record;
 }
+
+// A stored form as bound: nothing is NULL.
+QVariant boundValue(const QString& stored)
+{
+    return stored.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(stored);
+}
+
+// What the database holds, in the stored form the records keep.
+QString storedForm(DrillRecord::Column field, const QVariant& raw)
+{
+    DrillRecord record;
+    record.set(field, raw.toString());
+    return record.stored(field);
+}
+
+const DataFailure NoRecord{QStringLiteral("3021"), QStringLiteral("No current record")};
+
+using Outcome = DrillWriteResult::Outcome;
 
 } // namespace
 
@@ -64,7 +85,7 @@ bool DrillDataSource::refresh()
     bool ok = DrillDatabase::exec(query, "Reading the drills of a year");
     QList<DrillRecord> records;
     while (ok && query.next())
-        records.append(recordOf(query));
+        records.append(recordRead(query));
     // A read that breaks off part-way is a failed read, not a shorter year.
     if (ok && query.lastError().isValid()) {
         qWarning().noquote() << "Reading the drills of a year broke off:"
@@ -118,42 +139,115 @@ bool DrillDataSource::writeAlongside(const std::function<bool()>& alongside)
     return false;
 }
 
-DrillDataSource::WriteResult DrillDataSource::writeField(int index, Column column,
-                                                         const QString& stored,
-                                                         const std::function<bool()>& alongside)
+const DrillRecord* DrillDataSource::recordOf(qint64 idDrill) const
 {
-    const QString field = fieldName(column);
-    Q_ASSERT(!field.isEmpty());
-    if (index < 0 || index >= m_records.size()) // a record the year no longer holds
-        return {false, QStringLiteral("3021"), QStringLiteral("No current record")};
-    WriteResult result;
-    const auto fail = [&result](const QSqlError& error) {
-        result = {false, error.nativeErrorCode(), error.databaseText()};
+    const int index = indexOf(idDrill);
+    return index < 0 ? nullptr : &m_records.at(index);
+}
+
+int DrillDataSource::indexOf(qint64 idDrill) const
+{
+    for (int index = 0; index < m_records.size(); ++index) {
+        if (m_records.at(index).idDrill == idDrill)
+            return index;
+    }
+    return -1;
+}
+
+void DrillDataSource::setLockWait(std::chrono::milliseconds wait)
+{
+    if (!m_db.connection().isOpen())
+        return;
+    QSqlQuery query(m_db.connection());
+    query.exec(Dialect::lockWait(m_db.engine(), wait));
+}
+
+DrillWriteResult DrillDataSource::write(const DrillChange& change,
+                                        const std::function<bool()>& alongside,
+                                        const std::function<void()>& waiting)
+{
+    Q_ASSERT(!fieldName(change.field).isEmpty());
+    if (change.value == change.startedFrom)
+        return {Outcome::Unchanged, change.value, {}, true};
+    // A free database answers at once; only a locked one is waited for, and the user is told
+    // before the wait begins.
+    DrillWriteResult result = attemptWrite(change, alongside, std::chrono::milliseconds(0));
+    if (result.outcome == Outcome::Busy) {
+        if (waiting)
+            waiting();
+        result = attemptWrite(change, alongside, lockWaitLimit());
+    }
+    setLockWait(m_db.busyTimeout());
+    if (result.outcome == Outcome::Failed && !m_db.isAlive())
+        result.outcome = Outcome::ConnectionLost;
+    const bool known = result.outcome == Outcome::Written || result.outcome == Outcome::Unchanged ||
+                       result.outcome == Outcome::Conflict;
+    if (const int index = indexOf(change.idDrill); known && index >= 0)
+        m_records[index].set(change.field, result.storedNow);
+    return result;
+}
+
+DrillWriteResult DrillDataSource::attemptWrite(const DrillChange& change,
+                                               const std::function<bool()>& alongside,
+                                               std::chrono::milliseconds wait)
+{
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + wait;
+    const auto waitLeft = [&] {
+        return std::max(0ms, duration_cast<milliseconds>(deadline - steady_clock::now()));
+    };
+    DrillWriteResult result{Outcome::Written, change.value, {}, true};
+    const auto refused = [&](const QSqlError& error) {
+        result.outcome =
+            Dialect::isLockWait(m_db.engine(), error) ? Outcome::Busy : Outcome::Failed;
+        result.failure = DataFailure::of(error);
         return false;
     };
+    const QString field = fieldName(change.field);
     QSqlError transactionError;
-    const bool written = m_db.inTransaction(
+    const bool committed = m_db.inTransaction(
         [&] {
-            QSqlQuery query(m_db.connection());
-            query.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ?").arg(field));
-            query.addBindValue(stored);
-            query.addBindValue(m_records.at(index).idDrill);
-            if (!DrillDatabase::exec(query, "Writing a drill field"))
-                return fail(query.lastError());
-            // A row deleted behind the program's back must not look stored.
-            if (query.numRowsAffected() != 1) {
-                result = {false, QStringLiteral("3021"), QStringLiteral("No current record")};
-                return false;
+            setLockWait(waitLeft());
+            QSqlQuery update(m_db.connection());
+            update.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ? AND %1 %2 ?")
+                               .arg(field, Dialect::sameAs(m_db.engine())));
+            const auto setWhileItHolds = [&](const QVariant& expected) {
+                update.addBindValue(boundValue(change.value));
+                update.addBindValue(change.idDrill);
+                update.addBindValue(expected);
+                return DrillDatabase::exec(update, "Writing a drill field");
+            };
+            if (!setWhileItHolds(boundValue(change.startedFrom)))
+                return refused(update.lastError());
+            if (update.numRowsAffected() == 0) {
+                QSqlQuery read(m_db.connection());
+                read.prepare(QStringLiteral("SELECT %1 FROM Drills WHERE IDDrill = ?").arg(field));
+                read.addBindValue(change.idDrill);
+                if (!DrillDatabase::exec(read, "Reading a drill field"))
+                    return refused(read.lastError());
+                if (!read.next()) { // deleted behind the program's back: it must not look stored
+                    result = {Outcome::Failed, {}, NoRecord, true};
+                    return false;
+                }
+                const QVariant raw = read.value(0);
+                result.storedNow = storedForm(change.field, raw);
+                if (result.storedNow != change.startedFrom) {
+                    result.outcome =
+                        result.storedNow == change.value ? Outcome::Unchanged : Outcome::Conflict;
+                    return false;
+                }
+                // The value started from, spelt otherwise (an empty text for nothing): still
+                // the user's to change.
+                if (!setWhileItHolds(raw))
+                    return refused(update.lastError());
+                result.storedNow = change.value;
             }
             result.alongsideDone = !alongside || writeAlongside(alongside);
+            setLockWait(waitLeft()); // the commit may wait for readers
             return true;
         },
         &transactionError);
-    if (!written) {
-        if (result.ok)
-            fail(transactionError);
-        return result;
-    }
-    m_records[index].set(column, stored);
+    if (!committed && result.outcome == Outcome::Written)
+        refused(transactionError);
     return result;
 }

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "data/DrillChange.h"
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
+#include "data/DrillWriteResult.h"
 #include "data/Ship.h"
 
 #include <QList>
 #include <QObject>
 
+#include <chrono>
 #include <functional>
 
 // The drills of one year (Data1): the rows of QuDrills for that year, as typed records.
 // Whoever shows them rebuilds on refreshed(). The records are always one whole year as read
-// and as since written through writeField(): a read that fails keeps the records it had.
+// and as since written through write(): a read that fails keeps the records it had.
 class DrillDataSource : public QObject
 {
     Q_OBJECT
@@ -41,20 +44,22 @@ public:
     // record cannot be added is skipped (and logged); the others still get theirs.
     void addMissingRecords(const QList<Ship>& ships);
 
-    struct WriteResult
-    {
-        bool ok = true;
-        QString errorNumber;
-        QString errorText;
-        bool alongsideDone = true;
-    };
-    // Stores one drill field of the record at index, in its stored form, and keeps the record
-    // in step. The value is bound, never part of the statement. Only the eight drill fields
-    // (DrillDate .. Master1) can be written. Whatever `alongside` writes goes into the same
-    // transaction; when it fails, its work alone is undone (alongsideDone says so) and the
-    // field is still stored.
-    WriteResult writeField(int index, Column column, const QString& stored,
-                           const std::function<bool()>& alongside = {});
+    // Stores one drill change as a compare-and-set: the field is written only while it still
+    // holds the value the change started from, so no other user's newer value is overwritten
+    // unseen. The values are bound, never part of the statement. Only the eight drill fields
+    // (DrillDate .. Master1) can be written. The record of the drill, wherever it now is among
+    // the records, is updated to what the database holds afterwards (also on Conflict).
+    // Whatever `alongside` writes goes into the same transaction; when it fails, its work
+    // alone is undone (alongsideDone says so) and the field is still stored.
+    // A write that meets another user's lock calls `waiting` once, before it waits; the whole
+    // write waits at most lockWaitLimit() in all.
+    DrillWriteResult write(const DrillChange& change, const std::function<bool()>& alongside = {},
+                           const std::function<void()>& waiting = {});
+    // The longest one write waits for other users' locks.
+    static constexpr std::chrono::milliseconds lockWaitLimit() { return std::chrono::seconds(5); }
+    // The record of a drill; nullptr when the year holds none.
+    const DrillRecord* recordOf(qint64 idDrill) const;
+    int indexOf(qint64 idDrill) const;
 
     // Whether the database still answers; a server may have gone away under a failed write.
     bool isConnected() const { return m_db.isAlive(); }
@@ -64,6 +69,9 @@ signals:
 
 private:
     bool writeAlongside(const std::function<bool()>& alongside);
+    DrillWriteResult attemptWrite(const DrillChange& change, const std::function<bool()>& alongside,
+                                  std::chrono::milliseconds wait);
+    void setLockWait(std::chrono::milliseconds wait);
 
     DrillDatabase& m_db;
     int m_year = 0;

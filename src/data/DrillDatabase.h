@@ -89,6 +89,8 @@ public:
     const QString& filePath() const { return m_location.filePath; }
     const DatabaseLocation& location() const { return m_location; }
     DatabaseLocation::Engine engine() const { return m_location.engine; }
+    // How long a statement waits for another user's lock unless told otherwise.
+    std::chrono::milliseconds busyTimeout() const { return m_busyTimeout; }
 
     // Runs the work in one transaction: committed when it returns true, rolled back otherwise.
     // When the transaction cannot begin or commit, the database's error goes to *failure.

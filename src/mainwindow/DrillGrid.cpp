@@ -63,13 +63,11 @@ void frmORXmain::buildGrid()
     m_drills = new DrillGridEditor(m_messages, this);
     DBGrid1 = m_drills->grid();
     connect(m_drills, &DrillGridEditor::commitRequested, Timer1, qOverload<>(&QTimer::start));
-    connect(m_drills, &DrillGridEditor::pendingCommitDue, this, [this] {
-        if (Timer1->isActive())
-            Timer1_Timer();
-    });
+    connect(m_drills, &DrillGridEditor::pendingCommitDue, this, &frmORXmain::Timer1_Timer);
     connect(m_drills, &DrillGridEditor::cellStored, this, &frmORXmain::onCellStored);
     connect(m_drills, &DrillGridEditor::evaluationRequested, this,
             &frmORXmain::OpenDrillEvaluation);
+    connect(m_drills, &DrillGridEditor::waitingForLock, this, &frmORXmain::showLockWait);
     connect(m_drills, &DrillGridEditor::yearStepRequested, this, [this](int step) {
         (step > 0 ? CmdNextYear : CmdPreviousYear)->click(); // a disabled button stays put
     });
@@ -99,7 +97,6 @@ bool frmORXmain::LoadFlexGrid()
     m_reportCurrent = false;
     CmdPreviousYear->setEnabled(shownYear() != FirstYear);
     CmdNextYear->setEnabled(shownYear() != Clock::today().year());
-    m_drills->layHeaders();
     if (load != YearLoad::Read) {
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         Data1->failure().sentence() + QStringLiteral(". ") +
@@ -111,11 +108,6 @@ bool frmORXmain::LoadFlexGrid()
 void frmORXmain::UpdateColors()
 {
     m_drills->UpdateColors();
-}
-
-bool frmORXmain::UpdateDrill(int row, int col)
-{
-    return m_drills->commitCell(row, col) != DrillGridEditor::Stored::Refused;
 }
 
 void frmORXmain::onCellStored(bool reportRefilled)

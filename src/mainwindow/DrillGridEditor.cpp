@@ -4,7 +4,9 @@
 #include "common/Clock.h"
 #include "common/DateText.h"
 #include "common/DrillState.h"
+#include "common/EditConflict.h"
 #include "common/Messages.h"
+#include "common/ProgramTitle.h"
 #include "common/Twips.h"
 #include "data/DrillDataSource.h"
 #include "mainwindow/DrillColumns.h"
@@ -148,6 +150,7 @@ void DrillGridEditor::showRecords()
         texts.append(std::move(row));
     }
     DBGrid1->bindRecords(texts, columnOf(DrillRecord::IDDrill));
+    layHeaders(); // the rebuilt grid has lost its captions with its rows
     m_colouredFor = QDate();
 }
 
@@ -158,48 +161,57 @@ const DrillRecord* DrillGridEditor::recordAt(int row) const
                                                                  : nullptr;
 }
 
-int DrillGridEditor::drillIdAt(int row) const
+qint64 DrillGridEditor::drillIdAt(int row) const
 {
     const DrillRecord* record = recordAt(row);
     return record ? record->idDrill : 0;
 }
 
-int DrillGridEditor::rowOfDrill(int idDrill) const
+int DrillGridEditor::rowOfDrill(qint64 idDrill) const
 {
-    const QList<DrillRecord>& records = m_data->records();
-    for (int index = 0; idDrill != 0 && index < records.size(); ++index) {
-        if (records.at(index).idDrill == idDrill)
-            return FirstDrillRow + index;
-    }
-    return 0;
+    const int index = idDrill == 0 ? -1 : m_data->indexOf(idDrill);
+    return index < 0 ? 0 : FirstDrillRow + index;
+}
+
+bool DrillGridEditor::hasTextToStore() const
+{
+    return m_boxFor && !TxtWrite->text().isEmpty();
+}
+
+int DrillGridEditor::boxRow() const
+{
+    return m_boxFor ? rowOfDrill(m_boxFor->idDrill) : 0;
+}
+
+int DrillGridEditor::boxCol() const
+{
+    return m_boxFor ? columnOf(m_boxFor->field) : 0;
 }
 
 void DrillGridEditor::reread()
 {
-    const int clickedDrill = drillIdAt(DBGrid1->row());
+    const qint64 clickedDrill = drillIdAt(DBGrid1->row());
     const int clickedCol = DBGrid1->col();
     const QModelIndex cursor = DBGrid1->currentIndex();
-    const int cursorDrill = cursor.isValid() ? drillIdAt(cursor.row()) : 0;
-    const int editedDrill = drillIdAt(m_lastRow);
+    const qint64 cursorDrill = cursor.isValid() ? drillIdAt(cursor.row()) : 0;
     m_data->refresh();
     UpdateColors();
     DBGrid1->setRow(rowOfDrill(clickedDrill));
     DBGrid1->setCol(clickedCol);
     if (const int row = rowOfDrill(cursorDrill))
         DBGrid1->setCurrentIndex(DBGrid1->model()->index(row, cursor.column()));
-    m_lastRow = rowOfDrill(editedDrill);
     // A box whose drill row another user deleted has nowhere left to be written.
-    if (editedDrill != 0 && m_lastRow == 0)
+    if (m_boxFor && boxRow() == 0)
         endEdit();
     else if (TxtWrite->isVisible())
-        layEditorOver(m_lastRow, m_lastCol);
+        layEditorOver(boxRow(), boxCol());
 }
 
 void DrillGridEditor::reopenEditor()
 {
-    if (m_lastRow == 0)
+    if (boxRow() == 0)
         return;
-    layEditorOver(m_lastRow, m_lastCol);
+    layEditorOver(boxRow(), boxCol());
     TxtWrite->show();
     TxtWrite->raise();
     TxtWrite->setFocus();
@@ -299,19 +311,24 @@ void DrillGridEditor::hideEditor()
     CmdWrite->hide();
 }
 
+void DrillGridEditor::focusFirstDrillCell()
+{
+    if (DBGrid1->rows() > FirstDrillRow)
+        DBGrid1->setCurrentIndex(DBGrid1->model()->index(FirstDrillRow, firstOfDrill(0)));
+    DBGrid1->setFocus(Qt::OtherFocusReason);
+}
+
 void DrillGridEditor::endEdit()
 {
     hideEditor();
     TxtWrite->clear();
+    m_boxFor.reset();
 }
 
-void DrillGridEditor::takeValue(int row, int col, const QString& value)
+void DrillGridEditor::takeValue(const DrillChange& edit, const QString& value)
 {
     hideEditor();
-    DBGrid1->setRow(row);
-    DBGrid1->setCol(col);
-    m_lastRow = row;
-    m_lastCol = col;
+    m_boxFor = edit;
     TxtWrite->setText(value);
 }
 
@@ -320,14 +337,22 @@ void DrillGridEditor::DBGrid1_Click()
     hideEditor();
     const int row = DBGrid1->row();
     const int col = DBGrid1->col();
-    if (m_lastRow != 0)
-        commitCell(m_lastRow, m_lastCol);
-    const Kind kind = kindOf(col);
-    if ((kind == Kind::Date || kind == Kind::Master) && m_editRefused && m_editRefused()) {
-        m_lastRow = 0;
+    // The previous box is stored to its own drill first; while it cannot be, it stays open
+    // with its text, and the clicked cell waits.
+    if (hasTextToStore())
+        emit pendingCommitDue();
+    if (hasTextToStore()) {
+        reopenEditor();
         return;
     }
-    TxtWrite->setText(DBGrid1->text());
+    const DrillRecord* record = recordAt(row);
+    const Kind kind = kindOf(col);
+    m_boxFor.reset();
+    if ((kind == Kind::Date || kind == Kind::Master) && m_editRefused && m_editRefused())
+        return;
+    if (record && kind != Kind::NotEditable)
+        m_boxFor = DrillChange::of(*record, fieldOf(col), {});
+    TxtWrite->setText(record ? record->shown(fieldOf(col)) : DBGrid1->text());
     layEditorOver(row, col);
     if (kind == Kind::Date || kind == Kind::Master) {
         TxtWrite->show();
@@ -341,8 +366,6 @@ void DrillGridEditor::DBGrid1_Click()
         CmdWrite->show();
         CmdWrite->raise();
     }
-    m_lastRow = row;
-    m_lastCol = col;
 }
 
 void DrillGridEditor::layEditorOver(int row, int col)
@@ -382,7 +405,7 @@ bool DrillGridEditor::editBoxKey(QKeyEvent* key)
     case Qt::Key_Enter:
         hideEditor();
         emit commitRequested();
-        moveCursorTo(DBGrid1->row() + 1, DBGrid1->col());
+        moveCursorTo(boxRow() + 1, boxCol());
         return false; // the key is passed on unchanged
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -391,8 +414,8 @@ bool DrillGridEditor::editBoxKey(QKeyEvent* key)
         moveToEditableCell(key->key() == Qt::Key_Tab ? 1 : -1);
         return true;
     case Qt::Key_Escape:
-        if (const DrillRecord* record = recordAt(DBGrid1->row()))
-            TxtWrite->setText(record->shown(fieldOf(DBGrid1->col())));
+        if (const DrillRecord* record = m_boxFor ? m_data->recordOf(m_boxFor->idDrill) : nullptr)
+            TxtWrite->setText(record->shown(m_boxFor->field));
         hideEditor();
         return true;
     default:
@@ -477,12 +500,12 @@ void DrillGridEditor::moveCursorTo(int row, int col)
 
 void DrillGridEditor::CmdWrite_Click()
 {
-    switch (kindOf(DBGrid1->col())) {
+    switch (kindOf(boxCol())) {
     case Kind::Date:
         openDatePicker();
         break;
     case Kind::Evaluation:
-        emit evaluationRequested(DBGrid1->row(), DBGrid1->col());
+        emit evaluationRequested(*m_boxFor);
         break;
     case Kind::Master:
     case Kind::NotEditable:
@@ -505,52 +528,114 @@ void DrillGridEditor::openDatePicker()
     emit commitRequested();
 }
 
-DrillGridEditor::Stored DrillGridEditor::commitCell(int row, int col,
-                                                    const std::function<bool()>& alongside)
+QString DrillGridEditor::editedFieldName() const
+{
+    const DrillRecord* record = m_boxFor ? m_data->recordOf(m_boxFor->idDrill) : nullptr;
+    if (!record)
+        return {};
+    return tr("%1 of %2, Drill No %3")
+        .arg(describe(boxCol()).caption, record->shipName)
+        .arg(DrillRecord::drillOf(m_boxFor->field) + 1);
+}
+
+DrillGridEditor::Stored DrillGridEditor::commitEdit(const std::function<bool()>& alongside)
 {
     const QString text = TxtWrite->text();
-    const Kind kind = kindOf(col);
-    if (kind == Kind::NotEditable || text.isEmpty())
+    if (!m_boxFor || text.isEmpty()) // an empty box clears nothing
         return Stored::Unchanged;
-
-    const QString failureSentence =
-        kind == Kind::Date
-            ? QStringLiteral(". The %1 is not a valid date ! Please, try again.").arg(text)
-            : QString();
-    const auto fail = [&](const QString& number, const QString& description) {
-        m_messages.tell(
-            Messages::Icon::Critical, QStringLiteral("Error input data ... "),
-            QStringLiteral("Error No %1 - %2%3").arg(number, description, failureSentence));
-        return Stored::Refused;
-    };
-    const QString typeMismatch = QStringLiteral("13");
-
-    QString stored = text;
-    if (kind == Kind::Date) {
+    DrillChange change = *m_boxFor;
+    change.value = text;
+    if (DrillRecord::isDate(change.field)) {
         const auto date = DateText::read(text);
         if (!date)
-            return fail(typeMismatch, QStringLiteral("Type mismatch"));
-        stored = DateText::toIso(*date);
+            return refuse({QStringLiteral("13"), QStringLiteral("Type mismatch")});
+        change.value = DateText::toIso(*date);
     }
-    const DrillRecord* record = recordAt(row);
-    if (!record)
-        return fail(typeMismatch, QStringLiteral("Type mismatch"));
-    const DrillRecord::Column field = fieldOf(col);
-    if (record->stored(field) == stored)
-        return Stored::Unchanged; // writing it back would change nothing
-
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto written = m_data->writeField(row - FirstDrillRow, field, stored, alongside);
-    QGuiApplication::restoreOverrideCursor();
-    if (!written.ok && !m_data->isConnected()) {
+    const DrillWriteResult result = writeEdit(change, alongside);
+    using Outcome = DrillWriteResult::Outcome;
+    switch (result.outcome) {
+    case Outcome::Written:
+    case Outcome::Unchanged:
+        showStored();
+        m_boxFor.reset();
+        if (result.outcome == Outcome::Unchanged)
+            return Stored::Unchanged;
+        emit cellStored(alongside && result.alongsideDone);
+        return Stored::Written;
+    case Outcome::Conflict:
+        return settleConflict(result, alongside);
+    case Outcome::Busy:
+        reopenEditor();
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("Another user is using the database, so %1 could not be stored. "
+                           "What you typed, \"%2\", is still in its box: press Enter to try "
+                           "again.")
+                            .arg(editedFieldName(), text));
+        return Stored::Refused;
+    case Outcome::ConnectionLost:
         emit connectionLost();
         return Stored::Refused;
+    case Outcome::Failed:
+        break;
     }
-    if (!written.ok)
-        return fail(written.errorNumber, written.errorText);
+    return refuse(result.failure);
+}
 
-    DBGrid1->setTextMatrix(row, col, text);
+DrillWriteResult DrillGridEditor::writeEdit(const DrillChange& change,
+                                            const std::function<bool()>& alongside)
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    bool waited = false;
+    const DrillWriteResult result = m_data->write(change, alongside, [&] {
+        waited = true;
+        emit waitingForLock(tr("Waiting for another user to finish: %1 is not stored yet ...")
+                                .arg(editedFieldName()));
+    });
+    if (waited)
+        emit waitingForLock({});
+    QGuiApplication::restoreOverrideCursor();
+    return result;
+}
+
+// Another user stored the field since the box was opened: the user sees both values and
+// chooses; the typed text stays in its box until then.
+DrillGridEditor::Stored DrillGridEditor::settleConflict(const DrillWriteResult& refused,
+                                                        const std::function<bool()>& alongside)
+{
+    reopenEditor();
+    const DrillRecord* record = m_data->recordOf(m_boxFor->idDrill);
+    const QString storedNow = record ? record->shown(m_boxFor->field) : refused.storedNow;
+    const bool overwrite = m_messages.askYesNo(
+        ProgramTitle, editConflictQuestion(editedFieldName(), storedNow, TxtWrite->text()));
+    hideEditor();
+    if (!overwrite) {
+        showStored();
+        endEdit();
+        return Stored::Unchanged;
+    }
+    m_boxFor->startedFrom = refused.storedNow;
+    return commitEdit(alongside);
+}
+
+DrillGridEditor::Stored DrillGridEditor::refuse(const DataFailure& failure)
+{
+    const QString sentence =
+        m_boxFor && DrillRecord::isDate(m_boxFor->field)
+            ? QStringLiteral(". The %1 is not a valid date ! Please, try again.")
+                  .arg(TxtWrite->text())
+            : QString();
+    m_messages.tell(Messages::Icon::Critical, QStringLiteral("Error input data ... "),
+                    failure.sentence() + sentence);
+    return Stored::Refused;
+}
+
+// The box's cell shows what its drill holds now, in the colours that follow from it.
+void DrillGridEditor::showStored()
+{
+    const int row = boxRow();
+    const DrillRecord* record = recordAt(row);
+    if (!record)
+        return;
+    DBGrid1->setTextMatrix(row, boxCol(), record->shown(m_boxFor->field));
     recolourRow(row, Clock::today());
-    emit cellStored(alongside && written.alongsideDone);
-    return Stored::Written;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "calendar/CalendarDate.h"
+#include "data/DrillChange.h"
+#include "data/DrillWriteResult.h"
 
 #include <QDate>
 #include <QObject>
 
 #include <functional>
+#include <optional>
 
 class DrillDataSource;
 class FlexGrid;
@@ -52,9 +55,12 @@ public:
         Written,
         Refused
     };
-    // Writes the edit box to the cell when it changes the stored value, and recolours the
-    // cell's row. `alongside` is written in the same transaction (see DrillDataSource).
-    Stored commitCell(int row, int col, const std::function<bool()>& alongside = {});
+    // Writes the edit box to the drill field it was opened for, whatever cell is current now,
+    // when it changes the value the box started from, and recolours that drill's row.
+    // `alongside` is written in the same transaction (see DrillDataSource). Another user's
+    // newer value is never overwritten unasked; a lock is waited for within a bound, and the
+    // box keeps its text when nothing could be stored.
+    Stored commitEdit(const std::function<bool()>& alongside = {});
 
     // Reads the shown year again, as other users changed it. An open edit box keeps its text,
     // and it, the clicked cell and the keyboard's cell stay on their drill rows wherever those
@@ -65,24 +71,33 @@ public:
     void reopenEditor();
 
     void hideEditor();
+    // The keyboard starts in the grid, on the first ship's first drill cell.
+    void focusFirstDrillCell();
     // Whatever was typed for the old grid must never reach a reloaded one.
     void endEdit();
     // Asked before a date or master cell opens for typing; true refuses it, the guard having
     // told the user why.
     void setEditGuard(std::function<bool()> refuses) { m_editRefused = std::move(refuses); }
-    // Hands a value made elsewhere (the questionnaire's total) to a cell, for the next commit.
-    void takeValue(int row, int col, const QString& value);
+    // Hands a value made elsewhere (the questionnaire's total) to the drill field it was made
+    // for, for the next commit; `edit` carries the value the field held when it was begun.
+    void takeValue(const DrillChange& edit, const QString& value);
 
 signals:
     // The edit box is to be written by the deferred commit step.
     void commitRequested();
-    // A commit step still pending must run now, before the box takes another cell's text.
+    // The commit step must run now, once, before the box takes another cell: a step still
+    // pending for the box runs in its place.
     void pendingCommitDue();
     // A cell was stored; with the report table refilled in the same transaction or not.
     void cellStored(bool alongsideDone);
     // A write failed because the connection to the database is gone; nothing was told yet.
     void connectionLost();
-    void evaluationRequested(int row, int col);
+    // The questionnaire of a drill is asked for; `edit` names its evaluation field and the
+    // value it holds now.
+    void evaluationRequested(const DrillChange& edit);
+    // A write waits for another user's lock (a text for the status line), or no longer does
+    // (an empty text).
+    void waitingForLock(const QString& text);
     // +1 for the next year, -1 for the previous one.
     void yearStepRequested(int step);
 
@@ -93,9 +108,21 @@ private:
     void buildGrid(QWidget* window);
     void buildEditor(QWidget* window);
     void showRecords();
-    int drillIdAt(int row) const;
+    qint64 drillIdAt(int row) const;
     // The grid row showing the drill; 0 when none does.
-    int rowOfDrill(int idDrill) const;
+    int rowOfDrill(qint64 idDrill) const;
+    // Where the edit box belongs now; 0 when it belongs nowhere.
+    int boxRow() const;
+    // The box holds a text for its drill field that is not stored yet.
+    bool hasTextToStore() const;
+    int boxCol() const;
+    // The drill field that the edit box belongs to names it for the user: "Ship's Master Name
+    // of ALPHA, Drill No 1".
+    QString editedFieldName() const;
+    DrillWriteResult writeEdit(const DrillChange& change, const std::function<bool()>& alongside);
+    Stored settleConflict(const DrillWriteResult& refused, const std::function<bool()>& alongside);
+    Stored refuse(const DataFailure& failure);
+    void showStored();
     void recolourRow(int row, const QDate& today);
     void DBGrid1_Click();
     void CmdWrite_Click();
@@ -114,9 +141,8 @@ private:
     FlexGrid* DBGrid1 = nullptr;
     QLineEdit* TxtWrite = nullptr;
     QToolButton* CmdWrite = nullptr;
-    int m_lastRow = 0; // the last clicked cell; row 0: none yet
+    std::optional<DrillChange> m_boxFor; // the drill field the edit box belongs to
     std::function<bool()> m_editRefused;
-    int m_lastCol = 0;
     QDate m_colouredFor;         // the day of the last full colouring; invalid: one is due
     CalendarDate m_calendarDate; // the date picker's anchor, from one opening to the next
 };

@@ -3,6 +3,7 @@
 #include "mainwindow/frmORXmain.h"
 
 #include "common/Twips.h"
+#include "data/DrillDataSource.h"
 #include "data/DrillRecord.h"
 #include "data/YearClosure.h"
 #include "evaluation/EvaluationPanel.h"
@@ -29,23 +30,22 @@ void frmORXmain::buildEvaluationPanel()
             &frmORXmain::CmdEvalComp_Click);
 }
 
-void frmORXmain::OpenDrillEvaluation(int row, int col)
+void frmORXmain::OpenDrillEvaluation(const DrillChange& edit)
 {
     HidePics();
     PicEvaluation->move(Twips::toPx(PanelLeftTwips), Twips::toPx(PanelTopTwips));
-    const DrillRecord* record = m_drills->recordAt(row);
-    const int drill = DrillColumns::drillOf(col);
+    const DrillRecord* record = Data1->recordOf(edit.idDrill);
+    const int drill = DrillRecord::drillOf(edit.field);
     if (!record || drill < 0)
         return;
     const Drill& evaluated = record->drills.at(drill);
     const bool yearClosed = YearClosure::closedInfo(*m_db, shownYear()).has_value();
-    const bool opened =
-        PicEvaluation->openForDrill(record->idDrill, record->shipName, evaluated.done.shown(),
-                                    evaluated.master, col, yearClosed);
+    const bool opened = PicEvaluation->openForDrill(record->idDrill, record->shipName,
+                                                    evaluated.done.shown(), evaluated.master,
+                                                    DrillColumns::columnOf(edit.field), yearClosed);
     if (!opened)
         return; // the panel has told the user why
-    m_evalRow = row;
-    m_evalCol = col;
+    m_evaluating = edit;
     LoadPicShade(PicEvaluation, PicShade);
 }
 
@@ -58,6 +58,7 @@ void frmORXmain::CmdEvalComp_Click()
 void frmORXmain::CmdConfirm_Saved(const QString& total)
 {
     // The total belongs to the evaluated cell alone, also for the write of the next click.
-    m_drills->takeValue(m_evalRow, m_evalCol, total);
+    if (m_evaluating)
+        m_drills->takeValue(*m_evaluating, total);
     Timer1->start();
 }

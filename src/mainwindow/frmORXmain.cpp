@@ -48,6 +48,11 @@ const QString SiteUrl = QStringLiteral("https://www.hbq-marine.example/");
 
 using Look::place;
 
+QString madeBy()
+{
+    return frmORXmain::tr("Made by HBQ Marine Software (example)");
+}
+
 } // namespace
 
 frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& shell, QWidget* parent)
@@ -170,7 +175,7 @@ void frmORXmain::buildStatusBar()
     StatusBar1->installEventFilter(this);
     StatusBar1->setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
     place(StatusBar1, 0, 8610, 15105, 285);
-    const QString texts[] = {ProgramTitle, tr("Made by HBQ Marine Software (example)"), {}, {}, {}};
+    const QString texts[] = {ProgramTitle, madeBy(), {}, {}, {}};
     const int widths[] = {2500, 4000, 1500, 3000, 3900};
     int left = 0;
     for (int i = 0; i < 5; ++i) {
@@ -184,6 +189,14 @@ void frmORXmain::buildStatusBar()
         m_statusPanels.append(panel);
     }
     m_statusPanels.last()->setAccessibleDescription(tr("Date and time"));
+}
+
+// A wait for another user is said at once, before the window stops answering for it.
+void frmORXmain::showLockWait(const QString& text)
+{
+    QLabel* panel = m_statusPanels.at(1);
+    panel->setText(text.isEmpty() ? madeBy() : text);
+    panel->repaint();
 }
 
 void frmORXmain::buildLinks()
@@ -323,6 +336,7 @@ bool frmORXmain::Form_Load()
             window->close();
     }
     watchOtherUsers();
+    m_drills->focusFirstDrillCell();
     Timer1->start();
     Timer2->start();
     QGuiApplication::restoreOverrideCursor();
@@ -441,7 +455,7 @@ bool frmORXmain::Timer1_Timer()
     HidePics();
     const int row = DBGrid1->row();
     const int col = DBGrid1->col();
-    m_drills->commitCell(row, col, [this] {
+    m_drills->commitEdit([this] {
         return PrintDrillsTable::refillWithin(*m_db, shownYear(), LblCompany->text(), Clock::now());
     });
     if (!m_drills->isColoured()) {

@@ -46,8 +46,6 @@ public:
     // LblYear show the year read before (none at the first load).
     bool LoadFlexGrid();
     void UpdateColors();
-    // Writes the edit box to the drill field of a grid cell; false when it was refused.
-    bool UpdateDrill(int row, int col);
     // Gives every ship without a drill row in the shown year its row.
     void ProgramNewShip();
     // Refills the report table with the shown year; false when it could not.
@@ -77,6 +75,7 @@ private:
     void buildCommandColumn();
     void buildTitleArea();
     void buildStatusBar();
+    void showLockWait(const QString& text);
     void buildLinks();
     void buildGrid();
     void buildTimers();
@@ -106,7 +105,7 @@ private:
     bool Timer1_Timer();
     void Command2_Click();
     void buildEvaluationPanel();
-    void OpenDrillEvaluation(int row, int col);
+    void OpenDrillEvaluation(const DrillChange& edit);
     void CmdEvalComp_Click();
     void CmdConfirm_Saved(const QString& total);
     void Timer2_Timer();
@@ -156,8 +155,7 @@ private:
     FleetPanel* PicShips = nullptr;
     CompanyPanel* PicCompany = nullptr;
     EvaluationPanel* PicEvaluation = nullptr;
-    int m_evalRow = 0; // the grid cell whose questionnaire is open
-    int m_evalCol = 0;
+    std::optional<DrillChange> m_evaluating; // the evaluation field whose questionnaire is open
     std::unique_ptr<ReportControl> Report1;
     QList<QWidget*> m_floatingPanels;
     QTimer* Timer1 = nullptr;

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QToolTip>
 
 namespace {
 
@@ -504,6 +505,12 @@ void FlexGrid::keyPressEvent(QKeyEvent* event)
 bool FlexGrid::eventFilter(QObject* watched, QEvent* event)
 {
     const auto type = event->type();
+    if (type == QEvent::ToolTip) {
+        auto* view = qobject_cast<QTableView*>(static_cast<QWidget*>(watched)->parentWidget());
+        if (view)
+            showCutText(view, static_cast<QHelpEvent*>(event));
+        return view != nullptr;
+    }
     if (isEnabled() && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
@@ -515,6 +522,21 @@ bool FlexGrid::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QTableView::eventFilter(watched, event);
+}
+
+// A text cut off by its cell is shown whole in a tip; a text shown whole needs none.
+void FlexGrid::showCutText(QTableView* view, const QHelpEvent* help)
+{
+    const QModelIndex index = view->indexAt(help->pos());
+    const QString text = index.data().toString();
+    const QVariant cellFont = index.data(Qt::FontRole);
+    const QFontMetrics metrics(cellFont.isValid() ? cellFont.value<QFont>() : view->font());
+    const QRect cell = view->visualRect(index);
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    if (index.isValid() && metrics.horizontalAdvance(text) + margins > cell.width())
+        QToolTip::showText(help->globalPos(), text, view->viewport(), cell);
+    else
+        QToolTip::hideText();
 }
 
 QModelIndex FlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)

@@ -9,6 +9,7 @@
 #include <functional>
 
 class FlexGridModel;
+class QHelpEvent;
 
 // A grid of text cells addressed by row and column, in the program's own coordinates.
 // The first fixedRows() rows are headers: they stay in view and are not clickable. The first
@@ -100,6 +101,7 @@ private:
     QTableView* makeOverlay();
     void forEachView(const std::function<void(QTableView*)>& apply);
     void onClicked(const QModelIndex& index);
+    void showCutText(QTableView* view, const QHelpEvent* help);
     void updateOverlayGeometry();
     void restoreSectionSizes();
     void applyColWidth(int col, int twips);

@@ -94,7 +94,8 @@ int edit(DrillDatabase& db, qint64 n, quint32 seed)
             const auto column = DrillDataSource::Column(
                 random.bounded(int(DrillDataSource::DrillDate), int(DrillDataSource::YearDrill)));
             const qint64 id = data.records().at(index).idDrill;
-            if (data.writeField(index, column, valueFor(column, n)).ok)
+            if (data.write(DrillChange::of(data.records().at(index), column, valueFor(column, n)))
+                    .stored())
                 say(QStringLiteral("field %1 %2 %3").arg(id).arg(int(column)).arg(n));
         } else if (kind == 8) {
             data.setYear(int(3000 + n));

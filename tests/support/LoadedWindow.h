@@ -2,6 +2,7 @@
 
 #include "Fixture.h"
 #include "common/Clock.h"
+#include "mainwindow/DrillColumns.h"
 #include "mainwindow/frmORXmain.h"
 #include "widgets/FlexGrid.h"
 
@@ -10,6 +11,7 @@
 #include <QLocale>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <optional>
 
@@ -89,6 +91,35 @@ struct LoadedWindow
             return false;
         QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(window.get(), inWindow));
         return true;
+    }
+
+    // The grid row showing the ship; 0 when none does.
+    int rowOf(const QString& ship) const
+    {
+        for (int row = grid->fixedRows(); row < grid->rows(); ++row) {
+            if (grid->textMatrix(row, DrillColumns::ShipNameColumn) == ship)
+                return row;
+        }
+        return 0;
+    }
+    static int colOf(DrillRecord::Column field) { return DrillColumns::columnOf(field); }
+    QString cellText(const QString& ship, DrillRecord::Column field) const
+    {
+        return grid->textMatrix(rowOf(ship), colOf(field));
+    }
+    bool clickCell(const QString& ship, DrillRecord::Column field,
+                   std::optional<QPoint> where = {}) const
+    {
+        return rowOf(ship) > 0 && clickCell(rowOf(ship), colOf(field), where);
+    }
+    // One step of the mouse wheel over the middle of the grid's body.
+    void wheelDown() const
+    {
+        QWidget* body = grid->viewport();
+        const QPoint at = body->rect().center();
+        QWheelEvent wheel(at, body->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(body, &wheel);
     }
 
     template <typename T> T* child(const char* name) const
