@@ -21,7 +21,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -231,6 +236,30 @@ private slots:
         QCOMPARE(fleet.masterOf(QStringLiteral("MV Bravo")), QVariant(QStringLiteral("B. Master")));
     }
 
+    // A cron job pointed at an empty database leaves it empty, and says so.
+    void anExportLeavesAnEmptyServerDatabaseEmpty()
+    {
+        const QString url = TestServer::instance().createDatabase();
+        const QTemporaryDir folder;
+        const QString csv = QDir(folder.path()).filePath(QStringLiteral("drills.csv"));
+        const ProgramRun exported = ProgramRun::of(
+            QStringLiteral(ORX_PROGRAM_FILE),
+            {QStringLiteral("--database"), url, QStringLiteral("--export-csv"), "2026", csv});
+        QCOMPARE(exported.exitCode, 1);
+        QVERIFY2(exported.err.contains(QStringLiteral("empty")), qPrintable(exported.err));
+        QVERIFY(!QFileInfo::exists(csv));
+        QSqlDatabase direct = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), "direct");
+        direct.setHostName(TestServer::instance().socketFolder());
+        direct.setUserName(TestServer::user());
+        direct.setDatabaseName(url.section(QLatin1Char('/'), -1).section(QLatin1Char('?'), 0, 0));
+        QVERIFY(direct.open());
+        QSqlQuery objects(QStringLiteral("SELECT COUNT(*) FROM pg_class c JOIN pg_namespace n ON "
+                                         "n.oid = c.relnamespace WHERE n.nspname = 'public'"),
+                          direct);
+        QVERIFY(objects.next());
+        QCOMPARE(objects.value(0).toInt(), 0);
+    }
+
     // Two users, two windows, one database: what one stores, the other shows within two
     // seconds, and the box the other is typing in stays open, with its text, on its drill.
     void anEditInOneWindowAppearsInTheOther()
@@ -334,6 +363,142 @@ private slots:
             QStringLiteral("UPDATE Drills SET Master = 'B. Master' WHERE ShipName = 'MV Bravo'")));
         QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(BravoRow, MasterCol),
                                   QStringLiteral("B. Master"), 2000);
+    }
+
+    // A role granted only SELECT: the window says so once, with the role's name, offers no
+    // editing and no Save, and still prints.
+    void aRoleThatMayOnlyReadGetsAWindowThatOnlyReads()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        fleet.exec(QStringLiteral("CREATE ROLE orx_viewer LOGIN"));
+        QVERIFY(fleet.exec(
+            QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO orx_viewer")));
+        DatabaseLocation asViewer = fleet.location;
+        asViewer.user = QStringLiteral("orx_viewer");
+        ServerWindow w(asViewer);
+        QVERIFY(w.loadAndShow());
+        QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
+        const auto panels = w.window->findChildren<QLabel*>();
+        QVERIFY(std::any_of(panels.begin(), panels.end(), [](const QLabel* panel) {
+            return panel->text().contains(QStringLiteral("orx_viewer")) &&
+                   panel->text().contains(QStringLiteral("Read only"));
+        }));
+        for (const char* save : {"cmdSave1", "cmdSave2"})
+            QVERIFY(!w.child<QAbstractButton>(save)->isEnabled());
+        // Typing into a cell changes nothing, and says nothing, however often.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QVERIFY(w.clickCell(AlphaRow, MasterCol));
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Nobody"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY(w.settle());
+        }
+        QVERIFY(fleet.masterOf(QStringLiteral("MV Alpha")).isNull());
+        QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
+        w.press("Command2");
+        QVERIFY(previewCsv(w.fixture.folder()).contains(QStringLiteral("MV Bravo")));
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    // The server drops the connection of a window nobody is using: the window notices by
+    // itself, says so once, marks the grid as not current, connects again, and shows others'
+    // edits again.
+    void anIdleWindowNoticesALostConnectionAndReconnects()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                          "WHERE datname = current_database() AND pid <> "
+                                          "pg_backend_pid()")));
+        QTRY_COMPARE_WITH_TIMEOUT(w.messages.shown.size(), 1, 15000);
+        QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
+                 qPrintable(w.messages.shown.first().text));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("TimerReconnect")->isActive(), 10000);
+        const auto panels = w.window->findChildren<QLabel*>();
+        QVERIFY(std::none_of(panels.begin(), panels.end(), [](const QLabel* panel) {
+            return panel->text().contains(QStringLiteral("Not connected"));
+        }));
+        QVERIFY(fleet.exec(
+            QStringLiteral("UPDATE Drills SET Master = 'B. Master' WHERE ShipName = 'MV Bravo'")));
+        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(BravoRow, MasterCol),
+                                  QStringLiteral("B. Master"), 2000);
+        QCOMPARE(w.messages.shown.size(), 1);
+    }
+
+    // The company's name saved while the connection is gone: the user is told that the
+    // connection was lost, and the name stays in its box.
+    void aCompanyNameSavedDuringAnOutageIsKept()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        w.press("CmdCompany");
+        auto* name = w.child<QLineEdit>("TxtCompany");
+        name->clear();
+        QTest::keyClicks(name, QStringLiteral("Kostas' Lines"));
+        QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                          "WHERE datname = current_database() AND pid <> "
+                                          "pg_backend_pid()")));
+        w.press("cmdSave1");
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("connection")) &&
+                     w.messages.shown.first().text.contains(QStringLiteral("was lost")),
+                 qPrintable(w.messages.shown.first().text));
+        QVERIFY(name->isVisible());
+        QCOMPARE(name->text(), QStringLiteral("Kostas' Lines"));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("TimerReconnect")->isActive(), 10000);
+        w.press("cmdSave1");
+        QTRY_COMPARE(fleet.scalar(QStringLiteral("SELECT Name FROM Company")).toString(),
+                     QStringLiteral("Kostas' Lines"));
+    }
+
+    // Another user's script updates drills 200 times: the window stays answering throughout
+    // and ends up showing the last values.
+    void aBurstOfOthersEditsKeepsTheWindowAnswering()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) SELECT 'MV Extra ' || "
+                                          "to_char(n, 'FM0000') FROM generate_series(1, 2000) n")));
+        QVERIFY(YearRows::addMissing(fleet.other, 2026) == 2000);
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        QElapsedTimer sinceTick;
+        qint64 longestGap = 0;
+        QTimer ticker;
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout,
+                         [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+        std::atomic_bool done{false};
+        std::thread script([&] {
+            DrillDatabase psql(fleet.location);
+            if (psql.open().isEmpty()) {
+                for (int n = 0; n < 200; ++n) {
+                    QSqlQuery update(psql.connection());
+                    update.prepare(
+                        QStringLiteral("UPDATE Drills SET Master = ? WHERE ShipName = ?"));
+                    update.addBindValue(QStringLiteral("Master %1").arg(n));
+                    update.addBindValue(n % 2 ? QStringLiteral("MV Alpha")
+                                              : QStringLiteral("MV Bravo"));
+                    update.exec();
+                }
+            }
+            done = true;
+        });
+        sinceTick.start();
+        ticker.start();
+        const bool finished = QTest::qWaitFor([&] { return done.load(); }, 60000);
+        script.join();
+        QVERIFY(finished);
+        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(AlphaRow, MasterCol),
+                                  QStringLiteral("Master 199"), 2000);
+        QTest::qWait(500);
+        ticker.stop();
+        QCOMPARE(w.grid->textMatrix(BravoRow, MasterCol), QStringLiteral("Master 198"));
+        QVERIFY2(longestGap <= 50, qPrintable(QString::number(longestGap)));
     }
 };
 

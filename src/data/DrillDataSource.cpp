@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QtDebug>
 
+#include <algorithm>
+
 namespace {
 
 // The field behind each writable column, as the statement names it.
@@ -81,6 +83,24 @@ bool DrillDataSource::refresh()
     return ok;
 }
 
+bool DrillDataSource::refreshDrill(qint64 idDrill)
+{
+    const auto held =
+        std::find_if(m_records.begin(), m_records.end(),
+                     [&](const DrillRecord& record) { return record.idDrill == idDrill; });
+    if (held == m_records.end())
+        return false;
+    QSqlQuery query(m_db.connection());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE IDDrill = ?"));
+    query.addBindValue(idDrill);
+    if (!DrillDatabase::exec(query, "Reading a drill") || !query.next())
+        return false;
+    *held = recordOf(query);
+    emit recordRefreshed(int(held - m_records.begin()));
+    return true;
+}
+
 bool DrillDataSource::addFleetYear()
 {
     // Another program may be adding the same year at this moment: only what is missing is added.
@@ -134,7 +154,10 @@ DrillDataSource::WriteResult DrillDataSource::writeField(int index, Column colum
     const bool written = m_db.inTransaction(
         [&] {
             QSqlQuery query(m_db.connection());
-            query.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ?").arg(field));
+            // Preparing takes the table's lock too, and may wait out the limit.
+            if (!query.prepare(
+                    QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ?").arg(field)))
+                return fail(query.lastError());
             query.addBindValue(stored);
             query.addBindValue(m_records.at(index).idDrill);
             if (!DrillDatabase::exec(query, "Writing a drill field"))

@@ -27,6 +27,9 @@ public:
     // Reads the year's records; false when the read failed (see failure()), and the records
     // stay those of recordsYear(). Either way refreshed() follows.
     bool refresh();
+    // Reads one drill again, as another user changed it; true when the year holds it and it
+    // was read, then recordRefreshed() tells which. A drill the year does not hold is ignored.
+    bool refreshDrill(qint64 idDrill);
     const QList<DrillRecord>& records() const { return m_records; }
     int recordCount() const { return int(m_records.size()); }
     // The year the records belong to; 0 before the first read that succeeded.
@@ -47,6 +50,8 @@ public:
         QString errorNumber;
         QString errorText;
         bool alongsideDone = true;
+        // Refused because another user's lock outlasted the wait limit.
+        bool busy() const { return DataFailure{errorNumber, errorText}.isBusy(); }
     };
     // Stores one drill field of the record at index, in its stored form, and keeps the record
     // in step. The value is bound, never part of the statement. Only the eight drill fields
@@ -61,6 +66,7 @@ public:
 
 signals:
     void refreshed();
+    void recordRefreshed(int index);
 
 private:
     bool writeAlongside(const std::function<bool()>& alongside);

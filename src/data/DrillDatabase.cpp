@@ -160,6 +160,18 @@ QString DataFailure::sentence() const
     return QStringLiteral("Error No %1 - %2").arg(number, text);
 }
 
+bool DataFailure::isBusy() const
+{
+    return Dialect::isWaitExceeded(number);
+}
+
+QString DataFailure::busySentence(const QString& notDone)
+{
+    return QStringLiteral("The database is busy: another user's work holds the data, and the "
+                          "wait for it ran out. %1 Try again in a moment.")
+        .arg(notDone);
+}
+
 DrillDatabase::DrillDatabase(const QString& filePath, std::chrono::milliseconds busyTimeout)
     : DrillDatabase(DatabaseLocation::file(filePath), busyTimeout)
 {
@@ -187,11 +199,11 @@ QSqlDatabase DrillDatabase::connection() const
     return QSqlDatabase::database(m_connectionName, false);
 }
 
-QString DrillDatabase::open()
+QString DrillDatabase::open(Creation creation)
 {
     m_problem = Problem::None;
     if (engine() == DatabaseLocation::Engine::Postgres)
-        return openServer();
+        return openServer(creation);
     const QFileInfo info(filePath());
     if (info.isDir())
         return refuse(Problem::NotAFile, QStringLiteral("The database file %1 is a folder, not a "
@@ -329,7 +341,7 @@ bool DrillDatabase::exec(QSqlQuery& query, const char* context)
     return false;
 }
 
-QString DrillDatabase::openServer()
+QString DrillDatabase::openServer(Creation creation)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(Dialect::driver(engine()), m_connectionName);
     db.setHostName(m_location.host);
@@ -343,7 +355,8 @@ QString DrillDatabase::openServer()
                              .arg(QLatin1String(ORX_PROGRAM_NAME)));
     if (!db.open())
         return refuseServer(db.lastError());
-    const QString failure = checkServerContent(quoted(m_location.display()), true);
+    const QString failure =
+        checkServerContent(quoted(m_location.display()), creation == Creation::Allowed);
     return failure.isEmpty() ? prepareSession() : failure;
 }
 
@@ -377,6 +390,11 @@ QString DrillDatabase::checkServerContent(const QString& server, bool mayCreate)
         return cannotRead(error);
     if (objects->isEmpty() && mayCreate)
         return createOnServer(server);
+    if (objects->isEmpty())
+        return refuse(Problem::Empty,
+                      QStringLiteral("The database %1 is empty: it holds none of the program's "
+                                     "tables. Nothing was changed.")
+                          .arg(server));
     const auto has = [&](const QString& name) {
         return objects->contains(name, Qt::CaseInsensitive);
     };
@@ -430,11 +448,26 @@ QString DrillDatabase::prepareSession()
 {
     QSqlQuery query(connection());
     QSqlError error;
-    if (execAll(query, Schema::sessionStatements(engine()), &error))
+    if (execAll(query, Dialect::waitLimits(engine(), m_busyTimeout), &error) &&
+        execAll(query, Schema::sessionStatements(engine()), &error))
         return {};
     return refuse(Problem::CannotOpen,
                   QStringLiteral("The database %1 cannot be used: %2")
                       .arg(quoted(m_location.display()), DataFailure::of(error).text));
+}
+
+WriteRights DrillDatabase::writeRights() const
+{
+    const QString rights = Dialect::writeRights(engine());
+    if (rights.isEmpty())
+        return {};
+    QSqlQuery query(connection());
+    if (!query.exec(rights) || !query.next()) {
+        qWarning().noquote() << "Cannot read the rights of the connection:"
+                             << query.lastError().text();
+        return {};
+    }
+    return {query.value(1).toBool(), query.value(0).toString()};
 }
 
 bool DrillDatabase::isAlive() const
@@ -449,6 +482,7 @@ QString DrillDatabase::reconnect()
 {
     QSqlDatabase db = connection();
     db.close();
+    ++m_session;
     if (!db.open())
         return engine() == DatabaseLocation::Engine::Postgres ? refuseServer(db.lastError())
                                                               : refuse(db.lastError());

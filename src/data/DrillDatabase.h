@@ -20,6 +20,17 @@ struct DataFailure
     static DataFailure of(const QSqlError& error);
     // "Error No <number> - <text>"
     QString sentence() const;
+    // Another user's lock, or a statement that ran too long, held it up past the wait limit.
+    bool isBusy() const;
+    // What the user is told of a busy refusal; `notDone` names what was not done.
+    static QString busySentence(const QString& notDone);
+};
+
+// What the connection's role may do.
+struct WriteRights
+{
+    bool mayWrite = true;
+    QString role; // the server role; empty for a file
 };
 
 // The main database handle: one connection to the drill database, a SQLite file or a
@@ -45,6 +56,13 @@ public:
         CannotCreate,   // there was no file, and none could be made
         Unreachable,    // no server answers at the location
         LoginRefused,   // the server refused the user or the database
+        Empty,          // an empty database on the server, which was not to be made
+    };
+    // Whether open() makes the schema in an empty database on the server.
+    enum class Creation
+    {
+        Allowed,
+        Refused,
     };
 
     explicit DrillDatabase(const QString& filePath,
@@ -58,10 +76,14 @@ public:
     // Empty on success; otherwise a sentence for the user saying what is wrong with the file
     // or the server, naming it.
     // problem() then says which kind of refusal it was.
-    QString open();
+    QString open(Creation creation = Creation::Allowed);
     Problem problem() const { return m_problem; }
 
     QSqlDatabase connection() const;
+
+    // Whether this connection may change the data, and as whom; a failed check counts as
+    // writable, so that a refusal is told when a write is tried.
+    WriteRights writeRights() const;
 
     // Whether the connection still answers; a server may have gone away under it.
     bool isAlive() const;
@@ -69,6 +91,8 @@ public:
     // built on it keep working); the checks of open() are made again, and a server connection
     // gets its own report tables again. Empty on success, else what is wrong.
     QString reconnect();
+    // Counts the connections made again: statements prepared before are gone with the old one.
+    int session() const { return m_session; }
     // The SQLite file; empty on a server.
     const QString& filePath() const { return m_location.filePath; }
     const DatabaseLocation& location() const { return m_location; }
@@ -82,7 +106,7 @@ public:
     static bool exec(QSqlQuery& query, const char* context);
 
 private:
-    QString openServer();
+    QString openServer(Creation creation);
     QString checkServerContent(const QString& server, bool mayCreate);
     QString createOnServer(const QString& server);
     QString refuseServer(const QSqlError& error);
@@ -97,4 +121,5 @@ private:
     QString m_connectionName;
     std::chrono::milliseconds m_busyTimeout;
     Problem m_problem = Problem::None;
+    int m_session = 0;
 };

@@ -121,6 +121,11 @@ bool ShipTableModel::submitPending()
         return true;
     const QString reason = lastError().text();
     qWarning().noquote() << "Storing a ship failed:" << reason;
+    // Without a connection the typed names stay, to be stored once it is back.
+    if (!QSqlQuery(QStringLiteral("SELECT 1"), database()).isActive()) {
+        emit writeFailed(reason);
+        return false;
+    }
     revertAll();
     // Show the fleet as it is now, which another user may have changed.
     refresh();
@@ -142,6 +147,14 @@ bool ShipTableModel::updateRowInTable(int row, const QSqlRecord& values)
     setLastError(QSqlError(QStringLiteral("Another user has deleted this ship."), {},
                            QSqlError::TransactionError));
     return false;
+}
+
+QString ShipTableModel::orderByClause() const
+{
+    const auto engine = database().driverName() == Dialect::driver(Dialect::Engine::Postgres)
+                            ? Dialect::Engine::Postgres
+                            : Dialect::Engine::Sqlite;
+    return QStringLiteral("ORDER BY %1, IDShip").arg(Dialect::nameOrder(engine, "ShipName"));
 }
 
 bool ShipTableModel::removeShips(QList<int> rows)

@@ -5,6 +5,7 @@
 #include "common/DateText.h"
 #include "common/DrillState.h"
 #include "common/Messages.h"
+#include "common/ProgramTitle.h"
 #include "common/Twips.h"
 #include "data/DrillDataSource.h"
 #include "mainwindow/DrillColumns.h"
@@ -193,6 +194,16 @@ void DrillGridEditor::reread()
         endEdit();
     else if (TxtWrite->isVisible())
         layEditorOver(m_lastRow, m_lastCol);
+}
+
+void DrillGridEditor::showDrill(int index)
+{
+    const DrillRecord& record = m_data->records().at(index);
+    const int row = FirstDrillRow + index;
+    for (int field = 0; field < DrillRecord::ColumnCount; ++field)
+        DBGrid1->setTextMatrix(row, columnOf(DrillRecord::Column(field)),
+                               record.shown(DrillRecord::Column(field)));
+    recolourRow(row, Clock::today());
 }
 
 void DrillGridEditor::reopenEditor()
@@ -540,6 +551,13 @@ DrillGridEditor::Stored DrillGridEditor::commitCell(int row, int col,
     QGuiApplication::restoreOverrideCursor();
     if (!written.ok && !m_data->isConnected()) {
         emit connectionLost();
+        return Stored::Refused;
+    }
+    if (written.busy()) {
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        DataFailure::busySentence(tr("The change to the drill of %1 was not "
+                                                     "stored.")
+                                                      .arg(record->shipName)));
         return Stored::Refused;
     }
     if (!written.ok)

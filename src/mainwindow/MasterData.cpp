@@ -88,6 +88,8 @@ void frmORXmain::cmdSave1_Click(const QString& name)
 {
     if (!CompanyTable(*m_db).setName(name)) {
         // The panel stays open with the text, so nothing typed is lost.
+        if (tellIfConnectionLost(tr("The company name was not stored: it is still in its box.")))
+            return;
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The company name could not be stored. The database refused the "
                            "change; the name shown is unchanged."));

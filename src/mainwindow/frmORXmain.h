@@ -54,6 +54,10 @@ public:
     // The year the grid shows, as LblYear names it.
     int shownYear() const { return m_year; }
 
+    // A role that may only read: editing and the panels' Save are off, and the status line says
+    // so, naming the role; reports and exports still work.
+    void setReadOnly(bool readOnly, const QString& role);
+
     // Another database than the usual file in the application folder; before Form_Load.
     void setDatabase(const DatabaseLocation& location) { m_location = location; }
 
@@ -100,8 +104,17 @@ private:
     void makeDailyBackup();
     void watchOtherUsers();
     void OtherUsers_Changed();
+    void OtherUsers_DrillChanged(qint64 idDrill);
     void connectionLost();
     void TimerReconnect_Timer();
+    void TimerAlive_Timer();
+    // Tells once that the connection is gone and starts connecting again; `consequence` says
+    // what became of the user's action.
+    void tellConnectionLost(const QString& consequence);
+    // After a write was refused: true when the connection is gone, and the user was told that
+    // what `notStored` names was not stored.
+    bool tellIfConnectionLost(const QString& notStored);
+    void showAccess();
     void showDatabaseInUse();
     QString newestBackupSentence() const;
 
@@ -140,4 +153,6 @@ private:
     QTimer* Timer2 = nullptr;
     QTimer* Timer3 = nullptr;
     QTimer* TimerReconnect = nullptr; // ticks while the server connection is being made again
+    QTimer* TimerAlive = nullptr;     // asks now and then whether the server still answers
+    static constexpr int StatusLinePanel = 3; // says why the window cannot write
 };

@@ -6,12 +6,19 @@
 //                                             past max-bytes (the kernel kills it if one does)
 //   orx_datachild edit <file> <first> <seed>  edits until killed; after each stored edit it
 //                                             prints "field <id> <column> <n>" or "year <y>"
+//   orx_datachild swap <location> <client> <edits> <id>...
+//                                             writes the masters of the drills as compare-and-
+//                                             sets, starting from empty fields; prints
+//                                             "stored <id> <column> <from> <to>" or
+//                                             "conflict <id> <column> <now>" or "failed <why>"
 #include "common/DateText.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/DrillFieldWrite.h"
 #include "data/PrintDrillsTable.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QRandomGenerator>
 
 #include <sys/resource.h>
@@ -67,6 +74,46 @@ int edit(DrillDatabase& db, qint64 n, quint32 seed)
     }
 }
 
+// Each write starts from the value this writer last knew; a conflict tells it the newer one.
+int swap(DrillDatabase& db, const QStringList& args)
+{
+    const int client = args.at(0).toInt();
+    const int edits = args.at(1).toInt();
+    QList<qint64> ids;
+    for (const QString& id : args.mid(2))
+        ids << id.toLongLong();
+    QRandomGenerator random(quint32(client + 1));
+    QHash<QPair<qint64, int>, QVariant> known;
+    DrillFieldWrite writer(db);
+    const auto text = [](const QVariant& value) {
+        return value.isNull() ? QStringLiteral("-") : value.toString();
+    };
+    for (int n = 0; n < edits; ++n) {
+        const qint64 id = ids.at(random.bounded(int(ids.size())));
+        const auto column = random.bounded(2) ? DrillRecord::Master : DrillRecord::Master1;
+        QVariant& startedFrom = known[{id, int(column)}];
+        const QString value = QStringLiteral("c%1e%2").arg(client).arg(n);
+        const auto result = writer.write(id, column, startedFrom, value);
+        switch (result.outcome) {
+        case DrillFieldWrite::Outcome::Stored:
+            say(QStringLiteral("stored %1 %2 %3 %4")
+                    .arg(id)
+                    .arg(column)
+                    .arg(text(startedFrom), value));
+            startedFrom = value;
+            break;
+        case DrillFieldWrite::Outcome::Conflict:
+            say(QStringLiteral("conflict %1 %2 %3").arg(id).arg(column).arg(text(result.current)));
+            startedFrom = result.current;
+            break;
+        default:
+            say(QStringLiteral("failed %1").arg(result.failure.sentence()));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -76,6 +123,15 @@ int main(int argc, char* argv[])
     if (args.size() < 3)
         return 2;
     const QString& mode = args.at(1);
+    if (mode == QLatin1String("swap") && args.size() > 5) {
+        DrillDatabase db(*DatabaseLocation::parse(args.at(2), nullptr));
+        const QString problem = db.open(DrillDatabase::Creation::Refused);
+        if (!problem.isEmpty()) {
+            say(QStringLiteral("failed %1").arg(problem));
+            return 1;
+        }
+        return swap(db, args.mid(3));
+    }
     if (mode == QLatin1String("create") && args.size() == 4) {
         const rlimit limit{args.at(3).toULong(), RLIM_INFINITY};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
