@@ -251,7 +251,7 @@ private slots:
         QSqlDatabase direct = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), "direct");
         direct.setHostName(TestServer::instance().socketFolder());
         direct.setUserName(TestServer::user());
-        direct.setDatabaseName(url.section(QLatin1Char('/'), -1).section(QLatin1Char('?'), 0, 0));
+        direct.setDatabaseName(DatabaseLocation::parse(url, nullptr)->database);
         QVERIFY(direct.open());
         QSqlQuery objects(QStringLiteral("SELECT COUNT(*) FROM pg_class c JOIN pg_namespace n ON "
                                          "n.oid = c.relnamespace WHERE n.nspname = 'public'"),
@@ -371,8 +371,9 @@ private slots:
     {
         ServerFleet fleet;
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
-        fleet.exec(QStringLiteral("CREATE ROLE orx_viewer LOGIN"));
-        QVERIFY(fleet.exec(
+        QSqlQuery admin(fleet.other.connection());
+        admin.exec(QStringLiteral("CREATE ROLE orx_viewer LOGIN"));
+        QVERIFY(admin.exec(
             QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO orx_viewer")));
         DatabaseLocation asViewer = fleet.location;
         asViewer.user = QStringLiteral("orx_viewer");
