@@ -59,11 +59,12 @@ DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent) : QObject(p
 
 bool DrillDataSource::refresh()
 {
-    QSqlQuery query(m_db.connection());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"));
-    query.addBindValue(m_year);
-    bool ok = DrillDatabase::exec(query, "Reading the drills of a year");
+    QSqlQuery& query = m_yearQuery;
+    bool ok = prepareYearQuery();
+    if (ok) {
+        query.addBindValue(m_year);
+        ok = DrillDatabase::exec(query, "Reading the drills of a year");
+    }
     QList<DrillRecord> records;
     while (ok && query.next())
         records.append(recordOf(query));
@@ -79,8 +80,22 @@ bool DrillDataSource::refresh()
     } else {
         m_failure = DataFailure::of(query.lastError());
     }
+    // A statement left open would hold SQLite's read lock.
+    query.finish();
     emit refreshed();
     return ok;
+}
+
+bool DrillDataSource::prepareYearQuery()
+{
+    if (m_yearQuerySession == m_db.session())
+        return true;
+    m_yearQuery = QSqlQuery(m_db.connection());
+    m_yearQuery.setForwardOnly(true);
+    if (!m_yearQuery.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?")))
+        return false;
+    m_yearQuerySession = m_db.session();
+    return true;
 }
 
 bool DrillDataSource::refreshDrill(qint64 idDrill)

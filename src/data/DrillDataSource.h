@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSqlQuery>
 
 #include <functional>
 
@@ -70,10 +71,14 @@ signals:
 
 private:
     bool writeAlongside(const std::function<bool()>& alongside);
+    bool prepareYearQuery();
 
     DrillDatabase& m_db;
     int m_year = 0;
     int m_recordsYear = 0;
     QList<DrillRecord> m_records;
     DataFailure m_failure;
+    // The year's query, prepared once per connection: a reading is then one round trip.
+    QSqlQuery m_yearQuery;
+    int m_yearQuerySession = -1;
 };
