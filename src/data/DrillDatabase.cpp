@@ -147,6 +147,22 @@ bool serverRefusedLogin(const QSqlError& error)
     return text.contains(QLatin1String("FATAL")) || text.contains(QLatin1String("password"));
 }
 
+QSqlDatabase serverConnection(const DatabaseLocation& location, const QString& name,
+                              std::chrono::milliseconds timeout)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(Dialect::driver(location.engine), name);
+    db.setHostName(location.host);
+    if (location.port != 0)
+        db.setPort(location.port);
+    db.setUserName(location.user);
+    db.setDatabaseName(location.database);
+    // A server that does not answer is given as long as a busy file would be.
+    db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=%2")
+                             .arg(std::max<qint64>(1, timeout.count() / 1000))
+                             .arg(QLatin1String(ORX_PROGRAM_NAME)));
+    return db;
+}
+
 } // namespace
 
 DataFailure DataFailure::of(const QSqlError& error)
@@ -343,21 +359,26 @@ bool DrillDatabase::exec(QSqlQuery& query, const char* context)
 
 QString DrillDatabase::openServer(Creation creation)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(Dialect::driver(engine()), m_connectionName);
-    db.setHostName(m_location.host);
-    if (m_location.port != 0)
-        db.setPort(m_location.port);
-    db.setUserName(m_location.user);
-    db.setDatabaseName(m_location.database);
-    // A server that does not answer is given as long as a busy file would be.
-    db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=%2")
-                             .arg(std::max<qint64>(1, m_busyTimeout.count() / 1000))
-                             .arg(QLatin1String(ORX_PROGRAM_NAME)));
+    QSqlDatabase db = serverConnection(m_location, m_connectionName, m_busyTimeout);
     if (!db.open())
         return refuseServer(db.lastError());
     const QString failure =
         checkServerContent(quoted(m_location.display()), creation == Creation::Allowed);
     return failure.isEmpty() ? prepareSession() : failure;
+}
+
+bool DrillDatabase::serverAnswers(const DatabaseLocation& location,
+                                  std::chrono::milliseconds timeout)
+{
+    const QString name = QStringLiteral("orx-probe-%1").arg(++g_connectionCount);
+    bool answers = false;
+    {
+        QSqlDatabase db = serverConnection(location, name, timeout);
+        answers = db.open();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return answers;
 }
 
 QString DrillDatabase::refuseServer(const QSqlError& error)

@@ -91,6 +91,8 @@ public:
     // built on it keep working); the checks of open() are made again, and a server connection
     // gets its own report tables again. Empty on success, else what is wrong.
     QString reconnect();
+    // Whether the server at the location takes a connection now; usable from any thread.
+    static bool serverAnswers(const DatabaseLocation& location, std::chrono::milliseconds timeout);
     // Counts the connections made again: statements prepared before are gone with the old one.
     int session() const { return m_session; }
     // The SQLite file; empty on a server.

@@ -8,6 +8,7 @@
 #include "data/ChangeWatch.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/ServerProbe.h"
 #include "data/ShipTableModel.h"
 #include "mainwindow/FleetPanel.h"
 #include "widgets/FlexGrid.h"
@@ -97,9 +98,19 @@ void frmORXmain::tellConnectionLost(const QString& consequence)
     TimerReconnect->start();
 }
 
+// Connecting is tried in the background; only a server that answered is connected to here.
 void frmORXmain::TimerReconnect_Timer()
 {
-    if (!m_db->reconnect().isEmpty())
+    if (!m_probe) {
+        m_probe = std::make_unique<ServerProbe>(m_db->location(), std::chrono::seconds(5));
+        connect(m_probe.get(), &ServerProbe::answered, this, &frmORXmain::serverAnswered);
+    }
+    m_probe->start();
+}
+
+void frmORXmain::serverAnswered(bool reachable)
+{
+    if (!reachable || !TimerReconnect->isActive() || !m_db->reconnect().isEmpty())
         return; // the next tick tries again
     TimerReconnect->stop();
     // A new session has no subscription, and what others did meanwhile is not yet shown.

@@ -14,6 +14,7 @@
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/PrintDrillsTable.h"
+#include "data/ServerProbe.h"
 #include "data/ShipTableModel.h"
 #include "evaluation/EvaluationPanel.h"
 #include "mainwindow/FleetPanel.h"

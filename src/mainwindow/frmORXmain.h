@@ -13,6 +13,7 @@ class CompanyPanel;
 class DrillDatabase;
 class EvaluationPanel;
 class ReportControl;
+class ServerProbe;
 class FleetPanel;
 class DrillDataSource;
 class FlexGrid;
@@ -108,6 +109,7 @@ private:
     void connectionLost();
     void TimerReconnect_Timer();
     void TimerAlive_Timer();
+    void serverAnswered(bool reachable);
     // Tells once that the connection is gone and starts connecting again; `consequence` says
     // what became of the user's action.
     void tellConnectionLost(const QString& consequence);
@@ -126,6 +128,7 @@ private:
     std::unique_ptr<DrillDataSource> Data1;
     std::unique_ptr<ShipTableModel> Data2;
     std::unique_ptr<ChangeWatch> m_watch;
+    std::unique_ptr<ServerProbe> m_probe; // asks in the background whether the server is back
 
     QFrame* Picture1 = nullptr;
     QLabel* Label18 = nullptr;

@@ -33,6 +33,7 @@ struct Pair
     std::deque<Held> toServer;
     bool programsTurn = true; // the next message from the program begins a round trip
     bool closed = false;
+    bool unanswered = false; // taken while silent: whatever comes is dropped
 
     ~Pair()
     {
@@ -123,8 +124,9 @@ void DelayProxy::run()
             setsockopt(program, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
             Pair& pair = pairs.emplace_back();
             pair.program = program;
-            pair.server = connectToSocket(m_serverSocket);
-            pair.closed = pair.server < 0;
+            pair.unanswered = m_silent;
+            pair.server = pair.unanswered ? -1 : connectToSocket(m_serverSocket);
+            pair.closed = !pair.unanswered && pair.server < 0;
         }
         size_t slot = 2;
         for (Pair& pair : pairs) {
@@ -139,6 +141,8 @@ void DelayProxy::run()
                     pair.closed = true;
                     continue;
                 }
+                if (pair.unanswered)
+                    continue;
                 if (std::exchange(pair.programsTurn, false))
                     ++m_roundTrips;
                 pair.toServer.push_back({Clock::now() + m_delay,
@@ -161,6 +165,8 @@ void DelayProxy::run()
                 pair.toServer.pop_front();
             }
         }
-        pairs.remove_if([](const Pair& pair) { return pair.closed; });
+        const bool silent = m_silent;
+        pairs.remove_if(
+            [silent](const Pair& pair) { return pair.closed || (silent && !pair.unanswered); });
     }
 }

@@ -21,6 +21,9 @@ public:
     // 0 when it could not listen.
     int port() const { return m_port; }
     long long roundTrips() const { return m_roundTrips; }
+    // A silent proxy is a server that went away without a word: the connections it carried are
+    // cut, and new ones are taken but never answered.
+    void setSilent(bool silent) { m_silent = silent; }
 
 private:
     void run();
@@ -31,5 +34,6 @@ private:
     int m_port = 0;
     int m_stopPipe[2] = {-1, -1};
     std::atomic<long long> m_roundTrips{0};
+    std::atomic_bool m_silent{false};
     std::thread m_thread;
 };
