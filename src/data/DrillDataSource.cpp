@@ -92,8 +92,11 @@ bool DrillDataSource::prepareYearQuery()
         return true;
     m_yearQuery = QSqlQuery(m_db.connection());
     m_yearQuery.setForwardOnly(true);
-    if (!m_yearQuery.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?")))
+    if (!m_yearQuery.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"))) {
+        qWarning().noquote() << "Reading the drills of a year failed:"
+                             << m_yearQuery.lastError().text();
         return false;
+    }
     m_yearQuerySession = m_db.session();
     return true;
 }
