@@ -1,10 +1,16 @@
 // One drill edit on the server (local socket) beside the same edit on a SQLite file, each
-// beside a bare prepared UPDATE on a plain connection of the same engine.
+// beside a bare prepared UPDATE on a plain connection of the same engine. Then the server at a
+// distance: an edit and the load of a year through a proxy that holds each message 25 ms,
+// with the round trips counted, beside the bare statements through the same proxy.
+#include "DelayProxy.h"
 #include "Engines.h"
+#include "TestServer.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/DrillFieldWrite.h"
 #include "data/YearRows.h"
 
+#include <QHash>
 #include <QSqlQuery>
 
 #include <benchmark/benchmark.h>
@@ -103,8 +109,129 @@ void BM_BareUpdatePostgres(benchmark::State& state)
     bare(state, QStringLiteral("postgresql"));
 }
 
+constexpr int FarShips = 2000;
+
+// The 2,000-ship year on the server, reached through the delaying proxy.
+struct FarYear
+{
+    FarYear()
+        : year(yearOf(QStringLiteral("postgresql"), FarShips)),
+          proxy(TestServer::instance().socketFolder() + QStringLiteral("/.s.PGSQL.5432"),
+                std::chrono::milliseconds(25))
+    {
+        DatabaseLocation far = year.fresh.location();
+        far.host = QStringLiteral("127.0.0.1");
+        far.port = proxy.port();
+        db = std::make_unique<DrillDatabase>(far);
+        if (!db->open().isEmpty())
+            qFatal("Cannot reach the server through the proxy");
+        writer = std::make_unique<DrillFieldWrite>(*db);
+        source = std::make_unique<DrillDataSource>(*db);
+        source->setYear(2026);
+        source->refresh();
+        bareUpdate = QSqlQuery(db->connection());
+        bareUpdate.prepare(QStringLiteral("UPDATE Drills SET CompEval1 = ? WHERE IDDrill = ? AND "
+                                          "CompEval1 IS NOT DISTINCT FROM ?"));
+    }
+
+    Year& year;
+    DelayProxy proxy;
+    std::unique_ptr<DrillDatabase> db;
+    std::unique_ptr<DrillFieldWrite> writer;
+    std::unique_ptr<DrillDataSource> source;
+    QSqlQuery bareUpdate;
+    QHash<qint64, QVariant> masters;   // what the data layer's writes left in Master1
+    QHash<qint64, QVariant> estimates; // what the bare writes left in CompEval1
+};
+
+FarYear& farYear()
+{
+    static FarYear far;
+    return far;
+}
+
+// Runs the measured work, counting the round trips of each iteration.
+template <typename Work> void countingRoundTrips(benchmark::State& state, Work work)
+{
+    FarYear& far = farYear();
+    const long long before = far.proxy.roundTrips();
+    qint64 n = 0;
+    for (auto _ : state)
+        work(far, n++);
+    state.counters["round_trips"] = benchmark::Counter(double(far.proxy.roundTrips() - before),
+                                                       benchmark::Counter::kAvgIterations);
+}
+
+void BM_FarEditCompareAndSet(benchmark::State& state)
+{
+    countingRoundTrips(state, [&](FarYear& far, qint64 n) {
+        const qint64 row = far.year.row(n);
+        const QString value = Year::value(n);
+        const auto result =
+            far.writer->write(row, DrillRecord::Master1, far.masters.value(row), value);
+        if (result.outcome != DrillFieldWrite::Outcome::Stored)
+            state.SkipWithError("the edit was refused");
+        far.masters[row] = value;
+    });
+}
+
+void BM_FarBareCompareAndSet(benchmark::State& state)
+{
+    countingRoundTrips(state, [&](FarYear& far, qint64 n) {
+        const qint64 row = far.year.row(n);
+        const QString value = Year::value(n);
+        far.bareUpdate.addBindValue(value);
+        far.bareUpdate.addBindValue(row);
+        far.bareUpdate.addBindValue(
+            far.estimates.value(row, QVariant(QMetaType::fromType<QString>())));
+        if (!far.bareUpdate.exec() || far.bareUpdate.numRowsAffected() != 1)
+            state.SkipWithError("the bare edit was refused");
+        far.estimates[row] = value;
+    });
+}
+
+// The edit as the grid writes it today: a transaction of its own around a fresh statement.
+void BM_FarEditWriteField(benchmark::State& state)
+{
+    countingRoundTrips(state, [&](FarYear& far, qint64 n) {
+        const int index = int(n % far.source->recordCount());
+        const DrillChange edit = DrillChange::of(far.source->records().at(index),
+                                                 DrillDataSource::Master, Year::value(n));
+        if (!far.source->write(edit).stored())
+            state.SkipWithError("the edit was refused");
+    });
+}
+
+void BM_FarYearLoad(benchmark::State& state)
+{
+    countingRoundTrips(state, [&](FarYear& far, qint64) {
+        if (!far.source->refresh() || far.source->recordCount() != FarShips)
+            state.SkipWithError("the year was not read");
+    });
+}
+
+void BM_FarBareYearSelect(benchmark::State& state)
+{
+    countingRoundTrips(state, [&](FarYear& far, qint64) {
+        QSqlQuery query(far.db->connection());
+        query.setForwardOnly(true);
+        int rows = 0;
+        if (query.exec(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = 2026"))) {
+            while (query.next())
+                ++rows;
+        }
+        if (rows != FarShips)
+            state.SkipWithError("the year was not read");
+    });
+}
+
 } // namespace
 
+BENCHMARK(BM_FarBareCompareAndSet)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FarEditCompareAndSet)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FarEditWriteField)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FarBareYearSelect)->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FarYearLoad)->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareUpdateSqlite)->Arg(50)->Arg(2000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EditSqlite)->Arg(50)->Arg(2000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BareUpdatePostgres)->Arg(50)->Arg(2000)->Unit(benchmark::kMicrosecond);

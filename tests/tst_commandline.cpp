@@ -517,6 +517,51 @@ private slots:
         QVERIFY(problem.contains(QLatin1String("password")));
         qunsetenv("XDG_CONFIG_HOME");
     }
+
+    // A refused location names the setting that is wrong; no secret and nothing unreadable
+    // reaches the screen or a cron mail.
+    void refusedLocationsNeverRepeatTheirSecrets_data()
+    {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("sslpassword keyword") << "host=db.office dbname=fleet sslpassword=Secr3tPw"
+                                             << "password";
+        QTest::newRow("sslpassword parameter")
+            << "postgresql://db.office/fleet?sslmode=require&sslpassword=Secr3tPw"
+            << "password";
+        QTest::newRow("PASSWORD parameter")
+            << "postgresql://db.office/fleet?user=planner&PASSWORD=Secr3tPw"
+            << "password";
+        QTest::newRow("password in the URL") << "postgresql://planner:Secr3tPw@db/fleet"
+                                             << "password";
+        QTest::newRow("secret as a port") << "host=db.office port=Secr3tPw"
+                                          << "port";
+        QTest::newRow("secret as a port in the URL") << "postgresql://db:Secr3tPw/fleet"
+                                                     << "port";
+        QTest::newRow("unknown setting") << "host=db.office colour=Secr3tPw"
+                                         << "colour";
+        QTest::newRow("unreadable") << "host=db.office Secr3tPw"
+                                    << "cannot be read";
+    }
+    void refusedLocationsNeverRepeatTheirSecrets()
+    {
+        QFETCH(QString, location);
+        QFETCH(QString, named);
+        CommandLine command;
+        command.database = location;
+        QString message;
+        QVERIFY(!StartUp::databaseLocation(command, &message));
+        QVERIFY2(message.contains(named) && !message.contains(QLatin1String("Secr3tPw")),
+                 qPrintable(message));
+        const QTemporaryDir folder;
+        const ProgramRun run =
+            runProgram({QStringLiteral("--database"), location, QStringLiteral("--export-csv"),
+                        thisYear(), QDir(folder.path()).filePath(QStringLiteral("out.csv"))});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(named) && !run.err.contains(QLatin1String("Secr3tPw")) &&
+                     !run.out.contains(QLatin1String("Secr3tPw")),
+                 qPrintable(run.err));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)

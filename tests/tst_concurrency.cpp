@@ -1,16 +1,20 @@
 // Eight users editing one year at the same moment on the server, each through a connection of
-// its own. (A SQLite file serves one user: eight writers on it starve each other past any
-// sensible busy timeout, which is why an office that grows moves to the server.)
+// its own, as threads of one program and as programs of their own. (A SQLite file serves one user:
+// eight writers on it starve each other past any sensible busy timeout, which is why an office that
+// grows moves to the server.)
 #include "Engines.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/Schema.h"
 #include "data/YearRows.h"
 
 #include <QHash>
 #include <QMap>
+#include <QProcess>
 #include <QSqlQuery>
 #include <QTest>
 
+#include <memory>
 #include <random>
 #include <thread>
 
@@ -71,6 +75,40 @@ ClientLog runClient(const DatabaseLocation& location, const QList<qint64>& rows,
     return log;
 }
 
+// What the writing programs were told, per field: the writes stored, as from -> to, and how
+// many conflicts.
+struct Told
+{
+    QHash<QString, QHash<QString, QString>> stored; // "id column" -> from -> to
+    int conflicts = 0;
+    QStringList failures;
+};
+
+void readReport(const QString& output, Told& told)
+{
+    for (const QString& line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList word = line.split(QLatin1Char(' '));
+        if (word.first() == QLatin1String("stored") && word.size() == 5) {
+            auto& field = told.stored[word.at(1) + u' ' + word.at(2)];
+            if (field.contains(word.at(3)))
+                told.failures << QStringLiteral("two writes replaced %1").arg(word.at(3));
+            field.insert(word.at(3), word.at(4));
+        } else if (word.first() == QLatin1String("conflict")) {
+            ++told.conflicts;
+        } else {
+            told.failures << line;
+        }
+    }
+}
+
+QVariant scalar(const DrillDatabase& db, const QString& sql, const QVariant& value)
+{
+    QSqlQuery query(db.connection());
+    query.prepare(sql);
+    query.addBindValue(value);
+    return query.exec() && query.next() ? query.value(0) : QVariant();
+}
+
 } // namespace
 
 class TestConcurrency : public QObject
@@ -121,6 +159,62 @@ private slots:
                 QCOMPARE(stored.value(column).toString(), log.lastWritten.value(row));
             }
         }
+    }
+
+    // Eight programs write the same two fields of a few drills, each starting from the value it
+    // last knew. Every stored write replaced exactly the value stored before it, so the writes
+    // of each field form one unbroken chain ending in what the database holds; every write that
+    // found a newer value was told so.
+    void programsWritingTheSameFieldsLoseNoWriteInSilence()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        DrillDatabase db(fresh.location());
+        QCOMPARE(db.open(), QString());
+        QSqlQuery query(db.connection());
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Alpha'), "
+                                          "('MV Bravo'), ('MV Charlie')")));
+        QCOMPARE(YearRows::addMissing(db, Year), 3);
+        QStringList ids;
+        QVERIFY(query.exec(QStringLiteral("SELECT IDDrill FROM Drills")));
+        while (query.next())
+            ids << query.value(0).toString();
+
+        std::vector<std::unique_ptr<QProcess>> writers;
+        for (int client = 0; client < Clients; ++client) {
+            writers.push_back(std::make_unique<QProcess>());
+            writers.back()->start(QStringLiteral(DATA_CHILD),
+                                  QStringList{QStringLiteral("swap"), fresh.location().display(),
+                                              QString::number(client),
+                                              QString::number(EditsPerClient)} +
+                                      ids);
+        }
+        Told told;
+        for (auto& writer : writers) {
+            QVERIFY(writer->waitForFinished(120000));
+            readReport(QString::fromUtf8(writer->readAllStandardOutput()), told);
+        }
+        QVERIFY2(told.failures.isEmpty(), qPrintable(told.failures.join(QLatin1Char('\n'))));
+        QVERIFY(told.conflicts > 0); // the writers did meet
+
+        int stored = 0;
+        for (auto field = told.stored.cbegin(); field != told.stored.cend(); ++field) {
+            const QStringList place = field.key().split(QLatin1Char(' '));
+            const QString column = Schema::drillColumns().at(place.at(1).toInt());
+            QString value = QStringLiteral("-");
+            qsizetype length = 0;
+            while (field->contains(value)) {
+                value = field->value(value);
+                ++length;
+            }
+            QCOMPARE(length, field->size());
+            QCOMPARE(scalar(db,
+                            QStringLiteral("SELECT %1 FROM Drills WHERE IDDrill = ?").arg(column),
+                            place.at(0)),
+                     QVariant(value));
+            stored += int(length);
+        }
+        QCOMPARE(stored + told.conflicts, Clients * EditsPerClient);
     }
 };
 

@@ -261,7 +261,8 @@ private slots:
         Fixture fixture({"MV Alpha"});
         DrillDatabase db(fixture.databasePath());
         QCOMPARE(db.open(), QString());
-        QVERIFY(CompanyTable(db).setName(typed));
+        QCOMPARE(CompanyTable(db).replaceName(QString(), typed).outcome,
+                 CompanyTable::Outcome::Stored);
         DrillDataSource drills(db);
         drills.setYear(2026);
         QVERIFY(drills.addFleetYear() && drills.refresh());

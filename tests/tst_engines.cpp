@@ -5,6 +5,7 @@
 #include "data/ChangeWatch.h"
 #include "data/CompanyTable.h"
 #include "data/Dialect.h"
+#include "data/DrillChange.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/EvaluationTable.h"
@@ -373,6 +374,7 @@ private slots:
         ChangeWatch watch(mine, std::chrono::milliseconds(50));
         QVERIFY(watch.start());
         QSignalSpy told(&watch, &ChangeWatch::changed);
+        QSignalSpy toldDrill(&watch, &ChangeWatch::drillChanged);
 
         DrillDataSource myYear(mine);
         DrillDataSource theirYear(theirs);
@@ -385,13 +387,16 @@ private slots:
                                            QStringLiteral("Mine")))
                     .stored());
         QTest::qWait(300);
-        QCOMPARE(told.count(), 0);
+        QCOMPARE(told.count() + toldDrill.count(), 0);
 
         QVERIFY(theirYear
                     .write(DrillChange::of(theirYear.records().at(0), DrillDataSource::Master1,
                                            QStringLiteral("Theirs")))
                     .stored());
-        QTRY_VERIFY_WITH_TIMEOUT(told.count() >= 1, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(told.count() + toldDrill.count() >= 1, 2000);
+        // A server names the edited drill, so that only it is read again.
+        if (mine.engine() == Engine::Postgres)
+            QCOMPARE(toldDrill.value(0).value(0).toLongLong(), myYear.records().at(0).idDrill);
         told.clear();
         QVERIFY(addShips(theirs, {QStringLiteral("MV Bravo")}));
         QTRY_VERIFY_WITH_TIMEOUT(told.count() >= 1, 2000);
@@ -433,6 +438,66 @@ private slots:
         // The connection's own report tables are back.
         QVERIFY(PrintDrillsTable::refill(mine, 2026, QStringLiteral("HBQ"),
                                          QDateTime::currentDateTime()));
+    }
+
+    // Another user holds the drills locked (an open transaction in psql): an edit waits no
+    // longer than the limit, and is refused as busy, not as a failure of the database.
+    void anEditWaitsForALockOnlyUpToTheLimit()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        DrillDatabase mine(fresh.location(), std::chrono::seconds(1));
+        OPEN(mine);
+        QVERIFY(addShips(mine, {QStringLiteral("MV Alpha")}));
+        QCOMPARE(YearRows::addMissing(mine, 2026), 1);
+        DrillDataSource year(mine);
+        year.setYear(2026);
+        QVERIFY(year.refresh());
+        QVERIFY(onServerDirectly(fresh.location(), [&](QSqlDatabase& locker) {
+            QSqlQuery query(locker);
+            // Whatever happens here, the lock is gone after a while.
+            query.exec(QStringLiteral("SET idle_in_transaction_session_timeout = '6s'"));
+            if (!locker.transaction() ||
+                !query.exec(QStringLiteral("LOCK TABLE drills IN EXCLUSIVE MODE")))
+                return false;
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rolled back"));
+            QElapsedTimer waited;
+            waited.start();
+            const auto written = year.write(DrillChange::of(
+                year.records().at(0), DrillDataSource::Master, QStringLiteral("X")));
+            const qint64 elapsed = waited.elapsed();
+            locker.rollback();
+            // One bounded wait for the whole write, and a little for the rollback.
+            return written.outcome == DrillWriteResult::Outcome::Busy &&
+                   elapsed < DrillDataSource::lockWaitLimit().count() + 2000;
+        }));
+        QVERIFY(scalar(mine, QStringLiteral("SELECT Master FROM Drills")).isNull());
+    }
+
+    // A role that may only read: the program learns it at once, and who it is.
+    void aRoleThatMayOnlyReadIsKnownAtTheStart()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        DrillDatabase owner(fresh.location());
+        OPEN(owner);
+        QCOMPARE(owner.writeRights().mayWrite, true);
+        QCOMPARE(owner.writeRights().role, fresh.location().user);
+        QSqlQuery grant(owner.connection());
+        grant.exec(QStringLiteral("CREATE ROLE orx_reader LOGIN"));
+        QVERIFY(grant.exec(QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO "
+                                          "orx_reader")));
+        DatabaseLocation asReader = fresh.location();
+        asReader.user = QStringLiteral("orx_reader");
+        DrillDatabase reader(asReader);
+        OPEN(reader);
+        QCOMPARE(reader.writeRights().mayWrite, false);
+        QCOMPARE(reader.writeRights().role, QStringLiteral("orx_reader"));
+
+        Engines::FreshLocation file(QStringLiteral("sqlite"));
+        DrillDatabase local(file.location());
+        OPEN(local);
+        QCOMPARE(local.writeRights().mayWrite, true);
     }
 
     // One user renames a ship that another has just deleted: the deletion stands, and the
@@ -563,6 +628,30 @@ private slots:
         QCOMPARE(fleet.ships().first().name, QStringLiteral("MV Alpha II"));
         QCOMPARE(scalar(db, QStringLiteral("SELECT ShipName FROM Ships")).toString(),
                  QStringLiteral("MV Alpha II"));
+    }
+
+    void theFleetIsListedByNameThenKey_data() { Engines::addRows(); }
+    void theFleetIsListedByNameThenKey()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QVERIFY(addShips(db, {"MV Delta", "MV Bravo", "MV Alpha", "MV Bravo"}));
+        // An edit moves the row to the end of a server's table.
+        QVERIFY(QSqlQuery(db.connection())
+                    .exec(QStringLiteral("UPDATE Ships SET ShipName = 'MV Charlie' WHERE "
+                                         "ShipName = 'MV Delta'")));
+        ShipTableModel fleet(db.connection());
+        QVERIFY(fleet.refresh());
+        QStringList listed;
+        QList<qint64> bravoKeys;
+        for (const Ship& ship : fleet.ships()) {
+            listed << ship.name;
+            if (ship.name == QLatin1String("MV Bravo"))
+                bravoKeys << ship.id;
+        }
+        QCOMPARE(listed, (QStringList{"MV Alpha", "MV Bravo", "MV Bravo", "MV Charlie"}));
+        QVERIFY(bravoKeys.first() < bravoKeys.last());
     }
 
     void serversThatCannotBeUsedAreNamedAndLeftAlone_data()

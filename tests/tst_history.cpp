@@ -167,9 +167,9 @@ private slots:
             QVERIFY(change());
             QCOMPARE(entriesSince(db, before), QStringList{who + u'|' + entry});
         };
-        expectOne([&] { return writeMaster(db, QStringLiteral("Capt. O'Hara")).ok; },
+        expectOne([&] { return writeMaster(db, QStringLiteral("Capt. O'Hara")).stored(); },
                   QStringLiteral("Drills|Master|-|Capt. O'Hara"));
-        expectOne([&] { return writeMaster(db, QStringLiteral("Capt. Berg")).ok; },
+        expectOne([&] { return writeMaster(db, QStringLiteral("Capt. Berg")).stored(); },
                   QStringLiteral("Drills|Master|Capt. O'Hara|Capt. Berg"));
         expectOne(
             [&] {
@@ -189,8 +189,12 @@ private slots:
                                              answersWith(3, 5));
             },
             QStringLiteral("Evaluation|Question 3|4|5"));
-        expectOne([&] { return CompanyTable(db).setName(QStringLiteral("Nordic Lines")); },
-                  QStringLiteral("Company|Name||Nordic Lines"));
+        expectOne(
+            [&] {
+                return CompanyTable(db).replaceName({}, QStringLiteral("Nordic Lines")).outcome ==
+                       CompanyTable::Outcome::Stored;
+            },
+            QStringLiteral("Company|Name||Nordic Lines"));
         expectOne(
             [&] {
                 return run(db, QStringLiteral("UPDATE Ships SET ShipName = ? WHERE IDShip = ?"),
@@ -260,7 +264,7 @@ private slots:
         QCOMPARE(entriesSince(db, before),
                  QStringList{whoOn(db) + QStringLiteral("|ClosedYears|Closed|Closed|Reopened: "
                                                         "Class asked for a correction")});
-        QVERIFY(writeMaster(db, QStringLiteral("Corrected")).ok);
+        QVERIFY(writeMaster(db, QStringLiteral("Corrected")).stored());
         const auto year = ChangeHistory::ofYear(db, 2025);
         QCOMPARE(year->size(), 3); // closed, reopened, corrected
     }
@@ -272,7 +276,7 @@ private slots:
         DrillDatabase db(fresh.location());
         OPEN(db);
         oneDrill(db);
-        QVERIFY(writeMaster(db, QStringLiteral("Capt. Berg")).ok);
+        QVERIFY(writeMaster(db, QStringLiteral("Capt. Berg")).stored());
         for (const char* statement :
              {"UPDATE History SET NewValue = 'forged'", "DELETE FROM History"})
             QVERIFY2(!run(db, QLatin1String(statement)).isActive(), statement);
@@ -321,10 +325,11 @@ private slots:
             DrillDatabase db(fresh.location());
             OPEN(db);
             const qint64 drill = oneDrill(db);
-            QVERIFY(writeMaster(db, QStringLiteral("Capt. Berg")).ok);
+            QVERIFY(writeMaster(db, QStringLiteral("Capt. Berg")).stored());
             QVERIFY(
                 EvaluationTable::save(db, drill, EvaluationTable::Drill::First, answersWith(2, 3)));
-            QVERIFY(CompanyTable(db).setName(QStringLiteral("Nordic Lines")));
+            QCOMPARE(CompanyTable(db).replaceName({}, QStringLiteral("Nordic Lines")).outcome,
+                     CompanyTable::Outcome::Stored);
             makeFirstVersion(db);
             before = contentOf(db);
         }
@@ -333,7 +338,7 @@ private slots:
         QCOMPARE(scalar(db, Dialect::readVersion(db.engine())).toInt(), Schema::Version);
         QCOMPARE(contentOf(db), before);
         QCOMPARE(historyCount(db), 0);
-        QVERIFY(writeMaster(db, QStringLiteral("Capt. Lund")).ok);
+        QVERIFY(writeMaster(db, QStringLiteral("Capt. Lund")).stored());
         QCOMPARE(entriesSince(db, 0),
                  QStringList{whoOn(db) + QStringLiteral("|Drills|Master|Capt. Berg|Capt. Lund")});
         if (db.engine() == Engine::Sqlite) // the copy made before the upgrade is of the old file

@@ -1,5 +1,6 @@
 // The program on a PostgreSQL server: windows and command line open it, reports read their
 // tables there, several windows see each other's edits, and a lost connection costs no edit.
+#include "DelayProxy.h"
 #include "LoadedWindow.h"
 #include "ProgramRun.h"
 #include "TestServer.h"
@@ -21,7 +22,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -122,6 +128,26 @@ QString previewCsv(const QString& folder)
     }
     return {};
 }
+
+// The longest time the event loop was kept from a short repeating timer, from now on.
+class EventGaps
+{
+public:
+    EventGaps()
+    {
+        m_ticker.setInterval(5);
+        QObject::connect(&m_ticker, &QTimer::timeout,
+                         [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
+        m_sinceTick.start();
+        m_ticker.start();
+    }
+    qint64 longest() const { return m_longest; }
+
+private:
+    QTimer m_ticker;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longest = 0;
+};
 
 } // namespace
 
@@ -247,6 +273,30 @@ private slots:
         const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 7); // the counts, the drill due today, five without a date
         QVERIFY2(lines.at(1).contains(QLatin1String("MV Alpha")), qPrintable(lines.at(1)));
+    }
+
+    // A cron job pointed at an empty database leaves it empty, and says so.
+    void anExportLeavesAnEmptyServerDatabaseEmpty()
+    {
+        const QString url = TestServer::instance().createDatabase();
+        const QTemporaryDir folder;
+        const QString csv = QDir(folder.path()).filePath(QStringLiteral("drills.csv"));
+        const ProgramRun exported = ProgramRun::of(
+            QStringLiteral(ORX_PROGRAM_FILE),
+            {QStringLiteral("--database"), url, QStringLiteral("--export-csv"), "2026", csv});
+        QCOMPARE(exported.exitCode, 1);
+        QVERIFY2(exported.err.contains(QStringLiteral("empty")), qPrintable(exported.err));
+        QVERIFY(!QFileInfo::exists(csv));
+        QSqlDatabase direct = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), "direct");
+        direct.setHostName(TestServer::instance().socketFolder());
+        direct.setUserName(TestServer::user());
+        direct.setDatabaseName(DatabaseLocation::parse(url, nullptr)->database);
+        QVERIFY(direct.open());
+        QSqlQuery objects(QStringLiteral("SELECT COUNT(*) FROM pg_class c JOIN pg_namespace n ON "
+                                         "n.oid = c.relnamespace WHERE n.nspname = 'public'"),
+                          direct);
+        QVERIFY(objects.next());
+        QCOMPARE(objects.value(0).toInt(), 0);
     }
 
     // Two users, two windows, one database: what one stores, the other shows within two
@@ -384,6 +434,161 @@ private slots:
             QStringLiteral("UPDATE Drills SET Master = 'B. Master' WHERE ShipName = 'MV Bravo'")));
         QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(BravoRow, MasterCol),
                                   QStringLiteral("B. Master"), 2000);
+    }
+
+    // A role granted only SELECT: the window says so once, with the role's name, offers no
+    // editing and no Save, and still prints.
+    void aRoleThatMayOnlyReadGetsAWindowThatOnlyReads()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        QSqlQuery admin(fleet.other.connection());
+        admin.exec(QStringLiteral("CREATE ROLE orx_viewer LOGIN"));
+        QVERIFY(admin.exec(
+            QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO orx_viewer")));
+        DatabaseLocation asViewer = fleet.location;
+        asViewer.user = QStringLiteral("orx_viewer");
+        ServerWindow w(asViewer);
+        QVERIFY(w.loadAndShow());
+        QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
+        const auto panels = w.window->findChildren<QLabel*>();
+        QVERIFY(std::any_of(panels.begin(), panels.end(), [](const QLabel* panel) {
+            return panel->text().contains(QStringLiteral("orx_viewer")) &&
+                   panel->text().contains(QStringLiteral("Read only"));
+        }));
+        for (const char* save : {"cmdSave1", "cmdSave2"})
+            QVERIFY(!w.child<QAbstractButton>(save)->isEnabled());
+        // Typing into a cell changes nothing, and says nothing, however often.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QVERIFY(w.clickCell(AlphaRow, MasterCol));
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Nobody"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY(w.settle());
+        }
+        QVERIFY(fleet.masterOf(QStringLiteral("MV Alpha")).isNull());
+        QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
+        w.press("Command2");
+        QVERIFY(previewCsv(w.fixture.folder()).contains(QStringLiteral("MV Bravo")));
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    // The server drops the connection of a window nobody is using: the window notices by
+    // itself, says so once, marks the grid as not current, connects again, and shows others'
+    // edits again.
+    void anIdleWindowNoticesALostConnectionAndReconnects()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                          "WHERE datname = current_database() AND pid <> "
+                                          "pg_backend_pid()")));
+        QTRY_COMPARE_WITH_TIMEOUT(w.messages.shown.size(), 1, 15000);
+        QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
+                 qPrintable(w.messages.shown.first().text));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("TimerReconnect")->isActive(), 10000);
+        const auto panels = w.window->findChildren<QLabel*>();
+        QVERIFY(std::none_of(panels.begin(), panels.end(), [](const QLabel* panel) {
+            return panel->text().contains(QStringLiteral("Not connected"));
+        }));
+        QVERIFY(fleet.exec(
+            QStringLiteral("UPDATE Drills SET Master = 'B. Master' WHERE ShipName = 'MV Bravo'")));
+        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(BravoRow, MasterCol),
+                                  QStringLiteral("B. Master"), 2000);
+        QCOMPARE(w.messages.shown.size(), 1);
+    }
+
+    // The company's name saved while the connection is gone: the user is told that the
+    // connection was lost, and the name stays in its box.
+    void aCompanyNameSavedDuringAnOutageIsKept()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        w.press("CmdCompany");
+        auto* name = w.child<QLineEdit>("TxtCompany");
+        name->clear();
+        QTest::keyClicks(name, QStringLiteral("Kostas' Lines"));
+        QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                          "WHERE datname = current_database() AND pid <> "
+                                          "pg_backend_pid()")));
+        w.press("cmdSave1");
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("connection")) &&
+                     w.messages.shown.first().text.contains(QStringLiteral("was lost")),
+                 qPrintable(w.messages.shown.first().text));
+        QVERIFY(name->isVisible());
+        QCOMPARE(name->text(), QStringLiteral("Kostas' Lines"));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("TimerReconnect")->isActive(), 10000);
+        w.press("cmdSave1");
+        QTRY_COMPARE(fleet.scalar(QStringLiteral("SELECT Name FROM Company")).toString(),
+                     QStringLiteral("Kostas' Lines"));
+    }
+
+    // Another user's script updates drills 200 times: the window stays answering throughout
+    // and ends up showing the last values.
+    void aBurstOfOthersEditsKeepsTheWindowAnswering()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) SELECT 'MV Extra ' || "
+                                          "to_char(n, 'FM0000') FROM generate_series(1, 2000) n")));
+        QVERIFY(YearRows::addMissing(fleet.other, 2026) == 2000);
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        std::atomic_bool done{false};
+        std::thread script([&] {
+            DrillDatabase psql(fleet.location);
+            if (psql.open().isEmpty()) {
+                for (int n = 0; n < 200; ++n) {
+                    QSqlQuery update(psql.connection());
+                    update.prepare(
+                        QStringLiteral("UPDATE Drills SET Master = ? WHERE ShipName = ?"));
+                    update.addBindValue(QStringLiteral("Master %1").arg(n));
+                    update.addBindValue(n % 2 ? QStringLiteral("MV Alpha")
+                                              : QStringLiteral("MV Bravo"));
+                    update.exec();
+                }
+            }
+            done = true;
+        });
+        EventGaps gaps;
+        const bool finished = QTest::qWaitFor([&] { return done.load(); }, 60000);
+        script.join();
+        QVERIFY(finished);
+        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(AlphaRow, MasterCol),
+                                  QStringLiteral("Master 199"), 2000);
+        QTest::qWait(500);
+        QCOMPARE(w.grid->textMatrix(BravoRow, MasterCol), QStringLiteral("Master 198"));
+        QVERIFY2(gaps.longest() <= 50, qPrintable(QString::number(gaps.longest())));
+    }
+
+    // The server's network goes quiet: the window notices, and while it tries to connect
+    // again, a server that does not answer at all never holds the window up.
+    void aServerThatDoesNotAnswerNeverFreezesTheWindow()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        DelayProxy network(TestServer::instance().socketFolder() + QStringLiteral("/.s.PGSQL.5432"),
+                           std::chrono::milliseconds(0));
+        DatabaseLocation far = fleet.location;
+        far.host = QStringLiteral("127.0.0.1");
+        far.port = network.port();
+        ServerWindow w(far);
+        QVERIFY(w.loadAndShow());
+        EventGaps gaps;
+        network.setSilent(true);
+        QTRY_COMPARE_WITH_TIMEOUT(w.messages.shown.size(), 1, 15000);
+        QTest::qWait(8000); // long enough for an attempt to wait out its connect timeout
+        QVERIFY2(gaps.longest() <= 50, qPrintable(QString::number(gaps.longest())));
+        network.setSilent(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("TimerReconnect")->isActive(), 15000);
+        QVERIFY(w.type(AlphaRow, MasterCol, QStringLiteral("Back again")));
+        QVERIFY(w.enter());
+        QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")),
+                 QVariant(QStringLiteral("Back again")));
     }
 };
 

@@ -81,7 +81,7 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
         return nullptr;
     }
     auto db = std::make_unique<DrillDatabase>(*location);
-    problem = db->open();
+    problem = db->open(DrillDatabase::Creation::Refused);
     if (!problem.isEmpty()) {
         print(stderr, problem);
         return nullptr;

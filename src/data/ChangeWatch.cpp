@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QtDebug>
 
+#include <utility>
+
 namespace {
 
 // SQLite's count of commits by other connections; -1 when it cannot be read. Another program's
@@ -23,6 +25,10 @@ qint64 changeCount(const DrillDatabase& db)
     return count;
 }
 
+// Past this many edited drills a whole reading is cheaper than one per drill.
+constexpr qsizetype MostDrillsReadAlone = 20;
+constexpr std::chrono::milliseconds GatheringTime(250);
+
 } // namespace
 
 ChangeWatch::ChangeWatch(DrillDatabase& db, std::chrono::milliseconds interval, QObject* parent)
@@ -30,6 +36,9 @@ ChangeWatch::ChangeWatch(DrillDatabase& db, std::chrono::milliseconds interval, 
 {
     m_timer.setInterval(interval);
     connect(&m_timer, &QTimer::timeout, this, &ChangeWatch::poll);
+    m_gathering.setSingleShot(true);
+    m_gathering.setInterval(GatheringTime);
+    connect(&m_gathering, &QTimer::timeout, this, &ChangeWatch::tellGathered);
 }
 
 bool ChangeWatch::start()
@@ -48,12 +57,12 @@ bool ChangeWatch::start()
     }
     // Started again after a reconnect: one connection to the driver, or changes come twice.
     disconnect(m_notifications);
-    m_notifications =
-        connect(driver, &QSqlDriver::notification, this,
-                [this](const QString&, QSqlDriver::NotificationSource source, const QVariant&) {
-                    if (source != QSqlDriver::SelfSource)
-                        emit changed();
-                });
+    m_notifications = connect(
+        driver, &QSqlDriver::notification, this,
+        [this](const QString&, QSqlDriver::NotificationSource source, const QVariant& payload) {
+            if (source != QSqlDriver::SelfSource)
+                gather(payload);
+        });
     return true;
 }
 
@@ -64,4 +73,29 @@ void ChangeWatch::poll()
         m_lastCount = count;
         emit changed();
     }
+}
+
+void ChangeWatch::gather(const QVariant& payload)
+{
+    const QString text = payload.toString();
+    const QLatin1String prefix(Dialect::DrillChangePrefix);
+    bool isId = false;
+    const qint64 idDrill = text.startsWith(prefix) ? text.mid(prefix.size()).toLongLong(&isId) : 0;
+    if (isId)
+        m_editedDrills.insert(idDrill);
+    else
+        m_moreChanged = true;
+    if (!m_gathering.isActive())
+        m_gathering.start();
+}
+
+void ChangeWatch::tellGathered()
+{
+    const QSet<qint64> drills = std::exchange(m_editedDrills, {});
+    if (std::exchange(m_moreChanged, false) || drills.size() > MostDrillsReadAlone) {
+        emit changed();
+        return;
+    }
+    for (const qint64 idDrill : drills)
+        emit drillChanged(idDrill);
 }

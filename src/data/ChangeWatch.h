@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <chrono>
@@ -9,8 +10,9 @@ class DrillDatabase;
 
 // Tells when other users' programs have changed the data (ships, drills, company, answers),
 // so that a window can read again what it shows. The program's own writes are not told.
-// SQLite: the file's change count, read on a timer. A server: its notifications, delivered by
-// the event loop as they come.
+// SQLite: the file's change count, read on a timer. A server: its notifications, gathered for
+// a quarter of a second, so that a burst of changes costs one reading; when they named only a
+// few edited drills, those drills are told instead.
 class ChangeWatch : public QObject
 {
     Q_OBJECT
@@ -25,12 +27,19 @@ public:
 
 signals:
     void changed();
+    // Another user edited this drill, and nothing else changed.
+    void drillChanged(qint64 idDrill);
 
 private:
     void poll();
+    void gather(const QVariant& payload);
+    void tellGathered();
 
     DrillDatabase& m_db;
     QTimer m_timer;
     qint64 m_lastCount = -1;
     QMetaObject::Connection m_notifications;
+    QTimer m_gathering;
+    QSet<qint64> m_editedDrills;
+    bool m_moreChanged = false; // a change that names no single drill
 };

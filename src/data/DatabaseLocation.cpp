@@ -74,9 +74,9 @@ std::optional<Parts> keywordParts(const QString& text, QString* problem)
         const auto match = pair.match(text, position, QRegularExpression::NormalMatch,
                                       QRegularExpression::AnchorAtOffsetMatchOption);
         if (!match.hasMatch()) {
-            *problem = QStringLiteral("The database location \"%1\" cannot be read: write it as "
-                                      "postgresql://user@host:port/database.")
-                           .arg(text);
+            // What could not be read may be a secret: it is never repeated.
+            *problem = QStringLiteral("The database location cannot be read: write it as "
+                                      "postgresql://user@host:port/database.");
             return std::nullopt;
         }
         QString value = match.captured(3).isNull() ? match.captured(4) : match.captured(3);
@@ -87,12 +87,13 @@ std::optional<Parts> keywordParts(const QString& text, QString* problem)
     return parts;
 }
 
-std::optional<DatabaseLocation> serverLocation(const Parts& parts, const QString& text,
-                                               QString* problem)
+// Messages name the setting that is wrong, never the location's text or a value: any part of
+// it may be a secret.
+std::optional<DatabaseLocation> serverLocation(const Parts& parts, QString* problem)
 {
-    // Before anything else, so that no message repeats the text that holds the password.
+    // libpq's password, sslpassword and any spelling of them: refused before anything else.
     const auto isPassword = [](const auto& part) {
-        return part.first == QLatin1String("password");
+        return part.first.contains(QLatin1String("password"), Qt::CaseInsensitive);
     };
     if (std::any_of(parts.begin(), parts.end(), isPassword)) {
         *problem = PasswordRefused;
@@ -109,16 +110,16 @@ std::optional<DatabaseLocation> serverLocation(const Parts& parts, const QString
             if (!value.isEmpty())
                 *field = value;
         } else if (key != QLatin1String("port")) {
-            *problem = QStringLiteral("The database location \"%1\" has a setting the program "
-                                      "does not know: \"%2\".")
-                           .arg(text, key);
+            *problem = QStringLiteral("The database location has a setting the program does "
+                                      "not know: \"%1\".")
+                           .arg(key);
             return std::nullopt;
         } else if (!value.isEmpty()) {
             bool ok = false;
             location.port = value.toInt(&ok);
             if (!ok || location.port < 1 || location.port > 65535) {
-                *problem = QStringLiteral("The database location \"%1\" has no valid port: \"%2\".")
-                               .arg(text, value);
+                *problem = QStringLiteral("The database location has no valid setting \"port\": "
+                                          "a number from 1 to 65535.");
                 return std::nullopt;
             }
         }
@@ -143,13 +144,13 @@ std::optional<DatabaseLocation> DatabaseLocation::parse(const QString& text, QSt
     for (const QString& scheme : {QStringLiteral("postgresql://"), QStringLiteral("postgres://")}) {
         if (trimmed.startsWith(scheme, Qt::CaseInsensitive)) {
             const auto parts = urlParts(trimmed.mid(scheme.size()), problem);
-            return parts ? serverLocation(*parts, trimmed, problem) : std::nullopt;
+            return parts ? serverLocation(*parts, problem) : std::nullopt;
         }
     }
     static const QRegularExpression keyword(QStringLiteral(R"(^\w+\s*=)"));
     if (keyword.match(trimmed).hasMatch()) {
         const auto parts = keywordParts(trimmed, problem);
-        return parts ? serverLocation(*parts, trimmed, problem) : std::nullopt;
+        return parts ? serverLocation(*parts, problem) : std::nullopt;
     }
     return file(text);
 }

@@ -34,6 +34,12 @@ QString Dialect::nameOrder(Engine engine, const QString& column)
     return engine == Engine::Postgres ? column + QStringLiteral(" COLLATE \"C\"") : column;
 }
 
+QString Dialect::sameValue(Engine engine)
+{
+    return engine == Engine::Postgres ? QStringLiteral("IS NOT DISTINCT FROM")
+                                      : QStringLiteral("IS");
+}
+
 QString Dialect::listObjects(Engine engine)
 {
     return engine == Engine::Postgres
@@ -56,15 +62,25 @@ QStringList Dialect::changeSignals(Engine engine)
 {
     if (engine != Engine::Postgres)
         return {};
+    // An edited drill names itself, so that a reader reads that row alone; anything else names
+    // its table.
     QStringList statements = {
         QStringLiteral("CREATE FUNCTION orx_announce_change() RETURNS trigger LANGUAGE plpgsql AS "
                        "$$ BEGIN PERFORM pg_notify('%1', TG_TABLE_NAME); RETURN NULL; END $$")
-            .arg(QLatin1String(ChangeChannel))};
-    for (const char* table : {"Ships", "Drills", "Company", "Evaluation"})
-        statements << QStringLiteral("CREATE TRIGGER %1Changed AFTER INSERT OR UPDATE OR DELETE "
-                                     "ON %1 FOR EACH STATEMENT EXECUTE FUNCTION "
-                                     "orx_announce_change()")
-                          .arg(QLatin1String(table));
+            .arg(QLatin1String(ChangeChannel)),
+        QStringLiteral("CREATE FUNCTION orx_announce_drill() RETURNS trigger LANGUAGE plpgsql AS "
+                       "$$ BEGIN PERFORM pg_notify('%1', '%2' || NEW.IDDrill); RETURN NULL; END $$")
+            .arg(QLatin1String(ChangeChannel), QLatin1String(DrillChangePrefix)),
+        QStringLiteral("CREATE TRIGGER DrillEdited AFTER UPDATE ON Drills FOR EACH ROW EXECUTE "
+                       "FUNCTION orx_announce_drill()")};
+    const auto announce = [&](const char* table, const char* events) {
+        statements << QStringLiteral("CREATE TRIGGER %1Changed AFTER %2 ON %1 FOR EACH STATEMENT "
+                                     "EXECUTE FUNCTION orx_announce_change()")
+                          .arg(QLatin1String(table), QLatin1String(events));
+    };
+    for (const char* table : {"Ships", "Company", "Evaluation"})
+        announce(table, "INSERT OR UPDATE OR DELETE");
+    announce("Drills", "INSERT OR DELETE");
     return statements;
 }
 
@@ -109,13 +125,29 @@ QString Dialect::lockWait(Engine engine, std::chrono::milliseconds wait)
                : QStringLiteral("PRAGMA busy_timeout = %1").arg(std::max<qint64>(0, wait.count()));
 }
 
-bool Dialect::isLockWait(Engine engine, const QSqlError& error)
+QStringList Dialect::waitLimits(Engine engine, std::chrono::milliseconds limit)
 {
-    const QString code = error.nativeErrorCode();
-    if (engine == Engine::Postgres)
-        return code == QLatin1String("55P03") || code == QLatin1String("57014");
-    constexpr int SqliteBusy = 5;
-    constexpr int SqliteLocked = 6;
-    const int primary = code.toInt() & 0xff;
-    return primary == SqliteBusy || primary == SqliteLocked;
+    if (engine != Engine::Postgres)
+        return {};
+    return {QStringLiteral("SET lock_timeout = %1").arg(limit.count()),
+            QStringLiteral("SET statement_timeout = %1").arg(limit.count())};
+}
+
+bool Dialect::isWaitExceeded(const QString& nativeErrorCode)
+{
+    // SQLite: busy, locked (extended codes keep the primary one in their low byte).
+    // PostgreSQL: lock_not_available (lock_timeout), query_canceled (statement_timeout).
+    const int sqliteCode = nativeErrorCode.toInt() & 0xff;
+    return nativeErrorCode == QLatin1String("55P03") || nativeErrorCode == QLatin1String("57014") ||
+           sqliteCode == 5 || sqliteCode == 6;
+}
+
+QString Dialect::writeRights(Engine engine)
+{
+    if (engine != Engine::Postgres)
+        return {};
+    return QStringLiteral("SELECT current_user, has_table_privilege('Drills', 'INSERT, UPDATE') "
+                          "AND has_table_privilege('Ships', 'INSERT, UPDATE, DELETE') "
+                          "AND has_table_privilege('Company', 'INSERT, UPDATE') "
+                          "AND has_table_privilege('Evaluation', 'INSERT, UPDATE')");
 }

@@ -46,6 +46,10 @@ QString scratchTable(Engine engine);
 // ORDER BY of a name, the same on both engines.
 QString nameOrder(Engine engine, const QString& column);
 
+// The comparison that holds when two values are equal or both empty (NULL): IS on SQLite,
+// IS NOT DISTINCT FROM on PostgreSQL.
+QString sameValue(Engine engine);
+
 // The names of the tables and views the program could see without qualifying them, apart
 // from each connection's own temporary tables.
 QString listObjects(Engine engine);
@@ -58,13 +62,23 @@ QString sameAs(Engine engine);
 
 // The statement that lets the next statements wait that long for another user's lock.
 QString lockWait(Engine engine, std::chrono::milliseconds wait);
-// Whether a statement gave up waiting for another user's lock.
-bool isLockWait(Engine engine, const QSqlError& error);
+// What a new connection is told about waiting: on a server, how long a statement may wait for
+// another user's lock and run at all; SQLite's wait is the busy timeout of the connection.
+QStringList waitLimits(Engine engine, std::chrono::milliseconds limit);
+// Whether a database error code means the wait for another user's lock, or for the statement,
+// ran out.
+bool isWaitExceeded(const QString& nativeErrorCode);
+
+// The query giving the connection's role and whether it may change the drills, ships, company
+// and answers; empty on SQLite, where whoever may open the file may write it.
+QString writeRights(Engine engine);
 
 // The statements that make every write of the shared tables announce itself; none on SQLite.
 QStringList changeSignals(Engine engine);
 // The notification channel of those announcements.
 inline constexpr auto ChangeChannel = "orx_changes";
+// The start of an announcement that names one edited drill: the prefix, then its IDDrill.
+inline constexpr auto DrillChangePrefix = "drill ";
 
 // The statement that records the schema version, and the query that reads it.
 QString setVersion(Engine engine, int version);

@@ -78,11 +78,12 @@ DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent) : QObject(p
 
 bool DrillDataSource::refresh()
 {
-    QSqlQuery query(m_db.connection());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"));
-    query.addBindValue(m_year);
-    bool ok = DrillDatabase::exec(query, "Reading the drills of a year");
+    QSqlQuery& query = m_yearQuery;
+    bool ok = prepareYearQuery();
+    if (ok) {
+        query.addBindValue(m_year);
+        ok = DrillDatabase::exec(query, "Reading the drills of a year");
+    }
     QList<DrillRecord> records;
     while (ok && query.next())
         records.append(recordRead(query));
@@ -98,8 +99,41 @@ bool DrillDataSource::refresh()
     } else {
         m_failure = DataFailure::of(query.lastError());
     }
+    // A statement left open would hold SQLite's read lock.
+    query.finish();
     emit refreshed();
     return ok;
+}
+
+bool DrillDataSource::prepareYearQuery()
+{
+    if (m_yearQuerySession == m_db.session())
+        return true;
+    m_yearQuery = QSqlQuery(m_db.connection());
+    m_yearQuery.setForwardOnly(true);
+    if (!m_yearQuery.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"))) {
+        qWarning().noquote() << "Reading the drills of a year failed:"
+                             << m_yearQuery.lastError().text();
+        return false;
+    }
+    m_yearQuerySession = m_db.session();
+    return true;
+}
+
+bool DrillDataSource::refreshDrill(qint64 idDrill)
+{
+    const int index = indexOf(idDrill);
+    if (index < 0)
+        return false;
+    QSqlQuery query(m_db.connection());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE IDDrill = ?"));
+    query.addBindValue(idDrill);
+    if (!DrillDatabase::exec(query, "Reading a drill") || !query.next())
+        return false;
+    m_records[index] = recordRead(query);
+    emit recordRefreshed(index);
+    return true;
 }
 
 bool DrillDataSource::addFleetYear()
@@ -199,7 +233,7 @@ DrillWriteResult DrillDataSource::attemptWrite(const DrillChange& change,
     DrillWriteResult result{Outcome::Written, change.value, {}, true};
     const auto refused = [&](const QSqlError& error) {
         result.outcome =
-            Dialect::isLockWait(m_db.engine(), error) ? Outcome::Busy : Outcome::Failed;
+            Dialect::isWaitExceeded(error.nativeErrorCode()) ? Outcome::Busy : Outcome::Failed;
         result.failure = DataFailure::of(error);
         return false;
     };
@@ -209,8 +243,11 @@ DrillWriteResult DrillDataSource::attemptWrite(const DrillChange& change,
         [&] {
             setLockWait(waitLeft());
             QSqlQuery update(m_db.connection());
-            update.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ? AND %1 %2 ?")
-                               .arg(field, Dialect::sameAs(m_db.engine())));
+            // Preparing takes the table's lock too, and may wait out the limit.
+            if (!update.prepare(
+                    QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ? AND %1 %2 ?")
+                        .arg(field, Dialect::sameAs(m_db.engine()))))
+                return refused(update.lastError());
             const auto setWhileItHolds = [&](const QVariant& expected) {
                 update.addBindValue(boundValue(change.value));
                 update.addBindValue(change.idDrill);

@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSqlQuery>
 
 #include <chrono>
 #include <functional>
@@ -30,6 +31,9 @@ public:
     // Reads the year's records; false when the read failed (see failure()), and the records
     // stay those of recordsYear(). Either way refreshed() follows.
     bool refresh();
+    // Reads one drill again, as another user changed it; true when the year holds it and it
+    // was read, then recordRefreshed() tells which. A drill the year does not hold is ignored.
+    bool refreshDrill(qint64 idDrill);
     const QList<DrillRecord>& records() const { return m_records; }
     int recordCount() const { return int(m_records.size()); }
     // The year the records belong to; 0 before the first read that succeeded.
@@ -66,16 +70,21 @@ public:
 
 signals:
     void refreshed();
+    void recordRefreshed(int index);
 
 private:
     bool writeAlongside(const std::function<bool()>& alongside);
     DrillWriteResult attemptWrite(const DrillChange& change, const std::function<bool()>& alongside,
                                   std::chrono::milliseconds wait);
     void setLockWait(std::chrono::milliseconds wait);
+    bool prepareYearQuery();
 
     DrillDatabase& m_db;
     int m_year = 0;
     int m_recordsYear = 0;
     QList<DrillRecord> m_records;
     DataFailure m_failure;
+    // The year's query, prepared once per connection: a reading is then one round trip.
+    QSqlQuery m_yearQuery;
+    int m_yearQuerySession = -1;
 };

@@ -154,6 +154,22 @@ bool serverRefusedLogin(const QSqlError& error)
     return text.contains(QLatin1String("FATAL")) || text.contains(QLatin1String("password"));
 }
 
+QSqlDatabase serverConnection(const DatabaseLocation& location, const QString& name,
+                              std::chrono::milliseconds timeout)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(Dialect::driver(location.engine), name);
+    db.setHostName(location.host);
+    if (location.port != 0)
+        db.setPort(location.port);
+    db.setUserName(location.user);
+    db.setDatabaseName(location.database);
+    // A server that does not answer is given as long as a busy file would be.
+    db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=%2")
+                             .arg(std::max<qint64>(1, timeout.count() / 1000))
+                             .arg(QLatin1String(ORX_PROGRAM_NAME)));
+    return db;
+}
+
 } // namespace
 
 DataFailure DataFailure::of(const QSqlError& error)
@@ -196,11 +212,11 @@ QSqlDatabase DrillDatabase::connection() const
     return QSqlDatabase::database(m_connectionName, false);
 }
 
-QString DrillDatabase::open()
+QString DrillDatabase::open(Creation creation)
 {
     m_problem = Problem::None;
     if (engine() == DatabaseLocation::Engine::Postgres)
-        return openServer();
+        return openServer(creation);
     const QFileInfo info(filePath());
     if (info.isDir())
         return refuse(Problem::NotAFile, QStringLiteral("The database file %1 is a folder, not a "
@@ -388,7 +404,7 @@ bool DrillDatabase::exec(QSqlQuery& query, const char* context)
     return false;
 }
 
-QString DrillDatabase::openServer()
+QString DrillDatabase::openServer(Creation creation)
 {
     // Qt's plugin comes in a package of its own, which an install may leave out.
     if (!QSqlDatabase::isDriverAvailable(Dialect::driver(engine())))
@@ -397,20 +413,26 @@ QString DrillDatabase::openServer()
                                      "driver (QPSQL) is not installed. Install the Debian "
                                      "package libqt6sql6-psql. Nothing was changed.")
                           .arg(quoted(m_location.display())));
-    QSqlDatabase db = QSqlDatabase::addDatabase(Dialect::driver(engine()), m_connectionName);
-    db.setHostName(m_location.host);
-    if (m_location.port != 0)
-        db.setPort(m_location.port);
-    db.setUserName(m_location.user);
-    db.setDatabaseName(m_location.database);
-    // A server that does not answer is given as long as a busy file would be.
-    db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=%2")
-                             .arg(std::max<qint64>(1, m_busyTimeout.count() / 1000))
-                             .arg(QLatin1String(ORX_PROGRAM_NAME)));
+    QSqlDatabase db = serverConnection(m_location, m_connectionName, m_busyTimeout);
     if (!db.open())
         return refuseServer(db.lastError());
-    const QString failure = checkServerContent(quoted(m_location.display()), true);
+    const QString failure =
+        checkServerContent(quoted(m_location.display()), creation == Creation::Allowed);
     return failure.isEmpty() ? prepareSession() : failure;
+}
+
+bool DrillDatabase::serverAnswers(const DatabaseLocation& location,
+                                  std::chrono::milliseconds timeout)
+{
+    const QString name = QStringLiteral("orx-probe-%1").arg(++g_connectionCount);
+    bool answers = false;
+    {
+        QSqlDatabase db = serverConnection(location, name, timeout);
+        answers = db.open();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return answers;
 }
 
 QString DrillDatabase::refuseServer(const QSqlError& error)
@@ -443,6 +465,11 @@ QString DrillDatabase::checkServerContent(const QString& server, bool mayCreate)
         return cannotRead(error);
     if (objects->isEmpty() && mayCreate)
         return createOnServer(server);
+    if (objects->isEmpty())
+        return refuse(Problem::Empty,
+                      QStringLiteral("The database %1 is empty: it holds none of the program's "
+                                     "tables. Nothing was changed.")
+                          .arg(server));
     const auto has = [&](const QString& name) {
         return objects->contains(name, Qt::CaseInsensitive);
     };
@@ -535,11 +562,26 @@ QString DrillDatabase::prepareSession()
 {
     QSqlQuery query(connection());
     QSqlError error;
-    if (execAll(query, Schema::sessionStatements(engine()), &error) && setSessionUser(&error))
+    if (execAll(query, Dialect::waitLimits(engine(), m_busyTimeout), &error) &&
+        execAll(query, Schema::sessionStatements(engine()), &error) && setSessionUser(&error))
         return {};
     return refuse(Problem::CannotOpen,
                   QStringLiteral("The database %1 cannot be used: %2")
                       .arg(quoted(m_location.display()), DataFailure::of(error).text));
+}
+
+WriteRights DrillDatabase::writeRights() const
+{
+    const QString rights = Dialect::writeRights(engine());
+    if (rights.isEmpty())
+        return {};
+    QSqlQuery query(connection());
+    if (!query.exec(rights) || !query.next()) {
+        qWarning().noquote() << "Cannot read the rights of the connection:"
+                             << query.lastError().text();
+        return {};
+    }
+    return {query.value(1).toBool(), query.value(0).toString()};
 }
 
 bool DrillDatabase::isAlive() const
@@ -554,6 +596,7 @@ QString DrillDatabase::reconnect()
 {
     QSqlDatabase db = connection();
     db.close();
+    ++m_session;
     if (!db.open())
         return engine() == DatabaseLocation::Engine::Postgres ? refuseServer(db.lastError())
                                                               : refuse(db.lastError());

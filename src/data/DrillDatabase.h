@@ -24,6 +24,13 @@ struct DataFailure
     QString sentence() const;
 };
 
+// What the connection's role may do.
+struct WriteRights
+{
+    bool mayWrite = true;
+    QString role; // the server role; empty for a file
+};
+
 // The main database handle: one connection to the drill database, a SQLite file or a
 // database on a PostgreSQL server.
 // A missing file, or an empty database on the server, is created with the whole schema; an
@@ -47,6 +54,13 @@ public:
         CannotCreate,   // there was no file, and none could be made
         Unreachable,    // no server answers at the location
         LoginRefused,   // the server refused the user or the database
+        Empty,          // an empty database on the server, which was not to be made
+    };
+    // Whether open() makes the schema in an empty database on the server.
+    enum class Creation
+    {
+        Allowed,
+        Refused,
     };
 
     // Whether an open file is marked as in use, so that no restore replaces it meanwhile; a
@@ -70,14 +84,17 @@ public:
     // Empty on success; otherwise a sentence for the user saying what is wrong with the file
     // or the server, naming it.
     // problem() then says which kind of refusal it was.
-    QString open();
+    QString open(Creation creation = Creation::Allowed);
     Problem problem() const { return m_problem; }
     // What open() found and settled before it opened the file (a restore that had been cut
     // short), for the user; empty when there was nothing.
     const QString& notice() const { return m_notice; }
-    std::chrono::milliseconds busyTimeout() const { return m_busyTimeout; }
 
     QSqlDatabase connection() const;
+
+    // Whether this connection may change the data, and as whom; a failed check counts as
+    // writable, so that a refusal is told when a write is tried.
+    WriteRights writeRights() const;
 
     // Whether the connection still answers; a server may have gone away under it.
     bool isAlive() const;
@@ -85,6 +102,10 @@ public:
     // built on it keep working); the checks of open() are made again, and a server connection
     // gets its own report tables again. Empty on success, else what is wrong.
     QString reconnect();
+    // Whether the server at the location takes a connection now; usable from any thread.
+    static bool serverAnswers(const DatabaseLocation& location, std::chrono::milliseconds timeout);
+    // Counts the connections made again: statements prepared before are gone with the old one.
+    int session() const { return m_session; }
     // The SQLite file; empty on a server.
     const QString& filePath() const { return m_location.filePath; }
     const DatabaseLocation& location() const { return m_location; }
@@ -100,7 +121,7 @@ public:
     static bool exec(QSqlQuery& query, const char* context);
 
 private:
-    QString openServer();
+    QString openServer(Creation creation);
     QString checkServerContent(const QString& server, bool mayCreate);
     QString createOnServer(const QString& server);
     QString refuseServer(const QSqlError& error);
@@ -122,4 +143,5 @@ private:
     std::unique_ptr<FileUseLock> m_useLock;
     QString m_notice;
     Problem m_problem = Problem::None;
+    int m_session = 0;
 };

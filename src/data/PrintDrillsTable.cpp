@@ -26,6 +26,11 @@ QString copyStatement()
 
 } // namespace
 
+bool PrintDrillsTable::followsEdits(const DrillDatabase& db)
+{
+    return db.engine() == DatabaseLocation::Engine::Sqlite;
+}
+
 bool PrintDrillsTable::refill(DrillDatabase& db, int year, const QString& company,
                               const QDateTime& now)
 {

@@ -9,6 +9,10 @@ struct ReportTable;
 // The scratch table PrintDrills, from which the drill status report reads.
 namespace PrintDrillsTable {
 
+// Whether the table follows every edit: a file's table is there for any program to read; a
+// server's belongs to the program's own connection, so it is filled when a report is made.
+bool followsEdits(const DrillDatabase& db);
+
 // Replaces the whole table with the drill rows of the year, each stamped with the company
 // name and the moment of the refill. All or nothing: on failure the table is as it was.
 bool refill(DrillDatabase& db, int year, const QString& company, const QDateTime& now);

@@ -142,6 +142,12 @@ bool ShipTableModel::submitPending()
     if (submitAll())
         return true;
     const QString reason = lastError().text();
+    // Without a connection the typed names stay, to be stored once it is back.
+    if (!QSqlQuery(QStringLiteral("SELECT 1"), database()).isActive()) {
+        qWarning().noquote() << "Storing a ship failed:" << reason;
+        emit writeFailed(reason);
+        return false;
+    }
     const std::optional<Conflict> conflict = std::exchange(m_conflict, std::nullopt);
     revertAll();
     // Show the fleet as it is now, which another user may have changed.
@@ -219,6 +225,14 @@ bool ShipTableModel::updateRowInTable(int row, const QSqlRecord& values)
         return false;
     m_startedFrom.remove(id);
     return true;
+}
+
+QString ShipTableModel::orderByClause() const
+{
+    const auto engine = database().driverName() == Dialect::driver(Dialect::Engine::Postgres)
+                            ? Dialect::Engine::Postgres
+                            : Dialect::Engine::Sqlite;
+    return QStringLiteral("ORDER BY %1, IDShip").arg(Dialect::nameOrder(engine, "ShipName"));
 }
 
 bool ShipTableModel::removeShips(QList<int> rows)

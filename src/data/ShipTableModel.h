@@ -41,6 +41,9 @@ public:
 
 protected:
     bool updateRowInTable(int row, const QSqlRecord& values) override;
+    // By name, then by key: the same list on every engine, whatever order the rows were
+    // written in.
+    QString orderByClause() const override;
 
 signals:
     // A ship name was left empty; nothing was changed.

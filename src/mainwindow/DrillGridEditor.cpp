@@ -207,6 +207,16 @@ void DrillGridEditor::reread()
         layEditorOver(boxRow(), boxCol());
 }
 
+void DrillGridEditor::showDrill(int index)
+{
+    const DrillRecord& record = m_data->records().at(index);
+    const int row = FirstDrillRow + index;
+    for (int field = 0; field < DrillRecord::ColumnCount; ++field)
+        DBGrid1->setTextMatrix(row, columnOf(DrillRecord::Column(field)),
+                               record.shown(DrillRecord::Column(field)));
+    recolourRow(row, Clock::today());
+}
+
 void DrillGridEditor::reopenEditor()
 {
     if (boxRow() == 0)

@@ -66,6 +66,8 @@ public:
     // and it, the clicked cell and the keyboard's cell stay on their drill rows wherever those
     // rows now are.
     void reread();
+    // Shows one record again, as it was read anew; an open edit box keeps its text.
+    void showDrill(int index);
     // Shows the edit box again over the cell it was written from, with the text that could not
     // be stored.
     void reopenEditor();

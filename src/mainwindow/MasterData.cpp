@@ -103,6 +103,9 @@ void frmORXmain::cmdSave1_Click(const QString& startedFrom, const QString& typed
         const CompanyTable::Write write = company.replaceName(replaced, typed);
         if (write.outcome == CompanyTable::Outcome::Failed) {
             // The panel stays open with the text, so nothing typed is lost.
+            if (tellIfConnectionLost(
+                    tr("The company name was not stored: it is still in its box.")))
+                return;
             m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                             tr("The company name could not be stored. The database refused the "
                                "change; the name shown is unchanged."));

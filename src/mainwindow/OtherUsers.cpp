@@ -1,22 +1,35 @@
-// Several users on one database: what the others change is shown here, and a connection lost
-// to the server is told once and made again when the server answers.
+// Several users on one database: what the others change is shown here, a connection lost to
+// the server is noticed, told once and made again when the server answers, and a role that may
+// only read gets a window that only reads.
 #include "mainwindow/frmORXmain.h"
 
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
 #include "data/ChangeWatch.h"
+#include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/ServerProbe.h"
 #include "data/ShipTableModel.h"
+#include "mainwindow/FleetPanel.h"
 #include "widgets/FlexGrid.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTimer>
 
 void frmORXmain::watchOtherUsers()
 {
     m_watch = std::make_unique<ChangeWatch>(*m_db);
     connect(m_watch.get(), &ChangeWatch::changed, this, &frmORXmain::OtherUsers_Changed);
+    connect(m_watch.get(), &ChangeWatch::drillChanged, this, &frmORXmain::OtherUsers_DrillChanged);
+    connect(Data1.get(), &DrillDataSource::recordRefreshed, m_drills, &DrillGridEditor::showDrill);
     m_watch->start();
     connect(m_drills, &DrillGridEditor::connectionLost, this, &frmORXmain::connectionLost);
+    // A server can go away while nobody edits: a light question now and then notices it.
+    if (m_db->engine() == DatabaseLocation::Engine::Postgres)
+        TimerAlive->start();
 }
 
 void frmORXmain::OtherUsers_Changed()
@@ -38,25 +51,93 @@ void frmORXmain::OtherUsers_Changed()
     m_reportCurrent = false;
 }
 
+void frmORXmain::OtherUsers_DrillChanged(qint64 idDrill)
+{
+    if (!DBGrid1->isEnabled()) {
+        m_othersChanged = true;
+        return;
+    }
+    if (Timer1->isActive())
+        Timer1_Timer();
+    Data1->refreshDrill(idDrill);
+    m_reportCurrent = false;
+}
+
 void frmORXmain::connectionLost()
 {
     m_drills->reopenEditor();
     if (TimerReconnect->isActive())
         return; // told already
+    tellConnectionLost(tr("The edit was not stored: it is still in its box. The program connects "
+                          "again as soon as the server answers; then press Enter to store it."));
+}
+
+void frmORXmain::TimerAlive_Timer()
+{
+    if (!TimerReconnect->isActive() && !m_db->isAlive())
+        tellConnectionLost(tr("The program connects again as soon as the server answers; until "
+                              "then the grid may not show other users' changes."));
+}
+
+bool frmORXmain::tellIfConnectionLost(const QString& notStored)
+{
+    if (m_db->isAlive())
+        return false;
+    tellConnectionLost(notStored + QLatin1Char(' ') +
+                       tr("The program connects again as soon as the server answers."));
+    return true;
+}
+
+// Each refused action is told; the connection itself is made again in the background.
+void frmORXmain::tellConnectionLost(const QString& consequence)
+{
+    m_statusPanels.at(StatusLinePanel)->setText(tr("Not connected: the grid may be out of date"));
     m_messages.tell(Messages::Icon::Critical, ProgramTitle,
-                    tr("The connection to the database %1 was lost, so the edit was not stored: "
-                       "it is still in its box. The program connects again as soon as the "
-                       "server answers; then press Enter to store it.")
-                        .arg(m_db->location().display()));
+                    tr("The connection to the database %1 was lost. %2")
+                        .arg(m_db->location().display(), consequence));
     TimerReconnect->start();
 }
 
+// Connecting is tried in the background; only a server that answered is connected to here.
 void frmORXmain::TimerReconnect_Timer()
 {
-    if (!m_db->reconnect().isEmpty())
+    if (!m_probe) {
+        m_probe = std::make_unique<ServerProbe>(m_db->location(), std::chrono::seconds(5));
+        connect(m_probe.get(), &ServerProbe::answered, this, &frmORXmain::serverAnswered);
+    }
+    m_probe->start();
+}
+
+void frmORXmain::serverAnswered(bool reachable)
+{
+    if (!reachable || !TimerReconnect->isActive() || !m_db->reconnect().isEmpty())
         return; // the next tick tries again
     TimerReconnect->stop();
     // A new session has no subscription, and what others did meanwhile is not yet shown.
     m_watch->start();
     OtherUsers_Changed();
+    showAccess();
+}
+
+void frmORXmain::showAccess()
+{
+    const WriteRights rights = m_db->writeRights();
+    setReadOnly(!rights.mayWrite, rights.role);
+}
+
+void frmORXmain::setReadOnly(bool readOnly, const QString& role)
+{
+    for (const char* name : {"cmdSave1", "cmdSave2", "CmdConfirm", "CmdWrite"}) {
+        for (auto* button : findChildren<QAbstractButton*>(QLatin1String(name)))
+            button->setEnabled(!readOnly);
+    }
+    if (auto* box = findChild<QLineEdit*>(QStringLiteral("TxtWrite")))
+        box->setReadOnly(readOnly);
+    for (auto* list : PicShips->findChildren<QAbstractItemView*>())
+        list->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                       : QAbstractItemView::DoubleClicked |
+                                             QAbstractItemView::EditKeyPressed |
+                                             QAbstractItemView::AnyKeyPressed);
+    m_statusPanels.at(StatusLinePanel)
+        ->setText(readOnly ? tr("Read only: %1 may not change the data").arg(role) : QString());
 }

@@ -1,5 +1,5 @@
-// The drill status report of the shown year: its table follows every commit, and
-// "Print Preview" shows it.
+// The drill status report of the shown year: its table follows every commit (on a server it
+// is filled for the report), and "Print Preview" shows it.
 #include "common/ProgramTitle.h"
 #include "mainwindow/frmORXmain.h"
 
@@ -27,7 +27,7 @@ void frmORXmain::Command2_Click()
 {
     // The report must show exactly what the grid shows, with this moment's stamp.
     m_reportCurrent = false;
-    if (!Timer1_Timer()) {
+    if (!Timer1_Timer() || !(m_reportCurrent || PrintDrills())) {
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The drill status report could not be prepared: the database "
                            "refused to fill its report table. Nothing was printed."));

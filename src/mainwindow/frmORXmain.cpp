@@ -14,6 +14,7 @@
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/PrintDrillsTable.h"
+#include "data/ServerProbe.h"
 #include "data/ShipTableModel.h"
 #include "evaluation/EvaluationPanel.h"
 #include "mainwindow/FleetPanel.h"
@@ -288,6 +289,11 @@ void frmORXmain::buildTimers()
     TimerReconnect->setObjectName(QStringLiteral("TimerReconnect"));
     TimerReconnect->setInterval(2000);
     connect(TimerReconnect, &QTimer::timeout, this, &frmORXmain::TimerReconnect_Timer);
+
+    TimerAlive = new QTimer(this);
+    TimerAlive->setObjectName(QStringLiteral("TimerAlive"));
+    TimerAlive->setInterval(5000);
+    connect(TimerAlive, &QTimer::timeout, this, &frmORXmain::TimerAlive_Timer);
 }
 
 bool frmORXmain::Form_Load()
@@ -316,8 +322,9 @@ bool frmORXmain::Form_Load()
     connect(Data2.get(), &ShipTableModel::nameChangedByOtherUser, this,
             &frmORXmain::shipRenamedByOtherUser);
     connect(Data2.get(), &ShipTableModel::writeFailed, this, [this](const QString& reason) {
-        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
-                        tr("The fleet could not be changed: %1").arg(reason));
+        if (!tellIfConnectionLost(tr("The change to the fleet was not stored.")))
+            m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                            tr("The fleet could not be changed: %1").arg(reason));
     });
     Data1 = std::make_unique<DrillDataSource>(*m_db);
     m_drills->bind(*Data1);
@@ -336,6 +343,7 @@ bool frmORXmain::Form_Load()
             window->close();
     }
     watchOtherUsers();
+    showAccess();
     m_drills->focusFirstDrillCell();
     Timer1->start();
     Timer2->start();
@@ -455,9 +463,11 @@ bool frmORXmain::Timer1_Timer()
     HidePics();
     const int row = DBGrid1->row();
     const int col = DBGrid1->col();
-    m_drills->commitEdit([this] {
+    const bool reportFollows = PrintDrillsTable::followsEdits(*m_db);
+    const auto refillReport = [this] {
         return PrintDrillsTable::refillWithin(*m_db, shownYear(), LblCompany->text(), Clock::now());
-    });
+    };
+    m_drills->commitEdit(reportFollows ? refillReport : std::function<bool()>());
     if (!m_drills->isColoured()) {
         UpdateColors();
         // The recolouring walks the current cell to the last row; the cell being edited stays
@@ -465,7 +475,7 @@ bool frmORXmain::Timer1_Timer()
         DBGrid1->setRow(row);
         DBGrid1->setCol(col);
     }
-    return m_reportCurrent || PrintDrills();
+    return m_reportCurrent || !reportFollows || PrintDrills();
 }
 
 void frmORXmain::Timer2_Timer()

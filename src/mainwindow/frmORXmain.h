@@ -16,6 +16,7 @@ class DrillDatabase;
 class DueDrillsWindow;
 class EvaluationPanel;
 class ReportControl;
+class ServerProbe;
 class FleetPanel;
 class DrillDataSource;
 class FlexGrid;
@@ -63,6 +64,9 @@ public:
     // Makes the drill of the shown year the grid's current cell, in view and with the focus.
     void goToDrill(qint64 idDrill, int drill);
     const DrillDatabase& database() const { return *m_db; }
+    // A role that may only read: editing and the panels' Save are off, and the status line says
+    // so, naming the role; reports and exports still work.
+    void setReadOnly(bool readOnly, const QString& role);
 
     // Another database than the usual file in the application folder; before Form_Load.
     void setDatabase(const DatabaseLocation& location) { m_location = location; }
@@ -113,8 +117,18 @@ private:
     void makeDailyBackup();
     void watchOtherUsers();
     void OtherUsers_Changed();
+    void OtherUsers_DrillChanged(qint64 idDrill);
     void connectionLost();
     void TimerReconnect_Timer();
+    void TimerAlive_Timer();
+    void serverAnswered(bool reachable);
+    // Tells once that the connection is gone and starts connecting again; `consequence` says
+    // what became of the user's action.
+    void tellConnectionLost(const QString& consequence);
+    // After a write was refused: true when the connection is gone, and the user was told that
+    // what `notStored` names was not stored.
+    bool tellIfConnectionLost(const QString& notStored);
+    void showAccess();
     void showDatabaseInUse();
     QString newestBackupSentence() const;
     void buildDueDrillsButton();
@@ -136,6 +150,7 @@ private:
     std::unique_ptr<DrillDataSource> Data1;
     std::unique_ptr<ShipTableModel> Data2;
     std::unique_ptr<ChangeWatch> m_watch;
+    std::unique_ptr<ServerProbe> m_probe; // asks in the background whether the server is back
 
     QFrame* Picture1 = nullptr;
     QLabel* Label18 = nullptr;
@@ -163,4 +178,6 @@ private:
     QTimer* Timer3 = nullptr;
     QTimer* TimerReconnect = nullptr; // ticks while the server connection is being made again
     DueDrillsWindow* m_dueDrills = nullptr;
+    QTimer* TimerAlive = nullptr;             // asks now and then whether the server still answers
+    static constexpr int StatusLinePanel = 3; // says why the window cannot write
 };

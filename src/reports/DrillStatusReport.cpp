@@ -136,7 +136,7 @@ void DrillStatusReport::prepare(ReportControl& control, int year, const QString&
 {
     control.setDefault(QStringLiteral("Closed"), closed);
     const QDateTime now = Clock::now();
-    control.setReportShape({QString::fromLatin1(PrintDrillsTableName), true});
+    control.setReportShape({QStringLiteral("PrintDrills"), true});
     control.setDefault(QStringLiteral("YearDrill"), year);
     control.setDefault(QStringLiteral("Company"), company);
     control.setDefault(QStringLiteral("Date1"), DateText::longDate(now.date()));

@@ -11,13 +11,20 @@
 //                                             restores the backup in place of the file
 // With kill-at n > 0, the child kills itself at its n-th rename of a file, as a power cut
 // between two steps would; it prints the renames it made before.
+//   orx_datachild swap <location> <client> <edits> <id>...
+//                                             writes the masters of the drills as compare-and-
+//                                             sets, starting from empty fields; prints
+//                                             "stored <id> <column> <from> <to>" or
+//                                             "conflict <id> <column> <now>" or "failed <why>"
 #include "common/DateText.h"
 #include "data/Backups.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/DrillFieldWrite.h"
 #include "data/PrintDrillsTable.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QRandomGenerator>
 
 #include <dlfcn.h>
@@ -109,6 +116,46 @@ int edit(DrillDatabase& db, qint64 n, quint32 seed)
     }
 }
 
+// Each write starts from the value this writer last knew; a conflict tells it the newer one.
+int swap(DrillDatabase& db, const QStringList& args)
+{
+    const int client = args.at(0).toInt();
+    const int edits = args.at(1).toInt();
+    QList<qint64> ids;
+    for (const QString& id : args.mid(2))
+        ids << id.toLongLong();
+    QRandomGenerator random(quint32(client + 1));
+    QHash<QPair<qint64, int>, QVariant> known;
+    DrillFieldWrite writer(db);
+    const auto text = [](const QVariant& value) {
+        return value.isNull() ? QStringLiteral("-") : value.toString();
+    };
+    for (int n = 0; n < edits; ++n) {
+        const qint64 id = ids.at(random.bounded(int(ids.size())));
+        const auto column = random.bounded(2) ? DrillRecord::Master : DrillRecord::Master1;
+        QVariant& startedFrom = known[{id, int(column)}];
+        const QString value = QStringLiteral("c%1e%2").arg(client).arg(n);
+        const auto result = writer.write(id, column, startedFrom, value);
+        switch (result.outcome) {
+        case DrillFieldWrite::Outcome::Stored:
+            say(QStringLiteral("stored %1 %2 %3 %4")
+                    .arg(id)
+                    .arg(column)
+                    .arg(text(startedFrom), value));
+            startedFrom = value;
+            break;
+        case DrillFieldWrite::Outcome::Conflict:
+            say(QStringLiteral("conflict %1 %2 %3").arg(id).arg(column).arg(text(result.current)));
+            startedFrom = result.current;
+            break;
+        default:
+            say(QStringLiteral("failed %1").arg(result.failure.sentence()));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -130,6 +177,15 @@ int main(int argc, char* argv[])
         say(QStringLiteral("renames %1").arg(g_renames));
         say(restored.failure);
         return 0;
+    }
+    if (mode == QLatin1String("swap") && args.size() > 5) {
+        DrillDatabase db(*DatabaseLocation::parse(args.at(2), nullptr));
+        const QString problem = db.open(DrillDatabase::Creation::Refused);
+        if (!problem.isEmpty()) {
+            say(QStringLiteral("failed %1").arg(problem));
+            return 1;
+        }
+        return swap(db, args.mid(3));
     }
     if (mode == QLatin1String("create") && args.size() == 4) {
         const rlimit limit{args.at(3).toULong(), RLIM_INFINITY};
