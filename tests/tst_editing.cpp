@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -298,8 +299,15 @@ private slots:
     // Another program holds the file while Alpha's master is stored and Bravo's is clicked:
     // one bounded wait, told by ship, field and text; the text stays in Alpha's box and the
     // next Enter stores it there, never on Bravo.
+    void aLockedFileKeepsTheTextInItsOwnBoxWithinTheWait_data()
+    {
+        QTest::addColumn<bool>("clickElsewhere");
+        QTest::newRow("Enter, then a click on another drill") << true;
+        QTest::newRow("Enter alone") << false;
+    }
     void aLockedFileKeepsTheTextInItsOwnBoxWithinTheWait()
     {
+        QFETCH(bool, clickElsewhere);
         EditingWindow w;
         QVERIFY(w.open());
         QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "holder");
@@ -309,9 +317,14 @@ private slots:
         QSqlQuery lock(holder);
         QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
         w.type(QStringLiteral("R1"));
+        // A real message box takes the focus from the edit box.
+        w.messages.whileShown = [&] {
+            QFocusEvent out(QEvent::FocusOut);
+            QApplication::sendEvent(w.box, &out);
+        };
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(w.clickCell(Bravo, DrillRecord::Master));
+        QVERIFY(clickElsewhere ? w.clickCell(Bravo, DrillRecord::Master) : w.settle());
         QVERIFY(clock.elapsed() < DrillDataSource::lockWaitLimit().count() + 1000);
         QCOMPARE(w.messages.shown.size(), 1);
         for (const QString& named : {Alpha, QStringLiteral("R1")})

@@ -575,12 +575,13 @@ DrillGridEditor::Stored DrillGridEditor::commitEdit(const std::function<bool()>&
     case Outcome::Conflict:
         return settleConflict(result, alongside);
     case Outcome::Busy:
-        reopenEditor();
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("Another user is using the database, so %1 could not be stored. "
                            "What you typed, \"%2\", is still in its box: press Enter to try "
                            "again.")
                             .arg(editedFieldName(), text));
+        // After the message, which took the focus and so hid the box.
+        reopenEditor();
         return Stored::Refused;
     case Outcome::ConnectionLost:
         emit connectionLost();

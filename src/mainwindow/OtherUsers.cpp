@@ -65,11 +65,12 @@ void frmORXmain::OtherUsers_DrillChanged(qint64 idDrill)
 
 void frmORXmain::connectionLost()
 {
+    if (!TimerReconnect->isActive()) // else told already
+        tellConnectionLost(tr("The edit was not stored: it is still in its box. The program "
+                              "connects again as soon as the server answers; then press Enter "
+                              "to store it."));
+    // After the message, which took the focus and so hid the box.
     m_drills->reopenEditor();
-    if (TimerReconnect->isActive())
-        return; // told already
-    tellConnectionLost(tr("The edit was not stored: it is still in its box. The program connects "
-                          "again as soon as the server answers; then press Enter to store it."));
 }
 
 void frmORXmain::TimerAlive_Timer()

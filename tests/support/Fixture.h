@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <functional>
+
 // Writes a whole file, optionally with permissions; false when it could not.
 bool writeTestFile(const QString& path, const QByteArray& content,
                    QFileDevice::Permissions permissions = {});
@@ -56,11 +58,15 @@ public:
     bool askYesNo(const QString& title, const QString& text) override
     {
         shown.append({Icon::Question, title, text});
+        if (whileShown)
+            whileShown();
         return answerYes;
     }
     void tell(Icon icon, const QString& title, const QString& text) override
     {
         shown.append({icon, title, text});
+        if (whileShown)
+            whileShown();
     }
     std::optional<QString> askText(const QString& title, const QString& text) override
     {
@@ -70,6 +76,7 @@ public:
 
     bool answerYes = false;
     std::optional<QString> answerText; // nothing: Cancel
+    std::function<void()> whileShown;  // what a real box does meanwhile, such as take the focus
     QList<Shown> shown;
 };
 
