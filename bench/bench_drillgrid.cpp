@@ -32,8 +32,8 @@ std::unique_ptr<LoadedWindow> scheduledWindow(int ships)
     auto loaded = std::make_unique<LoadedWindow>(ships);
     loaded->load();
     scheduleAll(loaded->fixture);
-    loaded->window->LoadFlexGrid();
-    loaded->grid = loaded->child<FlexGrid>("DBGrid1");
+    loaded->window->loadYear();
+    loaded->grid = loaded->child<FlexGrid>("drillGrid");
     loaded->tick();
     return loaded;
 }
@@ -66,10 +66,10 @@ bool runBare(QSqlQuery& query, const QString& sql, const QVariantList& values = 
 void BM_EditProgram(benchmark::State& state)
 {
     const auto loaded = scheduledWindow(int(state.range(0)));
-    auto* box = loaded->child<QLineEdit>("TxtWrite");
+    auto* box = loaded->child<QLineEdit>("editBox");
     int edit = 0;
     for (auto _ : state) {
-        loaded->grid->setRow(frmORXmain::FirstDrillRow);
+        loaded->grid->setRow(MainWindow::FirstDrillRow);
         loaded->grid->setCol(MasterCol);
         emit loaded->grid->cellClicked();
         box->setText(QStringLiteral("Master %1").arg(++edit));
@@ -109,7 +109,7 @@ void BM_ClickWithoutChangeProgram(benchmark::State& state)
     const auto loaded = scheduledWindow(int(state.range(0)));
     int turn = 0;
     for (auto _ : state) {
-        loaded->grid->setRow(frmORXmain::FirstDrillRow + 1);
+        loaded->grid->setRow(MainWindow::FirstDrillRow + 1);
         loaded->grid->setCol(++turn % 2 == 0 ? MasterCol : ScheduledCol);
         emit loaded->grid->cellClicked();
     }
@@ -120,8 +120,8 @@ void BM_ReloadProgram(benchmark::State& state)
 {
     const auto loaded = scheduledWindow(int(state.range(0)));
     for (auto _ : state) {
-        loaded->window->LoadFlexGrid();
-        loaded->window->UpdateColors();
+        loaded->window->loadYear();
+        loaded->window->recolour();
     }
 }
 
@@ -140,8 +140,8 @@ void BM_FirstLoadProgram(benchmark::State& state)
         state.PauseTiming();
         loaded->fixture.exec(QStringLiteral("DELETE FROM Drills"));
         state.ResumeTiming();
-        loaded->window->LoadFlexGrid();
-        loaded->window->UpdateColors();
+        loaded->window->loadYear();
+        loaded->window->recolour();
     }
 }
 

@@ -1,8 +1,8 @@
 #include "Fixture.h"
 
+#include "about/AboutBox.h"
 #include "about/LicenceText.h"
-#include "about/frmAbout.h"
-#include "about/frmLicence.h"
+#include "about/LicenceViewer.h"
 #include "widgets/Fonts.h"
 
 #include <QApplication>
@@ -42,16 +42,16 @@ template <typename T> T* child(const QWidget& window, const char* name)
     return window.findChild<T*>(QString::fromLatin1(name));
 }
 
-// Answers the next modal frmLicence by pressing its Ok button, remembering its caption.
+// Answers the next modal LicenceViewer by pressing its Ok button, remembering its caption.
 void closeLicenceWhenShown(QString* caption)
 {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, caption] {
-        auto* licence = qobject_cast<frmLicence*>(QApplication::activeModalWidget());
+        auto* licence = qobject_cast<LicenceViewer*>(QApplication::activeModalWidget());
         if (!licence)
             return;
         *caption = licence->windowTitle();
-        child<QPushButton>(*licence, "cmdOK")->click();
+        child<QPushButton>(*licence, "okButton")->click();
         poll->deleteLater();
     });
     poll->start(10);
@@ -116,7 +116,7 @@ void TestAbout::softwareTextEndsInRevision()
     QFETCH(int, revision);
     QFETCH(QString, lastLine);
 
-    const QStringList lines = frmAbout::SoftwareText(major, minor, revision).split(u'\n');
+    const QStringList lines = AboutBox::distributorText(major, minor, revision).split(u'\n');
     QCOMPARE(lines.size(), 6);
     QCOMPARE(lines.first(), QStringLiteral("This program is freely distributed by:"));
     for (const QString& line : lines)
@@ -128,23 +128,23 @@ void TestAbout::aboutBoxShowsItsTexts()
 {
     RecordingMessages messages;
     RecordingShell shell;
-    frmAbout about(messages, shell);
+    AboutBox about(messages, shell);
 
     QCOMPARE(about.windowTitle(), QStringLiteral("About HBQ ORX DRILL ORGANIZER"));
     const auto text = [&](const char* name) { return child<QLabel>(about, name)->text(); };
-    QCOMPARE(text("lblTitle"), QStringLiteral("HBQ ORX DRILL ORGANIZER"));
-    QCOMPARE(text("lblVersion"), QStringLiteral("Version 1.0"));
-    QCOMPARE(text("lblCompany"), QString());
-    QCOMPARE(text("lblSoftware"), frmAbout::SoftwareText(1, 0, 0));
-    QCOMPARE(text("lblCopyright").count(u'\n'), 1);
+    QCOMPARE(text("titleLabel"), QStringLiteral("HBQ ORX DRILL ORGANIZER"));
+    QCOMPARE(text("versionLabel"), QStringLiteral("Version 1.0"));
+    QCOMPARE(text("companyAnchor"), QString());
+    QCOMPARE(text("distributorLines"), AboutBox::distributorText(1, 0, 0));
+    QCOMPARE(text("copyrightLabel").count(u'\n'), 1);
 
     const auto caption = [&](const char* name) { return child<QPushButton>(about, name)->text(); };
-    QCOMPARE(caption("cmdOK"), QStringLiteral("OK"));
-    QCOMPARE(caption("cmdSysInfo"), QStringLiteral("&System Info..."));
-    QCOMPARE(caption("cmdLicence"), QStringLiteral("Licence Agreement"));
+    QCOMPARE(caption("okButton"), QStringLiteral("OK"));
+    QCOMPARE(caption("systemInfoButton"), QStringLiteral("&System Info..."));
+    QCOMPARE(caption("licenceButton"), QStringLiteral("Licence Agreement"));
 
-    QCOMPARE(child<QLabel>(about, "Picture1")->pixmap().size(), QSize(32, 32));
-    QCOMPARE(child<QLabel>(about, "Image1")->pixmap().size(), QSize(243, 189));
+    QCOMPARE(child<QLabel>(about, "programPicture")->pixmap().size(), QSize(32, 32));
+    QCOMPARE(child<QLabel>(about, "makerLogo")->pixmap().size(), QSize(243, 189));
     QCOMPARE(about.minimumSize(), QSize(424, 311));
     QCOMPARE(about.maximumSize(), QSize(424, 311));
 }
@@ -163,10 +163,10 @@ void TestAbout::aboutBoxTextsFitWithoutOverlap()
     QFETCH(QString, dataFile);
     RecordingMessages messages;
     RecordingShell shell;
-    frmAbout about(messages, shell);
+    AboutBox about(messages, shell);
     if (!dataFile.isEmpty()) {
         about.showDataFile(dataFile);
-        const auto* line = child<QLabel>(about, "lblDataFile");
+        const auto* line = child<QLabel>(about, "dataFileLabel");
         QVERIFY(line->text().startsWith(QLatin1String("Data file: /home/")));
         QVERIFY(line->text().endsWith(QLatin1String("ORXmanager97.mdb")));
         QCOMPARE(line->toolTip(), dataFile);
@@ -174,8 +174,8 @@ void TestAbout::aboutBoxTextsFitWithoutOverlap()
     }
     about.show();
 
-    const QWidget* company = child<QWidget>(about, "lblCompany");
-    const QWidget* software = child<QWidget>(about, "lblSoftware");
+    const QWidget* company = child<QWidget>(about, "companyAnchor");
+    const QWidget* software = child<QWidget>(about, "distributorLines");
     QCOMPARE(software->y(), company->y() + company->height() + 10);
 
     QList<QWidget*> shown;
@@ -210,8 +210,8 @@ void TestAbout::okIsDefaultAndCancel()
     QFETCH(int, key);
     RecordingMessages messages;
     RecordingShell shell;
-    frmAbout about(messages, shell);
-    auto* ok = child<QPushButton>(about, "cmdOK");
+    AboutBox about(messages, shell);
+    auto* ok = child<QPushButton>(about, "okButton");
     QVERIFY(ok->isDefault());
 
     about.show();
@@ -262,9 +262,9 @@ void TestAbout::sysInfoStartsFirstToolOnPath()
     RecordingMessages messages;
     StartingShell shell;
     shell.startSucceeds = startSucceeds;
-    frmAbout about(messages, shell);
+    AboutBox about(messages, shell);
     about.show();
-    QTest::mouseClick(child<QPushButton>(about, "cmdSysInfo"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(about, "systemInfoButton"), Qt::LeftButton);
 
     const QList<QStringList> started =
         expected.isEmpty() ? QList<QStringList>() : QList<QStringList>{{dir.filePath(expected)}};
@@ -285,25 +285,25 @@ void TestAbout::licenceButtonOpensViewer()
 {
     RecordingMessages messages;
     RecordingShell shell;
-    frmAbout about(messages, shell);
+    AboutBox about(messages, shell);
     about.show();
 
     QString caption;
     closeLicenceWhenShown(&caption);
-    QTest::mouseClick(child<QPushButton>(about, "cmdLicence"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(about, "licenceButton"), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("Kendrix Licence Agreement"));
     QVERIFY(about.isVisible());
 }
 
 void TestAbout::licenceViewerLayout()
 {
-    frmLicence licence;
+    LicenceViewer licence;
     QCOMPARE(licence.windowTitle(), QStringLiteral("Kendrix Licence Agreement"));
     QCOMPARE(licence.minimumSize(), QSize(640, 393));
     QCOMPARE(licence.maximumSize(), QSize(640, 393));
 
-    auto* text = child<QPlainTextEdit>(licence, "Text1");
-    auto* ok = child<QPushButton>(licence, "cmdOK");
+    auto* text = child<QPlainTextEdit>(licence, "licenceText");
+    auto* ok = child<QPushButton>(licence, "okButton");
     QCOMPARE(text->toPlainText(), LicenceText::agreement());
     QCOMPARE(ok->text(), QStringLiteral("&Ok"));
     QVERIFY(ok->isDefault());
@@ -336,10 +336,10 @@ void TestAbout::licenceTextCannotBeChanged()
     QFETCH(QString, typed);
     QFETCH(QKeySequence, keys);
 
-    frmLicence licence;
+    LicenceViewer licence;
     licence.show();
     QVERIFY(QTest::qWaitForWindowActive(&licence));
-    auto* text = child<QPlainTextEdit>(licence, "Text1");
+    auto* text = child<QPlainTextEdit>(licence, "licenceText");
     QApplication::clipboard()->setText(QStringLiteral("PASTED"));
     // A selection gives every editing key something to remove or replace.
     QTest::keyClick(text, Qt::Key_Down);
@@ -358,10 +358,10 @@ void TestAbout::licenceTextCannotBeChanged()
 
 void TestAbout::licenceNavigationKeysMoveAndScroll()
 {
-    frmLicence licence;
+    LicenceViewer licence;
     licence.show();
     QVERIFY(QTest::qWaitForWindowActive(&licence));
-    auto* text = child<QPlainTextEdit>(licence, "Text1");
+    auto* text = child<QPlainTextEdit>(licence, "licenceText");
     QScrollBar* bar = text->verticalScrollBar();
     QCOMPARE(bar->value(), 0);
     QVERIFY(bar->maximum() > 0);

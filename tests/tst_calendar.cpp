@@ -1,7 +1,7 @@
 // The calendar date picker: month layout, navigation, headings, pick, cancel, and the value it
 // shares with its opener.
 #include "calendar/CalendarDate.h"
-#include "calendar/FrmCalendar1.h"
+#include "calendar/DatePicker.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
 #include "common/Twips.h"
@@ -31,23 +31,23 @@ namespace {
 
 const QDate Today(2026, 6, 15); // a Monday
 
-QTableView* grid(const FrmCalendar1& p)
+QTableView* grid(const DatePicker& p)
 {
-    return p.findChild<QTableView*>(u"GrdMonth"_s);
+    return p.findChild<QTableView*>(u"dayGrid"_s);
 }
 QString cellText(QTableView* grid, int row, int col)
 {
     return grid->model()->index(row, col).data().toString();
 }
-QString text(const FrmCalendar1& p, const QString& label)
+QString text(const DatePicker& p, const QString& label)
 {
     return p.findChild<QLabel*>(label)->text();
 }
-QPushButton* button(const FrmCalendar1& p, const QString& name)
+QPushButton* button(const DatePicker& p, const QString& name)
 {
     return p.findChild<QPushButton*>(name);
 }
-void click(const FrmCalendar1& p, const QString& name)
+void click(const DatePicker& p, const QString& name)
 {
     QTest::mouseClick(button(p, name), Qt::LeftButton);
 }
@@ -120,7 +120,7 @@ private slots:
     {
         QFETCH(QDate, anchor);
         QFETCH(Cells, cells);
-        FrmCalendar1 picker(CalendarDate::fromDate(anchor));
+        DatePicker picker(CalendarDate::fromDate(anchor));
         Cells where;
         QCOMPARE(days(grid(picker), &where), oneTo(anchor.daysInMonth()));
         QCOMPARE((Cells{where.first(), where.at(where.size() - 2), where.last()}), cells);
@@ -136,18 +136,19 @@ private slots:
         QTest::addColumn<QString>("title");
         const QDate jan31(2026, 1, 31), feb29(2028, 2, 29);
         QTest::newRow("31 Jan, month up")
-            << jan31 << QStringList{"CmdMonthUp"} << QDate(2026, 2, 28) << "February - 2026";
-        QTest::newRow("31 Jan, up and down") << jan31 << QStringList{"CmdMonthUp", "CmdMonthDown"}
-                                             << QDate(2026, 1, 28) << "January - 2026";
-        QTest::newRow("Jan, month down") << QDate(2026, 1, 15) << QStringList{"CmdMonthDown"}
+            << jan31 << QStringList{"monthUpButton"} << QDate(2026, 2, 28) << "February - 2026";
+        QTest::newRow("31 Jan, up and down")
+            << jan31 << QStringList{"monthUpButton", "monthDownButton"} << QDate(2026, 1, 28)
+            << "January - 2026";
+        QTest::newRow("Jan, month down") << QDate(2026, 1, 15) << QStringList{"monthDownButton"}
                                          << QDate(2025, 12, 15) << "December - 2025";
         QTest::newRow("29 Feb, year up")
-            << feb29 << QStringList{"CmdYearUp"} << QDate(2029, 2, 28) << "February - 2029";
+            << feb29 << QStringList{"yearUpButton"} << QDate(2029, 2, 28) << "February - 2029";
         QTest::newRow("29 Feb, year down")
-            << feb29 << QStringList{"CmdYearDown"} << QDate(2027, 2, 28) << "February - 2027";
+            << feb29 << QStringList{"yearDownButton"} << QDate(2027, 2, 28) << "February - 2027";
         // Each step starts from the day the last one left.
-        QTest::newRow("29 Feb, 4 x year up")
-            << feb29 << QStringList(4, u"CmdYearUp"_s) << QDate(2032, 2, 28) << "February - 2032";
+        QTest::newRow("29 Feb, 4 x year up") << feb29 << QStringList(4, u"yearUpButton"_s)
+                                             << QDate(2032, 2, 28) << "February - 2032";
     }
     void navigation()
     {
@@ -155,13 +156,13 @@ private slots:
         QFETCH(QStringList, buttons);
         QFETCH(QDate, expected);
         QFETCH(QString, title);
-        FrmCalendar1 picker(CalendarDate::fromDate(anchor));
+        DatePicker picker(CalendarDate::fromDate(anchor));
         picker.show();
         for (const QString& name : buttons)
             click(picker, name);
         QVERIFY(picker.isVisible());
         QCOMPARE(picker.value(), CalendarDate::fromDate(expected));
-        QCOMPARE(text(picker, u"LblMonth"_s), title);
+        QCOMPARE(text(picker, u"monthTitle"_s), title);
         QCOMPARE(days(grid(picker)), oneTo(expected.daysInMonth())); // no leftovers either
     }
 
@@ -194,11 +195,11 @@ private slots:
         QFETCH(QStringList, headings);
         QFETCH(QStringList, texts);
         QLocale::setDefault(QLocale(locale));
-        FrmCalendar1 picker(CalendarDate::fromDate(QDate(2027, 3, 20)));
+        DatePicker picker(CalendarDate::fromDate(QDate(2027, 3, 20)));
         for (int col = 0; col < 7; ++col)
             QCOMPARE(cellText(grid(picker), 0, col), headings.at(col));
-        QCOMPARE((QStringList{text(picker, u"Panel1"_s), text(picker, u"Panel2"_s),
-                              text(picker, u"LblMonth"_s)}),
+        QCOMPARE((QStringList{text(picker, u"todayWord"_s), text(picker, u"todayDate"_s),
+                              text(picker, u"monthTitle"_s)}),
                  texts);
     }
 
@@ -223,7 +224,7 @@ private slots:
         QLocale::setDefault(QLocale(locale));
         CalendarDate handedBack;
         {
-            FrmCalendar1 picker(CalendarDate::fromDate(QDate(2027, 3, 20)));
+            DatePicker picker(CalendarDate::fromDate(QDate(2027, 3, 20)));
             picker.show();
             clickCell(grid(picker), 1, 5); // March 2027 begins on a Monday
             QCOMPARE(picker.result(), int(QDialog::Accepted));
@@ -232,9 +233,9 @@ private slots:
         }
         QCOMPARE(forEditBox(handedBack), picked);
         QCOMPARE(DateText::read(picked), std::optional(QDate(2027, 3, 5)));
-        FrmCalendar1 next(handedBack);
+        DatePicker next(handedBack);
         QCOMPARE(grid(next)->currentIndex().data().toString(), u"5"_s);
-        QCOMPARE(text(next, u"LblMonth"_s), title);
+        QCOMPARE(text(next, u"monthTitle"_s), title);
     }
 
     void theKeyboardPicksTheFocusedDay_data()
@@ -249,7 +250,7 @@ private slots:
     {
         QFETCH(int, key);
         QFETCH(int, modifiers);
-        FrmCalendar1 picker;
+        DatePicker picker;
         picker.show();
         QTest::keyClick(grid(picker), Qt::Key_Right, Qt::KeypadModifier);
         QTest::keyClick(grid(picker), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -260,11 +261,11 @@ private slots:
     // The day keys move the anchor itself, across the month's edges; Escape cancels.
     void theDayKeysCrossIntoOtherMonths()
     {
-        FrmCalendar1 picker(CalendarDate::fromDate(QDate(2026, 6, 30)));
+        DatePicker picker(CalendarDate::fromDate(QDate(2026, 6, 30)));
         picker.show();
         picker.focusDays();
         QTest::keyClick(grid(picker), Qt::Key_Right);
-        QCOMPARE(text(picker, u"LblMonth"_s), u"July - 2026"_s);
+        QCOMPARE(text(picker, u"monthTitle"_s), u"July - 2026"_s);
         QCOMPARE(grid(picker)->currentIndex().data().toString(), u"1"_s);
         QTest::keyClick(grid(picker), Qt::Key_Up);
         QCOMPARE(picker.value(), CalendarDate::fromDate(QDate(2026, 6, 24)));
@@ -290,11 +291,11 @@ private slots:
         QFETCH(int, way);
         CalendarDate handedBack;
         {
-            FrmCalendar1 picker(CalendarDate::fromText(u"3/5/2027"_s)); // an earlier pick
+            DatePicker picker(CalendarDate::fromText(u"3/5/2027"_s)); // an earlier pick
             picker.show();
-            click(picker, u"CmdYearUp"_s);
+            click(picker, u"yearUpButton"_s);
             if (way == 0)
-                click(picker, u"Command1"_s);
+                click(picker, u"closeButton"_s);
             else if (way == 1)
                 QTest::keyClick(&picker, Qt::Key_Escape);
             else
@@ -304,7 +305,7 @@ private slots:
             handedBack = picker.value();
         }
         QCOMPARE(handedBack, CalendarDate::emptyText());
-        QCOMPARE(FrmCalendar1(handedBack).findChild<QLabel*>(u"LblMonth"_s)->text(),
+        QCOMPARE(DatePicker(handedBack).findChild<QLabel*>(u"monthTitle"_s)->text(),
                  u"June - 2026"_s);
     }
 
@@ -320,7 +321,7 @@ private slots:
     {
         QFETCH(QDate, anchor);
         QFETCH(QPoint, cell);
-        FrmCalendar1 picker(CalendarDate::fromDate(anchor));
+        DatePicker picker(CalendarDate::fromDate(anchor));
         picker.show();
         clickCell(grid(picker), cell.y(), cell.x());
         QVERIFY(picker.isVisible());
@@ -354,8 +355,8 @@ private slots:
         QFETCH(QString, title);
         QFETCH(CalendarDate, afterOpening);
         QCOMPARE(forEditBox(anchor), written);
-        FrmCalendar1 picker(anchor);
-        QCOMPARE(text(picker, u"LblMonth"_s), title);
+        DatePicker picker(anchor);
+        QCOMPARE(text(picker, u"monthTitle"_s), title);
         QCOMPARE(picker.value(), afterOpening);
     }
 
@@ -365,19 +366,19 @@ private slots:
         opener.show();
         QString box = u"1/1/2026"_s;
         CalendarDate anchor; // the opener keeps it from one opening to the next
-        const auto open = [&](const std::function<void(FrmCalendar1&)>& act) {
-            FrmCalendar1 picker(anchor, &opener);
+        const auto open = [&](const std::function<void(DatePicker&)>& act) {
+            DatePicker picker(anchor, &opener);
             picker.move(opener.mapToGlobal(QPoint(40, 30)));
             QTimer::singleShot(0, &picker, [&] { act(picker); });
             picker.exec();
             anchor = picker.value();
             box = anchor.textForEditBox().value_or(box);
         };
-        open([](FrmCalendar1& p) { clickCell(grid(p), 2, 3); });
+        open([](DatePicker& p) { clickCell(grid(p), 2, 3); });
         QCOMPARE(box, u"6/10/2026"_s);
-        open([](FrmCalendar1& p) {
-            click(p, u"CmdMonthUp"_s);
-            click(p, u"Command1"_s);
+        open([](DatePicker& p) {
+            click(p, u"monthUpButton"_s);
+            click(p, u"closeButton"_s);
         });
         QCOMPARE(box, u"6/10/2026"_s);
     }
@@ -386,7 +387,7 @@ private slots:
     void theFrameHasACloseBoxOnly()
     {
         QCoreApplication::setApplicationName(u"program name"_s);
-        FrmCalendar1 picker;
+        DatePicker picker;
         picker.show();
         // An empty title would reach the window system as the program's name.
         const QString title = picker.windowHandle()->title();
@@ -401,7 +402,7 @@ private slots:
 
     void layoutNamesAndTabOrder()
     {
-        FrmCalendar1 picker;
+        DatePicker picker;
         // The whole month is in view without scrolling, each text whole in its cell.
         QTableView* days = grid(picker);
         QVERIFY(picker.rect().contains(days->geometry()));
@@ -415,22 +416,22 @@ private slots:
             }
         }
         const QList<std::pair<const char*, QString>> arrows = {
-            {"CmdYearDown", u"One Year Down"_s},
-            {"CmdMonthDown", u"One Month Down"_s},
-            {"CmdMonthUp", u"One Month Up"_s},
-            {"CmdYearUp", u"One Year Up"_s}};
+            {"yearDownButton", u"One Year Down"_s},
+            {"monthDownButton", u"One Month Down"_s},
+            {"monthUpButton", u"One Month Up"_s},
+            {"yearUpButton", u"One Year Up"_s}};
         for (const auto& [name, tip] : arrows) {
             QPushButton* arrow = button(picker, QString::fromLatin1(name));
             QCOMPARE(arrow->toolTip(), tip);
             QCOMPARE(arrow->accessibleName(), tip);
         }
-        QCOMPARE(button(picker, u"Command1"_s)->accessibleName(), u"Close"_s);
+        QCOMPARE(button(picker, u"closeButton"_s)->accessibleName(), u"Close"_s);
 
         picker.show();
         QVERIFY(QTest::qWaitForWindowActive(&picker));
-        QCOMPARE(QApplication::focusWidget()->objectName(), u"CmdMonthUp"_s);
-        for (const QString& next : {u"CmdMonthDown"_s, u"GrdMonth"_s, u"CmdYearUp"_s,
-                                    u"CmdYearDown"_s, u"Command1"_s, u"CmdMonthUp"_s}) {
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"monthUpButton"_s);
+        for (const QString& next : {u"monthDownButton"_s, u"dayGrid"_s, u"yearUpButton"_s,
+                                    u"yearDownButton"_s, u"closeButton"_s, u"monthUpButton"_s}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), next);
         }

@@ -646,7 +646,7 @@ private slots:
         breakTheDrillView(w.fixture);
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("Reading the drills of a year failed"));
-        w.press("CmdPreviousYear");
+        w.press("previousYearButton");
         QVERIFY(w.settle());
 
         QCOMPARE(w.messages.shown.size(), 1);
@@ -654,11 +654,11 @@ private slots:
         QCOMPARE(w.messages.shown.first().text,
                  QStringLiteral("Error No 1 - no such table: main.NoSuchTable. The drills of 2025 "
                                 "could not be read. The grid shows 2026 again."));
-        QCOMPARE(w.child<QLabel>("LblYear")->text(), QStringLiteral("Year - 2026"));
+        QCOMPARE(w.child<QLabel>("yearLabel")->text(), QStringLiteral("Year - 2026"));
         QCOMPARE(w.grid->rows(), 5);
         QCOMPARE(w.grid->textMatrix(2, 3), QStringLiteral("MV Ship 0001"));
-        QVERIFY(!w.child<QAbstractButton>("CmdNextYear")->isEnabled());
-        QVERIFY(w.child<QAbstractButton>("CmdPreviousYear")->isEnabled());
+        QVERIFY(!w.child<QAbstractButton>("nextYearButton")->isEnabled());
+        QVERIFY(w.child<QAbstractButton>("previousYearButton")->isEnabled());
         // Nothing was made for the year that could not be read.
         QCOMPARE(
             w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2025"))
@@ -699,13 +699,13 @@ private slots:
 
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("Adding the drill rows of a year failed"));
-        w.press("CmdPreviousYear");
+        w.press("previousYearButton");
         QVERIFY(w.settle());
         QCOMPARE(w.messages.shown.size(), 1);
         QCOMPARE(w.messages.shown.first().text,
                  QStringLiteral("Error No 13 - database or disk is full. The drill rows of 2025 "
                                 "could not be created; nothing was stored."));
-        QCOMPARE(w.child<QLabel>("LblYear")->text(), QStringLiteral("Year - 2025"));
+        QCOMPARE(w.child<QLabel>("yearLabel")->text(), QStringLiteral("Year - 2025"));
         QCOMPARE(w.grid->rows(), 2);
         QCOMPARE(
             w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2025"))
@@ -713,8 +713,8 @@ private slots:
             0);
 
         QVERIFY(limit.exec(QStringLiteral("PRAGMA max_page_count = 1073741823")));
-        w.press("CmdNextYear");
-        w.press("CmdPreviousYear");
+        w.press("nextYearButton");
+        w.press("previousYearButton");
         QVERIFY(w.settle());
         QCOMPARE(w.grid->rows(), 2002);
         QCOMPARE(w.messages.shown.size(), 1);

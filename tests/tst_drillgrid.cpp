@@ -45,7 +45,7 @@ private slots:
         LoadedWindow w(
             {QStringLiteral("MV Charlie"), QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")});
         QVERIFY(w.load());
-        auto* grid = w.child<FlexGrid>("DBGrid1");
+        auto* grid = w.child<FlexGrid>("drillGrid");
         QCOMPARE(grid->rows(), 5);
         QCOMPARE(grid->cols(), 13);
         const auto count = [&] {
@@ -73,7 +73,7 @@ private slots:
                 .toString());
         QCOMPARE(grid->textMatrix(2, 12), QStringLiteral("2026"));
 
-        w.window->LoadFlexGrid();
+        w.window->loadYear();
         QCOMPARE(count(), 3);
         QCOMPARE(grid->rows(), 5);
     }
@@ -82,7 +82,7 @@ private slots:
     {
         LoadedWindow w;
         QVERIFY(w.load());
-        QCOMPARE(w.child<FlexGrid>("DBGrid1")->rows(), 2);
+        QCOMPARE(w.child<FlexGrid>("drillGrid")->rows(), 2);
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 0);
     }
 
@@ -90,7 +90,7 @@ private slots:
     {
         LoadedWindow w(1);
         QVERIFY(w.load());
-        auto* grid = w.child<FlexGrid>("DBGrid1");
+        auto* grid = w.child<FlexGrid>("drillGrid");
         const QStringList row0 = {"",           "Drill No 1", "Drill No 1",
                                   "Drill No 1", "Drill No 1", "Drill No 2",
                                   "Drill No 2", "Drill No 2", "Drill No 2"};
@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(grid->gridForeColor(), Black);
         QCOMPARE(grid->geometry(), Twips::rect(2340, 1470, 12705, 7065));
         // The captions of row 1 need two lines; reloading must not shrink the row.
-        w.window->LoadFlexGrid();
+        w.window->loadYear();
         QVERIFY(grid->rowHeight(1) >= 2 * grid->fontMetrics().height());
     }
 
@@ -173,7 +173,7 @@ private slots:
                            "VALUES (?, 'MV Alpha', ?, ?, ?, 'A. Master', ?, ?, 'B. Master')"),
             {ship, today.year(), iso(scheduled), iso(done), iso(today.addDays(-10)), iso(QDate())});
         QVERIFY(w.load());
-        auto* grid = w.child<FlexGrid>("DBGrid1");
+        auto* grid = w.child<FlexGrid>("drillGrid");
         // The first tick after the window opens applies the colours.
         QVERIFY(!shipNameIsBold(grid, 2));
         QTRY_VERIFY(shipNameIsBold(grid, 2));
@@ -191,13 +191,13 @@ private slots:
         LoadedWindow w({QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")});
         QVERIFY(w.loadAndShow());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date\" = '2026-07-15'"));
-        w.window->LoadFlexGrid();
-        w.child<QTimer>("Timer1")->start();
+        w.window->loadYear();
+        w.child<QTimer>("editCommitTimer")->start();
         QVERIFY(w.settle());
         QCOMPARE(colourAt(w.grid, 2, 4), Red);
         QVERIFY(w.clickCell(3, 7));
 
-        auto* clockTick = w.child<QTimer>("Timer2");
+        auto* clockTick = w.child<QTimer>("clockTimer");
         QMetaObject::invokeMethod(clockTick, "timeout", Qt::DirectConnection);
         QCOMPARE(colourAt(w.grid, 2, 4), Red); // the same day: nothing to change
         w.grid->setRow(3);
@@ -232,8 +232,8 @@ private slots:
     {
         LoadedWindow w(4);
         QVERIFY(w.load());
-        auto* grid = w.child<FlexGrid>("DBGrid1");
-        w.window->UpdateColors();
+        auto* grid = w.child<FlexGrid>("drillGrid");
+        w.window->recolour();
         QCOMPARE(grid->row(), 5);
         QCOMPARE(grid->col(), 3);
         for (int row = 2; row < 6; ++row)
@@ -245,9 +245,9 @@ private slots:
     {
         LoadedWindow w(2);
         QVERIFY(w.load());
-        auto* grid = w.child<FlexGrid>("DBGrid1");
-        w.window->UpdateColors();
-        w.window->LoadFlexGrid();
+        auto* grid = w.child<FlexGrid>("drillGrid");
+        w.window->recolour();
+        w.window->loadYear();
         QVERIFY(!shipNameIsBold(grid, 2));
     }
 
@@ -256,13 +256,13 @@ private slots:
         LoadedWindow w(300);
         QVERIFY(w.load());
         w.window->show();
-        auto* grid = w.child<FlexGrid>("DBGrid1");
+        auto* grid = w.child<FlexGrid>("drillGrid");
         grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum() / 2);
         grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
         const int vertical = grid->verticalScrollBar()->value();
         const int horizontal = grid->horizontalScrollBar()->value();
         QVERIFY(vertical > 0 && horizontal > 0);
-        w.window->UpdateColors();
+        w.window->recolour();
         QCOMPARE(grid->verticalScrollBar()->value(), vertical);
         QCOMPARE(grid->horizontalScrollBar()->value(), horizontal);
     }
@@ -272,7 +272,7 @@ private slots:
         LoadedWindow w(300);
         QVERIFY(w.load());
         w.window->show();
-        auto* grid = w.child<FlexGrid>("DBGrid1");
+        auto* grid = w.child<FlexGrid>("drillGrid");
         const QRect header = grid->cellRect(1, 5);
         const QRect ship = grid->cellRect(40, 3);
         grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());

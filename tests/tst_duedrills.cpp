@@ -180,12 +180,12 @@ private slots:
         QTRY_VERIFY(w.child<DueDrillsWindow>("DueDrillsWindow") &&
                     w.child<DueDrillsWindow>("DueDrillsWindow")->isVisible());
         auto* due = w.child<DueDrillsWindow>("DueDrillsWindow");
-        const QString counts = due->findChild<QLabel*>("LblCounts")->text();
+        const QString counts = due->findChild<QLabel*>("countsLabel")->text();
         for (const char* count : {"1 overdue", "1 due", "2 not scheduled"})
             QVERIFY2(counts.contains(QLatin1String(count)), qPrintable(counts));
 
         // The second line is MV Bravo's second drill, due in five days.
-        auto* list = due->findChild<QTableWidget*>("GrdDue");
+        auto* list = due->findChild<QTableWidget*>("dueGrid");
         QApplication::setActiveWindow(due);
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Down);
@@ -210,17 +210,17 @@ private slots:
         LoadedWindow w;
         QVERIFY(insert(w.fixture.db(), Fleet));
         QVERIFY(w.loadAndShow());
-        w.press("CmdDueDrills");
+        w.press("dueDrillsButton");
         auto* due = w.child<DueDrillsWindow>("DueDrillsWindow");
         QVERIFY(due && due->isVisible());
-        auto* counts = due->findChild<QLabel*>("LblCounts");
+        auto* counts = due->findChild<QLabel*>("countsLabel");
         QVERIFY(counts->text().startsWith(QLatin1String("1 overdue")));
         // Another user marks MV Alpha's drill done.
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Done Date\" = '2026-06-14' "
                                       "WHERE ShipName = 'MV Alpha'"));
         QTRY_VERIFY2(counts->text().startsWith(QLatin1String("0 overdue")),
                      qPrintable(counts->text()));
-        QCOMPARE(due->findChild<QTableWidget*>("GrdDue")->rowCount(), 3);
+        QCOMPARE(due->findChild<QTableWidget*>("dueGrid")->rowCount(), 3);
     }
 
     void theListPrintsAndExportsAsCsv()
@@ -230,9 +230,9 @@ private slots:
         fleet[0].ship = QStringLiteral("=HYPERLINK(\"x\")"); // a name a spreadsheet would run
         QVERIFY(insert(w.fixture.db(), fleet));
         QVERIFY(w.loadAndShow());
-        w.press("CmdDueDrills");
+        w.press("dueDrillsButton");
         auto* due = w.child<DueDrillsWindow>("DueDrillsWindow");
-        QTest::mouseClick(due->findChild<QPushButton*>("CmdPrint"), Qt::LeftButton);
+        QTest::mouseClick(due->findChild<QPushButton*>("printFormButton"), Qt::LeftButton);
         auto* preview = w.child<ReportPreview>("ReportPreview");
         QVERIFY(preview);
         const QString pdf = w.fixture.folder() + QStringLiteral("/due.pdf");
@@ -279,7 +279,7 @@ private slots:
 
         // The next morning, while the program runs.
         Clock::setFixed(QDateTime(Today.addDays(1), QTime(8, 0)));
-        auto* dayTimer = first.findChild<QTimer*>("TimerDueDay");
+        auto* dayTimer = first.findChild<QTimer*>("dueDayTimer");
         QVERIFY(dayTimer->isActive());
         QMetaObject::invokeMethod(dayTimer, "timeout", Qt::DirectConnection);
         QTRY_COMPARE(m_service.bodies.size(), 3);

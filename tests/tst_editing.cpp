@@ -30,8 +30,8 @@ public:
     {
         if (!loadAndShow())
             return false;
-        box = child<QLineEdit>("TxtWrite");
-        button = child<QToolButton>("CmdWrite");
+        box = child<QLineEdit>("editBox");
+        button = child<QToolButton>("pickButton");
         return box && button;
     }
 
@@ -116,7 +116,7 @@ private slots:
         EditingWindow w;
         QVERIFY(w.open());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date1\" = '2026-07-01'"));
-        w.window->LoadFlexGrid();
+        w.window->loadYear();
         QVERIFY(w.clickCell(BravoRow, 8));
         w.type(typed);
         QTRY_COMPARE(w.messages.shown.size(), 1);
@@ -164,7 +164,7 @@ private slots:
         EditingWindow w;
         QVERIFY(w.open());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Kept'"));
-        w.window->LoadFlexGrid();
+        w.window->loadYear();
         QVERIFY(w.settle());
         QVERIFY(w.clickCell(AlphaRow, 7));
         QCOMPARE(w.box->text(), QStringLiteral("Kept"));
@@ -273,10 +273,10 @@ private slots:
         QVERIFY(w.open());
         QVERIFY(w.clickCell(AlphaRow, 7));
         w.type(QStringLiteral("Typed for the old year"), false);
-        w.window->LoadFlexGrid();
+        w.window->loadYear();
         QVERIFY(!w.box->isVisible());
         QCOMPARE(w.box->text(), QString());
-        QTimer* timer = w.child<QTimer>("Timer1");
+        QTimer* timer = w.child<QTimer>("editCommitTimer");
         timer->start();
         QVERIFY(w.settle());
         QVERIFY(w.clickCell(BravoRow, 7));

@@ -75,7 +75,7 @@ private:
 
     QRadioButton* button(int question, int scale) const
     {
-        auto* group = m_panel->findChild<QButtonGroup*>(QStringLiteral("Option%1").arg(question));
+        auto* group = m_panel->findChild<QButtonGroup*>(QStringLiteral("question%1").arg(question));
         return group ? qobject_cast<QRadioButton*>(group->button(scale - 1)) : nullptr;
     }
 
@@ -102,7 +102,7 @@ private:
         Answers answers{};
         for (int question = 1; question <= 10; ++question) {
             auto* group =
-                m_panel->findChild<QButtonGroup*>(QStringLiteral("Option%1").arg(question));
+                m_panel->findChild<QButtonGroup*>(QStringLiteral("question%1").arg(question));
             answers[question - 1] = group->checkedId() + 1;
         }
         return answers;
@@ -234,12 +234,12 @@ private slots:
                      .toInt(),
                  10);
         QCOMPARE(shown(), Answers{});
-        QCOMPARE(text("LblTotal"), QStringLiteral("0"));
-        QCOMPARE(text("LblShip1"), QStringLiteral("MV Alpha"));
-        QCOMPARE(text("LblDrilldate1"), QStringLiteral("3/2/2026"));
-        QCOMPARE(text("LblMaster"), QStringLiteral("A. O'Neill"));
-        QCOMPARE(text("LblCompany1"), Company);
-        QVERIFY(!command("CmdConfirm")->isHidden());
+        QCOMPARE(text("totalLabel"), QStringLiteral("0"));
+        QCOMPARE(text("shipLabel"), QStringLiteral("MV Alpha"));
+        QCOMPARE(text("drillDateLabel"), QStringLiteral("3/2/2026"));
+        QCOMPARE(text("masterLabel"), QStringLiteral("A. O'Neill"));
+        QCOMPARE(text("companyLabel"), Company);
+        QVERIFY(!command("confirmButton")->isHidden());
 
         // The other drill of the row shares the rows; opening again adds none.
         QVERIFY(openAlpha(DrillTwoColumn));
@@ -274,8 +274,8 @@ private slots:
         QVERIFY(openAlpha(DrillOneColumn));
         QVERIFY(chooseAll(answers));
         QCOMPARE(shown(), answers);
-        QCOMPARE(text("LblTotal"), total);
-        QCOMPARE(m_panel->CalcTotalEvaluation(), total.toInt());
+        QCOMPARE(text("totalLabel"), total);
+        QCOMPARE(m_panel->totalPercent(), total.toInt());
     }
 
     void choosingAgainKeepsOneAnswerPerQuestion()
@@ -284,11 +284,11 @@ private slots:
         QVERIFY(choose(3, 3));
         QVERIFY(choose(3, 3));
         QVERIFY(button(3, 3)->isChecked());
-        QCOMPARE(text("LblTotal"), QStringLiteral("6"));
+        QCOMPARE(text("totalLabel"), QStringLiteral("6"));
         QVERIFY(choose(3, 5));
         QCOMPARE(shown(), (Answers{0, 0, 5}));
         QVERIFY(!button(3, 3)->isChecked());
-        QCOMPARE(text("LblTotal"), QStringLiteral("10"));
+        QCOMPARE(text("totalLabel"), QStringLiteral("10"));
     }
 
     void storedAnswersOfTheOpenedDrillAreShown_data()
@@ -314,7 +314,7 @@ private slots:
         QVERIFY(choose(1, 1)); // left over from an earlier opening
         QVERIFY(m_panel->openForDrill(m_alphaDrill, QStringLiteral("MV Alpha"), {}, {}, column));
         QCOMPARE(shown(), expected);
-        QCOMPARE(text("LblTotal"), QStringLiteral("30"));
+        QCOMPARE(text("totalLabel"), QStringLiteral("30"));
     }
 
     void saveStoresOnlyTheOpenedDrill_data()
@@ -344,7 +344,7 @@ private slots:
         QVERIFY(chooseAll(Answers{4, 0, 5, 5, 3, 0, 1, 2, 3, 4}));
         const Answers answers{4, 1, 5, 5, 3, 0, 1, 2, 3, 4};
         QCOMPARE(shown(), answers);
-        QTest::mouseClick(command("CmdConfirm"), Qt::LeftButton);
+        QTest::mouseClick(command("confirmButton"), Qt::LeftButton);
 
         QCOMPARE(stored(m_alphaDrill, savedPrefix), answers);
         QCOMPARE(stored(m_alphaDrill, keptPrefix), kept);
@@ -364,7 +364,7 @@ private slots:
         QSignalSpy closed(m_panel.get(), &EvaluationPanel::closed);
         QVERIFY(openAlpha(DrillOneColumn));
         QVERIFY(chooseAll(uniform(5)));
-        QTest::mouseClick(command("CmdCancel3"), Qt::LeftButton);
+        QTest::mouseClick(command("cancelFormButton"), Qt::LeftButton);
 
         QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev")), (Answers{2, 2}));
         QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev1")), Answers{});
@@ -381,16 +381,16 @@ private slots:
         m_panel->openBlank();
 
         QCOMPARE(shown(), Answers{});
-        QCOMPARE(text("LblTotal"), QString());
-        QCOMPARE(text("LblShip1"), QString());
-        QCOMPARE(text("LblDrilldate1"), QString());
-        QCOMPARE(text("LblMaster"), QString());
-        QCOMPARE(text("LblCompany1"), Company);
-        QVERIFY(command("CmdConfirm")->isHidden());
+        QCOMPARE(text("totalLabel"), QString());
+        QCOMPARE(text("shipLabel"), QString());
+        QCOMPARE(text("drillDateLabel"), QString());
+        QCOMPARE(text("masterLabel"), QString());
+        QCOMPARE(text("companyLabel"), Company);
+        QVERIFY(command("confirmButton")->isHidden());
 
         QVERIFY(choose(7, 4));
-        QCOMPARE(text("LblTotal"), QStringLiteral("8"));
-        QTest::mouseClick(command("CmdCancel3"), Qt::LeftButton);
+        QCOMPARE(text("totalLabel"), QStringLiteral("8"));
+        QTest::mouseClick(command("cancelFormButton"), Qt::LeftButton);
         QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev")), uniform(4));
     }
 
@@ -400,9 +400,9 @@ private slots:
         QVERIFY(openAlpha(DrillTwoColumn));
         QVERIFY(choose(2, 4));
         QVERIFY(choose(10, 5));
-        QTest::mouseClick(command("CmdPrint"), Qt::LeftButton);
+        QTest::mouseClick(command("printFormButton"), Qt::LeftButton);
         QVERIFY(choose(1, 2));
-        QTest::mouseClick(command("CmdPrint"), Qt::LeftButton);
+        QTest::mouseClick(command("printFormButton"), Qt::LeftButton);
 
         QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM PrintEval")).toInt(), 1);
         QCOMPARE(printed("Company").toString(), Company);
@@ -437,7 +437,7 @@ private slots:
     void blankFormPrintsEmptyFieldsAndOpenBoxes()
     {
         m_panel->openBlank();
-        QVERIFY(m_panel->SaveFORprint());
+        QVERIFY(m_panel->fillPrintTable());
         QCOMPARE(printed("Company").toString(), Company);
         for (const char* field : {"Ship", "DrillDate", "Master", "Total"})
             QVERIFY2(printed(QString::fromLatin1(field)).isNull(), field);
@@ -460,7 +460,7 @@ private slots:
     void printerAndExportShowTheSameForm()
     {
         m_panel->openBlank();
-        QTest::mouseClick(command("CmdPrint"), Qt::LeftButton);
+        QTest::mouseClick(command("printFormButton"), Qt::LeftButton);
         ReportPreview* preview = nullptr;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (auto* found = qobject_cast<ReportPreview*>(window))
@@ -495,7 +495,7 @@ private slots:
                                   .filePath(QString::fromLatin1(DrillEvalReport::TemplateFileName)),
                               QByteArray()));
         m_panel->openBlank();
-        QVERIFY(m_panel->SaveFORprint());
+        QVERIFY(m_panel->fillPrintTable());
         QVERIFY(printToPdf().isEmpty());
         QCOMPARE(m_messages.shown.size(), 1);
         const QString told = m_messages.shown.first().text;
@@ -517,7 +517,7 @@ private slots:
         m_panel->setCompanyName(whole.at(2));
         QVERIFY(m_panel->openForDrill(m_alphaDrill, whole.at(0), QStringLiteral("3/2/2026"),
                                       whole.at(1), DrillOneColumn));
-        QVERIFY(m_panel->SaveFORprint());
+        QVERIFY(m_panel->fillPrintTable());
         const QString pdf = printToPdf();
         QVERIFY(!pdf.isEmpty());
         QCOMPARE(pageCountOfPdf(pdf), 1);
@@ -539,7 +539,7 @@ private slots:
     {
         QVERIFY(openAlpha(DrillOneColumn));
         QVERIFY(chooseAll(Answers{5, 4, 0, 3, 2, 1, 0, 5, 5, 1}));
-        QVERIFY(m_panel->SaveFORprint());
+        QVERIFY(m_panel->fillPrintTable());
         const QString pdf = printToPdf();
         QVERIFY(!pdf.isEmpty());
         QCOMPARE(pageCountOfPdf(pdf), 1);
@@ -571,7 +571,7 @@ private slots:
         QSignalSpy saved(m_panel.get(), &EvaluationPanel::saved);
         QVERIFY(openAlpha(DrillOneColumn));
         QVERIFY(chooseAll(uniform(4)));
-        QTest::mouseClick(command("CmdConfirm"), Qt::LeftButton);
+        QTest::mouseClick(command("confirmButton"), Qt::LeftButton);
 
         QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev")), uniform(2)); // questions 1-6 too
         QCOMPARE(saved.size(), 0);
@@ -595,11 +595,11 @@ private slots:
     void failedPrintKeepsTheLastQuestionnaire()
     {
         QVERIFY(openAlpha(DrillOneColumn));
-        QVERIFY(m_panel->SaveFORprint());
+        QVERIFY(m_panel->fillPrintTable());
         m_fixture->exec(QStringLiteral("CREATE TRIGGER RefusePrint BEFORE INSERT ON PrintEval "
                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         m_panel->openBlank();
-        QTest::mouseClick(command("CmdPrint"), Qt::LeftButton);
+        QTest::mouseClick(command("printFormButton"), Qt::LeftButton);
 
         QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM PrintEval")).toInt(), 1);
         QCOMPARE(printed("Ship").toString(), QStringLiteral("MV Alpha"));

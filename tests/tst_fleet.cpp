@@ -33,7 +33,7 @@ public:
     // Types into the ship list's name column of a row and leaves the cell with Enter.
     bool typeShipName(int row, const QString& name)
     {
-        auto* list = child<QTableView>("DBGrid2");
+        auto* list = child<QTableView>("shipGrid");
         list->setFocus();
         list->setCurrentIndex(list->model()->index(row, 1));
         QTest::keyClick(list, Qt::Key_F2);
@@ -51,7 +51,7 @@ public:
     // Clicks a cell of the ship list where it is shown, as a user does.
     void clickShipCell(int row, int col)
     {
-        auto* list = child<QTableView>("DBGrid2");
+        auto* list = child<QTableView>("shipGrid");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(list->model()->index(row, col)).center());
     }
@@ -66,7 +66,7 @@ public:
 
     QString listedName(int row) const
     {
-        return child<QTableView>("DBGrid2")->model()->index(row, 1).data().toString();
+        return child<QTableView>("shipGrid")->model()->index(row, 1).data().toString();
     }
     QString storedName(const QString& sql) const { return fixture.scalar(sql).toString(); }
 };
@@ -85,20 +85,20 @@ private slots:
     {
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        auto* previous = w.child<QPushButton>("CmdPreviousYear");
-        auto* next = w.child<QPushButton>("CmdNextYear");
+        auto* previous = w.child<QPushButton>("previousYearButton");
+        auto* next = w.child<QPushButton>("nextYearButton");
         QVERIFY(previous->isEnabled());
         QVERIFY(!next->isEnabled());
         for (int year = 2002; year >= 2000; --year) {
-            w.press("CmdPreviousYear");
-            QCOMPARE(w.child<QLabel>("LblYear")->text(), QStringLiteral("Year - %1").arg(year));
+            w.press("previousYearButton");
+            QCOMPARE(w.child<QLabel>("yearLabel")->text(), QStringLiteral("Year - %1").arg(year));
             QCOMPARE(previous->isEnabled(), year != 2000);
             QVERIFY(next->isEnabled());
         }
-        w.press("CmdNextYear");
+        w.press("nextYearButton");
         QVERIFY(previous->isEnabled());
-        w.press("CmdNextYear");
-        w.press("CmdNextYear");
+        w.press("nextYearButton");
+        w.press("nextYearButton");
         QCOMPARE(w.window->shownYear(), 2003);
         QVERIFY(!next->isEnabled());
         // Every year shown got its rows, and only its own rows are shown.
@@ -113,8 +113,8 @@ private slots:
         FleetWindow w;
         QVERIFY(w.loadAndShow());
         QVERIFY(w.clickCell(2, 7));
-        QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("Typed in 2003"));
-        w.press("CmdPreviousYear");
+        QTest::keyClicks(w.child<QLineEdit>("editBox"), QStringLiteral("Typed in 2003"));
+        w.press("previousYearButton");
         QVERIFY(w.settle());
         QCOMPARE(
             w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL"))
@@ -134,14 +134,14 @@ private slots:
                 {w.fixture.shipId(QString::fromLatin1(name)), QString::fromLatin1(name)});
         QVERIFY(w.loadAndShow());
         QCOMPARE(w.grid->rows(), 4);
-        w.window->ProgramNewShip();
+        w.window->addDrillRowsForNewShips();
         QCOMPARE(w.drillRows(2003), 3);
         QCOMPARE(w.fixture
                      .scalar(QStringLiteral(
                          "SELECT YearDrill FROM Drills WHERE ShipName = 'MV Charlie'"))
                      .toInt(),
                  2003);
-        w.window->ProgramNewShip();
+        w.window->addDrillRowsForNewShips();
         QCOMPARE(w.drillRows(2003), 3);
         QCOMPARE(
             w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master = 'Kept'"))
@@ -153,12 +153,12 @@ private slots:
     {
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        w.press("CmdShips");
-        QVERIFY(w.child<QWidget>("PicShips")->isVisible());
-        QVERIFY(w.child<QWidget>("PicShade")->isVisible());
+        w.press("fleetButton");
+        QVERIFY(w.child<QWidget>("fleetPanel")->isVisible());
+        QVERIFY(w.child<QWidget>("shade")->isVisible());
         QVERIFY(w.typeShipName(2, QStringLiteral("MV O'Connor")));
-        w.press("cmdSave2");
-        QVERIFY(!w.child<QWidget>("PicShips")->isVisible());
+        w.press("saveFleetButton");
+        QVERIFY(!w.child<QWidget>("fleetPanel")->isVisible());
         QVERIFY(w.settle());
         QCOMPARE(w.grid->rows(), 5);
         QCOMPARE(w.grid->textMatrix(4, 3), QStringLiteral("MV O'Connor"));
@@ -178,10 +178,10 @@ private slots:
         QVERIFY(w.loadAndShow());
         QVERIFY(w.scrollToCell(50, 7));
         QVERIFY(w.clickCell(50, 7));
-        QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("Half typed"));
-        w.press("CmdShips");
+        QTest::keyClicks(w.child<QLineEdit>("editBox"), QStringLiteral("Half typed"));
+        w.press("fleetButton");
         QVERIFY(w.typeShipName(60, QStringLiteral("MV Newcomer")));
-        w.press("cmdSave2");
+        w.press("saveFleetButton");
         QVERIFY(w.settle());
         QVERIFY(w.messages.shown.isEmpty());
         QCOMPARE(w.drillRows(2003), 61);
@@ -195,10 +195,10 @@ private slots:
     {
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        w.press("CmdShips");
+        w.press("fleetButton");
         QVERIFY(w.typeShipName(2, QStringLiteral("MV Delta")));
-        w.press("CmdCancel2");
-        QVERIFY(!w.child<QWidget>("PicShade")->isVisible());
+        w.press("cancelFleetButton");
+        QVERIFY(!w.child<QWidget>("shade")->isVisible());
         QVERIFY(w.fixture.shipId(QStringLiteral("MV Delta")) > 0);
         QCOMPARE(w.drillRows(2003), 2);
     }
@@ -207,7 +207,7 @@ private slots:
     {
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        w.press("CmdShips");
+        w.press("fleetButton");
         QVERIFY(w.typeShipName(0, QString()));
         QCOMPARE(w.messages.shown.size(), 1);
         QCOMPARE(
@@ -216,7 +216,7 @@ private slots:
                 .toInt(),
             1);
         QVERIFY(w.typeShipName(2, QStringLiteral("   ")));
-        w.press("cmdSave2");
+        w.press("saveFleetButton");
         QVERIFY(w.settle());
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 2);
     }
@@ -225,8 +225,8 @@ private slots:
     {
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        w.press("CmdShips");
-        auto* list = w.child<QTableView>("DBGrid2");
+        w.press("fleetButton");
+        auto* list = w.child<QTableView>("shipGrid");
         // The record selector at the row's left selects the ship, as the panel's note says.
         QHeaderView* selectors = list->verticalHeader();
         const QPoint selector(selectors->width() / 2, selectors->sectionViewportPosition(0) +
@@ -243,22 +243,22 @@ private slots:
     void aRenameNotSavedIsNotShownAgain_data()
     {
         QTest::addColumn<QByteArray>("closedBy");
-        QTest::newRow("Cancel") << QByteArray("CmdCancel2");
-        QTest::newRow("another panel") << QByteArray("CmdCompany");
+        QTest::newRow("Cancel") << QByteArray("cancelFleetButton");
+        QTest::newRow("another panel") << QByteArray("companyButton");
     }
     void aRenameNotSavedIsNotShownAgain()
     {
         QFETCH(QByteArray, closedBy);
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        w.press("CmdShips");
+        w.press("fleetButton");
         w.clickShipCell(0, 1);
         FleetWindow::type(QStringLiteral("HotelCancel"));
         w.press(closedBy.constData());
-        w.press("CmdShips");
+        w.press("fleetButton");
         QCOMPARE(w.listedName(0), QStringLiteral("MV Alpha"));
         w.clickShipCell(1, 1); // leaving the row would store a change still held
-        w.press("cmdSave2");
+        w.press("saveFleetButton");
         QVERIFY(w.settle());
         QCOMPARE(w.fixture
                      .scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE ShipName = "
@@ -273,7 +273,7 @@ private slots:
     {
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        w.press("CmdShips");
+        w.press("fleetButton");
         w.clickShipCell(1, 1);
         FleetWindow::pressKey(Qt::Key_Delete);
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 2);
@@ -298,7 +298,7 @@ private slots:
         QFETCH(bool, overwrite);
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        w.press("CmdShips");
+        w.press("fleetButton");
         w.fixture.exec(
             QStringLiteral("UPDATE Ships SET ShipName = 'MV Theirs' WHERE ShipName = 'MV Alpha'"));
         w.messages.answerYes = overwrite;
@@ -328,14 +328,14 @@ private slots:
         w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'First'"));
         w.fixture.exec(QStringLiteral("INSERT INTO Company (Name) VALUES ('Last')"));
         QVERIFY(w.loadAndShow());
-        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("Last"));
-        w.press("CmdCompany");
-        w.child<QLineEdit>("TxtCompany")->setText(QStringLiteral("Saved Name"));
-        w.press("cmdSave1");
+        QCOMPARE(w.child<QLabel>("companyLabel")->text(), QStringLiteral("Last"));
+        w.press("companyButton");
+        w.child<QLineEdit>("companyNameBox")->setText(QStringLiteral("Saved Name"));
+        w.press("saveCompanyButton");
         QVERIFY(w.messages.shown.isEmpty());
         w.window.reset();
         QVERIFY(w.loadAndShow());
-        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("Saved Name"));
+        QCOMPARE(w.child<QLabel>("companyLabel")->text(), QStringLiteral("Saved Name"));
     }
 
     void theCompanyNameMeetingAnotherUsersNameAsks_data()
@@ -350,11 +350,11 @@ private slots:
         FleetWindow w;
         w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'Old Name'"));
         QVERIFY(w.loadAndShow());
-        w.press("CmdCompany");
+        w.press("companyButton");
         w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'Other Office'"));
         w.messages.answerYes = overwrite;
-        w.child<QLineEdit>("TxtCompany")->setText(QStringLiteral("My Office"));
-        w.press("cmdSave1");
+        w.child<QLineEdit>("companyNameBox")->setText(QStringLiteral("My Office"));
+        w.press("saveCompanyButton");
 
         QCOMPARE(w.messages.shown.size(), 1);
         const auto& question = w.messages.shown.first();
@@ -365,8 +365,8 @@ private slots:
         const QString kept =
             overwrite ? QStringLiteral("My Office") : QStringLiteral("Other Office");
         QCOMPARE(w.storedName(QStringLiteral("SELECT Name FROM Company")), kept);
-        QCOMPARE(w.child<QLabel>("LblCompany")->text(), kept);
-        QVERIFY(!w.child<QWidget>("PicCompany")->isVisible());
+        QCOMPARE(w.child<QLabel>("companyLabel")->text(), kept);
+        QVERIFY(!w.child<QWidget>("companyPanel")->isVisible());
     }
 
     void theCompanyNameIsEditedInItsPanel()
@@ -374,26 +374,26 @@ private slots:
         FleetWindow w;
         w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'Old Name'"));
         QVERIFY(w.loadAndShow());
-        w.press("CmdCompany");
-        auto* text = w.child<QLineEdit>("TxtCompany");
+        w.press("companyButton");
+        auto* text = w.child<QLineEdit>("companyNameBox");
         QCOMPARE(text->text(), QStringLiteral("Old Name"));
         text->setText(QStringLiteral("Nobody Saves This"));
-        w.press("CmdCancel1");
-        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("Old Name"));
+        w.press("cancelCompanyButton");
+        QCOMPARE(w.child<QLabel>("companyLabel")->text(), QStringLiteral("Old Name"));
 
-        w.press("CmdCompany");
+        w.press("companyButton");
         QCOMPARE(text->text(), QStringLiteral("Old Name"));
         text->setText(QStringLiteral("O'Hara Ship Management"));
-        w.press("cmdSave1");
-        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("O'Hara Ship Management"));
+        w.press("saveCompanyButton");
+        QCOMPARE(w.child<QLabel>("companyLabel")->text(), QStringLiteral("O'Hara Ship Management"));
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT Name FROM Company")).toString(),
                  QStringLiteral("O'Hara Ship Management"));
-        QVERIFY(!w.child<QWidget>("PicCompany")->isVisible());
+        QVERIFY(!w.child<QWidget>("companyPanel")->isVisible());
 
-        w.press("CmdCompany");
+        w.press("companyButton");
         text->clear();
-        w.press("cmdSave1");
-        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QString());
+        w.press("saveCompanyButton");
+        QCOMPARE(w.child<QLabel>("companyLabel")->text(), QString());
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT Name FROM Company")).toString(),
                  QString());
     }
@@ -402,12 +402,12 @@ private slots:
     {
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        w.press("CmdShips");
-        w.press("CmdCompany");
-        QVERIFY(!w.child<QWidget>("PicShips")->isVisible());
-        QVERIFY(w.child<QWidget>("PicCompany")->isVisible());
-        auto* panel = w.child<QWidget>("PicCompany");
-        QCOMPARE(w.child<QWidget>("PicShade")->geometry(), panel->geometry().translated(7, 7));
+        w.press("fleetButton");
+        w.press("companyButton");
+        QVERIFY(!w.child<QWidget>("fleetPanel")->isVisible());
+        QVERIFY(w.child<QWidget>("companyPanel")->isVisible());
+        auto* panel = w.child<QWidget>("companyPanel");
+        QCOMPARE(w.child<QWidget>("shade")->geometry(), panel->geometry().translated(7, 7));
     }
 };
 

@@ -51,7 +51,7 @@ public:
     }
     HistoryWindow* historyWindow() const { return window->findChild<HistoryWindow*>(); }
 
-    static constexpr int FirstDrillRow = frmORXmain::FirstDrillRow;
+    static constexpr int FirstDrillRow = MainWindow::FirstDrillRow;
 };
 
 // Changes made through a connection of the program's data layer of their own.
@@ -84,7 +84,7 @@ private slots:
     {
         HistoryTestWindow w;
         QVERIFY(w.loadAndShow());
-        auto* box = w.child<QLineEdit>("TxtWrite");
+        auto* box = w.child<QLineEdit>("editBox");
         w.messages.answerYes = true;
         w.keys(CloseYear);
         QCOMPARE(w.fixture
@@ -104,14 +104,14 @@ private slots:
 
         // The questionnaire shows the answers, and offers nothing to change or save.
         QVERIFY(w.clickField(Alpha, DrillRecord::CompEval));
-        w.press("CmdWrite");
-        QVERIFY(w.child<QWidget>("PicEvaluation")->isVisible());
-        QVERIFY(!w.child<QAbstractButton>("CmdConfirm")->isVisible());
-        const auto options = w.child<QWidget>("PicEvaluation")->findChildren<QRadioButton*>();
+        w.press("pickButton");
+        QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
+        QVERIFY(!w.child<QAbstractButton>("confirmButton")->isVisible());
+        const auto options = w.child<QWidget>("evaluationPanel")->findChildren<QRadioButton*>();
         QVERIFY(!options.isEmpty());
         QVERIFY(std::none_of(options.cbegin(), options.cend(),
                              [](const QRadioButton* option) { return option->isEnabled(); }));
-        w.press("CmdCancel3");
+        w.press("cancelFormButton");
 
         w.messages.answerText = QStringLiteral("  ");
         w.keys(ReopenYear);
@@ -146,7 +146,7 @@ private slots:
 
         const QString csv = w.fixture.folder() + QStringLiteral("/history.csv");
         history->setFileChooser([&](QWidget*, const QString&) { return csv; });
-        QTest::mouseClick(history->findChild<QAbstractButton*>(QStringLiteral("CmdExportCsv")),
+        QTest::mouseClick(history->findChild<QAbstractButton*>(QStringLiteral("exportCsvButton")),
                           Qt::LeftButton);
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(text.count(QStringLiteral("\r\n")), 3);
         QVERIFY2(text.contains(QStringLiteral(",\"'=Capt. Lund\"")), qPrintable(text));
 
-        QTest::mouseClick(history->findChild<QAbstractButton*>(QStringLiteral("CmdPrint")),
+        QTest::mouseClick(history->findChild<QAbstractButton*>(QStringLiteral("printFormButton")),
                           Qt::LeftButton);
         auto* preview = history->findChild<ReportPreview*>();
         QVERIFY(preview && preview->pageCount() >= 1);
@@ -167,8 +167,8 @@ private slots:
         HistoryTestWindow w;
         QVERIFY(w.loadAndShow());
         writeMasters(w.fixture.databasePath(), {QStringLiteral("Capt. Berg")});
-        w.press("CmdShips");
-        auto* ships = w.child<QTableView>("DBGrid2");
+        w.press("fleetButton");
+        auto* ships = w.child<QTableView>("shipGrid");
         ships->setFocus();
         ships->setCurrentIndex(ships->model()->index(0, 1));
         w.keys(QKeySequence(Qt::CTRL | Qt::Key_H));

@@ -40,7 +40,7 @@ public:
     {
         if (!loadAndShow())
             return false;
-        box = child<QLineEdit>("TxtWrite");
+        box = child<QLineEdit>("editBox");
         grid->setFocus();
         grid->setCurrentIndex(grid->model()->index(row, col));
         // Every stored field leaves a line here.
@@ -126,8 +126,8 @@ private slots:
         QCOMPARE(w.focused(), w.grid);
         w.press(Qt::Key_Space);
         QVERIFY(w.settle());
-        QVERIFY(!w.child<QWidget>("PicEvaluation")->isVisible());
-        auto* box = w.child<QLineEdit>("TxtWrite");
+        QVERIFY(!w.child<QWidget>("evaluationPanel")->isVisible());
+        auto* box = w.child<QLineEdit>("editBox");
         w.press(Qt::Key_Escape);
         w.press(Qt::Key_F2);
         QVERIFY(box->isVisible());
@@ -245,7 +245,7 @@ private slots:
         QVERIFY(w.openAt(AlphaRow, MasterCol));
         w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Kept'"));
         w.fixture.exec(QStringLiteral("DELETE FROM Writes"));
-        w.window->LoadFlexGrid();
+        w.window->loadYear();
         QVERIFY(w.clickCell(AlphaRow, MasterCol));
         w.type(QStringLiteral("Typed over"));
         w.press(Qt::Key_Escape);
@@ -298,7 +298,7 @@ private slots:
         KeyboardWindow w;
         QVERIFY(w.openAt(BravoRow, EvaluationCol));
         w.press(Qt::Key_Down, Qt::AltModifier);
-        auto* panel = w.child<QWidget>("PicEvaluation");
+        auto* panel = w.child<QWidget>("evaluationPanel");
         QVERIFY(panel->isVisible());
         QVERIFY(panel->isAncestorOf(QApplication::focusWidget()));
         QCOMPARE(w.grid->row(), BravoRow);
@@ -309,14 +309,14 @@ private slots:
             w.press(Qt::Key_Space);
             for (int step = 0; step < 4; ++step)
                 w.press(Qt::Key_Right);
-            QVERIFY(
-                w.child<QAbstractButton>(qPrintable(u"Option%1_4"_qs.arg(question)))->isChecked());
+            QVERIFY(w.child<QAbstractButton>(qPrintable(u"question%1_4"_qs.arg(question)))
+                        ->isChecked());
             w.press(Qt::Key_Tab);
         }
         for (int stop = 0;
-             stop < 5 && QApplication::focusWidget()->objectName() != u"CmdConfirm"_qs; ++stop)
+             stop < 5 && QApplication::focusWidget()->objectName() != u"confirmButton"_qs; ++stop)
             w.press(Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget()->objectName(), u"CmdConfirm"_qs);
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"confirmButton"_qs);
         w.press(Qt::Key_Space);
         QVERIFY(w.settle());
         QCOMPARE(w.field(Bravo, "CompEval").toString(), u"100"_qs);
@@ -327,7 +327,7 @@ private slots:
     {
         KeyboardWindow w;
         QVERIFY(w.openAt(AlphaRow, ShipCol));
-        auto* year = w.child<QLabel>("LblYear");
+        auto* year = w.child<QLabel>("yearLabel");
         w.press(Qt::Key_Right, Qt::ControlModifier); // this year is the last
         QCOMPARE(year->text(), QStringLiteral("Year - 2026"));
         w.press(Qt::Key_Down);

@@ -84,12 +84,13 @@ private slots:
         QVERIFY(w.load());
         QCOMPARE(w.window->windowTitle(), QStringLiteral("HBQ ORX DRILL ORGANIZER "));
         QCOMPARE(w.window->size(), QSize(Twips::toPx(15105), Twips::toPx(8895)));
-        QCOMPARE(w.child<QLabel>("LblYear")->text(), QStringLiteral("Year - 2026"));
+        QCOMPARE(w.child<QLabel>("yearLabel")->text(), QStringLiteral("Year - 2026"));
         QCOMPARE(w.window->shownYear(), 2026);
-        QCOMPARE(w.child<QLabel>("LblCompany")->text(), QStringLiteral("O'Hara Shipping"));
-        QCOMPARE(w.child<QLabel>("Label18")->text(), QStringLiteral("HBQ ORX - DRILL STATUS"));
-        QCOMPARE(w.child<QLabel>("Panel1")->text(), QStringLiteral("HBQ ORX DRILL ORGANIZER"));
-        QCOMPARE(w.child<QLabel>("Panel5")->text(),
+        QCOMPARE(w.child<QLabel>("companyLabel")->text(), QStringLiteral("O'Hara Shipping"));
+        QCOMPARE(w.child<QLabel>("gridTitle")->text(), QStringLiteral("HBQ ORX - DRILL STATUS"));
+        QCOMPARE(w.child<QLabel>("statusPanel1")->text(),
+                 QStringLiteral("HBQ ORX DRILL ORGANIZER"));
+        QCOMPARE(w.child<QLabel>("statusPanel5")->text(),
                  QStringLiteral("Sunday, 06 December 2026 16:05"));
         QVERIFY(w.messages.shown.isEmpty());
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -100,34 +101,37 @@ private slots:
         LoadedWindow w;
         QVERIFY(w.load());
         const QList<std::tuple<const char*, QString, int>> buttons = {
-            {"CmdCompany", "Company", 2190},           {"CmdShips", "Update Fleet", 2580},
-            {"CmdEvalComp", "Evaluation Form", 2970},  {"Command2", "Print Preview", 3360},
-            {"CmdSample", "Drill Presentation", 7200}, {"Command4", "About Program", 7590},
-            {"Command3", "End Program", 7980}};
+            {"companyButton", "Company", 2190},
+            {"fleetButton", "Update Fleet", 2580},
+            {"evaluationFormButton", "Evaluation Form", 2970},
+            {"printPreviewButton", "Print Preview", 3360},
+            {"presentationButton", "Drill Presentation", 7200},
+            {"aboutButton", "About Program", 7590},
+            {"endProgramButton", "End Program", 7980}};
         for (const auto& [name, caption, top] : buttons) {
             auto* button = w.child<QPushButton>(name);
             QVERIFY2(button, name);
             QCOMPARE(button->text(), caption);
-            QCOMPARE(button->parentWidget()->objectName(), QStringLiteral("Picture1"));
+            QCOMPARE(button->parentWidget()->objectName(), QStringLiteral("commandColumn"));
             QCOMPARE(button->geometry(), Twips::rect(0, top, 2145, 375));
         }
-        QCOMPARE(w.child<QPushButton>("CmdPreviousYear")->text(),
+        QCOMPARE(w.child<QPushButton>("previousYearButton")->text(),
                  QStringLiteral("< Previous Year"));
-        QCOMPARE(w.child<QPushButton>("CmdNextYear")->text(), QStringLiteral("Next Year >"));
+        QCOMPARE(w.child<QPushButton>("nextYearButton")->text(), QStringLiteral("Next Year >"));
     }
 
     void clockRefreshesEveryMinuteFromLoad()
     {
         LoadedWindow w;
         QVERIFY(w.load());
-        auto* timer = w.child<QTimer>("Timer2");
+        auto* timer = w.child<QTimer>("clockTimer");
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 60000);
         Clock::setFixed(QDateTime(QDate(2026, 12, 7), QTime(8, 0)));
-        QCOMPARE(w.child<QLabel>("Panel5")->text(),
+        QCOMPARE(w.child<QLabel>("statusPanel5")->text(),
                  QStringLiteral("Sunday, 06 December 2026 16:05"));
         QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
-        QCOMPARE(w.child<QLabel>("Panel5")->text(),
+        QCOMPARE(w.child<QLabel>("statusPanel5")->text(),
                  QStringLiteral("Monday, 07 December 2026 08:00"));
     }
 
@@ -138,14 +142,14 @@ private slots:
         auto* panel = new QFrame(w.window.get());
         panel->setGeometry(Twips::rect(2280, 120, 6000, 3000));
         panel->hide();
-        auto* shade = w.child<QFrame>("PicShade");
-        w.window->LoadPicShade(panel, shade);
+        auto* shade = w.child<QFrame>("shade");
+        w.window->layShade(panel, shade);
         QVERIFY(panel->isVisibleTo(w.window.get()));
         QVERIFY(shade->isVisibleTo(w.window.get()));
         QCOMPARE(twipsOf(shade).topLeft(), QPoint(2385, 225)); // 2380, 220 on the pixel grid
         QCOMPARE(shade->size(), panel->size());
         QCOMPARE(shade->palette().color(QPalette::Window), QColor(0x40, 0x40, 0x40));
-        w.window->HidePics();
+        w.window->hidePanels();
         QVERIFY(!shade->isVisibleTo(w.window.get()));
     }
 
@@ -156,7 +160,7 @@ private slots:
         w.window->show();
         w.messages.answerYes = false;
         const int code = runUntilProgramEnds([&] {
-            w.child<QPushButton>("Command3")->click();
+            w.child<QPushButton>("endProgramButton")->click();
             w.window->close();
         });
         QCOMPARE(code, 99);
@@ -167,7 +171,7 @@ private slots:
             QCOMPARE(shown.icon, Messages::Icon::Question);
         }
         QVERIFY(w.window->isVisible());
-        QCOMPARE(w.child<FlexGrid>("DBGrid1")->textMatrix(2, 3), QStringLiteral("MV Alpha"));
+        QCOMPARE(w.child<FlexGrid>("drillGrid")->textMatrix(2, 3), QStringLiteral("MV Alpha"));
     }
 
     void answeringYesEndsTheProgram_data()
@@ -186,7 +190,7 @@ private slots:
         bool goneAtTheAnswer = false;
         const int code = runUntilProgramEnds([&] {
             if (byButton)
-                w.child<QPushButton>("Command3")->click();
+                w.child<QPushButton>("endProgramButton")->click();
             else
                 w.window->close();
             goneAtTheAnswer = !w.window->isVisible();
@@ -202,8 +206,8 @@ private slots:
         QVERIFY(w.load());
         w.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
-        const QStringList icons = {"imgFacebook", "imgLinkedin", "imgTwitter", "imgBlog",
-                                   "imgMail"};
+        const QStringList icons = {"facebookLink", "linkedinLink", "twitterLink", "blogLink",
+                                   "mailLink"};
         for (const QString& name : icons) {
             auto* icon = w.window->findChild<QLabel*>(name);
             QVERIFY(!icon->toolTip().isEmpty());
@@ -212,14 +216,14 @@ private slots:
         }
         QCOMPARE(w.shell.opened.size(), 5);
         QCOMPARE(w.shell.opened.last().scheme(), QStringLiteral("mailto"));
-        QCOMPARE(w.window->findChild<QLabel*>("imgMail")->toolTip(),
+        QCOMPARE(w.window->findChild<QLabel*>("mailLink")->toolTip(),
                  QStringLiteral("email to HBQ Sales"));
 
-        auto* site = w.child<QLabel>("lblSite");
+        auto* site = w.child<QLabel>("siteLink");
         QCOMPARE(site->toolTip(), QStringLiteral("HBQ Website"));
         QTest::mouseMove(site);
         QTRY_COMPARE(site->palette().color(QPalette::WindowText), QColor(0, 0, 0xFF));
-        QTest::mouseMove(w.child<QLabel>("Panel1"));
+        QTest::mouseMove(w.child<QLabel>("statusPanel1"));
         QTRY_COMPARE(site->palette().color(QPalette::WindowText), QColor(Qt::black));
         QTest::mouseClick(site, Qt::LeftButton);
         QCOMPARE(w.shell.opened.size(), 6);
@@ -231,11 +235,11 @@ private slots:
         LoadedWindow w;
         QVERIFY(w.load());
         w.window->show();
-        QTest::mouseClick(w.child<QPushButton>("CmdShips"), Qt::LeftButton);
-        QVERIFY(w.child<QWidget>("PicShips")->isVisible());
-        QTest::mouseClick(w.child<QPushButton>("CmdSample"), Qt::LeftButton);
-        QVERIFY(!w.child<QWidget>("PicShips")->isVisible());
-        QVERIFY(!w.child<QWidget>("PicShade")->isVisible());
+        QTest::mouseClick(w.child<QPushButton>("fleetButton"), Qt::LeftButton);
+        QVERIFY(w.child<QWidget>("fleetPanel")->isVisible());
+        QTest::mouseClick(w.child<QPushButton>("presentationButton"), Qt::LeftButton);
+        QVERIFY(!w.child<QWidget>("fleetPanel")->isVisible());
+        QVERIFY(!w.child<QWidget>("shade")->isVisible());
         QVERIFY(w.shell.opened.isEmpty());
         QVERIFY(w.messages.shown.isEmpty());
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -245,7 +249,7 @@ private slots:
         QFile file(slides);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        QTest::mouseClick(w.child<QPushButton>("CmdSample"), Qt::LeftButton);
+        QTest::mouseClick(w.child<QPushButton>("presentationButton"), Qt::LeftButton);
         QCOMPARE(w.shell.opened, QList<QUrl>{QUrl::fromLocalFile(slides)});
         QVERIFY(!QGuiApplication::overrideCursor());
     }
@@ -255,17 +259,17 @@ private slots:
         LoadedWindow w;
         QVERIFY(w.load());
         w.window->show();
-        QTest::mouseClick(w.child<QPushButton>("CmdCompany"), Qt::LeftButton);
+        QTest::mouseClick(w.child<QPushButton>("companyButton"), Qt::LeftButton);
         bool panelHidden = false;
         QString caption;
         QTimer::singleShot(0, [&] {
-            panelHidden = !w.child<QWidget>("PicCompany")->isVisible();
+            panelHidden = !w.child<QWidget>("companyPanel")->isVisible();
             if (QWidget* about = QApplication::activeModalWidget()) {
                 caption = about->windowTitle();
                 about->close();
             }
         });
-        QTest::mouseClick(w.child<QPushButton>("Command4"), Qt::LeftButton);
+        QTest::mouseClick(w.child<QPushButton>("aboutButton"), Qt::LeftButton);
         QVERIFY(panelHidden);
         QCOMPARE(caption, QStringLiteral("About HBQ ORX DRILL ORGANIZER"));
     }

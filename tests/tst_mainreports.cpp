@@ -69,8 +69,8 @@ private slots:
                                         "Date1 = 'Sunday, 01 March 2026' AND Time1 = '08:30:15'")),
             2);
         QVERIFY(w.clickCell(2, 7));
-        QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("A. Master"));
-        QTest::keyClick(w.child<QLineEdit>("TxtWrite"), Qt::Key_Return);
+        QTest::keyClicks(w.child<QLineEdit>("editBox"), QStringLiteral("A. Master"));
+        QTest::keyClick(w.child<QLineEdit>("editBox"), Qt::Key_Return);
         QVERIFY(w.settle());
         QCOMPARE(w.reportRows(QStringLiteral("Master = 'A. Master'")), 1);
         QCOMPARE(w.reportRows(), 2);
@@ -80,12 +80,12 @@ private slots:
     {
         ReportingWindow w;
         QVERIFY(w.loadAndShow());
-        w.press("CmdCompany");
-        w.child<QLineEdit>("TxtCompany")->setText(QStringLiteral("New Name Ltd"));
-        w.press("cmdSave1");
-        w.press("CmdPreviousYear");
+        w.press("companyButton");
+        w.child<QLineEdit>("companyNameBox")->setText(QStringLiteral("New Name Ltd"));
+        w.press("saveCompanyButton");
+        w.press("previousYearButton");
         QVERIFY(w.settle());
-        w.press("Command2");
+        w.press("printPreviewButton");
         QTRY_COMPARE(w.previews().size(), 1);
         QCOMPARE(w.reportRows(), 2);
         QCOMPARE(w.reportRows(QStringLiteral("YearDrill = 2025 AND Company = 'New Name Ltd'")), 2);
@@ -106,8 +106,8 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Copying the drills of a year"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rolled back"));
         QVERIFY(w.clickCell(2, 7));
-        QTest::keyClicks(w.child<QLineEdit>("TxtWrite"), QStringLiteral("A. Master"));
-        QTest::keyClick(w.child<QLineEdit>("TxtWrite"), Qt::Key_Return);
+        QTest::keyClicks(w.child<QLineEdit>("editBox"), QStringLiteral("A. Master"));
+        QTest::keyClick(w.child<QLineEdit>("editBox"), Qt::Key_Return);
         QVERIFY(w.settle());
         QCOMPARE(
             w.fixture
@@ -119,7 +119,7 @@ private slots:
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Copying the drills of a year"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rolled back"));
-        w.press("Command2");
+        w.press("printPreviewButton");
         QCOMPARE(w.messages.shown.size(), 1);
         QVERIFY(w.messages.shown.first().text.contains(QStringLiteral("could not be prepared")));
         QVERIFY(w.previews().isEmpty());
@@ -130,7 +130,7 @@ private slots:
         ReportingWindow w;
         QFile::remove(QDir(w.fixture.folder()).filePath(QStringLiteral("Drills.rpt")));
         QVERIFY(w.loadAndShow());
-        w.press("Command2");
+        w.press("printPreviewButton");
         QCOMPARE(w.messages.shown.size(), 1);
         QVERIFY(w.messages.shown.first().text.contains(QStringLiteral("Drills.rpt")));
         QVERIFY(w.previews().isEmpty());
@@ -141,17 +141,17 @@ private slots:
         ReportingWindow w;
         QVERIFY(w.loadAndShow());
         QVERIFY(w.clickCell(3, 10)); // MV Bravo, Drill No 2
-        w.press("CmdWrite");
-        auto* panel = w.child<QWidget>("PicEvaluation");
+        w.press("pickButton");
+        auto* panel = w.child<QWidget>("evaluationPanel");
         QVERIFY(panel->isVisible());
-        QVERIFY(w.child<QWidget>("PicShade")->isVisible());
-        QCOMPARE(w.child<QLabel>("LblShip1")->text(), QStringLiteral("MV Bravo"));
+        QVERIFY(w.child<QWidget>("shade")->isVisible());
+        QCOMPARE(w.child<QLabel>("shipLabel")->text(), QStringLiteral("MV Bravo"));
         for (int question = 1; question <= 10; ++question)
-            w.press(qPrintable(QStringLiteral("Option%1_4").arg(question)));
-        QCOMPARE(w.child<QLabel>("LblTotal")->text(), QStringLiteral("100"));
-        w.press("CmdConfirm");
+            w.press(qPrintable(QStringLiteral("question%1_4").arg(question)));
+        QCOMPARE(w.child<QLabel>("totalLabel")->text(), QStringLiteral("100"));
+        w.press("confirmButton");
         QVERIFY(!panel->isVisible());
-        QVERIFY(!w.child<QWidget>("PicShade")->isVisible());
+        QVERIFY(!w.child<QWidget>("shade")->isVisible());
         QVERIFY(w.settle());
         QCOMPARE(
             w.fixture
@@ -170,14 +170,14 @@ private slots:
         ReportingWindow w;
         w.fixture.exec(QStringLiteral("UPDATE Company SET Name = 'Blank Co'"));
         QVERIFY(w.loadAndShow());
-        w.press("CmdEvalComp");
-        QVERIFY(w.child<QWidget>("PicEvaluation")->isVisible());
-        QVERIFY(!w.child<QWidget>("CmdConfirm")->isVisible());
-        QCOMPARE(w.child<QLabel>("LblCompany1")->text(), QStringLiteral("Blank Co"));
-        QCOMPARE(w.child<QLabel>("LblTotal")->text(), QString());
+        w.press("evaluationFormButton");
+        QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
+        QVERIFY(!w.child<QWidget>("confirmButton")->isVisible());
+        QCOMPARE(w.child<QLabel>("companyLabel")->text(), QStringLiteral("Blank Co"));
+        QCOMPARE(w.child<QLabel>("totalLabel")->text(), QString());
         // Another button closes it, storing nothing.
-        w.press("CmdShips");
-        QVERIFY(!w.child<QWidget>("PicEvaluation")->isVisible());
+        w.press("fleetButton");
+        QVERIFY(!w.child<QWidget>("evaluationPanel")->isVisible());
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation")).toInt(), 0);
     }
 };

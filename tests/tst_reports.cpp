@@ -695,7 +695,7 @@ private slots:
         DrillStatusReport::prepare(control, 2026, QStringLiteral("Aegean Ltd"));
         QVERIFY(control.run());
         auto* preview = owner.findChild<ReportPreview*>();
-        QVERIFY(preview && preview->findChild<QToolButton*>(QStringLiteral("CmdExportCsv")));
+        QVERIFY(preview && preview->findChild<QToolButton*>(QStringLiteral("exportCsvButton")));
         // The grid moves on to another year: the preview still exports what it shows.
         QVERIFY(PrintDrillsTable::refill(db, 2025, QStringLiteral("Aegean Ltd"), RefillMoment));
         const QString csv = QDir(fixture.folder()).filePath(QStringLiteral("drills.csv"));
@@ -982,21 +982,21 @@ private slots:
             QTest::mouseClick(button, Qt::LeftButton);
         };
         QCOMPARE(preview->currentPage(), 1);
-        click("CmdNextPage");
+        click("nextPageButton");
         QCOMPARE(preview->currentPage(), 2);
-        click("CmdLastPage");
+        click("lastPageButton");
         QCOMPARE(preview->currentPage(), preview->pageCount());
-        click("CmdFirstPage");
+        click("firstPageButton");
         QCOMPARE(preview->currentPage(), 1);
         preview->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(preview));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
         QCOMPARE(preview->currentPage(), 2);
-        QCOMPARE(preview->findChild<QSpinBox*>(QStringLiteral("TxtPage"))->value(), 2);
+        QCOMPARE(preview->findChild<QSpinBox*>(QStringLiteral("pageBox"))->value(), 2);
 
-        auto* zoom = preview->findChild<QComboBox*>(QStringLiteral("CboZoom"));
+        auto* zoom = preview->findChild<QComboBox*>(QStringLiteral("zoomBox"));
         QCOMPARE(zoom->currentText(), QStringLiteral("Fit Width"));
-        click("CmdZoomIn");
+        click("zoomInButton");
         QVERIFY2(zoom->currentText().endsWith(u'%'), qPrintable(zoom->currentText()));
 
         QTemporaryDir out;
@@ -1010,7 +1010,7 @@ private slots:
         QVERIFY(!preview->exportPdf(out.filePath(QStringLiteral("missing/export.pdf"))));
         QCOMPARE(messages.shown.size(), 1);
 
-        click("CmdClose");
+        click("closeButton");
         QTRY_COMPARE(owner.findChildren<ReportPreview*>().size(), 1);
     }
 };

@@ -93,7 +93,7 @@ struct ServerWindow : LoadedWindow
                 QDir(fixture.folder()).filePath(QString::fromLatin1(name)));
     }
 
-    QLineEdit* box() const { return child<QLineEdit>("TxtWrite"); }
+    QLineEdit* box() const { return child<QLineEdit>("editBox"); }
 
     // Clicks the cell and types into its edit box, leaving the box open.
     bool type(int row, int col, const QString& text) const
@@ -173,7 +173,7 @@ private slots:
         QVERIFY(w.loadAndShow());
         QCOMPARE(w.grid->textMatrix(BravoRow, 3), QStringLiteral("MV Bravo"));
         // The first panel keeps its text; the database in use is in its tip, for all to read.
-        const auto* panel = w.child<QLabel>("Panel1");
+        const auto* panel = w.child<QLabel>("statusPanel1");
         QCOMPARE(panel->text(), QStringLiteral("HBQ ORX DRILL ORGANIZER"));
         QCOMPARE(panel->toolTip(), QStringLiteral("Database: ") + fleet.location.display());
         QCOMPARE(panel->accessibleDescription(), panel->toolTip());
@@ -184,7 +184,7 @@ private slots:
         QVERIFY(w.enter());
         QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")), QVariant(QStringLiteral("A. Master")));
         // "Print Preview" reads the report table this window filled on its own connection.
-        w.press("Command2");
+        w.press("printPreviewButton");
         const QString csv = previewCsv(w.fixture.folder());
         QVERIFY2(csv.contains(QStringLiteral("MV Alpha")) &&
                      csv.contains(QStringLiteral("MV Bravo")) &&
@@ -379,15 +379,15 @@ private slots:
         QVERIFY(w.loadAndShow());
         constexpr int CompEval1Col = 10;
         QVERIFY(w.clickCell(BravoRow, CompEval1Col));
-        w.press("CmdWrite");
-        QVERIFY(w.child<QWidget>("PicEvaluation")->isVisible());
+        w.press("pickButton");
+        QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
         QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Aaron')")));
         QCOMPARE(YearRows::addMissing(fleet.other, 2026), 1);
         QTest::qWait(1500); // the change has arrived by now; the panel holds it back
         QCOMPARE(w.grid->textMatrix(AlphaRow, 3), QStringLiteral("MV Alpha"));
         for (int question = 1; question <= 10; ++question)
-            w.press(qPrintable(QStringLiteral("Option%1_4").arg(question)));
-        w.press("CmdConfirm");
+            w.press(qPrintable(QStringLiteral("question%1_4").arg(question)));
+        w.press("confirmButton");
         QVERIFY(w.settle());
         QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(AlphaRow, 3), QStringLiteral("MV Aaron"),
                                   2000);
@@ -423,7 +423,7 @@ private slots:
         QCOMPARE(w.box()->text(), QStringLiteral("Kept Master"));
         QVERIFY(fleet.masterOf(QStringLiteral("MV Alpha")).isNull());
 
-        auto* reconnect = w.child<QTimer>("TimerReconnect");
+        auto* reconnect = w.child<QTimer>("reconnectTimer");
         QTRY_VERIFY_WITH_TIMEOUT(!reconnect->isActive(), 10000);
         QVERIFY(w.enter());
         QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")),
@@ -456,7 +456,7 @@ private slots:
             return panel->text().contains(QStringLiteral("orx_viewer")) &&
                    panel->text().contains(QStringLiteral("Read only"));
         }));
-        for (const char* save : {"cmdSave1", "cmdSave2"})
+        for (const char* save : {"saveCompanyButton", "saveFleetButton"})
             QVERIFY(!w.child<QAbstractButton>(save)->isEnabled());
         // Typing into a cell changes nothing, and says nothing, however often.
         for (int attempt = 0; attempt < 3; ++attempt) {
@@ -467,7 +467,7 @@ private slots:
         }
         QVERIFY(fleet.masterOf(QStringLiteral("MV Alpha")).isNull());
         QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
-        w.press("Command2");
+        w.press("printPreviewButton");
         QVERIFY(previewCsv(w.fixture.folder()).contains(QStringLiteral("MV Bravo")));
         QVERIFY(w.messages.shown.isEmpty());
     }
@@ -487,7 +487,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.messages.shown.size(), 1, 15000);
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
                  qPrintable(w.messages.shown.first().text));
-        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("TimerReconnect")->isActive(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 10000);
         const auto panels = w.window->findChildren<QLabel*>();
         QVERIFY(std::none_of(panels.begin(), panels.end(), [](const QLabel* panel) {
             return panel->text().contains(QStringLiteral("Not connected"));
@@ -507,22 +507,22 @@ private slots:
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
-        w.press("CmdCompany");
-        auto* name = w.child<QLineEdit>("TxtCompany");
+        w.press("companyButton");
+        auto* name = w.child<QLineEdit>("companyNameBox");
         name->clear();
         QTest::keyClicks(name, QStringLiteral("Kostas' Lines"));
         QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                           "WHERE datname = current_database() AND pid <> "
                                           "pg_backend_pid()")));
-        w.press("cmdSave1");
+        w.press("saveCompanyButton");
         QCOMPARE(w.messages.shown.size(), 1);
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("connection")) &&
                      w.messages.shown.first().text.contains(QStringLiteral("was lost")),
                  qPrintable(w.messages.shown.first().text));
         QVERIFY(name->isVisible());
         QCOMPARE(name->text(), QStringLiteral("Kostas' Lines"));
-        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("TimerReconnect")->isActive(), 10000);
-        w.press("cmdSave1");
+        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 10000);
+        w.press("saveCompanyButton");
         QTRY_COMPARE(fleet.scalar(QStringLiteral("SELECT Name FROM Company")).toString(),
                      QStringLiteral("Kostas' Lines"));
     }
@@ -584,7 +584,7 @@ private slots:
         QTest::qWait(8000); // long enough for an attempt to wait out its connect timeout
         QVERIFY2(gaps.longest() <= 50, qPrintable(QString::number(gaps.longest())));
         network.setSilent(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("TimerReconnect")->isActive(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 15000);
         QVERIFY(w.type(AlphaRow, MasterCol, QStringLiteral("Back again")));
         QVERIFY(w.enter());
         QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")),

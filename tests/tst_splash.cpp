@@ -1,5 +1,5 @@
 // The splash window: hand-over after 3.5 seconds or on a key, and the way out by its frame.
-#include "app/frmSplash.h"
+#include "app/SplashScreen.h"
 #include "widgets/ProgramIcon.h"
 
 #include <QFrame>
@@ -15,11 +15,11 @@ private slots:
     void handsOverOnceOnAKey()
     {
         int handOvers = 0;
-        frmSplash splash([&] { ++handOvers; });
+        SplashScreen splash([&] { ++handOvers; });
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        auto* timer = splash.findChild<QTimer*>(QStringLiteral("Timer1"));
+        auto* timer = splash.findChild<QTimer*>(QStringLiteral("handOverTimer"));
         QCOMPARE(timer->interval(), 3500);
         QVERIFY(timer->isActive());
 
@@ -35,9 +35,9 @@ private slots:
     void handsOverWhenTheTimerTicks()
     {
         int handOvers = 0;
-        frmSplash splash([&] { ++handOvers; });
+        SplashScreen splash([&] { ++handOvers; });
         splash.show();
-        auto* timer = splash.findChild<QTimer*>(QStringLiteral("Timer1"));
+        auto* timer = splash.findChild<QTimer*>(QStringLiteral("handOverTimer"));
         timer->start(5); // the same tick, sooner
         QTRY_COMPARE(handOvers, 1);
         QVERIFY(!splash.isVisible());
@@ -46,10 +46,10 @@ private slots:
     void clickingTheFrameEndsWithoutHandingOver()
     {
         int handOvers = 0;
-        frmSplash splash([&] { ++handOvers; });
+        SplashScreen splash([&] { ++handOvers; });
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
-        QTest::mouseClick(splash.findChild<QFrame*>(QStringLiteral("Frame1")), Qt::LeftButton);
+        QTest::mouseClick(splash.findChild<QFrame*>(QStringLiteral("splashFrame")), Qt::LeftButton);
         QVERIFY(!splash.isVisible());
         QTest::qWait(20);
         QCOMPARE(handOvers, 0);

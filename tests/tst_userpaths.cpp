@@ -104,8 +104,8 @@ private slots:
         LoadedWindow w({Alpha, Bravo});
         QVERIFY(w.loadAndShow());
         QVERIFY(w.clickCell(AlphaRow, DrillTwoEvaluationCol));
-        w.press("CmdWrite");
-        auto* panel = w.child<QWidget>("PicEvaluation");
+        w.press("pickButton");
+        auto* panel = w.child<QWidget>("evaluationPanel");
         QVERIFY(panel->isVisible());
 
         // Meanwhile the user clicks the part of another ship's row that the panel leaves
@@ -113,11 +113,11 @@ private slots:
         const QRect master = w.grid->cellRect(BravoRow, DrillTwoMasterCol);
         QVERIFY(w.clickCell(BravoRow, DrillTwoMasterCol,
                             QPoint(master.width() - 10, master.height() / 2)));
-        QVERIFY(!w.child<QLineEdit>("TxtWrite")->isVisible());
+        QVERIFY(!w.child<QLineEdit>("editBox")->isVisible());
 
         for (int question = 1; question <= 9; ++question)
-            w.press(qPrintable(QStringLiteral("Option%1_0").arg(question)));
-        w.press("CmdConfirm");
+            w.press(qPrintable(QStringLiteral("question%1_0").arg(question)));
+        w.press("confirmButton");
         QVERIFY(!panel->isVisible());
         QVERIFY(w.settle());
         QVERIFY(w.clickCell(AlphaRow, MasterCol));
@@ -144,7 +144,7 @@ private slots:
         const int visibleHeight = w.grid->viewport()->geometry().bottom() - cell.top();
         QVERIFY(w.clickCell(row, MasterCol, QPoint(cell.width() / 2, visibleHeight / 2)));
 
-        auto* box = w.child<QLineEdit>("TxtWrite");
+        auto* box = w.child<QLineEdit>("editBox");
         QVERIFY(box->isVisible());
         QCOMPARE(w.grid->row(), row);
         QCOMPARE(w.grid->col(), MasterCol);
@@ -225,7 +225,7 @@ private slots:
         QVERIFY(w.settle());
         QCOMPARE(QApplication::focusWidget(), w.grid);
         // Enter stored and moved down a row; Enter or Space on the grid opens the cell it is on.
-        auto* box = w.child<QLineEdit>("TxtWrite");
+        auto* box = w.child<QLineEdit>("editBox");
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
             pressAtFocus(key);
             QVERIFY(w.settle());
@@ -253,7 +253,7 @@ private slots:
         QApplication::sendEvent(body, &wheel);
         QVERIFY(w.grid->verticalScrollBar()->value() > 0);
         QVERIFY(w.settle());
-        QVERIFY(!w.child<QLineEdit>("TxtWrite")->isVisible());
+        QVERIFY(!w.child<QLineEdit>("editBox")->isVisible());
         QCOMPARE(QApplication::focusWidget(), w.grid);
         QCOMPARE(field(w.fixture, w.grid->textMatrix(AlphaRow, 3), "Master").toString(),
                  QStringLiteral("Wheeled"));
@@ -263,8 +263,8 @@ private slots:
     {
         LoadedWindow w(Fixture::shipNames(8));
         QVERIFY(w.loadAndShow());
-        w.press("CmdShips");
-        auto* list = w.child<QTableView>("DBGrid2");
+        w.press("fleetButton");
+        auto* list = w.child<QTableView>("shipGrid");
         const auto clickName = [list](int row) {
             const QRect cell = list->visualRect(list->model()->index(row, 1));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
@@ -290,7 +290,7 @@ private slots:
         clickName(newRow);
         typeAtFocus(QStringLiteral("Delta"));
         pressAtFocus(Qt::Key_Return);
-        w.press("cmdSave2");
+        w.press("saveFleetButton");
         QVERIFY(w.settle());
 
         const auto count = [&w](const QString& name) {
@@ -313,11 +313,11 @@ private slots:
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Done Date1\" = '2026-05-04', "
                                       "Master1 = 'Sean O''Brien' WHERE ShipName = ?"),
                        {Alpha});
-        w.window->LoadFlexGrid();
+        w.window->loadYear();
         QVERIFY(w.settle());
         QVERIFY(w.clickCell(AlphaRow, DrillTwoEvaluationCol));
-        w.press("CmdWrite");
-        QVERIFY(w.child<QWidget>("PicEvaluation")->isVisible());
+        w.press("pickButton");
+        QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
 
         const QList<QLabel*> labels = w.window->findChildren<QLabel*>();
         QVERIFY(labels.size() > 20);
@@ -328,9 +328,9 @@ private slots:
                 accessibleName(label) == plainText(label),
                 qPrintable(label->objectName() + QStringLiteral(": ") + accessibleName(label)));
         }
-        QCOMPARE(accessibleName(w.child<QLabel>("LblShip1")), Alpha);
-        QCOMPARE(accessibleName(w.child<QLabel>("LblMaster")), QStringLiteral("Sean O'Brien"));
-        QCOMPARE(accessibleName(w.child<QLabel>("LblTotal")), QStringLiteral("0"));
+        QCOMPARE(accessibleName(w.child<QLabel>("shipLabel")), Alpha);
+        QCOMPARE(accessibleName(w.child<QLabel>("masterLabel")), QStringLiteral("Sean O'Brien"));
+        QCOMPARE(accessibleName(w.child<QLabel>("totalLabel")), QStringLiteral("0"));
     }
 
     void fixedTextsAreShownWhole()
@@ -346,11 +346,11 @@ private slots:
             return QString();
         };
         QCOMPARE(checkShown(), QString());
-        w.press("CmdCompany");
+        w.press("companyButton");
         QCOMPARE(checkShown(), QString());
-        w.press("CmdShips");
+        w.press("fleetButton");
         QCOMPARE(checkShown(), QString());
-        w.press("CmdEvalComp");
+        w.press("evaluationFormButton");
         QCOMPARE(checkShown(), QString());
     }
 
@@ -361,8 +361,8 @@ private slots:
         LoadedWindow w({Alpha});
         w.fixture.exec(QStringLiteral("UPDATE Company SET Name = ?"), {name});
         QVERIFY(w.loadAndShow());
-        w.press("CmdEvalComp");
-        auto* company = qobject_cast<ElidingLabel*>(w.child<QLabel>("LblCompany1"));
+        w.press("evaluationFormButton");
+        auto* company = qobject_cast<ElidingLabel*>(w.child<QLabel>("companyLabel"));
         QVERIFY(company);
         QCOMPARE(company->text(), name);
         QVERIFY(company->shownText().endsWith(QChar(0x2026)));

@@ -1,12 +1,12 @@
 #include "app/CommandLine.h"
 #include "app/Headless.h"
+#include "app/SplashScreen.h"
 #include "app/StartUp.h"
-#include "app/frmSplash.h"
 #include "common/AppFolder.h"
 #include "common/Clock.h"
 #include "common/ProgramTitle.h"
 #include "due/DueNotifier.h"
-#include "mainwindow/frmORXmain.h"
+#include "mainwindow/MainWindow.h"
 #include "widgets/DesktopShell.h"
 #include "widgets/Fonts.h"
 #include "widgets/ProgramIcon.h"
@@ -83,13 +83,13 @@ int showWindow(int argc, char* argv[], const CommandLine& command)
                       problem + QStringLiteral("\n\nThe program will now end."));
         return 1;
     }
-    std::unique_ptr<frmORXmain> mainWindow;
+    std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<DueNotifier> notifier;
 
-    auto* splash = new frmSplash([&] {
-        mainWindow = std::make_unique<frmORXmain>(AppFolder::dataFolder(), messages, shell);
+    auto* splash = new SplashScreen([&] {
+        mainWindow = std::make_unique<MainWindow>(AppFolder::dataFolder(), messages, shell);
         mainWindow->setDatabase(*location);
-        if (!mainWindow->Form_Load())
+        if (!mainWindow->fillWindow())
             return;
         mainWindow->show();
         notifier =

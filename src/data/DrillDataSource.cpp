@@ -73,7 +73,7 @@ using Outcome = DrillWriteResult::Outcome;
 
 DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent) : QObject(parent), m_db(db)
 {
-    setObjectName(QStringLiteral("Data1"));
+    setObjectName(QStringLiteral("yearDrills"));
 }
 
 bool DrillDataSource::refresh()

@@ -13,7 +13,7 @@
 #include <chrono>
 #include <functional>
 
-// The drills of one year (Data1): the rows of QuDrills for that year, as typed records.
+// The drills of one year: the rows of QuDrills for that year, as typed records.
 // Whoever shows them rebuilds on refreshed(). The records are always one whole year as read
 // and as since written through write(): a read that fails keeps the records it had.
 class DrillDataSource : public QObject

@@ -21,7 +21,7 @@ constexpr int NameColumn = 1;
 
 ShipTableModel::ShipTableModel(const QSqlDatabase& db, QObject* parent) : QSqlTableModel(parent, db)
 {
-    setObjectName(QStringLiteral("Data2"));
+    setObjectName(QStringLiteral("ships"));
     setTable(Dialect::catalogueName(db.driverName(), QStringLiteral("Ships")));
     setEditStrategy(QSqlTableModel::OnRowChange);
     setHeaderData(IdColumn, Qt::Horizontal, QStringLiteral("IDShip"));

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-// The ship list (Data2): table Ships. A changed row is written when the user leaves it; a new
+// The ship list: table Ships. A changed row is written when the user leaves it; a new
 // ship is typed into the empty row after the last ship and stored at once. The key is the
 // database's, and every ship needs a name. A rename replaces only the name it started from, so
 // another user's newer name is never overwritten unasked.

@@ -67,39 +67,40 @@ DueDrillsWindow::DueDrillsWindow(const DrillDatabase& db, Messages& messages, QW
 
 void DueDrillsWindow::buildControls()
 {
-    LblCounts = new QLabel(this);
-    LblCounts->setObjectName(QStringLiteral("LblCounts"));
-    QFont bold = LblCounts->font();
+    m_countsLabel = new QLabel(this);
+    m_countsLabel->setObjectName(QStringLiteral("countsLabel"));
+    QFont bold = m_countsLabel->font();
     bold.setBold(true);
-    LblCounts->setFont(bold);
+    m_countsLabel->setFont(bold);
 
-    GrdDue = new QTableWidget(0, 5, this);
-    GrdDue->setObjectName(QStringLiteral("GrdDue"));
-    GrdDue->setAccessibleName(tr("Due drills"));
-    GrdDue->setHorizontalHeaderLabels({tr("Status"), QStringLiteral("Scheduled Date"),
-                                       QStringLiteral("Ship Name"), tr("Drill"),
-                                       QStringLiteral("Ship's Master Name")});
-    GrdDue->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    GrdDue->setSelectionBehavior(QAbstractItemView::SelectRows);
-    GrdDue->setSelectionMode(QAbstractItemView::SingleSelection);
-    GrdDue->setTabKeyNavigation(false); // Tab goes on to the buttons
-    GrdDue->verticalHeader()->hide();
-    GrdDue->horizontalHeader()->setStretchLastSection(true);
+    m_dueGrid = new QTableWidget(0, 5, this);
+    m_dueGrid->setObjectName(QStringLiteral("dueGrid"));
+    m_dueGrid->setAccessibleName(tr("Due drills"));
+    m_dueGrid->setHorizontalHeaderLabels({tr("Status"), QStringLiteral("Scheduled Date"),
+                                          QStringLiteral("Ship Name"), tr("Drill"),
+                                          QStringLiteral("Ship's Master Name")});
+    m_dueGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_dueGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_dueGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_dueGrid->setTabKeyNavigation(false); // Tab goes on to the buttons
+    m_dueGrid->verticalHeader()->hide();
+    m_dueGrid->horizontalHeader()->setStretchLastSection(true);
     // Enter and a double click both activate a row.
-    connect(GrdDue, &QTableWidget::activated, this, &DueDrillsWindow::choose);
+    connect(m_dueGrid, &QTableWidget::activated, this, &DueDrillsWindow::choose);
 
     auto* buttons = new QHBoxLayout;
-    CmdGoTo = addButton(buttons, this, "CmdGoTo", tr("Go to Drill"));
-    CmdPrint = addButton(buttons, this, "CmdPrint", QStringLiteral("Print Preview"));
+    m_goToButton = addButton(buttons, this, "goToButton", tr("Go to Drill"));
+    m_printFormButton =
+        addButton(buttons, this, "printFormButton", QStringLiteral("Print Preview"));
     buttons->addStretch();
-    CmdClose = addButton(buttons, this, "CmdClose", tr("Close"));
-    connect(CmdGoTo, &QPushButton::clicked, this, &DueDrillsWindow::choose);
-    connect(CmdPrint, &QPushButton::clicked, this, &DueDrillsWindow::printPreview);
-    connect(CmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    m_closeButton = addButton(buttons, this, "closeButton", tr("Close"));
+    connect(m_goToButton, &QPushButton::clicked, this, &DueDrillsWindow::choose);
+    connect(m_printFormButton, &QPushButton::clicked, this, &DueDrillsWindow::printPreview);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(LblCounts);
-    layout->addWidget(GrdDue);
+    layout->addWidget(m_countsLabel);
+    layout->addWidget(m_dueGrid);
     layout->addLayout(buttons);
 }
 
@@ -124,31 +125,31 @@ void DueDrillsWindow::refresh()
 
 void DueDrillsWindow::fill()
 {
-    const QTableWidgetItem* current = GrdDue->item(GrdDue->currentRow(), 0);
+    const QTableWidgetItem* current = m_dueGrid->item(m_dueGrid->currentRow(), 0);
     const auto chosen = current ? std::pair(current->data(IdRole), current->data(DrillRole))
                                 : std::pair(QVariant(), QVariant());
     const QList<DueDrill> drills = m_list ? m_list->drills() : QList<DueDrill>();
-    GrdDue->setRowCount(int(drills.size()));
+    m_dueGrid->setRowCount(int(drills.size()));
     int keep = drills.isEmpty() ? -1 : 0;
     for (int row = 0; row < drills.size(); ++row) {
         const QList<QTableWidgetItem*> items = itemsOf(drills.at(row));
         for (int col = 0; col < items.size(); ++col)
-            GrdDue->setItem(row, col, items.at(col));
+            m_dueGrid->setItem(row, col, items.at(col));
         if (std::pair(items.first()->data(IdRole), items.first()->data(DrillRole)) == chosen)
             keep = row;
     }
-    GrdDue->resizeColumnsToContents();
-    GrdDue->setCurrentCell(keep, 0);
+    m_dueGrid->resizeColumnsToContents();
+    m_dueGrid->setCurrentCell(keep, 0);
     const QString counts = m_list ? DueDrillsReport::counts(*m_list, DueWithin) : QString();
-    LblCounts->setText(counts);
-    GrdDue->setAccessibleDescription(counts);
-    CmdGoTo->setEnabled(keep >= 0);
-    CmdPrint->setEnabled(m_list.has_value());
+    m_countsLabel->setText(counts);
+    m_dueGrid->setAccessibleDescription(counts);
+    m_goToButton->setEnabled(keep >= 0);
+    m_printFormButton->setEnabled(m_list.has_value());
 }
 
 void DueDrillsWindow::choose()
 {
-    const QTableWidgetItem* item = GrdDue->item(GrdDue->currentRow(), 0);
+    const QTableWidgetItem* item = m_dueGrid->item(m_dueGrid->currentRow(), 0);
     if (!item)
         return;
     const qint64 id = item->data(IdRole).toLongLong();

@@ -43,9 +43,9 @@ private:
     int m_year = 0;
     QString m_company;
     std::optional<DueDrills> m_list;
-    QLabel* LblCounts = nullptr;
-    QTableWidget* GrdDue = nullptr;
-    QPushButton* CmdGoTo = nullptr;
-    QPushButton* CmdPrint = nullptr;
-    QPushButton* CmdClose = nullptr;
+    QLabel* m_countsLabel = nullptr;
+    QTableWidget* m_dueGrid = nullptr;
+    QPushButton* m_goToButton = nullptr;
+    QPushButton* m_printFormButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
 };

@@ -42,7 +42,7 @@ QDBusMessage notification(const QString& body)
 DueNotifier::DueNotifier(const DrillDatabase& db, QString stateFile, QObject* parent)
     : QObject(parent), m_db(db), m_stateFile(std::move(stateFile)), m_dayTimer(new QTimer(this))
 {
-    m_dayTimer->setObjectName(QStringLiteral("TimerDueDay"));
+    m_dayTimer->setObjectName(QStringLiteral("dueDayTimer"));
     m_dayTimer->setInterval(60000);
     connect(m_dayTimer, &QTimer::timeout, this, &DueNotifier::lookAtTheDay);
 }

@@ -146,9 +146,9 @@ void clearGroup(QButtonGroup* group)
 EvaluationPanel::EvaluationPanel(DrillDatabase& db, Messages& messages, QString applicationFolder,
                                  QWidget* parent)
     : QFrame(parent), m_db(db), m_messages(messages), m_folder(std::move(applicationFolder)),
-      PerReport(messages, this)
+      m_formReport(messages, this)
 {
-    setObjectName(QStringLiteral("PicEvaluation"));
+    setObjectName(QStringLiteral("evaluationPanel"));
     setAccessibleName(tr("Drill evaluation questionnaire"));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     Look::fillBackground(this, LightRed);
@@ -163,13 +163,13 @@ EvaluationPanel::EvaluationPanel(DrillDatabase& db, Messages& messages, QString 
 void EvaluationPanel::buildHeader()
 {
     addCaption(this, QStringLiteral("Company Name :"), 60, 150, 1440);
-    LblCompany1 = addValue(this, "LblCompany1", tr("Company name"), 1530, 150, 4050);
+    m_companyLabel = addValue(this, "companyLabel", tr("Company name"), 1530, 150, 4050);
     addCaption(this, QStringLiteral("Drill Date :"), 5640, 150, 1320);
-    LblDrilldate1 = addValue(this, "LblDrilldate1", tr("Drill date"), 6990, 150, 3735);
+    m_drillDateLabel = addValue(this, "drillDateLabel", tr("Drill date"), 6990, 150, 3735);
     addCaption(this, QStringLiteral("Ship Name :"), 210, 510, 1350);
-    LblShip1 = addValue(this, "LblShip1", tr("Ship name"), 1590, 510, 3930);
+    m_shipLabel = addValue(this, "shipLabel", tr("Ship name"), 1590, 510, 3930);
     addCaption(this, QStringLiteral("Ship's Master :"), 5580, 510, 1350);
-    LblMaster = addValue(this, "LblMaster", tr("Ship's master"), 6960, 510, 3765);
+    m_masterLabel = addValue(this, "masterLabel", tr("Ship's master"), 6960, 510, 3765);
 
     QLabel* title = addLabel(this, QStringLiteral("QUESTIONS FOR THE HBQ ORX DRILL EVALUATION"),
                              150, 870, 10605, 315);
@@ -195,7 +195,7 @@ void EvaluationPanel::buildHeader()
     for (int scale = 1; scale <= EvaluationTable::ScaleSize; ++scale) {
         QLabel* head =
             addLabel(this, QString::number(scale), ColumnHeadLefts[scale - 1], 1770, 240, 210);
-        head->setObjectName(QStringLiteral("LblScale%1").arg(scale));
+        head->setObjectName(QStringLiteral("scaleHeading%1").arg(scale));
         head->setFont(captionFont());
         head->setAlignment(Qt::AlignCenter);
         head->resize(indicator, head->height()); // centred over the button's circle
@@ -223,7 +223,7 @@ QFrame* EvaluationPanel::addQuestionRow(int question, int top)
     const int textRight = GroupLeft - RowLeft + ButtonLefts[0] - 30;
     if (!headed) {
         addLabel(row, content.text, 60, 0, textRight - 60, PlainRowHeight)
-            ->setObjectName(QStringLiteral("LblQuestion%1").arg(question));
+            ->setObjectName(QStringLiteral("questionText%1").arg(question));
         return row;
     }
     // The heading line and up to two lines of question text share the row.
@@ -238,7 +238,7 @@ QFrame* EvaluationPanel::addQuestionRow(int question, int top)
 
     addLabel(row, QStringLiteral("%1.").arg(question), 60, 195, 240, 360);
     QLabel* text = addLabel(row, content.text, 300, 195, textRight - 300, 360);
-    text->setObjectName(QStringLiteral("LblQuestion%1").arg(question));
+    text->setObjectName(QStringLiteral("questionText%1").arg(question));
     text->setWordWrap(true);
     return row;
 }
@@ -246,16 +246,16 @@ QFrame* EvaluationPanel::addQuestionRow(int question, int top)
 void EvaluationPanel::addOptionGroup(int question, QWidget* row)
 {
     auto* box = new QWidget(row);
-    box->setObjectName(QStringLiteral("PicOption%1").arg(question));
+    box->setObjectName(QStringLiteral("questionRow%1").arg(question));
     Look::fillBackground(box, LightRed);
     const int height = row->height() - 2;
     box->setGeometry(Twips::toPx(GroupLeft - RowLeft), 1, Twips::toPx(2160), height);
 
     auto* group = new QButtonGroup(this);
-    group->setObjectName(QStringLiteral("Option%1").arg(question));
+    group->setObjectName(QStringLiteral("question%1").arg(question));
     for (int index = 0; index < EvaluationTable::ScaleSize; ++index) {
         auto* button = new QRadioButton(box);
-        button->setObjectName(QStringLiteral("Option%1_%2").arg(question).arg(index));
+        button->setObjectName(QStringLiteral("question%1_%2").arg(question).arg(index));
         button->setAccessibleName(tr("Question %1: %2").arg(question).arg(ScaleNames[index]));
         button->setToolTip(QStringLiteral("%1 %2").arg(index + 1).arg(ScaleNames[index]));
         const QSize size = button->sizeHint();
@@ -269,26 +269,29 @@ void EvaluationPanel::addOptionGroup(int question, QWidget* row)
 
 void EvaluationPanel::buildFooter()
 {
-    CmdCancel3 = addButton(this, "CmdCancel3", QStringLiteral("Cancel"), 150, 6930, 1455);
-    CmdPrint = addButton(this, "CmdPrint", QStringLiteral("Print Preview"), 1740, 6930, 1455);
+    m_cancelFormButton =
+        addButton(this, "cancelFormButton", QStringLiteral("Cancel"), 150, 6930, 1455);
+    m_printFormButton =
+        addButton(this, "printFormButton", QStringLiteral("Print Preview"), 1740, 6930, 1455);
 
     addCaption(this, QStringLiteral("Total Evaluation (%) :"), 5700, 6960, 2250);
-    LblTotal = addValue(this, "LblTotal", tr("Total evaluation in percent"), 8010, 6840, 1215, 405);
-    LblTotal->setFont(captionFont());
-    LblTotal->setAlignment(Qt::AlignCenter);
-    LblTotal->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Look::fillBackground(LblTotal, Qt::white);
+    m_totalLabel =
+        addValue(this, "totalLabel", tr("Total evaluation in percent"), 8010, 6840, 1215, 405);
+    m_totalLabel->setFont(captionFont());
+    m_totalLabel->setAlignment(Qt::AlignCenter);
+    m_totalLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Look::fillBackground(m_totalLabel, Qt::white);
 
-    CmdConfirm = addButton(this, "CmdConfirm", QStringLiteral("Save"), 9540, 6960, 1215);
+    m_confirmButton = addButton(this, "confirmButton", QStringLiteral("Save"), 9540, 6960, 1215);
 
-    connect(CmdCancel3, &QPushButton::clicked, this, &EvaluationPanel::CmdCancel3_Click);
-    connect(CmdPrint, &QPushButton::clicked, this, &EvaluationPanel::CmdPrint_Click);
-    connect(CmdConfirm, &QPushButton::clicked, this, &EvaluationPanel::CmdConfirm_Click);
+    connect(m_cancelFormButton, &QPushButton::clicked, this, &EvaluationPanel::cancel);
+    connect(m_printFormButton, &QPushButton::clicked, this, &EvaluationPanel::printForm);
+    connect(m_confirmButton, &QPushButton::clicked, this, &EvaluationPanel::confirm);
 }
 
 void EvaluationPanel::setCompanyName(const QString& name)
 {
-    LblCompany1->setText(name);
+    m_companyLabel->setText(name);
 }
 
 bool EvaluationPanel::openForDrill(qint64 idDrill, const QString& ship, const QString& drillDate,
@@ -304,14 +307,14 @@ bool EvaluationPanel::openForDrill(qint64 idDrill, const QString& ship, const QS
                            "Please try again."));
         return false;
     }
-    EvalIDDrill = idDrill;
+    m_idDrill = idDrill;
     m_drill = drill;
-    CmdConfirm->setVisible(!readOnly);
+    m_confirmButton->setVisible(!readOnly);
     setOptionsEnabled(!readOnly);
-    LblShip1->setText(ship);
-    LblDrilldate1->setText(drillDate);
-    LblMaster->setText(master);
-    LoadEvaluationOptions(*answers);
+    m_shipLabel->setText(ship);
+    m_drillDateLabel->setText(drillDate);
+    m_masterLabel->setText(master);
+    showAnswers(*answers);
     showTotal();
     return true;
 }
@@ -326,16 +329,16 @@ void EvaluationPanel::setOptionsEnabled(bool enabled)
 
 void EvaluationPanel::openBlank()
 {
-    CmdConfirm->hide();
+    m_confirmButton->hide();
     setOptionsEnabled(true);
-    LblShip1->clear();
-    LblDrilldate1->clear();
-    LblMaster->clear();
-    LoadEvaluationOptions({});
-    LblTotal->clear();
+    m_shipLabel->clear();
+    m_drillDateLabel->clear();
+    m_masterLabel->clear();
+    showAnswers({});
+    m_totalLabel->clear();
 }
 
-void EvaluationPanel::LoadEvaluationOptions(const EvaluationTable::Answers& answers)
+void EvaluationPanel::showAnswers(const EvaluationTable::Answers& answers)
 {
     for (int question = 0; question < EvaluationTable::QuestionCount; ++question) {
         QButtonGroup* group = m_options[question];
@@ -353,7 +356,7 @@ EvaluationTable::Answers EvaluationPanel::shownAnswers() const
     return answers;
 }
 
-int EvaluationPanel::CalcTotalEvaluation() const
+int EvaluationPanel::totalPercent() const
 {
     const EvaluationTable::Answers answers = shownAnswers();
     return 2 * std::accumulate(answers.begin(), answers.end(), 0);
@@ -361,27 +364,27 @@ int EvaluationPanel::CalcTotalEvaluation() const
 
 void EvaluationPanel::showTotal()
 {
-    LblTotal->setText(QString::number(CalcTotalEvaluation()));
+    m_totalLabel->setText(QString::number(totalPercent()));
 }
 
-bool EvaluationPanel::SaveEvaluationOptions()
+bool EvaluationPanel::saveAnswers()
 {
-    return EvaluationTable::save(m_db, EvalIDDrill, m_drill, shownAnswers());
+    return EvaluationTable::save(m_db, m_idDrill, m_drill, shownAnswers());
 }
 
-void EvaluationPanel::CmdConfirm_Click()
+void EvaluationPanel::confirm()
 {
-    if (!SaveEvaluationOptions()) {
+    if (!saveAnswers()) {
         m_messages.tell(Messages::Icon::Critical, MessageTitle,
                         tr("The answers could not be saved in the database. They are still "
                            "shown, so you can try again."));
         return;
     }
-    emit saved(LblTotal->text());
+    emit saved(m_totalLabel->text());
     leave();
 }
 
-void EvaluationPanel::CmdCancel3_Click()
+void EvaluationPanel::cancel()
 {
     leave();
 }
@@ -392,14 +395,14 @@ void EvaluationPanel::leave()
     emit closed();
 }
 
-bool EvaluationPanel::SaveFORprint()
+bool EvaluationPanel::fillPrintTable()
 {
     PrintEvalTable::Questionnaire questionnaire;
-    questionnaire.company = LblCompany1->text();
-    questionnaire.ship = LblShip1->text();
-    questionnaire.drillDate = LblDrilldate1->text();
-    questionnaire.master = LblMaster->text();
-    questionnaire.total = LblTotal->text();
+    questionnaire.company = m_companyLabel->text();
+    questionnaire.ship = m_shipLabel->text();
+    questionnaire.drillDate = m_drillDateLabel->text();
+    questionnaire.master = m_masterLabel->text();
+    questionnaire.total = m_totalLabel->text();
     questionnaire.answers = shownAnswers();
     if (PrintEvalTable::refill(m_db, questionnaire, Clock::now()))
         return true;
@@ -409,11 +412,11 @@ bool EvaluationPanel::SaveFORprint()
     return false;
 }
 
-void EvaluationPanel::CmdPrint_Click()
+void EvaluationPanel::printForm()
 {
-    if (!SaveFORprint())
+    if (!fillPrintTable())
         return;
-    DrillEvalReport::prepare(PerReport, m_db, m_folder);
-    PerReport.setDestination(ReportControl::Destination::Window);
-    PerReport.run();
+    DrillEvalReport::prepare(m_formReport, m_db, m_folder);
+    m_formReport.setDestination(ReportControl::Destination::Window);
+    m_formReport.run();
 }

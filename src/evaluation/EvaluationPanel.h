@@ -36,10 +36,10 @@ public:
     void setCompanyName(const QString& name);
 
     // Twice the sum of the chosen scale values: 0 to 100.
-    int CalcTotalEvaluation() const;
+    int totalPercent() const;
     // Copies what the panel shows, unsaved answers included, into PrintEval.
     // False when it could not; the user has been told.
-    bool SaveFORprint();
+    bool fillPrintTable();
 
 signals:
     // The answers were stored; total is the percentage as the panel shows it.
@@ -54,31 +54,31 @@ private:
     QFrame* addQuestionRow(int question, int top);
     void addOptionGroup(int question, QWidget* row);
 
-    void LoadEvaluationOptions(const EvaluationTable::Answers& answers);
+    void showAnswers(const EvaluationTable::Answers& answers);
     EvaluationTable::Answers shownAnswers() const;
-    bool SaveEvaluationOptions();
+    bool saveAnswers();
     void showTotal();
     void setOptionsEnabled(bool enabled);
     void leave();
 
-    void CmdConfirm_Click();
-    void CmdCancel3_Click();
-    void CmdPrint_Click();
+    void confirm();
+    void cancel();
+    void printForm();
 
     DrillDatabase& m_db;
     Messages& m_messages;
     QString m_folder;
-    qint64 EvalIDDrill = 0;
+    qint64 m_idDrill = 0;
     EvaluationTable::Drill m_drill = EvaluationTable::Drill::First;
 
-    QLabel* LblCompany1 = nullptr;
-    QLabel* LblDrilldate1 = nullptr;
-    QLabel* LblShip1 = nullptr;
-    QLabel* LblMaster = nullptr;
-    std::array<QButtonGroup*, EvaluationTable::QuestionCount> m_options{}; // Option1..Option10
-    QLabel* LblTotal = nullptr;
-    QPushButton* CmdCancel3 = nullptr;
-    QPushButton* CmdPrint = nullptr;
-    QPushButton* CmdConfirm = nullptr;
-    ReportControl PerReport;
+    QLabel* m_companyLabel = nullptr;
+    QLabel* m_drillDateLabel = nullptr;
+    QLabel* m_shipLabel = nullptr;
+    QLabel* m_masterLabel = nullptr;
+    std::array<QButtonGroup*, EvaluationTable::QuestionCount> m_options{}; // question1..question10
+    QLabel* m_totalLabel = nullptr;
+    QPushButton* m_cancelFormButton = nullptr;
+    QPushButton* m_printFormButton = nullptr;
+    QPushButton* m_confirmButton = nullptr;
+    ReportControl m_formReport;
 };

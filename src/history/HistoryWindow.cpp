@@ -72,13 +72,13 @@ HistoryWindow::HistoryWindow(const QString& subject, QList<ChangeEntry> entries,
 
     auto* buttons = new QDialogButtonBox(this);
     auto* print = buttons->addButton(QStringLiteral("&Print..."), QDialogButtonBox::ActionRole);
-    print->setObjectName(QStringLiteral("CmdPrint"));
+    print->setObjectName(QStringLiteral("printFormButton"));
     auto* csv = buttons->addButton(QStringLiteral("&Export CSV..."), QDialogButtonBox::ActionRole);
-    csv->setObjectName(QStringLiteral("CmdExportCsv"));
-    buttons->addButton(QDialogButtonBox::Close)->setObjectName(QStringLiteral("CmdClose"));
+    csv->setObjectName(QStringLiteral("exportCsvButton"));
+    buttons->addButton(QDialogButtonBox::Close)->setObjectName(QStringLiteral("closeButton"));
     layout->addWidget(buttons);
-    connect(print, &QPushButton::clicked, this, &HistoryWindow::CmdPrint_Click);
-    connect(csv, &QPushButton::clicked, this, &HistoryWindow::CmdExportCsv_Click);
+    connect(print, &QPushButton::clicked, this, &HistoryWindow::printForm);
+    connect(csv, &QPushButton::clicked, this, &HistoryWindow::exportToCsv);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(760, 420);
     m_list->setFocus();
@@ -97,7 +97,7 @@ void HistoryWindow::fillList()
     m_list->header()->resizeSection(0, 150);
 }
 
-void HistoryWindow::CmdPrint_Click()
+void HistoryWindow::printForm()
 {
     QList<ReportValues> rows;
     for (const ChangeEntry& entry : std::as_const(m_entries)) {
@@ -114,7 +114,7 @@ void HistoryWindow::CmdPrint_Click()
     preview->show();
 }
 
-void HistoryWindow::CmdExportCsv_Click()
+void HistoryWindow::exportToCsv()
 {
     const QString fileName = m_chooseFile(this, QStringLiteral("history.csv"));
     if (fileName.isEmpty())

@@ -25,8 +25,8 @@ public:
 
 private:
     void fillList();
-    void CmdPrint_Click();
-    void CmdExportCsv_Click();
+    void printForm();
+    void exportToCsv();
 
     QString m_subject;
     QList<ChangeEntry> m_entries;

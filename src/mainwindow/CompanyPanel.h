@@ -19,6 +19,6 @@ signals:
     void cancelClicked();
 
 private:
-    QLineEdit* TxtCompany;
+    QLineEdit* m_companyNameBox;
     QString m_startedFrom;
 };

@@ -1,6 +1,6 @@
 // The drill status grid of the main window: loading a year into it, and the year buttons.
 #include "common/ProgramTitle.h"
-#include "mainwindow/frmORXmain.h"
+#include "mainwindow/MainWindow.h"
 
 #include "common/Clock.h"
 #include "common/Messages.h"
@@ -48,86 +48,87 @@ YearLoad readYear(DrillDataSource& data, ShipTableModel& fleet, int year)
 QString loadFailureText(YearLoad load, int year, int shownYear)
 {
     if (load == YearLoad::RowsNotMade)
-        return frmORXmain::tr("The drill rows of %1 could not be created; nothing was stored.")
+        return MainWindow::tr("The drill rows of %1 could not be created; nothing was stored.")
             .arg(year);
     const QString outcome = shownYear == 0
-                                ? frmORXmain::tr("The program will now end.")
-                                : frmORXmain::tr("The grid shows %1 again.").arg(shownYear);
-    return frmORXmain::tr("The drills of %1 could not be read. %2").arg(year).arg(outcome);
+                                ? MainWindow::tr("The program will now end.")
+                                : MainWindow::tr("The grid shows %1 again.").arg(shownYear);
+    return MainWindow::tr("The drills of %1 could not be read. %2").arg(year).arg(outcome);
 }
 
 } // namespace
 
-void frmORXmain::buildGrid()
+void MainWindow::buildGrid()
 {
     m_drills = new DrillGridEditor(m_messages, this);
-    DBGrid1 = m_drills->grid();
-    connect(m_drills, &DrillGridEditor::commitRequested, Timer1, qOverload<>(&QTimer::start));
-    connect(m_drills, &DrillGridEditor::pendingCommitDue, this, &frmORXmain::Timer1_Timer);
-    connect(m_drills, &DrillGridEditor::cellStored, this, &frmORXmain::onCellStored);
-    connect(m_drills, &DrillGridEditor::evaluationRequested, this,
-            &frmORXmain::OpenDrillEvaluation);
-    connect(m_drills, &DrillGridEditor::waitingForLock, this, &frmORXmain::showLockWait);
+    m_drillGrid = m_drills->grid();
+    connect(m_drills, &DrillGridEditor::commitRequested, m_editCommitTimer,
+            qOverload<>(&QTimer::start));
+    connect(m_drills, &DrillGridEditor::pendingCommitDue, this, &MainWindow::storePendingEdit);
+    connect(m_drills, &DrillGridEditor::cellStored, this, &MainWindow::onCellStored);
+    connect(m_drills, &DrillGridEditor::evaluationRequested, this, &MainWindow::openQuestionnaire);
+    connect(m_drills, &DrillGridEditor::waitingForLock, this, &MainWindow::showLockWait);
     connect(m_drills, &DrillGridEditor::yearStepRequested, this, [this](int step) {
-        (step > 0 ? CmdNextYear : CmdPreviousYear)->click(); // a disabled button stays put
+        (step > 0 ? m_nextYearButton : m_previousYearButton)
+            ->click(); // a disabled button stays put
     });
 }
 
-void frmORXmain::setYearCaption(int year)
+void MainWindow::setYearCaption(int year)
 {
     m_year = year;
-    LblYear->setText(yearCaption(year));
+    m_yearLabel->setText(yearCaption(year));
 }
 
-bool frmORXmain::LoadFlexGrid()
+bool MainWindow::loadYear()
 {
     m_drills->endEdit();
     const int year = shownYear();
-    const QModelIndex cursor = DBGrid1->currentIndex();
-    const YearLoad load = readYear(*Data1, *Data2, year);
+    const QModelIndex cursor = m_drillGrid->currentIndex();
+    const YearLoad load = readYear(*m_yearDrills, *m_ships, year);
     // The keyboard's cell keeps its place in the new rows, as far as they reach.
-    if (cursor.isValid() && DBGrid1->rows() > FirstDrillRow)
-        DBGrid1->setCurrentIndex(DBGrid1->model()->index(
-            qBound(FirstDrillRow, cursor.row(), DBGrid1->rows() - 1), cursor.column()));
+    if (cursor.isValid() && m_drillGrid->rows() > FirstDrillRow)
+        m_drillGrid->setCurrentIndex(m_drillGrid->model()->index(
+            qBound(FirstDrillRow, cursor.row(), m_drillGrid->rows() - 1), cursor.column()));
     // A year that could not be read is never shown as an empty one: the grid keeps the year
     // it showed, and so does the label.
-    const int kept = Data1->recordsYear();
+    const int kept = m_yearDrills->recordsYear();
     if (load == YearLoad::NotRead && kept != 0)
         setYearCaption(kept);
     m_reportCurrent = false;
-    CmdPreviousYear->setEnabled(shownYear() != FirstYear);
-    CmdNextYear->setEnabled(shownYear() != Clock::today().year());
+    m_previousYearButton->setEnabled(shownYear() != FirstYear);
+    m_nextYearButton->setEnabled(shownYear() != Clock::today().year());
     if (load != YearLoad::Read) {
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
-                        Data1->failure().sentence() + QStringLiteral(". ") +
+                        m_yearDrills->failure().sentence() + QStringLiteral(". ") +
                             loadFailureText(load, year, kept));
     }
     return load != YearLoad::NotRead;
 }
 
-void frmORXmain::UpdateColors()
+void MainWindow::recolour()
 {
-    m_drills->UpdateColors();
+    m_drills->recolour();
 }
 
-void frmORXmain::onCellStored(bool reportRefilled)
+void MainWindow::onCellStored(bool reportRefilled)
 {
     m_reportCurrent = reportRefilled;
 }
 
-void frmORXmain::CmdNextYear_Click()
+void MainWindow::showNextYear()
 {
     showYear(shownYear() + 1);
 }
 
-void frmORXmain::CmdPreviousYear_Click()
+void MainWindow::showPreviousYear()
 {
     showYear(shownYear() - 1);
 }
 
-void frmORXmain::showYear(int year)
+void MainWindow::showYear(int year)
 {
     setYearCaption(year);
-    LoadFlexGrid();
-    Timer1->start();
+    loadYear();
+    m_editCommitTimer->start();
 }

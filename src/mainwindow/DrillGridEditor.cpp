@@ -1,6 +1,6 @@
 #include "mainwindow/DrillGridEditor.h"
 
-#include "calendar/FrmCalendar1.h"
+#include "calendar/DatePicker.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
 #include "common/DrillState.h"
@@ -90,41 +90,41 @@ DrillGridEditor::DrillGridEditor(Messages& messages, QWidget* window)
 
 void DrillGridEditor::buildGrid(QWidget* window)
 {
-    DBGrid1 = new FlexGrid(window);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setAccessibleName(tr("Drill status grid"));
-    DBGrid1->setFont(QFont(QStringLiteral("Lucida Sans Unicode")));
-    DBGrid1->setGridFontSize(10);
-    DBGrid1->setCols(Count);
-    DBGrid1->setFixedRows(FirstDrillRow);
-    DBGrid1->setFrozenColumns(ShipNameColumn + 1);
-    DBGrid1->setRowHeight(0, 360);
-    DBGrid1->setRowHeight(1, 600);
-    DBGrid1->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
-    DBGrid1->installEventFilter(this);
+    m_drillGrid = new FlexGrid(window);
+    m_drillGrid->setObjectName(QStringLiteral("drillGrid"));
+    m_drillGrid->setAccessibleName(tr("Drill status grid"));
+    m_drillGrid->setFont(QFont(QStringLiteral("Lucida Sans Unicode")));
+    m_drillGrid->setGridFontSize(10);
+    m_drillGrid->setCols(Count);
+    m_drillGrid->setFixedRows(FirstDrillRow);
+    m_drillGrid->setFrozenColumns(ShipNameColumn + 1);
+    m_drillGrid->setRowHeight(0, 360);
+    m_drillGrid->setRowHeight(1, 600);
+    m_drillGrid->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
+    m_drillGrid->installEventFilter(this);
 }
 
 void DrillGridEditor::buildEditor(QWidget* window)
 {
-    TxtWrite = new QLineEdit(window);
-    TxtWrite->setObjectName(QStringLiteral("TxtWrite"));
-    TxtWrite->setAccessibleName(tr("Drill cell"));
-    QPalette grey = TxtWrite->palette();
+    m_editBox = new QLineEdit(window);
+    m_editBox->setObjectName(QStringLiteral("editBox"));
+    m_editBox->setAccessibleName(tr("Drill cell"));
+    QPalette grey = m_editBox->palette();
     grey.setColor(QPalette::Base, EditBoxGrey);
-    TxtWrite->setPalette(grey);
-    TxtWrite->setFont(DBGrid1->font());
-    TxtWrite->installEventFilter(this);
-    TxtWrite->hide();
+    m_editBox->setPalette(grey);
+    m_editBox->setFont(m_drillGrid->font());
+    m_editBox->installEventFilter(this);
+    m_editBox->hide();
 
-    CmdWrite = new QToolButton(window);
-    CmdWrite->setObjectName(QStringLiteral("CmdWrite"));
-    CmdWrite->setArrowType(Qt::DownArrow);
-    CmdWrite->setAccessibleName(tr("Pick a date"));
-    CmdWrite->hide();
-    connect(CmdWrite, &QToolButton::clicked, this, &DrillGridEditor::CmdWrite_Click);
+    m_pickButton = new QToolButton(window);
+    m_pickButton->setObjectName(QStringLiteral("pickButton"));
+    m_pickButton->setArrowType(Qt::DownArrow);
+    m_pickButton->setAccessibleName(tr("Pick a date"));
+    m_pickButton->hide();
+    connect(m_pickButton, &QToolButton::clicked, this, &DrillGridEditor::openPickerOrQuestionnaire);
 
-    connect(DBGrid1, &FlexGrid::cellClicked, this, &DrillGridEditor::DBGrid1_Click);
-    connect(DBGrid1, &FlexGrid::scrolled, this, [this] {
+    connect(m_drillGrid, &FlexGrid::cellClicked, this, &DrillGridEditor::onCellClicked);
+    connect(m_drillGrid, &FlexGrid::scrolled, this, [this] {
         hideEditor();
         emit commitRequested();
     });
@@ -149,7 +149,7 @@ void DrillGridEditor::showRecords()
             row.append(record.shown(DrillRecord::Column(field)));
         texts.append(std::move(row));
     }
-    DBGrid1->bindRecords(texts, columnOf(DrillRecord::IDDrill));
+    m_drillGrid->bindRecords(texts, columnOf(DrillRecord::IDDrill));
     layHeaders(); // the rebuilt grid has lost its captions with its rows
     m_colouredFor = QDate();
 }
@@ -175,7 +175,7 @@ int DrillGridEditor::rowOfDrill(qint64 idDrill) const
 
 bool DrillGridEditor::hasTextToStore() const
 {
-    return m_boxFor && !TxtWrite->text().isEmpty();
+    return m_boxFor && !m_editBox->text().isEmpty();
 }
 
 int DrillGridEditor::boxRow() const
@@ -190,20 +190,20 @@ int DrillGridEditor::boxCol() const
 
 void DrillGridEditor::reread()
 {
-    const qint64 clickedDrill = drillIdAt(DBGrid1->row());
-    const int clickedCol = DBGrid1->col();
-    const QModelIndex cursor = DBGrid1->currentIndex();
+    const qint64 clickedDrill = drillIdAt(m_drillGrid->row());
+    const int clickedCol = m_drillGrid->col();
+    const QModelIndex cursor = m_drillGrid->currentIndex();
     const qint64 cursorDrill = cursor.isValid() ? drillIdAt(cursor.row()) : 0;
     m_data->refresh();
-    UpdateColors();
-    DBGrid1->setRow(rowOfDrill(clickedDrill));
-    DBGrid1->setCol(clickedCol);
+    recolour();
+    m_drillGrid->setRow(rowOfDrill(clickedDrill));
+    m_drillGrid->setCol(clickedCol);
     if (const int row = rowOfDrill(cursorDrill))
-        DBGrid1->setCurrentIndex(DBGrid1->model()->index(row, cursor.column()));
+        m_drillGrid->setCurrentIndex(m_drillGrid->model()->index(row, cursor.column()));
     // A box whose drill row another user deleted has nowhere left to be written.
     if (m_boxFor && boxRow() == 0)
         endEdit();
-    else if (TxtWrite->isVisible())
+    else if (m_editBox->isVisible())
         layEditorOver(boxRow(), boxCol());
 }
 
@@ -212,8 +212,8 @@ void DrillGridEditor::showDrill(int index)
     const DrillRecord& record = m_data->records().at(index);
     const int row = FirstDrillRow + index;
     for (int field = 0; field < DrillRecord::ColumnCount; ++field)
-        DBGrid1->setTextMatrix(row, columnOf(DrillRecord::Column(field)),
-                               record.shown(DrillRecord::Column(field)));
+        m_drillGrid->setTextMatrix(row, columnOf(DrillRecord::Column(field)),
+                                   record.shown(DrillRecord::Column(field)));
     recolourRow(row, Clock::today());
 }
 
@@ -222,57 +222,57 @@ void DrillGridEditor::reopenEditor()
     if (boxRow() == 0)
         return;
     layEditorOver(boxRow(), boxCol());
-    TxtWrite->show();
-    TxtWrite->raise();
-    TxtWrite->setFocus();
+    m_editBox->show();
+    m_editBox->raise();
+    m_editBox->setFocus();
 }
 
 void DrillGridEditor::layHeaders()
 {
     for (int col = ShipNameColumn; col < columnOf(DrillRecord::YearDrill); ++col) {
         const int drill = drillOf(col);
-        DBGrid1->setTextMatrix(
+        m_drillGrid->setTextMatrix(
             0, col, drill < 0 ? QString() : QStringLiteral("Drill No %1").arg(drill + 1));
     }
-    DBGrid1->setGridFontSize(10);
-    DBGrid1->setGridForeColor(Qt::black);
-    DBGrid1->setRow(0);
+    m_drillGrid->setGridFontSize(10);
+    m_drillGrid->setGridForeColor(Qt::black);
+    m_drillGrid->setRow(0);
     for (int col = columnOf(DrillRecord::DrillDate); col <= columnOf(DrillRecord::Master1); ++col) {
-        DBGrid1->setCol(col);
-        DBGrid1->setCellForeColor(HeaderBlue);
-        DBGrid1->setCellFontSize(12);
-        DBGrid1->setCellFontBold(true);
+        m_drillGrid->setCol(col);
+        m_drillGrid->setCellForeColor(HeaderBlue);
+        m_drillGrid->setCellFontSize(12);
+        m_drillGrid->setCellFontBold(true);
     }
-    DBGrid1->setRow(1);
+    m_drillGrid->setRow(1);
     for (int col = 0; col < Count; ++col) {
         const Description& column = describe(col);
-        DBGrid1->setColWidth(col, column.width);
+        m_drillGrid->setColWidth(col, column.width);
         if (column.alignment)
-            DBGrid1->setColAlignment(col, column.alignment);
+            m_drillGrid->setColAlignment(col, column.alignment);
         if (!column.caption.isEmpty()) {
-            DBGrid1->setTextMatrix(1, col, column.caption);
-            DBGrid1->setCol(col);
-            DBGrid1->setCellFontSize(RowOneFontSize); // two words must fit a date column
+            m_drillGrid->setTextMatrix(1, col, column.caption);
+            m_drillGrid->setCol(col);
+            m_drillGrid->setCellFontSize(RowOneFontSize); // two words must fit a date column
         }
     }
-    DBGrid1->setRow(0);
+    m_drillGrid->setRow(0);
     for (int col : {firstOfDrill(0), firstOfDrill(1)}) {
-        DBGrid1->setCol(col);
-        DBGrid1->setCellAlignment(Qt::AlignCenter);
+        m_drillGrid->setCol(col);
+        m_drillGrid->setCellAlignment(Qt::AlignCenter);
     }
-    DBGrid1->setMergeRow(0, true);
-    DBGrid1->setMergeRow(1, false);
+    m_drillGrid->setMergeRow(0, true);
+    m_drillGrid->setMergeRow(1, false);
 }
 
-void DrillGridEditor::UpdateColors()
+void DrillGridEditor::recolour()
 {
     const QDate today = Clock::today(); // one day for the whole pass, even across midnight
-    DBGrid1->beginStyling();
-    for (int row = FirstDrillRow; row < DBGrid1->rows(); ++row)
+    m_drillGrid->beginStyling();
+    for (int row = FirstDrillRow; row < m_drillGrid->rows(); ++row)
         recolourRow(row, today);
-    DBGrid1->endStyling();
-    DBGrid1->setRow(DBGrid1->rows() - 1);
-    DBGrid1->setCol(ShipNameColumn);
+    m_drillGrid->endStyling();
+    m_drillGrid->setRow(m_drillGrid->rows() - 1);
+    m_drillGrid->setCol(ShipNameColumn);
     m_colouredFor = today;
 }
 
@@ -280,23 +280,23 @@ void DrillGridEditor::UpdateColors()
 // is left where it was.
 void DrillGridEditor::recolourRow(int row, const QDate& today)
 {
-    const int keptRow = DBGrid1->row();
-    const int keptCol = DBGrid1->col();
-    DBGrid1->setRow(row);
+    const int keptRow = m_drillGrid->row();
+    const int keptCol = m_drillGrid->col();
+    m_drillGrid->setRow(row);
     if (const DrillRecord* record = recordAt(row)) {
         for (int drill = 0; drill < 2; ++drill) {
             const QColor colour = colourOf(record->drills.at(drill), today);
             const int first = firstOfDrill(drill);
             for (int col = first; col < first + DrillRecord::DrillFields; ++col) {
-                DBGrid1->setCol(col);
-                DBGrid1->setCellForeColor(colour);
+                m_drillGrid->setCol(col);
+                m_drillGrid->setCellForeColor(colour);
             }
         }
     }
-    DBGrid1->setCol(ShipNameColumn);
-    DBGrid1->setCellFontBold(true);
-    DBGrid1->setRow(keptRow);
-    DBGrid1->setCol(keptCol);
+    m_drillGrid->setCol(ShipNameColumn);
+    m_drillGrid->setCellFontBold(true);
+    m_drillGrid->setRow(keptRow);
+    m_drillGrid->setCol(keptCol);
 }
 
 // The clock passing midnight while the window is open changes what is due.
@@ -304,34 +304,34 @@ void DrillGridEditor::recolourIfTheDayChanged()
 {
     if (!m_colouredFor.isValid() || m_colouredFor == Clock::today())
         return;
-    const int row = DBGrid1->row();
-    const int col = DBGrid1->col();
-    UpdateColors();
-    DBGrid1->setRow(row);
-    DBGrid1->setCol(col);
+    const int row = m_drillGrid->row();
+    const int col = m_drillGrid->col();
+    recolour();
+    m_drillGrid->setRow(row);
+    m_drillGrid->setCol(col);
 }
 
 // Qt would hand the focus of a hidden box to the next control in the tab order, the web link,
 // where a second Enter opens the browser; the grid cell that was edited is where it belongs.
 void DrillGridEditor::hideEditor()
 {
-    if (m_window->focusWidget() == TxtWrite && DBGrid1->isEnabled())
-        DBGrid1->setFocus(Qt::OtherFocusReason);
-    TxtWrite->hide();
-    CmdWrite->hide();
+    if (m_window->focusWidget() == m_editBox && m_drillGrid->isEnabled())
+        m_drillGrid->setFocus(Qt::OtherFocusReason);
+    m_editBox->hide();
+    m_pickButton->hide();
 }
 
 void DrillGridEditor::focusFirstDrillCell()
 {
-    if (DBGrid1->rows() > FirstDrillRow)
-        DBGrid1->setCurrentIndex(DBGrid1->model()->index(FirstDrillRow, firstOfDrill(0)));
-    DBGrid1->setFocus(Qt::OtherFocusReason);
+    if (m_drillGrid->rows() > FirstDrillRow)
+        m_drillGrid->setCurrentIndex(m_drillGrid->model()->index(FirstDrillRow, firstOfDrill(0)));
+    m_drillGrid->setFocus(Qt::OtherFocusReason);
 }
 
 void DrillGridEditor::endEdit()
 {
     hideEditor();
-    TxtWrite->clear();
+    m_editBox->clear();
     m_boxFor.reset();
 }
 
@@ -339,14 +339,14 @@ void DrillGridEditor::takeValue(const DrillChange& edit, const QString& value)
 {
     hideEditor();
     m_boxFor = edit;
-    TxtWrite->setText(value);
+    m_editBox->setText(value);
 }
 
-void DrillGridEditor::DBGrid1_Click()
+void DrillGridEditor::onCellClicked()
 {
     hideEditor();
-    const int row = DBGrid1->row();
-    const int col = DBGrid1->col();
+    const int row = m_drillGrid->row();
+    const int col = m_drillGrid->col();
     // The previous box is stored to its own drill first; while it cannot be, it stays open
     // with its text, and the clicked cell waits.
     if (hasTextToStore())
@@ -362,38 +362,38 @@ void DrillGridEditor::DBGrid1_Click()
         return;
     if (record && kind != Kind::NotEditable)
         m_boxFor = DrillChange::of(*record, fieldOf(col), {});
-    TxtWrite->setText(record ? record->shown(fieldOf(col)) : DBGrid1->text());
+    m_editBox->setText(record ? record->shown(fieldOf(col)) : m_drillGrid->text());
     layEditorOver(row, col);
     if (kind == Kind::Date || kind == Kind::Master) {
-        TxtWrite->show();
-        TxtWrite->raise();
-        TxtWrite->setFocus();
-        TxtWrite->selectAll();
+        m_editBox->show();
+        m_editBox->raise();
+        m_editBox->setFocus();
+        m_editBox->selectAll();
     }
     if (kind == Kind::Date || kind == Kind::Evaluation) {
-        CmdWrite->setAccessibleName(kind == Kind::Date ? tr("Pick a date")
-                                                       : tr("Open the evaluation"));
-        CmdWrite->show();
-        CmdWrite->raise();
+        m_pickButton->setAccessibleName(kind == Kind::Date ? tr("Pick a date")
+                                                           : tr("Open the evaluation"));
+        m_pickButton->show();
+        m_pickButton->raise();
     }
 }
 
 void DrillGridEditor::layEditorOver(int row, int col)
 {
     // The cell as the grid shows it; the offset clears the grid's frame line above the cell.
-    const QRect cell = DBGrid1->cellRect(row, col).translated(DBGrid1->pos());
-    const int top = cell.top() - DBGrid1->frameWidth() + Twips::toPx(EditBoxOffsetTwips);
-    TxtWrite->setGeometry(cell.left(), top, cell.width(), cell.height());
+    const QRect cell = m_drillGrid->cellRect(row, col).translated(m_drillGrid->pos());
+    const int top = cell.top() - m_drillGrid->frameWidth() + Twips::toPx(EditBoxOffsetTwips);
+    m_editBox->setGeometry(cell.left(), top, cell.width(), cell.height());
     const int buttonWidth = Twips::toPx(WriteButtonWidthTwips);
-    CmdWrite->setGeometry(TxtWrite->x() + TxtWrite->width() - buttonWidth, top, buttonWidth,
-                          cell.height());
+    m_pickButton->setGeometry(m_editBox->x() + m_editBox->width() - buttonWidth, top, buttonWidth,
+                              cell.height());
 }
 
 bool DrillGridEditor::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == TxtWrite)
+    if (watched == m_editBox)
         return editBoxEvent(event) || QObject::eventFilter(watched, event);
-    if (watched == DBGrid1 && event->type() == QEvent::KeyPress &&
+    if (watched == m_drillGrid && event->type() == QEvent::KeyPress &&
         gridKey(static_cast<QKeyEvent*>(event)))
         return true;
     return QObject::eventFilter(watched, event);
@@ -404,7 +404,7 @@ bool DrillGridEditor::editBoxEvent(QEvent* event)
     if (event->type() == QEvent::KeyPress)
         return editBoxKey(static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::FocusOut)
-        TxtWrite->hide(); // the text stays and is written by the next commit
+        m_editBox->hide(); // the text stays and is written by the next commit
     return false;
 }
 
@@ -425,13 +425,13 @@ bool DrillGridEditor::editBoxKey(QKeyEvent* key)
         return true;
     case Qt::Key_Escape:
         if (const DrillRecord* record = m_boxFor ? m_data->recordOf(m_boxFor->idDrill) : nullptr)
-            TxtWrite->setText(record->shown(m_boxFor->field));
+            m_editBox->setText(record->shown(m_boxFor->field));
         hideEditor();
         return true;
     default:
-        if (!opensTheButton(key) || CmdWrite->isHidden())
+        if (!opensTheButton(key) || m_pickButton->isHidden())
             return false;
-        CmdWrite_Click();
+        openPickerOrQuestionnaire();
         return true;
     }
 }
@@ -448,7 +448,7 @@ bool DrillGridEditor::gridKey(QKeyEvent* key)
         moveToEditableCell(key->key() == Qt::Key_Tab ? 1 : -1);
         return true;
     }
-    const QModelIndex current = DBGrid1->currentIndex();
+    const QModelIndex current = m_drillGrid->currentIndex();
     if (!current.isValid() || current.row() < FirstDrillRow)
         return false;
     const Kind kind = kindOf(current.column());
@@ -460,13 +460,13 @@ bool DrillGridEditor::gridKey(QKeyEvent* key)
     // runs first, or it would store the new cell's first keys.
     emit pendingCommitDue();
     if (opensTheButton(key)) {
-        DBGrid1->clickCurrent();
+        m_drillGrid->clickCurrent();
         if (kind == Kind::Date || kind == Kind::Evaluation)
-            CmdWrite_Click();
+            openPickerOrQuestionnaire();
         return true;
     }
     if (key->key() == Qt::Key_F2) {
-        DBGrid1->clickCurrent();
+        m_drillGrid->clickCurrent();
         return true;
     }
     openCurrentCell(key->text());
@@ -476,16 +476,16 @@ bool DrillGridEditor::gridKey(QKeyEvent* key)
 // Typing on a cell starts its edit box with what was typed, as in a spreadsheet.
 void DrillGridEditor::openCurrentCell(const QString& typed)
 {
-    DBGrid1->clickCurrent();
-    if (TxtWrite->isHidden())
+    m_drillGrid->clickCurrent();
+    if (m_editBox->isHidden())
         return;
-    TxtWrite->setText(typed);
+    m_editBox->setText(typed);
 }
 
 // The next (step 1) or previous (step -1) editable cell, row by row; the grid's end stops.
 void DrillGridEditor::moveToEditableCell(int step)
 {
-    const QModelIndex current = DBGrid1->currentIndex();
+    const QModelIndex current = m_drillGrid->currentIndex();
     int row = current.isValid() ? current.row() : FirstDrillRow;
     int col = current.isValid() ? current.column() : ShipNameColumn;
     do {
@@ -494,7 +494,7 @@ void DrillGridEditor::moveToEditableCell(int step)
             row += step;
             col = step > 0 ? 0 : Count - 1;
         }
-        if (row < FirstDrillRow || row >= DBGrid1->rows())
+        if (row < FirstDrillRow || row >= m_drillGrid->rows())
             return;
     } while (!isEditable(col));
     moveCursorTo(row, col);
@@ -503,12 +503,12 @@ void DrillGridEditor::moveToEditableCell(int step)
 // Moves the keyboard's cell; the clicked cell, which the next commit writes, stays.
 void DrillGridEditor::moveCursorTo(int row, int col)
 {
-    if (row < FirstDrillRow || row >= DBGrid1->rows())
+    if (row < FirstDrillRow || row >= m_drillGrid->rows())
         return;
-    DBGrid1->setCurrentIndex(DBGrid1->model()->index(row, col));
+    m_drillGrid->setCurrentIndex(m_drillGrid->model()->index(row, col));
 }
 
-void DrillGridEditor::CmdWrite_Click()
+void DrillGridEditor::openPickerOrQuestionnaire()
 {
     switch (kindOf(boxCol())) {
     case Kind::Date:
@@ -521,19 +521,20 @@ void DrillGridEditor::CmdWrite_Click()
     case Kind::NotEditable:
         break;
     }
-    CmdWrite->hide();
+    m_pickButton->hide();
 }
 
 void DrillGridEditor::openDatePicker()
 {
-    FrmCalendar1 picker(m_calendarDate, m_window);
-    const QPoint gridTopLeft = m_window->mapToGlobal(DBGrid1->pos());
-    picker.move(gridTopLeft.x() + DBGrid1->width() / 2, gridTopLeft.y() + DBGrid1->height() / 4);
+    DatePicker picker(m_calendarDate, m_window);
+    const QPoint gridTopLeft = m_window->mapToGlobal(m_drillGrid->pos());
+    picker.move(gridTopLeft.x() + m_drillGrid->width() / 2,
+                gridTopLeft.y() + m_drillGrid->height() / 4);
     picker.focusDays();
     picker.exec();
     m_calendarDate = picker.value(); // the next opening starts from here
     if (const auto picked = m_calendarDate.textForEditBox())
-        TxtWrite->setText(*picked);
+        m_editBox->setText(*picked);
     hideEditor(); // the box is written whether or not a day was picked, as by Enter
     emit commitRequested();
 }
@@ -550,7 +551,7 @@ QString DrillGridEditor::editedFieldName() const
 
 DrillGridEditor::Stored DrillGridEditor::commitEdit(const std::function<bool()>& alongside)
 {
-    const QString text = TxtWrite->text();
+    const QString text = m_editBox->text();
     if (!m_boxFor || text.isEmpty()) // an empty box clears nothing
         return Stored::Unchanged;
     DrillChange change = *m_boxFor;
@@ -617,7 +618,7 @@ DrillGridEditor::Stored DrillGridEditor::settleConflict(const DrillWriteResult& 
     const DrillRecord* record = m_data->recordOf(m_boxFor->idDrill);
     const QString storedNow = record ? record->shown(m_boxFor->field) : refused.storedNow;
     const bool overwrite = m_messages.askYesNo(
-        ProgramTitle, editConflictQuestion(editedFieldName(), storedNow, TxtWrite->text()));
+        ProgramTitle, editConflictQuestion(editedFieldName(), storedNow, m_editBox->text()));
     hideEditor();
     if (!overwrite) {
         showStored();
@@ -633,7 +634,7 @@ DrillGridEditor::Stored DrillGridEditor::refuse(const DataFailure& failure)
     const QString sentence =
         m_boxFor && DrillRecord::isDate(m_boxFor->field)
             ? QStringLiteral(". The %1 is not a valid date ! Please, try again.")
-                  .arg(TxtWrite->text())
+                  .arg(m_editBox->text())
             : QString();
     m_messages.tell(Messages::Icon::Critical, QStringLiteral("Error input data ... "),
                     failure.sentence() + sentence);
@@ -647,6 +648,6 @@ void DrillGridEditor::showStored()
     const DrillRecord* record = recordAt(row);
     if (!record)
         return;
-    DBGrid1->setTextMatrix(row, boxCol(), record->shown(m_boxFor->field));
+    m_drillGrid->setTextMatrix(row, boxCol(), record->shown(m_boxFor->field));
     recolourRow(row, Clock::today());
 }

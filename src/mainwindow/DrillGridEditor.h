@@ -19,8 +19,8 @@ class QToolButton;
 class QWidget;
 struct DrillRecord;
 
-// The drill grid of a shown year with its in-place editor: the grid DBGrid1 shows the records
-// of the drill source, the edit box TxtWrite and its button CmdWrite edit one cell at a time,
+// The drill grid of a shown year with its in-place editor: the grid m_drillGrid shows the records
+// of the drill source, the edit box m_editBox and its button m_pickButton edit one cell at a time,
 // and each row is coloured by its drills' state. It writes through the drill source and tells
 // the window what the window must do: start the deferred commit, open a questionnaire, step
 // the year. Its controls are children of the window, laid over the grid.
@@ -32,7 +32,7 @@ public:
 
     DrillGridEditor(Messages& messages, QWidget* window);
 
-    FlexGrid* grid() const { return DBGrid1; }
+    FlexGrid* grid() const { return m_drillGrid; }
     // The grid shows these records from now on, rebuilt whenever they are read.
     void bind(DrillDataSource& data);
 
@@ -40,7 +40,7 @@ public:
     void layHeaders();
     // Every row coloured by the state of its drills on one day; ship names bold. The current
     // cell is left on the ship name of the last row.
-    void UpdateColors();
+    void recolour();
     // False once the records changed under the colours: a new year was shown.
     bool isColoured() const { return m_colouredFor.isValid(); }
     // Recolours every row when the day has changed since the last full colouring.
@@ -126,8 +126,8 @@ private:
     Stored refuse(const DataFailure& failure);
     void showStored();
     void recolourRow(int row, const QDate& today);
-    void DBGrid1_Click();
-    void CmdWrite_Click();
+    void onCellClicked();
+    void openPickerOrQuestionnaire();
     void openDatePicker();
     void layEditorOver(int row, int col);
     bool editBoxEvent(QEvent* event);
@@ -140,9 +140,9 @@ private:
     DrillDataSource* m_data = nullptr;
     Messages& m_messages;
     QWidget* m_window;
-    FlexGrid* DBGrid1 = nullptr;
-    QLineEdit* TxtWrite = nullptr;
-    QToolButton* CmdWrite = nullptr;
+    FlexGrid* m_drillGrid = nullptr;
+    QLineEdit* m_editBox = nullptr;
+    QToolButton* m_pickButton = nullptr;
     std::optional<DrillChange> m_boxFor; // the drill field the edit box belongs to
     std::function<bool()> m_editRefused;
     QDate m_colouredFor;         // the day of the last full colouring; invalid: one is due

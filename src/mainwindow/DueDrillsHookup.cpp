@@ -1,6 +1,6 @@
 // "Due Drills" over the main window: opened from the year bar or by Ctrl+D, it follows the
 // shown year and every re-read, and a drill chosen there becomes the grid's current cell.
-#include "mainwindow/frmORXmain.h"
+#include "mainwindow/MainWindow.h"
 
 #include "data/DrillDataSource.h"
 #include "due/DueDrillsWindow.h"
@@ -11,51 +11,51 @@
 #include <QLabel>
 #include <QPushButton>
 
-void frmORXmain::buildDueDrillsButton()
+void MainWindow::buildDueDrillsButton()
 {
     auto* button = new QPushButton(tr("Due Drills"), this);
-    button->setObjectName(QStringLiteral("CmdDueDrills"));
+    button->setObjectName(QStringLiteral("dueDrillsButton"));
     button->setFont(Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25));
     button->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     button->setToolTip(
         tr("Due Drills (%1)").arg(button->shortcut().toString(QKeySequence::NativeText)));
     // At the right end of the year label, clear of its centred text.
     Look::place(button, 12015, 1080, 1275, 345);
-    connect(button, &QPushButton::clicked, this, &frmORXmain::showDueDrills);
+    connect(button, &QPushButton::clicked, this, &MainWindow::showDueDrills);
 }
 
-void frmORXmain::showDueDrills()
+void MainWindow::showDueDrills()
 {
     if (!m_dueDrills) {
         m_dueDrills = new DueDrillsWindow(*m_db, m_messages, this);
-        connect(m_dueDrills, &DueDrillsWindow::drillChosen, this, &frmORXmain::goToDrill);
+        connect(m_dueDrills, &DueDrillsWindow::drillChosen, this, &MainWindow::goToDrill);
         // The list follows the grid: a new year, other users' changes, the user's own edits.
         const auto follow = [this] {
             if (m_dueDrills->isVisible())
-                m_dueDrills->showYear(shownYear(), LblCompany->text());
+                m_dueDrills->showYear(shownYear(), m_companyLabel->text());
         };
-        connect(Data1.get(), &DrillDataSource::refreshed, m_dueDrills, follow);
+        connect(m_yearDrills.get(), &DrillDataSource::refreshed, m_dueDrills, follow);
         connect(m_drills, &DrillGridEditor::cellStored, m_dueDrills, follow);
     }
-    m_dueDrills->showYear(shownYear(), LblCompany->text());
+    m_dueDrills->showYear(shownYear(), m_companyLabel->text());
     m_dueDrills->show();
     m_dueDrills->raise();
     m_dueDrills->activateWindow();
 }
 
-void frmORXmain::goToDrill(qint64 idDrill, int drill)
+void MainWindow::goToDrill(qint64 idDrill, int drill)
 {
-    const QList<DrillRecord>& records = Data1->records();
+    const QList<DrillRecord>& records = m_yearDrills->records();
     const auto found =
         std::find_if(records.cbegin(), records.cend(),
                      [idDrill](const DrillRecord& r) { return r.idDrill == idDrill; });
     if (found == records.cend())
         return; // no longer in the shown year
-    HidePics();
-    const QModelIndex cell = DBGrid1->model()->index(FirstDrillRow + int(found - records.cbegin()),
-                                                     DrillColumns::firstOfDrill(drill));
-    DBGrid1->setCurrentIndex(cell);
-    DBGrid1->scrollTo(cell);
+    hidePanels();
+    const QModelIndex cell = m_drillGrid->model()->index(
+        FirstDrillRow + int(found - records.cbegin()), DrillColumns::firstOfDrill(drill));
+    m_drillGrid->setCurrentIndex(cell);
+    m_drillGrid->scrollTo(cell);
     activateWindow();
-    DBGrid1->setFocus(Qt::OtherFocusReason);
+    m_drillGrid->setFocus(Qt::OtherFocusReason);
 }

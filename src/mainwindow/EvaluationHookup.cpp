@@ -1,6 +1,6 @@
 // The questionnaire panel over the main window: opened from an evaluation cell or as the
 // blank "Evaluation Form"; its saved total goes into the drill like a typed value.
-#include "mainwindow/frmORXmain.h"
+#include "mainwindow/MainWindow.h"
 
 #include "common/Twips.h"
 #include "data/DrillDataSource.h"
@@ -19,46 +19,46 @@ constexpr int PanelLeftTwips = 2280;
 constexpr int PanelTopTwips = 120;
 } // namespace
 
-void frmORXmain::buildEvaluationPanel()
+void MainWindow::buildEvaluationPanel()
 {
-    PicEvaluation = new EvaluationPanel(*m_db, m_messages, m_folder, this);
-    PicEvaluation->hide();
-    addFloatingPanel(PicEvaluation);
-    connect(PicEvaluation, &EvaluationPanel::saved, this, &frmORXmain::CmdConfirm_Saved);
-    connect(PicEvaluation, &EvaluationPanel::closed, PicShade, &QWidget::hide);
-    connect(findChild<QPushButton*>(QStringLiteral("CmdEvalComp")), &QPushButton::clicked, this,
-            &frmORXmain::CmdEvalComp_Click);
+    m_evaluationPanel = new EvaluationPanel(*m_db, m_messages, m_folder, this);
+    m_evaluationPanel->hide();
+    addFloatingPanel(m_evaluationPanel);
+    connect(m_evaluationPanel, &EvaluationPanel::saved, this, &MainWindow::takeQuestionnaireTotal);
+    connect(m_evaluationPanel, &EvaluationPanel::closed, m_shade, &QWidget::hide);
+    connect(findChild<QPushButton*>(QStringLiteral("evaluationFormButton")), &QPushButton::clicked,
+            this, &MainWindow::openBlankQuestionnaire);
 }
 
-void frmORXmain::OpenDrillEvaluation(const DrillChange& edit)
+void MainWindow::openQuestionnaire(const DrillChange& edit)
 {
-    HidePics();
-    PicEvaluation->move(Twips::toPx(PanelLeftTwips), Twips::toPx(PanelTopTwips));
-    const DrillRecord* record = Data1->recordOf(edit.idDrill);
+    hidePanels();
+    m_evaluationPanel->move(Twips::toPx(PanelLeftTwips), Twips::toPx(PanelTopTwips));
+    const DrillRecord* record = m_yearDrills->recordOf(edit.idDrill);
     const int drill = DrillRecord::drillOf(edit.field);
     if (!record || drill < 0)
         return;
     const Drill& evaluated = record->drills.at(drill);
     const bool yearClosed = YearClosure::closedInfo(*m_db, shownYear()).has_value();
-    const bool opened = PicEvaluation->openForDrill(record->idDrill, record->shipName,
-                                                    evaluated.done.shown(), evaluated.master,
-                                                    DrillColumns::columnOf(edit.field), yearClosed);
+    const bool opened = m_evaluationPanel->openForDrill(
+        record->idDrill, record->shipName, evaluated.done.shown(), evaluated.master,
+        DrillColumns::columnOf(edit.field), yearClosed);
     if (!opened)
         return; // the panel has told the user why
     m_evaluating = edit;
-    LoadPicShade(PicEvaluation, PicShade);
+    layShade(m_evaluationPanel, m_shade);
 }
 
-void frmORXmain::CmdEvalComp_Click()
+void MainWindow::openBlankQuestionnaire()
 {
-    showPanel(PicEvaluation, PanelLeftTwips, PanelTopTwips);
-    PicEvaluation->openBlank();
+    showPanel(m_evaluationPanel, PanelLeftTwips, PanelTopTwips);
+    m_evaluationPanel->openBlank();
 }
 
-void frmORXmain::CmdConfirm_Saved(const QString& total)
+void MainWindow::takeQuestionnaireTotal(const QString& total)
 {
     // The total belongs to the evaluated cell alone, also for the write of the next click.
     if (m_evaluating)
         m_drills->takeValue(*m_evaluating, total);
-    Timer1->start();
+    m_editCommitTimer->start();
 }

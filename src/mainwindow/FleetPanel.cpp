@@ -32,57 +32,57 @@ public:
     }
 };
 
-FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), DBGrid2(new ShipListView(this))
+FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), m_shipGrid(new ShipListView(this))
 {
-    setObjectName(QStringLiteral("PicShips"));
+    setObjectName(QStringLiteral("fleetPanel"));
     Look::paintPanel(this, QColor(0xFF, 0xFF, 0x00), 5955, 5115);
-    Look::label(this, "Label4", QStringLiteral("Enter/Rename/Delete Ships Name ..."),
+    Look::label(this, "fleetTitle", QStringLiteral("Enter/Rename/Delete Ships Name ..."),
                 QRect(240, 150, 4335, 315), QStringLiteral("Verdana"));
-    Look::label(this, "Label19",
+    Look::label(this, "fleetHint",
                 QStringLiteral("*To delete a ship, select the ship and press Delete (DEL) "
                                "key from keyboard) "),
                 QRect(240, 4320, 5535, 255))
         ->setFont(QFont(QStringLiteral("MS Sans Serif"), 7));
 
-    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
-    DBGrid2->setAccessibleName(tr("Ship list"));
-    DBGrid2->setGeometry(Twips::rect(270, 480, 5475, 3825));
+    m_shipGrid->setObjectName(QStringLiteral("shipGrid"));
+    m_shipGrid->setAccessibleName(tr("Ship list"));
+    m_shipGrid->setGeometry(Twips::rect(270, 480, 5475, 3825));
     // A click selects a cell; only the record selectors select whole ships.
-    DBGrid2->setSelectionBehavior(QAbstractItemView::SelectItems);
-    DBGrid2->verticalHeader()->setFixedWidth(Twips::toPx(300));
-    DBGrid2->verticalHeader()->setDefaultSectionSize(DBGrid2->fontMetrics().height() + 6);
-    DBGrid2->horizontalHeader()->setStretchLastSection(true);
-    DBGrid2->installEventFilter(this);
+    m_shipGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_shipGrid->verticalHeader()->setFixedWidth(Twips::toPx(300));
+    m_shipGrid->verticalHeader()->setDefaultSectionSize(m_shipGrid->fontMetrics().height() + 6);
+    m_shipGrid->horizontalHeader()->setStretchLastSection(true);
+    m_shipGrid->installEventFilter(this);
 
-    connect(Look::button(this, "CmdCancel2", QStringLiteral("Cancel"), 240, 4635),
+    connect(Look::button(this, "cancelFleetButton", QStringLiteral("Cancel"), 240, 4635),
             &QPushButton::clicked, this, &FleetPanel::cancelClicked);
-    connect(Look::button(this, "cmdSave2", QStringLiteral("Save"), 4365, 4635),
+    connect(Look::button(this, "saveFleetButton", QStringLiteral("Save"), 4365, 4635),
             &QPushButton::clicked, this, &FleetPanel::saveClicked);
 }
 
 void FleetPanel::setShips(ShipTableModel* ships)
 {
     m_ships = ships;
-    DBGrid2->setModel(ships);
-    DBGrid2->setColumnWidth(0, Twips::toPx(900));
+    m_shipGrid->setModel(ships);
+    m_shipGrid->setColumnWidth(0, Twips::toPx(900));
     // Leaving a row writes it.
-    connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, ships,
+    connect(m_shipGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, ships,
             &ShipTableModel::submitPending);
 }
 
 void FleetPanel::commitEdit()
 {
     // Moving off the cell closes its editor and hands over what it holds.
-    const QModelIndex current = DBGrid2->currentIndex();
-    DBGrid2->setCurrentIndex(QModelIndex());
-    DBGrid2->setCurrentIndex(current);
+    const QModelIndex current = m_shipGrid->currentIndex();
+    m_shipGrid->setCurrentIndex(QModelIndex());
+    m_shipGrid->setCurrentIndex(current);
     if (m_ships)
         m_ships->submitPending();
 }
 
 void FleetPanel::discardEdit()
 {
-    DBGrid2->dropEditor();
+    m_shipGrid->dropEditor();
     if (m_ships)
         m_ships->discardPending();
 }
@@ -96,7 +96,7 @@ void FleetPanel::hideEvent(QHideEvent* event)
 
 bool FleetPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == DBGrid2 && event->type() == QEvent::KeyPress &&
+    if (watched == m_shipGrid && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete && m_ships) {
         deleteKeyPressed();
         return true;
@@ -118,17 +118,17 @@ void FleetPanel::deleteKeyPressed()
 QList<int> FleetPanel::rowsPickedBySelectors() const
 {
     QList<int> rows;
-    for (const QModelIndex& index : DBGrid2->selectionModel()->selectedRows())
+    for (const QModelIndex& index : m_shipGrid->selectionModel()->selectedRows())
         rows.append(index.row());
     return rows;
 }
 
 void FleetPanel::clearNameText()
 {
-    const QModelIndex cell = DBGrid2->currentIndex();
+    const QModelIndex cell = m_shipGrid->currentIndex();
     if (!(cell.flags() & Qt::ItemIsEditable))
         return;
-    DBGrid2->edit(cell);
-    if (auto* editor = qobject_cast<QLineEdit*>(DBGrid2->indexWidget(cell)))
+    m_shipGrid->edit(cell);
+    if (auto* editor = qobject_cast<QLineEdit*>(m_shipGrid->indexWidget(cell)))
         editor->clear();
 }

@@ -33,6 +33,6 @@ private:
     QList<int> rowsPickedBySelectors() const;
     void clearNameText();
 
-    ShipListView* DBGrid2;
+    ShipListView* m_shipGrid;
     QPointer<ShipTableModel> m_ships; // the window may drop the list before its panels
 };

@@ -1,7 +1,7 @@
 // The history of changes and the closing of years, in the main window: Ctrl+H and "History..."
 // on a drill cell or a ship of the fleet; "Close Year..." and "Reopen Year..." on the year's
 // caption and by key.
-#include "mainwindow/frmORXmain.h"
+#include "mainwindow/MainWindow.h"
 
 #include "common/Clock.h"
 #include "common/Messages.h"
@@ -33,13 +33,13 @@ QAction* windowAction(QWidget* owner, const char* name, const QString& text,
 
 } // namespace
 
-void frmORXmain::buildHistoryActions()
+void MainWindow::buildHistoryActions()
 {
     QAction* history = windowAction(this, "ActHistory", tr("History..."), Qt::CTRL | Qt::Key_H);
-    connect(history, &QAction::triggered, this, &frmORXmain::showHistory);
-    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
-    DBGrid1->addAction(history);
-    auto* fleetGrid = PicShips->findChild<QTableView*>(QStringLiteral("DBGrid2"));
+    connect(history, &QAction::triggered, this, &MainWindow::showHistory);
+    m_drillGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_drillGrid->addAction(history);
+    auto* fleetGrid = m_fleetPanel->findChild<QTableView*>(QStringLiteral("shipGrid"));
     fleetGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
     fleetGrid->addAction(history);
 
@@ -47,28 +47,28 @@ void frmORXmain::buildHistoryActions()
         windowAction(this, "ActCloseYear", tr("Close Year..."), Qt::CTRL | Qt::SHIFT | Qt::Key_L);
     QAction* reopen =
         windowAction(this, "ActReopenYear", tr("Reopen Year..."), Qt::CTRL | Qt::SHIFT | Qt::Key_U);
-    connect(close, &QAction::triggered, this, &frmORXmain::CmdCloseYear_Click);
-    connect(reopen, &QAction::triggered, this, &frmORXmain::CmdReopenYear_Click);
-    LblYear->setContextMenuPolicy(Qt::ActionsContextMenu);
-    LblYear->addActions({close, reopen});
+    connect(close, &QAction::triggered, this, &MainWindow::closeShownYear);
+    connect(reopen, &QAction::triggered, this, &MainWindow::reopenShownYear);
+    m_yearLabel->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_yearLabel->addActions({close, reopen});
 }
 
 // The one key serves the fleet while its panel is open, and the drill grid otherwise.
-void frmORXmain::showHistory()
+void MainWindow::showHistory()
 {
-    if (PicShips->isVisible())
+    if (m_fleetPanel->isVisible())
         showShipHistory();
-    else if (DBGrid1->isEnabled())
+    else if (m_drillGrid->isEnabled())
         showDrillHistory();
 }
 
-qint64 frmORXmain::currentDrillId() const
+qint64 MainWindow::currentDrillId() const
 {
-    const DrillRecord* record = m_drills->recordAt(DBGrid1->row());
+    const DrillRecord* record = m_drills->recordAt(m_drillGrid->row());
     return record ? record->idDrill : 0;
 }
 
-void frmORXmain::openHistory(const QString& subject,
+void MainWindow::openHistory(const QString& subject,
                              const std::optional<QList<ChangeEntry>>& entries)
 {
     if (!entries) {
@@ -83,9 +83,9 @@ void frmORXmain::openHistory(const QString& subject,
     window->activateWindow();
 }
 
-void frmORXmain::showDrillHistory()
+void MainWindow::showDrillHistory()
 {
-    const DrillRecord* record = m_drills->recordAt(DBGrid1->row());
+    const DrillRecord* record = m_drills->recordAt(m_drillGrid->row());
     if (!record) {
         m_messages.tell(Messages::Icon::Information, ProgramTitle,
                         tr("Choose a cell of a ship's drills to see their history."));
@@ -95,11 +95,11 @@ void frmORXmain::showDrillHistory()
                 ChangeHistory::ofDrill(*m_db, record->idDrill));
 }
 
-void frmORXmain::showShipHistory()
+void MainWindow::showShipHistory()
 {
     const QModelIndex current =
-        PicShips->findChild<QTableView*>(QStringLiteral("DBGrid2"))->currentIndex();
-    const Ship ship = current.isValid() ? Data2->ships().value(current.row()) : Ship();
+        m_fleetPanel->findChild<QTableView*>(QStringLiteral("shipGrid"))->currentIndex();
+    const Ship ship = current.isValid() ? m_ships->ships().value(current.row()) : Ship();
     if (ship.id == 0) {
         m_messages.tell(Messages::Icon::Information, ProgramTitle,
                         tr("Choose a ship to see its history."));
@@ -108,7 +108,7 @@ void frmORXmain::showShipHistory()
     openHistory(ship.name, ChangeHistory::ofShip(*m_db, ship.id));
 }
 
-bool frmORXmain::refuseClosedYearEdit()
+bool MainWindow::refuseClosedYearEdit()
 {
     const auto closed = YearClosure::closedInfo(*m_db, shownYear());
     if (closed)
@@ -116,7 +116,7 @@ bool frmORXmain::refuseClosedYearEdit()
     return closed.has_value();
 }
 
-void frmORXmain::CmdCloseYear_Click()
+void MainWindow::closeShownYear()
 {
     const int year = shownYear();
     if (year > Clock::today().year()) {
@@ -141,7 +141,7 @@ void frmORXmain::CmdCloseYear_Click()
     showYearClosure();
 }
 
-void frmORXmain::CmdReopenYear_Click()
+void MainWindow::reopenShownYear()
 {
     const int year = shownYear();
     if (!YearClosure::closedInfo(*m_db, year)) {
@@ -172,10 +172,10 @@ void frmORXmain::CmdReopenYear_Click()
 }
 
 // The caption's tip says whether the shown year is closed, by whom and when.
-void frmORXmain::showYearClosure()
+void MainWindow::showYearClosure()
 {
     const auto closed = YearClosure::closedInfo(*m_db, shownYear());
     const QString state = closed ? closed->closedOn() : QString();
-    LblYear->setToolTip(state);
-    LblYear->setAccessibleDescription(state);
+    m_yearLabel->setToolTip(state);
+    m_yearLabel->setAccessibleDescription(state);
 }

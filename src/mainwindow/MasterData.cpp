@@ -1,6 +1,6 @@
 // The floating panels of the main window for the fleet and the company name.
 #include "common/ProgramTitle.h"
-#include "mainwindow/frmORXmain.h"
+#include "mainwindow/MainWindow.h"
 
 #include "common/EditConflict.h"
 #include "common/Messages.h"
@@ -20,82 +20,82 @@ namespace {
 const QColor ShadeGrey(0x40, 0x40, 0x40);
 }
 
-void frmORXmain::buildPanels()
+void MainWindow::buildPanels()
 {
-    PicShade = new QFrame(this);
-    PicShade->setObjectName(QStringLiteral("PicShade"));
-    Look::fillBackground(PicShade, ShadeGrey);
-    PicShade->hide();
+    m_shade = new QFrame(this);
+    m_shade->setObjectName(QStringLiteral("shade"));
+    Look::fillBackground(m_shade, ShadeGrey);
+    m_shade->hide();
 
-    PicShips = new FleetPanel(this);
-    connect(PicShips, &FleetPanel::saveClicked, this, &frmORXmain::cmdSave2_Click);
-    connect(PicShips, &FleetPanel::cancelClicked, this, [this] {
-        PicShips->hide(); // drops what was typed but not stored
-        PicShade->hide();
+    m_fleetPanel = new FleetPanel(this);
+    connect(m_fleetPanel, &FleetPanel::saveClicked, this, &MainWindow::saveFleet);
+    connect(m_fleetPanel, &FleetPanel::cancelClicked, this, [this] {
+        m_fleetPanel->hide(); // drops what was typed but not stored
+        m_shade->hide();
     });
-    PicCompany = new CompanyPanel(this);
-    connect(PicCompany, &CompanyPanel::saveClicked, this, &frmORXmain::cmdSave1_Click);
-    connect(PicCompany, &CompanyPanel::cancelClicked, this, [this] {
-        PicCompany->hide();
-        PicShade->hide();
+    m_companyPanel = new CompanyPanel(this);
+    connect(m_companyPanel, &CompanyPanel::saveClicked, this, &MainWindow::saveCompanyName);
+    connect(m_companyPanel, &CompanyPanel::cancelClicked, this, [this] {
+        m_companyPanel->hide();
+        m_shade->hide();
     });
-    addFloatingPanel(PicCompany);
-    addFloatingPanel(PicShips);
+    addFloatingPanel(m_companyPanel);
+    addFloatingPanel(m_fleetPanel);
 
-    connect(findChild<QPushButton*>(QStringLiteral("CmdShips")), &QPushButton::clicked, this,
-            &frmORXmain::CmdShips_Click);
-    connect(findChild<QPushButton*>(QStringLiteral("CmdCompany")), &QPushButton::clicked, this,
-            &frmORXmain::CmdCompany_Click);
+    connect(findChild<QPushButton*>(QStringLiteral("fleetButton")), &QPushButton::clicked, this,
+            &MainWindow::openFleetPanel);
+    connect(findChild<QPushButton*>(QStringLiteral("companyButton")), &QPushButton::clicked, this,
+            &MainWindow::openCompanyPanel);
 }
 
-void frmORXmain::CmdShips_Click()
+void MainWindow::openFleetPanel()
 {
-    showPanel(PicShips, 2280, 1440);
+    showPanel(m_fleetPanel, 2280, 1440);
 }
 
-void frmORXmain::cmdSave2_Click()
+void MainWindow::saveFleet()
 {
-    PicShips->commitEdit(); // a ship typed just before "Save" belongs to the fleet
-    PicShips->hide();
-    PicShade->hide();
-    ProgramNewShip();
-    Timer3->start();
+    m_fleetPanel->commitEdit(); // a ship typed just before "Save" belongs to the fleet
+    m_fleetPanel->hide();
+    m_shade->hide();
+    addDrillRowsForNewShips();
+    m_newShipsTimer->start();
 }
 
-void frmORXmain::Timer3_Timer()
+void MainWindow::addNewShipsAndReload()
 {
-    ProgramNewShip();
-    LoadFlexGrid();
-    Timer1->start();
-    Timer3->stop();
+    addDrillRowsForNewShips();
+    loadYear();
+    m_editCommitTimer->start();
+    m_newShipsTimer->stop();
 }
 
-void frmORXmain::ProgramNewShip()
+void MainWindow::addDrillRowsForNewShips()
 {
-    Data1->setYear(shownYear());
-    Data1->addMissingRecords(Data2->ships());
+    m_yearDrills->setYear(shownYear());
+    m_yearDrills->addMissingRecords(m_ships->ships());
     m_drills->endEdit(); // the grid is rebuilt: a pending edit has no cell left to go to
-    DBGrid1->clear();
-    DBGrid1->setRows(3);
+    m_drillGrid->clear();
+    m_drillGrid->setRows(3);
 }
 
-void frmORXmain::CmdCompany_Click()
+void MainWindow::openCompanyPanel()
 {
-    PicCompany->startEditing(LblCompany->text());
-    showPanel(PicCompany, 2280, 2280);
+    m_companyPanel->startEditing(m_companyLabel->text());
+    showPanel(m_companyPanel, 2280, 2280);
 }
 
-void frmORXmain::shipRenamedByOtherUser(qint64 id, const QString& startedFrom,
+void MainWindow::shipRenamedByOtherUser(qint64 id, const QString& startedFrom,
                                         const QString& storedNow, const QString& typed)
 {
     const QString what = tr("the name of the ship \"%1\"").arg(startedFrom);
     if (m_messages.askYesNo(ProgramTitle, editConflictQuestion(what, storedNow, typed)))
-        Data2->overwriteName(id, storedNow, typed);
+        m_ships->overwriteName(id, storedNow, typed);
 }
 
 // The name replaces the one the panel was opened with; another user's newer name is replaced
 // only when the user says so.
-void frmORXmain::cmdSave1_Click(const QString& startedFrom, const QString& typed)
+void MainWindow::saveCompanyName(const QString& startedFrom, const QString& typed)
 {
     CompanyTable company(*m_db);
     QString replaced = startedFrom;
@@ -116,13 +116,13 @@ void frmORXmain::cmdSave1_Click(const QString& startedFrom, const QString& typed
         if (!m_messages.askYesNo(ProgramTitle, editConflictQuestion(tr("the company name"),
                                                                     write.storedNow, typed))) {
             setCompanyName(write.storedNow);
-            PicCompany->hide();
-            PicShade->hide();
+            m_companyPanel->hide();
+            m_shade->hide();
             return;
         }
         replaced = write.storedNow;
     }
     setCompanyName(typed);
-    PicCompany->hide();
-    PicShade->hide();
+    m_companyPanel->hide();
+    m_shade->hide();
 }

@@ -1,7 +1,7 @@
 // Several users on one database: what the others change is shown here, a connection lost to
 // the server is noticed, told once and made again when the server answers, and a role that may
 // only read gets a window that only reads.
-#include "mainwindow/frmORXmain.h"
+#include "mainwindow/MainWindow.h"
 
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
@@ -19,53 +19,54 @@
 #include <QLineEdit>
 #include <QTimer>
 
-void frmORXmain::watchOtherUsers()
+void MainWindow::watchOtherUsers()
 {
     m_watch = std::make_unique<ChangeWatch>(*m_db);
-    connect(m_watch.get(), &ChangeWatch::changed, this, &frmORXmain::OtherUsers_Changed);
-    connect(m_watch.get(), &ChangeWatch::drillChanged, this, &frmORXmain::OtherUsers_DrillChanged);
-    connect(Data1.get(), &DrillDataSource::recordRefreshed, m_drills, &DrillGridEditor::showDrill);
+    connect(m_watch.get(), &ChangeWatch::changed, this, &MainWindow::otherUsersChanged);
+    connect(m_watch.get(), &ChangeWatch::drillChanged, this, &MainWindow::OtherUsers_DrillChanged);
+    connect(m_yearDrills.get(), &DrillDataSource::recordRefreshed, m_drills,
+            &DrillGridEditor::showDrill);
     m_watch->start();
-    connect(m_drills, &DrillGridEditor::connectionLost, this, &frmORXmain::connectionLost);
+    connect(m_drills, &DrillGridEditor::connectionLost, this, &MainWindow::connectionLost);
     // A server can go away while nobody edits: a light question now and then notices it.
     if (m_db->engine() == DatabaseLocation::Engine::Postgres)
-        TimerAlive->start();
+        m_aliveTimer->start();
 }
 
-void frmORXmain::OtherUsers_Changed()
+void MainWindow::otherUsersChanged()
 {
     // An open panel works on what it was opened with: a questionnaire's total goes to the grid
     // row it came from, and the fleet list keeps what is being typed. What changed is read once
     // the panels are closed (the grid takes input again).
-    if (!DBGrid1->isEnabled()) {
+    if (!m_drillGrid->isEnabled()) {
         m_othersChanged = true;
         return;
     }
     m_othersChanged = false;
     // An edit waiting for its commit step is the user's newest word: it is stored first.
-    if (Timer1->isActive())
-        Timer1_Timer();
-    Data2->refresh();
-    SubCompany();
+    if (m_editCommitTimer->isActive())
+        storePendingEdit();
+    m_ships->refresh();
+    readCompanyName();
     m_drills->reread();
     m_reportCurrent = false;
 }
 
-void frmORXmain::OtherUsers_DrillChanged(qint64 idDrill)
+void MainWindow::OtherUsers_DrillChanged(qint64 idDrill)
 {
-    if (!DBGrid1->isEnabled()) {
+    if (!m_drillGrid->isEnabled()) {
         m_othersChanged = true;
         return;
     }
-    if (Timer1->isActive())
-        Timer1_Timer();
-    Data1->refreshDrill(idDrill);
+    if (m_editCommitTimer->isActive())
+        storePendingEdit();
+    m_yearDrills->refreshDrill(idDrill);
     m_reportCurrent = false;
 }
 
-void frmORXmain::connectionLost()
+void MainWindow::connectionLost()
 {
-    if (!TimerReconnect->isActive()) // else told already
+    if (!m_reconnectTimer->isActive()) // else told already
         tellConnectionLost(tr("The edit was not stored: it is still in its box. The program "
                               "connects again as soon as the server answers; then press Enter "
                               "to store it."));
@@ -73,14 +74,14 @@ void frmORXmain::connectionLost()
     m_drills->reopenEditor();
 }
 
-void frmORXmain::TimerAlive_Timer()
+void MainWindow::checkServerAlive()
 {
-    if (!TimerReconnect->isActive() && !m_db->isAlive())
+    if (!m_reconnectTimer->isActive() && !m_db->isAlive())
         tellConnectionLost(tr("The program connects again as soon as the server answers; until "
                               "then the grid may not show other users' changes."));
 }
 
-bool frmORXmain::tellIfConnectionLost(const QString& notStored)
+bool MainWindow::tellIfConnectionLost(const QString& notStored)
 {
     if (m_db->isAlive())
         return false;
@@ -90,51 +91,52 @@ bool frmORXmain::tellIfConnectionLost(const QString& notStored)
 }
 
 // Each refused action is told; the connection itself is made again in the background.
-void frmORXmain::tellConnectionLost(const QString& consequence)
+void MainWindow::tellConnectionLost(const QString& consequence)
 {
     m_statusPanels.at(StatusLinePanel)->setText(tr("Not connected: the grid may be out of date"));
     m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                     tr("The connection to the database %1 was lost. %2")
                         .arg(m_db->location().display(), consequence));
-    TimerReconnect->start();
+    m_reconnectTimer->start();
 }
 
 // Connecting is tried in the background; only a server that answered is connected to here.
-void frmORXmain::TimerReconnect_Timer()
+void MainWindow::tryReconnect()
 {
     if (!m_probe) {
         m_probe = std::make_unique<ServerProbe>(m_db->location(), std::chrono::seconds(5));
-        connect(m_probe.get(), &ServerProbe::answered, this, &frmORXmain::serverAnswered);
+        connect(m_probe.get(), &ServerProbe::answered, this, &MainWindow::serverAnswered);
     }
     m_probe->start();
 }
 
-void frmORXmain::serverAnswered(bool reachable)
+void MainWindow::serverAnswered(bool reachable)
 {
-    if (!reachable || !TimerReconnect->isActive() || !m_db->reconnect().isEmpty())
+    if (!reachable || !m_reconnectTimer->isActive() || !m_db->reconnect().isEmpty())
         return; // the next tick tries again
-    TimerReconnect->stop();
+    m_reconnectTimer->stop();
     // A new session has no subscription, and what others did meanwhile is not yet shown.
     m_watch->start();
-    OtherUsers_Changed();
+    otherUsersChanged();
     showAccess();
 }
 
-void frmORXmain::showAccess()
+void MainWindow::showAccess()
 {
     const WriteRights rights = m_db->writeRights();
     setReadOnly(!rights.mayWrite, rights.role);
 }
 
-void frmORXmain::setReadOnly(bool readOnly, const QString& role)
+void MainWindow::setReadOnly(bool readOnly, const QString& role)
 {
-    for (const char* name : {"cmdSave1", "cmdSave2", "CmdConfirm", "CmdWrite"}) {
+    for (const char* name :
+         {"saveCompanyButton", "saveFleetButton", "confirmButton", "pickButton"}) {
         for (auto* button : findChildren<QAbstractButton*>(QLatin1String(name)))
             button->setEnabled(!readOnly);
     }
-    if (auto* box = findChild<QLineEdit*>(QStringLiteral("TxtWrite")))
+    if (auto* box = findChild<QLineEdit*>(QStringLiteral("editBox")))
         box->setReadOnly(readOnly);
-    for (auto* list : PicShips->findChildren<QAbstractItemView*>())
+    for (auto* list : m_fleetPanel->findChildren<QAbstractItemView*>())
         list->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
                                        : QAbstractItemView::DoubleClicked |
                                              QAbstractItemView::EditKeyPressed |

@@ -108,47 +108,47 @@ ReportPreview::ReportPreview(std::shared_ptr<const ReportPages> pages, Messages&
 
     m_printer->setPageLayout(m_pages->pageLayout());
     m_printer->setDocName(title);
-    PreviewPages = new QPrintPreviewWidget(m_printer.get(), this);
-    PreviewPages->setObjectName(QStringLiteral("PreviewPages"));
-    PreviewPages->setAccessibleName(tr("Report pages"));
-    connect(PreviewPages, &QPrintPreviewWidget::paintRequested, this, &ReportPreview::paintPages);
-    connect(PreviewPages, &QPrintPreviewWidget::previewChanged, this,
+    m_pageView = new QPrintPreviewWidget(m_printer.get(), this);
+    m_pageView->setObjectName(QStringLiteral("pageView"));
+    m_pageView->setAccessibleName(tr("Report pages"));
+    connect(m_pageView, &QPrintPreviewWidget::paintRequested, this, &ReportPreview::paintPages);
+    connect(m_pageView, &QPrintPreviewWidget::previewChanged, this,
             &ReportPreview::showPageAndZoom);
-    setCentralWidget(PreviewPages);
+    setCentralWidget(m_pageView);
 
     buildToolBar();
-    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-    LblStatus = new QLabel(this);
-    LblStatus->setObjectName(QStringLiteral("LblStatus"));
-    statusBar()->addPermanentWidget(LblStatus);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    m_statusLabel = new QLabel(this);
+    m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    statusBar()->addPermanentWidget(m_statusLabel);
 
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     resize(QSize(1180, 820).boundedTo(screen.size() * 0.92));
-    PreviewPages->fitToWidth();
-    PreviewPages->updatePreview();
+    m_pageView->fitToWidth();
+    m_pageView->updatePreview();
     m_firstPaint = {};
-    PreviewPages->setFocus();
+    m_pageView->setFocus();
 }
 
 ReportPreview::~ReportPreview()
 {
-    delete PreviewPages; // before the printer it paints on
+    delete m_pageView; // before the printer it paints on
 }
 
 int ReportPreview::pageCount() const
 {
-    return PreviewPages->pageCount();
+    return m_pageView->pageCount();
 }
 
 int ReportPreview::currentPage() const
 {
-    return PreviewPages->currentPage();
+    return m_pageView->currentPage();
 }
 
 void ReportPreview::buildToolBar()
 {
     QToolBar* bar = addToolBar(tr("Preview"));
-    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setObjectName(QStringLiteral("toolBar"));
     bar->setMovable(false);
     bar->setFloatable(false);
     bar->setIconSize(QSize(20, 20));
@@ -162,34 +162,34 @@ void ReportPreview::buildToolBar()
 void ReportPreview::addNavigation(QToolBar* bar)
 {
     const QStyle* look = style();
-    auto* first = addButton(bar, "CmdFirstPage", tr("First Page"),
+    auto* first = addButton(bar, "firstPageButton", tr("First Page"),
                             look->standardIcon(QStyle::SP_MediaSkipBackward),
                             QKeySequence(Qt::CTRL | Qt::Key_Home), Qt::ToolButtonIconOnly);
-    auto* previous = addButton(bar, "CmdPreviousPage", tr("Previous Page"),
+    auto* previous = addButton(bar, "previousPageButton", tr("Previous Page"),
                                look->standardIcon(QStyle::SP_ArrowLeft),
                                QKeySequence(Qt::Key_PageUp), Qt::ToolButtonIconOnly);
 
     auto* pageLabel = new QLabel(tr(" Page "), bar);
-    pageLabel->setObjectName(QStringLiteral("LblPage"));
+    pageLabel->setObjectName(QStringLiteral("pageCaption"));
     bar->addWidget(pageLabel);
-    TxtPage = new QSpinBox(bar);
-    TxtPage->setObjectName(QStringLiteral("TxtPage"));
-    TxtPage->setAccessibleName(tr("Page number"));
-    TxtPage->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    TxtPage->setAlignment(Qt::AlignRight);
-    TxtPage->setKeyboardTracking(false);
-    TxtPage->setMinimumWidth(52);
-    bar->addWidget(TxtPage);
-    pageLabel->setBuddy(TxtPage);
-    LblPageCount = new QLabel(bar);
-    LblPageCount->setObjectName(QStringLiteral("LblPageCount"));
-    LblPageCount->setMinimumWidth(56);
-    bar->addWidget(LblPageCount);
+    m_pageBox = new QSpinBox(bar);
+    m_pageBox->setObjectName(QStringLiteral("pageBox"));
+    m_pageBox->setAccessibleName(tr("Page number"));
+    m_pageBox->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    m_pageBox->setAlignment(Qt::AlignRight);
+    m_pageBox->setKeyboardTracking(false);
+    m_pageBox->setMinimumWidth(52);
+    bar->addWidget(m_pageBox);
+    pageLabel->setBuddy(m_pageBox);
+    m_pageCountLabel = new QLabel(bar);
+    m_pageCountLabel->setObjectName(QStringLiteral("pageCountLabel"));
+    m_pageCountLabel->setMinimumWidth(56);
+    bar->addWidget(m_pageCountLabel);
 
     auto* next =
-        addButton(bar, "CmdNextPage", tr("Next Page"), look->standardIcon(QStyle::SP_ArrowRight),
+        addButton(bar, "nextPageButton", tr("Next Page"), look->standardIcon(QStyle::SP_ArrowRight),
                   QKeySequence(Qt::Key_PageDown), Qt::ToolButtonIconOnly);
-    auto* last = addButton(bar, "CmdLastPage", tr("Last Page"),
+    auto* last = addButton(bar, "lastPageButton", tr("Last Page"),
                            look->standardIcon(QStyle::SP_MediaSkipForward),
                            QKeySequence(Qt::CTRL | Qt::Key_End), Qt::ToolButtonIconOnly);
 
@@ -197,23 +197,23 @@ void ReportPreview::addNavigation(QToolBar* bar)
     connect(previous, &QToolButton::triggered, this, [this] { goToPage(currentPage() - 1); });
     connect(next, &QToolButton::triggered, this, [this] { goToPage(currentPage() + 1); });
     connect(last, &QToolButton::triggered, this, [this] { goToPage(pageCount()); });
-    connect(TxtPage, &QSpinBox::valueChanged, this, &ReportPreview::goToPage);
+    connect(m_pageBox, &QSpinBox::valueChanged, this, &ReportPreview::goToPage);
 }
 
 void ReportPreview::addZoom(QToolBar* bar)
 {
-    auto* zoomOut = addButton(bar, "CmdZoomOut", tr("Zoom Out"), {},
+    auto* zoomOut = addButton(bar, "zoomOutButton", tr("Zoom Out"), {},
                               QKeySequence(QKeySequence::ZoomOut), Qt::ToolButtonTextOnly);
     zoomOut->setText(QStringLiteral("\u2212"));
-    CboZoom = new QComboBox(bar);
-    CboZoom->setObjectName(QStringLiteral("CboZoom"));
-    CboZoom->setAccessibleName(tr("Zoom"));
-    CboZoom->setEditable(true);
-    CboZoom->setInsertPolicy(QComboBox::NoInsert);
-    CboZoom->addItems(QStringList{fitWidthText(), fitPageText()} + ZoomSteps);
-    CboZoom->setMinimumContentsLength(9);
-    bar->addWidget(CboZoom);
-    auto* zoomIn = addButton(bar, "CmdZoomIn", tr("Zoom In"), {},
+    m_zoomBox = new QComboBox(bar);
+    m_zoomBox->setObjectName(QStringLiteral("zoomBox"));
+    m_zoomBox->setAccessibleName(tr("Zoom"));
+    m_zoomBox->setEditable(true);
+    m_zoomBox->setInsertPolicy(QComboBox::NoInsert);
+    m_zoomBox->addItems(QStringList{fitWidthText(), fitPageText()} + ZoomSteps);
+    m_zoomBox->setMinimumContentsLength(9);
+    bar->addWidget(m_zoomBox);
+    auto* zoomIn = addButton(bar, "zoomInButton", tr("Zoom In"), {},
                              QKeySequence(QKeySequence::ZoomIn), Qt::ToolButtonTextOnly);
     zoomIn->setText(QStringLiteral("+"));
     for (QToolButton* button : {zoomOut, zoomIn}) {
@@ -225,40 +225,40 @@ void ReportPreview::addZoom(QToolBar* bar)
     }
 
     connect(zoomOut, &QToolButton::triggered, this, [this] {
-        PreviewPages->zoomOut();
+        m_pageView->zoomOut();
         showPageAndZoom();
     });
     connect(zoomIn, &QToolButton::triggered, this, [this] {
-        PreviewPages->zoomIn();
+        m_pageView->zoomIn();
         showPageAndZoom();
     });
-    connect(CboZoom, &QComboBox::textActivated, this, &ReportPreview::applyZoomText);
-    connect(CboZoom->lineEdit(), &QLineEdit::editingFinished, this,
-            [this] { applyZoomText(CboZoom->currentText()); });
+    connect(m_zoomBox, &QComboBox::textActivated, this, &ReportPreview::applyZoomText);
+    connect(m_zoomBox->lineEdit(), &QLineEdit::editingFinished, this,
+            [this] { applyZoomText(m_zoomBox->currentText()); });
 }
 
 void ReportPreview::addOutput(QToolBar* bar)
 {
-    auto* print = addButton(bar, "CmdPrint", tr("Print..."), printerIcon(),
+    auto* print = addButton(bar, "printButton", tr("Print..."), printerIcon(),
                             QKeySequence(QKeySequence::Print), Qt::ToolButtonTextBesideIcon);
-    auto* exportPdf = addButton(bar, "CmdExportPdf", tr("Export PDF..."),
+    auto* exportPdf = addButton(bar, "exportPdfButton", tr("Export PDF..."),
                                 style()->standardIcon(QStyle::SP_DialogSaveButton),
                                 QKeySequence(Qt::CTRL | Qt::Key_E), Qt::ToolButtonTextBesideIcon);
     if (m_csvExport) {
-        auto* exportCsv = addButton(bar, "CmdExportCsv", tr("Export CSV..."),
+        auto* exportCsv = addButton(bar, "exportCsvButton", tr("Export CSV..."),
                                     style()->standardIcon(QStyle::SP_FileIcon), QKeySequence(),
                                     Qt::ToolButtonTextBesideIcon);
-        connect(exportCsv, &QToolButton::triggered, this, &ReportPreview::CmdExportCsv_Click);
+        connect(exportCsv, &QToolButton::triggered, this, &ReportPreview::exportToCsv);
     }
     auto* spacer = new QWidget(bar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(spacer);
-    auto* close =
-        addButton(bar, "CmdClose", tr("Close"), style()->standardIcon(QStyle::SP_DialogCloseButton),
-                  QKeySequence(Qt::Key_Escape), Qt::ToolButtonTextBesideIcon);
+    auto* close = addButton(bar, "closeButton", tr("Close"),
+                            style()->standardIcon(QStyle::SP_DialogCloseButton),
+                            QKeySequence(Qt::Key_Escape), Qt::ToolButtonTextBesideIcon);
 
-    connect(print, &QToolButton::triggered, this, &ReportPreview::CmdPrint_Click);
-    connect(exportPdf, &QToolButton::triggered, this, &ReportPreview::CmdExportPdf_Click);
+    connect(print, &QToolButton::triggered, this, &ReportPreview::printForm);
+    connect(exportPdf, &QToolButton::triggered, this, &ReportPreview::exportToPdf);
     connect(close, &QToolButton::triggered, this, &QWidget::close);
 }
 
@@ -275,14 +275,14 @@ void ReportPreview::paintPages(QPrinter* printer)
 
 void ReportPreview::showPageAndZoom()
 {
-    const int count = PreviewPages->pageCount();
-    const QSignalBlocker blocker(TxtPage);
-    TxtPage->setRange(count > 0 ? 1 : 0, count);
-    TxtPage->setValue(PreviewPages->currentPage());
-    LblPageCount->setText(tr(" of %1 ").arg(count));
+    const int count = m_pageView->pageCount();
+    const QSignalBlocker blocker(m_pageBox);
+    m_pageBox->setRange(count > 0 ? 1 : 0, count);
+    m_pageBox->setValue(m_pageView->currentPage());
+    m_pageCountLabel->setText(tr(" of %1 ").arg(count));
 
     QString zoom;
-    switch (PreviewPages->zoomMode()) {
+    switch (m_pageView->zoomMode()) {
     case QPrintPreviewWidget::FitToWidth:
         zoom = fitWidthText();
         break;
@@ -290,14 +290,14 @@ void ReportPreview::showPageAndZoom()
         zoom = fitPageText();
         break;
     case QPrintPreviewWidget::CustomZoom:
-        zoom = QStringLiteral("%1%").arg(qRound(PreviewPages->zoomFactor() * 100));
+        zoom = QStringLiteral("%1%").arg(qRound(m_pageView->zoomFactor() * 100));
         break;
     }
-    CboZoom->setEditText(zoom);
-    LblStatus->setText(tr("Page %1 of %2   Zoom %3%")
-                           .arg(PreviewPages->currentPage())
-                           .arg(count)
-                           .arg(qRound(PreviewPages->zoomFactor() * 100)));
+    m_zoomBox->setEditText(zoom);
+    m_statusLabel->setText(tr("Page %1 of %2   Zoom %3%")
+                               .arg(m_pageView->currentPage())
+                               .arg(count)
+                               .arg(qRound(m_pageView->zoomFactor() * 100)));
 }
 
 void ReportPreview::applyZoomText(const QString& text)
@@ -307,21 +307,21 @@ void ReportPreview::applyZoomText(const QString& text)
     bool ok = false;
     const int percent = digits.trimmed().toInt(&ok);
     if (text == fitWidthText())
-        PreviewPages->fitToWidth();
+        m_pageView->fitToWidth();
     else if (text == fitPageText())
-        PreviewPages->fitInView();
+        m_pageView->fitInView();
     else if (ok && percent >= 10 && percent <= 800)
-        PreviewPages->setZoomFactor(percent / 100.0);
+        m_pageView->setZoomFactor(percent / 100.0);
     showPageAndZoom(); // also puts back the shown zoom after text that is not one
 }
 
 void ReportPreview::goToPage(int page)
 {
-    PreviewPages->setCurrentPage(page);
+    m_pageView->setCurrentPage(page);
     showPageAndZoom();
 }
 
-void ReportPreview::CmdPrint_Click()
+void ReportPreview::printForm()
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(m_printer->pageLayout());
@@ -363,7 +363,7 @@ QString ReportPreview::askFileName(const QString& title, const QString& suffix,
     return fileName;
 }
 
-void ReportPreview::CmdExportPdf_Click()
+void ReportPreview::exportToPdf()
 {
     const QString fileName =
         askFileName(tr("Export PDF"), QStringLiteral(".pdf"), tr("PDF files (*.pdf)"));
@@ -371,7 +371,7 @@ void ReportPreview::CmdExportPdf_Click()
         exportPdf(fileName);
 }
 
-void ReportPreview::CmdExportCsv_Click()
+void ReportPreview::exportToCsv()
 {
     const QString fileName =
         askFileName(tr("Export CSV"), QStringLiteral(".csv"), tr("CSV files (*.csv)"));

@@ -52,9 +52,9 @@ private:
     void showPageAndZoom();
     void applyZoomText(const QString& text);
     void goToPage(int page);
-    void CmdPrint_Click();
-    void CmdExportPdf_Click();
-    void CmdExportCsv_Click();
+    void printForm();
+    void exportToPdf();
+    void exportToCsv();
     QString askFileName(const QString& title, const QString& suffix, const QString& filter);
 
     std::shared_ptr<const ReportPages> m_pages;
@@ -63,9 +63,9 @@ private:
     bool m_cancelled = false;
     Messages& m_messages;
     std::unique_ptr<QPrinter> m_printer;
-    QPrintPreviewWidget* PreviewPages = nullptr;
-    QSpinBox* TxtPage = nullptr;
-    QLabel* LblPageCount = nullptr;
-    QComboBox* CboZoom = nullptr;
-    QLabel* LblStatus = nullptr;
+    QPrintPreviewWidget* m_pageView = nullptr;
+    QSpinBox* m_pageBox = nullptr;
+    QLabel* m_pageCountLabel = nullptr;
+    QComboBox* m_zoomBox = nullptr;
+    QLabel* m_statusLabel = nullptr;
 };

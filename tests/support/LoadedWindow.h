@@ -3,7 +3,7 @@
 #include "Fixture.h"
 #include "common/Clock.h"
 #include "mainwindow/DrillColumns.h"
-#include "mainwindow/frmORXmain.h"
+#include "mainwindow/MainWindow.h"
 #include "widgets/FlexGrid.h"
 
 #include <QAbstractButton>
@@ -30,10 +30,10 @@ struct LoadedWindow
 
     bool load()
     {
-        window = std::make_unique<frmORXmain>(fixture.folder(), messages, shell);
+        window = std::make_unique<MainWindow>(fixture.folder(), messages, shell);
         if (database)
             window->setDatabase(*database);
-        return window->Form_Load();
+        return window->fillWindow();
     }
 
     // Loads, shows and activates the window, and lets its first refresh run.
@@ -43,14 +43,14 @@ struct LoadedWindow
             return false;
         window->show();
         QApplication::setActiveWindow(window.get());
-        grid = child<FlexGrid>("DBGrid1");
+        grid = child<FlexGrid>("drillGrid");
         return QTest::qWaitForWindowExposed(window.get()) && settle();
     }
 
     // Waits until the deferred steps that are due have run.
     bool settle() const
     {
-        for (const char* name : {"Timer1", "Timer3"}) {
+        for (const char* name : {"editCommitTimer", "newShipsTimer"}) {
             auto* timer = child<QTimer>(name);
             if (!QTest::qWaitFor([timer] { return !timer->isActive(); }))
                 return false;
@@ -61,7 +61,8 @@ struct LoadedWindow
     // Runs the commit-and-refresh step now, as its timer's tick would.
     void tick() const
     {
-        QMetaObject::invokeMethod(child<QTimer>("Timer1"), "timeout", Qt::DirectConnection);
+        QMetaObject::invokeMethod(child<QTimer>("editCommitTimer"), "timeout",
+                                  Qt::DirectConnection);
     }
 
     void press(const char* button) const
@@ -131,6 +132,6 @@ struct LoadedWindow
     std::optional<DatabaseLocation> database;
     RecordingMessages messages;
     RecordingShell shell;
-    std::unique_ptr<frmORXmain> window;
+    std::unique_ptr<MainWindow> window;
     FlexGrid* grid = nullptr;
 };

@@ -1,4 +1,4 @@
-#include "calendar/FrmCalendar1.h"
+#include "calendar/DatePicker.h"
 
 #include "calendar/CalendarDate.h"
 #include "calendar/CalendarPictures.h"
@@ -91,12 +91,12 @@ QLabel* addPanel(QLayout* bar, const char* name, const QString& description)
 
 } // namespace
 
-FrmCalendar1::FrmCalendar1(const CalendarDate& anchor, QWidget* parent)
+DatePicker::DatePicker(const CalendarDate& anchor, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_value(anchor)
 {
-    setObjectName(QStringLiteral("FrmCalendar1"));
+    setObjectName(QStringLiteral("DatePicker"));
     // A blank, not an empty title: the window system shows the program's name for an empty one.
     setWindowTitle(QStringLiteral(" "));
     setAccessibleName(tr("Pick a date"));
@@ -109,79 +109,85 @@ FrmCalendar1::FrmCalendar1(const CalendarDate& anchor, QWidget* parent)
     buildStatusBar();
     buildCloseButton();
     setTabOrderOfControls();
-    Form_Load();
+    fillWindow();
 }
 
-void FrmCalendar1::buildTitleRow()
+void DatePicker::buildTitleRow()
 {
     using CalendarPictures::chevrons;
     using CalendarPictures::Direction;
-    CmdYearDown = addPictureButton(this, "CmdYearDown", tr("One Year Down"),
-                                   chevrons(Direction::Left, 2), Twips::rect(0, 0, 285, 330));
-    CmdMonthDown = addPictureButton(this, "CmdMonthDown", tr("One Month Down"),
-                                    chevrons(Direction::Left, 1), Twips::rect(280, 0, 285, 330));
-    CmdMonthUp = addPictureButton(this, "CmdMonthUp", tr("One Month Up"),
-                                  chevrons(Direction::Right, 1), Twips::rect(2460, 0, 285, 330));
-    CmdYearUp = addPictureButton(this, "CmdYearUp", tr("One Year Up"),
-                                 chevrons(Direction::Right, 2), Twips::rect(2745, 0, 285, 330));
-    for (QPushButton* button : {CmdYearDown, CmdMonthDown, CmdMonthUp, CmdYearUp})
+    m_yearDownButton = addPictureButton(this, "yearDownButton", tr("One Year Down"),
+                                        chevrons(Direction::Left, 2), Twips::rect(0, 0, 285, 330));
+    m_monthDownButton =
+        addPictureButton(this, "monthDownButton", tr("One Month Down"),
+                         chevrons(Direction::Left, 1), Twips::rect(280, 0, 285, 330));
+    m_monthUpButton =
+        addPictureButton(this, "monthUpButton", tr("One Month Up"), chevrons(Direction::Right, 1),
+                         Twips::rect(2460, 0, 285, 330));
+    m_yearUpButton =
+        addPictureButton(this, "yearUpButton", tr("One Year Up"), chevrons(Direction::Right, 2),
+                         Twips::rect(2745, 0, 285, 330));
+    for (QPushButton* button :
+         {m_yearDownButton, m_monthDownButton, m_monthUpButton, m_yearUpButton})
         button->setToolTip(button->accessibleName());
 
-    connect(CmdMonthDown, &QPushButton::clicked, this,
+    connect(m_monthDownButton, &QPushButton::clicked, this,
             [this] { moveAnchor(m_anchor.addMonths(-1)); });
-    connect(CmdMonthUp, &QPushButton::clicked, this, [this] { moveAnchor(m_anchor.addMonths(1)); });
-    connect(CmdYearDown, &QPushButton::clicked, this,
+    connect(m_monthUpButton, &QPushButton::clicked, this,
+            [this] { moveAnchor(m_anchor.addMonths(1)); });
+    connect(m_yearDownButton, &QPushButton::clicked, this,
             [this] { moveAnchor(m_anchor.addYears(-1)); });
-    connect(CmdYearUp, &QPushButton::clicked, this, [this] { moveAnchor(m_anchor.addYears(1)); });
+    connect(m_yearUpButton, &QPushButton::clicked, this,
+            [this] { moveAnchor(m_anchor.addYears(1)); });
 
-    LblMonth = new QLabel(this);
-    LblMonth->setObjectName(QStringLiteral("LblMonth"));
-    LblMonth->setGeometry(Twips::rect(555, 0, 1920, 330));
-    LblMonth->setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25, true));
-    LblMonth->setAlignment(Qt::AlignCenter);
-    LblMonth->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    QPalette palette = LblMonth->palette();
+    m_monthTitle = new QLabel(this);
+    m_monthTitle->setObjectName(QStringLiteral("monthTitle"));
+    m_monthTitle->setGeometry(Twips::rect(555, 0, 1920, 330));
+    m_monthTitle->setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25, true));
+    m_monthTitle->setAlignment(Qt::AlignCenter);
+    m_monthTitle->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QPalette palette = m_monthTitle->palette();
     palette.setColor(QPalette::WindowText, TitleBlue);
-    LblMonth->setPalette(palette);
+    m_monthTitle->setPalette(palette);
     // The chevron buttons overlap its ends by a pixel; they stay on top.
-    LblMonth->lower();
+    m_monthTitle->lower();
 }
 
-void FrmCalendar1::buildGrid()
+void DatePicker::buildGrid()
 {
-    GrdMonth = new QTableView(this);
-    m_days = new MonthDaysModel(GrdMonth);
-    GrdMonth->setModel(m_days);
-    GrdMonth->setObjectName(QStringLiteral("GrdMonth"));
-    GrdMonth->setAccessibleName(tr("Days of the month"));
-    GrdMonth->setGeometry(Twips::rect(0, 330, 3030, 1770));
-    GrdMonth->setFont(Look::font(QStringLiteral("Arial Greek"), 8.25));
-    GrdMonth->horizontalHeader()->hide();
-    GrdMonth->verticalHeader()->hide();
-    GrdMonth->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    GrdMonth->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    GrdMonth->setSelectionMode(QAbstractItemView::NoSelection);
-    GrdMonth->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    GrdMonth->setTabKeyNavigation(false);
-    GrdMonth->verticalHeader()->setMinimumSectionSize(1);
-    GrdMonth->horizontalHeader()->setMinimumSectionSize(0);
-    GrdMonth->setRowHeight(0, Twips::toPx(HeadingRowHeight));
+    m_dayGrid = new QTableView(this);
+    m_days = new MonthDaysModel(m_dayGrid);
+    m_dayGrid->setModel(m_days);
+    m_dayGrid->setObjectName(QStringLiteral("dayGrid"));
+    m_dayGrid->setAccessibleName(tr("Days of the month"));
+    m_dayGrid->setGeometry(Twips::rect(0, 330, 3030, 1770));
+    m_dayGrid->setFont(Look::font(QStringLiteral("Arial Greek"), 8.25));
+    m_dayGrid->horizontalHeader()->hide();
+    m_dayGrid->verticalHeader()->hide();
+    m_dayGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_dayGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_dayGrid->setSelectionMode(QAbstractItemView::NoSelection);
+    m_dayGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_dayGrid->setTabKeyNavigation(false);
+    m_dayGrid->verticalHeader()->setMinimumSectionSize(1);
+    m_dayGrid->horizontalHeader()->setMinimumSectionSize(0);
+    m_dayGrid->setRowHeight(0, Twips::toPx(HeadingRowHeight));
     for (int row = 1; row < m_days->rowCount(); ++row)
-        GrdMonth->setRowHeight(row, Twips::toPx(WeekRowHeight));
+        m_dayGrid->setRowHeight(row, Twips::toPx(WeekRowHeight));
     for (int col = 0; col < GridSide; ++col)
-        GrdMonth->setColumnWidth(col, Twips::toPx(DayColumnWidth));
-    connect(GrdMonth, &QTableView::clicked, this, &FrmCalendar1::pickDay);
-    GrdMonth->installEventFilter(this);
+        m_dayGrid->setColumnWidth(col, Twips::toPx(DayColumnWidth));
+    connect(m_dayGrid, &QTableView::clicked, this, &DatePicker::pickDay);
+    m_dayGrid->installEventFilter(this);
 }
 
-void FrmCalendar1::focusDays()
+void DatePicker::focusDays()
 {
-    GrdMonth->setFocus(Qt::OtherFocusReason);
+    m_dayGrid->setFocus(Qt::OtherFocusReason);
 }
 
-bool FrmCalendar1::eventFilter(QObject* watched, QEvent* event)
+bool DatePicker::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != GrdMonth || event->type() != QEvent::KeyPress)
+    if (watched != m_dayGrid || event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     // The keypad's keys count as the others.
     const auto* key = static_cast<QKeyEvent*>(event);
@@ -191,7 +197,7 @@ bool FrmCalendar1::eventFilter(QObject* watched, QEvent* event)
 }
 
 // The keys move the anchor day itself, so they cross into the next or previous month.
-bool FrmCalendar1::dayKey(int key)
+bool DatePicker::dayKey(int key)
 {
     switch (key) {
     case Qt::Key_Left:
@@ -215,51 +221,52 @@ bool FrmCalendar1::dayKey(int key)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        pickDay(GrdMonth->currentIndex());
+        pickDay(m_dayGrid->currentIndex());
         return true;
     default:
         return false;
     }
 }
 
-void FrmCalendar1::buildStatusBar()
+void DatePicker::buildStatusBar()
 {
-    StatusBar1 = new QFrame(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setAccessibleName(tr("Today"));
-    StatusBar1->setGeometry(Twips::rect(0, 2070, 3030, 285));
+    m_statusBar = new QFrame(this);
+    m_statusBar->setObjectName(QStringLiteral("statusBar"));
+    m_statusBar->setAccessibleName(tr("Today"));
+    m_statusBar->setGeometry(Twips::rect(0, 2070, 3030, 285));
     // Small enough for the longest weekday to fit beside the close button.
-    StatusBar1->setFont(Look::font(QStringLiteral("MS Sans Serif"), 7.5));
-    auto* panels = new QHBoxLayout(StatusBar1);
+    m_statusBar->setFont(Look::font(QStringLiteral("MS Sans Serif"), 7.5));
+    auto* panels = new QHBoxLayout(m_statusBar);
     // The panels end where the close button begins.
     const int closeButtonLeft = twipsToPx(CloseButtonTwips).left();
-    panels->setContentsMargins(1, 1, StatusBar1->width() - closeButtonLeft + 1, 1);
+    panels->setContentsMargins(1, 1, m_statusBar->width() - closeButtonLeft + 1, 1);
     panels->setSpacing(2);
-    m_todayWord = addPanel(panels, "Panel1", tr("Today"));
+    m_todayWord = addPanel(panels, "todayWord", tr("Today"));
     m_todayWord->setFixedWidth(Twips::toPx(TodayPanelWidth));
-    m_todayDate = addPanel(panels, "Panel2", tr("Today's date"));
+    m_todayDate = addPanel(panels, "todayDate", tr("Today's date"));
 }
 
-void FrmCalendar1::buildCloseButton()
+void DatePicker::buildCloseButton()
 {
     // Only the part inside the window can be seen or clicked.
     const QRect inside = twipsToPx(CloseButtonTwips).intersected(rect());
-    Command1 =
-        addPictureButton(this, "Command1", tr("Close"), CalendarPictures::closeCross(), inside);
-    Command1->raise();
-    connect(Command1, &QPushButton::clicked, this, &FrmCalendar1::reject);
+    m_closeButton =
+        addPictureButton(this, "closeButton", tr("Close"), CalendarPictures::closeCross(), inside);
+    m_closeButton->raise();
+    connect(m_closeButton, &QPushButton::clicked, this, &DatePicker::reject);
 }
 
-void FrmCalendar1::setTabOrderOfControls()
+void DatePicker::setTabOrderOfControls()
 {
-    const QList<QWidget*> order = {CmdMonthUp, CmdMonthDown, GrdMonth,    LblMonth,
-                                   StatusBar1, CmdYearUp,    CmdYearDown, Command1};
+    const QList<QWidget*> order = {m_monthUpButton,  m_monthDownButton, m_dayGrid,
+                                   m_monthTitle,     m_statusBar,       m_yearUpButton,
+                                   m_yearDownButton, m_closeButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
-    CmdMonthUp->setFocus();
+    m_monthUpButton->setFocus();
 }
 
-void FrmCalendar1::Form_Load()
+void DatePicker::fillWindow()
 {
     // The opener places the window afterwards.
     move(0, 0);
@@ -273,29 +280,29 @@ void FrmCalendar1::Form_Load()
     showAnchorMonth();
 }
 
-void FrmCalendar1::showHeadings()
+void DatePicker::showHeadings()
 {
     const Language& language = headingLanguage();
     m_todayWord->setText(QString::fromUtf16(language.today));
     m_days->setHeadings(language.headingTexts());
 }
 
-void FrmCalendar1::moveAnchor(const QDate& anchor)
+void DatePicker::moveAnchor(const QDate& anchor)
 {
     m_anchor = anchor;
     m_value = CalendarDate::fromDate(anchor);
     showAnchorMonth();
 }
 
-void FrmCalendar1::showAnchorMonth()
+void DatePicker::showAnchorMonth()
 {
-    LblMonth->setText(monthTitle(m_anchor));
+    m_monthTitle->setText(monthTitle(m_anchor));
     m_days->showMonthOf(m_anchor);
     // The anchor day is where the keyboard starts.
-    GrdMonth->setCurrentIndex(m_days->indexOfDay(m_anchor));
+    m_dayGrid->setCurrentIndex(m_days->indexOfDay(m_anchor));
 }
 
-void FrmCalendar1::pickDay(const QModelIndex& cell)
+void DatePicker::pickDay(const QModelIndex& cell)
 {
     // Headings and the blank cells around the month are no days: the picker stays open.
     const std::optional<QDate> day = m_days->dayAt(cell);
@@ -305,7 +312,7 @@ void FrmCalendar1::pickDay(const QModelIndex& cell)
     accept();
 }
 
-void FrmCalendar1::reject()
+void DatePicker::reject()
 {
     m_value = CalendarDate::emptyText();
     QDialog::reject();

@@ -9,7 +9,7 @@ class Shell;
 
 // The about box: the program's title, version, distributor and copyright, with the ways to the
 // system-information tool and to the licence agreement.
-class frmAbout : public QDialog
+class AboutBox : public QDialog
 {
     Q_OBJECT
 public:
@@ -17,13 +17,13 @@ public:
     static constexpr int VersionMinor = 0;
     static constexpr int VersionRevision = 0;
 
-    frmAbout(Messages& messages, Shell& shell, QWidget* parent = nullptr);
+    AboutBox(Messages& messages, Shell& shell, QWidget* parent = nullptr);
 
     // The distributor's lines, each ending in a line break, then the revision line.
-    static QString SoftwareText(int major, int minor, int revision);
+    static QString distributorText(int major, int minor, int revision);
 
     // Starts the first system-information tool found on the PATH, or tells the user there is none.
-    void StartSysInfo();
+    void startSystemInfo();
 
     // Names the database file in use on a line of its own above the buttons, so a user can tell
     // where the fleet's records are kept.
@@ -36,23 +36,23 @@ private:
     void createPictures();
     void createLabels();
     void createButtons();
-    void Form_Load();
+    void fillWindow();
     void placeBelow(QLabel* label, const QWidget* anchor, int gapPx);
-    void cmdLicence_Click();
+    void showLicence();
 
     Messages& m_messages;
     Shell& m_shell;
 
-    QLabel* Picture1 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* lblTitle = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblCompany = nullptr;
-    QLabel* lblSoftware = nullptr;
-    QLabel* lblCopyright = nullptr;
-    QLabel* lblDisclaimer = nullptr;
-    QLabel* lblDataFile = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdSysInfo = nullptr;
-    QPushButton* cmdLicence = nullptr;
+    QLabel* m_programPicture = nullptr;
+    QLabel* m_makerLogo = nullptr;
+    QLabel* m_titleLabel = nullptr;
+    QLabel* m_versionLabel = nullptr;
+    QLabel* m_companyAnchor = nullptr;
+    QLabel* m_distributorLines = nullptr;
+    QLabel* m_copyrightLabel = nullptr;
+    QLabel* m_warningLabel = nullptr;
+    QLabel* m_dataFileLabel = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_systemInfoButton = nullptr;
+    QPushButton* m_licenceButton = nullptr;
 };

@@ -6,17 +6,17 @@ class QPlainTextEdit;
 class QPushButton;
 
 // The licence agreement, to be read and scrolled but never changed.
-class frmLicence : public QDialog
+class LicenceViewer : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmLicence(QWidget* parent = nullptr);
+    explicit LicenceViewer(QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPlainTextEdit* Text1;
-    QPushButton* cmdOK;
+    QPlainTextEdit* m_licenceText;
+    QPushButton* m_okButton;
 };

@@ -16,21 +16,21 @@ class QTableView;
 // no date), steps by month and year, and hands back its result, which the opener keeps as the
 // anchor of its next opening:
 //
-//     FrmCalendar1 picker(m_anchor, this);
+//     DatePicker picker(m_anchor, this);
 //     picker.move(where);
 //     picker.exec();
 //     m_anchor = picker.value();
 //     if (const std::optional<QString> text = m_anchor.textForEditBox())
-//         TxtWrite->setText(*text);
+//         m_editBox->setText(*text);
 //
 // A click on a day closes it (Accepted) and leaves that day as short-date text. The close
 // button, Escape and the window manager's close button all cancel (Rejected) and leave the
 // empty text, so the opener writes nothing and the next opening starts at today's month.
-class FrmCalendar1 : public QDialog
+class DatePicker : public QDialog
 {
     Q_OBJECT
 public:
-    explicit FrmCalendar1(const CalendarDate& anchor = {}, QWidget* parent = nullptr);
+    explicit DatePicker(const CalendarDate& anchor = {}, QWidget* parent = nullptr);
 
     // The day picked, the empty text for a cancel; while open, the anchor as navigated.
     const CalendarDate& value() const { return m_value; }
@@ -51,24 +51,24 @@ private:
     void buildCloseButton();
     void setTabOrderOfControls();
 
-    void Form_Load();
+    void fillWindow();
     void showHeadings();
     void moveAnchor(const QDate& anchor);
     void showAnchorMonth();
     void pickDay(const QModelIndex& cell);
     bool dayKey(int key);
 
-    QPushButton* CmdYearDown;
-    QPushButton* CmdMonthDown;
-    QLabel* LblMonth;
-    QPushButton* CmdMonthUp;
-    QPushButton* CmdYearUp;
-    QTableView* GrdMonth;
+    QPushButton* m_yearDownButton;
+    QPushButton* m_monthDownButton;
+    QLabel* m_monthTitle;
+    QPushButton* m_monthUpButton;
+    QPushButton* m_yearUpButton;
+    QTableView* m_dayGrid;
     MonthDaysModel* m_days;
-    QFrame* StatusBar1;
+    QFrame* m_statusBar;
     QLabel* m_todayWord;
     QLabel* m_todayDate;
-    QPushButton* Command1;
+    QPushButton* m_closeButton;
     QDate m_anchor;
     CalendarDate m_value;
 };

@@ -1,6 +1,6 @@
-#include "mainwindow/frmORXmain.h"
+#include "mainwindow/MainWindow.h"
 
-#include "about/frmAbout.h"
+#include "about/AboutBox.h"
 #include "common/AppFolder.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
@@ -51,18 +51,18 @@ using Look::place;
 
 QString madeBy()
 {
-    return frmORXmain::tr("Made by HBQ Marine Software (example)");
+    return MainWindow::tr("Made by HBQ Marine Software (example)");
 }
 
 } // namespace
 
-frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& shell, QWidget* parent)
+MainWindow::MainWindow(QString applicationFolder, Messages& messages, Shell& shell, QWidget* parent)
     : QWidget(parent), m_folder(std::move(applicationFolder)),
       m_location(DatabaseLocation::file(
           AppFolder::file(m_folder, QString::fromLatin1(AppFolder::DatabaseFileName)))),
       m_messages(messages), m_shell(shell)
 {
-    setObjectName(QStringLiteral("frmORXmain"));
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(ProgramTitle + u' ');
     setWindowFlags(Look::fixedWindowFlags());
     setFixedSize(Twips::toPx(15105), Twips::toPx(8895));
@@ -78,20 +78,20 @@ frmORXmain::frmORXmain(QString applicationFolder, Messages& messages, Shell& she
     buildHistoryActions();
 }
 
-frmORXmain::~frmORXmain() = default;
+MainWindow::~MainWindow() = default;
 
-void frmORXmain::buildCommandColumn()
+void MainWindow::buildCommandColumn()
 {
-    Picture1 = new QFrame(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Look::fillBackground(Picture1, Navy);
-    place(Picture1, 60, 90, 2205, 8445);
+    m_commandColumn = new QFrame(this);
+    m_commandColumn->setObjectName(QStringLiteral("commandColumn"));
+    Look::fillBackground(m_commandColumn, Navy);
+    place(m_commandColumn, 60, 90, 2205, 8445);
 
-    Look::picture(Picture1, "Image1", tr("HBQ ORX Drill Organizer logo"), Artwork::productLogo,
-                  QRect(0, 0, 2145, 2115));
-    Look::picture(Picture1, "Image4", tr("A ship at sea"), Artwork::ship,
+    Look::picture(m_commandColumn, "productLogo", tr("HBQ ORX Drill Organizer logo"),
+                  Artwork::productLogo, QRect(0, 0, 2145, 2115));
+    Look::picture(m_commandColumn, "shipPicture", tr("A ship at sea"), Artwork::ship,
                   QRect(0, 4300, 2145, 1500));
-    Look::picture(Picture1, "Image5", tr("A lifebuoy"), Artwork::lifebuoy,
+    Look::picture(m_commandColumn, "lifebuoyPicture", tr("A lifebuoy"), Artwork::lifebuoy,
                   QRect(622, 6000, 900, 900));
 
     struct Button
@@ -101,87 +101,87 @@ void frmORXmain::buildCommandColumn()
         int top;
     };
     const Button buttons[] = {
-        {"CmdCompany", QStringLiteral("Company"), 2190},
-        {"CmdShips", QStringLiteral("Update Fleet"), 2580},
-        {"CmdEvalComp", QStringLiteral("Evaluation Form"), 2970},
-        {"Command2", QStringLiteral("Print Preview"), 3360},
-        {"CmdSample", QStringLiteral("Drill Presentation"), 7200},
-        {"Command4", QStringLiteral("About Program"), 7590},
-        {"Command3", QStringLiteral("End Program"), 7980},
+        {"companyButton", QStringLiteral("Company"), 2190},
+        {"fleetButton", QStringLiteral("Update Fleet"), 2580},
+        {"evaluationFormButton", QStringLiteral("Evaluation Form"), 2970},
+        {"printPreviewButton", QStringLiteral("Print Preview"), 3360},
+        {"presentationButton", QStringLiteral("Drill Presentation"), 7200},
+        {"aboutButton", QStringLiteral("About Program"), 7590},
+        {"endProgramButton", QStringLiteral("End Program"), 7980},
     };
     for (const Button& entry : buttons) {
-        auto* button = new QPushButton(entry.caption, Picture1);
+        auto* button = new QPushButton(entry.caption, m_commandColumn);
         button->setObjectName(QString::fromLatin1(entry.name));
         button->setFont(Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25));
         place(button, 0, entry.top, 2145, 375);
     }
-    const auto onClick = [this](const char* name, void (frmORXmain::*handler)()) {
-        connect(Picture1->findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked,
-                this, handler);
+    const auto onClick = [this](const char* name, void (MainWindow::*handler)()) {
+        connect(m_commandColumn->findChild<QPushButton*>(QString::fromLatin1(name)),
+                &QPushButton::clicked, this, handler);
     };
-    onClick("Command2", &frmORXmain::Command2_Click);
-    onClick("CmdSample", &frmORXmain::CmdSample_Click);
-    onClick("Command4", &frmORXmain::Command4_Click);
-    onClick("Command3", &frmORXmain::Command3_Click);
+    onClick("printPreviewButton", &MainWindow::showStatusReport);
+    onClick("presentationButton", &MainWindow::openPresentation);
+    onClick("aboutButton", &MainWindow::showAboutBox);
+    onClick("endProgramButton", &MainWindow::askToEndProgram);
 }
 
-void frmORXmain::buildTitleArea()
+void MainWindow::buildTitleArea()
 {
-    Look::picture(this, "Image2", tr("Title banner"), Artwork::banner,
+    Look::picture(this, "titleBanner", tr("Title banner"), Artwork::banner,
                   QRect(2370, 120, 12585, 450));
-    Look::picture(this, "Image3", tr("A ship"), Artwork::ship, QRect(13230, 210, 1575, 255));
+    Look::picture(this, "shipBanner", tr("A ship"), Artwork::ship, QRect(13230, 210, 1575, 255));
 
-    Label18 = new QLabel(QStringLiteral("HBQ ORX - DRILL STATUS"), this);
-    Label18->setObjectName(QStringLiteral("Label18"));
-    Label18->setFont(Look::font(QStringLiteral("Verdana"), 12, true));
-    Label18->setAlignment(Qt::AlignCenter);
-    Look::setTextColour(Label18, Qt::white);
-    place(Label18, 2370, 90, 12615, 495);
+    m_gridTitle = new QLabel(QStringLiteral("HBQ ORX - DRILL STATUS"), this);
+    m_gridTitle->setObjectName(QStringLiteral("gridTitle"));
+    m_gridTitle->setFont(Look::font(QStringLiteral("Verdana"), 12, true));
+    m_gridTitle->setAlignment(Qt::AlignCenter);
+    Look::setTextColour(m_gridTitle, Qt::white);
+    place(m_gridTitle, 2370, 90, 12615, 495);
 
-    LblCompany = new ElidingLabel(this);
-    LblCompany->setObjectName(QStringLiteral("LblCompany"));
-    LblCompany->setAccessibleDescription(tr("Company name"));
-    LblCompany->setFont(Look::font(QStringLiteral("Verdana"), 11, true));
-    LblCompany->setAlignment(Qt::AlignCenter);
-    Look::setTextColour(LblCompany, Navy);
-    place(LblCompany, 2370, 630, 12615, 345);
+    m_companyLabel = new ElidingLabel(this);
+    m_companyLabel->setObjectName(QStringLiteral("companyLabel"));
+    m_companyLabel->setAccessibleDescription(tr("Company name"));
+    m_companyLabel->setFont(Look::font(QStringLiteral("Verdana"), 11, true));
+    m_companyLabel->setAlignment(Qt::AlignCenter);
+    Look::setTextColour(m_companyLabel, Navy);
+    place(m_companyLabel, 2370, 630, 12615, 345);
 
     const QFont buttonFont = Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25);
-    CmdPreviousYear = new QPushButton(QStringLiteral("< Previous Year"), this);
-    CmdPreviousYear->setObjectName(QStringLiteral("CmdPreviousYear"));
-    CmdPreviousYear->setFont(buttonFont);
-    place(CmdPreviousYear, 2370, 1050, 1650, 405);
-    connect(CmdPreviousYear, &QPushButton::clicked, this, &frmORXmain::CmdPreviousYear_Click);
+    m_previousYearButton = new QPushButton(QStringLiteral("< Previous Year"), this);
+    m_previousYearButton->setObjectName(QStringLiteral("previousYearButton"));
+    m_previousYearButton->setFont(buttonFont);
+    place(m_previousYearButton, 2370, 1050, 1650, 405);
+    connect(m_previousYearButton, &QPushButton::clicked, this, &MainWindow::showPreviousYear);
 
-    LblYear = new QLabel(this);
-    LblYear->setObjectName(QStringLiteral("LblYear"));
-    LblYear->setFont(Look::font(QStringLiteral("Verdana"), 13.5, true));
-    LblYear->setAlignment(Qt::AlignCenter);
-    Look::setTextColour(LblYear, Navy);
-    place(LblYear, 4020, 1050, 9315, 405);
+    m_yearLabel = new QLabel(this);
+    m_yearLabel->setObjectName(QStringLiteral("yearLabel"));
+    m_yearLabel->setFont(Look::font(QStringLiteral("Verdana"), 13.5, true));
+    m_yearLabel->setAlignment(Qt::AlignCenter);
+    Look::setTextColour(m_yearLabel, Navy);
+    place(m_yearLabel, 4020, 1050, 9315, 405);
 
-    CmdNextYear = new QPushButton(QStringLiteral("Next Year >"), this);
-    CmdNextYear->setObjectName(QStringLiteral("CmdNextYear"));
-    CmdNextYear->setFont(buttonFont);
-    CmdNextYear->setEnabled(false); // the current year is shown first
-    place(CmdNextYear, 13350, 1050, 1650, 405);
-    connect(CmdNextYear, &QPushButton::clicked, this, &frmORXmain::CmdNextYear_Click);
+    m_nextYearButton = new QPushButton(QStringLiteral("Next Year >"), this);
+    m_nextYearButton->setObjectName(QStringLiteral("nextYearButton"));
+    m_nextYearButton->setFont(buttonFont);
+    m_nextYearButton->setEnabled(false); // the current year is shown first
+    place(m_nextYearButton, 13350, 1050, 1650, 405);
+    connect(m_nextYearButton, &QPushButton::clicked, this, &MainWindow::showNextYear);
 }
 
-void frmORXmain::buildStatusBar()
+void MainWindow::buildStatusBar()
 {
-    StatusBar1 = new QFrame(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setMouseTracking(true);
-    StatusBar1->installEventFilter(this);
-    StatusBar1->setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
-    place(StatusBar1, 0, 8610, 15105, 285);
+    m_statusBar = new QFrame(this);
+    m_statusBar->setObjectName(QStringLiteral("statusBar"));
+    m_statusBar->setMouseTracking(true);
+    m_statusBar->installEventFilter(this);
+    m_statusBar->setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
+    place(m_statusBar, 0, 8610, 15105, 285);
     const QString texts[] = {ProgramTitle, madeBy(), {}, {}, {}};
     const int widths[] = {2500, 4000, 1500, 3000, 3900};
     int left = 0;
     for (int i = 0; i < 5; ++i) {
-        auto* panel = new QLabel(texts[i], StatusBar1);
-        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        auto* panel = new QLabel(texts[i], m_statusBar);
+        panel->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMouseTracking(true);
         panel->installEventFilter(this);
@@ -193,35 +193,35 @@ void frmORXmain::buildStatusBar()
 }
 
 // A wait for another user is said at once, before the window stops answering for it.
-void frmORXmain::showLockWait(const QString& text)
+void MainWindow::showLockWait(const QString& text)
 {
     QLabel* panel = m_statusPanels.at(1);
     panel->setText(text.isEmpty() ? madeBy() : text);
     panel->repaint();
 }
 
-void frmORXmain::buildLinks()
+void MainWindow::buildLinks()
 {
-    auto* picSite = new QWidget(this);
-    picSite->setObjectName(QStringLiteral("picSite"));
-    place(picSite, 6600, 8670, 1455, 225);
-    lblSite = new QLabel(QStringLiteral("hbq-marine.example"), picSite);
-    lblSite->setObjectName(QStringLiteral("lblSite"));
-    lblSite->setToolTip(QStringLiteral("HBQ Website"));
+    auto* siteLinkBox = new QWidget(this);
+    siteLinkBox->setObjectName(QStringLiteral("siteLinkBox"));
+    place(siteLinkBox, 6600, 8670, 1455, 225);
+    m_siteLink = new QLabel(QStringLiteral("hbq-marine.example"), siteLinkBox);
+    m_siteLink->setObjectName(QStringLiteral("siteLink"));
+    m_siteLink->setToolTip(QStringLiteral("HBQ Website"));
     QFont siteFont = Look::font(QStringLiteral("Verdana"), 6.75);
     siteFont.setStretch(QFont::SemiCondensed); // the whole address fits the status panel
-    lblSite->setFont(siteFont);
-    Look::setTextColour(lblSite, Qt::black);
-    place(lblSite, 60, 0, 1395, 225);
-    addLink(lblSite, SiteUrl);
+    m_siteLink->setFont(siteFont);
+    Look::setTextColour(m_siteLink, Qt::black);
+    place(m_siteLink, 60, 0, 1395, 225);
+    addLink(m_siteLink, SiteUrl);
 
-    auto* picSocial = new QWidget(this);
-    picSocial->setObjectName(QStringLiteral("picSocial"));
-    place(picSocial, 8100, 8670, 2775, 255);
-    auto* lblFollow = new QLabel(QStringLiteral("follow us..."), picSocial);
-    lblFollow->setObjectName(QStringLiteral("lblFollow"));
-    lblFollow->setFont(Look::font(QStringLiteral("Verdana"), 6.75));
-    place(lblFollow, 330, 0, 915, 240);
+    auto* socialLinks = new QWidget(this);
+    socialLinks->setObjectName(QStringLiteral("socialLinks"));
+    place(socialLinks, 8100, 8670, 2775, 255);
+    auto* followLabel = new QLabel(QStringLiteral("follow us..."), socialLinks);
+    followLabel->setObjectName(QStringLiteral("followLabel"));
+    followLabel->setFont(Look::font(QStringLiteral("Verdana"), 6.75));
+    place(followLabel, 330, 0, 915, 240);
 
     struct Icon
     {
@@ -232,19 +232,19 @@ void frmORXmain::buildLinks()
         QString target;
     };
     const Icon icons[] = {
-        {"imgFacebook", Artwork::LinkIcon::Facebook, 1290, QStringLiteral("HBQ Facebook page"),
+        {"facebookLink", Artwork::LinkIcon::Facebook, 1290, QStringLiteral("HBQ Facebook page"),
          QStringLiteral("https://facebook.example.com/hbq-marine")},
-        {"imgLinkedin", Artwork::LinkIcon::LinkedIn, 1590, QStringLiteral("HBQ LinkedIn page"),
+        {"linkedinLink", Artwork::LinkIcon::LinkedIn, 1590, QStringLiteral("HBQ LinkedIn page"),
          QStringLiteral("https://linkedin.example.com/company/hbq-marine")},
-        {"imgTwitter", Artwork::LinkIcon::Twitter, 1890, QStringLiteral("HBQ Twitter page"),
+        {"twitterLink", Artwork::LinkIcon::Twitter, 1890, QStringLiteral("HBQ Twitter page"),
          QStringLiteral("https://twitter.example.com/hbq_marine")},
-        {"imgBlog", Artwork::LinkIcon::Blog, 2190, QStringLiteral("HBQ Blog"),
+        {"blogLink", Artwork::LinkIcon::Blog, 2190, QStringLiteral("HBQ Blog"),
          QStringLiteral("https://blog.hbq-marine.example/")},
-        {"imgMail", Artwork::LinkIcon::Mail, 2490, QStringLiteral("email to HBQ Sales"),
+        {"mailLink", Artwork::LinkIcon::Mail, 2490, QStringLiteral("email to HBQ Sales"),
          QStringLiteral("mailto:sales@hbq-marine.example")},
     };
     for (const Icon& icon : icons) {
-        auto* label = new QLabel(picSocial);
+        auto* label = new QLabel(socialLinks);
         label->setObjectName(QString::fromLatin1(icon.name));
         label->setPixmap(Artwork::linkIcon(icon.picture, Twips::toPx(240)));
         label->setToolTip(icon.tip);
@@ -253,7 +253,7 @@ void frmORXmain::buildLinks()
     }
 }
 
-void frmORXmain::addLink(QLabel* link, const QString& target)
+void MainWindow::addLink(QLabel* link, const QString& target)
 {
     link->setProperty("linkTarget", target);
     link->setCursor(Qt::PointingHandCursor);
@@ -266,37 +266,37 @@ void frmORXmain::addLink(QLabel* link, const QString& target)
     link->installEventFilter(this);
 }
 
-void frmORXmain::buildTimers()
+void MainWindow::buildTimers()
 {
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(10);
-    Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &frmORXmain::Timer1_Timer);
+    m_editCommitTimer = new QTimer(this);
+    m_editCommitTimer->setObjectName(QStringLiteral("editCommitTimer"));
+    m_editCommitTimer->setInterval(10);
+    m_editCommitTimer->setSingleShot(true);
+    connect(m_editCommitTimer, &QTimer::timeout, this, &MainWindow::storePendingEdit);
 
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(60000);
-    connect(Timer2, &QTimer::timeout, this, &frmORXmain::Timer2_Timer);
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setObjectName(QStringLiteral("clockTimer"));
+    m_clockTimer->setInterval(60000);
+    connect(m_clockTimer, &QTimer::timeout, this, &MainWindow::tickClock);
 
-    Timer3 = new QTimer(this);
-    Timer3->setObjectName(QStringLiteral("Timer3"));
-    Timer3->setInterval(100);
-    Timer3->setSingleShot(true);
-    connect(Timer3, &QTimer::timeout, this, &frmORXmain::Timer3_Timer);
+    m_newShipsTimer = new QTimer(this);
+    m_newShipsTimer->setObjectName(QStringLiteral("newShipsTimer"));
+    m_newShipsTimer->setInterval(100);
+    m_newShipsTimer->setSingleShot(true);
+    connect(m_newShipsTimer, &QTimer::timeout, this, &MainWindow::addNewShipsAndReload);
 
-    TimerReconnect = new QTimer(this);
-    TimerReconnect->setObjectName(QStringLiteral("TimerReconnect"));
-    TimerReconnect->setInterval(2000);
-    connect(TimerReconnect, &QTimer::timeout, this, &frmORXmain::TimerReconnect_Timer);
+    m_reconnectTimer = new QTimer(this);
+    m_reconnectTimer->setObjectName(QStringLiteral("reconnectTimer"));
+    m_reconnectTimer->setInterval(2000);
+    connect(m_reconnectTimer, &QTimer::timeout, this, &MainWindow::tryReconnect);
 
-    TimerAlive = new QTimer(this);
-    TimerAlive->setObjectName(QStringLiteral("TimerAlive"));
-    TimerAlive->setInterval(5000);
-    connect(TimerAlive, &QTimer::timeout, this, &frmORXmain::TimerAlive_Timer);
+    m_aliveTimer = new QTimer(this);
+    m_aliveTimer->setObjectName(QStringLiteral("aliveTimer"));
+    m_aliveTimer->setInterval(5000);
+    connect(m_aliveTimer, &QTimer::timeout, this, &MainWindow::checkServerAlive);
 }
 
-bool frmORXmain::Form_Load()
+bool MainWindow::fillWindow()
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     m_db = std::make_unique<DrillDatabase>(m_location);
@@ -312,48 +312,48 @@ bool frmORXmain::Form_Load()
         m_messages.tell(Messages::Icon::Information, ProgramTitle, m_db->notice());
     makeDailyBackup();
     showDatabaseInUse();
-    Data2 = std::make_unique<ShipTableModel>(m_db->connection());
-    Data2->refresh();
-    PicShips->setShips(Data2.get());
-    connect(Data2.get(), &ShipTableModel::nameRequired, this, [this] {
+    m_ships = std::make_unique<ShipTableModel>(m_db->connection());
+    m_ships->refresh();
+    m_fleetPanel->setShips(m_ships.get());
+    connect(m_ships.get(), &ShipTableModel::nameRequired, this, [this] {
         m_messages.tell(Messages::Icon::Information, ProgramTitle,
                         tr("Every ship needs a name. The name was not changed."));
     });
-    connect(Data2.get(), &ShipTableModel::nameChangedByOtherUser, this,
-            &frmORXmain::shipRenamedByOtherUser);
-    connect(Data2.get(), &ShipTableModel::writeFailed, this, [this](const QString& reason) {
+    connect(m_ships.get(), &ShipTableModel::nameChangedByOtherUser, this,
+            &MainWindow::shipRenamedByOtherUser);
+    connect(m_ships.get(), &ShipTableModel::writeFailed, this, [this](const QString& reason) {
         if (!tellIfConnectionLost(tr("The change to the fleet was not stored.")))
             m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                             tr("The fleet could not be changed: %1").arg(reason));
     });
-    Data1 = std::make_unique<DrillDataSource>(*m_db);
-    m_drills->bind(*Data1);
+    m_yearDrills = std::make_unique<DrillDataSource>(*m_db);
+    m_drills->bind(*m_yearDrills);
     m_drills->setEditGuard([this] { return refuseClosedYearEdit(); });
-    connect(Data1.get(), &DrillDataSource::refreshed, this, &frmORXmain::showYearClosure);
+    connect(m_yearDrills.get(), &DrillDataSource::refreshed, this, &MainWindow::showYearClosure);
     setYearCaption(Clock::today().year());
-    if (!LoadFlexGrid()) {
+    if (!loadYear()) {
         QGuiApplication::restoreOverrideCursor();
         return false;
     }
-    Timer2_Timer();
+    tickClock();
     buildEvaluationPanel();
-    SubCompany();
+    readCompanyName();
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == QLatin1String("frmSplash"))
+        if (window->objectName() == QLatin1String("SplashScreen"))
             window->close();
     }
     watchOtherUsers();
     showAccess();
     m_drills->focusFirstDrillCell();
-    Timer1->start();
-    Timer2->start();
+    m_editCommitTimer->start();
+    m_clockTimer->start();
     QGuiApplication::restoreOverrideCursor();
     return true;
 }
 
 // The first panel keeps the program's name; which database is in use is in its tip, which a
 // screen reader reads as well.
-void frmORXmain::showDatabaseInUse()
+void MainWindow::showDatabaseInUse()
 {
     const QString inUse = tr("Database: %1").arg(m_db->location().display());
     m_statusPanels.first()->setToolTip(inUse);
@@ -361,7 +361,7 @@ void frmORXmain::showDatabaseInUse()
 }
 
 // A server keeps its own backups; the program copies only a file.
-void frmORXmain::makeDailyBackup()
+void MainWindow::makeDailyBackup()
 {
     if (m_db->engine() != DatabaseLocation::Engine::Sqlite)
         return;
@@ -371,7 +371,7 @@ void frmORXmain::makeDailyBackup()
         m_messages.tell(Messages::Icon::Critical, ProgramTitle, backupFailure);
 }
 
-QString frmORXmain::newestBackupSentence() const
+QString MainWindow::newestBackupSentence() const
 {
     if (m_db->engine() != DatabaseLocation::Engine::Sqlite ||
         m_db->problem() != DrillDatabase::Problem::Damaged)
@@ -384,26 +384,26 @@ QString frmORXmain::newestBackupSentence() const
         .arg(QDir::toNativeSeparators(backup), QString::fromLatin1(AppFolder::ProgramName));
 }
 
-void frmORXmain::SubCompany()
+void MainWindow::readCompanyName()
 {
     if (const auto name = CompanyTable(*m_db).name())
         setCompanyName(*name);
 }
 
-void frmORXmain::setCompanyName(const QString& name)
+void MainWindow::setCompanyName(const QString& name)
 {
-    LblCompany->setText(name);
-    PicEvaluation->setCompanyName(name);
+    m_companyLabel->setText(name);
+    m_evaluationPanel->setCompanyName(name);
 }
 
-void frmORXmain::HidePics()
+void MainWindow::hidePanels()
 {
     for (QWidget* panel : std::as_const(m_floatingPanels))
         panel->hide();
-    PicShade->hide();
+    m_shade->hide();
 }
 
-void frmORXmain::addFloatingPanel(QWidget* panel)
+void MainWindow::addFloatingPanel(QWidget* panel)
 {
     m_floatingPanels.append(panel);
     panel->installEventFilter(this);
@@ -411,22 +411,22 @@ void frmORXmain::addFloatingPanel(QWidget* panel)
 
 // An open panel lies in front of the grid: the grid takes no clicks, keys or wheel until the
 // panel is closed, so nothing typed or clicked there can reach a cell the panel did not mean.
-void frmORXmain::panelShownOrHidden(QWidget* panel)
+void MainWindow::panelShownOrHidden(QWidget* panel)
 {
     const bool anyOpen = std::any_of(m_floatingPanels.cbegin(), m_floatingPanels.cend(),
                                      [](const QWidget* open) { return !open->isHidden(); });
-    const bool wasBlocked = !DBGrid1->isEnabled();
-    DBGrid1->setEnabled(!anyOpen);
+    const bool wasBlocked = !m_drillGrid->isEnabled();
+    m_drillGrid->setEnabled(!anyOpen);
     if (!panel->isHidden())
         focusFirstControl(panel);
     else if (wasBlocked && !anyOpen)
-        DBGrid1->setFocus(Qt::OtherFocusReason);
+        m_drillGrid->setFocus(Qt::OtherFocusReason);
     // After the step that closed the panel (a saved total is written to its row first).
     if (!anyOpen && m_othersChanged)
-        QTimer::singleShot(0, this, &frmORXmain::OtherUsers_Changed);
+        QTimer::singleShot(0, this, &MainWindow::otherUsersChanged);
 }
 
-void frmORXmain::focusFirstControl(QWidget* panel)
+void MainWindow::focusFirstControl(QWidget* panel)
 {
     const auto controls = panel->findChildren<QWidget*>();
     for (QWidget* control : controls) {
@@ -438,14 +438,14 @@ void frmORXmain::focusFirstControl(QWidget* panel)
     }
 }
 
-void frmORXmain::showPanel(QWidget* panel, int left, int top)
+void MainWindow::showPanel(QWidget* panel, int left, int top)
 {
-    HidePics();
+    hidePanels();
     panel->move(Twips::toPx(left), Twips::toPx(top));
-    LoadPicShade(panel, PicShade);
+    layShade(panel, m_shade);
 }
 
-void frmORXmain::LoadPicShade(QWidget* panel, QWidget* shade)
+void MainWindow::layShade(QWidget* panel, QWidget* shade)
 {
     const int offset = Twips::toPx(ShadeOffsetTwips);
     panel->show();
@@ -457,37 +457,38 @@ void frmORXmain::LoadPicShade(QWidget* panel, QWidget* shade)
 
 // The commit-and-refresh step. An edit costs its one field, its one row's colours and the
 // report table, in one transaction; the whole grid is recoloured only for a new year or day.
-bool frmORXmain::Timer1_Timer()
+bool MainWindow::storePendingEdit()
 {
-    Timer1->stop();
-    HidePics();
-    const int row = DBGrid1->row();
-    const int col = DBGrid1->col();
+    m_editCommitTimer->stop();
+    hidePanels();
+    const int row = m_drillGrid->row();
+    const int col = m_drillGrid->col();
     const bool reportFollows = PrintDrillsTable::followsEdits(*m_db);
     const auto refillReport = [this] {
-        return PrintDrillsTable::refillWithin(*m_db, shownYear(), LblCompany->text(), Clock::now());
+        return PrintDrillsTable::refillWithin(*m_db, shownYear(), m_companyLabel->text(),
+                                              Clock::now());
     };
     m_drills->commitEdit(reportFollows ? refillReport : std::function<bool()>());
     if (!m_drills->isColoured()) {
-        UpdateColors();
+        recolour();
         // The recolouring walks the current cell to the last row; the cell being edited stays
         // the one that the next Enter writes.
-        DBGrid1->setRow(row);
-        DBGrid1->setCol(col);
+        m_drillGrid->setRow(row);
+        m_drillGrid->setCol(col);
     }
-    return m_reportCurrent || !reportFollows || PrintDrills();
+    return m_reportCurrent || !reportFollows || refillReportTable();
 }
 
-void frmORXmain::Timer2_Timer()
+void MainWindow::tickClock()
 {
     m_statusPanels.last()->setText(DateText::clockText(Clock::now()));
     m_drills->recolourIfTheDayChanged();
 }
 
-void frmORXmain::CmdSample_Click()
+void MainWindow::openPresentation()
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    HidePics();
+    hidePanels();
     // A missing file or viewer shows nothing: the guidance is optional.
     const QString presentation =
         AppFolder::programFile(m_folder, QStringLiteral("HBQORXDRILLGUIDANCE.pps"));
@@ -496,15 +497,15 @@ void frmORXmain::CmdSample_Click()
     QGuiApplication::restoreOverrideCursor();
 }
 
-void frmORXmain::Command4_Click()
+void MainWindow::showAboutBox()
 {
-    HidePics();
-    frmAbout about(m_messages, m_shell, this);
+    hidePanels();
+    AboutBox about(m_messages, m_shell, this);
     about.showDataFile(m_db->location().display());
     about.exec();
 }
 
-void frmORXmain::Command3_Click()
+void MainWindow::askToEndProgram()
 {
     if (m_messages.askYesNo(QStringLiteral("EXIT"),
                             QStringLiteral("Do you really want to exit P R O G R A M ?"))) {
@@ -515,14 +516,14 @@ void frmORXmain::Command3_Click()
     }
 }
 
-void frmORXmain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // The window is only ever left through the exit question.
     event->ignore();
-    Command3_Click();
+    askToEndProgram();
 }
 
-bool frmORXmain::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
         if (auto* panel = qobject_cast<QWidget*>(watched); m_floatingPanels.contains(panel)) {
@@ -534,11 +535,11 @@ bool frmORXmain::eventFilter(QObject* watched, QEvent* event)
         return linkEvent(watched, event) || QWidget::eventFilter(watched, event);
     // Otherwise it is the status bar or one of its panels: passing over them resets the link.
     if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
-        Look::setTextColour(lblSite, Qt::black);
+        Look::setTextColour(m_siteLink, Qt::black);
     return QWidget::eventFilter(watched, event);
 }
 
-bool frmORXmain::linkEvent(QObject* link, QEvent* event)
+bool MainWindow::linkEvent(QObject* link, QEvent* event)
 {
     const QEvent::Type type = event->type();
     const bool keyPressed =
@@ -548,7 +549,7 @@ bool frmORXmain::linkEvent(QObject* link, QEvent* event)
         m_shell.open(QUrl(link->property("linkTarget").toString()));
         return true;
     }
-    if (link == lblSite && (type == QEvent::Enter || type == QEvent::MouseMove))
-        Look::setTextColour(lblSite, LinkBlue);
+    if (link == m_siteLink && (type == QEvent::Enter || type == QEvent::MouseMove))
+        Look::setTextColour(m_siteLink, LinkBlue);
     return false;
 }

@@ -1,7 +1,7 @@
-#include "about/frmAbout.h"
+#include "about/AboutBox.h"
 
+#include "about/LicenceViewer.h"
 #include "about/MakerLogo.h"
-#include "about/frmLicence.h"
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
 #include "common/Shell.h"
@@ -71,19 +71,19 @@ QPushButton* addButton(QWidget* parent, const char* name, const QString& text,
 
 } // namespace
 
-frmAbout::frmAbout(Messages& messages, Shell& shell, QWidget* parent)
+AboutBox::AboutBox(Messages& messages, Shell& shell, QWidget* parent)
     : QDialog(parent, Look::fixedDialogFlags()), m_messages(messages), m_shell(shell)
 {
-    setObjectName(QStringLiteral("frmAbout"));
+    setObjectName(QStringLiteral("AboutBox"));
     setFixedSize(Twips::toPx(6360), Twips::toPx(4665));
     setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
     createPictures();
     createLabels();
     createButtons();
-    Form_Load();
+    fillWindow();
 }
 
-QString frmAbout::SoftwareText(int major, int minor, int revision)
+QString AboutBox::distributorText(int major, int minor, int revision)
 {
     QString text;
     for (const QString& line : DistributorLines)
@@ -91,7 +91,7 @@ QString frmAbout::SoftwareText(int major, int minor, int revision)
     return text + QStringLiteral("(revision: %1.%2.%3)").arg(major).arg(minor).arg(revision);
 }
 
-void frmAbout::StartSysInfo()
+void AboutBox::startSystemInfo()
 {
     const QString program = findSysInfoProgram();
     if (!program.isEmpty() && m_shell.startProgram(program, {}))
@@ -100,92 +100,94 @@ void frmAbout::StartSysInfo()
                     QStringLiteral("System Information Is Unavailable At This Time."));
 }
 
-void frmAbout::showDataFile(const QString& filePath)
+void AboutBox::showDataFile(const QString& filePath)
 {
     const QString path = QDir::toNativeSeparators(filePath);
     const QRect line = Twips::rect(120, 4200, 6120, 240);
     const int lineHeight = Twips::toPx(300);
     setFixedSize(width(), height() + lineHeight);
-    for (QPushButton* button : {cmdOK, cmdSysInfo, cmdLicence})
+    for (QPushButton* button : {m_okButton, m_systemInfoButton, m_licenceButton})
         button->move(button->x(), button->y() + lineHeight);
-    lblDataFile = new QLabel(this);
-    lblDataFile->setObjectName(QStringLiteral("lblDataFile"));
-    lblDataFile->setGeometry(line);
+    m_dataFileLabel = new QLabel(this);
+    m_dataFileLabel->setObjectName(QStringLiteral("dataFileLabel"));
+    m_dataFileLabel->setGeometry(line);
     // A long path keeps its start and its file name; the whole of it is in the tip.
-    lblDataFile->setText(lblDataFile->fontMetrics().elidedText(tr("Data file: %1").arg(path),
-                                                               Qt::ElideMiddle, line.width()));
-    lblDataFile->setToolTip(path);
-    lblDataFile->setAccessibleDescription(path);
-    lblDataFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblDataFile->show();
+    m_dataFileLabel->setText(m_dataFileLabel->fontMetrics().elidedText(
+        tr("Data file: %1").arg(path), Qt::ElideMiddle, line.width()));
+    m_dataFileLabel->setToolTip(path);
+    m_dataFileLabel->setAccessibleDescription(path);
+    m_dataFileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_dataFileLabel->show();
 }
 
-void frmAbout::showEvent(QShowEvent* event)
+void AboutBox::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     Look::centreOnScreen(*this);
 }
 
-void frmAbout::createPictures()
+void AboutBox::createPictures()
 {
-    Picture1 = Look::picture(this, "Picture1", tr("HBQ ORX Drill Organizer picture"),
-                             Artwork::lifebuoy, QRect(120, 120, 480, 480));
-    Image1 = Look::picture(this, "Image1", tr("HBQ Marine Software logo"), MakerLogo::draw,
-                           QRect(120, 690, 3645, 2835));
+    m_programPicture = Look::picture(this, "programPicture", tr("HBQ ORX Drill Organizer picture"),
+                                     Artwork::lifebuoy, QRect(120, 120, 480, 480));
+    m_makerLogo = Look::picture(this, "makerLogo", tr("HBQ Marine Software logo"), MakerLogo::draw,
+                                QRect(120, 690, 3645, 2835));
 }
 
-void frmAbout::createLabels()
+void AboutBox::createLabels()
 {
-    lblTitle = addLabel(this, "lblTitle", Look::font(QStringLiteral("MS Sans Serif"), 9.75, true),
-                        Twips::rect(720, 120, 4920, 300));
-    lblVersion =
-        addLabel(this, "lblVersion", Look::font(QStringLiteral("MS Sans Serif"), 8.25, true),
+    m_titleLabel =
+        addLabel(this, "titleLabel", Look::font(QStringLiteral("MS Sans Serif"), 9.75, true),
+                 Twips::rect(720, 120, 4920, 300));
+    m_versionLabel =
+        addLabel(this, "versionLabel", Look::font(QStringLiteral("MS Sans Serif"), 8.25, true),
                  Twips::rect(720, 420, 4920, 240));
-    // Holds no text, it only places lblSoftware; hidden so screen readers skip it.
-    lblCompany = addLabel(this, "lblCompany", font(), Twips::rect(3885, 690, 2355, 0));
-    lblCompany->hide();
-    lblSoftware = addLabel(this, "lblSoftware", font(), Twips::rect(3885, 0, 2355, 0));
-    lblCopyright = addLabel(this, "lblCopyright", font(), Twips::rect(3885, 0, 2355, 0));
-    lblDisclaimer = addLabel(this, "lblDisclaimer", font(), Twips::rect(120, 3690, 6120, 420));
-    lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Holds no text, it only places m_distributorLines; hidden so screen readers skip it.
+    m_companyAnchor = addLabel(this, "companyAnchor", font(), Twips::rect(3885, 690, 2355, 0));
+    m_companyAnchor->hide();
+    m_distributorLines = addLabel(this, "distributorLines", font(), Twips::rect(3885, 0, 2355, 0));
+    m_copyrightLabel = addLabel(this, "copyrightLabel", font(), Twips::rect(3885, 0, 2355, 0));
+    m_warningLabel = addLabel(this, "warningLabel", font(), Twips::rect(120, 3690, 6120, 420));
+    m_warningLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-void frmAbout::createButtons()
+void AboutBox::createButtons()
 {
     // Created in tab order: OK first, so it has the focus when the box opens.
-    cmdOK = addButton(this, "cmdOK", QStringLiteral("OK"), Twips::rect(4980, 4200, 1260, 345));
-    cmdSysInfo = addButton(this, "cmdSysInfo", QStringLiteral("&System Info..."),
-                           Twips::rect(3390, 4200, 1500, 345));
-    cmdLicence = addButton(this, "cmdLicence", QStringLiteral("Licence Agreement"),
-                           Twips::rect(1500, 4200, 1800, 345));
+    m_okButton =
+        addButton(this, "okButton", QStringLiteral("OK"), Twips::rect(4980, 4200, 1260, 345));
+    m_systemInfoButton = addButton(this, "systemInfoButton", QStringLiteral("&System Info..."),
+                                   Twips::rect(3390, 4200, 1500, 345));
+    m_licenceButton = addButton(this, "licenceButton", QStringLiteral("Licence Agreement"),
+                                Twips::rect(1500, 4200, 1800, 345));
     // Enter presses OK as the default button; Escape closes the box as well.
-    cmdOK->setDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
-    connect(cmdLicence, &QPushButton::clicked, this, &frmAbout::cmdLicence_Click);
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_systemInfoButton, &QPushButton::clicked, this, &AboutBox::startSystemInfo);
+    connect(m_licenceButton, &QPushButton::clicked, this, &AboutBox::showLicence);
 }
 
-void frmAbout::Form_Load()
+void AboutBox::fillWindow()
 {
     setWindowTitle(QStringLiteral("About ") + ProgramTitle);
-    lblCopyright->setText(CopyrightLine + u'\n' + LicenceLine);
-    lblVersion->setText(QStringLiteral("Version 1.0"));
-    lblTitle->setText(ProgramTitle);
-    lblSoftware->setText(SoftwareText(VersionMajor, VersionMinor, VersionRevision));
-    lblDisclaimer->setText(LegalWarning);
-    placeBelow(lblSoftware, lblCompany, LabelGapPx);
-    placeBelow(lblCopyright, lblSoftware, ParagraphGapPx);
+    m_copyrightLabel->setText(CopyrightLine + u'\n' + LicenceLine);
+    m_versionLabel->setText(QStringLiteral("Version 1.0"));
+    m_titleLabel->setText(ProgramTitle);
+    m_distributorLines->setText(distributorText(VersionMajor, VersionMinor, VersionRevision));
+    m_warningLabel->setText(LegalWarning);
+    placeBelow(m_distributorLines, m_companyAnchor, LabelGapPx);
+    placeBelow(m_copyrightLabel, m_distributorLines, ParagraphGapPx);
 }
 
 // Moves the label under its anchor and lets it grow to the height its text needs.
-void frmAbout::placeBelow(QLabel* label, const QWidget* anchor, int gapPx)
+void AboutBox::placeBelow(QLabel* label, const QWidget* anchor, int gapPx)
 {
     label->move(label->x(), anchor->y() + anchor->height() + gapPx);
     label->resize(label->width(), label->heightForWidth(label->width()));
 }
 
-void frmAbout::cmdLicence_Click()
+void AboutBox::showLicence()
 {
-    frmLicence licence(this);
+    LicenceViewer licence(this);
     licence.exec();
 }

@@ -29,36 +29,36 @@ class Shell;
 class ShipTableModel;
 
 // The working window: the yearly drill grid with its frame, buttons, panels and status bar.
-class frmORXmain : public QWidget
+class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr int FirstDrillRow = DrillGridEditor::FirstDrillRow;
 
-    frmORXmain(QString applicationFolder, Messages& messages, Shell& shell,
+    MainWindow(QString applicationFolder, Messages& messages, Shell& shell,
                QWidget* parent = nullptr);
-    ~frmORXmain() override;
+    ~MainWindow() override;
 
     // Opens the database and fills the window. False when the database cannot be used;
     // the user has been told why, and the program should end.
-    bool Form_Load();
+    bool fillWindow();
 
     // False when the shown year could not be read; the user has been told, and the grid and
-    // LblYear show the year read before (none at the first load).
-    bool LoadFlexGrid();
-    void UpdateColors();
+    // m_yearLabel show the year read before (none at the first load).
+    bool loadYear();
+    void recolour();
     // Gives every ship without a drill row in the shown year its row.
-    void ProgramNewShip();
+    void addDrillRowsForNewShips();
     // Refills the report table with the shown year; false when it could not.
-    bool PrintDrills();
-    void HidePics();
-    void LoadPicShade(QWidget* panel, QWidget* shade);
+    bool refillReportTable();
+    void hidePanels();
+    void layShade(QWidget* panel, QWidget* shade);
     // The drill record of the grid's current cell; 0 when it shows none.
     qint64 currentDrillId() const;
     // True when the shown year is closed: the user has been told by whom and when, and no
     // edit may begin.
     bool refuseClosedYearEdit();
-    // The year the grid shows, as LblYear names it.
+    // The year the grid shows, as m_yearLabel names it.
     int shownYear() const { return m_year; }
 
     // Makes the drill of the shown year the grid's current cell, in view and with the focus.
@@ -68,7 +68,7 @@ public:
     // so, naming the role; reports and exports still work.
     void setReadOnly(bool readOnly, const QString& role);
 
-    // Another database than the usual file in the application folder; before Form_Load.
+    // Another database than the usual file in the application folder; before fillWindow.
     void setDatabase(const DatabaseLocation& location) { m_location = location; }
 
 protected:
@@ -87,15 +87,15 @@ private:
     void setYearCaption(int year);
     void onCellStored(bool reportRefilled);
     bool linkEvent(QObject* link, QEvent* event);
-    void CmdNextYear_Click();
-    void CmdPreviousYear_Click();
+    void showNextYear();
+    void showPreviousYear();
     void showYear(int year);
     void buildPanels();
-    void CmdShips_Click();
-    void cmdSave2_Click();
-    void Timer3_Timer();
-    void CmdCompany_Click();
-    void cmdSave1_Click(const QString& startedFrom, const QString& typed);
+    void openFleetPanel();
+    void saveFleet();
+    void addNewShipsAndReload();
+    void openCompanyPanel();
+    void saveCompanyName(const QString& startedFrom, const QString& typed);
     void shipRenamedByOtherUser(qint64 id, const QString& startedFrom, const QString& storedNow,
                                 const QString& typed);
     void setCompanyName(const QString& name);
@@ -103,24 +103,24 @@ private:
     void addFloatingPanel(QWidget* panel);
     void panelShownOrHidden(QWidget* panel);
     void focusFirstControl(QWidget* panel);
-    void CmdSample_Click();
-    void Command4_Click();
-    void Command3_Click();
-    bool Timer1_Timer();
-    void Command2_Click();
+    void openPresentation();
+    void showAboutBox();
+    void askToEndProgram();
+    bool storePendingEdit();
+    void showStatusReport();
     void buildEvaluationPanel();
-    void OpenDrillEvaluation(const DrillChange& edit);
-    void CmdEvalComp_Click();
-    void CmdConfirm_Saved(const QString& total);
-    void Timer2_Timer();
-    void SubCompany();
+    void openQuestionnaire(const DrillChange& edit);
+    void openBlankQuestionnaire();
+    void takeQuestionnaireTotal(const QString& total);
+    void tickClock();
+    void readCompanyName();
     void makeDailyBackup();
     void watchOtherUsers();
-    void OtherUsers_Changed();
+    void otherUsersChanged();
     void OtherUsers_DrillChanged(qint64 idDrill);
     void connectionLost();
-    void TimerReconnect_Timer();
-    void TimerAlive_Timer();
+    void tryReconnect();
+    void checkServerAlive();
     void serverAnswered(bool reachable);
     // Tells once that the connection is gone and starts connecting again; `consequence` says
     // what became of the user's action.
@@ -138,8 +138,8 @@ private:
     void showDrillHistory();
     void showShipHistory();
     void openHistory(const QString& subject, const std::optional<QList<ChangeEntry>>& entries);
-    void CmdCloseYear_Click();
-    void CmdReopenYear_Click();
+    void closeShownYear();
+    void reopenShownYear();
     void showYearClosure();
 
     QString m_folder;
@@ -147,37 +147,37 @@ private:
     Messages& m_messages;
     Shell& m_shell;
     std::unique_ptr<DrillDatabase> m_db;
-    std::unique_ptr<DrillDataSource> Data1;
-    std::unique_ptr<ShipTableModel> Data2;
+    std::unique_ptr<DrillDataSource> m_yearDrills;
+    std::unique_ptr<ShipTableModel> m_ships;
     std::unique_ptr<ChangeWatch> m_watch;
     std::unique_ptr<ServerProbe> m_probe; // asks in the background whether the server is back
 
-    QFrame* Picture1 = nullptr;
-    QLabel* Label18 = nullptr;
-    QLabel* LblCompany = nullptr;
-    QLabel* LblYear = nullptr;
+    QFrame* m_commandColumn = nullptr;
+    QLabel* m_gridTitle = nullptr;
+    QLabel* m_companyLabel = nullptr;
+    QLabel* m_yearLabel = nullptr;
     int m_year = 0;
     bool m_reportCurrent = false; // the report table holds the shown year as the grid shows it
     bool m_othersChanged = false; // other users changed the data while a panel was open
-    QPushButton* CmdPreviousYear = nullptr;
-    QPushButton* CmdNextYear = nullptr;
+    QPushButton* m_previousYearButton = nullptr;
+    QPushButton* m_nextYearButton = nullptr;
     DrillGridEditor* m_drills = nullptr;
-    FlexGrid* DBGrid1 = nullptr; // the grid of m_drills
-    QFrame* StatusBar1 = nullptr;
+    FlexGrid* m_drillGrid = nullptr; // the grid of m_drills
+    QFrame* m_statusBar = nullptr;
     QList<QLabel*> m_statusPanels;
-    QLabel* lblSite = nullptr;
-    QFrame* PicShade = nullptr;
-    FleetPanel* PicShips = nullptr;
-    CompanyPanel* PicCompany = nullptr;
-    EvaluationPanel* PicEvaluation = nullptr;
+    QLabel* m_siteLink = nullptr;
+    QFrame* m_shade = nullptr;
+    FleetPanel* m_fleetPanel = nullptr;
+    CompanyPanel* m_companyPanel = nullptr;
+    EvaluationPanel* m_evaluationPanel = nullptr;
     std::optional<DrillChange> m_evaluating; // the evaluation field whose questionnaire is open
-    std::unique_ptr<ReportControl> Report1;
+    std::unique_ptr<ReportControl> m_statusReport;
     QList<QWidget*> m_floatingPanels;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QTimer* Timer3 = nullptr;
-    QTimer* TimerReconnect = nullptr; // ticks while the server connection is being made again
+    QTimer* m_editCommitTimer = nullptr;
+    QTimer* m_clockTimer = nullptr;
+    QTimer* m_newShipsTimer = nullptr;
+    QTimer* m_reconnectTimer = nullptr; // ticks while the server connection is being made again
     DueDrillsWindow* m_dueDrills = nullptr;
-    QTimer* TimerAlive = nullptr;             // asks now and then whether the server still answers
+    QTimer* m_aliveTimer = nullptr;           // asks now and then whether the server still answers
     static constexpr int StatusLinePanel = 3; // says why the window cannot write
 };

@@ -10,12 +10,12 @@ class QTimer;
 // The first window: the product's identity while the program starts. After 3.5 seconds, or at
 // once on a key press, it hands over to the main window. A click on the picture frame ends
 // the program instead.
-class frmSplash : public QWidget
+class SplashScreen : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmSplash(std::function<void()> openMainWindow, QWidget* parent = nullptr);
-    ~frmSplash() override;
+    explicit SplashScreen(std::function<void()> openMainWindow, QWidget* parent = nullptr);
+    ~SplashScreen() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -28,8 +28,8 @@ private:
     void releasePointer();
 
     std::function<void()> m_openMainWindow;
-    QFrame* Frame1;
-    QTimer* Timer1;
+    QFrame* m_splashFrame;
+    QTimer* m_handOverTimer;
     bool m_pointerIsHourglass = false;
     bool m_handedOver = false;
 };
