@@ -24,17 +24,6 @@ namespace {
 
 using Engine = DatabaseLocation::Engine;
 
-#define FRESH_LOCATION(name)                                                                       \
-    QFETCH(QString, engine);                                                                       \
-    Engines::FreshLocation name(engine);                                                           \
-    QVERIFY2(name.failure().isEmpty(), qPrintable(name.failure()))
-
-#define OPEN(db)                                                                                   \
-    do {                                                                                           \
-        const QString failure = (db).open();                                                       \
-        QVERIFY2(failure.isEmpty(), qPrintable(failure));                                          \
-    } while (false)
-
 QSqlQuery run(const DrillDatabase& db, const QString& sql, const QVariantList& values = {})
 {
     QSqlQuery query(db.connection());

@@ -111,12 +111,6 @@ QString Dialect::catalogueName(const QString& driverName, const QString& table)
     return driverName == driver(Engine::Postgres) ? table.toLower() : table;
 }
 
-QString Dialect::sameAs(Engine engine)
-{
-    return engine == Engine::Postgres ? QStringLiteral("IS NOT DISTINCT FROM")
-                                      : QStringLiteral("IS");
-}
-
 QString Dialect::lockWait(Engine engine, std::chrono::milliseconds wait)
 {
     // On the server 0 would wait for ever; the shortest limit there is a millisecond.

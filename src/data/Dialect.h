@@ -57,9 +57,6 @@ QString listObjects(Engine engine);
 // whose writers hold the whole file.
 QString schemaLock(Engine engine);
 
-// "a IS b" for values that may be NULL, with b bound: the operator between them.
-QString sameAs(Engine engine);
-
 // The statement that lets the next statements wait that long for another user's lock.
 QString lockWait(Engine engine, std::chrono::milliseconds wait);
 // What a new connection is told about waiting: on a server, how long a statement may wait for

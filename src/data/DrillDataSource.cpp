@@ -246,7 +246,7 @@ DrillWriteResult DrillDataSource::attemptWrite(const DrillChange& change,
             // Preparing takes the table's lock too, and may wait out the limit.
             if (!update.prepare(
                     QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ? AND %1 %2 ?")
-                        .arg(field, Dialect::sameAs(m_db.engine()))))
+                        .arg(field, Dialect::sameValue(m_db.engine()))))
                 return refused(update.lastError());
             const auto setWhileItHolds = [&](const QVariant& expected) {
                 update.addBindValue(boundValue(change.value));

@@ -28,3 +28,16 @@ private:
 };
 
 } // namespace Engines
+
+// In a test with an "engine" column: a fresh database location on that engine, named `name`.
+#define FRESH_LOCATION(name)                                                                       \
+    QFETCH(QString, engine);                                                                       \
+    Engines::FreshLocation name(engine);                                                           \
+    QVERIFY2(name.failure().isEmpty(), qPrintable(name.failure()))
+
+// Opens a DrillDatabase, failing the test with the reason when it cannot.
+#define OPEN(db)                                                                                   \
+    do {                                                                                           \
+        const QString failure = (db).open();                                                       \
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));                                          \
+    } while (false)
