@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -151,6 +152,8 @@ private slots:
 
     void aShipAddedAndSavedEntersTheGrid()
     {
+        // The list read again under the new row's editor left the view talking to a lost one.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("does not belong to this view")));
         FleetWindow w;
         QVERIFY(w.loadAndShow());
         w.press("fleetButton");

@@ -39,6 +39,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // The row marked * where a new ship is typed.
+    bool isNewShipRow(int row) const { return row == storedRows(); }
+
 protected:
     bool updateRowInTable(int row, const QSqlRecord& values) override;
     // By name, then by key: the same list on every engine, whatever order the rows were
@@ -71,7 +74,6 @@ private:
 
     Rename rename(qint64 id, const QString& startedFrom, const QString& typed, QString& storedNow);
     int storedRows() const;
-    bool isNewShipRow(int row) const { return row == storedRows(); }
     bool addShip(const QString& name);
     // A name as its database must be given it to store it as typed.
     QString asBound(const QString& name) const;

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 
@@ -30,6 +31,33 @@ public:
         if (QWidget* editor = indexWidget(currentIndex()))
             closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
+
+protected:
+    // A new ship is stored as soon as its name is handed over, and storing it reads the list
+    // again: the editor is closed first, so the re-read never pulls it from under the view.
+    void commitData(QWidget* editor) override
+    {
+        if (editor == m_closedBeforeCommit)
+            return;
+        const QModelIndex index = currentIndex();
+        auto* ships = qobject_cast<ShipTableModel*>(model());
+        if (!ships || indexWidget(index) != editor || !ships->isNewShipRow(index.row())) {
+            QTableView::commitData(editor);
+            return;
+        }
+        m_closedBeforeCommit = editor;
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        itemDelegateForIndex(index)->setModelData(editor, ships, index);
+    }
+
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override
+    {
+        if (editor != m_closedBeforeCommit)
+            QTableView::closeEditor(editor, hint);
+    }
+
+private:
+    QPointer<QWidget> m_closedBeforeCommit; // its delegate still sends its commit and close
 };
 
 FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), m_shipGrid(new ShipListView(this))
