@@ -527,6 +527,31 @@ private slots:
                      QStringLiteral("Kostas' Lines"));
     }
 
+    // The questionnaire saved while the connection is gone: the same message as for every
+    // other save, and the answers stay shown to be saved again.
+    void aQuestionnaireSavedDuringAnOutageKeepsItsAnswers()
+    {
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        constexpr int CompEval1Col = 10;
+        QVERIFY(w.clickCell(BravoRow, CompEval1Col));
+        w.press("pickButton");
+        for (int question = 1; question <= 10; ++question)
+            w.press(qPrintable(QStringLiteral("question%1_4").arg(question)));
+        QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                          "WHERE datname = current_database() AND pid <> "
+                                          "pg_backend_pid()")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*"));
+        w.press("confirmButton");
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
+                 qPrintable(w.messages.shown.first().text));
+        QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
+        QVERIFY(w.child<QTimer>("reconnectTimer")->isActive());
+    }
+
     // Another user's script updates drills 200 times: the window stays answering throughout
     // and ends up showing the last values.
     void aBurstOfOthersEditsKeepsTheWindowAnswering()

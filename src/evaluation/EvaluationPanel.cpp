@@ -375,6 +375,11 @@ bool EvaluationPanel::saveAnswers()
 void EvaluationPanel::confirm()
 {
     if (!saveAnswers()) {
+        // The window tells a lost connection, as it does for every other save.
+        if (!m_db.isAlive()) {
+            emit connectionLost();
+            return;
+        }
         m_messages.tell(Messages::Icon::Critical, MessageTitle,
                         tr("The answers could not be saved in the database. They are still "
                            "shown, so you can try again."));

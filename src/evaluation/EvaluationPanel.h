@@ -46,6 +46,9 @@ signals:
     void saved(const QString& total);
     // Save or Cancel hid the panel.
     void closed();
+    // The answers could not be saved because the connection to the database is gone; they are
+    // still shown.
+    void connectionLost();
 
 private:
     void buildHeader();

@@ -26,6 +26,10 @@ void MainWindow::buildEvaluationPanel()
     addFloatingPanel(m_evaluationPanel);
     connect(m_evaluationPanel, &EvaluationPanel::saved, this, &MainWindow::takeQuestionnaireTotal);
     connect(m_evaluationPanel, &EvaluationPanel::closed, m_shade, &QWidget::hide);
+    connect(m_evaluationPanel, &EvaluationPanel::connectionLost, this, [this] {
+        tellIfConnectionLost(tr("The answers were not saved: they are still shown in the "
+                                "questionnaire, to be saved again."));
+    });
     connect(findChild<QPushButton*>(QStringLiteral("evaluationFormButton")), &QPushButton::clicked,
             this, &MainWindow::openBlankQuestionnaire);
 }
