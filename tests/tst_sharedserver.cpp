@@ -59,6 +59,13 @@ struct ServerFleet
         return query.exec();
     }
 
+    // As a server restart does to every program but this test's own connection.
+    bool dropOtherConnections()
+    {
+        return exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                                   "datname = current_database() AND pid <> pg_backend_pid()"));
+    }
+
     QVariant scalar(const QString& sql, const QVariantList& values = {})
     {
         QSqlQuery query(other.connection());
@@ -411,9 +418,7 @@ private slots:
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
-        QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                                          "WHERE datname = current_database() AND pid <> "
-                                          "pg_backend_pid()")));
+        QVERIFY(fleet.dropOtherConnections());
         QVERIFY(w.type(AlphaRow, MasterCol, QStringLiteral("Kept Master")));
         QVERIFY(w.enter());
         QCOMPARE(w.messages.shown.size(), 1);
@@ -481,9 +486,7 @@ private slots:
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
-        QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                                          "WHERE datname = current_database() AND pid <> "
-                                          "pg_backend_pid()")));
+        QVERIFY(fleet.dropOtherConnections());
         QTRY_COMPARE_WITH_TIMEOUT(w.messages.shown.size(), 1, 15000);
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
                  qPrintable(w.messages.shown.first().text));
@@ -511,9 +514,7 @@ private slots:
         auto* name = w.child<QLineEdit>("companyNameBox");
         name->clear();
         QTest::keyClicks(name, QStringLiteral("Kostas' Lines"));
-        QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                                          "WHERE datname = current_database() AND pid <> "
-                                          "pg_backend_pid()")));
+        QVERIFY(fleet.dropOtherConnections());
         w.press("saveCompanyButton");
         QCOMPARE(w.messages.shown.size(), 1);
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("connection")) &&
@@ -540,9 +541,7 @@ private slots:
         w.press("pickButton");
         for (int question = 1; question <= 10; ++question)
             w.press(qPrintable(QStringLiteral("question%1_4").arg(question)));
-        QVERIFY(fleet.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                                          "WHERE datname = current_database() AND pid <> "
-                                          "pg_backend_pid()")));
+        QVERIFY(fleet.dropOtherConnections());
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*"));
         w.press("confirmButton");
         QCOMPARE(w.messages.shown.size(), 1);
