@@ -7,7 +7,8 @@
 #include "common/Twips.h"
 #include "data/DrillDataSource.h"
 #include "data/ShipTableModel.h"
-#include "widgets/FlexGrid.h"
+#include "mainwindow/DrillGridView.h"
+#include "mainwindow/DrillYearModel.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -62,9 +63,6 @@ void MainWindow::buildGrid()
 {
     m_drills = new DrillGridEditor(m_messages, this);
     m_drillGrid = m_drills->grid();
-    connect(m_drills, &DrillGridEditor::commitRequested, m_editCommitTimer,
-            qOverload<>(&QTimer::start));
-    connect(m_drills, &DrillGridEditor::pendingCommitDue, this, &MainWindow::storePendingEdit);
     connect(m_drills, &DrillGridEditor::cellStored, this, &MainWindow::onCellStored);
     connect(m_drills, &DrillGridEditor::evaluationRequested, this, &MainWindow::openQuestionnaire);
     connect(m_drills, &DrillGridEditor::waitingForLock, this, &MainWindow::showLockWait);
@@ -87,9 +85,10 @@ bool MainWindow::loadYear()
     const QModelIndex cursor = m_drillGrid->currentIndex();
     const YearLoad load = readYear(*m_yearDrills, *m_ships, year);
     // The keyboard's cell keeps its place in the new rows, as far as they reach.
-    if (cursor.isValid() && m_drillGrid->rows() > FirstDrillRow)
-        m_drillGrid->setCurrentIndex(m_drillGrid->model()->index(
-            qBound(FirstDrillRow, cursor.row(), m_drillGrid->rows() - 1), cursor.column()));
+    const int rows = m_drills->model()->rowCount();
+    if (cursor.isValid() && rows > 0)
+        m_drillGrid->setCurrentIndex(
+            m_drills->model()->index(qMin(cursor.row(), rows - 1), cursor.column()));
     // A year that could not be read is never shown as an empty one: the grid keeps the year
     // it showed, and so does the label.
     const int kept = m_yearDrills->recordsYear();
@@ -130,5 +129,4 @@ void MainWindow::showYear(int year)
 {
     setYearCaption(year);
     loadYear();
-    m_editCommitTimer->start();
 }

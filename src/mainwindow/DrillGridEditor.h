@@ -4,50 +4,45 @@
 #include "data/DrillChange.h"
 #include "data/DrillWriteResult.h"
 
-#include <QDate>
+#include <QModelIndex>
 #include <QObject>
 
 #include <functional>
 #include <optional>
 
+class DrillCellEditor;
 class DrillDataSource;
-class FlexGrid;
+class DrillGridView;
+class DrillYearModel;
 class Messages;
 class QKeyEvent;
-class QLineEdit;
-class QToolButton;
 class QWidget;
 struct DrillRecord;
 
-// The drill grid of a shown year with its in-place editor: the grid m_drillGrid shows the records
-// of the drill source, the edit box m_editBox and its button m_pickButton edit one cell at a time,
-// and each row is coloured by its drills' state. It writes through the drill source and tells
-// the window what the window must do: start the deferred commit, open a questionnaire, step
-// the year. Its controls are children of the window, laid over the grid.
+// The drill grid of the shown year and its editing. A cell's edit is a value: the drill, the
+// field, the value it started from and the text typed for it. That value goes to its own drill
+// whatever happens meanwhile (a lock, a reload, another user's change, scrolling, a click
+// elsewhere), and only over the value it started from unless the user says otherwise.
 class DrillGridEditor : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int FirstDrillRow = 2;
-
     DrillGridEditor(Messages& messages, QWidget* window);
 
-    FlexGrid* grid() const { return m_drillGrid; }
-    // The grid shows these records from now on, rebuilt whenever they are read.
+    DrillGridView* grid() const { return m_grid; }
+    DrillYearModel* model() const { return m_model; }
+    // The grid shows these records from now on, following every read.
     void bind(DrillDataSource& data);
+    // Written in the same transaction as every stored cell: the report table's refill.
+    void setAlongside(std::function<bool()> alongside) { m_alongside = std::move(alongside); }
 
-    // The header rows, widths and alignments; the drill cells are left as they are.
-    void layHeaders();
-    // Every row coloured by the state of its drills on one day; ship names bold. The current
-    // cell is left on the ship name of the last row.
+    // The colours follow today's state of the drills; a new day recolours every row.
     void recolour();
-    // False once the records changed under the colours: a new year was shown.
-    bool isColoured() const { return m_colouredFor.isValid(); }
-    // Recolours every row when the day has changed since the last full colouring.
-    void recolourIfTheDayChanged();
 
-    // The record a grid row shows; nullptr for a row that shows none.
-    const DrillRecord* recordAt(int row) const;
+    // The record of the grid's current cell; nullptr when there is none.
+    const DrillRecord* currentRecord() const;
+    // Makes a drill field the current cell, in view.
+    void goToField(qint64 idDrill, int col);
 
     enum class Stored
     {
@@ -55,24 +50,16 @@ public:
         Written,
         Refused
     };
-    // Writes the edit box to the drill field it was opened for, whatever cell is current now,
-    // when it changes the value the box started from, and recolours that drill's row.
-    // `alongside` is written in the same transaction (see DrillDataSource). Another user's
-    // newer value is never overwritten unasked; a lock is waited for within a bound, and the
-    // box keeps its text when nothing could be stored.
-    Stored commitEdit(const std::function<bool()>& alongside = {});
+    // Stores the open edit to its own drill field when its text changed. Another user's newer
+    // value is never overwritten unasked; a lock is waited for within a bound; when nothing
+    // could be stored the edit keeps its text, shown again in its box.
+    Stored storeEdit();
 
-    // Reads the shown year again, as other users changed it. An open edit box keeps its text,
-    // and it, the clicked cell and the keyboard's cell stay on their drill rows wherever those
-    // rows now are.
+    // Reads the shown year again, as other users changed it. The current cell and an open
+    // edit stay on their drills wherever those rows now are; the edit keeps its text.
     void reread();
-    // Shows one record again, as it was read anew; an open edit box keeps its text.
-    void showDrill(int index);
-    // Shows the edit box again over the cell it was written from, with the text that could not
-    // be stored.
+    // Shows the edit's box again over its cell, with the text that could not be stored.
     void reopenEditor();
-
-    void hideEditor();
     // The keyboard starts in the grid, on the first ship's first drill cell.
     void focusFirstDrillCell();
     // Whatever was typed for the old grid must never reach a reloaded one.
@@ -80,16 +67,13 @@ public:
     // Asked before a date or master cell opens for typing; true refuses it, the guard having
     // told the user why.
     void setEditGuard(std::function<bool()> refuses) { m_editRefused = std::move(refuses); }
-    // Hands a value made elsewhere (the questionnaire's total) to the drill field it was made
-    // for, for the next commit; `edit` carries the value the field held when it was begun.
-    void takeValue(const DrillChange& edit, const QString& value);
+    // Stores a value made elsewhere (the questionnaire's total) to the drill field it was made
+    // for; `edit` carries the value the field held when it was begun.
+    Stored storeValue(const DrillChange& edit, const QString& value);
+    // A role that may only read: boxes take no typing and buttons are off.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
 signals:
-    // The edit box is to be written by the deferred commit step.
-    void commitRequested();
-    // The commit step must run now, once, before the box takes another cell: a step still
-    // pending for the box runs in its place.
-    void pendingCommitDue();
     // A cell was stored; with the report table refilled in the same transaction or not.
     void cellStored(bool alongsideDone);
     // A write failed because the connection to the database is gone; nothing was told yet.
@@ -108,43 +92,41 @@ protected:
 
 private:
     void buildGrid(QWidget* window);
-    void buildEditor(QWidget* window);
-    void showRecords();
-    qint64 drillIdAt(int row) const;
-    // The grid row showing the drill; 0 when none does.
-    int rowOfDrill(qint64 idDrill) const;
-    // Where the edit box belongs now; 0 when it belongs nowhere.
-    int boxRow() const;
-    // The box holds a text for its drill field that is not stored yet.
+    // The cell of the open edit; invalid when there is none or its row is gone.
+    QModelIndex editIndex() const;
     bool hasTextToStore() const;
-    int boxCol() const;
-    // The drill field that the edit box belongs to names it for the user: "Ship's Master Name
-    // of ALPHA, Drill No 1".
+    // "Ship's Master Name of ALPHA, Drill No 1".
     QString editedFieldName() const;
-    DrillWriteResult writeEdit(const DrillChange& change, const std::function<bool()>& alongside);
-    Stored settleConflict(const DrillWriteResult& refused, const std::function<bool()>& alongside);
-    Stored refuse(const DataFailure& failure);
-    void showStored();
-    void recolourRow(int row, const QDate& today);
-    void onCellClicked();
+    void openEditor(const QString& text, bool selected);
+    void closeEditor();
+    void setUpEditor(DrillCellEditor* editor, const QModelIndex& index);
+    DrillCellEditor* openEditorWidget() const;
+    // Stores the open edit, then opens the cell, with what was typed on it or its own text.
+    void openCell(const QModelIndex& index, const std::optional<QString>& typed);
+    void onEnter();
+    void onTab(int step);
+    void onEscape();
+    void onScrolled();
     void openPickerOrQuestionnaire();
     void openDatePicker();
-    void layEditorOver(int row, int col);
-    bool editBoxEvent(QEvent* event);
-    bool editBoxKey(QKeyEvent* key);
+    DrillWriteResult write(const DrillChange& change);
+    Stored settleConflict(const DrillWriteResult& refused);
+    Stored refuse(const DataFailure& failure);
+    Stored tellBusy();
     bool gridKey(QKeyEvent* key);
-    void openCurrentCell(const QString& typed);
     void moveToEditableCell(int step);
     void moveCursorTo(int row, int col);
 
     DrillDataSource* m_data = nullptr;
     Messages& m_messages;
     QWidget* m_window;
-    FlexGrid* m_drillGrid = nullptr;
-    QLineEdit* m_editBox = nullptr;
-    QToolButton* m_pickButton = nullptr;
-    std::optional<DrillChange> m_boxFor; // the drill field the edit box belongs to
+    DrillYearModel* m_model = nullptr;
+    DrillGridView* m_grid = nullptr;
+    std::optional<DrillChange> m_edit; // the open edit; its value is the text typed so far
+    QString m_editOpenedWith;          // the text the edit's box began with
+    bool m_editorOpen = false;
+    bool m_readOnly = false;
+    std::function<bool()> m_alongside;
     std::function<bool()> m_editRefused;
-    QDate m_colouredFor;         // the day of the last full colouring; invalid: one is due
     CalendarDate m_calendarDate; // the date picker's anchor, from one opening to the next
 };

@@ -5,7 +5,7 @@
 #include "data/DrillDataSource.h"
 #include "due/DueDrillsWindow.h"
 #include "mainwindow/DrillColumns.h"
-#include "widgets/FlexGrid.h"
+#include "mainwindow/DrillGridView.h"
 #include "widgets/Look.h"
 
 #include <QLabel>
@@ -45,17 +45,9 @@ void MainWindow::showDueDrills()
 
 void MainWindow::goToDrill(qint64 idDrill, int drill)
 {
-    const QList<DrillRecord>& records = m_yearDrills->records();
-    const auto found =
-        std::find_if(records.cbegin(), records.cend(),
-                     [idDrill](const DrillRecord& r) { return r.idDrill == idDrill; });
-    if (found == records.cend())
+    if (!m_yearDrills->recordOf(idDrill))
         return; // no longer in the shown year
     hidePanels();
-    const QModelIndex cell = m_drillGrid->model()->index(
-        FirstDrillRow + int(found - records.cbegin()), DrillColumns::firstOfDrill(drill));
-    m_drillGrid->setCurrentIndex(cell);
-    m_drillGrid->scrollTo(cell);
     activateWindow();
-    m_drillGrid->setFocus(Qt::OtherFocusReason);
+    m_drills->goToField(idDrill, DrillColumns::firstOfDrill(drill));
 }

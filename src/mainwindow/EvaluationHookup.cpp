@@ -8,7 +8,6 @@
 #include "data/YearClosure.h"
 #include "evaluation/EvaluationPanel.h"
 #include "mainwindow/DrillColumns.h"
-#include "widgets/FlexGrid.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -63,6 +62,5 @@ void MainWindow::takeQuestionnaireTotal(const QString& total)
 {
     // The total belongs to the evaluated cell alone, also for the write of the next click.
     if (m_evaluating)
-        m_drills->takeValue(*m_evaluating, total);
-    m_editCommitTimer->start();
+        m_drills->storeValue(*m_evaluating, total);
 }

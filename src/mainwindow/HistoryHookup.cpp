@@ -12,7 +12,7 @@
 #include "data/YearClosure.h"
 #include "history/HistoryWindow.h"
 #include "mainwindow/FleetPanel.h"
-#include "widgets/FlexGrid.h"
+#include "mainwindow/DrillGridView.h"
 
 #include <QAction>
 #include <QLabel>
@@ -64,7 +64,7 @@ void MainWindow::showHistory()
 
 qint64 MainWindow::currentDrillId() const
 {
-    const DrillRecord* record = m_drills->recordAt(m_drillGrid->row());
+    const DrillRecord* record = m_drills->currentRecord();
     return record ? record->idDrill : 0;
 }
 
@@ -85,7 +85,7 @@ void MainWindow::openHistory(const QString& subject,
 
 void MainWindow::showDrillHistory()
 {
-    const DrillRecord* record = m_drills->recordAt(m_drillGrid->row());
+    const DrillRecord* record = m_drills->currentRecord();
     if (!record) {
         m_messages.tell(Messages::Icon::Information, ProgramTitle,
                         tr("Choose a cell of a ship's drills to see their history."));

@@ -21,7 +21,7 @@
 #include "reports/ReportControl.h"
 #include "widgets/Artwork.h"
 #include "widgets/ElidingLabel.h"
-#include "widgets/FlexGrid.h"
+#include "mainwindow/DrillGridView.h"
 #include "widgets/Look.h"
 
 #include <QApplication>
@@ -268,12 +268,6 @@ void MainWindow::addLink(QLabel* link, const QString& target)
 
 void MainWindow::buildTimers()
 {
-    m_editCommitTimer = new QTimer(this);
-    m_editCommitTimer->setObjectName(QStringLiteral("editCommitTimer"));
-    m_editCommitTimer->setInterval(10);
-    m_editCommitTimer->setSingleShot(true);
-    connect(m_editCommitTimer, &QTimer::timeout, this, &MainWindow::storePendingEdit);
-
     m_clockTimer = new QTimer(this);
     m_clockTimer->setObjectName(QStringLiteral("clockTimer"));
     m_clockTimer->setInterval(60000);
@@ -329,6 +323,11 @@ bool MainWindow::fillWindow()
     m_yearDrills = std::make_unique<DrillDataSource>(*m_db);
     m_drills->bind(*m_yearDrills);
     m_drills->setEditGuard([this] { return refuseClosedYearEdit(); });
+    if (PrintDrillsTable::followsEdits(*m_db))
+        m_drills->setAlongside([this] {
+            return PrintDrillsTable::refillWithin(*m_db, shownYear(), m_companyLabel->text(),
+                                                  Clock::now());
+        });
     connect(m_yearDrills.get(), &DrillDataSource::refreshed, this, &MainWindow::showYearClosure);
     setYearCaption(Clock::today().year());
     if (!loadYear()) {
@@ -345,7 +344,6 @@ bool MainWindow::fillWindow()
     watchOtherUsers();
     showAccess();
     m_drills->focusFirstDrillCell();
-    m_editCommitTimer->start();
     m_clockTimer->start();
     QGuiApplication::restoreOverrideCursor();
     return true;
@@ -455,34 +453,18 @@ void MainWindow::layShade(QWidget* panel, QWidget* shade)
     shade->stackUnder(panel);
 }
 
-// The commit-and-refresh step. An edit costs its one field, its one row's colours and the
-// report table, in one transaction; the whole grid is recoloured only for a new year or day.
+// Before a report: the open edit is stored, and the report table holds the year as shown.
 bool MainWindow::storePendingEdit()
 {
-    m_editCommitTimer->stop();
     hidePanels();
-    const int row = m_drillGrid->row();
-    const int col = m_drillGrid->col();
-    const bool reportFollows = PrintDrillsTable::followsEdits(*m_db);
-    const auto refillReport = [this] {
-        return PrintDrillsTable::refillWithin(*m_db, shownYear(), m_companyLabel->text(),
-                                              Clock::now());
-    };
-    m_drills->commitEdit(reportFollows ? refillReport : std::function<bool()>());
-    if (!m_drills->isColoured()) {
-        recolour();
-        // The recolouring walks the current cell to the last row; the cell being edited stays
-        // the one that the next Enter writes.
-        m_drillGrid->setRow(row);
-        m_drillGrid->setCol(col);
-    }
-    return m_reportCurrent || !reportFollows || refillReportTable();
+    m_drills->storeEdit();
+    return m_reportCurrent || !PrintDrillsTable::followsEdits(*m_db) || refillReportTable();
 }
 
 void MainWindow::tickClock()
 {
     m_statusPanels.last()->setText(DateText::clockText(Clock::now()));
-    m_drills->recolourIfTheDayChanged();
+    m_drills->recolour(); // past midnight, other drills are due
 }
 
 void MainWindow::openPresentation()

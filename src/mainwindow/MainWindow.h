@@ -19,7 +19,7 @@ class ReportControl;
 class ServerProbe;
 class FleetPanel;
 class DrillDataSource;
-class FlexGrid;
+class DrillGridView;
 class Messages;
 class QFrame;
 class QLabel;
@@ -33,8 +33,6 @@ class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int FirstDrillRow = DrillGridEditor::FirstDrillRow;
-
     MainWindow(QString applicationFolder, Messages& messages, Shell& shell,
                QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -117,7 +115,7 @@ private:
     void makeDailyBackup();
     void watchOtherUsers();
     void otherUsersChanged();
-    void OtherUsers_DrillChanged(qint64 idDrill);
+    void otherUserChangedDrill(qint64 idDrill);
     void connectionLost();
     void tryReconnect();
     void checkServerAlive();
@@ -162,7 +160,7 @@ private:
     QPushButton* m_previousYearButton = nullptr;
     QPushButton* m_nextYearButton = nullptr;
     DrillGridEditor* m_drills = nullptr;
-    FlexGrid* m_drillGrid = nullptr; // the grid of m_drills
+    DrillGridView* m_drillGrid = nullptr; // the grid of m_drills
     QFrame* m_statusBar = nullptr;
     QList<QLabel*> m_statusPanels;
     QLabel* m_siteLink = nullptr;
@@ -173,7 +171,6 @@ private:
     std::optional<DrillChange> m_evaluating; // the evaluation field whose questionnaire is open
     std::unique_ptr<ReportControl> m_statusReport;
     QList<QWidget*> m_floatingPanels;
-    QTimer* m_editCommitTimer = nullptr;
     QTimer* m_clockTimer = nullptr;
     QTimer* m_newShipsTimer = nullptr;
     QTimer* m_reconnectTimer = nullptr; // ticks while the server connection is being made again

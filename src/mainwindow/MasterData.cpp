@@ -9,7 +9,6 @@
 #include "data/ShipTableModel.h"
 #include "mainwindow/CompanyPanel.h"
 #include "mainwindow/FleetPanel.h"
-#include "widgets/FlexGrid.h"
 #include "widgets/Look.h"
 
 #include <QLabel>
@@ -66,7 +65,6 @@ void MainWindow::addNewShipsAndReload()
 {
     addDrillRowsForNewShips();
     loadYear();
-    m_editCommitTimer->start();
     m_newShipsTimer->stop();
 }
 
@@ -75,8 +73,6 @@ void MainWindow::addDrillRowsForNewShips()
     m_yearDrills->setYear(shownYear());
     m_yearDrills->addMissingRecords(m_ships->ships());
     m_drills->endEdit(); // the grid is rebuilt: a pending edit has no cell left to go to
-    m_drillGrid->clear();
-    m_drillGrid->setRows(3);
 }
 
 void MainWindow::openCompanyPanel()

@@ -11,7 +11,7 @@
 #include "data/ServerProbe.h"
 #include "data/ShipTableModel.h"
 #include "mainwindow/FleetPanel.h"
-#include "widgets/FlexGrid.h"
+#include "mainwindow/DrillGridView.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -23,9 +23,7 @@ void MainWindow::watchOtherUsers()
 {
     m_watch = std::make_unique<ChangeWatch>(*m_db);
     connect(m_watch.get(), &ChangeWatch::changed, this, &MainWindow::otherUsersChanged);
-    connect(m_watch.get(), &ChangeWatch::drillChanged, this, &MainWindow::OtherUsers_DrillChanged);
-    connect(m_yearDrills.get(), &DrillDataSource::recordRefreshed, m_drills,
-            &DrillGridEditor::showDrill);
+    connect(m_watch.get(), &ChangeWatch::drillChanged, this, &MainWindow::otherUserChangedDrill);
     m_watch->start();
     connect(m_drills, &DrillGridEditor::connectionLost, this, &MainWindow::connectionLost);
     // A server can go away while nobody edits: a light question now and then notices it.
@@ -43,23 +41,18 @@ void MainWindow::otherUsersChanged()
         return;
     }
     m_othersChanged = false;
-    // An edit waiting for its commit step is the user's newest word: it is stored first.
-    if (m_editCommitTimer->isActive())
-        storePendingEdit();
     m_ships->refresh();
     readCompanyName();
     m_drills->reread();
     m_reportCurrent = false;
 }
 
-void MainWindow::OtherUsers_DrillChanged(qint64 idDrill)
+void MainWindow::otherUserChangedDrill(qint64 idDrill)
 {
     if (!m_drillGrid->isEnabled()) {
         m_othersChanged = true;
         return;
     }
-    if (m_editCommitTimer->isActive())
-        storePendingEdit();
     m_yearDrills->refreshDrill(idDrill);
     m_reportCurrent = false;
 }
@@ -70,8 +63,6 @@ void MainWindow::connectionLost()
         tellConnectionLost(tr("The edit was not stored: it is still in its box. The program "
                               "connects again as soon as the server answers; then press Enter "
                               "to store it."));
-    // After the message, which took the focus and so hid the box.
-    m_drills->reopenEditor();
 }
 
 void MainWindow::checkServerAlive()
@@ -129,13 +120,11 @@ void MainWindow::showAccess()
 
 void MainWindow::setReadOnly(bool readOnly, const QString& role)
 {
-    for (const char* name :
-         {"saveCompanyButton", "saveFleetButton", "confirmButton", "pickButton"}) {
+    for (const char* name : {"saveCompanyButton", "saveFleetButton", "confirmButton"}) {
         for (auto* button : findChildren<QAbstractButton*>(QLatin1String(name)))
             button->setEnabled(!readOnly);
     }
-    if (auto* box = findChild<QLineEdit*>(QStringLiteral("editBox")))
-        box->setReadOnly(readOnly);
+    m_drills->setReadOnly(readOnly);
     for (auto* list : m_fleetPanel->findChildren<QAbstractItemView*>())
         list->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
                                        : QAbstractItemView::DoubleClicked |

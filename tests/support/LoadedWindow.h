@@ -4,13 +4,16 @@
 #include "common/Clock.h"
 #include "mainwindow/DrillColumns.h"
 #include "mainwindow/MainWindow.h"
-#include "widgets/FlexGrid.h"
+#include "mainwindow/DrillGridView.h"
+#include "mainwindow/DrillYearModel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QLocale>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include <optional>
@@ -36,33 +39,21 @@ struct LoadedWindow
         return window->fillWindow();
     }
 
-    // Loads, shows and activates the window, and lets its first refresh run.
+    // Loads, shows and activates the window, and lets its first steps run.
     bool loadAndShow()
     {
         if (!load())
             return false;
         window->show();
         QApplication::setActiveWindow(window.get());
-        grid = child<FlexGrid>("drillGrid");
         return QTest::qWaitForWindowExposed(window.get()) && settle();
     }
 
     // Waits until the deferred steps that are due have run.
     bool settle() const
     {
-        for (const char* name : {"editCommitTimer", "newShipsTimer"}) {
-            auto* timer = child<QTimer>(name);
-            if (!QTest::qWaitFor([timer] { return !timer->isActive(); }))
-                return false;
-        }
-        return true;
-    }
-
-    // Runs the commit-and-refresh step now, as its timer's tick would.
-    void tick() const
-    {
-        QMetaObject::invokeMethod(child<QTimer>("editCommitTimer"), "timeout",
-                                  Qt::DirectConnection);
+        auto* timer = child<QTimer>("newShipsTimer");
+        return QTest::qWaitFor([timer] { return !timer->isActive(); });
     }
 
     void press(const char* button) const
@@ -70,59 +61,96 @@ struct LoadedWindow
         QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);
     }
 
-    // Scrolls the body until the cell is in view, as a user drags the scroll bars.
-    bool scrollToCell(int row, int col) const
+    DrillGridView* grid() const { return child<DrillGridView>("drillGrid"); }
+    const QAbstractItemModel* model() const { return grid()->model(); }
+    int shipRows() const { return model()->rowCount(); }
+
+    // The grid row showing the ship; -1 when none does.
+    int rowOf(const QString& ship) const
     {
-        grid->scrollTo(grid->model()->index(row, col));
-        return settle();
+        for (int row = 0; row < shipRows(); ++row) {
+            if (model()->index(row, DrillColumns::ShipNameColumn).data() == ship)
+                return row;
+        }
+        return -1;
+    }
+    QModelIndex cellOf(const QString& ship, DrillRecord::Column field) const
+    {
+        return model()->index(rowOf(ship), DrillColumns::columnOf(field));
+    }
+    QString cellText(const QString& ship, DrillRecord::Column field) const
+    {
+        return cellOf(ship, field).data().toString();
+    }
+    // The colour the cell's text is drawn in.
+    QColor cellColour(const QString& ship, DrillRecord::Column field) const
+    {
+        const QVariant brush = cellOf(ship, field).data(Qt::ForegroundRole);
+        return brush.isValid() ? brush.value<QBrush>().color() : QColor(Qt::black);
+    }
+    // The ship and field of the grid's current cell, as "MV Alpha/Master".
+    QString currentCell() const
+    {
+        const QModelIndex current = grid()->currentIndex();
+        if (!current.isValid())
+            return {};
+        return model()->index(current.row(), DrillColumns::ShipNameColumn).data().toString() +
+               u'/' + model()->headerData(current.column(), Qt::Horizontal).toString() +
+               u'/' +
+               model()
+                   ->headerData(current.column(), Qt::Horizontal, DrillYearModel::DrillCaptionRole)
+                   .toString();
+    }
+
+    // The open edit box, or its button; nullptr when none is shown.
+    QLineEdit* box() const { return shown<QLineEdit>("editBox"); }
+    QToolButton* pickButton() const { return shown<QToolButton>("pickButton"); }
+
+    // Scrolls the body until the cell is in view, as a user drags the scroll bars.
+    void scrollToCell(const QString& ship, DrillRecord::Column field) const
+    {
+        grid()->scrollTo(cellOf(ship, field));
     }
 
     // Clicks the cell where it is shown now, as a user would, without scrolling it first; at
     // `where` inside the cell (its centre by default). False when that point is not on screen.
-    bool clickCell(int row, int col, std::optional<QPoint> where = {}) const
+    bool clickCell(const QModelIndex& index, std::optional<QPoint> where = {}) const
     {
-        const QRect cell = grid->cellRect(row, col);
+        const QRect cell = grid()->cellRect(index);
         const QPoint point = where ? cell.topLeft() + *where : cell.center();
-        if (!grid->viewport()->geometry().contains(point) || !cell.contains(point))
+        if (!index.isValid() || !cell.contains(point) || !grid()->rect().contains(point))
             return false;
         // Whatever lies on top there takes the click: a panel open over the grid, for one.
-        const QPoint inWindow = grid->mapTo(window.get(), point);
+        const QPoint inWindow = grid()->mapTo(window.get(), point);
         QWidget* target = window->childAt(inWindow);
         if (!target)
             return false;
         QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(window.get(), inWindow));
         return true;
     }
-
-    // The grid row showing the ship; 0 when none does.
-    int rowOf(const QString& ship) const
-    {
-        for (int row = grid->fixedRows(); row < grid->rows(); ++row) {
-            if (grid->textMatrix(row, DrillColumns::ShipNameColumn) == ship)
-                return row;
-        }
-        return 0;
-    }
-    static int colOf(DrillRecord::Column field) { return DrillColumns::columnOf(field); }
-    QString cellText(const QString& ship, DrillRecord::Column field) const
-    {
-        return grid->textMatrix(rowOf(ship), colOf(field));
-    }
     bool clickCell(const QString& ship, DrillRecord::Column field,
                    std::optional<QPoint> where = {}) const
     {
-        return rowOf(ship) > 0 && clickCell(rowOf(ship), colOf(field), where);
+        return rowOf(ship) >= 0 && clickCell(cellOf(ship, field), where);
     }
     // One step of the mouse wheel over the middle of the grid's body.
     void wheelDown() const
     {
-        QWidget* body = grid->viewport();
+        QWidget* body = grid()->viewport();
         const QPoint at = body->rect().center();
         QWheelEvent wheel(at, body->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(body, &wheel);
     }
 
+    template <typename T> T* shown(const char* name) const
+    {
+        for (T* widget : window->findChildren<T*>(QString::fromLatin1(name))) {
+            if (widget->isVisible())
+                return widget;
+        }
+        return nullptr;
+    }
     template <typename T> T* child(const char* name) const
     {
         return window->findChild<T*>(QString::fromLatin1(name));
@@ -133,5 +161,4 @@ struct LoadedWindow
     RecordingMessages messages;
     RecordingShell shell;
     std::unique_ptr<MainWindow> window;
-    FlexGrid* grid = nullptr;
 };

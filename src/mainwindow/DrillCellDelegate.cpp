@@ -1,0 +1,56 @@
+#include "mainwindow/DrillCellDelegate.h"
+
+#include "common/Twips.h"
+#include "mainwindow/DrillCellEditor.h"
+#include "mainwindow/DrillColumns.h"
+
+#include <QAbstractItemView>
+#include <QPainter>
+
+namespace {
+constexpr int EditorOffsetTwips = 40; // the editor sits this far below the cell's top
+}
+
+DrillCellDelegate::DrillCellDelegate(QAbstractItemView* grid)
+    : QStyledItemDelegate(grid), m_grid(grid)
+{
+}
+
+void DrillCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const
+{
+    QStyleOptionViewItem plain = option;
+    plain.state &= ~QStyle::State_HasFocus; // the frame below is drawn the same in every style
+    QStyledItemDelegate::paint(painter, plain, index);
+    if (index != m_grid->currentIndex())
+        return;
+    painter->save();
+    QPen frame(option.palette.color(QPalette::Highlight), 2);
+    painter->setPen(frame);
+    painter->drawRect(option.rect.adjusted(1, 1, -1, -1));
+    painter->restore();
+}
+
+QWidget* DrillCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                         const QModelIndex& index) const
+{
+    auto* editor = new DrillCellEditor(DrillColumns::kindOf(index.column()), option.font, parent);
+    emit editorCreated(editor, index);
+    return editor;
+}
+
+void DrillCellDelegate::setEditorData(QWidget*, const QModelIndex&) const {}
+
+void DrillCellDelegate::setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const {}
+
+void DrillCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                             const QModelIndex&) const
+{
+    editor->setGeometry(option.rect.translated(0, Twips::toPx(EditorOffsetTwips) - 1));
+}
+
+// The editor's keys and focus are its own; the view's default ending of an edit never runs.
+bool DrillCellDelegate::eventFilter(QObject* watched, QEvent* event)
+{
+    return QObject::eventFilter(watched, event);
+}

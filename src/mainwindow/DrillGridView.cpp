@@ -1,0 +1,175 @@
+#include "mainwindow/DrillGridView.h"
+
+#include "common/Twips.h"
+#include "mainwindow/DrillCellDelegate.h"
+#include "mainwindow/DrillHeaderView.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+DrillGridView::DrillGridView(QAbstractItemModel* model, int frozenColumn, QWidget* parent)
+    : QTableView(parent), m_delegate(new DrillCellDelegate(this)), m_frozenColumn(frozenColumn)
+{
+    setHorizontalHeader(new DrillHeaderView(this));
+    setModel(model);
+    setItemDelegate(m_delegate);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setFixedWidth(0);
+    setCornerButtonEnabled(false);
+    setSelectionMode(NoSelection);
+    setEditTriggers(NoEditTriggers);
+    setTabKeyNavigation(false);
+    setHorizontalScrollMode(ScrollPerPixel);
+    setWordWrap(false);
+    buildFrozenView();
+    connect(this, &QTableView::clicked, this, &DrillGridView::cellClicked);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &DrillGridView::scrolled);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DrillGridView::scrolled);
+}
+
+// The frozen column is a second view of the same model and current cell, laid in a margin
+// of its own left of the body, so that nothing ever scrolls under it.
+void DrillGridView::buildFrozenView()
+{
+    m_frozen = new QTableView(this);
+    m_frozen->setObjectName(QStringLiteral("shipNameColumn"));
+    m_frozen->setHorizontalHeader(new DrillHeaderView(m_frozen));
+    m_frozen->setModel(model());
+    m_frozen->setSelectionModel(selectionModel());
+    m_frozen->setItemDelegate(m_delegate);
+    m_frozen->verticalHeader()->hide();
+    m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_frozen->setSelectionMode(NoSelection);
+    m_frozen->setEditTriggers(NoEditTriggers);
+    m_frozen->setFocusPolicy(Qt::NoFocus);
+    m_frozen->setFrameShape(QFrame::NoFrame);
+    m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setWordWrap(false);
+    for (int col = 0; col < model()->columnCount(); ++col)
+        m_frozen->setColumnHidden(col, col != m_frozenColumn);
+    setColumnHidden(m_frozenColumn, true);
+    m_frozen->viewport()->installEventFilter(this);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, m_frozen->verticalScrollBar(),
+            &QScrollBar::setValue);
+    connect(m_frozen->verticalScrollBar(), &QScrollBar::valueChanged, verticalScrollBar(),
+            &QScrollBar::setValue);
+}
+
+void DrillGridView::setRowHeightTwips(int twips)
+{
+    verticalHeader()->setDefaultSectionSize(Twips::toPx(twips));
+    m_frozen->verticalHeader()->setDefaultSectionSize(Twips::toPx(twips));
+}
+
+void DrillGridView::setColumnWidthTwips(int col, int twips)
+{
+    if (col == m_frozenColumn) {
+        m_frozen->setColumnWidth(col, Twips::toPx(twips));
+        verticalHeader()->setFixedWidth(Twips::toPx(twips));
+        return;
+    }
+    setColumnHidden(col, twips == 0);
+    if (twips > 0)
+        setColumnWidth(col, Twips::toPx(twips));
+}
+
+int DrillGridView::frozenWidth() const
+{
+    return m_frozen->columnWidth(m_frozenColumn);
+}
+
+void DrillGridView::updateGeometries()
+{
+    QTableView::updateGeometries();
+    if (!m_frozen)
+        return; // still being built
+    // The row header keeps the body right of the frozen column; the frozen view covers it.
+    const QRect body = viewport()->geometry();
+    const int captionHeight = horizontalHeader()->height();
+    m_frozen->setGeometry(body.left() - frozenWidth(), body.top() - captionHeight, frozenWidth(),
+                          body.height() + captionHeight);
+    m_frozen->verticalScrollBar()->setValue(verticalScrollBar()->value());
+}
+
+// A cell of the frozen column moves the rows only.
+void DrillGridView::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    if (index.column() != m_frozenColumn) {
+        QTableView::scrollTo(index, hint);
+        return;
+    }
+    const int across = horizontalScrollBar()->value();
+    QTableView::scrollTo(model()->index(index.row(), firstShownColumn()), hint);
+    horizontalScrollBar()->setValue(across);
+}
+
+int DrillGridView::firstShownColumn() const
+{
+    for (int col = 0; col < model()->columnCount(); ++col) {
+        if (!isColumnHidden(col))
+            return col;
+    }
+    return m_frozenColumn;
+}
+
+QRect DrillGridView::cellRect(const QModelIndex& index) const
+{
+    if (index.column() == m_frozenColumn)
+        return m_frozen->visualRect(index).translated(
+            m_frozen->viewport()->mapTo(this, QPoint(0, 0)));
+    return visualRect(index).translated(viewport()->mapTo(this, QPoint(0, 0)));
+}
+
+// The body's keys also reach the frozen column, which the body itself does not show.
+QModelIndex DrillGridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    if (action == MoveLeft && current.isValid() && current.column() == firstShownColumn())
+        return model()->index(current.row(), m_frozenColumn);
+    if (action == MoveRight && current.column() == m_frozenColumn)
+        return model()->index(current.row(), firstShownColumn());
+    return QTableView::moveCursor(action, modifiers);
+}
+
+bool DrillGridView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_frozen->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return frozenMouseEvent(static_cast<QMouseEvent*>(event));
+        case QEvent::Wheel:
+            QCoreApplication::sendEvent(viewport(), event);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+// A click on the frozen column acts as one on the body: the cell becomes current where it
+// stands, the keyboard stays with the grid, and the click is reported on release.
+bool DrillGridView::frozenMouseEvent(const QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return false;
+    const QModelIndex index = m_frozen->indexAt(event->position().toPoint());
+    if (event->type() == QEvent::MouseButtonPress) {
+        m_frozenPressed = index;
+        if (index.isValid()) {
+            setAutoScroll(false);
+            setCurrentIndex(index);
+            setAutoScroll(true);
+            setFocus(Qt::MouseFocusReason);
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        if (index.isValid() && index == m_frozenPressed)
+            emit cellClicked(index);
+        m_frozenPressed = QPersistentModelIndex();
+    }
+    return true;
+}

@@ -1,0 +1,147 @@
+#include "mainwindow/DrillYearModel.h"
+
+#include "common/Clock.h"
+#include "common/DrillState.h"
+#include "data/DrillDataSource.h"
+#include "mainwindow/DrillColumns.h"
+
+#include <QBrush>
+
+namespace {
+
+using namespace DrillColumns;
+
+const QColor DoneGreen(0x00, 0xC0, 0x00);
+const QColor DueBlue(0x00, 0x00, 0xFF);
+const QColor LaterRed(0xFF, 0x00, 0x00);
+
+QVariant colourOf(const Drill& drill, const QDate& day)
+{
+    switch (drillState(!drill.done.isEmpty(), drill.scheduled.date(), day)) {
+    case DrillState::Done:
+        return QBrush(DoneGreen);
+    case DrillState::Due:
+        return QBrush(DueBlue);
+    case DrillState::Later:
+        return QBrush(LaterRed);
+    case DrillState::None:
+        break;
+    }
+    return {};
+}
+
+// Names are cut by narrow columns; their tip shows them whole.
+bool isName(int col)
+{
+    return col == ShipNameColumn || kindOf(col) == Kind::Master;
+}
+
+} // namespace
+
+DrillYearModel::DrillYearModel(QObject* parent) : QAbstractTableModel(parent), m_day(Clock::today())
+{
+}
+
+void DrillYearModel::bind(const DrillDataSource& data)
+{
+    m_data = &data;
+    // The records are replaced before refreshed() comes; no view reads them in between.
+    connect(&data, &DrillDataSource::refreshed, this, [this] {
+        beginResetModel();
+        endResetModel();
+    });
+    connect(&data, &DrillDataSource::recordRefreshed, this, &DrillYearModel::showRecord);
+}
+
+void DrillYearModel::setDay(const QDate& day)
+{
+    if (day == m_day)
+        return;
+    m_day = day;
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, Count - 1), {Qt::ForegroundRole});
+}
+
+void DrillYearModel::showRecord(int row)
+{
+    emit dataChanged(index(row, 0), index(row, Count - 1));
+}
+
+const DrillRecord* DrillYearModel::recordAt(int row) const
+{
+    return m_data && row >= 0 && row < m_data->recordCount() ? &m_data->records().at(row)
+                                                             : nullptr;
+}
+
+int DrillYearModel::rowOf(qint64 idDrill) const
+{
+    return m_data && idDrill != 0 ? m_data->indexOf(idDrill) : -1;
+}
+
+int DrillYearModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !m_data ? 0 : m_data->recordCount();
+}
+
+int DrillYearModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : Count;
+}
+
+QVariant DrillYearModel::data(const QModelIndex& index, int role) const
+{
+    const DrillRecord* record = recordAt(index.row());
+    const int col = index.column();
+    if (!record || col == Fixed)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return record->shown(fieldOf(col));
+    case Qt::ToolTipRole:
+        return isName(col) ? QVariant(record->shown(fieldOf(col))) : QVariant();
+    case Qt::ForegroundRole:
+        return foreground(*record, col);
+    case Qt::FontRole:
+        if (col != ShipNameColumn)
+            return {};
+        {
+            QFont bold = m_font;
+            bold.setBold(true);
+            return bold;
+        }
+    case Qt::TextAlignmentRole:
+        if (const Qt::Alignment alignment = describe(col).alignment)
+            return int(alignment);
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant DrillYearModel::foreground(const DrillRecord& record, int col) const
+{
+    const int drill = drillOf(col);
+    return drill < 0 ? QVariant() : colourOf(record.drills.at(drill), m_day);
+}
+
+QVariant DrillYearModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::DisplayRole)
+        return describe(section).caption;
+    if (role == DrillCaptionRole) {
+        const int drill = drillOf(section);
+        return drill < 0 ? QString() : tr("Drill No %1").arg(drill + 1);
+    }
+    return {};
+}
+
+Qt::ItemFlags DrillYearModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return {};
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return isEditable(index.column()) ? flags | Qt::ItemIsEditable : flags;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "data/DrillRecord.h"
+
+#include <QAbstractTableModel>
+#include <QDate>
+#include <QFont>
+
+class DrillDataSource;
+
+// The shown year as the grid sees it: one row per drill record, one column per grid column
+// (DrillColumns). Every text, colour and font comes from the records as they are now; nothing
+// is copied. The colours follow the drills' state on one day, moved on with setDay().
+class DrillYearModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    // The "Drill No 1" above a column, for the header's upper band; empty outside the drills.
+    static constexpr int DrillCaptionRole = Qt::UserRole + 1;
+
+    explicit DrillYearModel(QObject* parent = nullptr);
+
+    // The records shown from now on, followed as they are read and written.
+    void bind(const DrillDataSource& data);
+    // The day whose state the colours show.
+    void setDay(const QDate& day);
+    const QDate& day() const { return m_day; }
+    void setFont(const QFont& font) { m_font = font; }
+
+    const DrillRecord* recordAt(int row) const;
+    // The row showing the drill; -1 when none does.
+    int rowOf(qint64 idDrill) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    QVariant foreground(const DrillRecord& record, int col) const;
+    void showRecord(int row);
+
+    const DrillDataSource* m_data = nullptr;
+    QDate m_day;
+    QFont m_font;
+};
