@@ -39,8 +39,7 @@ DrillCellEditor::DrillCellEditor(DrillColumns::Kind kind, const QFont& font, QWi
 
     m_button->setObjectName(QStringLiteral("pickButton"));
     m_button->setArrowType(Qt::DownArrow);
-    m_button->setAccessibleName(kind == Kind::Date ? tr("Pick a date")
-                                                   : tr("Open the evaluation"));
+    m_button->setAccessibleName(kind == Kind::Date ? tr("Pick a date") : tr("Open the evaluation"));
     m_button->setVisible(kind == Kind::Date || kind == Kind::Evaluation);
     connect(m_button, &QToolButton::clicked, this, &DrillCellEditor::buttonRequested);
 }

@@ -34,8 +34,8 @@ QSize DrillHeaderView::sizeHint() const
 
 QString DrillHeaderView::drillCaption(int section) const
 {
-    return model() ? model()->headerData(section, orientation(),
-                                         DrillYearModel::DrillCaptionRole)
+    return model() ? model()
+                         ->headerData(section, orientation(), DrillYearModel::DrillCaptionRole)
                          .toString()
                    : QString();
 }

@@ -69,8 +69,7 @@ void DrillYearModel::showRecord(int row)
 
 const DrillRecord* DrillYearModel::recordAt(int row) const
 {
-    return m_data && row >= 0 && row < m_data->recordCount() ? &m_data->records().at(row)
-                                                             : nullptr;
+    return m_data && row >= 0 && row < m_data->recordCount() ? &m_data->records().at(row) : nullptr;
 }
 
 int DrillYearModel::rowOf(qint64 idDrill) const

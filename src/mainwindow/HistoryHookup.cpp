@@ -11,8 +11,8 @@
 #include "data/ShipTableModel.h"
 #include "data/YearClosure.h"
 #include "history/HistoryWindow.h"
-#include "mainwindow/FleetPanel.h"
 #include "mainwindow/DrillGridView.h"
+#include "mainwindow/FleetPanel.h"
 
 #include <QAction>
 #include <QLabel>

@@ -17,11 +17,11 @@
 #include "data/ServerProbe.h"
 #include "data/ShipTableModel.h"
 #include "evaluation/EvaluationPanel.h"
+#include "mainwindow/DrillGridView.h"
 #include "mainwindow/FleetPanel.h"
 #include "reports/ReportControl.h"
 #include "widgets/Artwork.h"
 #include "widgets/ElidingLabel.h"
-#include "mainwindow/DrillGridView.h"
 #include "widgets/Look.h"
 
 #include <QApplication>

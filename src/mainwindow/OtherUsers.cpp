@@ -10,8 +10,8 @@
 #include "data/DrillDatabase.h"
 #include "data/ServerProbe.h"
 #include "data/ShipTableModel.h"
-#include "mainwindow/FleetPanel.h"
 #include "mainwindow/DrillGridView.h"
+#include "mainwindow/FleetPanel.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

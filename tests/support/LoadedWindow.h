@@ -3,9 +3,9 @@
 #include "Fixture.h"
 #include "common/Clock.h"
 #include "mainwindow/DrillColumns.h"
-#include "mainwindow/MainWindow.h"
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
+#include "mainwindow/MainWindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -95,8 +95,7 @@ struct LoadedWindow
         if (!current.isValid())
             return {};
         return model()->index(current.row(), DrillColumns::ShipNameColumn).data().toString() +
-               u'/' + model()->headerData(current.column(), Qt::Horizontal).toString() +
-               u'/' +
+               u'/' + model()->headerData(current.column(), Qt::Horizontal).toString() + u'/' +
                model()
                    ->headerData(current.column(), Qt::Horizontal, DrillYearModel::DrillCaptionRole)
                    .toString();
