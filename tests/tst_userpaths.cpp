@@ -67,6 +67,14 @@ QString shipCutOffAtTheBottom(const LoadedWindow& w)
     return {};
 }
 
+// Fonts decide whether the bottom edge of the body cuts a row; where it cuts none, the grid is
+// made half a row shorter, as other fonts show it.
+void cutARowAtTheBottom(const LoadedWindow& w)
+{
+    if (shipCutOffAtTheBottom(w).isEmpty())
+        w.grid()->resize(w.grid()->width(), w.grid()->height() - w.grid()->rowHeight(0) / 2);
+}
+
 QString accessibleName(QWidget* widget)
 {
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
@@ -142,6 +150,7 @@ private slots:
         QFETCH(bool, wheel);
         LoadedWindow w(ships);
         QVERIFY(w.loadAndShow());
+        cutARowAtTheBottom(w);
         if (wheel)
             w.wheelDown();
         else
