@@ -140,6 +140,9 @@ void DrillGridEditor::openEditor(const QString& text, bool selected)
     if (!cell.isValid())
         return;
     closeEditor();
+    // In view before the box opens: the view's own later scroll to a clicked cell cut off at
+    // an edge would otherwise end the edit under the user's typing.
+    m_grid->scrollTo(cell);
     m_edit->value = text;
     m_editorOpen = true;
     m_grid->openPersistentEditor(cell);
