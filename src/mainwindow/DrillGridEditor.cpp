@@ -47,6 +47,12 @@ int yearStepOf(const QKeyEvent* key)
     return 0;
 }
 
+bool clicksTheCell(const QKeyEvent* key)
+{
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+           key->key() == Qt::Key_Space;
+}
+
 bool isTyping(const QKeyEvent* key)
 {
     const QString text = key->text();
@@ -315,7 +321,8 @@ bool DrillGridEditor::gridKey(QKeyEvent* key)
             openPickerOrQuestionnaire();
         return true;
     }
-    if (key->key() == Qt::Key_F2) {
+    // Keyboard users click the current cell with Enter or Space.
+    if (key->key() == Qt::Key_F2 || clicksTheCell(key)) {
         openCell(current, std::nullopt);
         return true;
     }
