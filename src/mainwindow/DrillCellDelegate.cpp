@@ -5,11 +5,21 @@
 #include "mainwindow/DrillColumns.h"
 
 #include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace {
 constexpr int EditorOffsetTwips = 40; // the editor sits this far below the cell's top
+
+bool isCut(const QStyleOptionViewItem& item, const QWidget* view)
+{
+    const QStyle* style = view->style();
+    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &item, view);
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    return item.fontMetrics.horizontalAdvance(item.text) + margins > textRect.width();
 }
+} // namespace
 
 DrillCellDelegate::DrillCellDelegate(QAbstractItemView* grid)
     : QStyledItemDelegate(grid), m_grid(grid)
@@ -47,6 +57,19 @@ void DrillCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOption
                                              const QModelIndex&) const
 {
     editor->setGeometry(option.rect.translated(0, Twips::toPx(EditorOffsetTwips) - 1));
+}
+
+// A text cut off by its cell shows whole in a tip; a text shown whole needs none.
+bool DrillCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                  const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    if (event->type() == QEvent::ToolTip && !isCut(item, view)) {
+        QToolTip::hideText();
+        return true;
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 // The editor's keys and focus are its own; the view's default ending of an edit never runs.
