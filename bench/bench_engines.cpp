@@ -194,14 +194,21 @@ void BM_FarEditMeetingALock(benchmark::State& state)
     countingRoundTrips(state, [&](FarYear& far, qint64 n) {
         const int index = int(n % far.source->recordCount());
         const DrillChange edit = DrillChange::of(far.source->records().at(index),
-                                                 DrillDataSource::Master, Year::value(n));
+                                                 DrillDataSource::Master1, Year::value(n));
         holder.exec(QStringLiteral("BEGIN"));
         holder.prepare(QStringLiteral("SELECT 1 FROM Drills WHERE IDDrill = ? FOR UPDATE"));
         holder.addBindValue(edit.idDrill);
         holder.exec();
-        const auto letGo = [&] { holder.exec(QStringLiteral("ROLLBACK")); };
-        if (!far.source->write(edit, {}, letGo).stored())
-            state.SkipWithError("the edit was refused");
+        bool told = false;
+        const auto letGo = [&] {
+            told = true;
+            holder.exec(QStringLiteral("ROLLBACK"));
+        };
+        const bool stored = far.source->write(edit, {}, letGo).stored();
+        if (!told)
+            holder.exec(QStringLiteral("ROLLBACK"));
+        if (!stored || !told)
+            state.SkipWithError("the edit met no lock, or was refused");
     });
 }
 
