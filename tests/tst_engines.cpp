@@ -464,6 +464,27 @@ private slots:
         QVERIFY(scalar(mine, QStringLiteral("SELECT Master FROM Drills")).isNull());
     }
 
+    // Another tool left an empty text where the program keeps nothing: the user saw an empty
+    // field, and their edit lands on it.
+    void anEditLandsOnAnEmptyTextAsOnNothing_data() { Engines::addRows(); }
+    void anEditLandsOnAnEmptyTextAsOnNothing()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QVERIFY(addShips(db, {QStringLiteral("MV Alpha")}));
+        QCOMPARE(YearRows::addMissing(db, 2026), 1);
+        QVERIFY(QSqlQuery(db.connection()).exec(QStringLiteral("UPDATE Drills SET Master = ''")));
+        DrillDataSource year(db);
+        year.setYear(2026);
+        QVERIFY(year.refresh());
+        const auto written = year.write(
+            DrillChange::of(year.records().at(0), DrillRecord::Master, QStringLiteral("Mine")));
+        QCOMPARE(written.outcome, DrillWriteResult::Outcome::Written);
+        QCOMPARE(scalar(db, QStringLiteral("SELECT Master FROM Drills")).toString(),
+                 QStringLiteral("Mine"));
+    }
+
     // At a distance every round trip costs: an edit is one, whether it lands or meets another
     // user's value, and a second only when it meets a lock (let go here once the user is told).
     void anEditIsOneRoundTripToTheServer()
