@@ -1,7 +1,6 @@
 // Year navigation, drill rows for new ships, the fleet panel and the company panel.
 #include "LoadedWindow.h"
 #include "common/Clock.h"
-#include "widgets/FlexGrid.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -105,16 +104,18 @@ private slots:
         // Every year shown got its rows, and only its own rows are shown.
         for (int year = 2000; year <= 2003; ++year)
             QCOMPARE(w.drillRows(year), 2);
-        for (int row = 2; row < w.grid->rows(); ++row)
-            QCOMPARE(w.grid->textMatrix(row, 12), QStringLiteral("2003"));
+        QCOMPARE(w.shipRows(), 2);
+        for (const char* ship : {"MV Alpha", "MV Bravo"})
+            QCOMPARE(w.cellText(QString::fromLatin1(ship), DrillRecord::YearDrill),
+                     QStringLiteral("2003"));
     }
 
     void nothingTypedForTheOldYearReachesTheNewOne()
     {
         FleetWindow w;
         QVERIFY(w.loadAndShow());
-        QVERIFY(w.clickCell(2, 7));
-        QTest::keyClicks(w.child<QLineEdit>("editBox"), QStringLiteral("Typed in 2003"));
+        QVERIFY(w.clickCell(QStringLiteral("MV Alpha"), DrillRecord::Master));
+        QTest::keyClicks(w.box(), QStringLiteral("Typed in 2003"));
         w.press("previousYearButton");
         QVERIFY(w.settle());
         QCOMPARE(
@@ -134,7 +135,7 @@ private slots:
                                "(?, ?, 2003, 'Kept')"),
                 {w.fixture.shipId(QString::fromLatin1(name)), QString::fromLatin1(name)});
         QVERIFY(w.loadAndShow());
-        QCOMPARE(w.grid->rows(), 4);
+        QCOMPARE(w.shipRows(), 2);
         w.window->addDrillRowsForNewShips();
         QCOMPARE(w.drillRows(2003), 3);
         QCOMPARE(w.fixture
@@ -163,10 +164,11 @@ private slots:
         w.press("saveFleetButton");
         QVERIFY(!w.child<QWidget>("fleetPanel")->isVisible());
         QVERIFY(w.settle());
-        QCOMPARE(w.grid->rows(), 5);
-        QCOMPARE(w.grid->textMatrix(4, 3), QStringLiteral("MV O'Connor"));
-        for (int col = 4; col <= 11; ++col)
-            QVERIFY(w.grid->textMatrix(4, col).isEmpty());
+        QCOMPARE(w.shipRows(), 3);
+        const QString added = QStringLiteral("MV O'Connor");
+        QVERIFY(w.rowOf(added) >= 0);
+        for (int field = DrillRecord::DrillDate; field <= DrillRecord::Master1; ++field)
+            QVERIFY(w.cellText(added, DrillRecord::Column(field)).isEmpty());
         QCOMPARE(w.drillRows(2003), 3);
         QCOMPARE(w.fixture
                      .scalar(QStringLiteral("SELECT IDShip FROM Drills WHERE ShipName = ?"),
@@ -179,9 +181,10 @@ private slots:
     {
         FleetWindow w(Fixture::shipNames(60));
         QVERIFY(w.loadAndShow());
-        QVERIFY(w.scrollToCell(50, 7));
-        QVERIFY(w.clickCell(50, 7));
-        QTest::keyClicks(w.child<QLineEdit>("editBox"), QStringLiteral("Half typed"));
+        const QString farDown = QStringLiteral("MV Ship 0049");
+        w.scrollToCell(farDown, DrillRecord::Master);
+        QVERIFY(w.clickCell(farDown, DrillRecord::Master));
+        QTest::keyClicks(w.box(), QStringLiteral("Half typed"));
         w.press("fleetButton");
         QVERIFY(w.typeShipName(60, QStringLiteral("MV Newcomer")));
         w.press("saveFleetButton");
@@ -268,7 +271,8 @@ private slots:
                                             "'MV Alpha'"))
                      .toInt(),
                  1);
-        QCOMPARE(w.grid->textMatrix(2, 3), QStringLiteral("MV Alpha"));
+        QVERIFY(w.rowOf(QStringLiteral("MV Alpha")) >= 0);
+        QCOMPARE(w.rowOf(QStringLiteral("HotelCancel")), -1);
     }
 
     // Delete in a name cell clears the text for a new name; the ship stays.

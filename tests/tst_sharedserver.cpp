@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
@@ -31,9 +32,9 @@
 
 namespace {
 
-constexpr int AlphaRow = 2;
-constexpr int BravoRow = 3;
-constexpr int MasterCol = 7;
+const QString Alpha = QStringLiteral("MV Alpha");
+const QString Bravo = QStringLiteral("MV Bravo");
+const QString Aaron = QStringLiteral("MV Aaron"); // sorts above the others
 
 // A fleet of three on a new database of the test server, and a connection of "another user" to it.
 struct ServerFleet
@@ -100,22 +101,39 @@ struct ServerWindow : LoadedWindow
                 QDir(fixture.folder()).filePath(QString::fromLatin1(name)));
     }
 
-    QLineEdit* box() const { return child<QLineEdit>("editBox"); }
-
     // Clicks the cell and types into its edit box, leaving the box open.
-    bool type(int row, int col, const QString& text) const
+    bool type(const QString& ship, DrillRecord::Column field, const QString& text) const
     {
-        if (!clickCell(row, col))
+        if (!clickCell(ship, field) || !box())
             return false;
         box()->clear();
         QTest::keyClicks(box(), text);
-        return box()->isVisible() && box()->text() == text;
+        return box() && box()->text() == text;
     }
 
     bool enter() const
     {
+        if (!box())
+            return false;
         QTest::keyClick(box(), Qt::Key_Return);
         return settle();
+    }
+
+    // The open edit box lies over the ship's cell, wherever that row is shown now.
+    bool boxLiesOver(const QString& ship, DrillRecord::Column field) const
+    {
+        const QRect cell = grid()->cellRect(cellOf(ship, field));
+        return box() &&
+               QRect(box()->mapTo(grid(), QPoint(0, 0)), box()->size()).contains(cell.center());
+    }
+
+    // Opens the questionnaire of the ship's evaluation cell with the cell's button.
+    bool openQuestionnaire(const QString& ship, DrillRecord::Column field) const
+    {
+        if (!clickCell(ship, field) || !pickButton())
+            return false;
+        QTest::mouseClick(pickButton(), Qt::LeftButton);
+        return child<QWidget>("evaluationPanel")->isVisible();
     }
 };
 
@@ -178,7 +196,8 @@ private slots:
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
-        QCOMPARE(w.grid->textMatrix(BravoRow, 3), QStringLiteral("MV Bravo"));
+        QCOMPARE(w.shipRows(), 3);
+        QVERIFY(w.rowOf(Bravo) >= 0);
         // The first panel keeps its text; the database in use is in its tip, for all to read.
         const auto* panel = w.child<QLabel>("statusPanel1");
         QCOMPARE(panel->text(), QStringLiteral("HBQ ORX DRILL ORGANIZER"));
@@ -187,9 +206,9 @@ private slots:
         // A server's backups are the server's business: no copy of anything beside the program.
         QVERIFY(!QDir(w.fixture.folder()).exists(QStringLiteral("backups")));
 
-        QVERIFY(w.type(AlphaRow, MasterCol, QStringLiteral("A. Master")));
+        QVERIFY(w.type(Alpha, DrillRecord::Master, QStringLiteral("A. Master")));
         QVERIFY(w.enter());
-        QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")), QVariant(QStringLiteral("A. Master")));
+        QCOMPARE(fleet.masterOf(Alpha), QVariant(QStringLiteral("A. Master")));
         // "Print Preview" reads the report table this window filled on its own connection.
         w.press("printPreviewButton");
         const QString csv = previewCsv(w.fixture.folder());
@@ -316,63 +335,102 @@ private slots:
         ServerWindow second(fleet.location);
         QVERIFY(first.loadAndShow());
         QVERIFY(second.loadAndShow());
-        QVERIFY(second.type(BravoRow, MasterCol, QStringLiteral("Half typed")));
+        QVERIFY(second.type(Bravo, DrillRecord::Master, QStringLiteral("Half typed")));
+        const QString typingIn = second.currentCell();
+        QVERIFY2(typingIn.startsWith(Bravo + u'/'), qPrintable(typingIn));
 
-        QVERIFY(first.type(AlphaRow, MasterCol, QStringLiteral("A. Master")));
+        QVERIFY(first.type(Alpha, DrillRecord::Master, QStringLiteral("A. Master")));
         QVERIFY(first.enter());
-        QTRY_COMPARE_WITH_TIMEOUT(second.grid->textMatrix(AlphaRow, MasterCol),
+        QTRY_COMPARE_WITH_TIMEOUT(second.cellText(Alpha, DrillRecord::Master),
                                   QStringLiteral("A. Master"), 2000);
-        QVERIFY(second.box()->isVisible());
+        QVERIFY(second.box());
         QCOMPARE(second.box()->text(), QStringLiteral("Half typed"));
-        QCOMPARE(second.grid->row(), BravoRow);
-        QCOMPARE(second.grid->col(), MasterCol);
+        QCOMPARE(second.currentCell(), typingIn);
+        QVERIFY(second.boxLiesOver(Bravo, DrillRecord::Master));
 
         // A ship another user adds above moves Bravo's row down; box and cell go with it.
-        QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Aaron')")));
+        const int bravoRow = second.rowOf(Bravo);
+        QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES (?)"), {Aaron}));
         QCOMPARE(YearRows::addMissing(fleet.other, 2026), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(second.grid->textMatrix(AlphaRow, 3), QStringLiteral("MV Aaron"),
-                                  2000);
-        QCOMPARE(second.grid->row(), BravoRow + 1);
-        QCOMPARE(second.grid->textMatrix(BravoRow + 1, 3), QStringLiteral("MV Bravo"));
+        QTRY_COMPARE_WITH_TIMEOUT(second.rowOf(Aaron), 0, 2000);
+        QCOMPARE(second.rowOf(Bravo), bravoRow + 1);
+        QCOMPARE(second.currentCell(), typingIn);
+        QVERIFY(second.box());
         QCOMPARE(second.box()->text(), QStringLiteral("Half typed"));
-        QVERIFY(second.box()->isVisible());
+        QVERIFY(second.boxLiesOver(Bravo, DrillRecord::Master));
         QVERIFY(second.enter());
-        QCOMPARE(fleet.masterOf(QStringLiteral("MV Bravo")),
-                 QVariant(QStringLiteral("Half typed")));
-        QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")), QVariant(QStringLiteral("A. Master")));
+        QCOMPARE(fleet.masterOf(Bravo), QVariant(QStringLiteral("Half typed")));
+        QCOMPARE(fleet.masterOf(Alpha), QVariant(QStringLiteral("A. Master")));
         QVERIFY(first.messages.shown.isEmpty());
         QVERIFY(second.messages.shown.isEmpty());
     }
 
-    // Two windows store the same master. The later one is asked, as its box began from an
-    // older value; whatever it chooses, neither window's clicks or Escape write it back again.
+    // A has typed into a master cell without Enter when B stores the same cell. A's Enter does
+    // not overwrite B's newer value unasked: A sees both and chooses. Both windows then show
+    // the value chosen, and no click or Escape in either window sends anything again.
+    void twoWindowsNeverUndoEachOthersEdits_data()
+    {
+        QTest::addColumn<bool>("overwrite");
+        QTest::newRow("Yes: A's value") << true;
+        QTest::newRow("No: B's value") << false;
+    }
     void twoWindowsNeverUndoEachOthersEdits()
     {
+        QFETCH(bool, overwrite);
         ServerFleet fleet;
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        // Every UPDATE sent counts, even one that changes no row.
+        QSqlQuery counter(fleet.other.connection());
+        for (const char* statement :
+             {"CREATE TABLE Writes (Seen INTEGER)",
+              "CREATE FUNCTION count_write() RETURNS trigger LANGUAGE plpgsql AS "
+              "$$ BEGIN INSERT INTO Writes VALUES (1); RETURN NULL; END $$",
+              "CREATE TRIGGER CountWrites AFTER UPDATE ON Drills FOR EACH STATEMENT "
+              "EXECUTE FUNCTION count_write()"})
+            QVERIFY2(counter.exec(QString::fromLatin1(statement)),
+                     qPrintable(counter.lastError().text()));
+        const auto writes = [&] {
+            return fleet.scalar(QStringLiteral("SELECT COUNT(*) FROM Writes")).toInt();
+        };
         ServerWindow a(fleet.location);
         ServerWindow b(fleet.location);
         QVERIFY(a.loadAndShow());
         QVERIFY(b.loadAndShow());
-        const QString charlie = QStringLiteral("MV Alpha");
-        QVERIFY(a.type(AlphaRow, MasterCol, QStringLiteral("Charlie by A")));
-        QVERIFY(b.type(AlphaRow, MasterCol, QStringLiteral("Charlie by B")));
+        const QString byA = QStringLiteral("Charlie by A");
+        const QString byB = QStringLiteral("Charlie by B");
+        QVERIFY(a.type(Alpha, DrillRecord::Master, byA));
+        QVERIFY(b.type(Alpha, DrillRecord::Master, byB));
         QVERIFY(b.enter());
-        a.messages.answerYes = true;
+        QCOMPARE(fleet.masterOf(Alpha), QVariant(byB));
+        // A's window reads B's value under the open box, which keeps A's text.
+        QTRY_COMPARE_WITH_TIMEOUT(a.cellText(Alpha, DrillRecord::Master), byB, 2000);
+        QVERIFY(a.box());
+        QCOMPARE(a.box()->text(), byA);
+
+        a.messages.answerYes = overwrite;
         QVERIFY(a.enter());
         QCOMPARE(a.messages.shown.size(), 1);
-        QVERIFY(a.messages.shown.first().text.contains(QStringLiteral("Charlie by B")));
-        QCOMPARE(fleet.masterOf(charlie), QVariant(QStringLiteral("Charlie by A")));
-        QTRY_COMPARE_WITH_TIMEOUT(b.cellText(charlie, DrillRecord::Master),
-                                  QStringLiteral("Charlie by A"), 3000);
+        QCOMPARE(a.messages.shown.first().icon, Messages::Icon::Question);
+        for (const QString& value : {byA, byB})
+            QVERIFY2(a.messages.shown.first().text.contains(value),
+                     qPrintable(a.messages.shown.first().text));
+        const QString kept = overwrite ? byA : byB;
+        QCOMPARE(fleet.masterOf(Alpha), QVariant(kept));
+        QCOMPARE(a.cellText(Alpha, DrillRecord::Master), kept);
+        QTRY_COMPARE_WITH_TIMEOUT(b.cellText(Alpha, DrillRecord::Master), kept, 2000);
 
-        QVERIFY(b.clickCell(BravoRow, MasterCol));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QVERIFY(b.settle());
-        QVERIFY(a.clickCell(BravoRow, MasterCol));
-        QVERIFY(a.settle());
-        QCOMPARE(fleet.masterOf(charlie), QVariant(QStringLiteral("Charlie by A")));
-        QCOMPARE(b.messages.shown.size(), 0);
+        const int written = writes();
+        for (const ServerWindow* window : {&b, &a}) {
+            QVERIFY(window->clickCell(Bravo, DrillRecord::Master));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QVERIFY(window->clickCell(Alpha, DrillRecord::DoneDate));
+        }
+        QTest::qWait(500); // time for any write to arrive, and its change to be read
+        QCOMPARE(fleet.masterOf(Alpha), QVariant(kept));
+        QCOMPARE(writes(), written);
+        QCOMPARE(a.cellText(Alpha, DrillRecord::Master), kept);
+        QCOMPARE(b.cellText(Alpha, DrillRecord::Master), kept);
+        QVERIFY(b.messages.shown.isEmpty());
         QCOMPARE(a.messages.shown.size(), 1);
     }
 
@@ -384,28 +442,24 @@ private slots:
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
-        constexpr int CompEval1Col = 10;
-        QVERIFY(w.clickCell(BravoRow, CompEval1Col));
-        w.press("pickButton");
-        QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
-        QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Aaron')")));
+        QVERIFY(w.openQuestionnaire(Bravo, DrillRecord::CompEval1));
+        QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES (?)"), {Aaron}));
         QCOMPARE(YearRows::addMissing(fleet.other, 2026), 1);
         QTest::qWait(1500); // the change has arrived by now; the panel holds it back
-        QCOMPARE(w.grid->textMatrix(AlphaRow, 3), QStringLiteral("MV Alpha"));
+        QCOMPARE(w.rowOf(Aaron), -1);
         for (int question = 1; question <= 10; ++question)
             w.press(qPrintable(QStringLiteral("question%1_4").arg(question)));
         w.press("confirmButton");
         QVERIFY(w.settle());
-        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(AlphaRow, 3), QStringLiteral("MV Aaron"),
-                                  2000);
-        const auto evaluationOf = [&](const char* ship) {
+        QTRY_COMPARE_WITH_TIMEOUT(w.rowOf(Aaron), 0, 2000);
+        const auto evaluationOf = [&](const QString& ship) {
             return fleet.scalar(QStringLiteral("SELECT CompEval1 FROM Drills WHERE ShipName = ?"),
-                                {QString::fromLatin1(ship)});
+                                {ship});
         };
-        QCOMPARE(evaluationOf("MV Bravo").toString(), QStringLiteral("100"));
-        QVERIFY(evaluationOf("MV Alpha").isNull());
-        QVERIFY(evaluationOf("MV Aaron").isNull());
-        QCOMPARE(w.grid->textMatrix(BravoRow + 1, CompEval1Col), QStringLiteral("100"));
+        QCOMPARE(evaluationOf(Bravo).toString(), QStringLiteral("100"));
+        QVERIFY(evaluationOf(Alpha).isNull());
+        QVERIFY(evaluationOf(Aaron).isNull());
+        QCOMPARE(w.cellText(Bravo, DrillRecord::CompEval1), QStringLiteral("100"));
         QVERIFY(w.messages.shown.isEmpty());
     }
 
@@ -419,25 +473,24 @@ private slots:
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
         QVERIFY(fleet.dropOtherConnections());
-        QVERIFY(w.type(AlphaRow, MasterCol, QStringLiteral("Kept Master")));
+        QVERIFY(w.type(Alpha, DrillRecord::Master, QStringLiteral("Kept Master")));
         QVERIFY(w.enter());
         QCOMPARE(w.messages.shown.size(), 1);
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
                  qPrintable(w.messages.shown.first().text));
-        QVERIFY(w.box()->isVisible());
+        QVERIFY(w.boxLiesOver(Alpha, DrillRecord::Master));
         QCOMPARE(w.box()->text(), QStringLiteral("Kept Master"));
-        QVERIFY(fleet.masterOf(QStringLiteral("MV Alpha")).isNull());
+        QVERIFY(fleet.masterOf(Alpha).isNull());
 
         auto* reconnect = w.child<QTimer>("reconnectTimer");
         QTRY_VERIFY_WITH_TIMEOUT(!reconnect->isActive(), 10000);
         QVERIFY(w.enter());
-        QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")),
-                 QVariant(QStringLiteral("Kept Master")));
+        QCOMPARE(fleet.masterOf(Alpha), QVariant(QStringLiteral("Kept Master")));
         QCOMPARE(w.messages.shown.size(), 1);
         // Watching again: another user's edit arrives.
         QVERIFY(fleet.exec(
             QStringLiteral("UPDATE Drills SET Master = 'B. Master' WHERE ShipName = 'MV Bravo'")));
-        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(BravoRow, MasterCol),
+        QTRY_COMPARE_WITH_TIMEOUT(w.cellText(Bravo, DrillRecord::Master),
                                   QStringLiteral("B. Master"), 2000);
     }
 
@@ -465,12 +518,12 @@ private slots:
             QVERIFY(!w.child<QAbstractButton>(save)->isEnabled());
         // Typing into a cell changes nothing, and says nothing, however often.
         for (int attempt = 0; attempt < 3; ++attempt) {
-            QVERIFY(w.clickCell(AlphaRow, MasterCol));
+            QVERIFY(w.clickCell(Alpha, DrillRecord::Master));
             QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Nobody"));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QVERIFY(w.settle());
         }
-        QVERIFY(fleet.masterOf(QStringLiteral("MV Alpha")).isNull());
+        QVERIFY(fleet.masterOf(Alpha).isNull());
         QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
         w.press("printPreviewButton");
         QVERIFY(previewCsv(w.fixture.folder()).contains(QStringLiteral("MV Bravo")));
@@ -497,7 +550,7 @@ private slots:
         }));
         QVERIFY(fleet.exec(
             QStringLiteral("UPDATE Drills SET Master = 'B. Master' WHERE ShipName = 'MV Bravo'")));
-        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(BravoRow, MasterCol),
+        QTRY_COMPARE_WITH_TIMEOUT(w.cellText(Bravo, DrillRecord::Master),
                                   QStringLiteral("B. Master"), 2000);
         QCOMPARE(w.messages.shown.size(), 1);
     }
@@ -536,9 +589,7 @@ private slots:
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
-        constexpr int CompEval1Col = 10;
-        QVERIFY(w.clickCell(BravoRow, CompEval1Col));
-        w.press("pickButton");
+        QVERIFY(w.openQuestionnaire(Bravo, DrillRecord::CompEval1));
         for (int question = 1; question <= 10; ++question)
             w.press(qPrintable(QStringLiteral("question%1_4").arg(question)));
         QVERIFY(fleet.dropOtherConnections());
@@ -571,8 +622,7 @@ private slots:
                     update.prepare(
                         QStringLiteral("UPDATE Drills SET Master = ? WHERE ShipName = ?"));
                     update.addBindValue(QStringLiteral("Master %1").arg(n));
-                    update.addBindValue(n % 2 ? QStringLiteral("MV Alpha")
-                                              : QStringLiteral("MV Bravo"));
+                    update.addBindValue(n % 2 ? Alpha : Bravo);
                     update.exec();
                 }
             }
@@ -582,10 +632,10 @@ private slots:
         const bool finished = QTest::qWaitFor([&] { return done.load(); }, 60000);
         script.join();
         QVERIFY(finished);
-        QTRY_COMPARE_WITH_TIMEOUT(w.grid->textMatrix(AlphaRow, MasterCol),
+        QTRY_COMPARE_WITH_TIMEOUT(w.cellText(Alpha, DrillRecord::Master),
                                   QStringLiteral("Master 199"), 2000);
         QTest::qWait(500);
-        QCOMPARE(w.grid->textMatrix(BravoRow, MasterCol), QStringLiteral("Master 198"));
+        QCOMPARE(w.cellText(Bravo, DrillRecord::Master), QStringLiteral("Master 198"));
         QVERIFY2(gaps.longest() <= 50, qPrintable(QString::number(gaps.longest())));
     }
 
@@ -609,10 +659,9 @@ private slots:
         QVERIFY2(gaps.longest() <= 50, qPrintable(QString::number(gaps.longest())));
         network.setSilent(false);
         QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 15000);
-        QVERIFY(w.type(AlphaRow, MasterCol, QStringLiteral("Back again")));
+        QVERIFY(w.type(Alpha, DrillRecord::Master, QStringLiteral("Back again")));
         QVERIFY(w.enter());
-        QCOMPARE(fleet.masterOf(QStringLiteral("MV Alpha")),
-                 QVariant(QStringLiteral("Back again")));
+        QCOMPARE(fleet.masterOf(Alpha), QVariant(QStringLiteral("Back again")));
     }
 };
 

@@ -331,7 +331,8 @@ bool DrillGridEditor::gridKey(QKeyEvent* key)
         openCell(current, std::nullopt);
         return true;
     }
-    if (!takesTyping(kind) || !isTyping(key))
+    // A read-only box passes its typing on to the grid, which must not take it either.
+    if (m_readOnly || !takesTyping(kind) || !isTyping(key))
         return false;
     // Typing on a cell starts its box with what was typed, as in a spreadsheet.
     openCell(current, key->text());
