@@ -583,6 +583,20 @@ private slots:
         OPEN(reader);
         QCOMPARE(reader.writeRights().mayWrite, false);
         QCOMPARE(reader.writeRights().role, QStringLiteral("orx_reader"));
+        // Its edit is refused as such at once, never waited on as if another user held a lock.
+        QVERIFY(addShips(owner, {QStringLiteral("MV Alpha")}));
+        DrillDataSource ownerYear(owner);
+        ownerYear.setYear(2026);
+        QVERIFY(ownerYear.addFleetYear());
+        DrillDataSource readerYear(reader);
+        readerYear.setYear(2026);
+        QVERIFY(readerYear.refresh());
+        QElapsedTimer clock;
+        clock.start();
+        const DrillWriteResult refused = readerYear.write(
+            DrillChange::of(readerYear.records().first(), DrillRecord::Master, "Reader"));
+        QCOMPARE(refused.outcome, DrillWriteResult::Outcome::Failed);
+        QVERIFY(clock.elapsed() < DrillDataSource::lockWaitLimit().count() / 2);
 
         Engines::FreshLocation file(QStringLiteral("sqlite"));
         DrillDatabase local(file.location());

@@ -127,13 +127,16 @@ QStringList Dialect::waitLimits(Engine engine, std::chrono::milliseconds limit)
             QStringLiteral("SET statement_timeout = %1").arg(limit.count())};
 }
 
-bool Dialect::isWaitExceeded(const QString& nativeErrorCode)
+bool Dialect::isWaitExceeded(Engine engine, const QString& nativeErrorCode)
 {
+    // PostgreSQL: lock_not_available (lock_timeout), query_canceled (statement_timeout). Its
+    // other codes are no SQLite numbers: 42501 (no right) would read as busy.
+    if (engine == Engine::Postgres)
+        return nativeErrorCode == QLatin1String("55P03") ||
+               nativeErrorCode == QLatin1String("57014");
     // SQLite: busy, locked (extended codes keep the primary one in their low byte).
-    // PostgreSQL: lock_not_available (lock_timeout), query_canceled (statement_timeout).
     const int sqliteCode = nativeErrorCode.toInt() & 0xff;
-    return nativeErrorCode == QLatin1String("55P03") || nativeErrorCode == QLatin1String("57014") ||
-           sqliteCode == 5 || sqliteCode == 6;
+    return sqliteCode == 5 || sqliteCode == 6;
 }
 
 QString Dialect::writeRights(Engine engine)

@@ -64,7 +64,7 @@ QString lockWait(Engine engine, std::chrono::milliseconds wait);
 QStringList waitLimits(Engine engine, std::chrono::milliseconds limit);
 // Whether a database error code means the wait for another user's lock, or for the statement,
 // ran out.
-bool isWaitExceeded(const QString& nativeErrorCode);
+bool isWaitExceeded(Engine engine, const QString& nativeErrorCode);
 
 // The query giving the connection's role and whether it may change the drills, ships, company
 // and answers; empty on SQLite, where whoever may open the file may write it.

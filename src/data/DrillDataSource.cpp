@@ -52,9 +52,9 @@ const DataFailure NoRecord{QStringLiteral("3021"), QStringLiteral("No current re
 
 using Outcome = DrillWriteResult::Outcome;
 
-DrillWriteResult refusal(const QSqlError& error)
+DrillWriteResult refusal(DatabaseLocation::Engine engine, const QSqlError& error)
 {
-    const bool busy = Dialect::isWaitExceeded(error.nativeErrorCode());
+    const bool busy = Dialect::isWaitExceeded(engine, error.nativeErrorCode());
     return {busy ? Outcome::Busy : Outcome::Failed, {}, DataFailure::of(error), true};
 }
 
@@ -235,7 +235,7 @@ DrillWriteResult DrillDataSource::attemptWrite(const DrillChange& change,
         return swapped(
             change, [&](const QVariant& expected) { return serverSwap(change, expected, wait); });
     if (broken.isValid())
-        return refusal(broken);
+        return refusal(m_db.engine(), broken);
     return writeInTransaction(change, alongside, wait);
 }
 
@@ -249,7 +249,7 @@ DrillWriteResult DrillDataSource::swapped(const DrillChange& change, const Swap&
     if (!found.error && !found.written && found.present && spelling() == change.startedFrom)
         found = swap(found.held);
     if (found.error)
-        return refusal(*found.error);
+        return refusal(m_db.engine(), *found.error);
     if (found.written)
         return {Outcome::Written, change.value, {}, true};
     if (!found.present) // deleted behind the program's back: it must not look stored
@@ -283,7 +283,7 @@ DrillWriteResult DrillDataSource::writeInTransaction(const DrillChange& change,
         },
         &transactionError);
     if (!committed && result.outcome == Outcome::Written)
-        result = refusal(transactionError);
+        result = refusal(m_db.engine(), transactionError);
     setLockWait(m_db.busyTimeout());
     return result;
 }

@@ -84,7 +84,7 @@ private:
     DrillWriteResult writeInTransaction(const DrillChange& change,
                                         const std::function<bool()>& alongside,
                                         std::chrono::milliseconds wait);
-    static DrillWriteResult swapped(const DrillChange& change, const Swap& swap);
+    DrillWriteResult swapped(const DrillChange& change, const Swap& swap);
     FieldSwap statementSwap(const DrillChange& change, const QVariant& expected);
     FieldSwap serverSwap(const DrillChange& change, const QVariant& expected,
                          std::chrono::milliseconds wait);
