@@ -145,11 +145,11 @@ private slots:
             3);
         // Ships are listed by name; each row is its own drill of the year.
         QVERIFY(w.rowOf(Alpha) < w.rowOf(Bravo) && w.rowOf(Bravo) < w.rowOf(Charlie));
-        QCOMPARE(w.cellText(Alpha, C::IDDrill),
-                 w.fixture
-                     .scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = ?"),
-                             {Alpha})
-                     .toString());
+        QCOMPARE(
+            w.cellText(Alpha, C::IDDrill),
+            w.fixture
+                .scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = ?"), {Alpha})
+                .toString());
         QCOMPARE(w.cellText(Alpha, C::YearDrill), QStringLiteral("2026"));
 
         w.window->loadYear();
@@ -340,8 +340,7 @@ private slots:
         QVERIFY(grid->cellRect(w.cellOf(ship, C::ShipName)).top() < name.top());
         QVERIFY(grid->cellRect(w.cellOf(ship, C::DrillDate)).left() < date.left());
 
-        const QRect frozen(grid->frozenView()->mapTo(grid, QPoint()),
-                           grid->frozenView()->size());
+        const QRect frozen(grid->frozenView()->mapTo(grid, QPoint()), grid->frozenView()->size());
         const QRect body(grid->viewport()->mapTo(grid, QPoint()), grid->viewport()->size());
         QVERIFY(body.left() > frozen.right());
         for (const C field : {C::DrillDate, C::DoneDate, C::CompEval, C::Master}) {
