@@ -90,8 +90,11 @@ void DrillGridEditor::buildGrid(QWidget* window)
     connect(m_grid, &DrillGridView::scrolled, this, &DrillGridEditor::onScrolled);
     connect(m_grid->cellDelegate(), &DrillCellDelegate::editorCreated, this,
             &DrillGridEditor::setUpEditor);
-    // A reset takes every editor with it.
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { m_editorOpen = false; });
+    // A reset takes every editor and the current cell with it.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        m_editorOpen = false;
+        m_rowsRebuilt = true;
+    });
 }
 
 void DrillGridEditor::bind(DrillDataSource& data)
@@ -213,15 +216,17 @@ void DrillGridEditor::reread()
     const DrillRecord* cursorRecord = m_model->recordAt(cursor.row());
     const qint64 cursorDrill = cursorRecord ? cursorRecord->idDrill : 0;
     const bool wasOpen = m_editorOpen;
-    closeEditor();
+    m_rowsRebuilt = false;
     m_data->refresh();
-    if (const int row = m_model->rowOf(cursorDrill); row >= 0)
-        m_grid->selectionModel()->setCurrentIndex(m_model->index(row, cursor.column()),
-                                                  QItemSelectionModel::NoUpdate);
     // An edit whose drill row another user deleted has nowhere left to be written.
     if (m_edit && !editIndex().isValid())
         endEdit();
-    else if (wasOpen)
+    if (!m_rowsRebuilt)
+        return; // the rows stayed, and with them the current cell and the box
+    if (const int row = m_model->rowOf(cursorDrill); row >= 0)
+        m_grid->selectionModel()->setCurrentIndex(m_model->index(row, cursor.column()),
+                                                  QItemSelectionModel::NoUpdate);
+    if (wasOpen)
         reopenEditor();
 }
 

@@ -125,6 +125,7 @@ private:
     std::optional<DrillChange> m_edit; // the open edit; its value is the text typed so far
     QString m_editOpenedWith;          // the text the edit's box began with
     bool m_editorOpen = false;
+    bool m_rowsRebuilt = false; // the model was reset since reread() began
     bool m_readOnly = false;
     std::function<bool()> m_alongside;
     std::function<bool()> m_editRefused;

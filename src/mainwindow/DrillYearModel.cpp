@@ -45,11 +45,7 @@ DrillYearModel::DrillYearModel(QObject* parent) : QAbstractTableModel(parent), m
 void DrillYearModel::bind(const DrillDataSource& data)
 {
     m_data = &data;
-    // The records are replaced before refreshed() comes; no view reads them in between.
-    connect(&data, &DrillDataSource::refreshed, this, [this] {
-        beginResetModel();
-        endResetModel();
-    });
+    connect(&data, &DrillDataSource::refreshed, this, &DrillYearModel::showRecords);
     connect(&data, &DrillDataSource::recordRefreshed, this, &DrillYearModel::showRecord);
 }
 
@@ -60,6 +56,25 @@ void DrillYearModel::setDay(const QDate& day)
     m_day = day;
     if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, Count - 1), {Qt::ForegroundRole});
+}
+
+// The same drills read again keep their rows, so that the views keep their current cell, open
+// editor and scroll position; other drills make new rows. The records are replaced before
+// refreshed() comes, and no view reads them in between.
+void DrillYearModel::showRecords()
+{
+    QList<qint64> ids;
+    ids.reserve(m_data->recordCount());
+    for (const DrillRecord& record : m_data->records())
+        ids.append(record.idDrill);
+    if (ids == m_shownIds) {
+        if (!ids.isEmpty())
+            emit dataChanged(index(0, 0), index(rowCount() - 1, Count - 1));
+        return;
+    }
+    beginResetModel();
+    m_shownIds = std::move(ids);
+    endResetModel();
 }
 
 void DrillYearModel::showRecord(int row)

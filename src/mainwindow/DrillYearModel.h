@@ -39,9 +39,11 @@ public:
 
 private:
     QVariant foreground(const DrillRecord& record, int col) const;
+    void showRecords();
     void showRecord(int row);
 
     const DrillDataSource* m_data = nullptr;
+    QList<qint64> m_shownIds; // the drills of the rows, in order
     QDate m_day;
     QFont m_font;
 };
