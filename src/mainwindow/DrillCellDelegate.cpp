@@ -5,7 +5,9 @@
 #include "mainwindow/DrillColumns.h"
 
 #include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace {
 constexpr int EditorOffsetTwips = 40; // the editor sits this far below the cell's top
@@ -47,6 +49,25 @@ void DrillCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOption
                                              const QModelIndex&) const
 {
     editor->setGeometry(option.rect.translated(0, Twips::toPx(EditorOffsetTwips) - 1));
+}
+
+// A name's tip tells only what its column cuts off.
+bool DrillCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                  const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    if (event->type() == QEvent::ToolTip) {
+        QStyleOptionViewItem shown = option;
+        initStyleOption(&shown, index);
+        QStyle* style = view->style();
+        // The style keeps this margin on either side of an item's text.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &shown, view);
+        if (shown.fontMetrics.horizontalAdvance(shown.text) <= room.width() - 2 * margin) {
+            QToolTip::hideText();
+            return true;
+        }
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 // The editor's keys and focus are its own; the view's default ending of an edit never runs.
