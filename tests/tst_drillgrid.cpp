@@ -102,6 +102,31 @@ bool isFramed(const LoadedWindow& w, const QString& ship, C field)
            frameNear({centre.x(), cell.bottom()}, {0, -1});
 }
 
+// Where in its cell the text is drawn: "left", "centre", "right".
+QString sideOf(const LoadedWindow& w, const QString& ship, C field)
+{
+    const QImage painted = viewOf(w, field)->viewport()->grab().toImage();
+    const QRect cell = viewOf(w, field)->visualRect(w.cellOf(ship, field)).adjusted(1, 2, -2, -2);
+    int left = cell.right();
+    int right = cell.left();
+    for (int x = cell.left(); x <= cell.right(); ++x) {
+        for (int y = cell.top(); y <= cell.bottom(); ++y) {
+            if (painted.pixelColor(x, y).lightness() < 160) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+        }
+    }
+    if (right < left)
+        return QStringLiteral("nothing drawn");
+    const int leaning = (left - cell.left()) - (cell.right() - right);
+    if (qAbs(leaning) <= 2)
+        return QStringLiteral("centre");
+    return leaning > 10    ? QStringLiteral("right")
+           : leaning < -10 ? QStringLiteral("left")
+                           : QString();
+}
+
 // The tip shown where the mouse rests on the cell.
 QString tipOf(const LoadedWindow& w, const QString& ship, C field)
 {
@@ -183,6 +208,22 @@ private slots:
         QCOMPARE(shownCaptions(w), expected);
         QVERIFY(drillCaptionSpansItsColumns(w, C::DrillDate, C::Master));
         QVERIFY(drillCaptionSpansItsColumns(w, C::DrillDate1, C::Master1));
+    }
+
+    // Dates are read from the right, evaluations from the middle, names from the left.
+    void textsLieWhereTheirKindIsRead()
+    {
+        LoadedWindow w({Alpha, Bravo});
+        QVERIFY(w.loadAndShow());
+        w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date\" = '2026-07-01', CompEval "
+                                      "= '85', Master = 'Berg' WHERE ShipName = ?"),
+                       {Alpha});
+        w.window->loadYear();
+        QVERIFY(w.clickCell(Bravo, C::ShipName)); // no frame on Alpha's cells
+        QCOMPARE(sideOf(w, Alpha, C::DrillDate), QStringLiteral("right"));
+        QCOMPARE(sideOf(w, Alpha, C::CompEval), QStringLiteral("centre"));
+        QCOMPARE(sideOf(w, Alpha, C::Master), QStringLiteral("left"));
+        QCOMPARE(sideOf(w, Alpha, C::ShipName), QStringLiteral("left"));
     }
 
     // Another program changes a drill, then removes one; the year is left and shown again:
