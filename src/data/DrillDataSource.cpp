@@ -3,6 +3,7 @@
 #include "common/DateText.h"
 #include "data/Dialect.h"
 #include "data/DrillDatabase.h"
+#include "data/Schema.h"
 #include "data/YearRows.h"
 
 #include <QSqlError>
@@ -10,33 +11,15 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
-// The field behind each writable column, as the statement names it.
+// The field behind a writable column, as the statement names it; empty for the others.
 QString fieldName(DrillDataSource::Column column)
 {
-    using C = DrillDataSource::Column;
-    switch (column) {
-    case C::DrillDate:
-        return QStringLiteral("\"Drill Date\"");
-    case C::DoneDate:
-        return QStringLiteral("\"Done Date\"");
-    case C::CompEval:
-        return QStringLiteral("CompEval");
-    case C::Master:
-        return QStringLiteral("Master");
-    case C::DrillDate1:
-        return QStringLiteral("\"Drill Date1\"");
-    case C::DoneDate1:
-        return QStringLiteral("\"Done Date1\"");
-    case C::CompEval1:
-        return QStringLiteral("CompEval1");
-    case C::Master1:
-        return QStringLiteral("Master1");
-    default:
-        return {};
-    }
+    const bool writable = column >= DrillRecord::DrillDate && column <= DrillRecord::Master1;
+    return writable ? Schema::drillColumns().at(column) : QString();
 }
 
 DrillRecord recordRead(const QSqlQuery& query)
@@ -69,7 +52,30 @@ const DataFailure NoRecord{QStringLiteral("3021"), QStringLiteral("No current re
 
 using Outcome = DrillWriteResult::Outcome;
 
+DrillWriteResult refusal(const QSqlError& error)
+{
+    const bool busy = Dialect::isWaitExceeded(error.nativeErrorCode());
+    return {busy ? Outcome::Busy : Outcome::Failed, {}, DataFailure::of(error), true};
+}
+
 } // namespace
+
+// What one compare-and-set found: whether it wrote, and if not, whether the drill is still
+// there and what its field holds; or the database's refusal.
+struct DrillDataSource::FieldSwap
+{
+    bool written = false;
+    bool present = true;
+    QVariant held;
+    std::optional<QSqlError> error;
+
+    static FieldSwap wrote() { return {true, true, {}, {}}; }
+    static FieldSwap holding(bool present, const QVariant& held)
+    {
+        return {false, present, held, {}};
+    }
+    static FieldSwap refused(const QSqlError& error) { return {false, false, {}, error}; }
+};
 
 DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent) : QObject(parent), m_db(db)
 {
@@ -211,7 +217,6 @@ DrillWriteResult DrillDataSource::write(const DrillChange& change,
             waiting();
         result = attemptWrite(change, alongside, lockWaitLimit());
     }
-    setLockWait(m_db.busyTimeout());
     if (result.outcome == Outcome::Failed && !m_db.isAlive())
         result.outcome = Outcome::ConnectionLost;
     const bool known = result.outcome == Outcome::Written || result.outcome == Outcome::Unchanged ||
@@ -225,66 +230,143 @@ DrillWriteResult DrillDataSource::attemptWrite(const DrillChange& change,
                                                const std::function<bool()>& alongside,
                                                std::chrono::milliseconds wait)
 {
+    QSqlError broken;
+    if (!alongside && prepareServerWrite(&broken))
+        return swapped(
+            change, [&](const QVariant& expected) { return serverSwap(change, expected, wait); });
+    if (broken.isValid())
+        return refusal(broken);
+    return writeInTransaction(change, alongside, wait);
+}
+
+// The outcome of a compare-and-set from the value the change started from. A field holding
+// that value spelt otherwise (an empty text for nothing) is still the user's to change: the
+// swap is made once more from what the field holds.
+DrillWriteResult DrillDataSource::swapped(const DrillChange& change, const Swap& swap)
+{
+    FieldSwap found = swap(boundValue(change.startedFrom));
+    const auto spelling = [&] { return storedForm(change.field, found.held); };
+    if (!found.error && !found.written && found.present && spelling() == change.startedFrom)
+        found = swap(found.held);
+    if (found.error)
+        return refusal(*found.error);
+    if (found.written)
+        return {Outcome::Written, change.value, {}, true};
+    if (!found.present) // deleted behind the program's back: it must not look stored
+        return {Outcome::Failed, {}, NoRecord, true};
+    const QString storedNow = spelling();
+    return {
+        storedNow == change.value ? Outcome::Unchanged : Outcome::Conflict, storedNow, {}, true};
+}
+
+DrillWriteResult DrillDataSource::writeInTransaction(const DrillChange& change,
+                                                     const std::function<bool()>& alongside,
+                                                     std::chrono::milliseconds wait)
+{
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + wait;
     const auto waitLeft = [&] {
         return std::max(0ms, duration_cast<milliseconds>(deadline - steady_clock::now()));
     };
-    DrillWriteResult result{Outcome::Written, change.value, {}, true};
-    const auto refused = [&](const QSqlError& error) {
-        result.outcome =
-            Dialect::isWaitExceeded(error.nativeErrorCode()) ? Outcome::Busy : Outcome::Failed;
-        result.failure = DataFailure::of(error);
-        return false;
-    };
-    const QString field = fieldName(change.field);
+    DrillWriteResult result;
     QSqlError transactionError;
     const bool committed = m_db.inTransaction(
         [&] {
             setLockWait(waitLeft());
-            QSqlQuery update(m_db.connection());
-            // Preparing takes the table's lock too, and may wait out the limit.
-            if (!update.prepare(
-                    QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ? AND %1 %2 ?")
-                        .arg(field, Dialect::sameValue(m_db.engine()))))
-                return refused(update.lastError());
-            const auto setWhileItHolds = [&](const QVariant& expected) {
-                update.addBindValue(boundValue(change.value));
-                update.addBindValue(change.idDrill);
-                update.addBindValue(expected);
-                return DrillDatabase::exec(update, "Writing a drill field");
-            };
-            if (!setWhileItHolds(boundValue(change.startedFrom)))
-                return refused(update.lastError());
-            if (update.numRowsAffected() == 0) {
-                QSqlQuery read(m_db.connection());
-                read.prepare(QStringLiteral("SELECT %1 FROM Drills WHERE IDDrill = ?").arg(field));
-                read.addBindValue(change.idDrill);
-                if (!DrillDatabase::exec(read, "Reading a drill field"))
-                    return refused(read.lastError());
-                if (!read.next()) { // deleted behind the program's back: it must not look stored
-                    result = {Outcome::Failed, {}, NoRecord, true};
-                    return false;
-                }
-                const QVariant raw = read.value(0);
-                result.storedNow = storedForm(change.field, raw);
-                if (result.storedNow != change.startedFrom) {
-                    result.outcome =
-                        result.storedNow == change.value ? Outcome::Unchanged : Outcome::Conflict;
-                    return false;
-                }
-                // The value started from, spelt otherwise (an empty text for nothing): still
-                // the user's to change.
-                if (!setWhileItHolds(raw))
-                    return refused(update.lastError());
-                result.storedNow = change.value;
-            }
+            result = swapped(
+                change, [&](const QVariant& expected) { return statementSwap(change, expected); });
+            if (result.outcome != Outcome::Written)
+                return false;
             result.alongsideDone = !alongside || writeAlongside(alongside);
             setLockWait(waitLeft()); // the commit may wait for readers
             return true;
         },
         &transactionError);
     if (!committed && result.outcome == Outcome::Written)
-        refused(transactionError);
+        result = refusal(transactionError);
+    setLockWait(m_db.busyTimeout());
     return result;
+}
+
+DrillDataSource::FieldSwap DrillDataSource::statementSwap(const DrillChange& change,
+                                                          const QVariant& expected)
+{
+    const QString field = fieldName(change.field);
+    QSqlQuery update(m_db.connection());
+    // Preparing takes the table's lock too, and may wait out the limit.
+    if (!update.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ? AND %1 %2 ?")
+                            .arg(field, Dialect::sameValue(m_db.engine()))))
+        return FieldSwap::refused(update.lastError());
+    update.addBindValue(boundValue(change.value));
+    update.addBindValue(change.idDrill);
+    update.addBindValue(expected);
+    if (!DrillDatabase::exec(update, "Writing a drill field"))
+        return FieldSwap::refused(update.lastError());
+    if (update.numRowsAffected() > 0)
+        return FieldSwap::wrote();
+    QSqlQuery read(m_db.connection());
+    read.prepare(QStringLiteral("SELECT %1 FROM Drills WHERE IDDrill = ?").arg(field));
+    read.addBindValue(change.idDrill);
+    if (!DrillDatabase::exec(read, "Reading a drill field"))
+        return FieldSwap::refused(read.lastError());
+    if (!read.next())
+        return FieldSwap::holding(false, {});
+    return FieldSwap::holding(true, read.value(0));
+}
+
+DrillDataSource::FieldSwap DrillDataSource::serverSwap(const DrillChange& change,
+                                                       const QVariant& expected,
+                                                       std::chrono::milliseconds wait)
+{
+    QSqlQuery& call = m_serverWrite;
+    for (const QVariant& value :
+         {QVariant(change.idDrill), QVariant(fieldName(change.field)), expected,
+          boundValue(change.value), QVariant(qint64(wait.count()))})
+        call.addBindValue(value);
+    if (!DrillDatabase::exec(call, "Writing a drill field") || !call.next())
+        return FieldSwap::refused(call.lastError());
+    FieldSwap found = call.value(0).toBool()
+                          ? FieldSwap::wrote()
+                          : FieldSwap::holding(call.value(1).toBool(), call.value(2));
+    call.finish();
+    return found;
+}
+
+// The server's field write, prepared once per connection. A database made by an earlier
+// version gets the function from the first program whose role may make it; without it, a
+// write takes the longer way of a transaction of its own.
+bool DrillDataSource::prepareServerWrite(QSqlError* broken)
+{
+    if (m_db.engine() != DatabaseLocation::Engine::Postgres)
+        return false;
+    if (m_serverWriteSession == m_db.session())
+        return m_serverWriteReady;
+    const QString call = QStringLiteral("SELECT * FROM %1(?, ?, ?, ?, ?)")
+                             .arg(QLatin1String(Schema::FieldWriteFunction));
+    m_serverWrite = QSqlQuery(m_db.connection());
+    m_serverWriteReady = m_serverWrite.prepare(call);
+    if (!m_serverWriteReady) {
+        // A connection that broke tells nothing of the function: it is asked again next time.
+        if (!m_db.isAlive()) {
+            *broken = m_serverWrite.lastError();
+            qWarning().noquote() << "Writing a drill field failed:" << broken->text();
+            return false;
+        }
+        makeServerWrite();
+        m_serverWriteReady = m_serverWrite.prepare(call);
+    }
+    m_serverWriteSession = m_db.session();
+    return m_serverWriteReady;
+}
+
+void DrillDataSource::makeServerWrite()
+{
+    m_db.inTransaction([&] {
+        QSqlQuery query(m_db.connection());
+        // Of two programs at once, the second waits here, and then finds the function made.
+        const QStringList statements = QStringList{Dialect::schemaLock(m_db.engine())} +
+                                       Schema::fieldWriteStatements(m_db.engine());
+        return std::all_of(statements.begin(), statements.end(),
+                           [&](const QString& statement) { return query.exec(statement); });
+    });
 }

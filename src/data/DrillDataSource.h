@@ -57,6 +57,8 @@ public:
     // alone is undone (alongsideDone says so) and the field is still stored.
     // A write that meets another user's lock calls `waiting` once, before it waits; the whole
     // write waits at most lockWaitLimit() in all.
+    // On a server, a write without `alongside` is one call of the server's field write: one
+    // round trip, and a second only when it meets a lock.
     DrillWriteResult write(const DrillChange& change, const std::function<bool()>& alongside = {},
                            const std::function<void()>& waiting = {});
     // The longest one write waits for other users' locks.
@@ -73,9 +75,23 @@ signals:
     void recordRefreshed(int index);
 
 private:
+    struct FieldSwap;
+    using Swap = std::function<FieldSwap(const QVariant& expected)>;
+
     bool writeAlongside(const std::function<bool()>& alongside);
     DrillWriteResult attemptWrite(const DrillChange& change, const std::function<bool()>& alongside,
                                   std::chrono::milliseconds wait);
+    DrillWriteResult writeInTransaction(const DrillChange& change,
+                                        const std::function<bool()>& alongside,
+                                        std::chrono::milliseconds wait);
+    static DrillWriteResult swapped(const DrillChange& change, const Swap& swap);
+    FieldSwap statementSwap(const DrillChange& change, const QVariant& expected);
+    FieldSwap serverSwap(const DrillChange& change, const QVariant& expected,
+                         std::chrono::milliseconds wait);
+    // Whether writes go through the server's field write; a connection that broke on the way
+    // leaves its error in *broken.
+    bool prepareServerWrite(QSqlError* broken);
+    void makeServerWrite();
     void setLockWait(std::chrono::milliseconds wait);
     bool prepareYearQuery();
 
@@ -87,4 +103,9 @@ private:
     // The year's query, prepared once per connection: a reading is then one round trip.
     QSqlQuery m_yearQuery;
     int m_yearQuerySession = -1;
+    // The server's field write, prepared once per connection; m_serverWriteSession tells for
+    // which connection it is known whether the server has it.
+    QSqlQuery m_serverWrite;
+    int m_serverWriteSession = -1;
+    bool m_serverWriteReady = false;
 };

@@ -1,6 +1,7 @@
 #include "data/Schema.h"
 
 #include "data/Dialect.h"
+#include "data/DrillRecord.h"
 #include "data/HistorySchema.h"
 
 namespace {
@@ -88,7 +89,7 @@ QStringList Schema::createStatements(Engine engine)
         QStringLiteral("CREATE VIEW QuEvaluations AS SELECT * FROM Evaluation "
                        "ORDER BY IDDrill, IDQu"),
     };
-    statements << Dialect::changeSignals(engine);
+    statements << Dialect::changeSignals(engine) << fieldWriteStatements(engine);
     if (engine == Engine::Postgres)
         statements << QStringLiteral("CREATE TABLE OrxSchema (Version INTEGER NOT NULL)");
     else
@@ -120,4 +121,31 @@ QStringList Schema::requiredObjects(Engine engine, int version)
     if (engine == Engine::Postgres)
         return objects << QStringLiteral("OrxSchema");
     return objects << QStringLiteral("PrintDrills") << QStringLiteral("PrintEval");
+}
+
+QStringList Schema::fieldWriteStatements(Engine engine)
+{
+    if (engine != Engine::Postgres)
+        return {};
+    QStringList fields;
+    for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column)
+        fields << QLatin1Char('\'') + drillColumns().at(column) + QLatin1Char('\'');
+    // The field is one of the fixed names before it becomes part of a statement; the lock wait
+    // ends with the call's own transaction.
+    return {QStringLiteral(
+                "CREATE FUNCTION %1(drill BIGINT, drill_field TEXT, expected TEXT, wanted TEXT, "
+                "wait_ms INTEGER, OUT written BOOLEAN, OUT present BOOLEAN, OUT held TEXT) "
+                "LANGUAGE plpgsql AS $$ DECLARE matched BIGINT; BEGIN "
+                "IF NOT coalesce(drill_field = ANY (ARRAY[%2]), false) THEN "
+                "RAISE EXCEPTION 'ORX: % is not a drill field', drill_field; END IF; "
+                "PERFORM set_config('lock_timeout', GREATEST(wait_ms, 1) || 'ms', true); "
+                "EXECUTE format('UPDATE Drills SET %s = $1 WHERE IDDrill = $2 "
+                "AND %s IS NOT DISTINCT FROM $3', drill_field, drill_field) "
+                "USING wanted, drill, expected; "
+                "GET DIAGNOSTICS matched = ROW_COUNT; written := matched > 0; present := written; "
+                "IF written THEN held := wanted; RETURN; END IF; "
+                "EXECUTE format('SELECT %s FROM Drills WHERE IDDrill = $1', drill_field) "
+                "INTO held USING drill; "
+                "GET DIAGNOSTICS matched = ROW_COUNT; present := matched > 0; END $$")
+                .arg(QLatin1String(FieldWriteFunction), fields.join(QStringLiteral(", ")))};
 }

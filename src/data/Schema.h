@@ -23,6 +23,14 @@ QStringList upgradeStatements(Engine engine, int fromVersion);
 // Objects whose presence marks a database of this program at that version.
 QStringList requiredObjects(Engine engine, int version = Version);
 
+// On a server, the function that writes one drill field as a compare-and-set, so that an edit
+// is one call: (IDDrill, field as drillColumns() names it, value expected, value wanted, longest
+// lock wait in ms; 0 waits for no lock) gives (written, whether the drill exists, the field's
+// value when not written). A wait that runs out is the server's lock_not_available error.
+// None on SQLite, whose file is at hand.
+inline constexpr auto FieldWriteFunction = "orx_write_drill_field";
+QStringList fieldWriteStatements(Engine engine);
+
 // The drill columns of QuDrills and PrintDrills, in the order the grid shows them.
 QStringList drillColumns();
 

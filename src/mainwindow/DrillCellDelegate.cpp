@@ -11,7 +11,15 @@
 
 namespace {
 constexpr int EditorOffsetTwips = 40; // the editor sits this far below the cell's top
+
+bool isCut(const QStyleOptionViewItem& item, const QWidget* view)
+{
+    const QStyle* style = view->style();
+    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &item, view);
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    return item.fontMetrics.horizontalAdvance(item.text) + margins > textRect.width();
 }
+} // namespace
 
 DrillCellDelegate::DrillCellDelegate(QAbstractItemView* grid)
     : QStyledItemDelegate(grid), m_grid(grid)
@@ -51,21 +59,15 @@ void DrillCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOption
     editor->setGeometry(option.rect.translated(0, Twips::toPx(EditorOffsetTwips) - 1));
 }
 
-// A name's tip tells only what its column cuts off.
+// A text cut off by its cell shows whole in a tip; a text shown whole needs none.
 bool DrillCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
                                   const QStyleOptionViewItem& option, const QModelIndex& index)
 {
-    if (event->type() == QEvent::ToolTip) {
-        QStyleOptionViewItem shown = option;
-        initStyleOption(&shown, index);
-        QStyle* style = view->style();
-        // The style keeps this margin on either side of an item's text.
-        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
-        const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &shown, view);
-        if (shown.fontMetrics.horizontalAdvance(shown.text) <= room.width() - 2 * margin) {
-            QToolTip::hideText();
-            return true;
-        }
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    if (event->type() == QEvent::ToolTip && !isCut(item, view)) {
+        QToolTip::hideText();
+        return true;
     }
     return QStyledItemDelegate::helpEvent(event, view, option, index);
 }

@@ -47,6 +47,12 @@ int yearStepOf(const QKeyEvent* key)
     return 0;
 }
 
+bool clicksTheCell(const QKeyEvent* key)
+{
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+           key->key() == Qt::Key_Space;
+}
+
 bool isTyping(const QKeyEvent* key)
 {
     const QString text = key->text();
@@ -143,6 +149,9 @@ void DrillGridEditor::openEditor(const QString& text, bool selected)
     if (!cell.isValid())
         return;
     closeEditor();
+    // In view before the box opens: the view's own later scroll to a clicked cell cut off at
+    // an edge would otherwise end the edit under the user's typing.
+    m_grid->scrollTo(cell);
     m_edit->value = text;
     m_editorOpen = true;
     m_grid->openPersistentEditor(cell);
@@ -317,7 +326,8 @@ bool DrillGridEditor::gridKey(QKeyEvent* key)
             openPickerOrQuestionnaire();
         return true;
     }
-    if (key->key() == Qt::Key_F2) {
+    // Keyboard users click the current cell with Enter or Space.
+    if (key->key() == Qt::Key_F2 || clicksTheCell(key)) {
         openCell(current, std::nullopt);
         return true;
     }

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 DrillGridView::DrillGridView(QAbstractItemModel* model, int frozenColumn, QWidget* parent)
     : QTableView(parent), m_delegate(new DrillCellDelegate(this)), m_frozenColumn(frozenColumn)
@@ -143,7 +144,8 @@ QRect DrillGridView::cellRect(const QModelIndex& index) const
     return visualRect(index).translated(viewport()->mapTo(this, QPoint(0, 0)));
 }
 
-// The body's keys also reach the frozen column, which the body itself does not show.
+// The body's keys also reach the frozen column, which the body itself does not show: from
+// there they move as from the column beside it, and Home goes there.
 QModelIndex DrillGridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
     const QModelIndex current = currentIndex();
@@ -151,7 +153,16 @@ QModelIndex DrillGridView::moveCursor(CursorAction action, Qt::KeyboardModifiers
         return model()->index(current.row(), m_frozenColumn);
     if (action == MoveRight && current.column() == m_frozenColumn)
         return model()->index(current.row(), firstShownColumn());
-    return QTableView::moveCursor(action, modifiers);
+    if (current.column() != m_frozenColumn) {
+        const QModelIndex next = QTableView::moveCursor(action, modifiers);
+        return action == MoveHome ? model()->index(next.row(), m_frozenColumn) : next;
+    }
+    const QSignalBlocker quiet(selectionModel()); // the current cell only seems to move
+    selectionModel()->setCurrentIndex(model()->index(current.row(), firstShownColumn()),
+                                      QItemSelectionModel::NoUpdate);
+    const QModelIndex next = QTableView::moveCursor(action, modifiers);
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    return next.column() == firstShownColumn() ? model()->index(next.row(), m_frozenColumn) : next;
 }
 
 bool DrillGridView::eventFilter(QObject* watched, QEvent* event)

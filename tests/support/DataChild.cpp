@@ -20,7 +20,6 @@
 #include "data/Backups.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
-#include "data/DrillFieldWrite.h"
 #include "data/PrintDrillsTable.h"
 
 #include <QCoreApplication>
@@ -125,28 +124,31 @@ int swap(DrillDatabase& db, const QStringList& args)
     for (const QString& id : args.mid(2))
         ids << id.toLongLong();
     QRandomGenerator random(quint32(client + 1));
-    QHash<QPair<qint64, int>, QVariant> known;
-    DrillFieldWrite writer(db);
-    const auto text = [](const QVariant& value) {
-        return value.isNull() ? QStringLiteral("-") : value.toString();
+    QHash<QPair<qint64, int>, QString> known; // in stored form: empty for an empty field
+    DrillDataSource writer(db);
+    const auto text = [](const QString& value) {
+        return value.isEmpty() ? QStringLiteral("-") : value;
     };
     for (int n = 0; n < edits; ++n) {
         const qint64 id = ids.at(random.bounded(int(ids.size())));
         const auto column = random.bounded(2) ? DrillRecord::Master : DrillRecord::Master1;
-        QVariant& startedFrom = known[{id, int(column)}];
+        QString& startedFrom = known[{id, int(column)}];
         const QString value = QStringLiteral("c%1e%2").arg(client).arg(n);
-        const auto result = writer.write(id, column, startedFrom, value);
+        const auto result = writer.write({id, column, startedFrom, value});
         switch (result.outcome) {
-        case DrillFieldWrite::Outcome::Stored:
+        case DrillWriteResult::Outcome::Written:
             say(QStringLiteral("stored %1 %2 %3 %4")
                     .arg(id)
                     .arg(column)
                     .arg(text(startedFrom), value));
             startedFrom = value;
             break;
-        case DrillFieldWrite::Outcome::Conflict:
-            say(QStringLiteral("conflict %1 %2 %3").arg(id).arg(column).arg(text(result.current)));
-            startedFrom = result.current;
+        case DrillWriteResult::Outcome::Conflict:
+            say(QStringLiteral("conflict %1 %2 %3")
+                    .arg(id)
+                    .arg(column)
+                    .arg(text(result.storedNow)));
+            startedFrom = result.storedNow;
             break;
         default:
             say(QStringLiteral("failed %1").arg(result.failure.sentence()));
