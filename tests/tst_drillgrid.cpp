@@ -1,33 +1,143 @@
-// The drill status grid: rows of a year, layout, colours, and the grid control itself.
+// The drill status grid: rows of a year, captions, colours, and the view itself: the ship
+// names frozen at the left, the framed current cell, the tips of cut names.
 #include "LoadedWindow.h"
 #include "common/Clock.h"
-#include "common/Twips.h"
-#include "widgets/FlexGrid.h"
 
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
+const QString Alpha = QStringLiteral("MV Alpha");
+const QString Bravo = QStringLiteral("MV Bravo");
+const QString Charlie = QStringLiteral("MV Charlie");
 const QColor Green(0x00, 0xC0, 0x00);
 const QColor Blue(0x00, 0x00, 0xFF);
 const QColor Red(0xFF, 0x00, 0x00);
 const QColor Black(Qt::black);
 
-QColor colourAt(FlexGrid* grid, int row, int col)
+using C = DrillRecord::Column;
+
+bool nameIsBold(const LoadedWindow& w, const QString& ship)
 {
-    grid->setRow(row);
-    grid->setCol(col);
-    return grid->cellForeColor();
+    return w.cellOf(ship, C::ShipName).data(Qt::FontRole).value<QFont>().bold();
 }
 
-bool shipNameIsBold(FlexGrid* grid, int row)
+// The view that shows the field: the frozen one for the ship names, else the body.
+QTableView* viewOf(const LoadedWindow& w, C field)
 {
-    grid->setRow(row);
-    grid->setCol(3);
-    return grid->cellFontBold();
+    return field == C::ShipName ? w.grid()->frozenView() : w.grid();
+}
+
+// The captions as shown, "Drill No 1/Scheduled Date", for every column in view, the ship names
+// first; empty when a header is hidden or too low for a drill's caption over two lines.
+QStringList shownCaptions(const LoadedWindow& w)
+{
+    QStringList captions;
+    for (QTableView* view : {viewOf(w, C::ShipName), viewOf(w, C::Master)}) {
+        const QHeaderView* header = view->horizontalHeader();
+        if (!header->isVisible() || header->height() < 3 * header->fontMetrics().height())
+            return {};
+        for (int visual = 0; visual < header->count(); ++visual) {
+            const int section = header->logicalIndex(visual);
+            if (header->isSectionHidden(section))
+                continue;
+            const auto caption = [&](int role) {
+                return header->model()->headerData(section, Qt::Horizontal, role).toString();
+            };
+            captions << caption(DrillYearModel::DrillCaptionRole) + u'/' + caption(Qt::DisplayRole);
+        }
+    }
+    return captions;
+}
+
+// True when the drill's caption is painted once across its columns, from the first to the
+// last: its blue text lies on both sides of the line in their middle.
+bool drillCaptionSpansItsColumns(const LoadedWindow& w, C first, C last)
+{
+    QHeaderView* header = w.grid()->horizontalHeader();
+    const QImage painted = header->grab().toImage();
+    const auto leftOf = [&](C field) {
+        return header->sectionViewportPosition(w.cellOf(Alpha, field).column());
+    };
+    const int middle = leftOf(C(first + 2));
+    const int end = leftOf(last) + header->sectionSize(w.cellOf(Alpha, last).column());
+    int leftmost = end;
+    int rightmost = -1;
+    for (int x = qMax(0, leftOf(first)); x < qMin(end, painted.width()); ++x) {
+        for (int y = 0; y < painted.height() / 2; ++y) {
+            const QColor pixel = painted.pixelColor(x, y);
+            if (pixel.blue() > 200 && pixel.red() < 100 && pixel.green() < 100) {
+                leftmost = qMin(leftmost, x);
+                rightmost = qMax(rightmost, x);
+            }
+        }
+    }
+    return leftmost < middle && rightmost > middle;
+}
+
+// True when the cell is drawn with a frame in the highlight colour on all four sides.
+bool isFramed(const LoadedWindow& w, const QString& ship, C field)
+{
+    QTableView* view = viewOf(w, field);
+    const QImage painted = view->viewport()->grab().toImage();
+    const QColor frame = view->palette().color(QPalette::Highlight);
+    const QRect cell = view->visualRect(w.cellOf(ship, field));
+    const QPoint centre = cell.center();
+    const auto frameNear = [&](QPoint edge, QPoint inward) {
+        for (int step = 0; step < 3; ++step) {
+            const QPoint at = edge + step * inward;
+            if (painted.rect().contains(at) && painted.pixelColor(at) == frame)
+                return true;
+        }
+        return false;
+    };
+    return frameNear({cell.left(), centre.y()}, {1, 0}) &&
+           frameNear({cell.right(), centre.y()}, {-1, 0}) &&
+           frameNear({centre.x(), cell.top()}, {0, 1}) &&
+           frameNear({centre.x(), cell.bottom()}, {0, -1});
+}
+
+// Where in its cell the text is drawn: "left", "centre", "right".
+QString sideOf(const LoadedWindow& w, const QString& ship, C field)
+{
+    const QImage painted = viewOf(w, field)->viewport()->grab().toImage();
+    const QRect cell = viewOf(w, field)->visualRect(w.cellOf(ship, field)).adjusted(1, 2, -2, -2);
+    int left = cell.right();
+    int right = cell.left();
+    for (int x = cell.left(); x <= cell.right(); ++x) {
+        for (int y = cell.top(); y <= cell.bottom(); ++y) {
+            if (painted.pixelColor(x, y).lightness() < 160) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+        }
+    }
+    if (right < left)
+        return QStringLiteral("nothing drawn");
+    const int leaning = (left - cell.left()) - (cell.right() - right);
+    if (qAbs(leaning) <= 2)
+        return QStringLiteral("centre");
+    return leaning > 10    ? QStringLiteral("right")
+           : leaning < -10 ? QStringLiteral("left")
+                           : QString();
+}
+
+// The tip shown where the mouse rests on the cell.
+QString tipOf(const LoadedWindow& w, const QString& ship, C field)
+{
+    QToolTip::hideText();
+    if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }))
+        return QStringLiteral("an earlier tip stays");
+    QWidget* viewport = viewOf(w, field)->viewport();
+    const QPoint at = viewOf(w, field)->visualRect(w.cellOf(ship, field)).center();
+    QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
 }
 
 } // namespace
@@ -42,12 +152,9 @@ private slots:
 
     void aYearWithoutRowsGetsOneRowPerShipOnce()
     {
-        LoadedWindow w(
-            {QStringLiteral("MV Charlie"), QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")});
+        LoadedWindow w({Charlie, Alpha, Bravo});
         QVERIFY(w.load());
-        auto* grid = w.child<FlexGrid>("drillGrid");
-        QCOMPARE(grid->rows(), 5);
-        QCOMPARE(grid->cols(), 13);
+        QCOMPARE(w.shipRows(), 3);
         const auto count = [&] {
             return w.fixture
                 .scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE YearDrill = 2026"))
@@ -63,71 +170,84 @@ private slots:
                     "NULL"))
                 .toInt(),
             3);
-        // Ships are listed by name; the key of each row sits in column 1.
-        QCOMPARE(grid->textMatrix(2, 3), QStringLiteral("MV Alpha"));
-        QCOMPARE(grid->textMatrix(4, 3), QStringLiteral("MV Charlie"));
+        // Ships are listed by name; each row is its own drill of the year.
+        QVERIFY(w.rowOf(Alpha) < w.rowOf(Bravo) && w.rowOf(Bravo) < w.rowOf(Charlie));
         QCOMPARE(
-            grid->textMatrix(2, 1),
+            w.cellText(Alpha, C::IDDrill),
             w.fixture
-                .scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = 'MV Alpha'"))
+                .scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = ?"), {Alpha})
                 .toString());
-        QCOMPARE(grid->textMatrix(2, 12), QStringLiteral("2026"));
+        QCOMPARE(w.cellText(Alpha, C::YearDrill), QStringLiteral("2026"));
 
         w.window->loadYear();
         QCOMPARE(count(), 3);
-        QCOMPARE(grid->rows(), 5);
+        QCOMPARE(w.shipRows(), 3);
     }
 
-    void anEmptyFleetShowsOnlyTheHeaders()
+    void anEmptyFleetShowsOnlyTheCaptions()
     {
         LoadedWindow w;
-        QVERIFY(w.load());
-        QCOMPARE(w.child<FlexGrid>("drillGrid")->rows(), 2);
+        QVERIFY(w.loadAndShow());
+        QCOMPARE(w.shipRows(), 0);
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills")).toInt(), 0);
+        QVERIFY(shownCaptions(w).contains(QStringLiteral("Drill No 2/Ship's Master Name")));
     }
 
-    void headersWidthsAndAlignments()
+    // The ship names' caption stays with them; each drill's caption reads once across its own
+    // four columns, above each column's caption; the record keys are not shown.
+    void captionsNameEachDrillOnceAboveItsColumns()
     {
-        LoadedWindow w(1);
-        QVERIFY(w.load());
-        auto* grid = w.child<FlexGrid>("drillGrid");
-        const QStringList row0 = {"",           "Drill No 1", "Drill No 1",
-                                  "Drill No 1", "Drill No 1", "Drill No 2",
-                                  "Drill No 2", "Drill No 2", "Drill No 2"};
-        const QStringList row1 = {"Ship Name",      "Scheduled Date",     "Date Done",
-                                  "Evaluation (%)", "Ship's Master Name", "Scheduled Date",
-                                  "Date Done",      "Evaluation (%)",     "Ship's Master Name"};
-        for (int col = 3; col <= 11; ++col) {
-            QCOMPARE(grid->textMatrix(0, col), row0.at(col - 3));
-            QCOMPARE(grid->textMatrix(1, col), row1.at(col - 3));
+        LoadedWindow w({Alpha});
+        QVERIFY(w.loadAndShow());
+        QStringList expected = {QStringLiteral("/Ship Name")};
+        for (const char* drill : {"Drill No 1", "Drill No 2"}) {
+            for (const char* column :
+                 {"Scheduled Date", "Date Done", "Evaluation (%)", "Ship's Master Name"})
+                expected << QLatin1String(drill) + u'/' + QLatin1String(column);
         }
-        const int widths[] = {0, 0, 0, 2000, 1150, 1150, 1000, 2000, 1150, 1150, 1000, 2000, 0};
-        int visible = 0;
-        for (int col = 0; col < 13; ++col) {
-            QCOMPARE(grid->colWidth(col), widths[col]);
-            QCOMPARE(grid->isColumnHidden(col), widths[col] == 0);
-            visible += grid->isColumnHidden(col) ? 0 : grid->colWidth(col);
-        }
-        QCOMPARE(visible, 12600);
-        // "Drill No 1" and "Drill No 2" each show as one cell over their four columns.
-        QCOMPARE(grid->columnSpan(0, 4), 4);
-        QCOMPARE(grid->columnSpan(0, 8), 4);
-        QCOMPARE(grid->columnSpan(1, 4), 1);
-        for (int col = 4; col <= 11; ++col) {
-            grid->setRow(0);
-            grid->setCol(col);
-            QCOMPARE(grid->cellForeColor(), Blue);
-            QVERIFY(grid->cellFontBold());
-            QCOMPARE(grid->cellFontSize(), 12.0);
-        }
-        QCOMPARE(grid->colAlignment(4), Qt::AlignRight | Qt::AlignVCenter);
-        QCOMPARE(grid->colAlignment(6), Qt::AlignCenter);
-        QCOMPARE(grid->font().pointSizeF(), 10.0);
-        QCOMPARE(grid->gridForeColor(), Black);
-        QCOMPARE(grid->geometry(), Twips::rect(2340, 1470, 12705, 7065));
-        // The captions of row 1 need two lines; reloading must not shrink the row.
+        QCOMPARE(shownCaptions(w), expected);
+        QVERIFY(drillCaptionSpansItsColumns(w, C::DrillDate, C::Master));
+        QVERIFY(drillCaptionSpansItsColumns(w, C::DrillDate1, C::Master1));
+    }
+
+    // Dates are read from the right, evaluations from the middle, names from the left.
+    void textsLieWhereTheirKindIsRead()
+    {
+        LoadedWindow w({Alpha, Bravo});
+        QVERIFY(w.loadAndShow());
+        w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date\" = '2026-07-01', CompEval "
+                                      "= '85', Master = 'Berg' WHERE ShipName = ?"),
+                       {Alpha});
         w.window->loadYear();
-        QVERIFY(grid->rowHeight(1) >= 2 * grid->fontMetrics().height());
+        QVERIFY(w.clickCell(Bravo, C::ShipName)); // no frame on Alpha's cells
+        QCOMPARE(sideOf(w, Alpha, C::DrillDate), QStringLiteral("right"));
+        QCOMPARE(sideOf(w, Alpha, C::CompEval), QStringLiteral("centre"));
+        QCOMPARE(sideOf(w, Alpha, C::Master), QStringLiteral("left"));
+        QCOMPARE(sideOf(w, Alpha, C::ShipName), QStringLiteral("left"));
+    }
+
+    // Another program changes a drill, then removes one; the year is left and shown again:
+    // the captions stay through every re-read.
+    void captionsStayAfterEveryReread()
+    {
+        LoadedWindow w({Alpha, Bravo});
+        QVERIFY(w.loadAndShow());
+        const QStringList before = shownCaptions(w);
+        QVERIFY(!before.isEmpty());
+        w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Elsewhere'"));
+        QTRY_COMPARE(w.cellText(Alpha, C::Master), QStringLiteral("Elsewhere"));
+        QCOMPARE(shownCaptions(w), before);
+        QVERIFY(drillCaptionSpansItsColumns(w, C::DrillDate, C::Master));
+        w.fixture.exec(QStringLiteral("DELETE FROM Drills WHERE ShipName = ?"), {Bravo});
+        QTRY_COMPARE(w.shipRows(), 1);
+        QCOMPARE(shownCaptions(w), before);
+        QVERIFY(drillCaptionSpansItsColumns(w, C::DrillDate, C::Master));
+        w.press("previousYearButton");
+        w.press("nextYearButton");
+        QVERIFY(w.settle());
+        QCOMPARE(w.cellText(Alpha, C::Master), QStringLiteral("Elsewhere"));
+        QCOMPARE(shownCaptions(w), before);
+        QVERIFY(drillCaptionSpansItsColumns(w, C::DrillDate, C::Master));
     }
 
     void coloursFollowTheDrillState_data()
@@ -161,8 +281,7 @@ private slots:
         QFETCH(QDate, done);
         QFETCH(QColor, expected);
         Clock::setFixed(QDateTime(today, QTime(9, 0)));
-        LoadedWindow w({QStringLiteral("MV Alpha")});
-        const qint64 ship = w.fixture.shipId(QStringLiteral("MV Alpha"));
+        LoadedWindow w({Alpha});
         const auto iso = [](const QDate& d) {
             return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
         };
@@ -171,44 +290,42 @@ private slots:
             QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
                            "\"Done Date\", Master, \"Drill Date1\", \"Done Date1\", Master1) "
                            "VALUES (?, 'MV Alpha', ?, ?, ?, 'A. Master', ?, ?, 'B. Master')"),
-            {ship, today.year(), iso(scheduled), iso(done), iso(today.addDays(-10)), iso(QDate())});
+            {w.fixture.shipId(Alpha), today.year(), iso(scheduled), iso(done),
+             iso(today.addDays(-10)), iso(QDate())});
         QVERIFY(w.load());
-        auto* grid = w.child<FlexGrid>("drillGrid");
-        // The first tick after the window opens applies the colours.
-        QVERIFY(!shipNameIsBold(grid, 2));
-        QTRY_VERIFY(shipNameIsBold(grid, 2));
-        for (int col = 4; col <= 7; ++col)
-            QCOMPARE(colourAt(grid, 2, col), expected);
-        for (int col = 8; col <= 11; ++col)
-            QCOMPARE(colourAt(grid, 2, col), Blue);
+        QVERIFY(nameIsBold(w, Alpha));
+        for (const C field : {C::DrillDate, C::DoneDate, C::CompEval, C::Master})
+            QCOMPARE(w.cellColour(Alpha, field), expected);
+        for (const C field : {C::DrillDate1, C::DoneDate1, C::CompEval1, C::Master1})
+            QCOMPARE(w.cellColour(Alpha, field), Blue);
+        QCOMPARE(w.cellColour(Alpha, C::ShipName), Black);
     }
 
     // The program left open over midnight: a drill a month ahead becomes due on the clock's
-    // tick that finds the new day, and only then; the cell being edited stays current.
+    // tick that finds the new day, and only then; the cell being edited stays open.
     void theDayChangingRecoloursTheGridOnTheClocksTick()
     {
         Clock::setFixed(QDateTime(QDate(2026, 6, 15), QTime(23, 59)));
-        LoadedWindow w({QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")});
+        LoadedWindow w({Alpha, Bravo});
+        w.fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, "
+                                      "\"Drill Date\") SELECT IDShip, ShipName, 2026, "
+                                      "'2026-07-15' FROM Ships"));
         QVERIFY(w.loadAndShow());
-        w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date\" = '2026-07-15'"));
-        w.window->loadYear();
-        w.child<QTimer>("editCommitTimer")->start();
-        QVERIFY(w.settle());
-        QCOMPARE(colourAt(w.grid, 2, 4), Red);
-        QVERIFY(w.clickCell(3, 7));
+        QCOMPARE(w.cellColour(Alpha, C::DrillDate), Red);
+        QVERIFY(w.clickCell(Bravo, C::Master));
+        const QString editing = w.currentCell();
 
         auto* clockTick = w.child<QTimer>("clockTimer");
         QMetaObject::invokeMethod(clockTick, "timeout", Qt::DirectConnection);
-        QCOMPARE(colourAt(w.grid, 2, 4), Red); // the same day: nothing to change
-        w.grid->setRow(3);
-        w.grid->setCol(7);
+        QCOMPARE(w.cellColour(Alpha, C::DrillDate), Red); // the same day: nothing to change
         Clock::setFixed(QDateTime(QDate(2026, 6, 16), QTime(0, 0)));
         QMetaObject::invokeMethod(clockTick, "timeout", Qt::DirectConnection);
-        QCOMPARE(w.grid->row(), 3);
-        QCOMPARE(w.grid->col(), 7);
-        for (int row = 2; row <= 3; ++row) {
-            for (int col = 4; col <= 7; ++col)
-                QCOMPARE(colourAt(w.grid, row, col), Blue);
+        QCOMPARE(w.currentCell(), editing);
+        QVERIFY(w.box());
+        for (const QString& ship : {Alpha, Bravo}) {
+            for (const C field : {C::DrillDate, C::DoneDate, C::CompEval, C::Master})
+                QCOMPARE(w.cellColour(ship, field), Blue);
+            QCOMPARE(w.cellColour(ship, C::Master1), Black);
         }
     }
 
@@ -216,122 +333,127 @@ private slots:
     // a date done it still marks the drill done, as a schedule it gives no colour.
     void aStoredTextThatIsNoDateIsShownAndJudgedAsText()
     {
-        LoadedWindow w({QStringLiteral("MV Alpha")});
+        LoadedWindow w({Alpha});
         w.fixture.exec(
             QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
                            "\"Done Date1\") VALUES (?, 'MV Alpha', 2026, 'soon', 'last week')"),
-            {w.fixture.shipId(QStringLiteral("MV Alpha"))});
+            {w.fixture.shipId(Alpha)});
         QVERIFY(w.loadAndShow());
-        QCOMPARE(w.grid->textMatrix(2, 4), QStringLiteral("soon"));
-        QCOMPARE(w.grid->textMatrix(2, 9), QStringLiteral("last week"));
-        QCOMPARE(colourAt(w.grid, 2, 4), Black);
-        QCOMPARE(colourAt(w.grid, 2, 8), Green);
+        QCOMPARE(w.cellText(Alpha, C::DrillDate), QStringLiteral("soon"));
+        QCOMPARE(w.cellText(Alpha, C::DoneDate1), QStringLiteral("last week"));
+        QCOMPARE(w.cellColour(Alpha, C::DrillDate), Black);
+        QCOMPARE(w.cellColour(Alpha, C::DrillDate1), Green);
     }
 
-    void recolouringBoldsShipNamesAndLeavesTheLastRowCurrent()
-    {
-        LoadedWindow w(4);
-        QVERIFY(w.load());
-        auto* grid = w.child<FlexGrid>("drillGrid");
-        w.window->recolour();
-        QCOMPARE(grid->row(), 5);
-        QCOMPARE(grid->col(), 3);
-        for (int row = 2; row < 6; ++row)
-            QVERIFY(shipNameIsBold(grid, row));
-        QVERIFY(!shipNameIsBold(grid, 0));
-    }
-
-    void reloadingDiscardsCellStyles()
-    {
-        LoadedWindow w(2);
-        QVERIFY(w.load());
-        auto* grid = w.child<FlexGrid>("drillGrid");
-        w.window->recolour();
-        w.window->loadYear();
-        QVERIFY(!shipNameIsBold(grid, 2));
-    }
-
-    void recolouringNeverMovesTheView()
+    // Recolouring and reloading keep the ship names bold, the current cell and the view.
+    void recolouringNeverMovesTheViewNorTheCurrentCell()
     {
         LoadedWindow w(300);
-        QVERIFY(w.load());
-        w.window->show();
-        auto* grid = w.child<FlexGrid>("drillGrid");
-        grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum() / 2);
-        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
-        const int vertical = grid->verticalScrollBar()->value();
-        const int horizontal = grid->horizontalScrollBar()->value();
+        QVERIFY(w.loadAndShow());
+        const QString ship = Fixture::shipNames(300).at(150);
+        w.scrollToCell(ship, C::Master1);
+        QVERIFY(w.clickCell(ship, C::Master1));
+        const QString current = w.currentCell();
+        QScrollBar* down = w.grid()->verticalScrollBar();
+        QScrollBar* across = w.grid()->horizontalScrollBar();
+        const int vertical = down->value();
+        const int horizontal = across->value();
         QVERIFY(vertical > 0 && horizontal > 0);
         w.window->recolour();
-        QCOMPARE(grid->verticalScrollBar()->value(), vertical);
-        QCOMPARE(grid->horizontalScrollBar()->value(), horizontal);
+        QCOMPARE(down->value(), vertical);
+        QCOMPARE(across->value(), horizontal);
+        QCOMPARE(w.currentCell(), current);
+        w.window->loadYear();
+        QCOMPARE(w.currentCell(), current);
+        for (const QString& named : {Fixture::shipNames(300).first(), ship})
+            QVERIFY(nameIsBold(w, named));
     }
 
-    void headersAndShipNamesStayInView()
+    // Scrolled to the far right and bottom: the captions stay on top and the ship names at
+    // the left, and no drill cell is shown under them.
+    void shipNamesAndCaptionsStayInViewWithNothingUnderThem()
     {
         LoadedWindow w(300);
-        QVERIFY(w.load());
-        w.window->show();
-        auto* grid = w.child<FlexGrid>("drillGrid");
-        const QRect header = grid->cellRect(1, 5);
-        const QRect ship = grid->cellRect(40, 3);
+        QVERIFY(w.loadAndShow());
+        DrillGridView* grid = w.grid();
+        const QString ship = Fixture::shipNames(300).at(40);
+        const QRect name = grid->cellRect(w.cellOf(ship, C::ShipName));
+        const QRect date = grid->cellRect(w.cellOf(ship, C::DrillDate));
+        const int captionsTop = grid->horizontalHeader()->mapTo(grid, QPoint()).y();
         grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
         grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
-        QCOMPARE(grid->cellRect(1, 5).top(), header.top());
-        QCOMPARE(grid->cellRect(40, 3).left(), ship.left());
-        QVERIFY(grid->cellRect(1, 5).left() < header.left());
-        QVERIFY(grid->cellRect(40, 3).top() < ship.top());
+        QVERIFY(grid->horizontalScrollBar()->maximum() > 0);
+        QCOMPARE(grid->horizontalHeader()->mapTo(grid, QPoint()).y(), captionsTop);
+        QCOMPARE(grid->cellRect(w.cellOf(ship, C::ShipName)).left(), name.left());
+        QVERIFY(grid->cellRect(w.cellOf(ship, C::ShipName)).top() < name.top());
+        QVERIFY(grid->cellRect(w.cellOf(ship, C::DrillDate)).left() < date.left());
+
+        const QRect frozen(grid->frozenView()->mapTo(grid, QPoint()), grid->frozenView()->size());
+        const QRect body(grid->viewport()->mapTo(grid, QPoint()), grid->viewport()->size());
+        QVERIFY(body.left() > frozen.right());
+        for (const C field : {C::DrillDate, C::DoneDate, C::CompEval, C::Master}) {
+            const QRect cell = grid->cellRect(w.cellOf(ship, field));
+            QVERIFY2(cell.left() >= body.left() || cell.right() < body.left(),
+                     "a drill column begins under the ship names");
+        }
+        QCOMPARE(grid->childAt(frozen.center()), grid->frozenView()->viewport());
     }
 
-    // Another program writes; the window reads the year again and keeps its captions.
-    void captionsStayWhenAnotherProgramsChangeIsRead()
+    // The current cell is framed wherever it is, the ship names' column included; only it.
+    void theCurrentCellIsFramedInEveryColumn_data()
     {
-        LoadedWindow w({QStringLiteral("MV Alpha")});
+        QTest::addColumn<int>("column");
+        QTest::newRow("Ship Name") << int(C::ShipName);
+        QTest::newRow("a date") << int(C::DrillDate);
+        QTest::newRow("a master") << int(C::Master1);
+    }
+    void theCurrentCellIsFramedInEveryColumn()
+    {
+        QFETCH(int, column);
+        const C field = C(column);
+        LoadedWindow w({Alpha, Bravo});
         QVERIFY(w.loadAndShow());
-        const auto captions = [&] {
-            QStringList texts;
-            for (int row = 0; row < w.grid->fixedRows(); ++row) {
-                for (int col = 0; col < w.grid->cols(); ++col)
-                    texts << w.grid->textMatrix(row, col);
-            }
-            return texts;
-        };
-        const QStringList before = captions();
-        QVERIFY(before.join(QString()).size() > 0);
-        w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Elsewhere'"));
-        QTRY_COMPARE(w.cellText(QStringLiteral("MV Alpha"), DrillRecord::Master),
-                     QStringLiteral("Elsewhere"));
-        QCOMPARE(captions(), before);
+        QVERIFY(w.clickCell(Bravo, field));
+        if (w.box()) // the box lies over the frame until it is closed
+            QTest::keyClick(w.box(), Qt::Key_Escape);
+        QVERIFY(!w.box());
+        QVERIFY(isFramed(w, Bravo, field));
+        QVERIFY(!isFramed(w, Alpha, field));
+        QVERIFY(w.clickCell(Alpha, C::ShipName));
+        QVERIFY(!isFramed(w, Bravo, field));
+        QVERIFY(isFramed(w, Alpha, C::ShipName));
     }
 
-    void clicksOnBodyCellsAreReportedAndHeaderClicksAreNot()
+    // A name cut by its column shows whole as the tip where the mouse rests; one shown
+    // whole needs none.
+    void aCutNameShowsWholeAsItsTip_data()
     {
-        FlexGrid grid;
-        grid.resize(600, 300);
-        grid.setCols(5);
-        grid.setFixedRows(2);
-        grid.setFrozenColumns(2);
-        grid.bindRecords({{"a", "b", "c", "d"}, {"e", "f", "g", "h"}}, 1);
-        grid.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&grid));
-        QSignalSpy clicked(&grid, &FlexGrid::cellClicked);
-
-        const auto clickAt = [&](int row, int col) {
-            const QRect cell = grid.cellRect(row, col);
-            QWidget* target = grid.childAt(cell.center());
-            QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&grid, cell.center()));
-        };
-        clickAt(3, 4);
-        QCOMPARE(clicked.count(), 1);
-        QCOMPARE(grid.row(), 3);
-        QCOMPARE(grid.col(), 4);
-        QCOMPARE(grid.text(), QStringLiteral("h"));
-        clickAt(2, 1); // a frozen column is clickable
-        QCOMPARE(clicked.count(), 2);
-        QCOMPARE(grid.text(), QStringLiteral("a"));
-        clickAt(0, 3); // a header row is not
-        QCOMPARE(clicked.count(), 2);
-        QCOMPARE(grid.row(), 2);
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("a long ship name") << int(C::ShipName) << true;
+        QTest::newRow("a long master's name") << int(C::Master) << true;
+        QTest::newRow("a short ship name") << int(C::ShipName) << false;
+        QTest::newRow("a short master's name") << int(C::Master) << false;
+    }
+    void aCutNameShowsWholeAsItsTip()
+    {
+        QFETCH(int, column);
+        QFETCH(bool, cut);
+        const C field = C(column);
+        const QString ship =
+            cut ? QStringLiteral("MV Northern Lights of the Western Isles") : Bravo;
+        const QString master = cut ? QStringLiteral("Capt. Alexandros Papadopoulos-Konstantinou")
+                                   : QStringLiteral("Berg");
+        LoadedWindow w({ship});
+        w.fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, Master) "
+                                      "VALUES (?, ?, 2026, ?)"),
+                       {w.fixture.shipId(ship), ship, master});
+        QVERIFY(w.loadAndShow());
+        const QString whole = w.cellText(ship, field);
+        const QRect cell = w.grid()->cellRect(w.cellOf(ship, field));
+        QCOMPARE(viewOf(w, field)->fontMetrics().horizontalAdvance(whole) > cell.width(), cut);
+        QCOMPARE(tipOf(w, ship, field), cut ? whole : QString());
+        QToolTip::hideText();
     }
 };
 

@@ -6,7 +6,6 @@
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "history/HistoryWindow.h"
-#include "mainwindow/DrillColumns.h"
 #include "reports/ReportPreview.h"
 
 #include <QAbstractButton>
@@ -27,18 +26,6 @@ class HistoryTestWindow : public LoadedWindow
 public:
     HistoryTestWindow() : LoadedWindow({Alpha, Bravo}) {}
 
-    int rowOf(const QString& ship) const
-    {
-        for (int row = FirstDrillRow; row < grid->rows(); ++row) {
-            if (grid->textMatrix(row, DrillColumns::ShipNameColumn) == ship)
-                return row;
-        }
-        return -1;
-    }
-    bool clickField(const QString& ship, DrillRecord::Column field) const
-    {
-        return clickCell(rowOf(ship), DrillColumns::columnOf(field));
-    }
     void keys(QKeySequence key) const { QTest::keySequence(QApplication::focusWidget(), key); }
     QVariant master(const QString& ship) const
     {
@@ -50,8 +37,6 @@ public:
         return messages.shown.isEmpty() ? QString() : messages.shown.last().text;
     }
     HistoryWindow* historyWindow() const { return window->findChild<HistoryWindow*>(); }
-
-    static constexpr int FirstDrillRow = MainWindow::FirstDrillRow;
 };
 
 // Changes made through a connection of the program's data layer of their own.
@@ -84,7 +69,6 @@ private slots:
     {
         HistoryTestWindow w;
         QVERIFY(w.loadAndShow());
-        auto* box = w.child<QLineEdit>("editBox");
         w.messages.answerYes = true;
         w.keys(CloseYear);
         QCOMPARE(w.fixture
@@ -94,16 +78,16 @@ private slots:
                  LoginName::current());
 
         // By mouse and by keyboard: no edit box, and the user is told by whom.
-        QVERIFY(w.clickField(Alpha, DrillRecord::Master));
-        QVERIFY(!box->isVisible());
+        QVERIFY(w.clickCell(Alpha, DrillRecord::Master));
+        QVERIFY(!w.box());
         QVERIFY2(w.lastMessage().contains(LoginName::current()), qPrintable(w.lastMessage()));
-        w.grid->setFocus();
-        QTest::keyClicks(w.grid, QStringLiteral("X"));
-        QVERIFY(!box->isVisible());
+        w.grid()->setFocus();
+        QTest::keyClicks(w.grid(), QStringLiteral("X"));
+        QVERIFY(!w.box());
         QVERIFY(w.master(Alpha).isNull());
 
         // The questionnaire shows the answers, and offers nothing to change or save.
-        QVERIFY(w.clickField(Alpha, DrillRecord::CompEval));
+        QVERIFY(w.clickCell(Alpha, DrillRecord::CompEval));
         w.press("pickButton");
         QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
         QVERIFY(!w.child<QAbstractButton>("confirmButton")->isVisible());
@@ -115,8 +99,8 @@ private slots:
 
         w.messages.answerText = QStringLiteral("  ");
         w.keys(ReopenYear);
-        QVERIFY(w.clickField(Alpha, DrillRecord::Master));
-        QVERIFY(!box->isVisible()); // still closed
+        QVERIFY(w.clickCell(Alpha, DrillRecord::Master));
+        QVERIFY(!w.box()); // still closed
         w.messages.answerText = QStringLiteral("Class asked for a correction");
         w.keys(ReopenYear);
         QCOMPARE(w.fixture
@@ -124,8 +108,8 @@ private slots:
                                             "= 'ClosedYears' ORDER BY IDHistory DESC"))
                      .toString(),
                  QStringLiteral("Reopened: Class asked for a correction"));
-        QVERIFY(w.clickField(Alpha, DrillRecord::Master));
-        QVERIFY(box->isVisible());
+        QVERIFY(w.clickCell(Alpha, DrillRecord::Master));
+        QVERIFY(w.box());
     }
 
     void ctrlHListsTheDrillsChangesNewestFirstToPrintAndSave()
@@ -134,7 +118,7 @@ private slots:
         QVERIFY(w.loadAndShow());
         writeMasters(w.fixture.databasePath(),
                      {QStringLiteral("Capt. Berg"), QStringLiteral("=Capt. Lund")});
-        QVERIFY(w.clickField(Alpha, DrillRecord::Master));
+        QVERIFY(w.clickCell(Alpha, DrillRecord::Master));
         w.keys(QKeySequence(Qt::CTRL | Qt::Key_H));
         HistoryWindow* history = w.historyWindow();
         QVERIFY(history && history->isVisible());

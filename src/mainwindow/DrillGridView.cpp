@@ -21,7 +21,7 @@ DrillGridView::DrillGridView(QAbstractItemModel* model, int frozenColumn, QWidge
     setSelectionMode(NoSelection);
     setEditTriggers(NoEditTriggers);
     setTabKeyNavigation(false);
-    setHorizontalScrollMode(ScrollPerPixel);
+    setHorizontalScrollMode(ScrollPerItem);
     setWordWrap(false);
     buildFrozenView();
     connect(this, &QTableView::clicked, this, &DrillGridView::cellClicked);
@@ -92,6 +92,27 @@ void DrillGridView::updateGeometries()
     m_frozen->setGeometry(body.left() - frozenWidth(), body.top() - captionHeight, frozenWidth(),
                           body.height() + captionHeight);
     m_frozen->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    showFirstColumnWhole();
+}
+
+void DrillGridView::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    if (dx != 0)
+        showFirstColumnWhole();
+}
+
+// At the end of its scroll bar Qt lays the last column against the right edge, which cuts
+// the first shown one at the ship names; it starts whole there instead, leaving room after
+// the last.
+void DrillGridView::showFirstColumnWhole()
+{
+    const QScrollBar* across = horizontalScrollBar();
+    if (across->maximum() == 0 || across->value() != across->maximum())
+        return;
+    horizontalHeader()->setOffsetToSectionPosition(across->value());
+    updateEditorGeometries();
+    viewport()->update();
 }
 
 // A cell of the frozen column moves the rows only.

@@ -32,11 +32,13 @@ signals:
 
 protected:
     void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     int firstShownColumn() const;
+    void showFirstColumnWhole();
 
     void buildFrozenView();
     bool frozenMouseEvent(const QMouseEvent* event);
