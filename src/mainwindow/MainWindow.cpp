@@ -4,26 +4,39 @@
 #include "common/AppFolder.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
+#include "common/EditConflict.h"
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
 #include "common/Shell.h"
 #include "common/Twips.h"
 #include "data/Backups.h"
+#include "data/ChangeHistory.h"
 #include "data/ChangeWatch.h"
 #include "data/CompanyTable.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/DrillRecord.h"
 #include "data/PrintDrillsTable.h"
 #include "data/ServerProbe.h"
 #include "data/ShipTableModel.h"
+#include "data/YearClosure.h"
+#include "due/DueDrillsWindow.h"
 #include "evaluation/EvaluationPanel.h"
+#include "history/HistoryWindow.h"
+#include "mainwindow/CompanyPanel.h"
+#include "mainwindow/DrillColumns.h"
 #include "mainwindow/DrillGridView.h"
+#include "mainwindow/DrillYearModel.h"
 #include "mainwindow/FleetPanel.h"
+#include "reports/DrillStatusReport.h"
 #include "reports/ReportControl.h"
 #include "widgets/Artwork.h"
 #include "widgets/ElidingLabel.h"
 #include "widgets/Look.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -34,8 +47,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
-
 #include <algorithm>
 
 namespace {
@@ -52,6 +65,63 @@ using Look::place;
 QString madeBy()
 {
     return MainWindow::tr("Made by HBQ Marine Software (example)");
+}
+
+constexpr int FirstYear = 2000;
+
+QString yearCaption(int year)
+{
+    return QStringLiteral("Year - %1").arg(year);
+}
+
+enum class YearLoad
+{
+    Read,
+    RowsNotMade,
+    NotRead
+};
+
+// Reads the drills of a year into the data source, first giving every ship its row when the
+// year has none. A year whose rows could not be made is read, and shown, as the empty year it
+// still is.
+YearLoad readYear(DrillDataSource& data, ShipTableModel& fleet, int year)
+{
+    data.setYear(year);
+    if (!data.refresh())
+        return YearLoad::NotRead;
+    if (data.recordCount() > 0 || fleet.ships().isEmpty())
+        return YearLoad::Read;
+    if (!data.addFleetYear())
+        return YearLoad::RowsNotMade;
+    return data.refresh() ? YearLoad::Read : YearLoad::NotRead;
+}
+
+// What the user is told when a year could not be loaded; shownYear is the year on screen.
+QString loadFailureText(YearLoad load, int year, int shownYear)
+{
+    if (load == YearLoad::RowsNotMade)
+        return MainWindow::tr("The drill rows of %1 could not be created; nothing was stored.")
+            .arg(year);
+    const QString outcome = shownYear == 0
+                                ? MainWindow::tr("The program will now end.")
+                                : MainWindow::tr("The grid shows %1 again.").arg(shownYear);
+    return MainWindow::tr("The drills of %1 could not be read. %2").arg(year).arg(outcome);
+}
+
+constexpr int PanelLeftTwips = 2280;
+constexpr int PanelTopTwips = 120;
+
+const QColor ShadeGrey(0x40, 0x40, 0x40);
+
+QAction* windowAction(QWidget* owner, const char* name, const QString& text,
+                      const QKeySequence& key)
+{
+    auto* action = new QAction(text, owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    owner->addAction(action);
+    return action;
 }
 
 } // namespace
@@ -534,4 +604,581 @@ bool MainWindow::linkEvent(QObject* link, QEvent* event)
     if (link == m_siteLink && (type == QEvent::Enter || type == QEvent::MouseMove))
         Look::setTextColour(m_siteLink, LinkBlue);
     return false;
+}
+
+// The drill status grid of the main window: loading a year into it, and the year buttons.
+
+void MainWindow::buildGrid()
+{
+    m_drills = new DrillGridEditor(m_messages, this);
+    m_drillGrid = m_drills->grid();
+    connect(m_drills, &DrillGridEditor::cellStored, this, &MainWindow::onCellStored);
+    connect(m_drills, &DrillGridEditor::evaluationRequested, this, &MainWindow::openQuestionnaire);
+    connect(m_drills, &DrillGridEditor::waitingForLock, this, &MainWindow::showLockWait);
+    connect(m_drills, &DrillGridEditor::yearStepRequested, this, [this](int step) {
+        (step > 0 ? m_nextYearButton : m_previousYearButton)
+            ->click(); // a disabled button stays put
+    });
+}
+
+void MainWindow::setYearCaption(int year)
+{
+    m_year = year;
+    m_yearLabel->setText(yearCaption(year));
+}
+
+bool MainWindow::loadYear()
+{
+    m_drills->endEdit();
+    const int year = shownYear();
+    const QModelIndex cursor = m_drillGrid->currentIndex();
+    const YearLoad load = readYear(*m_yearDrills, *m_ships, year);
+    // The keyboard's cell keeps its place in the new rows, as far as they reach.
+    const int rows = m_drills->model()->rowCount();
+    if (cursor.isValid() && rows > 0)
+        m_drillGrid->setCurrentIndex(
+            m_drills->model()->index(qMin(cursor.row(), rows - 1), cursor.column()));
+    // A year that could not be read is never shown as an empty one: the grid keeps the year
+    // it showed, and so does the label.
+    const int kept = m_yearDrills->recordsYear();
+    if (load == YearLoad::NotRead && kept != 0)
+        setYearCaption(kept);
+    m_reportCurrent = false;
+    m_previousYearButton->setEnabled(shownYear() != FirstYear);
+    m_nextYearButton->setEnabled(shownYear() != Clock::today().year());
+    if (load != YearLoad::Read) {
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        m_yearDrills->failure().sentence() + QStringLiteral(". ") +
+                            loadFailureText(load, year, kept));
+    }
+    return load != YearLoad::NotRead;
+}
+
+void MainWindow::recolour()
+{
+    m_drills->recolour();
+}
+
+void MainWindow::onCellStored(bool reportRefilled)
+{
+    m_reportCurrent = reportRefilled;
+}
+
+void MainWindow::showNextYear()
+{
+    showYear(shownYear() + 1);
+}
+
+void MainWindow::showPreviousYear()
+{
+    showYear(shownYear() - 1);
+}
+
+void MainWindow::showYear(int year)
+{
+    setYearCaption(year);
+    loadYear();
+}
+
+// The questionnaire panel over the main window: opened from an evaluation cell or as the
+// blank "Evaluation Form"; its saved total goes into the drill like a typed value.
+
+void MainWindow::buildEvaluationPanel()
+{
+    m_evaluationPanel = new EvaluationPanel(*m_db, m_messages, m_folder, this);
+    m_evaluationPanel->hide();
+    addFloatingPanel(m_evaluationPanel);
+    connect(m_evaluationPanel, &EvaluationPanel::saved, this, &MainWindow::takeQuestionnaireTotal);
+    connect(m_evaluationPanel, &EvaluationPanel::closed, m_shade, &QWidget::hide);
+    connect(m_evaluationPanel, &EvaluationPanel::connectionLost, this, [this] {
+        tellIfConnectionLost(tr("The answers were not saved: they are still shown in the "
+                                "questionnaire, to be saved again."));
+    });
+    connect(findChild<QPushButton*>(QStringLiteral("evaluationFormButton")), &QPushButton::clicked,
+            this, &MainWindow::openBlankQuestionnaire);
+}
+
+void MainWindow::openQuestionnaire(const DrillChange& edit)
+{
+    hidePanels();
+    m_evaluationPanel->move(Twips::toPx(PanelLeftTwips), Twips::toPx(PanelTopTwips));
+    const DrillRecord* record = m_yearDrills->recordOf(edit.idDrill);
+    const int drill = DrillRecord::drillOf(edit.field);
+    if (!record || drill < 0)
+        return;
+    const Drill& evaluated = record->drills.at(drill);
+    const bool yearClosed = YearClosure::closedInfo(*m_db, shownYear()).has_value();
+    const bool opened = m_evaluationPanel->openForDrill(
+        record->idDrill, record->shipName, evaluated.done.shown(), evaluated.master,
+        DrillColumns::columnOf(edit.field), yearClosed);
+    if (!opened)
+        return; // the panel has told the user why
+    m_evaluating = edit;
+    layShade(m_evaluationPanel, m_shade);
+}
+
+void MainWindow::openBlankQuestionnaire()
+{
+    showPanel(m_evaluationPanel, PanelLeftTwips, PanelTopTwips);
+    m_evaluationPanel->openBlank();
+}
+
+void MainWindow::takeQuestionnaireTotal(const QString& total)
+{
+    // The total belongs to the evaluated cell alone, also for the write of the next click.
+    if (m_evaluating)
+        m_drills->storeValue(*m_evaluating, total);
+}
+
+// The floating panels of the main window for the fleet and the company name.
+
+void MainWindow::buildPanels()
+{
+    m_shade = new QFrame(this);
+    m_shade->setObjectName(QStringLiteral("shade"));
+    Look::fillBackground(m_shade, ShadeGrey);
+    m_shade->hide();
+
+    m_fleetPanel = new FleetPanel(this);
+    connect(m_fleetPanel, &FleetPanel::saveClicked, this, &MainWindow::saveFleet);
+    connect(m_fleetPanel, &FleetPanel::cancelClicked, this, [this] {
+        m_fleetPanel->hide(); // drops what was typed but not stored
+        m_shade->hide();
+    });
+    m_companyPanel = new CompanyPanel(this);
+    connect(m_companyPanel, &CompanyPanel::saveClicked, this, &MainWindow::saveCompanyName);
+    connect(m_companyPanel, &CompanyPanel::cancelClicked, this, [this] {
+        m_companyPanel->hide();
+        m_shade->hide();
+    });
+    addFloatingPanel(m_companyPanel);
+    addFloatingPanel(m_fleetPanel);
+
+    connect(findChild<QPushButton*>(QStringLiteral("fleetButton")), &QPushButton::clicked, this,
+            &MainWindow::openFleetPanel);
+    connect(findChild<QPushButton*>(QStringLiteral("companyButton")), &QPushButton::clicked, this,
+            &MainWindow::openCompanyPanel);
+}
+
+void MainWindow::openFleetPanel()
+{
+    showPanel(m_fleetPanel, 2280, 1440);
+}
+
+void MainWindow::saveFleet()
+{
+    m_fleetPanel->commitEdit(); // a ship typed just before "Save" belongs to the fleet
+    m_fleetPanel->hide();
+    m_shade->hide();
+    addDrillRowsForNewShips();
+    m_newShipsTimer->start();
+}
+
+void MainWindow::addNewShipsAndReload()
+{
+    addDrillRowsForNewShips();
+    loadYear();
+    m_newShipsTimer->stop();
+}
+
+void MainWindow::addDrillRowsForNewShips()
+{
+    m_yearDrills->setYear(shownYear());
+    m_yearDrills->addMissingRecords(m_ships->ships());
+    m_drills->endEdit(); // the grid is rebuilt: a pending edit has no cell left to go to
+}
+
+void MainWindow::openCompanyPanel()
+{
+    m_companyPanel->startEditing(m_companyLabel->text());
+    showPanel(m_companyPanel, 2280, 2280);
+}
+
+void MainWindow::shipRenamedByOtherUser(qint64 id, const QString& startedFrom,
+                                        const QString& storedNow, const QString& typed)
+{
+    const QString what = tr("the name of the ship \"%1\"").arg(startedFrom);
+    if (m_messages.askYesNo(ProgramTitle, editConflictQuestion(what, storedNow, typed)))
+        m_ships->overwriteName(id, storedNow, typed);
+}
+
+// The name replaces the one the panel was opened with; another user's newer name is replaced
+// only when the user says so.
+void MainWindow::saveCompanyName(const QString& startedFrom, const QString& typed)
+{
+    CompanyTable company(*m_db);
+    QString replaced = startedFrom;
+    while (true) {
+        const CompanyTable::Write write = company.replaceName(replaced, typed);
+        if (write.outcome == CompanyTable::Outcome::Failed) {
+            // The panel stays open with the text, so nothing typed is lost.
+            if (tellIfConnectionLost(
+                    tr("The company name was not stored: it is still in its box.")))
+                return;
+            m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                            tr("The company name could not be stored. The database refused the "
+                               "change; the name shown is unchanged."));
+            return;
+        }
+        if (write.outcome == CompanyTable::Outcome::Stored)
+            break;
+        if (!m_messages.askYesNo(ProgramTitle, editConflictQuestion(tr("the company name"),
+                                                                    write.storedNow, typed))) {
+            setCompanyName(write.storedNow);
+            m_companyPanel->hide();
+            m_shade->hide();
+            return;
+        }
+        replaced = write.storedNow;
+    }
+    setCompanyName(typed);
+    m_companyPanel->hide();
+    m_shade->hide();
+}
+
+// The drill status report of the shown year: its table follows every edit (on a server it
+// is filled for the report), and "Print Preview" shows it.
+
+bool MainWindow::refillReportTable()
+{
+    hidePanels();
+    m_reportCurrent =
+        PrintDrillsTable::refill(*m_db, shownYear(), m_companyLabel->text(), Clock::now());
+    return m_reportCurrent;
+}
+
+void MainWindow::showStatusReport()
+{
+    // The report must show exactly what the grid shows, with this moment's stamp.
+    m_reportCurrent = false;
+    if (!storePendingEdit() || !(m_reportCurrent || refillReportTable())) {
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("The drill status report could not be prepared: the database "
+                           "refused to fill its report table. Nothing was printed."));
+        return;
+    }
+    if (!m_statusReport)
+        m_statusReport = std::make_unique<ReportControl>(m_messages, this);
+    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    DrillStatusReport::prepare(*m_statusReport, shownYear(), m_companyLabel->text(),
+                               closed ? closed->closedOn() : QString());
+    m_statusReport->setDatabase(*m_db);
+    m_statusReport->setReportFileName(
+        AppFolder::programFile(m_folder, QString::fromLatin1(DrillStatusReport::TemplateFileName)));
+    m_statusReport->setDestination(ReportControl::Destination::Window);
+    m_statusReport->run();
+}
+
+// "Due Drills" over the main window: opened from the year bar or by Ctrl+D, it follows the
+// shown year and every re-read, and a drill chosen there becomes the grid's current cell.
+
+void MainWindow::buildDueDrillsButton()
+{
+    auto* button = new QPushButton(tr("Due Drills"), this);
+    button->setObjectName(QStringLiteral("dueDrillsButton"));
+    button->setFont(Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25));
+    button->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    button->setToolTip(
+        tr("Due Drills (%1)").arg(button->shortcut().toString(QKeySequence::NativeText)));
+    // At the right end of the year label, clear of its centred text.
+    Look::place(button, 12015, 1080, 1275, 345);
+    connect(button, &QPushButton::clicked, this, &MainWindow::showDueDrills);
+}
+
+void MainWindow::showDueDrills()
+{
+    if (!m_dueDrills) {
+        m_dueDrills = new DueDrillsWindow(*m_db, m_messages, this);
+        connect(m_dueDrills, &DueDrillsWindow::drillChosen, this, &MainWindow::goToDrill);
+        // The list follows the grid: a new year, other users' changes, the user's own edits.
+        const auto follow = [this] {
+            if (m_dueDrills->isVisible())
+                m_dueDrills->showYear(shownYear(), m_companyLabel->text());
+        };
+        connect(m_yearDrills.get(), &DrillDataSource::refreshed, m_dueDrills, follow);
+        connect(m_drills, &DrillGridEditor::cellStored, m_dueDrills, follow);
+    }
+    m_dueDrills->showYear(shownYear(), m_companyLabel->text());
+    m_dueDrills->show();
+    m_dueDrills->raise();
+    m_dueDrills->activateWindow();
+}
+
+void MainWindow::goToDrill(qint64 idDrill, int drill)
+{
+    if (!m_yearDrills->recordOf(idDrill))
+        return; // no longer in the shown year
+    hidePanels();
+    activateWindow();
+    m_drills->goToField(idDrill, DrillColumns::firstOfDrill(drill));
+}
+
+// The history of changes and the closing of years, in the main window: Ctrl+H and "History..."
+// on a drill cell or a ship of the fleet; "Close Year..." and "Reopen Year..." on the year's
+// caption and by key.
+
+void MainWindow::buildHistoryActions()
+{
+    QAction* history = windowAction(this, "ActHistory", tr("History..."), Qt::CTRL | Qt::Key_H);
+    connect(history, &QAction::triggered, this, &MainWindow::showHistory);
+    m_drillGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_drillGrid->addAction(history);
+    auto* fleetGrid = m_fleetPanel->findChild<QTableView*>(QStringLiteral("shipGrid"));
+    fleetGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    fleetGrid->addAction(history);
+
+    QAction* close =
+        windowAction(this, "ActCloseYear", tr("Close Year..."), Qt::CTRL | Qt::SHIFT | Qt::Key_L);
+    QAction* reopen =
+        windowAction(this, "ActReopenYear", tr("Reopen Year..."), Qt::CTRL | Qt::SHIFT | Qt::Key_U);
+    connect(close, &QAction::triggered, this, &MainWindow::closeShownYear);
+    connect(reopen, &QAction::triggered, this, &MainWindow::reopenShownYear);
+    m_yearLabel->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_yearLabel->addActions({close, reopen});
+}
+
+// The one key serves the fleet while its panel is open, and the drill grid otherwise.
+void MainWindow::showHistory()
+{
+    if (m_fleetPanel->isVisible())
+        showShipHistory();
+    else if (m_drillGrid->isEnabled())
+        showDrillHistory();
+}
+
+qint64 MainWindow::currentDrillId() const
+{
+    const DrillRecord* record = m_drills->currentRecord();
+    return record ? record->idDrill : 0;
+}
+
+void MainWindow::openHistory(const QString& subject,
+                             const std::optional<QList<ChangeEntry>>& entries)
+{
+    if (!entries) {
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("The history of changes could not be read from the database."));
+        return;
+    }
+    auto* window = new HistoryWindow(subject, *entries, m_messages, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowFlag(Qt::Window);
+    window->show();
+    window->activateWindow();
+}
+
+void MainWindow::showDrillHistory()
+{
+    const DrillRecord* record = m_drills->currentRecord();
+    if (!record) {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("Choose a cell of a ship's drills to see their history."));
+        return;
+    }
+    openHistory(tr("%1, drills of %2").arg(record->shipName).arg(shownYear()),
+                ChangeHistory::ofDrill(*m_db, record->idDrill));
+}
+
+void MainWindow::showShipHistory()
+{
+    const QModelIndex current =
+        m_fleetPanel->findChild<QTableView*>(QStringLiteral("shipGrid"))->currentIndex();
+    const Ship ship = current.isValid() ? m_ships->ships().value(current.row()) : Ship();
+    if (ship.id == 0) {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("Choose a ship to see its history."));
+        return;
+    }
+    openHistory(ship.name, ChangeHistory::ofShip(*m_db, ship.id));
+}
+
+bool MainWindow::refuseClosedYearEdit()
+{
+    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    if (closed)
+        m_messages.tell(Messages::Icon::Information, ProgramTitle, closed->refusal());
+    return closed.has_value();
+}
+
+void MainWindow::closeShownYear()
+{
+    const int year = shownYear();
+    if (year > Clock::today().year()) {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("The year %1 has not come yet and cannot be closed.").arg(year));
+        return;
+    }
+    if (const auto closed = YearClosure::closedInfo(*m_db, year)) {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle, closed->refusal());
+        return;
+    }
+    if (!m_messages.askYesNo(tr("Close Year"),
+                             tr("Close the year %1? Its drills and evaluations can then no longer "
+                                "be changed, until the year is reopened with a reason.")
+                                 .arg(year)))
+        return;
+    QSqlError error;
+    if (YearClosure::close(*m_db, year, Clock::today().year(), &error) !=
+        YearClosure::Outcome::Done)
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("The year %1 could not be closed: %2").arg(year).arg(error.text()));
+    showYearClosure();
+}
+
+void MainWindow::reopenShownYear()
+{
+    const int year = shownYear();
+    if (!YearClosure::closedInfo(*m_db, year)) {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("The year %1 is not closed.").arg(year));
+        return;
+    }
+    const std::optional<QString> reason = m_messages.askText(
+        tr("Reopen Year"),
+        tr("Why is the year %1 reopened? The reason is kept in the history of changes.").arg(year));
+    if (!reason)
+        return;
+    QSqlError error;
+    switch (YearClosure::reopen(*m_db, year, *reason, &error)) {
+    case YearClosure::Outcome::ReasonRequired:
+        m_messages.tell(
+            Messages::Icon::Information, ProgramTitle,
+            tr("A year is reopened only with a reason. The year %1 stays closed.").arg(year));
+        break;
+    case YearClosure::Outcome::Failed:
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("The year %1 could not be reopened: %2").arg(year).arg(error.text()));
+        break;
+    default:
+        break;
+    }
+    showYearClosure();
+}
+
+// The caption's tip says whether the shown year is closed, by whom and when.
+void MainWindow::showYearClosure()
+{
+    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    const QString state = closed ? closed->closedOn() : QString();
+    m_yearLabel->setToolTip(state);
+    m_yearLabel->setAccessibleDescription(state);
+}
+
+// Several users on one database: what the others change is shown here, a connection lost to
+// the server is noticed, told once and made again when the server answers, and a role that may
+// only read gets a window that only reads.
+
+void MainWindow::watchOtherUsers()
+{
+    m_watch = std::make_unique<ChangeWatch>(*m_db);
+    connect(m_watch.get(), &ChangeWatch::changed, this, &MainWindow::otherUsersChanged);
+    connect(m_watch.get(), &ChangeWatch::drillChanged, this, &MainWindow::otherUserChangedDrill);
+    m_watch->start();
+    connect(m_drills, &DrillGridEditor::connectionLost, this, &MainWindow::connectionLost);
+    // A server can go away while nobody edits: a light question now and then notices it.
+    if (m_db->engine() == DatabaseLocation::Engine::Postgres)
+        m_aliveTimer->start();
+}
+
+void MainWindow::otherUsersChanged()
+{
+    // An open panel works on what it was opened with: a questionnaire's total goes to the grid
+    // row it came from, and the fleet list keeps what is being typed. What changed is read once
+    // the panels are closed (the grid takes input again).
+    if (!m_drillGrid->isEnabled()) {
+        m_othersChanged = true;
+        return;
+    }
+    m_othersChanged = false;
+    m_ships->refresh();
+    readCompanyName();
+    m_drills->reread();
+    m_reportCurrent = false;
+}
+
+void MainWindow::otherUserChangedDrill(qint64 idDrill)
+{
+    if (!m_drillGrid->isEnabled()) {
+        m_othersChanged = true;
+        return;
+    }
+    m_yearDrills->refreshDrill(idDrill);
+    m_reportCurrent = false;
+}
+
+void MainWindow::connectionLost()
+{
+    if (!m_reconnectTimer->isActive()) // else told already
+        tellConnectionLost(tr("The edit was not stored: it is still in its box. The program "
+                              "connects again as soon as the server answers; then press Enter "
+                              "to store it."));
+}
+
+void MainWindow::checkServerAlive()
+{
+    if (!m_reconnectTimer->isActive() && !m_db->isAlive())
+        tellConnectionLost(tr("The program connects again as soon as the server answers; until "
+                              "then the grid may not show other users' changes."));
+}
+
+bool MainWindow::tellIfConnectionLost(const QString& notStored)
+{
+    if (m_db->isAlive())
+        return false;
+    tellConnectionLost(notStored + QLatin1Char(' ') +
+                       tr("The program connects again as soon as the server answers."));
+    return true;
+}
+
+// Each refused action is told; the connection itself is made again in the background.
+void MainWindow::tellConnectionLost(const QString& consequence)
+{
+    m_statusPanels.at(StatusLinePanel)->setText(tr("Not connected: the grid may be out of date"));
+    m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                    tr("The connection to the database %1 was lost. %2")
+                        .arg(m_db->location().display(), consequence));
+    m_reconnectTimer->start();
+}
+
+// Connecting is tried in the background; only a server that answered is connected to here.
+void MainWindow::tryReconnect()
+{
+    if (!m_probe) {
+        m_probe = std::make_unique<ServerProbe>(m_db->location(), std::chrono::seconds(5));
+        connect(m_probe.get(), &ServerProbe::answered, this, &MainWindow::serverAnswered);
+    }
+    m_probe->start();
+}
+
+void MainWindow::serverAnswered(bool reachable)
+{
+    if (!reachable || !m_reconnectTimer->isActive() || !m_db->reconnect().isEmpty())
+        return; // the next tick tries again
+    m_reconnectTimer->stop();
+    // A new session has no subscription, and what others did meanwhile is not yet shown.
+    m_watch->start();
+    otherUsersChanged();
+    showAccess();
+}
+
+void MainWindow::showAccess()
+{
+    const WriteRights rights = m_db->writeRights();
+    setReadOnly(!rights.mayWrite, rights.role);
+}
+
+void MainWindow::setReadOnly(bool readOnly, const QString& role)
+{
+    for (const char* name : {"saveCompanyButton", "saveFleetButton", "confirmButton"}) {
+        for (auto* button : findChildren<QAbstractButton*>(QLatin1String(name)))
+            button->setEnabled(!readOnly);
+    }
+    m_drills->setReadOnly(readOnly);
+    for (auto* list : m_fleetPanel->findChildren<QAbstractItemView*>())
+        list->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                       : QAbstractItemView::DoubleClicked |
+                                             QAbstractItemView::EditKeyPressed |
+                                             QAbstractItemView::AnyKeyPressed);
+    m_statusPanels.at(StatusLinePanel)
+        ->setText(readOnly ? tr("Read only: %1 may not change the data").arg(role) : QString());
 }
