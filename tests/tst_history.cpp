@@ -212,6 +212,34 @@ private slots:
         QCOMPARE(ChangeHistory::ofShip(db, ship)->size(), 7); // added, renamed, five of its drill
     }
 
+    // A statement of another tool may set several fields at once, some to the value they hold.
+    void eachFieldAStatementChangesLeavesItsOwnEntry_data() { Engines::addRows(); }
+    void eachFieldAStatementChangesLeavesItsOwnEntry()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        oneDrill(db);
+        QVERIFY(writeMaster(db, QStringLiteral("Capt. Berg")).stored());
+        int before = historyCount(db);
+        QVERIFY(run(db, QStringLiteral("UPDATE Drills SET Master = 'Capt. Lund', CompEval = "
+                                       "'Good', \"Drill Date\" = \"Drill Date\", Master1 = "
+                                       "Master1, \"Done Date1\" = '2025-03-01'"))
+                    .isActive());
+        QStringList entries = entriesSince(db, before);
+        entries.sort();
+        const QString who = whoOn(db);
+        QCOMPARE(entries,
+                 QStringList({who + QStringLiteral("|Drills|CompEval|-|Good"),
+                              who + QStringLiteral("|Drills|Done Date1|-|2025-03-01"),
+                              who + QStringLiteral("|Drills|Master|Capt. Berg|Capt. Lund")}));
+        before = historyCount(db);
+        QVERIFY(run(db, QStringLiteral("UPDATE Drills SET Master = 'Capt. Lund', CompEval = "
+                                       "'Good'"))
+                    .isActive());
+        QCOMPARE(entriesSince(db, before), QStringList());
+    }
+
     void aClosedYearRefusesEveryChangeUntilReopenedWithAReason_data() { Engines::addRows(); }
     void aClosedYearRefusesEveryChangeUntilReopenedWithAReason()
     {

@@ -11,9 +11,10 @@
 // - on a server, ordinary triggers whose functions run as the schema's owner and record the
 //   login role (session_user), so changes made with other tools are recorded too, and no role
 //   may update, delete or truncate History (revoked, and refused by triggers);
-// - on SQLite, temporary triggers each connection of the program makes for itself, recording
-//   the login name kept in the connection's temporary table orx_session; permanent triggers
-//   refuse UPDATE and DELETE of History. Other tools writing the file are not recorded.
+// - on SQLite, temporary triggers each connection of the program makes for itself, one per
+//   field, recording the login name kept in the connection's temporary table orx_session;
+//   permanent triggers refuse UPDATE and DELETE of History. Other tools writing the file are
+//   not recorded.
 // Times are UTC, as ISO text with milliseconds and a trailing Z.
 // A closed year's drills and answers cannot be changed: permanent triggers refuse it with a
 // message holding ClosedYearRefusal.
