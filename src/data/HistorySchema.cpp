@@ -270,6 +270,23 @@ QStringList closedYearGuards(Engine engine)
                  HistorySchema::ReasonRequired);
 }
 
+// The table of entries. On SQLite no entry is ever deleted, so a new entry's id,
+// the highest plus one, is never one used before; AUTOINCREMENT would write its counter too,
+// one more page with every edit.
+QString historyTable(Engine engine)
+{
+    const QString key = engine == Engine::Postgres
+                            ? QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY")
+                            : QStringLiteral("INTEGER PRIMARY KEY");
+    return QStringLiteral("CREATE TABLE %1 (IDHistory %2, ChangedAt TEXT NOT NULL, ChangedBy TEXT "
+                          "NOT NULL, TableName TEXT NOT NULL, RecordId BIGINT NOT NULL, Field "
+                          "TEXT NOT NULL, OldValue TEXT, NewValue TEXT)")
+        .arg(QStringLiteral("History"), key);
+}
+
+const QString HistoryIndex =
+    QStringLiteral("CREATE INDEX HistoryOfRecord ON History (TableName, RecordId)");
+
 QStringList historyKept(Engine engine)
 {
     using HistorySchema::HistoryKeptRefusal;
@@ -306,22 +323,30 @@ QString HistorySchema::nowExpression(Engine engine)
 
 QStringList HistorySchema::createStatements(Engine engine)
 {
-    const QString key = engine == Engine::Postgres
-                            ? QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY")
-                            : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    QStringList statements = {
-        QStringLiteral("CREATE TABLE History (IDHistory %1, ChangedAt TEXT NOT NULL, "
-                       "ChangedBy TEXT NOT NULL, TableName TEXT NOT NULL, RecordId BIGINT NOT "
-                       "NULL, Field TEXT NOT NULL, OldValue TEXT, NewValue TEXT)")
-            .arg(key),
-        QStringLiteral("CREATE INDEX HistoryOfRecord ON History (TableName, RecordId)"),
-        QStringLiteral("CREATE TABLE ClosedYears (YearDrill INTEGER PRIMARY KEY, ClosedAt TEXT NOT "
-                       "NULL, ClosedBy TEXT NOT NULL, ReopenReason TEXT)"),
-    };
+    QStringList statements = {historyTable(engine), HistoryIndex};
+    statements << QStringLiteral(
+        "CREATE TABLE ClosedYears (YearDrill INTEGER PRIMARY KEY, ClosedAt TEXT NOT NULL, "
+        "ClosedBy TEXT NOT NULL, ReopenReason TEXT)");
     statements << closedYearGuards(engine) << historyKept(engine);
     if (engine == Engine::Postgres)
         statements << serverHistoryTriggers();
     return statements;
+}
+
+QStringList HistorySchema::upgradeFromSecondVersion(Engine engine)
+{
+    if (engine == Engine::Postgres)
+        return {};
+    // Every entry is copied out and back with its id; dropping the old table drops its index and
+    // guards. No rename: the connection's own triggers would not let History go missing.
+    return QStringList{QStringLiteral("CREATE TEMP TABLE HistoryCopy AS SELECT * FROM History"),
+                       QStringLiteral("DROP TABLE History"),
+                       historyTable(engine),
+                       HistoryIndex,
+                       QStringLiteral("INSERT INTO History SELECT * FROM temp.HistoryCopy"),
+                       QStringLiteral("DROP TABLE temp.HistoryCopy"),
+                       QStringLiteral("DELETE FROM sqlite_sequence WHERE name = 'History'")} +
+           historyKept(engine);
 }
 
 QStringList HistorySchema::sessionStatements(Engine engine)

@@ -28,6 +28,8 @@ inline constexpr auto ReasonRequired = "ORX: a year is reopened only with a reas
 
 // The tables, indexes, guards and (on a server) history triggers, for a new or upgraded schema.
 QStringList createStatements(Engine engine);
+// What brings the history of schema version 2 to this layout, every entry kept.
+QStringList upgradeFromSecondVersion(Engine engine);
 
 // What each connection of the program makes for itself: on SQLite the session table and the
 // history triggers. The login name is then stored with setSessionUser().
