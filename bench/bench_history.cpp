@@ -1,6 +1,6 @@
 // The history of changes: a drill edit with its history entry beside the same edit without
-// one (the connection's history trigger dropped), and the history window of a drill with
-// 1,000 changes beside a bare read of those rows; same run, files alike.
+// one (the connection's history triggers of drill fields dropped), and the history window of a
+// drill with 1,000 changes beside a bare read of those rows; same run, files alike.
 #include "Fixture.h"
 #include "common/Messages.h"
 #include "data/ChangeHistory.h"
@@ -42,12 +42,23 @@ struct OpenFleet
     DrillDataSource data;
 };
 
+void dropDrillHistoryTriggers(const QSqlDatabase& connection)
+{
+    QSqlQuery query(connection);
+    query.exec(QStringLiteral("SELECT name FROM sqlite_temp_master WHERE type = 'trigger' AND "
+                              "tbl_name = 'Drills' AND name LIKE 'orx_history_%'"));
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
+    for (const QString& name : names)
+        query.exec(QStringLiteral("DROP TRIGGER %1").arg(name));
+}
+
 void edits(benchmark::State& state, bool recorded)
 {
     OpenFleet fleet;
     if (!recorded)
-        QSqlQuery(fleet.db.connection())
-            .exec(QStringLiteral("DROP TRIGGER orx_history_drills_update"));
+        dropDrillHistoryTriggers(fleet.db.connection());
     qint64 n = 0;
     for (auto _ : state) {
         const bool ok =

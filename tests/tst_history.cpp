@@ -135,6 +135,39 @@ void makeFirstVersion(DrillDatabase& db)
     run(db, Dialect::setVersion(db.engine(), 1));
 }
 
+// Takes the history back to the layout of the second version of the schema, every entry kept.
+void makeSecondVersion(DrillDatabase& db)
+{
+    if (db.engine() == Engine::Sqlite) {
+        for (const char* statement :
+             {"CREATE TEMP TABLE HistoryOfOld AS SELECT * FROM History", "DROP TABLE History",
+              "CREATE TABLE History (IDHistory INTEGER PRIMARY KEY AUTOINCREMENT, ChangedAt TEXT "
+              "NOT NULL, ChangedBy TEXT NOT NULL, TableName TEXT NOT NULL, RecordId BIGINT NOT "
+              "NULL, Field TEXT NOT NULL, OldValue TEXT, NewValue TEXT)",
+              "INSERT INTO History SELECT * FROM HistoryOfOld",
+              "CREATE INDEX HistoryOfRecord ON History (TableName, RecordId)",
+              "CREATE TRIGGER orx_kept_history_delete BEFORE DELETE ON History BEGIN SELECT "
+              "RAISE(ABORT, 'kept'); END"})
+            QVERIFY2(run(db, QLatin1String(statement)).isActive(), statement);
+    }
+    run(db, QStringLiteral("DELETE FROM OrxSchema"));
+    run(db, Dialect::setVersion(db.engine(), 2));
+}
+
+// Every entry with every column, in the order written.
+QStringList historyOf(const DrillDatabase& db)
+{
+    QStringList entries;
+    QSqlQuery query = run(db, QStringLiteral("SELECT * FROM History ORDER BY IDHistory"));
+    while (query.next()) {
+        QStringList values;
+        for (int column = 0; column < query.record().count(); ++column)
+            values << query.value(column).toString();
+        entries << values.join(u'|');
+    }
+    return entries;
+}
+
 } // namespace
 
 class TestHistory : public QObject
@@ -210,6 +243,34 @@ private slots:
         QCOMPARE(ofDrill->first().shipName, QStringLiteral("MV O'Brien"));
         QVERIFY(qAbs(ofDrill->first().when.secsTo(QDateTime::currentDateTimeUtc())) < 60);
         QCOMPARE(ChangeHistory::ofShip(db, ship)->size(), 7); // added, renamed, five of its drill
+    }
+
+    // A statement of another tool may set several fields at once, some to the value they hold.
+    void eachFieldAStatementChangesLeavesItsOwnEntry_data() { Engines::addRows(); }
+    void eachFieldAStatementChangesLeavesItsOwnEntry()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        oneDrill(db);
+        QVERIFY(writeMaster(db, QStringLiteral("Capt. Berg")).stored());
+        int before = historyCount(db);
+        QVERIFY(run(db, QStringLiteral("UPDATE Drills SET Master = 'Capt. Lund', CompEval = "
+                                       "'Good', \"Drill Date\" = \"Drill Date\", Master1 = "
+                                       "Master1, \"Done Date1\" = '2025-03-01'"))
+                    .isActive());
+        QStringList entries = entriesSince(db, before);
+        entries.sort();
+        const QString who = whoOn(db);
+        QCOMPARE(entries,
+                 QStringList({who + QStringLiteral("|Drills|CompEval|-|Good"),
+                              who + QStringLiteral("|Drills|Done Date1|-|2025-03-01"),
+                              who + QStringLiteral("|Drills|Master|Capt. Berg|Capt. Lund")}));
+        before = historyCount(db);
+        QVERIFY(run(db, QStringLiteral("UPDATE Drills SET Master = 'Capt. Lund', CompEval = "
+                                       "'Good'"))
+                    .isActive());
+        QCOMPARE(entriesSince(db, before), QStringList());
     }
 
     void aClosedYearRefusesEveryChangeUntilReopenedWithAReason_data() { Engines::addRows(); }
@@ -332,6 +393,39 @@ private slots:
                  QStringList{whoOn(db) + QStringLiteral("|Drills|Master|Capt. Berg|Capt. Lund")});
         if (db.engine() == Engine::Sqlite) // the copy made before the upgrade is of the old file
             QCOMPARE(QDir(Backups::folderOf(db.filePath())).entryList(QDir::Files).size(), 1);
+    }
+
+    void aSecondVersionHistoryIsBroughtUpWithEveryEntryKept_data() { Engines::addRows(); }
+    void aSecondVersionHistoryIsBroughtUpWithEveryEntryKept()
+    {
+        FRESH_LOCATION(fresh);
+        QStringList before;
+        {
+            DrillDatabase db(fresh.location());
+            OPEN(db);
+            const qint64 drill = oneDrill(db);
+            for (const char* master : {"Capt. O'Hara", "Capt. Berg"})
+                QVERIFY(writeMaster(db, QLatin1String(master)).stored());
+            QVERIFY(
+                EvaluationTable::save(db, drill, EvaluationTable::Drill::First, answersWith(2, 3)));
+            makeSecondVersion(db);
+            before = historyOf(db);
+        }
+        QVERIFY(!before.isEmpty());
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QCOMPARE(scalar(db, Dialect::readVersion(db.engine())).toInt(), Schema::Version);
+        QCOMPARE(historyOf(db), before);
+        QVERIFY(writeMaster(db, QStringLiteral("Capt. Lund")).stored());
+        QCOMPARE(historyOf(db).mid(0, before.size()), before);
+        QCOMPARE(entriesSince(db, int(before.size())),
+                 QStringList{whoOn(db) + QStringLiteral("|Drills|Master|Capt. Berg|Capt. Lund")});
+        QVERIFY(!run(db, QStringLiteral("DELETE FROM History")).isActive());
+        if (db.engine() == Engine::Sqlite) // the entries' ids are no longer counted apart
+            QCOMPARE(scalar(db, QStringLiteral("SELECT COUNT(*) FROM sqlite_sequence WHERE name = "
+                                               "'History'"))
+                         .toInt(),
+                     0);
     }
 };
 

@@ -6,12 +6,14 @@ namespace {
 
 using Engine = HistorySchema::Engine;
 
-// One recorded field: the name History gives it, and its value before and after.
+// One recorded field: the name History gives it, its value before and after, and the columns
+// the value is made of.
 struct Change
 {
     QString field;
     QString before;
     QString after;
+    QStringList columns;
 };
 
 // A row event of a table whose changes are kept.
@@ -42,16 +44,26 @@ QString answerOf(const QString& row, const QString& prefix)
     return QStringLiteral("(CASE %1ELSE %2 END)").arg(cases, NoValue);
 }
 
+QStringList answerColumns(const QString& prefix)
+{
+    QStringList columns;
+    for (int scale = 1; scale <= 5; ++scale)
+        columns << prefix + QString::number(scale);
+    return columns;
+}
+
 QList<Change> answerChanges(const QString& before, const QString& after)
 {
     const auto value = [](const QString& row, const QString& prefix) {
         return row.isEmpty() ? NoValue : answerOf(row, prefix);
     };
     const QString row = after.isEmpty() ? before : after;
-    return {{QStringLiteral("'Question ' || %1.IDQu").arg(row), value(before, QStringLiteral("Ev")),
-             value(after, QStringLiteral("Ev"))},
+    const QString first = QStringLiteral("Ev");
+    const QString second = QStringLiteral("Ev1");
+    return {{QStringLiteral("'Question ' || %1.IDQu").arg(row), value(before, first),
+             value(after, first), answerColumns(first)},
             {QStringLiteral("'Question ' || %1.IDQu || ' (2nd drill)'").arg(row),
-             value(before, QStringLiteral("Ev1")), value(after, QStringLiteral("Ev1"))}};
+             value(before, second), value(after, second), answerColumns(second)}};
 }
 
 QList<Change> fieldChanges(const QStringList& fields, const QString& before, const QString& after)
@@ -63,7 +75,7 @@ QList<Change> fieldChanges(const QStringList& fields, const QString& before, con
         const auto value = [&](const QString& row) {
             return row.isEmpty() ? NoValue : row + u'.' + column;
         };
-        changes.append({QStringLiteral("'%1'").arg(field), value(before), value(after)});
+        changes.append({QStringLiteral("'%1'").arg(field), value(before), value(after), {column}});
     }
     return changes;
 }
@@ -91,26 +103,32 @@ QList<Watched> watchedEvents()
         {QStringLiteral("ClosedYears"),
          ins,
          QStringLiteral("NEW.YearDrill"),
-         {{closed, NoValue, QStringLiteral("'Closed'")}}},
+         {{closed, NoValue, QStringLiteral("'Closed'"), {}}}},
         {QStringLiteral("ClosedYears"),
          del,
          QStringLiteral("OLD.YearDrill"),
-         {{closed, QStringLiteral("'Closed'"),
-           QStringLiteral("'Reopened: ' || OLD.ReopenReason")}}},
+         {{closed,
+           QStringLiteral("'Closed'"),
+           QStringLiteral("'Reopened: ' || OLD.ReopenReason"),
+           {}}}},
     };
 }
 
-QString recordStatement(Engine engine, const Watched& watched)
+const QString HistoryColumns = QStringLiteral(
+    "History (ChangedAt, ChangedBy, TableName, RecordId, Field, OldValue, NewValue)");
+
+// A server's statement recording every field of the event that changed.
+QString serverRecordStatement(const Watched& watched)
 {
     QStringList rows;
     for (const Change& change : watched.changes)
         rows << QStringLiteral("SELECT %1 AS f, %2 AS o, %3 AS n")
                     .arg(change.field, change.before, change.after);
-    return QStringLiteral("INSERT INTO History (ChangedAt, ChangedBy, TableName, RecordId, Field, "
-                          "OldValue, NewValue) SELECT %1, %2, '%3', %4, f, o, n FROM (%5) AS c "
-                          "WHERE o IS DISTINCT FROM n")
-        .arg(HistorySchema::nowExpression(engine), HistorySchema::whoExpression(engine),
-             watched.table, watched.record, rows.join(QStringLiteral(" UNION ALL ")));
+    return QStringLiteral("INSERT INTO %1 SELECT %2, %3, '%4', %5, f, o, n FROM (%6) AS c WHERE "
+                          "o IS DISTINCT FROM n")
+        .arg(HistoryColumns, HistorySchema::nowExpression(Engine::Postgres),
+             HistorySchema::whoExpression(Engine::Postgres), watched.table, watched.record,
+             rows.join(QStringLiteral(" UNION ALL ")));
 }
 
 QString triggerName(const QString& kind, const QString& table, const QString& event)
@@ -118,16 +136,11 @@ QString triggerName(const QString& kind, const QString& table, const QString& ev
     return QStringLiteral("orx_%1_%2_%3").arg(kind, table.toLower(), event.toLower());
 }
 
-// A row trigger running `body` (statements ending in ';'); on a server through a function of
-// the same name.
-QStringList rowTrigger(Engine engine, const QString& name, const QString& timing,
-                       const QString& event, const QString& table, const QString& body,
-                       bool temporary = false)
+// A server's row trigger running `body` (statements ending in ';') through a function of the
+// same name.
+QStringList serverRowTrigger(const QString& name, const QString& timing, const QString& event,
+                             const QString& table, const QString& body)
 {
-    if (engine == Engine::Sqlite)
-        return {QStringLiteral("CREATE %1TRIGGER IF NOT EXISTS %2 %3 %4 ON %5 BEGIN %6 END")
-                    .arg(temporary ? QStringLiteral("TEMP ") : QString(), name, timing, event,
-                         temporary ? QStringLiteral("main.") + table : table, body)};
     const QString result =
         event == QLatin1String("DELETE") ? QStringLiteral("OLD") : QStringLiteral("NEW");
     return {QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
@@ -137,14 +150,47 @@ QStringList rowTrigger(Engine engine, const QString& name, const QString& timing
                 .arg(name, timing, event, table)};
 }
 
-QStringList historyTriggers(Engine engine)
+QStringList serverHistoryTriggers()
 {
     QStringList statements;
     for (const Watched& watched : watchedEvents())
-        statements << rowTrigger(
-            engine, triggerName(QStringLiteral("history"), watched.table, watched.event),
+        statements << serverRowTrigger(
+            triggerName(QStringLiteral("history"), watched.table, watched.event),
             QStringLiteral("AFTER"), watched.event, watched.table,
-            recordStatement(engine, watched) + u';', engine == Engine::Sqlite);
+            serverRecordStatement(watched) + u';');
+    return statements;
+}
+
+// The temporary trigger recording one field of a watched event on SQLite.
+QString fieldTrigger(const Watched& watched, const Change& change, const QString& name)
+{
+    const QString event = watched.event == QLatin1String("UPDATE")
+                              ? QStringLiteral("UPDATE OF ") + change.columns.join(u',')
+                              : watched.event;
+    const QString entry = QStringList{HistorySchema::nowExpression(Engine::Sqlite),
+                                      HistorySchema::whoExpression(Engine::Sqlite),
+                                      u'\'' + watched.table + u'\'',
+                                      watched.record,
+                                      change.field,
+                                      change.before,
+                                      change.after}
+                              .join(QStringLiteral(", "));
+    return QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS %1 AFTER %2 ON main.%3 WHEN %4 IS "
+                          "DISTINCT FROM %5 BEGIN INSERT INTO %6 VALUES (%7); END")
+        .arg(name, event, watched.table, change.before, change.after, HistoryColumns, entry);
+}
+
+// On SQLite, one temporary trigger per field, fired only when its columns are set and its value
+// changes: an edit of one field compiles and runs one small trigger.
+QStringList sessionHistoryTriggers()
+{
+    QStringList statements;
+    for (const Watched& watched : watchedEvents()) {
+        const QString name = triggerName(QStringLiteral("history"), watched.table, watched.event);
+        for (qsizetype n = 0; n < watched.changes.size(); ++n)
+            statements << fieldTrigger(watched, watched.changes.at(n),
+                                       name + u'_' + QString::number(n + 1));
+    }
     return statements;
 }
 
@@ -162,8 +208,8 @@ QStringList guard(Engine engine, const QString& name, const QString& event, cons
     if (engine == Engine::Sqlite)
         return {QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 WHEN %4 BEGIN %5 END")
                     .arg(name, event, table, condition, refusal(engine, message))};
-    return rowTrigger(
-        engine, name, QStringLiteral("BEFORE"), event, table,
+    return serverRowTrigger(
+        name, QStringLiteral("BEFORE"), event, table,
         QStringLiteral("IF %1 THEN %2 END IF;").arg(condition, refusal(engine, message)));
 }
 
@@ -224,6 +270,23 @@ QStringList closedYearGuards(Engine engine)
                  HistorySchema::ReasonRequired);
 }
 
+// The table of entries. On SQLite no entry is ever deleted, so a new entry's id,
+// the highest plus one, is never one used before; AUTOINCREMENT would write its counter too,
+// one more page with every edit.
+QString historyTable(Engine engine)
+{
+    const QString key = engine == Engine::Postgres
+                            ? QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY")
+                            : QStringLiteral("INTEGER PRIMARY KEY");
+    return QStringLiteral("CREATE TABLE %1 (IDHistory %2, ChangedAt TEXT NOT NULL, ChangedBy TEXT "
+                          "NOT NULL, TableName TEXT NOT NULL, RecordId BIGINT NOT NULL, Field "
+                          "TEXT NOT NULL, OldValue TEXT, NewValue TEXT)")
+        .arg(QStringLiteral("History"), key);
+}
+
+const QString HistoryIndex =
+    QStringLiteral("CREATE INDEX HistoryOfRecord ON History (TableName, RecordId)");
+
 QStringList historyKept(Engine engine)
 {
     using HistorySchema::HistoryKeptRefusal;
@@ -260,22 +323,30 @@ QString HistorySchema::nowExpression(Engine engine)
 
 QStringList HistorySchema::createStatements(Engine engine)
 {
-    const QString key = engine == Engine::Postgres
-                            ? QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY")
-                            : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    QStringList statements = {
-        QStringLiteral("CREATE TABLE History (IDHistory %1, ChangedAt TEXT NOT NULL, "
-                       "ChangedBy TEXT NOT NULL, TableName TEXT NOT NULL, RecordId BIGINT NOT "
-                       "NULL, Field TEXT NOT NULL, OldValue TEXT, NewValue TEXT)")
-            .arg(key),
-        QStringLiteral("CREATE INDEX HistoryOfRecord ON History (TableName, RecordId)"),
-        QStringLiteral("CREATE TABLE ClosedYears (YearDrill INTEGER PRIMARY KEY, ClosedAt TEXT NOT "
-                       "NULL, ClosedBy TEXT NOT NULL, ReopenReason TEXT)"),
-    };
+    QStringList statements = {historyTable(engine), HistoryIndex};
+    statements << QStringLiteral(
+        "CREATE TABLE ClosedYears (YearDrill INTEGER PRIMARY KEY, ClosedAt TEXT NOT NULL, "
+        "ClosedBy TEXT NOT NULL, ReopenReason TEXT)");
     statements << closedYearGuards(engine) << historyKept(engine);
     if (engine == Engine::Postgres)
-        statements << historyTriggers(engine);
+        statements << serverHistoryTriggers();
     return statements;
+}
+
+QStringList HistorySchema::upgradeFromSecondVersion(Engine engine)
+{
+    if (engine == Engine::Postgres)
+        return {};
+    // Every entry is copied out and back with its id; dropping the old table drops its index and
+    // guards. No rename: the connection's own triggers would not let History go missing.
+    return QStringList{QStringLiteral("CREATE TEMP TABLE HistoryCopy AS SELECT * FROM History"),
+                       QStringLiteral("DROP TABLE History"),
+                       historyTable(engine),
+                       HistoryIndex,
+                       QStringLiteral("INSERT INTO History SELECT * FROM temp.HistoryCopy"),
+                       QStringLiteral("DROP TABLE temp.HistoryCopy"),
+                       QStringLiteral("DELETE FROM sqlite_sequence WHERE name = 'History'")} +
+           historyKept(engine);
 }
 
 QStringList HistorySchema::sessionStatements(Engine engine)
@@ -284,7 +355,7 @@ QStringList HistorySchema::sessionStatements(Engine engine)
         return {};
     return QStringList{QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS orx_session (Who TEXT)"),
                        QStringLiteral("DELETE FROM orx_session")} +
-           historyTriggers(engine);
+           sessionHistoryTriggers();
 }
 
 QString HistorySchema::setSessionUser(Engine engine)

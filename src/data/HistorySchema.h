@@ -11,9 +11,10 @@
 // - on a server, ordinary triggers whose functions run as the schema's owner and record the
 //   login role (session_user), so changes made with other tools are recorded too, and no role
 //   may update, delete or truncate History (revoked, and refused by triggers);
-// - on SQLite, temporary triggers each connection of the program makes for itself, recording
-//   the login name kept in the connection's temporary table orx_session; permanent triggers
-//   refuse UPDATE and DELETE of History. Other tools writing the file are not recorded.
+// - on SQLite, temporary triggers each connection of the program makes for itself, one per
+//   field, recording the login name kept in the connection's temporary table orx_session;
+//   permanent triggers refuse UPDATE and DELETE of History. Other tools writing the file are
+//   not recorded.
 // Times are UTC, as ISO text with milliseconds and a trailing Z.
 // A closed year's drills and answers cannot be changed: permanent triggers refuse it with a
 // message holding ClosedYearRefusal.
@@ -27,6 +28,8 @@ inline constexpr auto ReasonRequired = "ORX: a year is reopened only with a reas
 
 // The tables, indexes, guards and (on a server) history triggers, for a new or upgraded schema.
 QStringList createStatements(Engine engine);
+// What brings the history of schema version 2 to this layout, every entry kept.
+QStringList upgradeFromSecondVersion(Engine engine);
 
 // What each connection of the program makes for itself: on SQLite the session table and the
 // history triggers. The login name is then stored with setSessionUser().

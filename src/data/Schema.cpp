@@ -108,7 +108,9 @@ QStringList Schema::upgradeStatements(Engine engine, int fromVersion)
 {
     if (fromVersion >= Version)
         return {};
-    return HistorySchema::createStatements(engine) << Dialect::setVersion(engine, Version);
+    const QStringList history = fromVersion < 2 ? HistorySchema::createStatements(engine)
+                                                : HistorySchema::upgradeFromSecondVersion(engine);
+    return history + QStringList{Dialect::setVersion(engine, Version)};
 }
 
 QStringList Schema::requiredObjects(Engine engine, int version)
