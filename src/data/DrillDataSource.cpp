@@ -292,17 +292,20 @@ DrillDataSource::FieldSwap DrillDataSource::statementSwap(const DrillChange& cha
                                                           const QVariant& expected)
 {
     const QString field = fieldName(change.field);
-    QSqlQuery update(m_db.connection());
-    // Preparing takes the table's lock too, and may wait out the limit.
-    if (!update.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ? AND %1 %2 ?")
-                            .arg(field, Dialect::sameValue(m_db.engine()))))
-        return FieldSwap::refused(update.lastError());
-    update.addBindValue(boundValue(change.value));
-    update.addBindValue(change.idDrill);
-    update.addBindValue(expected);
-    if (!DrillDatabase::exec(update, "Writing a drill field"))
-        return FieldSwap::refused(update.lastError());
-    if (update.numRowsAffected() > 0)
+    QSqlError refusedPrepare;
+    QSqlQuery* update = fieldUpdate(change.field, &refusedPrepare);
+    if (!update)
+        return FieldSwap::refused(refusedPrepare);
+    update->addBindValue(boundValue(change.value));
+    update->addBindValue(change.idDrill);
+    update->addBindValue(expected);
+    const bool done = DrillDatabase::exec(*update, "Writing a drill field");
+    const QSqlError error = update->lastError();
+    const int changed = update->numRowsAffected();
+    update->finish(); // a statement left active would keep the file busy
+    if (!done)
+        return FieldSwap::refused(error);
+    if (changed > 0)
         return FieldSwap::wrote();
     QSqlQuery read(m_db.connection());
     read.prepare(QStringLiteral("SELECT %1 FROM Drills WHERE IDDrill = ?").arg(field));
@@ -312,6 +315,26 @@ DrillDataSource::FieldSwap DrillDataSource::statementSwap(const DrillChange& cha
     if (!read.next())
         return FieldSwap::holding(false, {});
     return FieldSwap::holding(true, read.value(0));
+}
+
+// The statement, with the history triggers it fires, is compiled once per connection and
+// field: compiling them again for every edit cost as much as running them.
+QSqlQuery* DrillDataSource::fieldUpdate(DrillRecord::Column field, QSqlError* refused)
+{
+    if (m_fieldUpdatesSession != m_db.session()) {
+        m_fieldUpdates.clear();
+        m_fieldUpdatesSession = m_db.session();
+    }
+    if (const auto found = m_fieldUpdates.find(field); found != m_fieldUpdates.end())
+        return &found.value();
+    QSqlQuery update(m_db.connection());
+    // Preparing takes the table's lock too, and may wait out the limit.
+    if (!update.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ? AND %1 %2 ?")
+                            .arg(fieldName(field), Dialect::sameValue(m_db.engine())))) {
+        *refused = update.lastError();
+        return nullptr;
+    }
+    return &m_fieldUpdates.insert(field, update).value();
 }
 
 DrillDataSource::FieldSwap DrillDataSource::serverSwap(const DrillChange& change,

@@ -6,6 +6,7 @@
 #include "data/DrillWriteResult.h"
 #include "data/Ship.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSqlQuery>
@@ -94,6 +95,7 @@ private:
     void makeServerWrite();
     void setLockWait(std::chrono::milliseconds wait);
     bool prepareYearQuery();
+    QSqlQuery* fieldUpdate(DrillRecord::Column field, QSqlError* refused);
 
     DrillDatabase& m_db;
     int m_year = 0;
@@ -105,6 +107,8 @@ private:
     int m_yearQuerySession = -1;
     // The server's field write, prepared once per connection; m_serverWriteSession tells for
     // which connection it is known whether the server has it.
+    QHash<DrillRecord::Column, QSqlQuery> m_fieldUpdates;
+    int m_fieldUpdatesSession = -1;
     QSqlQuery m_serverWrite;
     int m_serverWriteSession = -1;
     bool m_serverWriteReady = false;
