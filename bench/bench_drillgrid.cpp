@@ -65,8 +65,8 @@ bool runBare(QSqlQuery& query, const QString& sql, const QVariantList& values = 
 }
 
 // One edit as the user makes it: the master's cell clicked, a name typed and Enter, which
-// writes the field where it still holds the value the box began with and refills the report
-// table in the same transaction.
+// writes the field where it still holds the value the box began with, with its history entry,
+// and refills the report table in the same transaction.
 void BM_EditProgram(benchmark::State& state)
 {
     const auto loaded = scheduledWindow(int(state.range(0)));
@@ -100,9 +100,16 @@ void BM_EditBare(benchmark::State& state)
         QSqlQuery query(db);
         db.transaction();
         const QVariant before = edit == 0 ? QVariant() : QStringLiteral("Master %1").arg(edit);
+        const QString after = QStringLiteral("Master %1").arg(++edit);
         runBare(query,
                 QStringLiteral("UPDATE Drills SET Master = ? WHERE IDDrill = ? AND Master IS ?"),
-                {QStringLiteral("Master %1").arg(++edit), idDrill, before});
+                {after, idDrill, before});
+        // The edit's entry in the history of changes, as the program keeps it.
+        runBare(query,
+                QStringLiteral("INSERT INTO History (ChangedAt, ChangedBy, TableName, RecordId, "
+                               "Field, OldValue, NewValue) VALUES (strftime('%Y-%m-%dT%H:%M:%fZ', "
+                               "'now'), ?, 'Drills', ?, 'Master', ?, ?)"),
+                {QStringLiteral("bench"), idDrill, before, after});
         runBare(query, QStringLiteral("DELETE FROM PrintDrills"));
         runBare(query, copy,
                 {QStringLiteral("Company"), QStringLiteral("Monday"), QStringLiteral("10:00:00"),

@@ -6,9 +6,12 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace {
 
@@ -327,6 +330,27 @@ private slots:
                 QCOMPARE(w.cellColour(ship, field), Blue);
             QCOMPARE(w.cellColour(ship, C::Master1), Black);
         }
+    }
+
+    // A stored date changes the colour of its whole drill on screen: the views are told of
+    // every cell of the row, not only of the cell that was edited.
+    void aStoredDateRepaintsItsWholeDrill()
+    {
+        LoadedWindow w({Alpha, Bravo});
+        QVERIFY(w.loadAndShow());
+        QSignalSpy told(w.model(), &QAbstractItemModel::dataChanged);
+        QVERIFY(w.clickCell(Alpha, C::DoneDate));
+        QTest::keyClicks(w.box(), QStringLiteral("6/1/2026"));
+        QTest::keyClick(w.box(), Qt::Key_Return);
+        QCOMPARE(w.cellColour(Alpha, C::Master), Green);
+        const QModelIndex master = w.cellOf(Alpha, C::Master);
+        const bool masterTold = std::any_of(told.cbegin(), told.cend(), [&](const auto& args) {
+            const auto first = args.at(0).template value<QModelIndex>();
+            const auto last = args.at(1).template value<QModelIndex>();
+            return first.row() <= master.row() && master.row() <= last.row() &&
+                   first.column() <= master.column() && master.column() <= last.column();
+        });
+        QVERIFY(masterTold);
     }
 
     // A date field changed by other means to a text that is no date is shown as it stands; as

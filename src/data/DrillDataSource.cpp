@@ -221,8 +221,10 @@ DrillWriteResult DrillDataSource::write(const DrillChange& change,
         result.outcome = Outcome::ConnectionLost;
     const bool known = result.outcome == Outcome::Written || result.outcome == Outcome::Unchanged ||
                        result.outcome == Outcome::Conflict;
-    if (const int index = indexOf(change.idDrill); known && index >= 0)
+    if (const int index = indexOf(change.idDrill); known && index >= 0) {
         m_records[index].set(change.field, result.storedNow);
+        emit recordRefreshed(index);
+    }
     return result;
 }
 

@@ -53,7 +53,8 @@ public:
     // holds the value the change started from, so no other user's newer value is overwritten
     // unseen. The values are bound, never part of the statement. Only the eight drill fields
     // (DrillDate .. Master1) can be written. The record of the drill, wherever it now is among
-    // the records, is updated to what the database holds afterwards (also on Conflict).
+    // the records, is updated to what the database holds afterwards (also on Conflict), and
+    // recordRefreshed() tells which.
     // Whatever `alongside` writes goes into the same transaction; when it fails, its work
     // alone is undone (alongsideDone says so) and the field is still stored.
     // A write that meets another user's lock calls `waiting` once, before it waits; the whole
