@@ -185,6 +185,7 @@ void DrillGridEditor::closeEditor()
 
 void DrillGridEditor::setUpEditor(DrillCellEditor* editor, const QModelIndex&)
 {
+    editor->disconnect(this); // a kept editor still speaks to its last edit
     editor->setReadOnly(m_readOnly);
     connect(editor, &DrillCellEditor::textEdited, this, [this](const QString& text) {
         if (m_edit)
