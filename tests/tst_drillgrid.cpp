@@ -383,7 +383,9 @@ private slots:
         const int vertical = down->value();
         const int horizontal = across->value();
         QVERIFY(vertical > 0 && horizontal > 0);
-        w.window->recolour();
+        // A new day recolours every row, on the clock's tick.
+        Clock::setFixed(Clock::now().addDays(1));
+        QMetaObject::invokeMethod(w.child<QTimer>("clockTimer"), "timeout", Qt::DirectConnection);
         QCOMPARE(down->value(), vertical);
         QCOMPARE(across->value(), horizontal);
         QCOMPARE(w.currentCell(), current);

@@ -24,7 +24,6 @@ public:
     void bind(const DrillDataSource& data);
     // The day whose state the colours show.
     void setDay(const QDate& day);
-    const QDate& day() const { return m_day; }
     void setFont(const QFont& font) { m_font = font; }
 
     const DrillRecord* recordAt(int row) const;

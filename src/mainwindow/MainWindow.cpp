@@ -654,11 +654,6 @@ bool MainWindow::loadYear()
     return load != YearLoad::NotRead;
 }
 
-void MainWindow::recolour()
-{
-    m_drills->recolour();
-}
-
 void MainWindow::onCellStored(bool reportRefilled)
 {
     m_reportCurrent = reportRefilled;
@@ -944,12 +939,6 @@ void MainWindow::showHistory()
         showShipHistory();
     else if (m_drillGrid->isEnabled())
         showDrillHistory();
-}
-
-qint64 MainWindow::currentDrillId() const
-{
-    const DrillRecord* record = m_drills->currentRecord();
-    return record ? record->idDrill : 0;
 }
 
 void MainWindow::openHistory(const QString& subject,

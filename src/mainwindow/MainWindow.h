@@ -44,15 +44,12 @@ public:
     // False when the shown year could not be read; the user has been told, and the grid and
     // m_yearLabel show the year read before (none at the first load).
     bool loadYear();
-    void recolour();
     // Gives every ship without a drill row in the shown year its row.
     void addDrillRowsForNewShips();
     // Refills the report table with the shown year; false when it could not.
     bool refillReportTable();
     void hidePanels();
     void layShade(QWidget* panel, QWidget* shade);
-    // The drill record of the grid's current cell; 0 when it shows none.
-    qint64 currentDrillId() const;
     // True when the shown year is closed: the user has been told by whom and when, and no
     // edit may begin.
     bool refuseClosedYearEdit();
