@@ -272,6 +272,20 @@ private slots:
         QCOMPARE(w.cellText(Alpha, C::Master), QString());
     }
 
+    // Another program deletes the drill whose box is open: the box goes with its row, and the
+    // keys stay in the grid, not with the next control in the tab order (the web link).
+    void aBoxWhoseRowIsDeletedLeavesTheKeysInTheGrid()
+    {
+        EditingWindow w;
+        QVERIFY(w.open());
+        QVERIFY(w.clickCell(Alpha, C::Master));
+        w.type(QStringLiteral("Typed"), false);
+        w.fixture.exec(QStringLiteral("DELETE FROM Drills WHERE ShipName = ?"), {Alpha});
+        QTRY_COMPARE(w.rowOf(Alpha), -1);
+        QVERIFY(!w.box());
+        QCOMPARE(QApplication::focusWidget(), w.grid());
+    }
+
     // Another program holds the file while Alpha's master is stored and Bravo's is clicked:
     // one bounded wait, told by ship, field and text; the text stays in Alpha's box and the
     // next Enter stores it there, never on Bravo.

@@ -236,8 +236,14 @@ void DrillGridEditor::reread()
     if (const int row = m_model->rowOf(cursorDrill); row >= 0)
         m_grid->selectionModel()->setCurrentIndex(m_model->index(row, cursor.column()),
                                                   QItemSelectionModel::NoUpdate);
-    if (wasOpen)
+    if (!wasOpen)
+        return;
+    // The rebuilt rows took the box, and Qt gave its focus to the next control in the tab
+    // order: the box comes back on its drill, or the grid takes the keys.
+    if (m_edit)
         reopenEditor();
+    else if (m_grid->isEnabled())
+        m_grid->setFocus(Qt::OtherFocusReason);
 }
 
 void DrillGridEditor::reopenEditor()
