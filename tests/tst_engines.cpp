@@ -54,6 +54,20 @@ bool addShips(DrillDatabase& db, const QStringList& names)
     });
 }
 
+// Gives the database one ship, MV Alpha, with its row of 2026, and reads that year into each
+// source.
+bool oneShipsYear(DrillDatabase& db, std::initializer_list<DrillDataSource*> years)
+{
+    if (!addShips(db, {QStringLiteral("MV Alpha")}) || YearRows::addMissing(db, 2026) != 1)
+        return false;
+    for (DrillDataSource* year : years) {
+        year->setYear(2026);
+        if (!year->refresh())
+            return false;
+    }
+    return true;
+}
+
 QStringList shipNames(int count)
 {
     QStringList names;
@@ -235,14 +249,9 @@ private slots:
         DrillDatabase second(fresh.location());
         OPEN(first);
         OPEN(second);
-        QVERIFY(addShips(first, {QStringLiteral("MV Alpha")}));
-        QCOMPARE(YearRows::addMissing(first, 2026), 1);
         DrillDataSource mine(first);
         DrillDataSource theirs(second);
-        for (DrillDataSource* source : {&mine, &theirs}) {
-            source->setYear(2026);
-            QVERIFY(source->refresh());
-        }
+        QVERIFY(oneShipsYear(first, {&mine, &theirs}));
         QVERIFY(mine.write(DrillChange::of(mine.records().at(0), DrillDataSource::DrillDate,
                                            QStringLiteral("2026-03-05")))
                     .stored());
@@ -281,14 +290,9 @@ private slots:
         OPEN(first);
         OPEN(second);
         OPEN(holder);
-        QVERIFY(addShips(first, {QStringLiteral("MV Alpha")}));
-        QCOMPARE(YearRows::addMissing(first, 2026), 1);
         DrillDataSource mine(first);
         DrillDataSource theirs(second);
-        for (DrillDataSource* source : {&mine, &theirs}) {
-            source->setYear(2026);
-            QVERIFY(source->refresh());
-        }
+        QVERIFY(oneShipsYear(first, {&mine, &theirs}));
         const auto change = [](DrillDataSource& year, const char* value) {
             return DrillChange::of(year.records().at(0), DrillRecord::Master,
                                    QString::fromUtf8(value));
@@ -584,13 +588,8 @@ private slots:
         QCOMPARE(reader.writeRights().mayWrite, false);
         QCOMPARE(reader.writeRights().role, QStringLiteral("orx_reader"));
         // Its edit is refused as such at once, never waited on as if another user held a lock.
-        QVERIFY(addShips(owner, {QStringLiteral("MV Alpha")}));
-        DrillDataSource ownerYear(owner);
-        ownerYear.setYear(2026);
-        QVERIFY(ownerYear.addFleetYear());
         DrillDataSource readerYear(reader);
-        readerYear.setYear(2026);
-        QVERIFY(readerYear.refresh());
+        QVERIFY(oneShipsYear(owner, {&readerYear}));
         QElapsedTimer clock;
         clock.start();
         const DrillWriteResult refused = readerYear.write(
