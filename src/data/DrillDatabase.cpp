@@ -395,6 +395,12 @@ bool DrillDatabase::inTransaction(const std::function<bool()>& work, QSqlError* 
     return runInTransaction(connection(), work, failure);
 }
 
+bool DrillDatabase::inTransaction(QSqlDatabase db, const std::function<bool()>& work,
+                                  QSqlError* failure)
+{
+    return runInTransaction(std::move(db), work, failure);
+}
+
 bool DrillDatabase::exec(QSqlQuery& query, const char* context)
 {
     SqliteConnection::bindTextAsTyped(query);

@@ -1,0 +1,435 @@
+#include "data/AccessTakeOver.h"
+
+#include "common/Csv.h"
+#include "common/LoginName.h"
+#include "data/DrillDatabase.h"
+#include "data/Schema.h"
+#include "data/SqliteConnection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+using Engine = DatabaseLocation::Engine;
+using AccessTakeOver::Outcome;
+
+// The server's history triggers that would record every row taken over, one entry per value.
+const QStringList RowHistoryTriggers = {QStringLiteral("Ships:orx_history_ships_insert"),
+                                        QStringLiteral("Evaluation:orx_history_evaluation_insert"),
+                                        QStringLiteral("Company:orx_history_company_update")};
+
+// The values not carried that the summary lists; the report file has them all.
+constexpr qsizetype ShownFindings = 20;
+
+QString quotedPath(const QString& path)
+{
+    return u'"' + QDir::toNativeSeparators(path) + u'"';
+}
+
+// <folder>/<base><suffix>, with -2, -3 ... before the extension when that is taken.
+QString freeName(const QString& folder, const QString& base, const QString& extension)
+{
+    QString name = QStringLiteral("%1/%2.%3").arg(folder, base, extension);
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = QStringLiteral("%1/%2-%3.%4").arg(folder, base).arg(n).arg(extension);
+    return name;
+}
+
+QVariant valueOrNull(const QString& text)
+{
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+struct TableCount
+{
+    QString table;
+    qsizetype inFile = 0;
+    qsizetype taken = 0;
+};
+
+// The tables the file has, with their rows there and taken over.
+QList<TableCount> countsOf(const AccessContent& content)
+{
+    const QHash<QString, qsizetype> taken = {
+        {QStringLiteral("Ships"), content.ships.size()},
+        {QStringLiteral("Drills"), content.drills.size()},
+        {QStringLiteral("Evaluation"), content.answers.size()},
+        {QStringLiteral("Company"), content.hasCompany ? 1 : 0}};
+    QList<TableCount> counts;
+    for (const auto& [table, rows] : content.rowsInFile)
+        counts.append({table, rows, taken.value(table)});
+    return counts;
+}
+
+class Writer
+{
+public:
+    Writer(QSqlDatabase db, Engine engine, const AccessContent& content, const QDateTime& now)
+        : m_db(std::move(db)), m_engine(engine), m_content(content), m_now(now)
+    {
+    }
+
+    // Empty on success; nothing is written otherwise.
+    QString writeAll();
+
+private:
+    bool exec(QSqlQuery& query);
+    bool run(const QString& statement, const QVariantList& values = {});
+    bool writeShips();
+    bool writeDrills();
+    bool writeAnswers();
+    bool writeHistory(const QString& table, qsizetype rows);
+    bool switchRowHistory(bool on);
+    bool moveKeysOn();
+
+    QSqlDatabase m_db;
+    Engine m_engine;
+    const AccessContent& m_content;
+    QDateTime m_now;
+    QString m_failure;
+};
+
+bool Writer::exec(QSqlQuery& query)
+{
+    if (DrillDatabase::exec(query, "Taking over an Access file"))
+        return true;
+    m_failure = query.lastError().text();
+    return false;
+}
+
+bool Writer::run(const QString& statement, const QVariantList& values)
+{
+    QSqlQuery query(m_db);
+    query.prepare(statement);
+    for (qsizetype n = 0; n < values.size(); ++n)
+        query.bindValue(int(n), values.at(n));
+    return exec(query);
+}
+
+bool Writer::writeShips()
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("INSERT INTO Ships (IDShip, ShipName) VALUES (?, ?)"));
+    for (const Ship& ship : m_content.ships) {
+        query.bindValue(0, ship.id);
+        query.bindValue(1, ship.name);
+        if (!exec(query))
+            return false;
+    }
+    return true;
+}
+
+bool Writer::writeDrills()
+{
+    const QStringList columns = Schema::drillColumns();
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("INSERT INTO Drills (%1) VALUES (%2)")
+                      .arg(columns.join(QStringLiteral(", ")),
+                           QStringList(columns.size(), QStringLiteral("?"))
+                               .join(QStringLiteral(", "))));
+    for (const DrillRecord& drill : m_content.drills) {
+        for (int column = 0; column < DrillRecord::ColumnCount; ++column)
+            query.bindValue(column, valueOrNull(drill.stored(DrillRecord::Column(column))));
+        if (!exec(query))
+            return false;
+    }
+    return true;
+}
+
+bool Writer::writeAnswers()
+{
+    QStringList columns = {QStringLiteral("IDDrill"), QStringLiteral("IDQu")};
+    for (const QString& prefix : {QStringLiteral("Ev"), QStringLiteral("Ev1")}) {
+        for (int scale = 1; scale <= 5; ++scale)
+            columns << prefix + QString::number(scale);
+    }
+    QSqlQuery query(m_db);
+    query.prepare(
+        QStringLiteral("INSERT INTO Evaluation (%1) VALUES (%2)")
+            .arg(columns.join(QStringLiteral(", ")),
+                 QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", "))));
+    for (const AccessAnswers& answers : m_content.answers) {
+        query.bindValue(0, answers.idDrill);
+        query.bindValue(1, answers.question);
+        for (int flag = 0; flag < int(answers.flags.size()); ++flag)
+            query.bindValue(flag + 2, int(answers.flags[flag]));
+        if (!exec(query))
+            return false;
+    }
+    return true;
+}
+
+bool Writer::writeHistory(const QString& table, qsizetype rows)
+{
+    // On a server the entry names the role, as every other entry there does.
+    const bool server = m_engine == Engine::Postgres;
+    return run(QStringLiteral("INSERT INTO History (ChangedAt, ChangedBy, TableName, RecordId, "
+                              "Field, OldValue, NewValue) VALUES (?, %1, ?, 0, ?, ?, ?)")
+                   .arg(server ? QStringLiteral("CAST(session_user AS TEXT)") : QStringLiteral("?")),
+               QVariantList{m_now.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))} +
+                   (server ? QVariantList{} : QVariantList{LoginName::current()}) +
+                   QVariantList{table, QStringLiteral("Taken over"),
+                                QDir::toNativeSeparators(m_content.sourcePath),
+                                QStringLiteral("%1 rows").arg(rows)});
+}
+
+// Disabling a trigger takes the table's lock until the transaction ends, so no other
+// connection writes unrecorded meanwhile.
+bool Writer::switchRowHistory(bool on)
+{
+    if (m_engine != Engine::Postgres)
+        return true;
+    for (const QString& entry : RowHistoryTriggers) {
+        const QStringList parts = entry.split(u':');
+        if (!run(QStringLiteral("ALTER TABLE %1 %2 TRIGGER %3")
+                     .arg(parts.at(0),
+                          on ? QStringLiteral("ENABLE") : QStringLiteral("DISABLE"),
+                          parts.at(1))))
+            return false;
+    }
+    return true;
+}
+
+// A server's key counters do not follow keys that were given: new rows start past the largest.
+bool Writer::moveKeysOn()
+{
+    if (m_engine != Engine::Postgres)
+        return true;
+    for (const auto& [table, key] : {std::pair{QStringLiteral("Ships"), QStringLiteral("IDShip")},
+                                     std::pair{QStringLiteral("Drills"), QStringLiteral("IDDrill")}}) {
+        if (!run(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                                "COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)")
+                     .arg(table.toLower(), key.toLower())))
+            return false;
+    }
+    return true;
+}
+
+QString Writer::writeAll()
+{
+    QSqlError error;
+    const bool written = DrillDatabase::inTransaction(
+        m_db,
+        [this] {
+            if (!switchRowHistory(false) || !writeShips() || !writeDrills() || !writeAnswers())
+                return false;
+            if (m_content.hasCompany &&
+                !run(QStringLiteral("UPDATE Company SET Name = ?"), {m_content.company}))
+                return false;
+            for (const TableCount& count : countsOf(m_content)) {
+                if (!writeHistory(count.table, count.taken))
+                    return false;
+            }
+            return moveKeysOn() && switchRowHistory(true);
+        },
+        &error);
+    if (written)
+        return QString();
+    return m_failure.isEmpty() ? error.text() : m_failure;
+}
+
+QString yearText(int year)
+{
+    return year ? QString::number(year) : QString();
+}
+
+QString summaryOf(const AccessContent& content)
+{
+    QStringList lines;
+    for (const TableCount& count : countsOf(content))
+        lines << QStringLiteral("%1: %2 rows in the Access file, %3 taken over.")
+                     .arg(count.table)
+                     .arg(count.inFile)
+                     .arg(count.taken);
+    if (content.findings.isEmpty())
+        lines << QStringLiteral("Every value was taken over as it stood.");
+    else
+        lines << QStringLiteral("%1 values were not taken over as they stood:")
+                     .arg(content.findings.size());
+    for (const AccessFinding& finding : content.findings.first(
+             std::min<qsizetype>(content.findings.size(), ShownFindings)))
+        lines << QStringLiteral("- %1 %2, %3 \"%4\": %5")
+                     .arg(finding.ship, yearText(finding.year), finding.field, finding.raw,
+                          finding.why);
+    if (content.findings.size() > ShownFindings)
+        lines << QStringLiteral("... and %1 more, listed in the take-over report.")
+                     .arg(content.findings.size() - ShownFindings);
+    if (!content.ignored.isEmpty())
+        lines << QStringLiteral("Not taken over: %1.")
+                     .arg(content.ignored.join(QStringLiteral(", ")));
+    return lines.join(u'\n');
+}
+
+QString csvOf(const AccessContent& content)
+{
+    QString csv = Csv::record({QStringLiteral("Table"), QStringLiteral("Rows in the Access file"),
+                               QStringLiteral("Rows taken over")});
+    for (const TableCount& count : countsOf(content))
+        csv += Csv::record(
+            {count.table, QString::number(count.inFile), QString::number(count.taken)});
+    csv += Csv::record({QStringLiteral("Ship"), QStringLiteral("Year"), QStringLiteral("Field"),
+                        QStringLiteral("Value"), QStringLiteral("Why")});
+    for (const AccessFinding& finding : content.findings)
+        csv += Csv::record(
+            {finding.ship, yearText(finding.year), finding.field, finding.raw, finding.why});
+    return csv;
+}
+
+// Where the take-over puts its files, and under which names.
+struct Places
+{
+    QString folder;
+    QString base; // "ORXmanager97-access-2026-03-02"
+
+    Places(const QString& beside, const QDateTime& now)
+        : folder(QFileInfo(beside).absolutePath()),
+          base(QFileInfo(beside).completeBaseName() + QStringLiteral("-access-") +
+               now.date().toString(QStringLiteral("yyyy-MM-dd")))
+    {
+    }
+};
+
+// Saves the report beside the database; empty on success, else why not.
+QString saveReport(const AccessContent& content, const Places& places, Outcome& outcome)
+{
+    outcome.reportFile = freeName(places.folder, places.base + QStringLiteral("-report"),
+                                  QStringLiteral("csv"));
+    QSaveFile file(outcome.reportFile);
+    if (file.open(QIODevice::WriteOnly) && file.write(csvOf(content).toUtf8()) >= 0 &&
+        file.commit())
+        return QString();
+    return QStringLiteral("The take-over report %1 could not be written: %2")
+        .arg(quotedPath(outcome.reportFile), file.errorString());
+}
+
+Outcome failed(Outcome outcome, const QString& failure)
+{
+    if (!outcome.reportFile.isEmpty())
+        QFile::remove(outcome.reportFile);
+    outcome.reportFile.clear();
+    outcome.failure = failure + QStringLiteral(" Nothing was changed.");
+    return outcome;
+}
+
+Outcome succeeded(Outcome outcome, const AccessContent& content, const QString& database)
+{
+    outcome.summary = QStringLiteral("The Access file %1 was taken over into %2.\n")
+                          .arg(quotedPath(content.sourcePath), database) +
+                      summaryOf(content) +
+                      QStringLiteral("\nThe take-over report was saved as %1.")
+                          .arg(quotedPath(outcome.reportFile));
+    if (!outcome.keptAside.isEmpty())
+        outcome.summary += QStringLiteral(" The Access file is kept unchanged as %1.")
+                               .arg(quotedPath(outcome.keptAside));
+    return outcome;
+}
+
+QString buildFile(const AccessContent& content, const QString& path, const QDateTime& now)
+{
+    {
+        DrillDatabase made(DatabaseLocation::file(path), std::chrono::seconds(5),
+                           DrillDatabase::UseMark::None);
+        const QString failure = made.open();
+        if (!failure.isEmpty())
+            return failure;
+    }
+    // A connection without the program's session triggers: the history gets one entry per
+    // table, not one per value.
+    SqliteConnection::Scoped connection(path, SqliteConnection::Access::ReadWrite);
+    if (!connection.openFailure().isEmpty())
+        return connection.openFailure();
+    return Writer(connection.db(), Engine::Sqlite, content, now).writeAll();
+}
+
+// A new file, made under a name of its own and given the database's name once it is complete;
+// an Access file in its place is moved aside first, and back when that fails.
+Outcome intoNewFile(const AccessContent& content, const QString& path, bool accessInPlace,
+                    const QDateTime& now)
+{
+    Outcome outcome;
+    const Places places(path, now);
+    const QString building = path + QStringLiteral(".access-new");
+    const auto removeBuilding = [&] {
+        QFile::remove(building + QStringLiteral("-journal"));
+        QFile::remove(building);
+    };
+    removeBuilding();
+    QString failure = saveReport(content, places, outcome);
+    if (failure.isEmpty())
+        failure = buildFile(content, building, now);
+    if (failure.isEmpty() && accessInPlace) {
+        outcome.keptAside = freeName(places.folder, places.base, QStringLiteral("mdb"));
+        if (!QFile::rename(path, outcome.keptAside))
+            failure = QStringLiteral("The Access file could not be moved aside.");
+    }
+    if (failure.isEmpty() && !QFile::rename(building, path)) {
+        failure = QStringLiteral("The new database could not be given its name.");
+        if (accessInPlace)
+            QFile::rename(outcome.keptAside, path);
+    }
+    if (!failure.isEmpty()) {
+        removeBuilding();
+        outcome.keptAside.clear();
+        return failed(outcome, QStringLiteral("The Access file %1 could not be taken over: %2")
+                                   .arg(quotedPath(content.sourcePath), failure));
+    }
+    return succeeded(outcome, content, quotedPath(path));
+}
+
+// A database of this program that exists already: only when it holds no ships.
+Outcome intoExisting(const AccessContent& content, const DatabaseLocation& location,
+                     const QDateTime& now)
+{
+    Outcome outcome;
+    const bool file = location.engine == Engine::Sqlite;
+    DrillDatabase db(location);
+    const QString problem =
+        db.open(file ? DrillDatabase::Creation::Refused : DrillDatabase::Creation::Allowed);
+    if (!problem.isEmpty())
+        return failed(outcome, problem);
+    QSqlQuery count(db.connection());
+    if (!count.exec(QStringLiteral("SELECT COUNT(*) FROM Ships")) || !count.next())
+        return failed(outcome, count.lastError().text());
+    const QString database = quotedPath(location.display());
+    if (const int ships = count.value(0).toInt(); ships > 0)
+        return failed(outcome,
+                      QStringLiteral("The database %1 already holds %2 ships: an Access file is "
+                                     "taken over only into a new or empty database.")
+                          .arg(database)
+                          .arg(ships));
+    count.finish();
+    QString failure =
+        saveReport(content, Places(file ? location.filePath : content.sourcePath, now), outcome);
+    if (failure.isEmpty() && file) {
+        SqliteConnection::Scoped connection(location.filePath, SqliteConnection::Access::ReadWrite);
+        failure = connection.openFailure();
+        if (failure.isEmpty())
+            failure = Writer(connection.db(), Engine::Sqlite, content, now).writeAll();
+    } else if (failure.isEmpty()) {
+        failure = Writer(db.connection(), Engine::Postgres, content, now).writeAll();
+    }
+    if (!failure.isEmpty())
+        return failed(outcome, QStringLiteral("The Access file %1 could not be taken over into "
+                                              "%2: %3")
+                                   .arg(quotedPath(content.sourcePath), database, failure));
+    return succeeded(outcome, content, database);
+}
+
+} // namespace
+
+AccessTakeOver::Outcome AccessTakeOver::run(const AccessContent& content,
+                                            const DatabaseLocation& location, const QDateTime& now)
+{
+    if (location.engine == Engine::Sqlite) {
+        const QFileInfo target(location.filePath);
+        const bool accessInPlace = target == QFileInfo(content.sourcePath);
+        if (accessInPlace || !target.exists())
+            return intoNewFile(content, target.absoluteFilePath(), accessInPlace, now);
+    }
+    return intoExisting(content, location, now);
+}
