@@ -34,6 +34,7 @@ vouch() { # name, what mdb-ver says, Greek ship name or "", ships, then writer o
 
 vouch jet3-greek JET3 "Αγία Ειρήνη" 40 --jet 3 --codepage 1253
 vouch jet4 JET4 "" 400 --jet 4
+vouch jet4-compressed JET4 "" 40 --jet 4 --compressed-text
 
 [ $failures -eq 0 ] && echo "access fixtures: all read back as written"
 exit $((failures > 0))
