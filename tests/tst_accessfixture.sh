@@ -19,13 +19,19 @@ vouch() { # name, what mdb-ver says, Greek ship name or "", ships, then writer o
     "$source_dir/tests/tools/make_access_file" --ships "$ships" --years 2019-2021 --report-tables \
         --csv "$expected" "$@" "$file" || { fail "$name: not written"; return; }
     [ "$(mdb-ver "$file")" = "$version" ] || fail "$name: mdb-ver says $(mdb-ver "$file")"
-    [ "$(mdb-tables -1 "$file" | sort | xargs)" = "$(ls "$expected" | sed 's/\.csv$//' | sort | xargs)" ] ||
-        fail "$name: mdb-tables lists $(mdb-tables -1 "$file" | xargs)"
-    mdb-schema -T Drills "$file" | grep -q '^\s*\[Done Date1\]\s*DateTime' || fail "$name: no date column"
-    [ "$(mdb-export "$file" Drills | wc -l)" -eq $((ships * 3 + 1)) ] || fail "$name: not one row a ship and year"
-    mdb-export "$file" Drills | awk -F, 'NR > 1 && $7 != "" && !($7 ~ /^"([2-9][02468]|100)"$/) { exit 1 }' ||
+    local tables written
+    tables=$(mdb-tables -1 "$file" | sort | xargs)
+    written=$(ls "$expected" | sed 's/\.csv$//' | sort | xargs)
+    [ "$tables" = "$written" ] || fail "$name: mdb-tables lists $tables"
+    mdb-schema -T Drills "$file" | grep -q '^\s*\[Done Date1\]\s*DateTime' ||
+        fail "$name: no date column"
+    [ "$(mdb-export "$file" Drills | wc -l)" -eq $((ships * 3 + 1)) ] ||
+        fail "$name: not one row a ship and year"
+    mdb-export "$file" Drills |
+        awk -F, 'NR > 1 && $7 != "" && !($7 ~ /^"([2-9][02468]|100)"$/) { exit 1 }' ||
         fail "$name: an evaluation is not an even percentage"
-    [ -z "$greek" ] || mdb-export "$file" Ships | grep -q "^1,\"$greek\"$" || fail "$name: no Greek name"
+    [ -z "$greek" ] || mdb-export "$file" Ships | grep -q "^1,\"$greek\"$" ||
+        fail "$name: no Greek name"
     for table in "$expected"/*.csv; do
         mdb-export -T %Y-%m-%d "$file" "$(basename "$table" .csv)" | cmp -s - "$table" ||
             fail "$name: $(basename "$table" .csv) reads back otherwise than written"
