@@ -9,6 +9,7 @@ packages=(
     poppler-utils fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth dbus-daemon
     qt6-svg-dev desktop-file-utils appstream dpkg-dev file lintian git
+    python3 mdbtools
 )
 
 missing=()
