@@ -88,6 +88,7 @@ private:
     QHash<QString, AccessFile::Table> m_tables;
     QHash<QString, Columns> m_columns;
     QHash<qint64, QString> m_shipNames;
+    QHash<qint64, DrillRecord> m_dropped; // drill rows not taken over, by IDDrill
 };
 
 QString Reader::readTables()
@@ -171,8 +172,9 @@ void Reader::takeShips()
         }
         if (ship.name.trimmed().isEmpty()) {
             ship.name = QStringLiteral("Ship %1").arg(ship.id);
-            note(&named, QStringLiteral("ShipName"), columns.text(row, 1),
-                 QStringLiteral("the ship had no name; it is called \"%1\"").arg(ship.name));
+            const DrillRecord renamed{0, 0, ship.name, 0, {}};
+            note(&renamed, QStringLiteral("ShipName"), columns.text(row, 1),
+                 QStringLiteral("the ship had no name; it is called so"));
         }
         m_shipNames.insert(ship.id, ship.name);
         m_content.ships.append(ship);
@@ -283,11 +285,17 @@ void Reader::takeDrills()
         const std::pair<qint64, int> shipYear{drill->idShip, drill->year};
         if (ids.contains(drill->idDrill) || rowOfYear.contains(shipYear)) {
             noteDuplicate(*drill, rowOfYear.value(shipYear, drill->idDrill));
+            m_dropped.insert(drill->idDrill, *drill);
             continue;
         }
         if (!m_shipNames.contains(drill->idShip))
             note(&*drill, QStringLiteral("IDShip"), QString::number(drill->idShip),
                  QStringLiteral("the ship no longer exists; its drill row was kept"));
+        else if (drill->shipName.trimmed().isEmpty()) {
+            note(&*drill, QStringLiteral("ShipName"), drill->shipName,
+                 QStringLiteral("the drill row had no ship name; it takes the ship's"));
+            drill->shipName = m_shipNames.value(drill->idShip);
+        }
         ids.insert(drill->idDrill);
         rowOfYear.insert(shipYear, drill->idDrill);
         m_content.drills.append(*drill);
@@ -309,16 +317,22 @@ void Reader::takeAnswers()
         answers.question = int(wholeNumber(columns.text(row, 1)).value_or(0));
         const DrillRecord* drill = drills.value(answers.idDrill);
         const std::pair<qint64, int> key{answers.idDrill, answers.question};
-        if (!drill || taken.contains(key)) {
-            note(drill, QStringLiteral("Evaluation"),
-                 QStringLiteral("IDDrill %1, IDQu %2").arg(columns.text(row, 0), columns.text(row, 1)),
-                 drill ? QStringLiteral("a second answer row of this question; not taken over")
-                       : QStringLiteral("answers of a drill row that was not taken over"));
-            continue;
-        }
+        QStringList set;
         for (int flag = 0; flag < int(answers.flags.size()); ++flag) {
             const QString& value = columns.text(row, flag + 2);
             answers.flags[flag] = !value.isEmpty() && value != QLatin1String("0");
+            if (answers.flags[flag])
+                set << columns.table->columns.at(columns.positions.at(flag + 2));
+        }
+        if (!drill || taken.contains(key)) {
+            const auto dropped = m_dropped.constFind(answers.idDrill);
+            note(drill ? drill : dropped == m_dropped.cend() ? nullptr : &*dropped,
+                 QStringLiteral("Evaluation"),
+                 QStringLiteral("IDDrill %1, IDQu %2: %3")
+                     .arg(columns.text(row, 0), columns.text(row, 1), set.join(u' ')),
+                 drill ? QStringLiteral("a second answer row of this question; not taken over")
+                       : QStringLiteral("answers of a drill row that was not taken over"));
+            continue;
         }
         taken.insert(key);
         m_content.answers.append(answers);

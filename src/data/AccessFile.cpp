@@ -214,11 +214,10 @@ QString AccessFile::open(const QString& codePage)
     const int pageSize = m_header.kind == Kind::Jet3 ? Jet3PageSize : Jet4PageSize;
     const qint64 size = QFileInfo(m_path).size();
     if (size % pageSize != 0 || size < 3 * pageSize)
-        return QStringLiteral("The Access file %1 is cut short (%2 bytes, not whole pages of %3): "
-                              "it was not copied completely. Nothing was changed.")
+        return QStringLiteral("The Access file %1 is cut short (%2 bytes): it was not copied "
+                              "completely. Nothing was changed.")
             .arg(file)
-            .arg(size)
-            .arg(pageSize);
+            .arg(size);
     if (m_header.kind == Kind::Jet3) {
         const QString unknown = chooseCodec(codePage);
         if (!unknown.isEmpty())
@@ -239,6 +238,9 @@ QString AccessFile::open(const QString& codePage)
         return QStringLiteral("The Access file %1 cannot be read: it is damaged%2. Nothing was "
                               "changed.")
             .arg(file, m_header.encrypted ? QStringLiteral(" or encrypted") : QString());
+    const QString unreadable = checkCatalogue();
+    if (!unreadable.isEmpty())
+        return unreadable;
     mdb_set_date_fmt(mdb, "%Y-%m-%d");
     mdb_set_shortdate_fmt(mdb, "%Y-%m-%d");
     mdb_set_boolean_fmt_numbers(mdb);
@@ -252,9 +254,30 @@ QString AccessFile::open(const QString& codePage)
 
 std::optional<AccessFile::Table> AccessFile::read(const QString& name, QString* failure) const
 {
-    MdbHandle* mdb = handleOf(m_mdb);
     QByteArray tableName = name.toUtf8();
-    MdbTableDef* table = mdb_read_table_by_name(mdb, tableName.data(), MDB_TABLE);
+    return readDefinition(mdb_read_table_by_name(handleOf(m_mdb), tableName.data(), MDB_TABLE),
+                          name, failure);
+}
+
+// The catalogue's own rows, at the page every Jet file keeps it on: a file cut short there would
+// otherwise seem to lack its tables.
+QString AccessFile::checkCatalogue() const
+{
+    MdbCatalogEntry entry{};
+    entry.mdb = handleOf(m_mdb);
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = 2;
+    std::strncpy(entry.object_name, "MSysObjects", MDB_MAX_OBJ_NAME);
+    QString failure;
+    readDefinition(mdb_read_table(&entry), QStringLiteral("MSysObjects"), &failure);
+    return failure;
+}
+
+std::optional<AccessFile::Table> AccessFile::readDefinition(void* definition, const QString& name,
+                                                            QString* failure) const
+{
+    MdbHandle* mdb = handleOf(m_mdb);
+    auto* table = static_cast<MdbTableDef*>(definition);
     if (!table || !mdb_read_columns(table)) {
         if (table)
             mdb_free_tabledef(table);
@@ -286,7 +309,8 @@ std::optional<AccessFile::Table> AccessFile::read(const QString& name, QString* 
     // Pages that cannot be read end the walk early, without an error of their own.
     if (result.rows.size() != qsizetype(expected)) {
         *failure = QStringLiteral("The table %1 of the Access file %2 cannot be read completely "
-                                  "(%3 of %4 rows): the file is damaged. Nothing was changed.")
+                                  "(%3 of %4 rows): the file is damaged or cut short. Nothing was "
+                                  "changed.")
                        .arg(name, quotedPath(m_path))
                        .arg(result.rows.size())
                        .arg(expected);

@@ -71,6 +71,9 @@ public:
 
 private:
     QString chooseCodec(const QString& named);
+    QString checkCatalogue() const;
+    std::optional<Table> readDefinition(void* definition, const QString& name,
+                                        QString* failure) const;
 
     QString m_path;
     Header m_header;
