@@ -105,6 +105,13 @@ bool Writer::exec(QSqlQuery& query)
 bool Writer::run(const QString& statement, const QVariantList& values)
 {
     QSqlQuery query(m_db);
+    // A server prepares no ALTER TABLE: a statement without values runs as it is.
+    if (values.isEmpty()) {
+        if (query.exec(statement))
+            return true;
+        m_failure = query.lastError().text();
+        return false;
+    }
     query.prepare(statement);
     for (qsizetype n = 0; n < values.size(); ++n)
         query.bindValue(int(n), values.at(n));
