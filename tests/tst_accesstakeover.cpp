@@ -1,4 +1,5 @@
 #include "LoadedWindow.h"
+#include "MdbTools.h"
 #include "ProgramRun.h"
 #include "TestServer.h"
 #include "data/DrillDatabase.h"
@@ -7,7 +8,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,51 +15,14 @@
 namespace {
 
 const QString Program = QStringLiteral(ORX_PROGRAM_FILE);
-const QString Maker = QStringLiteral(MAKE_ACCESS_FILE);
 
 QString checksum(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromLatin1(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
-}
-
-// Runs one of the mdbtools commands, the independent reader every fixture is checked with.
-QString mdbTool(const QString& tool, const QStringList& arguments, const QString& charset = {})
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!charset.isEmpty())
-        environment.insert(QStringLiteral("MDB_JET3_CHARSET"), charset);
-    process.setProcessEnvironment(environment);
-    process.start(tool, arguments);
-    process.waitForFinished(120000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-// mdb-export's CSV: a heading line, then one line per row; text quoted, quotes doubled.
-QList<QStringList> csvRows(const QString& text)
-{
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (quoted && c == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"')
-            field += text.at(++i);
-        else if (c == u'"')
-            quoted = !quoted;
-        else if (!quoted && c == u',')
-            row << std::exchange(field, QString());
-        else if (!quoted && c == u'\n') {
-            rows << (row << std::exchange(field, QString()));
-            row.clear();
-        } else
-            field += c;
-    }
-    return rows;
+    return QString::fromLatin1(
+        QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
 }
 
 // A table as mdb-export reads it, each row keyed by its first columns joined.
@@ -69,14 +32,9 @@ struct Exported
     QMap<QString, QStringList> rows;
 };
 
-Exported exported(const QString& file, const QString& table, int keyColumns,
-                  const QString& charset)
+Exported exported(const QString& file, const QString& table, int keyColumns, const QString& charset)
 {
-    QList<QStringList> lines = csvRows(mdbTool(
-        QStringLiteral("mdb-export"),
-        {QStringLiteral("-T"), QStringLiteral("%Y-%m-%d"), QStringLiteral("-b"),
-         QStringLiteral("strip"), file, table},
-        charset));
+    QList<QStringList> lines = MdbTools::exported(file, table, charset);
     Exported result;
     if (lines.isEmpty())
         return result;
@@ -129,7 +87,8 @@ QStringList differences(DrillDatabase& db, const QString& access, const QString&
                      .arg(table)
                      .arg(actual.size())
                      .arg(expected.rows.size());
-    for (auto row = expected.rows.cbegin(); row != expected.rows.cend() && found.size() < 5; ++row) {
+    for (auto row = expected.rows.cbegin(); row != expected.rows.cend() && found.size() < 5;
+         ++row) {
         if (actual.value(row.key()) != row.value())
             found << QStringLiteral("%1 %2: %3, not %4")
                          .arg(table, row.key(), actual.value(row.key()).join(u'|'),
@@ -143,17 +102,6 @@ QStringList differences(DrillDatabase& db, const QString& access, const QString&
 class TestAccessTakeOver : public QObject
 {
     Q_OBJECT
-
-    // Writes an Access file with the test tool and checks that mdbtools take it for one.
-    QString makeAccessFile(const QString& path, const QStringList& options)
-    {
-        QProcess maker;
-        maker.start(Maker, options + QStringList{path});
-        if (!maker.waitForFinished(120000) || maker.exitCode() != 0)
-            qWarning().noquote() << maker.readAllStandardError();
-        const QString version = mdbTool(QStringLiteral("mdb-ver"), {path}).trimmed();
-        return version.isEmpty() ? QStringLiteral("mdb-ver cannot read it") : version;
-    }
 
 private slots:
     void init() { setTheTestDay(); }
@@ -173,16 +121,26 @@ void TestAccessTakeOver::takenOver_data()
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("codePage"); // --access-codepage, and mdb-export's charset
     const QString years = QStringLiteral("--years");
-    const QStringList greek97 = {QStringLiteral("--jet"), QStringLiteral("3"),
-                                 QStringLiteral("--codepage"), QStringLiteral("1253"),
-                                 QStringLiteral("--ships"), QStringLiteral("2000"),
-                                 years, QStringLiteral("2024-2026")};
-    const QStringList jet4 = {QStringLiteral("--jet"), QStringLiteral("4"),
-                              QStringLiteral("--ships"), QStringLiteral("2000"),
-                              years, QStringLiteral("2024-2026")};
-    const QStringList small4 = {QStringLiteral("--jet"), QStringLiteral("4"),
-                                QStringLiteral("--ships"), QStringLiteral("40"),
-                                years, QStringLiteral("2017-2026")};
+    const QStringList greek97 = {QStringLiteral("--jet"),
+                                 QStringLiteral("3"),
+                                 QStringLiteral("--codepage"),
+                                 QStringLiteral("1253"),
+                                 QStringLiteral("--ships"),
+                                 QStringLiteral("2000"),
+                                 years,
+                                 QStringLiteral("2024-2026")};
+    const QStringList jet4 = {QStringLiteral("--jet"),
+                              QStringLiteral("4"),
+                              QStringLiteral("--ships"),
+                              QStringLiteral("2000"),
+                              years,
+                              QStringLiteral("2024-2026")};
+    const QStringList small4 = {QStringLiteral("--jet"),
+                                QStringLiteral("4"),
+                                QStringLiteral("--ships"),
+                                QStringLiteral("40"),
+                                years,
+                                QStringLiteral("2017-2026")};
     const QString sqlite = QStringLiteral("sqlite");
     const QString server = QStringLiteral("postgresql");
     const QString dialog = QStringLiteral("dialog");
@@ -194,18 +152,24 @@ void TestAccessTakeOver::takenOver_data()
     QTest::newRow("Jet 3, Greek, to the server") << greek97 << command << server << QString();
     QTest::newRow("Jet 4, to the server") << jet4 << command << server << QString();
     QTest::newRow("Jet 4, evaluations as numbers")
-        << small4 + QStringList{QStringLiteral("--eval-type"), QStringLiteral("number")}
-        << dialog << sqlite << QString();
+        << small4 + QStringList{QStringLiteral("--eval-type"), QStringLiteral("number")} << dialog
+        << sqlite << QString();
     QTest::newRow("Jet 4, compressed text")
         << small4 + QStringList{QStringLiteral("--compressed-text")} << command << sqlite
         << QString();
     QTest::newRow("Jet 4, encrypted (libmdb reads it)")
         << small4 + QStringList{QStringLiteral("--encrypted")} << dialog << sqlite << QString();
     QTest::newRow("Jet 3, Greek under a Western header, code page named")
-        << QStringList{QStringLiteral("--jet"), QStringLiteral("3"), QStringLiteral("--codepage"),
-                       QStringLiteral("1253"), QStringLiteral("--header-codepage"),
-                       QStringLiteral("1252"), QStringLiteral("--ships"), QStringLiteral("30"),
-                       years, QStringLiteral("2025-2026")}
+        << QStringList{QStringLiteral("--jet"),
+                       QStringLiteral("3"),
+                       QStringLiteral("--codepage"),
+                       QStringLiteral("1253"),
+                       QStringLiteral("--header-codepage"),
+                       QStringLiteral("1252"),
+                       QStringLiteral("--ships"),
+                       QStringLiteral("30"),
+                       years,
+                       QStringLiteral("2025-2026")}
         << command << sqlite << QStringLiteral("1253");
 }
 
@@ -217,7 +181,7 @@ void TestAccessTakeOver::takenOver()
     QFETCH(QString, codePage);
     QTemporaryDir folder;
     const QString access = folder.filePath(QStringLiteral("ORXmanager97.mdb"));
-    QVERIFY(makeAccessFile(access, options).startsWith(QStringLiteral("JET")));
+    QVERIFY(MdbTools::make(access, options).startsWith(QStringLiteral("JET")));
     const QString before = checksum(access);
 
     DatabaseLocation location = DatabaseLocation::file(access);
@@ -229,7 +193,8 @@ void TestAccessTakeOver::takenOver()
         QVERIFY(window.load());
         QCOMPARE(window.messages.shown.size(), 2);
         QVERIFY(window.messages.shown.first().text.contains(
-            QStringLiteral("%1 ships").arg(options.at(options.indexOf(QStringLiteral("--ships")) + 1))));
+            QStringLiteral("%1 ships")
+                .arg(options.at(options.indexOf(QStringLiteral("--ships")) + 1))));
         QVERIFY2(window.shipRows() > 0, "the grid shows the ships taken over");
         kept = folder.filePath(QStringLiteral("ORXmanager97-access-2026-06-15.mdb"));
     } else {
@@ -241,6 +206,9 @@ void TestAccessTakeOver::takenOver()
         }
         QStringList arguments = {QStringLiteral("--database"), target,
                                  QStringLiteral("--import-access"), access};
+        if (way == QLatin1String("export"))
+            arguments = {QStringLiteral("--database"), access, QStringLiteral("--export-csv"),
+                         QStringLiteral("2025"), folder.filePath(QStringLiteral("2025.csv"))};
         if (!codePage.isEmpty())
             arguments << QStringLiteral("--access-codepage") << codePage;
         const ProgramRun run = ProgramRun::of(Program, arguments);
@@ -300,17 +268,18 @@ void TestAccessTakeOver::valuesNotCarried()
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); // dd/mm/yyyy
     QTemporaryDir folder;
     const QString access = folder.filePath(QStringLiteral("ORXmanager97.mdb"));
-    const QStringList options = {QStringLiteral("--jet"), QStringLiteral("4"),
+    const QStringList options = {QStringLiteral("--jet"),   QStringLiteral("4"),
                                  QStringLiteral("--ships"), QStringLiteral("5"),
                                  QStringLiteral("--years"), QStringLiteral("2025-2026")};
-    QCOMPARE(makeAccessFile(access, options + option.split(u' ')), QStringLiteral("JET4"));
-    QVERIFY(mdbTool(QStringLiteral("mdb-tables"), {QStringLiteral("-1"), access})
+    QCOMPARE(MdbTools::make(access, options + option.split(u' ')), QStringLiteral("JET4"));
+    QVERIFY(MdbTools::run(QStringLiteral("mdb-tables"), {QStringLiteral("-1"), access})
                 .contains(QStringLiteral("Drills")));
     LoadedWindow window;
     window.database = DatabaseLocation::file(access);
     window.messages.answerYes = true;
     QVERIFY(window.load());
-    const QString report = folder.filePath(QStringLiteral("ORXmanager97-access-2026-06-15-report.csv"));
+    const QString report =
+        folder.filePath(QStringLiteral("ORXmanager97-access-2026-06-15-report.csv"));
     QFile file(report);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString lines = QString::fromUtf8(file.readAll());
@@ -331,8 +300,8 @@ void TestAccessTakeOver::refused_data()
     const QString dialog = QStringLiteral("dialog");
     const QString command = QStringLiteral("command");
     const QString damaged = QStringLiteral("damaged");
-    QTest::newRow("cut short within a page") << QStringLiteral("--cut 30000") << command
-                                             << QStringLiteral("cut short");
+    QTest::newRow("cut short within a page")
+        << QStringLiteral("--cut 30000") << command << QStringLiteral("cut short");
     QTest::newRow("cut short at a page") << QStringLiteral("--cut 12288") << dialog << damaged;
     QTest::newRow("garbage pages") << QStringLiteral("--garbage-pages") << command << damaged;
     QTest::newRow("garbage table definition")
@@ -349,11 +318,13 @@ void TestAccessTakeOver::refused_data()
                                     << command << QStringLiteral("no column [Done Date1]");
     QTest::newRow("unknown code page") << QStringLiteral("--access-codepage CP9999") << command
                                        << QStringLiteral("not one this system knows");
-    QTest::newRow("database holding ships") << QString() << QStringLiteral("into a fleet")
-                                            << QStringLiteral("already holds 3 ships");
+    QTest::newRow("database holding ships")
+        << QString() << QStringLiteral("into a fleet") << QStringLiteral("already holds 3 ships");
     QTest::newRow("answered No") << QString() << QStringLiteral("No") << QString();
-    QTest::newRow("disk full part-way") << QString() << QStringLiteral("full disk")
-                                        << QStringLiteral("could not be taken over");
+    QTest::newRow("exported, not taken over")
+        << QString() << QStringLiteral("export") << QStringLiteral("--import-access");
+    QTest::newRow("disk full part-way")
+        << QString() << QStringLiteral("full disk") << QStringLiteral("could not be taken over");
 }
 
 void TestAccessTakeOver::refused()
@@ -363,7 +334,7 @@ void TestAccessTakeOver::refused()
     QFETCH(QString, message);
     QTemporaryDir folder;
     const QString access = folder.filePath(QStringLiteral("ORXmanager97.mdb"));
-    QStringList makerOptions = {QStringLiteral("--jet"), QStringLiteral("4"),
+    QStringList makerOptions = {QStringLiteral("--jet"),   QStringLiteral("4"),
                                 QStringLiteral("--ships"), QStringLiteral("200"),
                                 QStringLiteral("--years"), QStringLiteral("2024-2026")};
     const bool ours = options.startsWith(QLatin1String("--access"));
@@ -375,7 +346,7 @@ void TestAccessTakeOver::refused()
     }
     if (ours)
         makerOptions[1] = QStringLiteral("3");
-    QVERIFY(!makeAccessFile(access, makerOptions).startsWith(QLatin1String("mdb-ver")));
+    QVERIFY(!MdbTools::make(access, makerOptions).startsWith(QLatin1String("mdb-ver")));
     const QString before = checksum(access);
     const QStringList filesBefore = QDir(folder.path()).entryList(QDir::Files);
 
@@ -394,6 +365,9 @@ void TestAccessTakeOver::refused()
         const QString fleetBefore = checksum(fleet.databasePath());
         QStringList arguments = {QStringLiteral("--database"), target,
                                  QStringLiteral("--import-access"), access};
+        if (way == QLatin1String("export"))
+            arguments = {QStringLiteral("--database"), access, QStringLiteral("--export-csv"),
+                         QStringLiteral("2025"), folder.filePath(QStringLiteral("2025.csv"))};
         if (ours)
             arguments << options.split(u' ');
         // A disk that fills: the program may write no more than a few pages.

@@ -61,8 +61,8 @@ int AccessOffer::importAccess(const CommandLine& command)
     const auto location = StartUp::databaseLocation(command, &failure);
     const QString source = QFileInfo(command.file).absoluteFilePath();
     if (location && !QFileInfo(source).isFile())
-        failure = QStringLiteral("There is no Access file \"%1\".")
-                      .arg(QDir::toNativeSeparators(source));
+        failure =
+            QStringLiteral("There is no Access file \"%1\".").arg(QDir::toNativeSeparators(source));
     const auto content = failure.isEmpty()
                              ? AccessContent::read(source, command.accessCodePage, &failure)
                              : std::nullopt;

@@ -25,9 +25,9 @@ struct CommandLine
     Action action = Action::ShowWindow;
     QString database; // --database: another file or a server; empty for the usual file
     int year = 0;
-    QString file;     // the PDF or CSV to write, the backup to restore, or the Access file
+    QString file;           // the PDF or CSV to write, the backup to restore, or the Access file
     QString accessCodePage; // --access-codepage: Jet 3's code page, when the header's is wrong
-    int dueDays = 30; // --due DAYS: how far ahead a drill counts as due
+    int dueDays = 30;       // --due DAYS: how far ahead a drill counts as due
     QString problem;
 
     // Exit codes of the headless actions.

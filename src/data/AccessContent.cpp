@@ -21,10 +21,10 @@ const QString EvaluationTable = QStringLiteral("Evaluation");
 
 const QStringList ShipColumns = {QStringLiteral("IDShip"), QStringLiteral("ShipName")};
 const QStringList DrillColumns = {
-    QStringLiteral("IDDrill"),     QStringLiteral("IDShip"),      QStringLiteral("ShipName"),
-    QStringLiteral("Drill Date"),  QStringLiteral("Done Date"),   QStringLiteral("CompEval"),
-    QStringLiteral("Master"),      QStringLiteral("Drill Date1"), QStringLiteral("Done Date1"),
-    QStringLiteral("CompEval1"),   QStringLiteral("Master1"),     QStringLiteral("YearDrill")};
+    QStringLiteral("IDDrill"),    QStringLiteral("IDShip"),      QStringLiteral("ShipName"),
+    QStringLiteral("Drill Date"), QStringLiteral("Done Date"),   QStringLiteral("CompEval"),
+    QStringLiteral("Master"),     QStringLiteral("Drill Date1"), QStringLiteral("Done Date1"),
+    QStringLiteral("CompEval1"),  QStringLiteral("Master1"),     QStringLiteral("YearDrill")};
 const QStringList CompanyColumns = {QStringLiteral("Name")};
 
 QStringList evaluationColumns()
@@ -113,10 +113,10 @@ QString Reader::readTables()
 
 QString Reader::readTable(const QString& name, const QStringList& wanted, bool required)
 {
-    const auto found = std::find_if(m_file.tables().cbegin(), m_file.tables().cend(),
-                                    [&](const QString& table) {
-                                        return table.compare(name, Qt::CaseInsensitive) == 0;
-                                    });
+    const auto found =
+        std::find_if(m_file.tables().cbegin(), m_file.tables().cend(), [&](const QString& table) {
+            return table.compare(name, Qt::CaseInsensitive) == 0;
+        });
     if (found == m_file.tables().cend()) {
         if (!required)
             return QString();
@@ -326,7 +326,9 @@ void Reader::takeAnswers()
         }
         if (!drill || taken.contains(key)) {
             const auto dropped = m_dropped.constFind(answers.idDrill);
-            note(drill ? drill : dropped == m_dropped.cend() ? nullptr : &*dropped,
+            note(drill                         ? drill
+                 : dropped == m_dropped.cend() ? nullptr
+                                               : &*dropped,
                  QStringLiteral("Evaluation"),
                  QStringLiteral("IDDrill %1, IDQu %2: %3")
                      .arg(columns.text(row, 0), columns.text(row, 1), set.join(u' ')),
@@ -396,20 +398,20 @@ int AccessContent::evaluations() const
 {
     int count = 0;
     for (const DrillRecord& drill : drills)
-        count += int(!drill.drills[0].evaluation.isEmpty()) + int(!drill.drills[1].evaluation.isEmpty());
+        count +=
+            int(!drill.drills[0].evaluation.isEmpty()) + int(!drill.drills[1].evaluation.isEmpty());
     return count;
 }
 
 QString AccessContent::description() const
 {
     const QList<int> held = years();
-    const QString span = held.isEmpty() ? QStringLiteral("no year")
-                         : held.size() == 1
-                             ? QStringLiteral("1 year (%1)").arg(held.constFirst())
-                             : QStringLiteral("%1 years (%2 to %3)")
-                                   .arg(held.size())
-                                   .arg(held.constFirst())
-                                   .arg(held.constLast());
+    const QString span = held.isEmpty()     ? QStringLiteral("no year")
+                         : held.size() == 1 ? QStringLiteral("1 year (%1)").arg(held.constFirst())
+                                            : QStringLiteral("%1 years (%2 to %3)")
+                                                  .arg(held.size())
+                                                  .arg(held.constFirst())
+                                                  .arg(held.constLast());
     QString text =
         QStringLiteral("The file %1 is an %2 database of the drill organizer. It holds %3 ships, "
                        "%4, %5 drill rows, %6 evaluations and the company name \"%7\".")

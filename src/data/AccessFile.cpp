@@ -55,7 +55,8 @@ void unscramble(QByteArray& page, int length)
         i = (i + 1) & 0xff;
         j = (j + state[i]) & 0xff;
         std::swap(state[i], state[j]);
-        page[CodedStart + n] = char(quint8(page.at(CodedStart + n)) ^ state[(state[i] + state[j]) & 0xff]);
+        page[CodedStart + n] =
+            char(quint8(page.at(CodedStart + n)) ^ state[(state[i] + state[j]) & 0xff]);
     }
 }
 

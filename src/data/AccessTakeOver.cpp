@@ -135,10 +135,10 @@ bool Writer::writeDrills()
 {
     const QStringList columns = Schema::drillColumns();
     QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("INSERT INTO Drills (%1) VALUES (%2)")
-                      .arg(columns.join(QStringLiteral(", ")),
-                           QStringList(columns.size(), QStringLiteral("?"))
-                               .join(QStringLiteral(", "))));
+    query.prepare(
+        QStringLiteral("INSERT INTO Drills (%1) VALUES (%2)")
+            .arg(columns.join(QStringLiteral(", ")),
+                 QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", "))));
     for (const DrillRecord& drill : m_content.drills) {
         for (int column = 0; column < DrillRecord::ColumnCount; ++column)
             query.bindValue(column, valueOrNull(drill.stored(DrillRecord::Column(column))));
@@ -175,14 +175,15 @@ bool Writer::writeHistory(const QString& table, qsizetype rows)
 {
     // On a server the entry names the role, as every other entry there does.
     const bool server = m_engine == Engine::Postgres;
-    return run(QStringLiteral("INSERT INTO History (ChangedAt, ChangedBy, TableName, RecordId, "
-                              "Field, OldValue, NewValue) VALUES (?, %1, ?, 0, ?, ?, ?)")
-                   .arg(server ? QStringLiteral("CAST(session_user AS TEXT)") : QStringLiteral("?")),
-               QVariantList{m_now.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))} +
-                   (server ? QVariantList{} : QVariantList{LoginName::current()}) +
-                   QVariantList{table, QStringLiteral("Taken over"),
-                                QDir::toNativeSeparators(m_content.sourcePath),
-                                QStringLiteral("%1 rows").arg(rows)});
+    return run(
+        QStringLiteral("INSERT INTO History (ChangedAt, ChangedBy, TableName, RecordId, "
+                       "Field, OldValue, NewValue) VALUES (?, %1, ?, 0, ?, ?, ?)")
+            .arg(server ? QStringLiteral("CAST(session_user AS TEXT)") : QStringLiteral("?")),
+        QVariantList{m_now.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))} +
+            (server ? QVariantList{} : QVariantList{LoginName::current()}) +
+            QVariantList{table, QStringLiteral("Taken over"),
+                         QDir::toNativeSeparators(m_content.sourcePath),
+                         QStringLiteral("%1 rows").arg(rows)});
 }
 
 // Disabling a trigger takes the table's lock until the transaction ends, so no other
@@ -194,8 +195,7 @@ bool Writer::switchRowHistory(bool on)
     for (const QString& entry : RowHistoryTriggers) {
         const QStringList parts = entry.split(u':');
         if (!run(QStringLiteral("ALTER TABLE %1 %2 TRIGGER %3")
-                     .arg(parts.at(0),
-                          on ? QStringLiteral("ENABLE") : QStringLiteral("DISABLE"),
+                     .arg(parts.at(0), on ? QStringLiteral("ENABLE") : QStringLiteral("DISABLE"),
                           parts.at(1))))
             return false;
     }
@@ -207,8 +207,9 @@ bool Writer::moveKeysOn()
 {
     if (m_engine != Engine::Postgres)
         return true;
-    for (const auto& [table, key] : {std::pair{QStringLiteral("Ships"), QStringLiteral("IDShip")},
-                                     std::pair{QStringLiteral("Drills"), QStringLiteral("IDDrill")}}) {
+    for (const auto& [table, key] :
+         {std::pair{QStringLiteral("Ships"), QStringLiteral("IDShip")},
+          std::pair{QStringLiteral("Drills"), QStringLiteral("IDDrill")}}) {
         if (!run(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
                                 "COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)")
                      .arg(table.toLower(), key.toLower())))
@@ -258,8 +259,8 @@ QString summaryOf(const AccessContent& content)
     else
         lines << QStringLiteral("%1 values were not taken over as they stood:")
                      .arg(content.findings.size());
-    for (const AccessFinding& finding : content.findings.first(
-             std::min<qsizetype>(content.findings.size(), ShownFindings)))
+    for (const AccessFinding& finding :
+         content.findings.first(std::min<qsizetype>(content.findings.size(), ShownFindings)))
         lines << QStringLiteral("- %1 %2, %3 \"%4\": %5")
                      .arg(finding.ship, yearText(finding.year), finding.field, finding.raw,
                           finding.why);
@@ -277,8 +278,8 @@ QString csvOf(const AccessContent& content)
     QString csv = Csv::record({QStringLiteral("Table"), QStringLiteral("Rows in the Access file"),
                                QStringLiteral("Rows taken over")});
     for (const TableCount& count : countsOf(content))
-        csv += Csv::record(
-            {count.table, QString::number(count.inFile), QString::number(count.taken)});
+        csv +=
+            Csv::record({count.table, QString::number(count.inFile), QString::number(count.taken)});
     csv += Csv::record({QStringLiteral("Ship"), QStringLiteral("Year"), QStringLiteral("Field"),
                         QStringLiteral("Value"), QStringLiteral("Why")});
     for (const AccessFinding& finding : content.findings)
@@ -304,8 +305,8 @@ struct Places
 // Saves the report beside the database; empty on success, else why not.
 QString saveReport(const AccessContent& content, const Places& places, Outcome& outcome)
 {
-    outcome.reportFile = freeName(places.folder, places.base + QStringLiteral("-report"),
-                                  QStringLiteral("csv"));
+    outcome.reportFile =
+        freeName(places.folder, places.base + QStringLiteral("-report"), QStringLiteral("csv"));
     QSaveFile file(outcome.reportFile);
     if (file.open(QIODevice::WriteOnly) && file.write(csvOf(content).toUtf8()) >= 0 &&
         file.commit())
