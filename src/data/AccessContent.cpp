@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -70,11 +71,11 @@ public:
     QString readTables();
     void takeShips();
     void takeDrills();
-    void takeAnswers();
+    QString takeAnswers();
     void takeCompany();
 
 private:
-    QString readTable(const QString& name, const QStringList& wanted, bool required);
+    QString readTable(const QString& name, const QStringList& wanted, bool required, bool rows);
     void note(const DrillRecord* drill, const QString& field, const QString& raw,
               const QString& why);
     void takeDate(DrillRecord& drill, C column, const Columns& columns, const QStringList& row);
@@ -104,14 +105,14 @@ QString Reader::readTables()
                                                            {EvaluationTable, evaluationColumns()}};
     for (const auto& [name, columns] : wanted) {
         const bool required = name == ShipsTable || name == DrillsTable;
-        const QString failure = readTable(name, columns, required);
+        const QString failure = readTable(name, columns, required, name != EvaluationTable);
         if (!failure.isEmpty())
             return failure;
     }
     return QString();
 }
 
-QString Reader::readTable(const QString& name, const QStringList& wanted, bool required)
+QString Reader::readTable(const QString& name, const QStringList& wanted, bool required, bool rows)
 {
     const auto found =
         std::find_if(m_file.tables().cbegin(), m_file.tables().cend(), [&](const QString& table) {
@@ -125,11 +126,12 @@ QString Reader::readTable(const QString& name, const QStringList& wanted, bool r
             .arg(quotedPath(m_content.sourcePath), name);
     }
     QString failure;
-    const auto table = m_file.read(*found, &failure);
+    const auto table = rows ? m_file.read(*found, &failure) : m_file.header(*found, &failure);
     if (!table)
         return failure;
     const AccessFile::Table& kept = m_tables[name] = *table;
-    m_content.rowsInFile.append({name, kept.rows.size()});
+    if (rows)
+        m_content.rowsInFile.append({name, kept.rows.size()});
     Columns columns{&kept, {}};
     QStringList missing;
     for (const QString& column : wanted) {
@@ -302,43 +304,51 @@ void Reader::takeDrills()
     }
 }
 
-void Reader::takeAnswers()
+// The answers are by far the most rows: they are taken as libmdb reads them, not kept first.
+QString Reader::takeAnswers()
 {
     if (!m_columns.contains(EvaluationTable))
-        return;
+        return QString();
     QHash<qint64, const DrillRecord*> drills;
     for (const DrillRecord& drill : m_content.drills)
         drills.insert(drill.idDrill, &drill);
     const Columns& columns = m_columns.value(EvaluationTable);
     QSet<std::pair<qint64, int>> taken;
-    for (const QStringList& row : m_tables.value(EvaluationTable).rows) {
+    qsizetype rows = 0;
+    const auto take = [&](const AccessFile::RowValues& values) {
+        ++rows;
+        const auto text = [&](int n) { return QString::fromUtf8(values[columns.positions.at(n)]); };
         AccessAnswers answers;
-        answers.idDrill = wholeNumber(columns.text(row, 0)).value_or(0);
-        answers.question = int(wholeNumber(columns.text(row, 1)).value_or(0));
-        const DrillRecord* drill = drills.value(answers.idDrill);
-        const std::pair<qint64, int> key{answers.idDrill, answers.question};
+        answers.idDrill = wholeNumber(text(0)).value_or(0);
+        answers.question = int(wholeNumber(text(1)).value_or(0));
         QStringList set;
         for (int flag = 0; flag < int(answers.flags.size()); ++flag) {
-            const QString& value = columns.text(row, flag + 2);
-            answers.flags[flag] = !value.isEmpty() && value != QLatin1String("0");
+            const char* value = values[columns.positions.at(flag + 2)];
+            answers.flags[flag] = *value != '\0' && std::strcmp(value, "0") != 0;
             if (answers.flags[flag])
                 set << columns.table->columns.at(columns.positions.at(flag + 2));
         }
-        if (!drill || taken.contains(key)) {
-            const auto dropped = m_dropped.constFind(answers.idDrill);
-            note(drill                         ? drill
-                 : dropped == m_dropped.cend() ? nullptr
-                                               : &*dropped,
-                 QStringLiteral("Evaluation"),
-                 QStringLiteral("IDDrill %1, IDQu %2: %3")
-                     .arg(columns.text(row, 0), columns.text(row, 1), set.join(u' ')),
-                 drill ? QStringLiteral("a second answer row of this question; not taken over")
-                       : QStringLiteral("answers of a drill row that was not taken over"));
-            continue;
+        const DrillRecord* drill = drills.value(answers.idDrill);
+        const std::pair<qint64, int> key{answers.idDrill, answers.question};
+        if (drill && !taken.contains(key)) {
+            taken.insert(key);
+            m_content.answers.append(answers);
+            return;
         }
-        taken.insert(key);
-        m_content.answers.append(answers);
-    }
+        const auto dropped = m_dropped.constFind(answers.idDrill);
+        note(drill                         ? drill
+             : dropped == m_dropped.cend() ? nullptr
+                                           : &*dropped,
+             QStringLiteral("Evaluation"),
+             QStringLiteral("IDDrill %1, IDQu %2: %3").arg(text(0), text(1), set.join(u' ')),
+             drill ? QStringLiteral("a second answer row of this question; not taken over")
+                   : QStringLiteral("answers of a drill row that was not taken over"));
+    };
+    QString failure;
+    if (!m_file.scan(columns.table->name, take, &failure))
+        return failure;
+    m_content.rowsInFile.append({EvaluationTable, rows});
+    return QString();
 }
 
 // The program shows the last row's name, as the file's own program did.
@@ -379,8 +389,10 @@ std::optional<AccessContent> AccessContent::read(const QString& path, const QStr
         return std::nullopt;
     reader.takeShips();
     reader.takeDrills();
-    reader.takeAnswers();
     reader.takeCompany();
+    *failure = reader.takeAnswers();
+    if (!failure->isEmpty())
+        return std::nullopt;
     return content;
 }
 

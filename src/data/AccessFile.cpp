@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iconv.h>
 #include <mdbtools.h>
+#include <memory>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -253,11 +254,75 @@ QString AccessFile::open(const QString& codePage)
     return QString();
 }
 
+namespace {
+
+using Definition = std::unique_ptr<MdbTableDef, decltype(&mdb_free_tabledef)>;
+
+// The table's definition with its columns; empty when the file does not give it.
+Definition withColumns(MdbTableDef* table)
+{
+    Definition definition(table, &mdb_free_tabledef);
+    if (definition && !mdb_read_columns(definition.get()))
+        definition.reset();
+    return definition;
+}
+
+} // namespace
+
+QString AccessFile::unreadable(const QString& table) const
+{
+    return QStringLiteral("The table %1 of the Access file %2 cannot be read: the file is "
+                          "damaged. Nothing was changed.")
+        .arg(table, quotedPath(m_path));
+}
+
+void* AccessFile::definition(const QString& table) const
+{
+    QByteArray name = table.toUtf8();
+    return withColumns(mdb_read_table_by_name(handleOf(m_mdb), name.data(), MDB_TABLE)).release();
+}
+
+std::optional<AccessFile::Table> AccessFile::header(const QString& name, QString* failure) const
+{
+    const Definition table(static_cast<MdbTableDef*>(definition(name)), &mdb_free_tabledef);
+    if (!table) {
+        *failure = unreadable(name);
+        return std::nullopt;
+    }
+    Table result;
+    result.name = name;
+    for (guint c = 0; c < table->num_cols; ++c) {
+        const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
+        result.columns << QString::fromUtf8(column->name);
+        result.kinds << kindOf(column->col_type);
+    }
+    return result;
+}
+
+bool AccessFile::scan(const QString& name, const std::function<void(const RowValues&)>& row,
+                      QString* failure) const
+{
+    const Definition table(static_cast<MdbTableDef*>(definition(name)), &mdb_free_tabledef);
+    if (!table) {
+        *failure = unreadable(name);
+        return false;
+    }
+    return walk(table.get(), name, row, failure);
+}
+
 std::optional<AccessFile::Table> AccessFile::read(const QString& name, QString* failure) const
 {
-    QByteArray tableName = name.toUtf8();
-    return readDefinition(mdb_read_table_by_name(handleOf(m_mdb), tableName.data(), MDB_TABLE),
-                          name, failure);
+    std::optional<Table> table = header(name, failure);
+    const auto keep = [&](const RowValues& values) {
+        QStringList row;
+        row.reserve(qsizetype(values.size()));
+        for (const char* value : values)
+            row << QString::fromUtf8(value);
+        table->rows << row;
+    };
+    if (!table || !scan(name, keep, failure))
+        return std::nullopt;
+    return table;
 }
 
 // The catalogue's own rows, at the page every Jet file keeps it on: a file cut short there would
@@ -269,53 +334,40 @@ QString AccessFile::checkCatalogue() const
     entry.object_type = MDB_TABLE;
     entry.table_pg = 2;
     std::strncpy(entry.object_name, "MSysObjects", MDB_MAX_OBJ_NAME);
-    QString failure;
-    readDefinition(mdb_read_table(&entry), QStringLiteral("MSysObjects"), &failure);
+    const QString name = QStringLiteral("MSysObjects");
+    const Definition table = withColumns(mdb_read_table(&entry));
+    QString failure = table ? QString() : unreadable(name);
+    if (table)
+        walk(
+            table.get(), name, [](const RowValues&) {}, &failure);
     return failure;
 }
 
-std::optional<AccessFile::Table> AccessFile::readDefinition(void* definition, const QString& name,
-                                                            QString* failure) const
+bool AccessFile::walk(void* definition, const QString& name,
+                      const std::function<void(const RowValues&)>& row, QString* failure) const
 {
-    MdbHandle* mdb = handleOf(m_mdb);
     auto* table = static_cast<MdbTableDef*>(definition);
-    if (!table || !mdb_read_columns(table)) {
-        if (table)
-            mdb_free_tabledef(table);
-        *failure = QStringLiteral("The table %1 of the Access file %2 cannot be read: the file is "
-                                  "damaged. Nothing was changed.")
-                       .arg(name, quotedPath(m_path));
-        return std::nullopt;
-    }
-    Table result;
-    result.name = name;
     const auto columns = int(table->num_cols);
-    std::vector<std::vector<char>> values(columns, std::vector<char>(mdb->bind_size + 1));
+    const size_t size = handleOf(m_mdb)->bind_size + 1;
+    std::vector<std::vector<char>> buffers(columns, std::vector<char>(size));
     std::vector<int> lengths(columns);
+    RowValues values(columns);
     for (int c = 0; c < columns; ++c) {
-        const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
-        result.columns << QString::fromUtf8(column->name);
-        result.kinds << kindOf(column->col_type);
-        mdb_bind_column(table, c + 1, values[c].data(), &lengths[c]);
+        mdb_bind_column(table, c + 1, buffers[c].data(), &lengths[c]);
+        values[c] = buffers[c].data();
     }
     mdb_rewind_table(table);
-    while (mdb_fetch_row(table)) {
-        QStringList row;
-        for (int c = 0; c < columns; ++c)
-            row << QString::fromUtf8(values[c].data());
-        result.rows << row;
-    }
-    const unsigned int expected = table->num_rows;
-    mdb_free_tabledef(table);
+    unsigned int rows = 0;
+    for (; mdb_fetch_row(table); ++rows)
+        row(values);
     // Pages that cannot be read end the walk early, without an error of their own.
-    if (result.rows.size() != qsizetype(expected)) {
-        *failure = QStringLiteral("The table %1 of the Access file %2 cannot be read completely "
-                                  "(%3 of %4 rows): the file is damaged or cut short. Nothing was "
-                                  "changed.")
-                       .arg(name, quotedPath(m_path))
-                       .arg(result.rows.size())
-                       .arg(expected);
-        return std::nullopt;
-    }
-    return result;
+    if (rows == table->num_rows)
+        return true;
+    *failure = QStringLiteral("The table %1 of the Access file %2 cannot be read completely "
+                              "(%3 of %4 rows): the file is damaged or cut short. Nothing was "
+                              "changed.")
+                   .arg(name, quotedPath(m_path))
+                   .arg(rows)
+                   .arg(table->num_rows);
+    return false;
 }

@@ -4,7 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 // An Access (Jet) database file, read through libmdb and never written.
 class AccessFile
@@ -68,12 +70,22 @@ public:
     const QStringList& tables() const { return m_tables; }
     // The whole table; nothing, with *failure saying why, when it cannot be read.
     std::optional<Table> read(const QString& table, QString* failure) const;
+    // The table's columns, without its rows.
+    std::optional<Table> header(const QString& table, QString* failure) const;
+    // A row's values as libmdb gives them (UTF-8, as read() has them), valid during the call.
+    using RowValues = std::vector<const char*>;
+    // Hands every row of the table to `row`, without keeping them; false, with *failure saying
+    // why, when the table cannot be read completely.
+    bool scan(const QString& table, const std::function<void(const RowValues&)>& row,
+              QString* failure) const;
 
 private:
     QString chooseCodec(const QString& named);
     QString checkCatalogue() const;
-    std::optional<Table> readDefinition(void* definition, const QString& name,
-                                        QString* failure) const;
+    QString unreadable(const QString& table) const;
+    void* definition(const QString& table) const;
+    bool walk(void* definition, const QString& name,
+              const std::function<void(const RowValues&)>& row, QString* failure) const;
 
     QString m_path;
     Header m_header;

@@ -2,9 +2,9 @@
 
 #include "common/Csv.h"
 #include "common/LoginName.h"
+#include "data/BulkRows.h"
 #include "data/DrillDatabase.h"
 #include "data/Schema.h"
-#include "data/SqliteConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,8 +69,8 @@ QList<TableCount> countsOf(const AccessContent& content)
 class Writer
 {
 public:
-    Writer(QSqlDatabase db, Engine engine, const AccessContent& content, const QDateTime& now)
-        : m_db(std::move(db)), m_engine(engine), m_content(content), m_now(now)
+    Writer(BulkRows& rows, Engine engine, const AccessContent& content, const QDateTime& now)
+        : m_rows(rows), m_engine(engine), m_content(content), m_now(now)
     {
     }
 
@@ -78,8 +78,8 @@ public:
     QString writeAll();
 
 private:
-    bool exec(QSqlQuery& query);
-    bool run(const QString& statement, const QVariantList& values = {});
+    bool run(const QString& statement, const QVariantList& values);
+    bool insertInto(const QString& table, const QStringList& columns);
     bool writeShips();
     bool writeDrills();
     bool writeAnswers();
@@ -87,45 +87,38 @@ private:
     bool switchRowHistory(bool on);
     bool moveKeysOn();
 
-    QSqlDatabase m_db;
+    BulkRows& m_rows;
     Engine m_engine;
     const AccessContent& m_content;
     QDateTime m_now;
-    QString m_failure;
 };
-
-bool Writer::exec(QSqlQuery& query)
-{
-    if (DrillDatabase::exec(query, "Taking over an Access file"))
-        return true;
-    m_failure = query.lastError().text();
-    return false;
-}
 
 bool Writer::run(const QString& statement, const QVariantList& values)
 {
-    QSqlQuery query(m_db);
-    // A server prepares no ALTER TABLE: a statement without values runs as it is.
-    if (values.isEmpty()) {
-        if (query.exec(statement))
-            return true;
-        m_failure = query.lastError().text();
+    if (!m_rows.prepare(statement))
         return false;
-    }
-    query.prepare(statement);
     for (qsizetype n = 0; n < values.size(); ++n)
-        query.bindValue(int(n), values.at(n));
-    return exec(query);
+        m_rows.bind(int(n), values.at(n));
+    return m_rows.step();
+}
+
+bool Writer::insertInto(const QString& table, const QStringList& columns)
+{
+    return m_rows.prepare(
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(table, columns.join(QStringLiteral(", ")),
+                 QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", "))));
 }
 
 bool Writer::writeShips()
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("INSERT INTO Ships (IDShip, ShipName) VALUES (?, ?)"));
+    if (!insertInto(QStringLiteral("Ships"),
+                    {QStringLiteral("IDShip"), QStringLiteral("ShipName")}))
+        return false;
     for (const Ship& ship : m_content.ships) {
-        query.bindValue(0, ship.id);
-        query.bindValue(1, ship.name);
-        if (!exec(query))
+        m_rows.bind(0, ship.id);
+        m_rows.bind(1, ship.name);
+        if (!m_rows.step())
             return false;
     }
     return true;
@@ -133,16 +126,12 @@ bool Writer::writeShips()
 
 bool Writer::writeDrills()
 {
-    const QStringList columns = Schema::drillColumns();
-    QSqlQuery query(m_db);
-    query.prepare(
-        QStringLiteral("INSERT INTO Drills (%1) VALUES (%2)")
-            .arg(columns.join(QStringLiteral(", ")),
-                 QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", "))));
+    if (!insertInto(QStringLiteral("Drills"), Schema::drillColumns()))
+        return false;
     for (const DrillRecord& drill : m_content.drills) {
         for (int column = 0; column < DrillRecord::ColumnCount; ++column)
-            query.bindValue(column, valueOrNull(drill.stored(DrillRecord::Column(column))));
-        if (!exec(query))
+            m_rows.bind(column, valueOrNull(drill.stored(DrillRecord::Column(column))));
+        if (!m_rows.step())
             return false;
     }
     return true;
@@ -155,17 +144,14 @@ bool Writer::writeAnswers()
         for (int scale = 1; scale <= 5; ++scale)
             columns << prefix + QString::number(scale);
     }
-    QSqlQuery query(m_db);
-    query.prepare(
-        QStringLiteral("INSERT INTO Evaluation (%1) VALUES (%2)")
-            .arg(columns.join(QStringLiteral(", ")),
-                 QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", "))));
+    if (!insertInto(QStringLiteral("Evaluation"), columns))
+        return false;
     for (const AccessAnswers& answers : m_content.answers) {
-        query.bindValue(0, answers.idDrill);
-        query.bindValue(1, answers.question);
+        m_rows.bind(0, answers.idDrill);
+        m_rows.bind(1, answers.question);
         for (int flag = 0; flag < int(answers.flags.size()); ++flag)
-            query.bindValue(flag + 2, int(answers.flags[flag]));
-        if (!exec(query))
+            m_rows.bind(flag + 2, int(answers.flags[flag]));
+        if (!m_rows.step())
             return false;
     }
     return true;
@@ -194,9 +180,10 @@ bool Writer::switchRowHistory(bool on)
         return true;
     for (const QString& entry : RowHistoryTriggers) {
         const QStringList parts = entry.split(u':');
-        if (!run(QStringLiteral("ALTER TABLE %1 %2 TRIGGER %3")
-                     .arg(parts.at(0), on ? QStringLiteral("ENABLE") : QStringLiteral("DISABLE"),
-                          parts.at(1))))
+        if (!m_rows.run(QStringLiteral("ALTER TABLE %1 %2 TRIGGER %3")
+                            .arg(parts.at(0),
+                                 on ? QStringLiteral("ENABLE") : QStringLiteral("DISABLE"),
+                                 parts.at(1))))
             return false;
     }
     return true;
@@ -210,9 +197,9 @@ bool Writer::moveKeysOn()
     for (const auto& [table, key] :
          {std::pair{QStringLiteral("Ships"), QStringLiteral("IDShip")},
           std::pair{QStringLiteral("Drills"), QStringLiteral("IDDrill")}}) {
-        if (!run(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
-                                "COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)")
-                     .arg(table.toLower(), key.toLower())))
+        if (!m_rows.run(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                                       "COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)")
+                            .arg(table.toLower(), key.toLower())))
             return false;
     }
     return true;
@@ -220,25 +207,19 @@ bool Writer::moveKeysOn()
 
 QString Writer::writeAll()
 {
-    QSqlError error;
-    const bool written = DrillDatabase::inTransaction(
-        m_db,
-        [this] {
-            if (!switchRowHistory(false) || !writeShips() || !writeDrills() || !writeAnswers())
+    const bool written = m_rows.inTransaction([this] {
+        if (!switchRowHistory(false) || !writeShips() || !writeDrills() || !writeAnswers())
+            return false;
+        if (m_content.hasCompany &&
+            !run(QStringLiteral("UPDATE Company SET Name = ?"), {m_content.company}))
+            return false;
+        for (const TableCount& count : countsOf(m_content)) {
+            if (!writeHistory(count.table, count.taken))
                 return false;
-            if (m_content.hasCompany &&
-                !run(QStringLiteral("UPDATE Company SET Name = ?"), {m_content.company}))
-                return false;
-            for (const TableCount& count : countsOf(m_content)) {
-                if (!writeHistory(count.table, count.taken))
-                    return false;
-            }
-            return moveKeysOn() && switchRowHistory(true);
-        },
-        &error);
-    if (written)
-        return QString();
-    return m_failure.isEmpty() ? error.text() : m_failure;
+        }
+        return moveKeysOn() && switchRowHistory(true);
+    });
+    return written ? QString() : m_rows.failure();
 }
 
 QString yearText(int year)
@@ -337,6 +318,16 @@ Outcome succeeded(Outcome outcome, const AccessContent& content, const QString& 
     return outcome;
 }
 
+// A connection without the program's session triggers: the history gets one entry per table,
+// not one per value.
+QString writeFile(const AccessContent& content, const QString& path, const QDateTime& now)
+{
+    const std::unique_ptr<BulkRows> rows = BulkRows::onFile(path);
+    if (!rows->failure().isEmpty())
+        return rows->failure();
+    return Writer(*rows, Engine::Sqlite, content, now).writeAll();
+}
+
 QString buildFile(const AccessContent& content, const QString& path, const QDateTime& now)
 {
     {
@@ -346,12 +337,7 @@ QString buildFile(const AccessContent& content, const QString& path, const QDate
         if (!failure.isEmpty())
             return failure;
     }
-    // A connection without the program's session triggers: the history gets one entry per
-    // table, not one per value.
-    SqliteConnection::Scoped connection(path, SqliteConnection::Access::ReadWrite);
-    if (!connection.openFailure().isEmpty())
-        return connection.openFailure();
-    return Writer(connection.db(), Engine::Sqlite, content, now).writeAll();
+    return writeFile(content, path, now);
 }
 
 // A new file, made under a name of its own and given the database's name once it is complete;
@@ -413,14 +399,11 @@ Outcome intoExisting(const AccessContent& content, const DatabaseLocation& locat
     count.finish();
     QString failure =
         saveReport(content, Places(file ? location.filePath : content.sourcePath, now), outcome);
-    if (failure.isEmpty() && file) {
-        SqliteConnection::Scoped connection(location.filePath, SqliteConnection::Access::ReadWrite);
-        failure = connection.openFailure();
-        if (failure.isEmpty())
-            failure = Writer(connection.db(), Engine::Sqlite, content, now).writeAll();
-    } else if (failure.isEmpty()) {
-        failure = Writer(db.connection(), Engine::Postgres, content, now).writeAll();
-    }
+    if (failure.isEmpty() && file)
+        failure = writeFile(content, location.filePath, now);
+    else if (failure.isEmpty())
+        failure =
+            Writer(*BulkRows::onServer(db.connection()), Engine::Postgres, content, now).writeAll();
     if (!failure.isEmpty())
         return failed(outcome, QStringLiteral("The Access file %1 could not be taken over into "
                                               "%2: %3")
