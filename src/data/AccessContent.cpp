@@ -76,6 +76,8 @@ public:
 
 private:
     QString readTable(const QString& name, const QStringList& wanted, bool required, bool rows);
+    void note(const QString& ship, int year, const QString& field, const QString& raw,
+              const QString& why);
     void note(const DrillRecord* drill, const QString& field, const QString& raw,
               const QString& why);
     void takeDate(DrillRecord& drill, C column, const Columns& columns, const QStringList& row);
@@ -151,11 +153,16 @@ QString Reader::readTable(const QString& name, const QStringList& wanted, bool r
     return QString();
 }
 
+void Reader::note(const QString& ship, int year, const QString& field, const QString& raw,
+                  const QString& why)
+{
+    m_content.findings.append({ship, year, field, raw, why});
+}
+
 void Reader::note(const DrillRecord* drill, const QString& field, const QString& raw,
                   const QString& why)
 {
-    m_content.findings.append(
-        {drill ? drill->shipName : QString(), drill ? drill->year : 0, field, raw, why});
+    note(drill ? drill->shipName : QString(), drill ? drill->year : 0, field, raw, why);
 }
 
 void Reader::takeShips()
@@ -164,9 +171,8 @@ void Reader::takeShips()
     for (const QStringList& row : m_tables.value(ShipsTable).rows) {
         const QString& id = columns.text(row, 0);
         Ship ship{wholeNumber(id).value_or(0), columns.text(row, 1)};
-        const DrillRecord named{0, 0, ship.name, 0, {}};
         if (ship.id <= 0 || m_shipNames.contains(ship.id)) {
-            note(&named, QStringLiteral("IDShip"), id,
+            note(ship.name, 0, QStringLiteral("IDShip"), id,
                  ship.id <= 0 ? QStringLiteral("not a ship number; the ship was not taken over")
                               : QStringLiteral("a second ship with this number; it was not "
                                                "taken over"));
@@ -174,8 +180,7 @@ void Reader::takeShips()
         }
         if (ship.name.trimmed().isEmpty()) {
             ship.name = QStringLiteral("Ship %1").arg(ship.id);
-            const DrillRecord renamed{0, 0, ship.name, 0, {}};
-            note(&renamed, QStringLiteral("ShipName"), columns.text(row, 1),
+            note(ship.name, 0, QStringLiteral("ShipName"), columns.text(row, 1),
                  QStringLiteral("the ship had no name; it is called so"));
         }
         m_shipNames.insert(ship.id, ship.name);
@@ -364,7 +369,7 @@ void Reader::takeCompany()
             m_content.company = name;
             m_content.hasCompany = true;
         } else if (!name.isEmpty()) {
-            note(nullptr, QStringLiteral("Company.Name"), name,
+            note(QString(), 0, QStringLiteral("Company.Name"), name,
                  QStringLiteral("the program keeps one company name, the last row's"));
         }
     }

@@ -28,6 +28,7 @@ constexpr int CreatedOffset = 0x72;
 constexpr int Jet3PageSize = 2048;
 constexpr int Jet4PageSize = 4096;
 constexpr int WesternCodePage = 1252;
+constexpr quint32 LastVersion = MDB_VER_ACCDB_2019; // a higher one is no Access file
 
 QString quotedPath(const QString& path)
 {
@@ -142,10 +143,13 @@ AccessFile::Header AccessFile::readHeader(const QString& path)
         return header;
     const QByteArray engine = page.mid(4, 15);
     const quint32 version = littleEndian(page, VersionOffset, 4);
-    if (engine == "Standard ACE DB" || (engine == "Standard Jet DB" && version > MDB_VER_JET4))
+    const bool jet = engine == "Standard Jet DB";
+    if (engine == "Standard ACE DB" || (jet && version > MDB_VER_JET4 && version <= LastVersion))
         header.kind = Kind::Newer;
-    else if (engine == "Standard Jet DB")
-        header.kind = version == MDB_VER_JET3 ? Kind::Jet3 : Kind::Jet4;
+    else if (jet && version == MDB_VER_JET3)
+        header.kind = Kind::Jet3;
+    else if (jet && version == MDB_VER_JET4)
+        header.kind = Kind::Jet4;
     if (header.kind != Kind::Jet3 && header.kind != Kind::Jet4)
         return header;
     unscramble(page, header.kind == Kind::Jet3 ? Jet3CodedLength : Jet4CodedLength);
