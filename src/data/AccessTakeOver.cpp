@@ -24,7 +24,7 @@ const QStringList RowHistoryTriggers = {QStringLiteral("Ships:orx_history_ships_
                                         QStringLiteral("Company:orx_history_company_update")};
 
 // The values not carried that the summary lists; the report file has them all.
-constexpr qsizetype ShownFindings = 20;
+constexpr qsizetype ShownFindings = 8;
 
 QString quotedPath(const QString& path)
 {
