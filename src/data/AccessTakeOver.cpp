@@ -69,8 +69,11 @@ QList<TableCount> countsOf(const AccessContent& content)
 class Writer
 {
 public:
-    Writer(BulkRows& rows, Engine engine, const AccessContent& content, const QDateTime& now)
-        : m_rows(rows), m_engine(engine), m_content(content), m_now(now)
+    // A new file's schema is made in the same transaction as its content.
+    Writer(BulkRows& rows, Engine engine, const AccessContent& content, const QDateTime& now,
+           QStringList schema = {})
+        : m_rows(rows), m_engine(engine), m_content(content), m_now(now),
+          m_schema(std::move(schema))
     {
     }
 
@@ -91,6 +94,7 @@ private:
     Engine m_engine;
     const AccessContent& m_content;
     QDateTime m_now;
+    QStringList m_schema;
 };
 
 bool Writer::run(const QString& statement, const QVariantList& values)
@@ -208,6 +212,10 @@ bool Writer::moveKeysOn()
 QString Writer::writeAll()
 {
     const bool written = m_rows.inTransaction([this] {
+        for (const QString& statement : m_schema) {
+            if (!m_rows.run(statement))
+                return false;
+        }
         if (!switchRowHistory(false) || !writeShips() || !writeDrills() || !writeAnswers())
             return false;
         if (m_content.hasCompany &&
@@ -320,24 +328,13 @@ Outcome succeeded(Outcome outcome, const AccessContent& content, const QString& 
 
 // A connection without the program's session triggers: the history gets one entry per table,
 // not one per value.
-QString writeFile(const AccessContent& content, const QString& path, const QDateTime& now)
+QString writeFile(const AccessContent& content, const QString& path, const QDateTime& now,
+                  const QStringList& schema = {})
 {
     const std::unique_ptr<BulkRows> rows = BulkRows::onFile(path);
     if (!rows->failure().isEmpty())
         return rows->failure();
-    return Writer(*rows, Engine::Sqlite, content, now).writeAll();
-}
-
-QString buildFile(const AccessContent& content, const QString& path, const QDateTime& now)
-{
-    {
-        DrillDatabase made(DatabaseLocation::file(path), std::chrono::seconds(5),
-                           DrillDatabase::UseMark::None);
-        const QString failure = made.open();
-        if (!failure.isEmpty())
-            return failure;
-    }
-    return writeFile(content, path, now);
+    return Writer(*rows, Engine::Sqlite, content, now, schema).writeAll();
 }
 
 // A new file, made under a name of its own and given the database's name once it is complete;
@@ -355,7 +352,7 @@ Outcome intoNewFile(const AccessContent& content, const QString& path, bool acce
     removeBuilding();
     QString failure = saveReport(content, places, outcome);
     if (failure.isEmpty())
-        failure = buildFile(content, building, now);
+        failure = writeFile(content, building, now, Schema::createStatements(Engine::Sqlite));
     if (failure.isEmpty() && accessInPlace) {
         outcome.keptAside = freeName(places.folder, places.base, QStringLiteral("mdb"));
         if (!QFile::rename(path, outcome.keptAside))

@@ -58,8 +58,8 @@ class FileRows : public BulkRows
 public:
     explicit FileRows(const QString& path)
     {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE,
-                            nullptr) == SQLITE_OK)
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK)
             sqlite3_busy_timeout(m_db, BusyMilliseconds);
         else
             fail();

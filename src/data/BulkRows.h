@@ -15,7 +15,7 @@ class BulkRows
 public:
     // Qt's connection to a server, which stays its owner's.
     static std::unique_ptr<BulkRows> onServer(QSqlDatabase db);
-    // A connection of its own to the SQLite file, closed with this object.
+    // A connection of its own to the SQLite file (made when missing), closed with this object.
     static std::unique_ptr<BulkRows> onFile(const QString& path);
 
     virtual ~BulkRows() = default;
