@@ -8,9 +8,11 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
@@ -95,6 +97,22 @@ QStringList differences(DrillDatabase& db, const QString& access, const QString&
                               row.value().join(u'|'));
     }
     return found;
+}
+
+// Runs a take-over of the Access file in its own place and kills it once it writes the new
+// database; false when it ended before.
+bool killWhileWriting(const QString& access)
+{
+    QProcess program;
+    program.setProcessEnvironment(ProgramRun::headlessEnvironment());
+    program.start(
+        Program, {QStringLiteral("--database"), access, QStringLiteral("--import-access"), access});
+    const QString building = access + QStringLiteral(".access-new");
+    while (!QFileInfo::exists(building) && program.state() != QProcess::NotRunning)
+        QThread::usleep(200);
+    program.kill();
+    program.waitForFinished();
+    return program.exitStatus() == QProcess::CrashExit;
 }
 
 } // namespace
@@ -325,6 +343,8 @@ void TestAccessTakeOver::refused_data()
         << QString() << QStringLiteral("export") << QStringLiteral("--import-access");
     QTest::newRow("disk full part-way")
         << QString() << QStringLiteral("full disk") << QStringLiteral("could not be taken over");
+    QTest::newRow("killed part-way")
+        << QStringLiteral("--years 2000-2026") << QStringLiteral("killed") << QString();
 }
 
 void TestAccessTakeOver::refused()
@@ -370,6 +390,16 @@ void TestAccessTakeOver::refused()
                          QStringLiteral("2025"), folder.filePath(QStringLiteral("2025.csv"))};
         if (ours)
             arguments << options.split(u' ');
+        if (way == QLatin1String("killed")) {
+            QVERIFY(killWhileWriting(access));
+            QCOMPARE(checksum(access), before);
+            // What the killed one left is cleared by the next take-over, which succeeds.
+            arguments = {QStringLiteral("--database"), access, QStringLiteral("--import-access"),
+                         access};
+            QCOMPARE(ProgramRun::of(Program, arguments).exitCode, 0);
+            QVERIFY(!QFileInfo::exists(access + QStringLiteral(".access-new")));
+            return;
+        }
         // A disk that fills: the program may write no more than a few pages.
         const ProgramRun run =
             way == QLatin1String("full disk")

@@ -349,10 +349,10 @@ Outcome intoNewFile(const AccessContent& content, const QString& path, bool acce
         QFile::remove(building + QStringLiteral("-journal"));
         QFile::remove(building);
     };
-    removeBuilding();
-    QString failure = saveReport(content, places, outcome);
+    removeBuilding(); // what a take-over cut short left
+    QString failure = writeFile(content, building, now, Schema::createStatements(Engine::Sqlite));
     if (failure.isEmpty())
-        failure = writeFile(content, building, now, Schema::createStatements(Engine::Sqlite));
+        failure = saveReport(content, places, outcome);
     if (failure.isEmpty() && accessInPlace) {
         outcome.keptAside = freeName(places.folder, places.base, QStringLiteral("mdb"));
         if (!QFile::rename(path, outcome.keptAside))
