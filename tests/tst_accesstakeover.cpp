@@ -214,6 +214,7 @@ void TestAccessTakeOver::takenOver()
             QStringLiteral("%1 ships")
                 .arg(options.at(options.indexOf(QStringLiteral("--ships")) + 1))));
         QVERIFY2(window.shipRows() > 0, "the grid shows the ships taken over");
+        QVERIFY2(!QGuiApplication::overrideCursor(), "the wait cursor is gone");
         kept = folder.filePath(QStringLiteral("ORXmanager97-access-2026-06-15.mdb"));
     } else {
         QString target = folder.filePath(QStringLiteral("new.mdb"));

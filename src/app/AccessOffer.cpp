@@ -26,7 +26,8 @@ void print(std::FILE* stream, const QString& text)
 } // namespace
 
 bool AccessOffer::settle(const DatabaseLocation& location, const QString& codePage,
-                         Messages& messages, const QDateTime& now)
+                         Messages& messages, const QDateTime& now,
+                         const std::function<void(bool)>& working)
 {
     if (location.engine != DatabaseLocation::Engine::Sqlite ||
         AccessFile::readHeader(location.filePath).kind == AccessFile::Kind::None)
@@ -46,7 +47,11 @@ bool AccessOffer::settle(const DatabaseLocation& location, const QString& codePa
                  now.date().toString(QStringLiteral("yyyy-MM-dd")));
     if (!messages.askYesNo(OfferTitle, question))
         return false;
+    if (working)
+        working(true);
     const AccessTakeOver::Outcome outcome = AccessTakeOver::run(*content, location, now);
+    if (working)
+        working(false);
     if (!outcome.failure.isEmpty()) {
         messages.tell(Messages::Icon::Critical, ProgramTitle, outcome.failure + ProgramEnds);
         return false;

@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+
 class Messages;
 struct CommandLine;
 
@@ -16,8 +18,9 @@ namespace AccessOffer {
 // take it over. True when the program may go on and open the location: it was no Access file,
 // or it was taken over. False when the program ends: the user said No, or the file cannot be
 // taken over; the Access file is then as it was.
+// `working` is told when the take-over starts (true) and ends (false), for a wait cursor.
 bool settle(const DatabaseLocation& location, const QString& codePage, Messages& messages,
-            const QDateTime& now);
+            const QDateTime& now, const std::function<void(bool)>& working = {});
 
 // --import-access FILE: takes the file over into the database the program would use, which
 // must be new or hold no ships. The exit code.

@@ -363,7 +363,11 @@ void MainWindow::buildTimers()
 
 bool MainWindow::fillWindow()
 {
-    if (!AccessOffer::settle(m_location, m_accessCodePage, m_messages, Clock::now()))
+    const auto working = [](bool on) {
+        on ? QGuiApplication::setOverrideCursor(Qt::WaitCursor)
+           : QGuiApplication::restoreOverrideCursor();
+    };
+    if (!AccessOffer::settle(m_location, m_accessCodePage, m_messages, Clock::now(), working))
         return false;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     m_db = std::make_unique<DrillDatabase>(m_location);
