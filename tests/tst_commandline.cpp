@@ -156,6 +156,10 @@ private slots:
         QTest::newRow("days not a number") << QStringList{"--due", "soon"} << "soon";
         QTest::newRow("days below zero") << QStringList{"--due", "-3"} << "3";
         QTest::newRow("two numbers of days") << QStringList{"--due", "7", "8"} << "DAYS";
+        QTest::newRow("import and restore")
+            << QStringList{"--import-access", "a.mdb", "--restore", "b.mdb"} << "separately";
+        QTest::newRow("import of two files")
+            << QStringList{"--import-access", "a.mdb", "b.mdb"} << "b.mdb";
     }
 
     void badArgumentsAreRefusedWithAPointerToTheHelp()

@@ -55,6 +55,17 @@ const QCommandLineOption DueCsvOption(
     QStringLiteral("Writes the list of --due [DAYS] to the CSV file FILE and ends as --due does."),
     QStringLiteral("FILE"));
 
+const QCommandLineOption ImportAccessOption(
+    QStringLiteral("import-access"),
+    QStringLiteral("Takes the Access (Jet) file FILE over into the database, which must be new or "
+                   "hold no ships, and ends. The Access file is not changed."),
+    QStringLiteral("FILE"));
+const QCommandLineOption AccessCodePageOption(
+    QStringLiteral("access-codepage"),
+    QStringLiteral("Reads the names of an Access 97 file in this code page (1252 Western, 1253 "
+                   "Greek, ...) instead of the one the file names."),
+    QStringLiteral("CODEPAGE"));
+
 void describe(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
@@ -63,10 +74,12 @@ void describe(QCommandLineParser& parser)
                                       "end without one, and need no display:\n"
                                       "  %1 [--database PATH|URL] --export-pdf YEAR FILE\n"
                                       "  %1 [--database PATH|URL] --export-csv YEAR FILE\n"
-                                      "  %1 [--database PATH] --restore FILE")
+                                      "  %1 [--database PATH] --restore FILE\n"
+                                      "  %1 [--database PATH|URL] --import-access FILE")
                            .arg(QCoreApplication::applicationName()));
     parser.addOptions({HelpOption, VersionOption, DatabaseOption, ExportPdfOption, ExportCsvOption,
-                       ExportHistoryOption, RestoreOption, DueOption, DueCsvOption});
+                       ExportHistoryOption, RestoreOption, DueOption, DueCsvOption,
+                       ImportAccessOption, AccessCodePageOption});
 }
 
 CommandLine refused(CommandLine command, const QString& problem)
@@ -123,16 +136,19 @@ CommandLine CommandLine::parse(const QStringList& arguments, int thisYear)
     if (!parser.parse(arguments))
         return refused(command, parser.errorText());
     command.database = parser.value(DatabaseOption);
+    command.accessCodePage = parser.value(AccessCodePageOption);
     if (parser.isSet(HelpOption))
         command.action = Action::Help;
     else if (parser.isSet(VersionOption))
         command.action = Action::Version;
     else if (int(parser.isSet(ExportPdfOption)) + int(parser.isSet(ExportCsvOption)) +
                  int(parser.isSet(ExportHistoryOption)) + int(parser.isSet(RestoreOption)) +
-                 int(parser.isSet(DueOption) || parser.isSet(DueCsvOption)) >
+                 int(parser.isSet(DueOption) || parser.isSet(DueCsvOption)) +
+                 int(parser.isSet(ImportAccessOption)) >
              1)
         return refused(command, QStringLiteral("--export-pdf, --export-csv, --export-history, "
-                                               "--restore and --due go separately."));
+                                               "--restore, --due and --import-access go "
+                                               "separately."));
     else if (parser.isSet(ExportPdfOption))
         return exportYear(command, parser, thisYear, ExportPdfOption, Action::ExportPdf);
     else if (parser.isSet(ExportCsvOption))
@@ -147,6 +163,9 @@ CommandLine CommandLine::parse(const QStringList& arguments, int thisYear)
     else if (parser.isSet(RestoreOption)) {
         command.action = Action::Restore;
         command.file = parser.value(RestoreOption);
+    } else if (parser.isSet(ImportAccessOption)) {
+        command.action = Action::ImportAccess;
+        command.file = parser.value(ImportAccessOption);
     }
     return command;
 }

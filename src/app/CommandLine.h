@@ -18,14 +18,16 @@ struct CommandLine
         Restore,
         Due,
         DueCsv,
+        ImportAccess,
         Refuse // the arguments make no sense: say why, and where the usage is
     };
 
     Action action = Action::ShowWindow;
     QString database; // --database: another file or a server; empty for the usual file
     int year = 0;
-    QString file;     // the PDF or CSV to write, or the backup to restore
-    int dueDays = 30; // --due DAYS: how far ahead a drill counts as due
+    QString file;           // the PDF or CSV to write, the backup to restore, or the Access file
+    QString accessCodePage; // --access-codepage: Jet 3's code page, when the header's is wrong
+    int dueDays = 30;       // --due DAYS: how far ahead a drill counts as due
     QString problem;
 
     // Exit codes of the headless actions.

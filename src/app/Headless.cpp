@@ -1,5 +1,6 @@
 #include "app/Headless.h"
 
+#include "app/AccessOffer.h"
 #include "app/CommandLine.h"
 #include "app/StartUp.h"
 #include "common/AppFolder.h"
@@ -246,6 +247,8 @@ int Headless::run(int argc, char* argv[], const CommandLine& command)
         return CommandLine::Done;
     case CommandLine::Action::Restore:
         return restore(command);
+    case CommandLine::Action::ImportAccess:
+        return AccessOffer::importAccess(command);
     default:
         print(stderr, command.refusal());
         return CommandLine::BadArguments;

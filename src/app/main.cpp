@@ -89,6 +89,7 @@ int showWindow(int argc, char* argv[], const CommandLine& command)
     auto* splash = new SplashScreen([&] {
         mainWindow = std::make_unique<MainWindow>(AppFolder::dataFolder(), messages, shell);
         mainWindow->setDatabase(*location);
+        mainWindow->setAccessCodePage(command.accessCodePage);
         if (!mainWindow->fillWindow())
             return;
         mainWindow->show();

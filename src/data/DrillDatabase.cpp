@@ -2,6 +2,7 @@
 
 #include "common/LoginName.h"
 #include "common/Quoted.h"
+#include "data/AccessFile.h"
 #include "data/Backups.h"
 #include "data/Dialect.h"
 #include "data/FileUseLock.h"
@@ -292,6 +293,16 @@ QString DrillDatabase::checkExisting()
         return refuse(Problem::NoAccess, QStringLiteral("The database file %1 cannot be read and "
                                                         "written. Check its permissions.")
                                              .arg(file));
+    if (const AccessFile::Kind access = AccessFile::readHeader(filePath()).kind;
+        access != AccessFile::Kind::None)
+        return refuse(Problem::NotOurs,
+                      QStringLiteral("The file %1 is an %2 database, not one of this program. %3")
+                          .arg(file, AccessFile::kindName(access),
+                               access == AccessFile::Kind::Newer
+                                   ? QStringLiteral("It is not supported.")
+                                   : QStringLiteral("Start the program's window on it, which "
+                                                    "offers to take it over, or take it over "
+                                                    "with --import-access.")));
     if (!SqliteFile::hasHeader(filePath()))
         return refuse(Problem::NotOurs,
                       QStringLiteral("The file %1 is not a database of this program (it is "
@@ -393,6 +404,12 @@ QString DrillDatabase::create()
 bool DrillDatabase::inTransaction(const std::function<bool()>& work, QSqlError* failure)
 {
     return runInTransaction(connection(), work, failure);
+}
+
+bool DrillDatabase::inTransaction(QSqlDatabase db, const std::function<bool()>& work,
+                                  QSqlError* failure)
+{
+    return runInTransaction(std::move(db), work, failure);
 }
 
 bool DrillDatabase::exec(QSqlQuery& query, const char* context)

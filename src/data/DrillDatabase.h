@@ -116,6 +116,9 @@ public:
     // Runs the work in one transaction: committed when it returns true, rolled back otherwise.
     // When the transaction cannot begin or commit, the database's error goes to *failure.
     bool inTransaction(const std::function<bool()>& work, QSqlError* failure = nullptr);
+    // The same on a connection of its own.
+    static bool inTransaction(QSqlDatabase db, const std::function<bool()>& work,
+                              QSqlError* failure = nullptr);
 
     // Executes a prepared query; a failure is logged with the given context.
     static bool exec(QSqlQuery& query, const char* context);

@@ -1,6 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "about/AboutBox.h"
+#include "app/AccessOffer.h"
 #include "common/AppFolder.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
@@ -362,6 +363,12 @@ void MainWindow::buildTimers()
 
 bool MainWindow::fillWindow()
 {
+    const auto working = [](bool on) {
+        on ? QGuiApplication::setOverrideCursor(Qt::WaitCursor)
+           : QGuiApplication::restoreOverrideCursor();
+    };
+    if (!AccessOffer::settle(m_location, m_accessCodePage, m_messages, Clock::now(), working))
+        return false;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     m_db = std::make_unique<DrillDatabase>(m_location);
     const QString problem = m_db->open();

@@ -65,6 +65,8 @@ public:
 
     // Another database than the usual file in the application folder; before fillWindow.
     void setDatabase(const DatabaseLocation& location) { m_location = location; }
+    // The code page of an Access 97 file offered for take-over, when its own is wrong.
+    void setAccessCodePage(const QString& codePage) { m_accessCodePage = codePage; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -139,6 +141,7 @@ private:
 
     QString m_folder;
     DatabaseLocation m_location;
+    QString m_accessCodePage;
     Messages& m_messages;
     Shell& m_shell;
     std::unique_ptr<DrillDatabase> m_db;
