@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -98,8 +99,28 @@ private slots:
                                    "--restore <FILE>", "--version", "--due ", "--due-csv <FILE>"})
             QVERIFY2(help.out.contains(QLatin1String(option)), option);
         QVERIFY2(!help.out.contains(QLatin1String("[FILE]")), "a lone FILE is refused");
+        QVERIFY2(help.out.startsWith(QLatin1String("Usage: hbq-orx-drill-organizer [options]")),
+                 qPrintable(help.out));
+        // The summary shows every action that ends without a window.
+        for (const char* action :
+             {"--export-pdf YEAR FILE", "--export-csv YEAR FILE", "--export-history YEAR FILE",
+              "--due [DAYS]", "--due-csv FILE [DAYS]", "--restore FILE"})
+            QVERIFY2(help.out.contains(QRegularExpression(
+                         QStringLiteral("  hbq-orx-drill-organizer \\[--database \\S+\\] ") +
+                         QRegularExpression::escape(QLatin1String(action)) + u'\n')),
+                     action);
         for (const QString& line : help.out.split(u'\n'))
             QVERIFY2(line.size() <= 80, qPrintable(line));
+        // The manual page tells every option --help lists, and the exit status of --due.
+        QFile manual(QStringLiteral(ORX_BUILD_DIR "/packaging/hbq-orx-drill-organizer.1"));
+        QVERIFY(manual.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(manual.readAll());
+        static const QRegularExpression listed(QStringLiteral("^  (?:-\\w, )?(--[\\w-]+)"),
+                                               QRegularExpression::MultilineOption);
+        for (const auto& option : listed.globalMatch(help.out))
+            QVERIFY2(page.contains(QString(option.captured(1)).replace(u'-', QLatin1String("\\-"))),
+                     qPrintable(option.captured(1)));
+        QVERIFY(page.contains(QLatin1String("end with 3")));
 
         const ProgramRun version = runProgram({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);
@@ -154,7 +175,7 @@ private slots:
         QTest::newRow("due and restore")
             << QStringList{"--due", "--restore", "b.mdb"} << "separately";
         QTest::newRow("days not a number") << QStringList{"--due", "soon"} << "soon";
-        QTest::newRow("days below zero") << QStringList{"--due", "-3"} << "3";
+        QTest::newRow("days below zero") << QStringList{"--due", "-3"} << "\"-3\" is not a number";
         QTest::newRow("two numbers of days") << QStringList{"--due", "7", "8"} << "DAYS";
     }
 
@@ -216,11 +237,11 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("firstGroup");
         QTest::newRow("overdue") << -1 << QStringList{} << 3 << "Overdue";
-        QTest::newRow("due today") << 0 << QStringList{} << 3 << "Due";
-        QTest::newRow("within the default") << 29 << QStringList{} << 3 << "Due";
-        QTest::newRow("beyond the default") << 30 << QStringList{} << 0 << "Not scheduled";
-        QTest::newRow("within DAYS") << 6 << QStringList{"7"} << 3 << "Due";
-        QTest::newRow("beyond DAYS") << 7 << QStringList{"7"} << 0 << "Not scheduled";
+        QTest::newRow("due today") << 0 << QStringList{"0"} << 3 << "Due";
+        QTest::newRow("last day of the default") << 30 << QStringList{} << 3 << "Due";
+        QTest::newRow("beyond the default") << 31 << QStringList{} << 0 << "Not scheduled";
+        QTest::newRow("last of DAYS") << 7 << QStringList{"7"} << 3 << "Due";
+        QTest::newRow("beyond DAYS") << 8 << QStringList{"7"} << 0 << "Not scheduled";
     }
 
     void dueListsTheYearAndSaysWhetherSomethingIsDue()
@@ -242,6 +263,7 @@ private slots:
         // The counts, then MV Alpha's drills (drill 2 has no date); MV Bravo's are done.
         QCOMPARE(lines.size(), exitCode == 3 ? 3 : 2);
         QVERIFY2(lines.at(0).contains(QLatin1String("1 not scheduled")), qPrintable(lines.at(0)));
+        QVERIFY2(lines.at(0).contains(QLatin1String(" due today")), qPrintable(lines.at(0)));
         QVERIFY2(lines.at(1).startsWith(firstGroup), qPrintable(lines.at(1)));
         QVERIFY2(lines.at(1).contains(QLatin1String("MV Alpha")), qPrintable(lines.at(1)));
         if (exitCode == 3) {
@@ -310,7 +332,8 @@ private slots:
         QCOMPARE(lines.size(), 2);               // the header and the one change
         QVERIFY2(lines.at(1).contains(QStringLiteral(",MV Alpha,Drills,")),
                  qPrintable(lines.at(1)));
-        QVERIFY2(lines.at(1).endsWith(QStringLiteral(",Master,,\"'=cmd|' /c calc'\"")),
+        QVERIFY2(lines.at(1).endsWith(QStringLiteral(
+                     ",Master,Drill No 1 · Ship's Master Name,,\"'=cmd|' /c calc'\"")),
                  qPrintable(lines.at(1)));
 
         const QString missing = fleet.file("typo.mdb");
@@ -516,6 +539,59 @@ private slots:
         QVERIFY(!StartUp::databaseLocation(command, &problem));
         QVERIFY(problem.contains(QLatin1String("password")));
         qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // A message about the database says where it was named; a settings file means the same from
+    // every folder the program starts in, and a mistyped key in it is named, with its line.
+    void theSettingsFileIsReadAsWritten_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("fileInConfig"); // the file used, in the settings' folder
+        QTest::addColumn<QStringList>("problem");  // words of the message; none when usable
+        QTest::newRow("relative path") << "database=fleet.mdb\n"
+                                       << ""
+                                       << "fleet.mdb" << QStringList{};
+        QTest::newRow("unknown key")
+            << "# the office's file\n\ndatabse=/srv/fleet.mdb\n"
+            << ""
+            << "" << QStringList{"databse", "hbq-orx-drill-organizer.conf", "line 3"};
+        QTest::newRow("unknown key, --database given") << "databse=/srv/fleet.mdb\n"
+                                                       << "option.mdb"
+                                                       << "" << QStringList{};
+        QTest::newRow("missing folder in the settings")
+            << "database=no such folder/fleet.mdb\n"
+            << ""
+            << "" << QStringList{"does not exist", "settings file", "hbq-orx-drill-organizer.conf"};
+        QTest::newRow("missing folder in --database")
+            << "database=fleet.mdb\n"
+            << "no such folder/fleet.mdb"
+            << "" << QStringList{"does not exist", "--database"};
+    }
+
+    void theSettingsFileIsReadAsWritten()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, option);
+        QFETCH(QString, fileInConfig);
+        QFETCH(QStringList, problem);
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        const QDir settingsFolder = QFileInfo(StartUp::settingsFile()).dir();
+        QDir().mkpath(settingsFolder.path());
+        QFile file(StartUp::settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(settings.toUtf8()) > 0);
+        file.close();
+        CommandLine command;
+        command.database = option;
+        QString message;
+        const auto location = StartUp::databaseLocation(command, &message);
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(!location, !problem.isEmpty());
+        for (const QString& words : problem)
+            QVERIFY2(message.contains(words), qPrintable(message));
+        if (!fileInConfig.isEmpty())
+            QCOMPARE(location->filePath, settingsFolder.filePath(fileInConfig));
     }
 
     // A refused location names the setting that is wrong; no secret and nothing unreadable

@@ -795,7 +795,7 @@ private slots:
 
     void aReportThatCannotRunSaysWhyAndDoesNothingElse_data()
     {
-        QTest::addColumn<QByteArray>("templateText"); // empty: no template file
+        QTest::addColumn<QByteArray>("templateText"); // empty: no template; "/": a folder
         QTest::addColumn<bool>("database");
         QTest::addColumn<QString>("named"); // the file the message must name
         QTest::addColumn<QString>("reason");
@@ -803,6 +803,8 @@ private slots:
         const QByteArray good = "{{! table: PrintDrills }}\n<p>{{#rows}}{{ShipName}}{{/rows}}</p>";
         QTest::newRow("missing template") << QByteArray() << true << "t.rpt"
                                           << "was not found";
+        QTest::newRow("a folder of the template's name") << QByteArray("/") << true << "t.rpt"
+                                                         << "is a folder";
         QTest::newRow("unclosed section")
             << QByteArray("{{! table: PrintDrills }}\n{{#rows}}<p>{{ShipName}}</p>") << true
             << "t.rpt"
@@ -833,7 +835,9 @@ private slots:
 
         QTemporaryDir folder;
         const QString rpt = folder.filePath(QStringLiteral("t.rpt"));
-        if (!templateText.isEmpty())
+        if (templateText == "/")
+            QVERIFY(QDir().mkpath(rpt));
+        else if (!templateText.isEmpty())
             writeFile(rpt, templateText);
         std::optional<Fixture> fixture;
         if (database)
@@ -883,6 +887,8 @@ private slots:
                                              << "{Stat1} mark" << QStringList{"Stat1"};
         QTest::newRow("unclosed tag") << "{{Company}}</span>"
                                       << "{{Company</span>" << QStringList{"{{Company", "line"};
+        QTest::newRow("unclosed section") << "{{/Closed}}"
+                                          << "" << QStringList{"\"Closed\"", "on line "};
     }
     void aDrillsFileChangedWronglyIsNamedInAMessage()
     {

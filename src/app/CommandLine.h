@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/DueDrills.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -24,8 +26,8 @@ struct CommandLine
     Action action = Action::ShowWindow;
     QString database; // --database: another file or a server; empty for the usual file
     int year = 0;
-    QString file;     // the PDF or CSV to write, or the backup to restore
-    int dueDays = 30; // --due DAYS: how far ahead a drill counts as due
+    QString file;                              // the PDF or CSV to write, or the backup to restore
+    int dueDays = DueDrills::DefaultDaysAhead; // --due DAYS: how far ahead a drill counts as due
     QString problem;
 
     // Exit codes of the headless actions.

@@ -91,6 +91,7 @@ int showWindow(int argc, char* argv[], const CommandLine& command)
         mainWindow->setDatabase(*location);
         if (!mainWindow->fillWindow())
             return;
+        mainWindow->fitToScreen();
         mainWindow->show();
         notifier =
             std::make_unique<DueNotifier>(mainWindow->database(), DueNotifier::userStateFile());

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QSqlTableModel>
 
+#include <functional>
+
 #include <optional>
 
 // The ship list: table Ships. A changed row is written when the user leaves it; a new
@@ -38,6 +40,10 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+
+    // Asked before a ship is added under a name the fleet already has; true adds it.
+    using DuplicateCheck = std::function<bool(const QString& name)>;
+    void setDuplicateCheck(DuplicateCheck check) { m_confirmDuplicate = std::move(check); }
 
     // The row marked * where a new ship is typed.
     bool isNewShipRow(int row) const { return row == storedRows(); }
@@ -74,10 +80,12 @@ private:
 
     Rename rename(qint64 id, const QString& startedFrom, const QString& typed, QString& storedNow);
     int storedRows() const;
+    bool refusedAsDuplicate(const QString& name);
     bool addShip(const QString& name);
     // A name as its database must be given it to store it as typed.
     QString asBound(const QString& name) const;
 
     QHash<qint64, QString> m_startedFrom; // the name shown when its change began, by ship
-    std::optional<Conflict> m_conflict;   // found by the last write
+    DuplicateCheck m_confirmDuplicate;
+    std::optional<Conflict> m_conflict; // found by the last write
 };
