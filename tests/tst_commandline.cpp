@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,24 +64,37 @@ struct Fleet
     Fixture fixture;
 };
 
-// MV Alpha's drill 1 scheduled `days` from today (negative: overdue) in this year's row,
-// MV Bravo's done; false when that day falls in another year.
-bool scheduleFromToday(const Fixture& fixture, int days)
+// The day the due lists are made on, whatever the real one: mid-June, so that a month either
+// side stays in its year.
+const QDate DueDay(2026, 6, 15);
+
+// Runs the program with its clock on DueDay.
+ProgramRun runOnDueDay(const QStringList& arguments)
 {
-    const QDate today = QDate::currentDate();
-    const QDate scheduled = today.addDays(days);
-    if (scheduled.year() != today.year())
-        return false;
+    return ProgramRun::of(QStringLiteral("faketime"),
+                          QStringList{DueDay.toString(Qt::ISODate) + QStringLiteral(" 10:00:00"),
+                                      QStringLiteral(ORX_PROGRAM_FILE)} +
+                              arguments);
+}
+
+// MV Alpha's drill 1 scheduled `days` from DueDay (negative: overdue) in that year's row, MV
+// Bravo's done.
+void scheduleFromDueDay(const Fixture& fixture, int days)
+{
     fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
                                 "Master) VALUES (?, 'MV Alpha', ?, ?, 'Sean O''Brien')"),
-                 {fixture.shipId(QStringLiteral("MV Alpha")), today.year(),
-                  scheduled.toString(Qt::ISODate)});
+                 {fixture.shipId(QStringLiteral("MV Alpha")), DueDay.year(),
+                  DueDay.addDays(days).toString(Qt::ISODate)});
     fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
                                 "\"Done Date\", \"Drill Date1\", \"Done Date1\") "
                                 "VALUES (?, 'MV Bravo', ?, '2000-01-01', '2000-01-01', "
                                 "'2000-01-01', '2000-01-01')"),
-                 {fixture.shipId(QStringLiteral("MV Bravo")), today.year()});
-    return true;
+                 {fixture.shipId(QStringLiteral("MV Bravo")), DueDay.year()});
+}
+
+bool hasFaketime()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("faketime")).isEmpty();
 }
 
 } // namespace
@@ -250,13 +264,14 @@ private slots:
         QFETCH(QStringList, days);
         QFETCH(int, exitCode);
         QFETCH(QString, firstGroup);
+        if (!hasFaketime())
+            QSKIP("faketime is not installed (scripts/install-dependencies.sh installs it).");
         Fixture fixture({"MV Alpha", "MV Bravo"});
-        if (!scheduleFromToday(fixture, scheduledIn))
-            QSKIP("That day is in another year");
+        scheduleFromDueDay(fixture, scheduledIn);
         const ProgramRun run =
-            runProgram(QStringList{QStringLiteral("--database"), fixture.databasePath(),
-                                   QStringLiteral("--due")} +
-                       days);
+            runOnDueDay(QStringList{QStringLiteral("--database"), fixture.databasePath(),
+                                    QStringLiteral("--due")} +
+                        days);
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, exitCode);
         const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
@@ -267,7 +282,7 @@ private slots:
         QVERIFY2(lines.at(1).startsWith(firstGroup), qPrintable(lines.at(1)));
         QVERIFY2(lines.at(1).contains(QLatin1String("MV Alpha")), qPrintable(lines.at(1)));
         if (exitCode == 3) {
-            const QString date = QDate::currentDate().addDays(scheduledIn).toString(Qt::ISODate);
+            const QString date = DueDay.addDays(scheduledIn).toString(Qt::ISODate);
             for (const QString& part :
                  {date, QStringLiteral("Drill No 1"), QStringLiteral("Sean O'Brien")})
                 QVERIFY2(lines.at(1).contains(part), qPrintable(lines.at(1)));
@@ -276,19 +291,19 @@ private slots:
 
     void dueCsvWritesTheListAndNeverMakesADatabase()
     {
+        if (!hasFaketime())
+            QSKIP("faketime is not installed (scripts/install-dependencies.sh installs it).");
         Fixture fixture({"MV Alpha", "MV Bravo"});
-        if (!scheduleFromToday(fixture, -1))
-            QSKIP("Yesterday was in another year");
+        scheduleFromDueDay(fixture, -1);
         const QString csv = QDir(fixture.folder()).filePath(QStringLiteral("due.csv"));
-        ProgramRun run = runProgram({QStringLiteral("--database"), fixture.databasePath(),
-                                     QStringLiteral("--due-csv"), csv});
+        ProgramRun run = runOnDueDay({QStringLiteral("--database"), fixture.databasePath(),
+                                      QStringLiteral("--due-csv"), csv});
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 3);
         const QStringList lines = csvLines(csv); // none when the file was not written
         QCOMPARE(lines.size(), 3); // the header, the overdue drill, the one without a date
-        QVERIFY2(lines.at(1).startsWith(
-                     QStringLiteral("Overdue,%1,MV Alpha,Drill No 1,")
-                         .arg(QDate::currentDate().addDays(-1).toString(Qt::ISODate))),
+        QVERIFY2(lines.at(1).startsWith(QStringLiteral("Overdue,%1,MV Alpha,Drill No 1,")
+                                            .arg(DueDay.addDays(-1).toString(Qt::ISODate))),
                  qPrintable(lines.at(1)));
 
         QTemporaryDir empty;

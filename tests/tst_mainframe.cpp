@@ -6,11 +6,13 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -140,6 +142,24 @@ private slots:
         }
         QCOMPARE(spokenName(headerOf(widget, row, column, control == QLatin1String("drillGrid"))),
                  spoken);
+    }
+
+    // What the program waits for is told whole, in the status line's tip where it is cut.
+    void aLockWaitIsToldWhole()
+    {
+        LoadedWindow w({QStringLiteral("MV Alpha")});
+        QVERIFY(w.loadAndShow());
+        const QString waiting = QStringLiteral(
+            "Waiting for another user to store Ship's Master Name of MV ALPHA OF THE NORTHERN "
+            "SEAS, Drill No 1 ...");
+        emit w.window->findChild<DrillGridEditor*>()->waitingForLock(waiting);
+        auto* panel = w.child<QLabel>("statusPanel2");
+        QCOMPARE(panel->text(), waiting);
+        QHelpEvent tip(QEvent::ToolTip, panel->rect().center(),
+                       panel->mapToGlobal(panel->rect().center()));
+        QApplication::sendEvent(panel, &tip);
+        QTRY_COMPARE(QToolTip::text(), waiting);
+        QToolTip::hideText();
     }
 
     void loadFillsTheFrame()

@@ -260,7 +260,10 @@ void MainWindow::buildStatusBar()
     const int widths[] = {2500, 4000, 1500, 3000, 3900};
     int left = 0;
     for (int i = 0; i < 5; ++i) {
-        auto* panel = new QLabel(texts[i], m_statusBar);
+        // The second panel tells what the program waits for, a text of any length: whole in
+        // its tip where it does not fit.
+        QLabel* panel = i == 1 ? new ElidingLabel(m_statusBar) : new QLabel(m_statusBar);
+        panel->setText(texts[i]);
         panel->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMouseTracking(true);
