@@ -3,6 +3,7 @@
 // look at the size it was designed for, and gives a larger window's room to the grid.
 #include "LoadedWindow.h"
 
+#include <QHeaderView>
 #include <QScreen>
 #include <QWindow>
 
@@ -85,6 +86,14 @@ private slots:
             const QRect designedGrid = designedPlaces.value("drillGrid");
             QCOMPARE(grid.width() - designedGrid.width(), w.window->width() - designed.width());
             QCOMPARE(grid.height() - designedGrid.height(), w.window->height() - designed.height());
+            // Beyond the last column the caption shows the grid's ground, not an empty band.
+            QHeaderView* caption = w.grid()->horizontalHeader();
+            const QImage painted = caption->grab().toImage();
+            const int beyond = caption->length() - caption->offset() + 4;
+            if (beyond < caption->width())
+                QCOMPARE(painted.pixelColor(QPoint(beyond, caption->height() / 2) *
+                                            painted.devicePixelRatio()),
+                         caption->palette().color(QPalette::Base));
         }
 
         // The questionnaire, Save and its last answer column included, lies inside the window.
