@@ -43,6 +43,17 @@ public:
         return messages.shown.isEmpty() ? QString() : messages.shown.last().text;
     }
     HistoryWindow* historyWindow() const { return window->findChild<HistoryWindow*>(); }
+
+    // Exports the history window's list by its button, as a user does; the CSV file's text.
+    QString exportedCsv(HistoryWindow* history) const
+    {
+        const QString csv = fixture.folder() + QStringLiteral("/history.csv");
+        history->setFileChooser([&](QWidget*, const QString&) { return csv; });
+        QTest::mouseClick(history->findChild<QAbstractButton*>(QStringLiteral("exportCsvButton")),
+                          Qt::LeftButton);
+        QFile file(csv);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
 };
 
 // Changes to the first ship's drills of a year, made through a connection of the program's
@@ -161,13 +172,7 @@ private slots:
         QCOMPARE(list->topLevelItem(1)->text(From), QString());
         QVERIFY(list->isColumnHidden(Year)); // one drill, one year
 
-        const QString csv = w.fixture.folder() + QStringLiteral("/history.csv");
-        history->setFileChooser([&](QWidget*, const QString&) { return csv; });
-        QTest::mouseClick(history->findChild<QAbstractButton*>(QStringLiteral("exportCsvButton")),
-                          Qt::LeftButton);
-        QFile file(csv);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(file.readAll());
+        const QString text = w.exportedCsv(history);
         QCOMPARE(text.count(QStringLiteral("\r\n")), 3);
         QVERIFY2(text.contains(QStringLiteral(",\"'=Capt. Lund\"")), qPrintable(text));
 
@@ -306,13 +311,7 @@ private slots:
         QCOMPARE(list->topLevelItem(1)->text(Year), QStringLiteral("2025"));
 
         // The CSV keeps the stored value, with the caption beside the stored name.
-        const QString csv = w.fixture.folder() + QStringLiteral("/history.csv");
-        history->setFileChooser([&](QWidget*, const QString&) { return csv; });
-        QTest::mouseClick(history->findChild<QAbstractButton*>(QStringLiteral("exportCsvButton")),
-                          Qt::LeftButton);
-        QFile file(csv);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString line = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n")).at(1);
+        const QString line = w.exportedCsv(history).split(QStringLiteral("\r\n")).value(1);
         QVERIFY2(line.endsWith(u',' + caption + QStringLiteral(",,") + value), qPrintable(line));
 
         // Printed as the other reports are: titled, with the company, the day and page numbers.
