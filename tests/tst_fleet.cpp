@@ -227,6 +227,35 @@ private slots:
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 2);
     }
 
+    // A name longer than the reports print whole is refused, and the user told so.
+    void aShipNameIsNoLongerThanTheReportsPrintWhole_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("length");
+        QTest::newRow("rename, longest") << 0 << 60;
+        QTest::newRow("rename, one more") << 0 << 61;
+        QTest::newRow("new ship, one more") << 2 << 61;
+    }
+    void aShipNameIsNoLongerThanTheReportsPrintWhole()
+    {
+        QFETCH(int, row);
+        QFETCH(int, length);
+        FleetWindow w;
+        QVERIFY(w.loadAndShow());
+        w.press("fleetButton");
+        const QString name = QStringLiteral("MV ") + QString(length - 3, u'W');
+        QVERIFY(w.typeShipName(row, name));
+        w.press("saveFleetButton");
+        QVERIFY(w.settle());
+        const bool kept = length <= 60;
+        QCOMPARE(w.messages.shown.size(), kept ? 0 : 1);
+        QCOMPARE(
+            w.fixture
+                .scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE ShipName = ?"), {name})
+                .toInt(),
+            kept ? 1 : 0);
+    }
+
     // Two rows of one name cannot be told apart: a second ship of a name is added only when
     // the user says so.
     void aSecondShipOfOneNameIsAddedOnlyWhenMeant_data()

@@ -103,6 +103,10 @@ bool ShipTableModel::setData(const QModelIndex& index, const QVariant& value, in
     if (role != Qt::EditRole || index.column() != NameColumn)
         return QSqlTableModel::setData(index, value, role);
     const QString name = value.toString().trimmed();
+    if (name.size() > MaxNameLength) {
+        emit nameTooLong();
+        return false;
+    }
     // An untouched new row stores nothing.
     if (isNewShipRow(index.row()))
         return name.isEmpty() || (!refusedAsDuplicate(name) && addShip(name));

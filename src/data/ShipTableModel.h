@@ -41,6 +41,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // The longest name the reports print whole in their narrowest ship column.
+    static constexpr int MaxNameLength = 60;
+
     // Asked before a ship is added under a name the fleet already has; true adds it.
     using DuplicateCheck = std::function<bool(const QString& name)>;
     void setDuplicateCheck(DuplicateCheck check) { m_confirmDuplicate = std::move(check); }
@@ -57,6 +60,8 @@ protected:
 signals:
     // A ship name was left empty; nothing was changed.
     void nameRequired();
+    // A ship name was longer than MaxNameLength; nothing was changed.
+    void nameTooLong();
     // The database refused a change; nothing was changed.
     void writeFailed(const QString& reason);
     // Another user renamed the ship while it was being renamed here; nothing was written, and

@@ -396,6 +396,12 @@ bool MainWindow::fillWindow()
         return m_messages.askYesNo(ProgramTitle,
                                    tr("There is already a ship named %1. Add another?").arg(name));
     });
+    connect(m_ships.get(), &ShipTableModel::nameTooLong, this, [this] {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("A ship's name has at most %1 characters, so that every report prints "
+                           "it whole. The name was not changed.")
+                            .arg(ShipTableModel::MaxNameLength));
+    });
     connect(m_ships.get(), &ShipTableModel::nameRequired, this, [this] {
         m_messages.tell(Messages::Icon::Information, ProgramTitle,
                         tr("Every ship needs a name. The name was not changed."));
