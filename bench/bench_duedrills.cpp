@@ -1,6 +1,5 @@
 // The due list of a fleet's year, beside a bare query that reads the same rows.
 #include "Fixture.h"
-#include "common/DrillState.h"
 #include "data/DrillDatabase.h"
 #include "data/DueDrills.h"
 
@@ -58,7 +57,7 @@ void BM_DueDrills(benchmark::State& state)
     DrillDatabase db(fleetYear(int(state.range(0))).databasePath());
     db.open();
     for (auto _ : state)
-        benchmark::DoNotOptimize(DueDrills::read(db, 2026, Today, dueBefore(Today)));
+        benchmark::DoNotOptimize(DueDrills::read(db, 2026, Today, DueDrills::DefaultDaysAhead));
 }
 
 } // namespace

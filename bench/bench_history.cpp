@@ -119,7 +119,7 @@ void BM_HistoryWindowOpen(benchmark::State& state)
     const qint64 drill = fleet.data.records().first().idDrill;
     SilentMessages messages;
     for (auto _ : state) {
-        HistoryWindow window(QStringLiteral("MV Ship, drills of 2026"),
+        HistoryWindow window(QStringLiteral("MV Ship, drills of 2026"), QStringLiteral("Fleet Ltd"),
                              *ChangeHistory::ofDrill(fleet.db, drill), messages);
         window.show();
         benchmark::DoNotOptimize(window.isVisible());

@@ -5,9 +5,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 exec </dev/null
 
-# The files git knows, or, in a copy without git, every C++ file outside the build folders.
+# The files git knows when this folder is a git work tree's root; otherwise (a copy without its
+# own git, even one unpacked inside another work tree) every C++ file outside the build folders.
 list_files() {
-    if command -v git >/dev/null && git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    if command -v git >/dev/null &&
+        [ "$(git rev-parse --show-toplevel 2>/dev/null)" = "$(pwd -P)" ]; then
         git ls-files -- '*.cpp' '*.h'
     else
         find . \( -path './build*' -o -path './.*' \) -prune -o -type f \

@@ -49,6 +49,11 @@ if command -v git >/dev/null; then
     tree=$(make_tree git "$bad")
     git -C "$tree" init -q && git -C "$tree" add -A
     expect "misformatted file in git" fail "unformatted: src/shown.cpp" "$tree"
+    # A copy without git of its own, unpacked inside another work tree.
+    outer=$work/outer
+    mkdir -p "$outer" && git -C "$outer" init -q
+    mv "$(make_tree inner "$good")" "$outer/inner"
+    expect "copy inside another work tree" pass "1 files" "$outer/inner"
 fi
 
 [ $failures -eq 0 ] && echo "format check: all cases as expected"

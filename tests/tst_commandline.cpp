@@ -14,7 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,24 +64,37 @@ struct Fleet
     Fixture fixture;
 };
 
-// MV Alpha's drill 1 scheduled `days` from today (negative: overdue) in this year's row,
-// MV Bravo's done; false when that day falls in another year.
-bool scheduleFromToday(const Fixture& fixture, int days)
+// The day the due lists are made on, whatever the real one: mid-June, so that a month either
+// side stays in its year.
+const QDate DueDay(2026, 6, 15);
+
+// Runs the program with its clock on DueDay.
+ProgramRun runOnDueDay(const QStringList& arguments)
 {
-    const QDate today = QDate::currentDate();
-    const QDate scheduled = today.addDays(days);
-    if (scheduled.year() != today.year())
-        return false;
+    return ProgramRun::of(QStringLiteral("faketime"),
+                          QStringList{DueDay.toString(Qt::ISODate) + QStringLiteral(" 10:00:00"),
+                                      QStringLiteral(ORX_PROGRAM_FILE)} +
+                              arguments);
+}
+
+// MV Alpha's drill 1 scheduled `days` from DueDay (negative: overdue) in that year's row, MV
+// Bravo's done.
+void scheduleFromDueDay(const Fixture& fixture, int days)
+{
     fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
                                 "Master) VALUES (?, 'MV Alpha', ?, ?, 'Sean O''Brien')"),
-                 {fixture.shipId(QStringLiteral("MV Alpha")), today.year(),
-                  scheduled.toString(Qt::ISODate)});
+                 {fixture.shipId(QStringLiteral("MV Alpha")), DueDay.year(),
+                  DueDay.addDays(days).toString(Qt::ISODate)});
     fixture.exec(QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill, \"Drill Date\", "
                                 "\"Done Date\", \"Drill Date1\", \"Done Date1\") "
                                 "VALUES (?, 'MV Bravo', ?, '2000-01-01', '2000-01-01', "
                                 "'2000-01-01', '2000-01-01')"),
-                 {fixture.shipId(QStringLiteral("MV Bravo")), today.year()});
-    return true;
+                 {fixture.shipId(QStringLiteral("MV Bravo")), DueDay.year()});
+}
+
+bool hasFaketime()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("faketime")).isEmpty();
 }
 
 } // namespace
@@ -98,8 +113,28 @@ private slots:
                                    "--restore <FILE>", "--version", "--due ", "--due-csv <FILE>"})
             QVERIFY2(help.out.contains(QLatin1String(option)), option);
         QVERIFY2(!help.out.contains(QLatin1String("[FILE]")), "a lone FILE is refused");
+        QVERIFY2(help.out.startsWith(QLatin1String("Usage: hbq-orx-drill-organizer [options]")),
+                 qPrintable(help.out));
+        // The summary shows every action that ends without a window.
+        for (const char* action :
+             {"--export-pdf YEAR FILE", "--export-csv YEAR FILE", "--export-history YEAR FILE",
+              "--due [DAYS]", "--due-csv FILE [DAYS]", "--restore FILE"})
+            QVERIFY2(help.out.contains(QRegularExpression(
+                         QStringLiteral("  hbq-orx-drill-organizer \\[--database \\S+\\] ") +
+                         QRegularExpression::escape(QLatin1String(action)) + u'\n')),
+                     action);
         for (const QString& line : help.out.split(u'\n'))
             QVERIFY2(line.size() <= 80, qPrintable(line));
+        // The manual page tells every option --help lists, and the exit status of --due.
+        QFile manual(QStringLiteral(ORX_BUILD_DIR "/packaging/hbq-orx-drill-organizer.1"));
+        QVERIFY(manual.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(manual.readAll());
+        static const QRegularExpression listed(QStringLiteral("^  (?:-\\w, )?(--[\\w-]+)"),
+                                               QRegularExpression::MultilineOption);
+        for (const auto& option : listed.globalMatch(help.out))
+            QVERIFY2(page.contains(QString(option.captured(1)).replace(u'-', QLatin1String("\\-"))),
+                     qPrintable(option.captured(1)));
+        QVERIFY(page.contains(QLatin1String("end with 3")));
 
         const ProgramRun version = runProgram({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);
@@ -154,7 +189,7 @@ private slots:
         QTest::newRow("due and restore")
             << QStringList{"--due", "--restore", "b.mdb"} << "separately";
         QTest::newRow("days not a number") << QStringList{"--due", "soon"} << "soon";
-        QTest::newRow("days below zero") << QStringList{"--due", "-3"} << "3";
+        QTest::newRow("days below zero") << QStringList{"--due", "-3"} << "\"-3\" is not a number";
         QTest::newRow("two numbers of days") << QStringList{"--due", "7", "8"} << "DAYS";
         QTest::newRow("import and restore")
             << QStringList{"--import-access", "a.mdb", "--restore", "b.mdb"} << "separately";
@@ -220,11 +255,11 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("firstGroup");
         QTest::newRow("overdue") << -1 << QStringList{} << 3 << "Overdue";
-        QTest::newRow("due today") << 0 << QStringList{} << 3 << "Due";
-        QTest::newRow("within the default") << 29 << QStringList{} << 3 << "Due";
-        QTest::newRow("beyond the default") << 30 << QStringList{} << 0 << "Not scheduled";
-        QTest::newRow("within DAYS") << 6 << QStringList{"7"} << 3 << "Due";
-        QTest::newRow("beyond DAYS") << 7 << QStringList{"7"} << 0 << "Not scheduled";
+        QTest::newRow("due today") << 0 << QStringList{"0"} << 3 << "Due";
+        QTest::newRow("last day of the default") << 30 << QStringList{} << 3 << "Due";
+        QTest::newRow("beyond the default") << 31 << QStringList{} << 0 << "Not scheduled";
+        QTest::newRow("last of DAYS") << 7 << QStringList{"7"} << 3 << "Due";
+        QTest::newRow("beyond DAYS") << 8 << QStringList{"7"} << 0 << "Not scheduled";
     }
 
     void dueListsTheYearAndSaysWhetherSomethingIsDue()
@@ -233,23 +268,25 @@ private slots:
         QFETCH(QStringList, days);
         QFETCH(int, exitCode);
         QFETCH(QString, firstGroup);
+        if (!hasFaketime())
+            QSKIP("faketime is not installed (scripts/install-dependencies.sh installs it).");
         Fixture fixture({"MV Alpha", "MV Bravo"});
-        if (!scheduleFromToday(fixture, scheduledIn))
-            QSKIP("That day is in another year");
+        scheduleFromDueDay(fixture, scheduledIn);
         const ProgramRun run =
-            runProgram(QStringList{QStringLiteral("--database"), fixture.databasePath(),
-                                   QStringLiteral("--due")} +
-                       days);
+            runOnDueDay(QStringList{QStringLiteral("--database"), fixture.databasePath(),
+                                    QStringLiteral("--due")} +
+                        days);
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, exitCode);
         const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
         // The counts, then MV Alpha's drills (drill 2 has no date); MV Bravo's are done.
         QCOMPARE(lines.size(), exitCode == 3 ? 3 : 2);
         QVERIFY2(lines.at(0).contains(QLatin1String("1 not scheduled")), qPrintable(lines.at(0)));
+        QVERIFY2(lines.at(0).contains(QLatin1String(" due today")), qPrintable(lines.at(0)));
         QVERIFY2(lines.at(1).startsWith(firstGroup), qPrintable(lines.at(1)));
         QVERIFY2(lines.at(1).contains(QLatin1String("MV Alpha")), qPrintable(lines.at(1)));
         if (exitCode == 3) {
-            const QString date = QDate::currentDate().addDays(scheduledIn).toString(Qt::ISODate);
+            const QString date = DueDay.addDays(scheduledIn).toString(Qt::ISODate);
             for (const QString& part :
                  {date, QStringLiteral("Drill No 1"), QStringLiteral("Sean O'Brien")})
                 QVERIFY2(lines.at(1).contains(part), qPrintable(lines.at(1)));
@@ -258,19 +295,19 @@ private slots:
 
     void dueCsvWritesTheListAndNeverMakesADatabase()
     {
+        if (!hasFaketime())
+            QSKIP("faketime is not installed (scripts/install-dependencies.sh installs it).");
         Fixture fixture({"MV Alpha", "MV Bravo"});
-        if (!scheduleFromToday(fixture, -1))
-            QSKIP("Yesterday was in another year");
+        scheduleFromDueDay(fixture, -1);
         const QString csv = QDir(fixture.folder()).filePath(QStringLiteral("due.csv"));
-        ProgramRun run = runProgram({QStringLiteral("--database"), fixture.databasePath(),
-                                     QStringLiteral("--due-csv"), csv});
+        ProgramRun run = runOnDueDay({QStringLiteral("--database"), fixture.databasePath(),
+                                      QStringLiteral("--due-csv"), csv});
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 3);
         const QStringList lines = csvLines(csv); // none when the file was not written
         QCOMPARE(lines.size(), 3); // the header, the overdue drill, the one without a date
-        QVERIFY2(lines.at(1).startsWith(
-                     QStringLiteral("Overdue,%1,MV Alpha,Drill No 1,")
-                         .arg(QDate::currentDate().addDays(-1).toString(Qt::ISODate))),
+        QVERIFY2(lines.at(1).startsWith(QStringLiteral("Overdue,%1,MV Alpha,Drill No 1,")
+                                            .arg(DueDay.addDays(-1).toString(Qt::ISODate))),
                  qPrintable(lines.at(1)));
 
         QTemporaryDir empty;
@@ -314,7 +351,8 @@ private slots:
         QCOMPARE(lines.size(), 2);               // the header and the one change
         QVERIFY2(lines.at(1).contains(QStringLiteral(",MV Alpha,Drills,")),
                  qPrintable(lines.at(1)));
-        QVERIFY2(lines.at(1).endsWith(QStringLiteral(",Master,,\"'=cmd|' /c calc'\"")),
+        QVERIFY2(lines.at(1).endsWith(QStringLiteral(
+                     ",Master,Drill No 1 · Ship's Master Name,,\"'=cmd|' /c calc'\"")),
                  qPrintable(lines.at(1)));
 
         const QString missing = fleet.file("typo.mdb");
@@ -520,6 +558,59 @@ private slots:
         QVERIFY(!StartUp::databaseLocation(command, &problem));
         QVERIFY(problem.contains(QLatin1String("password")));
         qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // A message about the database says where it was named; a settings file means the same from
+    // every folder the program starts in, and a mistyped key in it is named, with its line.
+    void theSettingsFileIsReadAsWritten_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("fileInConfig"); // the file used, in the settings' folder
+        QTest::addColumn<QStringList>("problem");  // words of the message; none when usable
+        QTest::newRow("relative path") << "database=fleet.mdb\n"
+                                       << ""
+                                       << "fleet.mdb" << QStringList{};
+        QTest::newRow("unknown key")
+            << "# the office's file\n\ndatabse=/srv/fleet.mdb\n"
+            << ""
+            << "" << QStringList{"databse", "hbq-orx-drill-organizer.conf", "line 3"};
+        QTest::newRow("unknown key, --database given") << "databse=/srv/fleet.mdb\n"
+                                                       << "option.mdb"
+                                                       << "" << QStringList{};
+        QTest::newRow("missing folder in the settings")
+            << "database=no such folder/fleet.mdb\n"
+            << ""
+            << "" << QStringList{"does not exist", "settings file", "hbq-orx-drill-organizer.conf"};
+        QTest::newRow("missing folder in --database")
+            << "database=fleet.mdb\n"
+            << "no such folder/fleet.mdb"
+            << "" << QStringList{"does not exist", "--database"};
+    }
+
+    void theSettingsFileIsReadAsWritten()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, option);
+        QFETCH(QString, fileInConfig);
+        QFETCH(QStringList, problem);
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        const QDir settingsFolder = QFileInfo(StartUp::settingsFile()).dir();
+        QDir().mkpath(settingsFolder.path());
+        QFile file(StartUp::settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(settings.toUtf8()) > 0);
+        file.close();
+        CommandLine command;
+        command.database = option;
+        QString message;
+        const auto location = StartUp::databaseLocation(command, &message);
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(!location, !problem.isEmpty());
+        for (const QString& words : problem)
+            QVERIFY2(message.contains(words), qPrintable(message));
+        if (!fileInConfig.isEmpty())
+            QCOMPARE(location->filePath, settingsFolder.filePath(fileInConfig));
     }
 
     // A refused location names the setting that is wrong; no secret and nothing unreadable

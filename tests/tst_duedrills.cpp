@@ -3,7 +3,6 @@
 #include "Engines.h"
 #include "LoadedWindow.h"
 #include "ProgramRun.h"
-#include "common/DrillState.h"
 #include "data/DrillDatabase.h"
 #include "data/DueDrills.h"
 #include "due/DueDrillsWindow.h"
@@ -130,8 +129,8 @@ private slots:
             {
                 {"Due today", 2026, "2026-06-15", "", later, ""},
                 {"Overdue since yesterday", 2026, "2026-06-14", "", later, ""},
-                {"Last day of the month ahead", 2026, "2026-07-14", "", later, ""},
-                {"Exactly one month ahead", 2026, "2026-07-15", "", later, ""},
+                {"The thirtieth day ahead", 2026, "2026-07-15", "", later, ""},
+                {"The thirty-first day ahead", 2026, "2026-07-16", "", later, ""},
                 {"Done yesterday", 2026, "2026-06-20", "2026-06-14", later, ""},
                 {"Scheduled in the past and done", 2026, "2026-03-01", "2026-03-02", later, ""},
                 {"Never scheduled", 2026, "", "", later, ""},
@@ -139,7 +138,7 @@ private slots:
                 {"Overdue last year", 2025, "2025-06-01", "", later, ""},
                 {"January", 2026, "2026-01-10", "", later, ""},
             }));
-        const auto list = DueDrills::read(db, 2026, Today, dueBefore(Today));
+        const auto list = DueDrills::read(db, 2026, Today, 30);
         QVERIFY(list);
         QStringList listed;
         for (const DueDrill& drill : list->drills())
@@ -152,7 +151,7 @@ private slots:
             "0 2026-05-30 Second drill overdue 1",
             "0 2026-06-14 Overdue since yesterday 0",
             "1 2026-06-15 Due today 0",
-            "1 2026-07-14 Last day of the month ahead 0",
+            "1 2026-07-15 The thirtieth day ahead 0",
             "2  Never scheduled 0",
         };
         QCOMPARE(listed, expected);
@@ -180,7 +179,8 @@ private slots:
                     w.child<DueDrillsWindow>("DueDrillsWindow")->isVisible());
         auto* due = w.child<DueDrillsWindow>("DueDrillsWindow");
         const QString counts = due->findChild<QLabel*>("countsLabel")->text();
-        for (const char* count : {"1 overdue", "1 due", "2 not scheduled"})
+        for (const char* count :
+             {"1 overdue", "1 due today or in the next 30 days", "2 not scheduled"})
             QVERIFY2(counts.contains(QLatin1String(count)), qPrintable(counts));
 
         // The second line is MV Bravo's second drill, due in five days.

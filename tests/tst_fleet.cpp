@@ -227,6 +227,58 @@ private slots:
         QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 2);
     }
 
+    // A name longer than the reports print whole is refused, and the user told so.
+    void aShipNameIsNoLongerThanTheReportsPrintWhole_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("length");
+        QTest::newRow("rename, longest") << 0 << 60;
+        QTest::newRow("rename, one more") << 0 << 61;
+        QTest::newRow("new ship, one more") << 2 << 61;
+    }
+    void aShipNameIsNoLongerThanTheReportsPrintWhole()
+    {
+        QFETCH(int, row);
+        QFETCH(int, length);
+        FleetWindow w;
+        QVERIFY(w.loadAndShow());
+        w.press("fleetButton");
+        const QString name = QStringLiteral("MV ") + QString(length - 3, u'W');
+        QVERIFY(w.typeShipName(row, name));
+        w.press("saveFleetButton");
+        QVERIFY(w.settle());
+        const bool kept = length <= 60;
+        QCOMPARE(w.messages.shown.size(), kept ? 0 : 1);
+        QCOMPARE(
+            w.fixture
+                .scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE ShipName = ?"), {name})
+                .toInt(),
+            kept ? 1 : 0);
+    }
+
+    // Two rows of one name cannot be told apart: a second ship of a name is added only when
+    // the user says so.
+    void aSecondShipOfOneNameIsAddedOnlyWhenMeant_data()
+    {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+    void aSecondShipOfOneNameIsAddedOnlyWhenMeant()
+    {
+        QFETCH(bool, answer);
+        FleetWindow w;
+        QVERIFY(w.loadAndShow());
+        w.messages.answerYes = answer;
+        w.press("fleetButton");
+        QVERIFY(w.typeShipName(2, QStringLiteral("MV ALPHA")));
+        QCOMPARE(w.messages.shown.size(), 1);
+        QCOMPARE(w.messages.shown.first().text,
+                 QStringLiteral("There is already a ship named MV ALPHA. Add another?"));
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(),
+                 answer ? 3 : 2);
+    }
+
     void deletingAShipKeepsItsDrills()
     {
         FleetWindow w;
@@ -244,21 +296,25 @@ private slots:
         QCOMPARE(list->model()->index(0, 1).data().toString(), QStringLiteral("MV Bravo"));
     }
 
-    // A rename left in the list when the panel is closed without "Save" is dropped: the list
-    // shows the stored names again, and nothing reaches the table later.
+    // A rename, or a new ship's name, left in the list without Enter when the panel is closed
+    // without "Save" is dropped: the list shows the stored names again, and nothing reaches the
+    // table later.
     void aRenameNotSavedIsNotShownAgain_data()
     {
         QTest::addColumn<QByteArray>("closedBy");
-        QTest::newRow("Cancel") << QByteArray("cancelFleetButton");
-        QTest::newRow("another panel") << QByteArray("companyButton");
+        QTest::addColumn<int>("row");
+        QTest::newRow("Cancel") << QByteArray("cancelFleetButton") << 0;
+        QTest::newRow("another panel") << QByteArray("companyButton") << 0;
+        QTest::newRow("new ship, Cancel") << QByteArray("cancelFleetButton") << 2;
     }
     void aRenameNotSavedIsNotShownAgain()
     {
         QFETCH(QByteArray, closedBy);
+        QFETCH(int, row);
         FleetWindow w;
         QVERIFY(w.loadAndShow());
         w.press("fleetButton");
-        w.clickShipCell(0, 1);
+        w.clickShipCell(row, 1);
         FleetWindow::type(QStringLiteral("HotelCancel"));
         w.press(closedBy.constData());
         w.press("fleetButton");
@@ -273,6 +329,7 @@ private slots:
                  1);
         QVERIFY(w.rowOf(QStringLiteral("MV Alpha")) >= 0);
         QCOMPARE(w.rowOf(QStringLiteral("HotelCancel")), -1);
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships")).toInt(), 2);
     }
 
     // Delete in a name cell clears the text for a new name; the ship stays.

@@ -3,13 +3,16 @@
 #include "common/Clock.h"
 #include "widgets/QtMessages.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -25,6 +28,26 @@ int runUntilProgramEnds(const std::function<void()>& trigger)
     return QCoreApplication::exec();
 }
 
+// What a screen reader says for a control: its name, or the text of the label that names it.
+QString spokenName(QAccessibleInterface* control)
+{
+    if (!control)
+        return QStringLiteral("(not accessible)");
+    const auto labels = control->relations(QAccessible::Label);
+    return labels.isEmpty() ? control->text(QAccessible::Name)
+                            : labels.first().first->text(QAccessible::Name);
+}
+
+// The header cell a screen reader reads with a cell of a table.
+QAccessibleInterface* headerOf(QWidget* table, int row, int column, bool ofColumn)
+{
+    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(table);
+    QAccessibleInterface* cell = view->tableInterface()->cellAt(row, column);
+    const auto headers = ofColumn ? cell->tableCellInterface()->columnHeaderCells()
+                                  : cell->tableCellInterface()->rowHeaderCells();
+    return headers.isEmpty() ? nullptr : headers.first();
+}
+
 } // namespace
 
 class TestMainFrame : public QObject
@@ -35,8 +58,8 @@ private slots:
     void init() { Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(16, 5, 30))); }
     void cleanup() { Clock::reset(); }
 
-    // A window of a fixed size offers no maximise button; the main window can still be
-    // minimised and closed.
+    // The main window can be minimised, maximised and closed; a message box of a fixed size
+    // offers no maximise button.
     void fixedWindowsOfferNoMaximiseButton()
     {
         LoadedWindow w({QStringLiteral("MV Alpha")});
@@ -44,7 +67,8 @@ private slots:
         const Qt::WindowFlags frame = w.window->windowHandle()->flags();
         QVERIFY(frame.testFlag(Qt::WindowMinimizeButtonHint));
         QVERIFY(frame.testFlag(Qt::WindowCloseButtonHint));
-        QVERIFY(!frame.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(frame.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(w.window->minimumSize() != w.window->maximumSize());
 
         QtMessages messages;
         QList<Qt::WindowFlags> boxes;
@@ -68,6 +92,76 @@ private slots:
         }
     }
 
+    void aScreenReaderTellsTheControlsApart_data()
+    {
+        QTest::addColumn<QStringList>("opening"); // the buttons pressed to show the control
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("row"); // of the cell whose header is read; -1: the control itself
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("spoken");
+        const auto column = [](DrillRecord::Column field) { return DrillColumns::columnOf(field); };
+        const QStringList none;
+        QTest::newRow("drill 1 scheduled")
+            << none << "drillGrid" << 0 << column(DrillRecord::DrillDate)
+            << "Drill No 1, Scheduled Date";
+        QTest::newRow("drill 2 scheduled")
+            << none << "drillGrid" << 0 << column(DrillRecord::DrillDate1)
+            << "Drill No 2, Scheduled Date";
+        QTest::newRow("drill 2 master") << none << "drillGrid" << 1 << column(DrillRecord::Master1)
+                                        << "Drill No 2, Ship's Master Name";
+        QTest::newRow("ship name")
+            << none << "drillGrid" << 0 << column(DrillRecord::ShipName) << "Ship Name";
+        const QStringList fleet = {"fleetButton"};
+        QTest::newRow("a ship's record selector")
+            << fleet << "shipGrid" << 1 << 1 << "Select MV Bravo";
+        QTest::newRow("the new ship's record selector")
+            << fleet << "shipGrid" << 2 << 1 << "New ship";
+        QTest::newRow("preview zoom")
+            << QStringList{"dueDrillsButton", "printFormButton"} << "zoomBox" << -1 << -1 << "Zoom";
+    }
+
+    void aScreenReaderTellsTheControlsApart()
+    {
+        QFETCH(QStringList, opening);
+        QFETCH(QString, control);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, spoken);
+        LoadedWindow w({QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")});
+        QVERIFY(w.loadAndShow());
+        for (const QString& name : opening) {
+            QAbstractButton* button = nullptr;
+            QTRY_VERIFY((button = w.shown<QAbstractButton>(qPrintable(name))));
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+        QWidget* widget = nullptr;
+        QTRY_VERIFY((widget = w.window->findChild<QWidget*>(control)));
+        if (row < 0) {
+            QCOMPARE(spokenName(QAccessible::queryAccessibleInterface(widget)), spoken);
+            return;
+        }
+        QCOMPARE(spokenName(headerOf(widget, row, column, control == QLatin1String("drillGrid"))),
+                 spoken);
+    }
+
+    // What the program waits for is told whole, in the status line's tip where it is cut.
+    void aLockWaitIsToldWhole()
+    {
+        LoadedWindow w({QStringLiteral("MV Alpha")});
+        QVERIFY(w.loadAndShow());
+        const QString waiting = QStringLiteral(
+            "Waiting for another user to store Ship's Master Name of MV ALPHA OF THE NORTHERN "
+            "SEAS, Drill No 1 ...");
+        emit w.window->findChild<DrillGridEditor*>()->waitingForLock(waiting);
+        auto* panel = w.child<QLabel>("statusPanel2");
+        QCOMPARE(panel->text(), waiting);
+        QHelpEvent tip(QEvent::ToolTip, panel->rect().center(),
+                       panel->mapToGlobal(panel->rect().center()));
+        QApplication::sendEvent(panel, &tip);
+        QTRY_COMPARE(QToolTip::text(), waiting);
+        QToolTip::hideText();
+    }
+
     void loadFillsTheFrame()
     {
         LoadedWindow w({QStringLiteral("MV Alpha")});
@@ -75,7 +169,6 @@ private slots:
                        {QStringLiteral("O'Hara Shipping")});
         QVERIFY(w.load());
         QCOMPARE(w.window->windowTitle(), QStringLiteral("HBQ ORX DRILL ORGANIZER "));
-        QCOMPARE(w.window->minimumSize(), w.window->maximumSize()); // a window of a fixed size
         for (const char* part : {"commandColumn", "drillGrid", "statusPanel1", "statusPanel5"}) {
             const QWidget* shown = w.child<QWidget>(part);
             const QRect inWindow(shown->mapTo(w.window.get(), QPoint()), shown->size());

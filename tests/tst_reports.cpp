@@ -63,6 +63,22 @@ QStringList pagesOfPdf(const QString& pdf)
     return pages;
 }
 
+// The font family of the first text of the PDF that holds `words`, as pdftohtml finds it.
+QString fontOf(const QString& pdf, const QString& words)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftohtml"),
+               {QStringLiteral("-xml"), QStringLiteral("-i"), QStringLiteral("-stdout"), pdf});
+    tool.waitForFinished(30000);
+    const QString xml = QString::fromUtf8(tool.readAllStandardOutput());
+    const QRegularExpression text(QStringLiteral("<text [^>]*font=\"(\\d+)\"[^>]*>[^<]*") +
+                                  QRegularExpression::escape(words));
+    const QString font = text.match(xml).captured(1);
+    const QRegularExpression spec(
+        QStringLiteral("<fontspec id=\"%1\"[^>]*family=\"([^\"]+)\"").arg(font));
+    return font.isEmpty() ? QString() : spec.match(xml).captured(1);
+}
+
 struct PdfWord
 {
     QString text;
@@ -545,10 +561,11 @@ private slots:
         BareFleet fleet(75);
         QVERIFY(fleet.refilled);
         RecordingMessages messages;
+        QString pdf;
         for (int ships = 75; ships > 0; --ships) {
             fleet.fixture.exec(QStringLiteral("DELETE FROM PrintDrills WHERE ShipName > ?"),
                                {QStringLiteral("MV Ship %1").arg(ships, 4, 10, QLatin1Char('0'))});
-            const QString pdf = statusReportPdf(fleet.fixture, messages);
+            pdf = statusReportPdf(fleet.fixture, messages);
             QVERIFY(!pdf.isEmpty());
             const QStringList pages = pagesOfPdf(pdf);
             const QString& last = pages.last();
@@ -557,6 +574,8 @@ private slots:
                     last.contains(QStringLiteral("MV Ship %1").arg(ships, 4, 10, QLatin1Char('0'))),
                 qPrintable(QStringLiteral("%1 ships: %2").arg(ships).arg(last)));
         }
+        // In the report's own font, as the rest of it.
+        QCOMPARE(fontOf(pdf, QStringLiteral("Reviewed by")), QStringLiteral("LiberationSans"));
     }
 
     void fiveDigitNumbersFitTheirColumn()
@@ -795,7 +814,7 @@ private slots:
 
     void aReportThatCannotRunSaysWhyAndDoesNothingElse_data()
     {
-        QTest::addColumn<QByteArray>("templateText"); // empty: no template file
+        QTest::addColumn<QByteArray>("templateText"); // empty: no template; "/": a folder
         QTest::addColumn<bool>("database");
         QTest::addColumn<QString>("named"); // the file the message must name
         QTest::addColumn<QString>("reason");
@@ -803,6 +822,8 @@ private slots:
         const QByteArray good = "{{! table: PrintDrills }}\n<p>{{#rows}}{{ShipName}}{{/rows}}</p>";
         QTest::newRow("missing template") << QByteArray() << true << "t.rpt"
                                           << "was not found";
+        QTest::newRow("a folder of the template's name") << QByteArray("/") << true << "t.rpt"
+                                                         << "is a folder";
         QTest::newRow("unclosed section")
             << QByteArray("{{! table: PrintDrills }}\n{{#rows}}<p>{{ShipName}}</p>") << true
             << "t.rpt"
@@ -833,7 +854,9 @@ private slots:
 
         QTemporaryDir folder;
         const QString rpt = folder.filePath(QStringLiteral("t.rpt"));
-        if (!templateText.isEmpty())
+        if (templateText == "/")
+            QVERIFY(QDir().mkpath(rpt));
+        else if (!templateText.isEmpty())
             writeFile(rpt, templateText);
         std::optional<Fixture> fixture;
         if (database)
@@ -883,6 +906,8 @@ private slots:
                                              << "{Stat1} mark" << QStringList{"Stat1"};
         QTest::newRow("unclosed tag") << "{{Company}}</span>"
                                       << "{{Company</span>" << QStringList{"{{Company", "line"};
+        QTest::newRow("unclosed section") << "{{/Closed}}"
+                                          << "" << QStringList{"\"Closed\"", "on line "};
     }
     void aDrillsFileChangedWronglyIsNamedInAMessage()
     {

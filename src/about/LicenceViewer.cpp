@@ -45,6 +45,13 @@ void LicenceViewer::showEvent(QShowEvent* event)
     m_licenceText->setFocus();
 }
 
+// Only "Ok" closes the agreement: Escape does nothing, wherever the focus is.
+void LicenceViewer::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape)
+        QDialog::keyPressEvent(event);
+}
+
 // In the text only the keys that move the caret or scroll do anything: Enter and Escape would
 // otherwise reach the dialog and close it, though only "Ok" closes it. Tab still leaves the text.
 bool LicenceViewer::eventFilter(QObject* watched, QEvent* event)

@@ -4,6 +4,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
+
+#include <optional>
 
 namespace {
 
@@ -47,9 +50,9 @@ const QCommandLineOption RestoreOption(
     QStringLiteral("FILE"));
 const QCommandLineOption DueOption(
     QStringLiteral("due"),
-    QStringLiteral("Prints the drills of this year that are overdue, due within DAYS days (30 "
-                   "when not given) or not scheduled, overdue first, and ends with 3 when any is "
-                   "overdue or due, 0 when none is, 1 on failure."));
+    QStringLiteral("Prints the drills of this year that are overdue, due today or in the next DAYS "
+                   "days (30 when not given) or not scheduled, overdue first, and ends with 3 "
+                   "when any is overdue or due, 0 when none is, 1 on failure."));
 const QCommandLineOption DueCsvOption(
     QStringLiteral("due-csv"),
     QStringLiteral("Writes the list of --due [DAYS] to the CSV file FILE and ends as --due does."),
@@ -74,6 +77,9 @@ void describe(QCommandLineParser& parser)
                                       "end without one, and need no display:\n"
                                       "  %1 [--database PATH|URL] --export-pdf YEAR FILE\n"
                                       "  %1 [--database PATH|URL] --export-csv YEAR FILE\n"
+                                      "  %1 [--database PATH|URL] --export-history YEAR FILE\n"
+                                      "  %1 [--database PATH|URL] --due [DAYS]\n"
+                                      "  %1 [--database PATH|URL] --due-csv FILE [DAYS]\n"
                                       "  %1 [--database PATH] --restore FILE\n"
                                       "  %1 [--database PATH|URL] --import-access FILE")
                            .arg(QCoreApplication::applicationName()));
@@ -108,6 +114,27 @@ CommandLine exportYear(CommandLine command, const QCommandLineParser& parser, in
     return command;
 }
 
+QString notDays(const QString& argument)
+{
+    return QStringLiteral("\"%1\" is not a number of days from 0 to %2.")
+        .arg(argument)
+        .arg(MaxDueDays);
+}
+
+// Qt would take "-1" after --due for an unknown option "1".
+std::optional<QString> negativeDays(const QStringList& arguments)
+{
+    if (!arguments.contains(QLatin1String("--due")) &&
+        !arguments.contains(QLatin1String("--due-csv")))
+        return std::nullopt;
+    static const QRegularExpression negative(QStringLiteral("^-\\d+$"));
+    for (const QString& argument : arguments.mid(1)) {
+        if (negative.match(argument).hasMatch())
+            return argument;
+    }
+    return std::nullopt;
+}
+
 CommandLine dueList(CommandLine command, const QCommandLineParser& parser)
 {
     const QStringList days = parser.positionalArguments();
@@ -117,9 +144,7 @@ CommandLine dueList(CommandLine command, const QCommandLineParser& parser)
     if (!days.isEmpty())
         command.dueDays = days.constFirst().toInt(&isNumber);
     if (!isNumber || command.dueDays < 0 || command.dueDays > MaxDueDays)
-        return refused(command, QStringLiteral("\"%1\" is not a number of days from 0 to %2.")
-                                    .arg(days.constFirst())
-                                    .arg(MaxDueDays));
+        return refused(command, notDays(days.constFirst()));
     command.action =
         parser.isSet(DueCsvOption) ? CommandLine::Action::DueCsv : CommandLine::Action::Due;
     command.file = parser.value(DueCsvOption);
@@ -133,6 +158,8 @@ CommandLine CommandLine::parse(const QStringList& arguments, int thisYear)
     QCommandLineParser parser;
     describe(parser);
     CommandLine command;
+    if (const auto days = negativeDays(arguments))
+        return refused(command, notDays(*days));
     if (!parser.parse(arguments))
         return refused(command, parser.errorText());
     command.database = parser.value(DatabaseOption);
@@ -180,5 +207,9 @@ QString CommandLine::usage()
 {
     QCommandLineParser parser;
     describe(parser);
-    return parser.helpText();
+    // Qt names the program by the path it was started from; the usage names it as a user types
+    // it, and keeps its lines short whatever folder the program lies in.
+    const QString text = parser.helpText();
+    return QStringLiteral("Usage: ") + QCoreApplication::applicationName() +
+           text.mid(text.indexOf(QLatin1String(" [options]")));
 }

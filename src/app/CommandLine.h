@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/DueDrills.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +29,7 @@ struct CommandLine
     int year = 0;
     QString file;           // the PDF or CSV to write, the backup to restore, or the Access file
     QString accessCodePage; // --access-codepage: Jet 3's code page, when the header's is wrong
-    int dueDays = 30;       // --due DAYS: how far ahead a drill counts as due
+    int dueDays = DueDrills::DefaultDaysAhead; // --due DAYS: how far ahead a drill counts as due
     QString problem;
 
     // Exit codes of the headless actions.

@@ -77,8 +77,10 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
     const bool file = location->engine == DatabaseLocation::Engine::Sqlite;
     const bool mustExist = !StartUp::namedDatabase(command).isEmpty() || isDueList(command);
     if (file && mustExist && !QFileInfo::exists(location->filePath)) {
-        print(stderr, QStringLiteral("There is no database file \"%1\".")
-                          .arg(QDir::toNativeSeparators(location->filePath)));
+        print(stderr,
+              QStringLiteral("There is no database file \"%1\". %2")
+                  .arg(QDir::toNativeSeparators(location->filePath), StartUp::namedBy(command))
+                  .trimmed());
         return nullptr;
     }
     auto db = std::make_unique<DrillDatabase>(*location);
@@ -148,8 +150,7 @@ int dueList(const CommandLine& command)
         return CommandLine::Failed;
     const QDate today = Clock::today();
     DataFailure failure;
-    const auto list =
-        DueDrills::read(*db, today.year(), today, today.addDays(command.dueDays), &failure);
+    const auto list = DueDrills::read(*db, today.year(), today, command.dueDays, &failure);
     if (!list) {
         print(stderr,
               QStringLiteral("The due drills could not be read: %1.").arg(failure.sentence()));
@@ -162,8 +163,7 @@ int dueList(const CommandLine& command)
             return CommandLine::Failed;
         }
     } else {
-        const QString within = QStringLiteral("within %1 days").arg(command.dueDays);
-        print(stdout, DueDrillsReport::counts(*list, within));
+        print(stdout, DueDrillsReport::counts(*list));
         for (const QString& line : DueDrillsReport::textLines(*list))
             print(stdout, line);
     }

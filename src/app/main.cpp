@@ -92,6 +92,7 @@ int showWindow(int argc, char* argv[], const CommandLine& command)
         mainWindow->setAccessCodePage(command.accessCodePage);
         if (!mainWindow->fillWindow())
             return;
+        mainWindow->fitToScreen();
         mainWindow->show();
         notifier =
             std::make_unique<DueNotifier>(mainWindow->database(), DueNotifier::userStateFile());

@@ -2,8 +2,11 @@
 
 #include "common/Csv.h"
 #include "data/DrillDatabase.h"
+#include "data/DrillRecord.h"
+#include "data/Schema.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSqlQuery>
 #include <QVariant>
@@ -13,7 +16,9 @@ namespace {
 // The ship of an entry: the drill's for drills and answers, the ship's own for ships.
 const QString Selected = QStringLiteral(
     "SELECT h.ChangedAt, h.ChangedBy, h.TableName, h.RecordId, h.Field, h.OldValue, h.NewValue, "
-    "COALESCE(d.ShipName, s.ShipName) FROM History h "
+    "COALESCE(d.ShipName, s.ShipName), "
+    "COALESCE(d.YearDrill, CASE WHEN h.TableName = 'ClosedYears' THEN h.RecordId END) "
+    "FROM History h "
     "LEFT JOIN Drills d ON h.TableName IN ('Drills', 'Evaluation') AND d.IDDrill = h.RecordId "
     "LEFT JOIN Ships s ON h.TableName = 'Ships' AND s.IDShip = h.RecordId ");
 
@@ -33,7 +38,7 @@ std::optional<QList<ChangeEntry>> entriesOf(DrillDatabase& db, const QString& wh
                         query.value(1).toString(), query.value(2).toString(),
                         query.value(3).toLongLong(), query.value(4).toString(),
                         query.value(5).toString(), query.value(6).toString(),
-                        query.value(7).toString()});
+                        query.value(7).toString(), query.value(8).toInt()});
     if (query.lastError().isValid())
         return std::nullopt;
     return entries;
@@ -71,16 +76,65 @@ std::optional<QList<ChangeEntry>> ChangeHistory::ofYear(DrillDatabase& db, int y
 
 namespace {
 
+// The drill field an entry of table Drills names, by its stored name.
+std::optional<DrillRecord::Column> drillFieldOf(const ChangeEntry& entry)
+{
+    if (entry.table != QLatin1String("Drills"))
+        return std::nullopt;
+    const QStringList stored = Schema::drillColumns();
+    for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column) {
+        if (QString(stored.at(column)).remove(u'"') == entry.field)
+            return DrillRecord::Column(column);
+    }
+    return std::nullopt;
+}
+
+QString inDrill(int drill, const QString& caption)
+{
+    return DrillRecord::drillCaption(drill) + QStringLiteral(" \u00b7 ") + caption;
+}
+
+// "Question 3" for the first drill, "Question 3 (2nd drill)" for the second.
+QString answerCaption(const QString& field)
+{
+    static const QRegularExpression answer(QStringLiteral("^(Question \\d+)( \\(2nd drill\\))?$"));
+    const QRegularExpressionMatch match = answer.match(field);
+    return match.hasMatch() ? inDrill(match.hasCaptured(2) ? 1 : 0, match.captured(1)) : field;
+}
+
+} // namespace
+
+QString ChangeHistory::captionOf(const ChangeEntry& entry)
+{
+    if (const auto column = drillFieldOf(entry))
+        return inDrill(DrillRecord::drillOf(*column), DrillRecord::caption(*column));
+    if (entry.table == QLatin1String("Evaluation"))
+        return answerCaption(entry.field);
+    if (entry.table == QLatin1String("Ships"))
+        return DrillRecord::caption(DrillRecord::ShipName);
+    if (entry.table == QLatin1String("Company"))
+        return QStringLiteral("Company Name");
+    return entry.field;
+}
+
+QString ChangeHistory::shownValue(const ChangeEntry& entry, const QString& value)
+{
+    const auto column = drillFieldOf(entry);
+    return column && DrillRecord::isDate(*column) ? StoredDate::fromStored(value).shown() : value;
+}
+
+namespace {
+
 QString csvOf(const QList<ChangeEntry>& entries)
 {
     QString text =
         Csv::record({QStringLiteral("When (UTC)"), QStringLiteral("Who"), QStringLiteral("Ship"),
                      QStringLiteral("Table"), QStringLiteral("Record"), QStringLiteral("Field"),
-                     QStringLiteral("From"), QStringLiteral("To")});
+                     QStringLiteral("Caption"), QStringLiteral("From"), QStringLiteral("To")});
     for (const ChangeEntry& entry : entries)
         text += Csv::record({entry.when.toUTC().toString(Qt::ISODateWithMs), entry.who,
                              entry.shipName, entry.table, QString::number(entry.record),
-                             entry.field, entry.from, entry.to});
+                             entry.field, ChangeHistory::captionOf(entry), entry.from, entry.to});
     return text;
 }
 

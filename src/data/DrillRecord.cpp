@@ -46,6 +46,23 @@ bool DrillRecord::isDate(Column column)
     return drillOf(column) >= 0 && fieldOf(column) < 2;
 }
 
+QString DrillRecord::caption(Column column)
+{
+    if (column == C::ShipName)
+        return QStringLiteral("Ship Name");
+    if (drillOf(column) < 0)
+        return {};
+    static const QString captions[DrillFields] = {
+        QStringLiteral("Scheduled Date"), QStringLiteral("Date Done"),
+        QStringLiteral("Evaluation (%)"), QStringLiteral("Ship's Master Name")};
+    return captions[fieldOf(column)];
+}
+
+QString DrillRecord::drillCaption(int drill)
+{
+    return QStringLiteral("Drill No %1").arg(drill + 1);
+}
+
 QString DrillRecord::stored(Column column) const
 {
     switch (column) {

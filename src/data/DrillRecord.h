@@ -58,6 +58,9 @@ struct DrillRecord
     // The drill (0 or 1) a drill field belongs to; -1 for the other columns.
     static int drillOf(Column column);
     static bool isDate(Column column);
+    // The grid's captions: a field's own ("Scheduled Date") and its drill's ("Drill No 2").
+    static QString caption(Column column);
+    static QString drillCaption(int drill);
 
     // A column's value in its stored form (dates as "yyyy-MM-dd") and as the user sees it.
     QString stored(Column column) const;

@@ -13,13 +13,13 @@ using Group = DueDrill::Group;
 
 // Where a drill that is not done stands; nothing for one scheduled later than the list looks.
 // A date that cannot be read counts as none, as the grid leaves it uncoloured.
-std::optional<Group> groupOf(const QDate& scheduled, const QDate& today, const QDate& dueBefore)
+std::optional<Group> groupOf(const QDate& scheduled, const QDate& today, const QDate& lastDue)
 {
     if (!scheduled.isValid())
         return Group::NotScheduled;
     if (scheduled < today)
         return Group::Overdue;
-    if (scheduled < dueBefore)
+    if (scheduled <= lastDue)
         return Group::DueSoon;
     return std::nullopt;
 }
@@ -37,13 +37,15 @@ QString statement(DatabaseLocation::Engine engine)
 } // namespace
 
 std::optional<DueDrills> DueDrills::read(const DrillDatabase& db, int year, const QDate& today,
-                                         const QDate& dueBefore, DataFailure* failure)
+                                         int daysAhead, DataFailure* failure)
 {
+    const QDate lastDue = today.addDays(daysAhead);
     QSqlQuery query(db.connection());
     query.setForwardOnly(true);
     query.prepare(statement(db.engine()));
     query.addBindValue(year);
     DueDrills list;
+    list.m_daysAhead = daysAhead;
     bool ok = DrillDatabase::exec(query, "Reading the due drills");
     while (ok && query.next()) {
         const qint64 id = query.value(0).toLongLong();
@@ -53,7 +55,7 @@ std::optional<DueDrills> DueDrills::read(const DrillDatabase& db, int year, cons
             if (!query.value(first + 1).toString().isEmpty())
                 continue;
             StoredDate scheduled = StoredDate::fromStored(query.value(first).toString());
-            if (const auto group = groupOf(scheduled.date(), today, dueBefore))
+            if (const auto group = groupOf(scheduled.date(), today, lastDue))
                 list.m_drills.append({*group, id, drill, ship, std::move(scheduled),
                                       query.value(first + 2).toString()});
         }
@@ -71,6 +73,15 @@ std::optional<DueDrills> DueDrills::read(const DrillDatabase& db, int year, cons
             return std::pair(a.group, a.scheduled.date()) < std::pair(b.group, b.scheduled.date());
         });
     return list;
+}
+
+QString DueDrills::dueWords(int daysAhead)
+{
+    if (daysAhead == 0)
+        return QStringLiteral("due today");
+    if (daysAhead == 1)
+        return QStringLiteral("due today or tomorrow");
+    return QStringLiteral("due today or in the next %1 days").arg(daysAhead);
 }
 
 int DueDrills::count(DueDrill::Group group) const

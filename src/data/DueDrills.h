@@ -16,7 +16,7 @@ struct DueDrill
     enum class Group
     {
         Overdue,     // scheduled before today, not done
-        DueSoon,     // scheduled from today on, before the day the list looks ahead to
+        DueSoon,     // scheduled today or within the days the list looks ahead
         NotScheduled // neither scheduled nor done
     };
 
@@ -28,15 +28,24 @@ struct DueDrill
     QString master;
 };
 
-// The drills of a year that are not done and are overdue, due before a given day, or not
-// scheduled: grouped in that order, by scheduled date, then by ship.
+// The drills of a year that are not done and are overdue, due, or not scheduled: grouped in
+// that order, by scheduled date, then by ship. A drill is due when it is scheduled today or on
+// one of the `daysAhead` days after it.
 class DueDrills
 {
 public:
-    // Reads the list of the year as it stands on `today`, looking ahead to `dueBefore`
-    // (exclusive). Nothing when the database refused; *failure then says why.
+    // How far the Due Drills window looks ahead, and --due without a number of days.
+    static constexpr int DefaultDaysAhead = 30;
+
+    // Reads the list of the year as it stands on `today`. Nothing when the database refused;
+    // *failure then says why.
     static std::optional<DueDrills> read(const DrillDatabase& db, int year, const QDate& today,
-                                         const QDate& dueBefore, DataFailure* failure = nullptr);
+                                         int daysAhead, DataFailure* failure = nullptr);
+    // The rule in words, the same wherever a list or its counts are shown:
+    // "due today or in the next 30 days".
+    static QString dueWords(int daysAhead);
+
+    int daysAhead() const { return m_daysAhead; }
 
     const QList<DueDrill>& drills() const { return m_drills; }
     int count(DueDrill::Group group) const;
@@ -45,4 +54,5 @@ public:
 
 private:
     QList<DueDrill> m_drills;
+    int m_daysAhead = 0;
 };

@@ -90,6 +90,11 @@ QVariant ShipTableModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (orientation == Qt::Vertical && role == Qt::DisplayRole)
         return isNewShipRow(section) ? QStringLiteral("*") : QString();
+    // The record selectors show no text; a screen reader names what each one picks.
+    if (orientation == Qt::Vertical && role == Qt::AccessibleTextRole)
+        return isNewShipRow(section)
+                   ? tr("New ship")
+                   : tr("Select %1").arg(record(section).value(NameColumn).toString());
     return QSqlTableModel::headerData(section, orientation, role);
 }
 
@@ -98,8 +103,13 @@ bool ShipTableModel::setData(const QModelIndex& index, const QVariant& value, in
     if (role != Qt::EditRole || index.column() != NameColumn)
         return QSqlTableModel::setData(index, value, role);
     const QString name = value.toString().trimmed();
+    if (name.size() > MaxNameLength) {
+        emit nameTooLong();
+        return false;
+    }
+    // An untouched new row stores nothing.
     if (isNewShipRow(index.row()))
-        return name.isEmpty() || addShip(name); // an untouched new row stores nothing
+        return name.isEmpty() || (!refusedAsDuplicate(name) && addShip(name));
     if (name.isEmpty()) {
         emit nameRequired();
         return false;
@@ -114,6 +124,16 @@ QString ShipTableModel::asBound(const QString& name) const
 {
     return database().driver()->dbmsType() == QSqlDriver::SQLite ? SqliteConnection::boundText(name)
                                                                  : name;
+}
+
+// Two ships of one name cannot be told apart in the grid: the user says whether they mean it.
+bool ShipTableModel::refusedAsDuplicate(const QString& name)
+{
+    for (int row = 0; row < storedRows(); ++row) {
+        if (record(row).value(NameColumn).toString().compare(name, Qt::CaseInsensitive) == 0)
+            return m_confirmDuplicate && !m_confirmDuplicate(name);
+    }
+    return false;
 }
 
 bool ShipTableModel::addShip(const QString& name)

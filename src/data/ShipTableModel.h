@@ -6,6 +6,8 @@
 #include <QList>
 #include <QSqlTableModel>
 
+#include <functional>
+
 #include <optional>
 
 // The ship list: table Ships. A changed row is written when the user leaves it; a new
@@ -39,6 +41,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // The longest name the reports print whole in their narrowest ship column.
+    static constexpr int MaxNameLength = 60;
+
+    // Asked before a ship is added under a name the fleet already has; true adds it.
+    using DuplicateCheck = std::function<bool(const QString& name)>;
+    void setDuplicateCheck(DuplicateCheck check) { m_confirmDuplicate = std::move(check); }
+
     // The row marked * where a new ship is typed.
     bool isNewShipRow(int row) const { return row == storedRows(); }
 
@@ -51,6 +60,8 @@ protected:
 signals:
     // A ship name was left empty; nothing was changed.
     void nameRequired();
+    // A ship name was longer than MaxNameLength; nothing was changed.
+    void nameTooLong();
     // The database refused a change; nothing was changed.
     void writeFailed(const QString& reason);
     // Another user renamed the ship while it was being renamed here; nothing was written, and
@@ -74,10 +85,12 @@ private:
 
     Rename rename(qint64 id, const QString& startedFrom, const QString& typed, QString& storedNow);
     int storedRows() const;
+    bool refusedAsDuplicate(const QString& name);
     bool addShip(const QString& name);
     // A name as its database must be given it to store it as typed.
     QString asBound(const QString& name) const;
 
     QHash<qint64, QString> m_startedFrom; // the name shown when its change began, by ship
-    std::optional<Conflict> m_conflict;   // found by the last write
+    DuplicateCheck m_confirmDuplicate;
+    std::optional<Conflict> m_conflict; // found by the last write
 };

@@ -1,7 +1,6 @@
 #include "due/DueDrillsWindow.h"
 
 #include "common/Clock.h"
-#include "common/DrillState.h"
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
 #include "reports/DueDrillsReport.h"
@@ -15,8 +14,6 @@
 
 namespace {
 
-// What the counts call the drills due before the grid's blue ends.
-const QString DueWithin = QStringLiteral("within 30 days");
 const QColor DueBlue(0x00, 0x00, 0xFF); // as the grid colours a due drill
 
 enum Role
@@ -116,7 +113,7 @@ void DueDrillsWindow::refresh()
 {
     const QDate today = Clock::today();
     DataFailure failure;
-    m_list = DueDrills::read(m_db, m_year, today, dueBefore(today), &failure);
+    m_list = DueDrills::read(m_db, m_year, today, DueDrills::DefaultDaysAhead, &failure);
     if (!m_list)
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The due drills could not be read: %1.").arg(failure.sentence()));
@@ -140,7 +137,7 @@ void DueDrillsWindow::fill()
     }
     m_dueGrid->resizeColumnsToContents();
     m_dueGrid->setCurrentCell(keep, 0);
-    const QString counts = m_list ? DueDrillsReport::counts(*m_list, DueWithin) : QString();
+    const QString counts = m_list ? DueDrillsReport::counts(*m_list) : QString();
     m_countsLabel->setText(counts);
     m_dueGrid->setAccessibleDescription(counts);
     m_goToButton->setEnabled(keep >= 0);
@@ -162,6 +159,6 @@ void DueDrillsWindow::printPreview()
 {
     // The preview belongs to the main window: it stays open when this window closes.
     if (m_list)
-        DueDrillsReport::preview(*m_list, m_year, m_company, DueWithin, m_messages,
+        DueDrillsReport::preview(*m_list, m_year, m_company, m_messages,
                                  parentWidget() ? parentWidget() : this);
 }

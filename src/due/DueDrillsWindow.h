@@ -12,10 +12,10 @@ class QLabel;
 class QPushButton;
 class QTableWidget;
 
-// "Due Drills": the drills of the shown year that are overdue, due within a month (as the grid
-// colours them blue) or not scheduled, with their counts at the top. Choosing one (Enter or a
-// double click) closes the window and tells which drill it was; whoever opened it shows that
-// drill. It stays open beside the main window otherwise, and is read again on refresh().
+// "Due Drills": the drills of the shown year that are overdue, due today or in the next 30 days,
+// or not scheduled, with their counts at the top. Choosing one (Enter or a double click) closes
+// the window and tells which drill it was; whoever opened it shows that drill. It stays open
+// beside the main window otherwise, and is read again on refresh().
 class DueDrillsWindow : public QDialog
 {
     Q_OBJECT

@@ -21,10 +21,10 @@ constexpr int DefaultExpiry = -1; // as the desktop decides
 
 QString bodyOf(const DueDrills& list)
 {
-    return DueNotifier::tr("%1 overdue, %2 due within %3 days. Due Drills (Ctrl+D) lists them.")
+    return DueNotifier::tr("%1 overdue, %2 %3. Due Drills (Ctrl+D) lists them.")
         .arg(list.count(DueDrill::Group::Overdue))
         .arg(list.count(DueDrill::Group::DueSoon))
-        .arg(DueNotifier::DaysAhead);
+        .arg(DueDrills::dueWords(DueNotifier::DaysAhead));
 }
 
 QDBusMessage notification(const QString& body)
@@ -71,7 +71,7 @@ void DueNotifier::lookAtTheDay()
 
 void DueNotifier::notifyIfDue(const QDate& today)
 {
-    const auto list = DueDrills::read(m_db, today.year(), today, today.addDays(DaysAhead), nullptr);
+    const auto list = DueDrills::read(m_db, today.year(), today, DaysAhead, nullptr);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!list || !list->needsAction() || !bus.isConnected())
         return;

@@ -8,9 +8,9 @@
 class DrillDatabase;
 
 // Tells the user through the desktop's notifications when drills of this year are overdue or
-// due within a week: at start, and when the day changes while the program runs; at most once a
-// day per user, whichever program of theirs told first. Without a notification service on the
-// session bus nothing is shown and nothing is said.
+// due today or in the next 7 days: at start, and when the day changes while the program runs; at
+// most once a day per user, whichever program of theirs told first. Without a notification service
+// on the session bus nothing is shown and nothing is said.
 class DueNotifier : public QObject
 {
     Q_OBJECT

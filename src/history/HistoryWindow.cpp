@@ -2,6 +2,7 @@
 
 #include "common/DateText.h"
 #include "common/Messages.h"
+#include "reports/ListReport.h"
 #include "reports/ReportPages.h"
 #include "reports/ReportPreview.h"
 
@@ -10,13 +11,15 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
 
-const QStringList Titles = {QStringLiteral("When"), QStringLiteral("Who"), QStringLiteral("Field"),
-                            QStringLiteral("From"), QStringLiteral("To")};
+const QStringList Titles = {QStringLiteral("When"),  QStringLiteral("Year"), QStringLiteral("Who"),
+                            QStringLiteral("Field"), QStringLiteral("From"), QStringLiteral("To")};
+constexpr int YearColumn = 1;
 
 QString localTime(const QDateTime& utc)
 {
@@ -26,7 +29,23 @@ QString localTime(const QDateTime& utc)
 
 QStringList cellsOf(const ChangeEntry& entry)
 {
-    return {localTime(entry.when), entry.who, entry.field, entry.from, entry.to};
+    return {localTime(entry.when),
+            entry.year ? QString::number(entry.year) : QString(),
+            entry.who,
+            ChangeHistory::captionOf(entry),
+            ChangeHistory::shownValue(entry, entry.from),
+            ChangeHistory::shownValue(entry, entry.to)};
+}
+
+// A list of one year's entries leaves the year to its title.
+bool spansYears(const QList<ChangeEntry>& entries)
+{
+    QSet<int> years;
+    for (const ChangeEntry& entry : entries) {
+        if (entry.year)
+            years.insert(entry.year);
+    }
+    return years.size() > 1;
 }
 
 QString chooseCsvFile(QWidget* parent, const QString& suggested)
@@ -35,25 +54,28 @@ QString chooseCsvFile(QWidget* parent, const QString& suggested)
                                         QStringLiteral("CSV files (*.csv)"));
 }
 
-// The list as a report: the subject as its heading, the changes as its painted table.
-RenderedReport reportOf(const QString& subject)
+// The list as a report: titled as the window, with the company and when it was printed.
+RenderedReport reportOf(const QString& title, const QString& company, bool withYear)
 {
     RenderedReport report;
-    report.headerHtml = QStringLiteral("<h2>%1</h2>").arg(subject.toHtmlEscaped());
+    report.styleSheet = ListReport::styleSheet();
+    report.headerHtml = ListReport::headerHtml(title, company, {});
     report.emptyText = QStringLiteral("No changes recorded.");
-    const qreal widths[] = {18, 12, 20, 25, 25};
-    for (int column = 0; column < Titles.size(); ++column)
-        report.columns.append(
-            {{}, Titles.at(column), widths[column], Titles.at(column), Qt::AlignLeft, {}});
+    const qreal widths[] = {15, 6, 11, 24, 22, 22};
+    for (int column = 0; column < Titles.size(); ++column) {
+        if (column != YearColumn || withYear)
+            report.columns.append(
+                {{}, Titles.at(column), widths[column], Titles.at(column), Qt::AlignLeft, {}});
+    }
     return report;
 }
 
 } // namespace
 
-HistoryWindow::HistoryWindow(const QString& subject, QList<ChangeEntry> entries, Messages& messages,
-                             QWidget* parent)
-    : QDialog(parent), m_subject(subject), m_entries(std::move(entries)), m_messages(messages),
-      m_chooseFile(chooseCsvFile)
+HistoryWindow::HistoryWindow(const QString& subject, const QString& company,
+                             QList<ChangeEntry> entries, Messages& messages, QWidget* parent)
+    : QDialog(parent), m_subject(subject), m_company(company), m_entries(std::move(entries)),
+      m_messages(messages), m_chooseFile(chooseCsvFile)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QStringLiteral("History - %1").arg(subject));
@@ -94,6 +116,7 @@ void HistoryWindow::fillList()
         items.append(new QTreeWidgetItem(QStringList{QStringLiteral("No changes recorded.")}));
     m_list->addTopLevelItems(items);
     m_list->setCurrentItem(items.first());
+    m_list->setColumnHidden(YearColumn, !spansYears(m_entries));
     m_list->header()->resizeSection(0, 150);
 }
 
@@ -107,8 +130,9 @@ void HistoryWindow::printForm()
             row.insert(Titles.at(column), cells.at(column));
         rows.append(row);
     }
-    auto pages = std::make_shared<const ReportPages>(reportOf(windowTitle()), rows,
-                                                     ReportPages::a4(QPageLayout::Landscape));
+    auto pages = std::make_shared<const ReportPages>(
+        reportOf(windowTitle(), m_company, spansYears(m_entries)), rows,
+        ReportPages::a4(QPageLayout::Landscape));
     auto* preview = new ReportPreview(pages, m_messages, this);
     preview->setAttribute(Qt::WA_DeleteOnClose);
     preview->show();

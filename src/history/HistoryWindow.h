@@ -9,8 +9,9 @@
 class Messages;
 class QTreeWidget;
 
-// The recorded changes of one drill or ship, newest first (when, who, field, from, to); the
-// list can be printed, through the report preview, and saved as CSV.
+// The recorded changes of one drill or ship, newest first (when, who, field, from, to, in the
+// grid's captions and date form; the year too where several show); the list can be printed,
+// through the report preview, and saved as CSV.
 class HistoryWindow : public QDialog
 {
     Q_OBJECT
@@ -18,8 +19,8 @@ public:
     // Asks for the CSV file to write, suggesting a name; empty when the user cancelled.
     using FileChooser = std::function<QString(QWidget* parent, const QString& suggested)>;
 
-    HistoryWindow(const QString& subject, QList<ChangeEntry> entries, Messages& messages,
-                  QWidget* parent = nullptr);
+    HistoryWindow(const QString& subject, const QString& company, QList<ChangeEntry> entries,
+                  Messages& messages, QWidget* parent = nullptr);
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
@@ -29,6 +30,7 @@ private:
     void exportToCsv();
 
     QString m_subject;
+    QString m_company;
     QList<ChangeEntry> m_entries;
     Messages& m_messages;
     QTreeWidget* m_list = nullptr;

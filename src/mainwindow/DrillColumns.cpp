@@ -4,24 +4,21 @@ const DrillColumns::Description& DrillColumns::describe(int col)
 {
     static const Qt::Alignment date = Qt::AlignRight | Qt::AlignVCenter;
     static const Qt::Alignment centred = Qt::AlignCenter;
-    static const QString scheduled = QStringLiteral("Scheduled Date");
-    static const QString done = QStringLiteral("Date Done");
-    static const QString evaluation = QStringLiteral("Evaluation (%)");
-    static const QString master = QStringLiteral("Ship's Master Name");
+    using R = DrillRecord;
     static const Description hidden{0, {}, {}, Kind::NotEditable};
     static const Description columns[Count] = {
         hidden,
         hidden,
         hidden,
-        {2000, {}, QStringLiteral("Ship Name"), Kind::NotEditable},
-        {1150, date, scheduled, Kind::Date},
-        {1150, date, done, Kind::Date},
-        {1000, centred, evaluation, Kind::Evaluation},
-        {2000, {}, master, Kind::Master},
-        {1150, date, scheduled, Kind::Date},
-        {1150, date, done, Kind::Date},
-        {1000, centred, evaluation, Kind::Evaluation},
-        {2000, {}, master, Kind::Master},
+        {2000, {}, R::caption(R::ShipName), Kind::NotEditable},
+        {1150, date, R::caption(R::DrillDate), Kind::Date},
+        {1150, date, R::caption(R::DoneDate), Kind::Date},
+        {1000, centred, R::caption(R::CompEval), Kind::Evaluation},
+        {2000, {}, R::caption(R::Master), Kind::Master},
+        {1150, date, R::caption(R::DrillDate1), Kind::Date},
+        {1150, date, R::caption(R::DoneDate1), Kind::Date},
+        {1000, centred, R::caption(R::CompEval1), Kind::Evaluation},
+        {2000, {}, R::caption(R::Master1), Kind::Master},
         hidden,
     };
     return col >= 0 && col < Count ? columns[col] : hidden;

@@ -65,6 +65,19 @@ QRect DrillHeaderView::drillBand(const QRect& rect, int section) const
     return band;
 }
 
+// Beyond the last column a window wider than designed shows the grid's own ground, not an empty
+// caption band.
+void DrillHeaderView::paintEvent(QPaintEvent* event)
+{
+    QHeaderView::paintEvent(event);
+    const int end = length() - offset();
+    if (end >= viewport()->width())
+        return;
+    QPainter painter(viewport());
+    painter.fillRect(QRect(end, 0, viewport()->width() - end, height()),
+                     palette().color(QPalette::Base));
+}
+
 void DrillHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
 {
     if (!rect.isValid())

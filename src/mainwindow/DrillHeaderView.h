@@ -13,6 +13,7 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
 private:

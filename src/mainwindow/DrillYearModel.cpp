@@ -145,10 +145,12 @@ QVariant DrillYearModel::headerData(int section, Qt::Orientation orientation, in
         return {};
     if (role == Qt::DisplayRole)
         return describe(section).caption;
-    if (role == DrillCaptionRole) {
-        const int drill = drillOf(section);
-        return drill < 0 ? QString() : tr("Drill No %1").arg(drill + 1);
-    }
+    const int drill = drillOf(section);
+    if (role == DrillCaptionRole)
+        return drill < 0 ? QString() : DrillRecord::drillCaption(drill);
+    // The painted band above is not read out: each column names its drill itself.
+    if (role == Qt::AccessibleTextRole && drill >= 0)
+        return tr("%1, %2").arg(DrillRecord::drillCaption(drill), describe(section).caption);
     return {};
 }
 

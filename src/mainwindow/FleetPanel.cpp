@@ -4,6 +4,7 @@
 #include "data/ShipTableModel.h"
 #include "widgets/Look.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,6 +26,9 @@ public:
 
     void keyboardSearch(const QString&) override {}
 
+    // The button whose click drops a new ship's name still being typed.
+    void setCancelButton(QWidget* button) { m_cancelButton = button; }
+
     // Closes the open editor without handing over its text.
     void dropEditor()
     {
@@ -45,6 +49,10 @@ protected:
             QTableView::commitData(editor);
             return;
         }
+        // A click on Cancel takes the focus from the editor before it is seen: the name is
+        // dropped with the panel, as a rename not yet stored is.
+        if (m_cancelButton && QApplication::focusWidget() == m_cancelButton)
+            return;
         m_closedBeforeCommit = editor;
         QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
         itemDelegateForIndex(index)->setModelData(editor, ships, index);
@@ -58,6 +66,7 @@ protected:
 
 private:
     QPointer<QWidget> m_closedBeforeCommit; // its delegate still sends its commit and close
+    QPointer<QWidget> m_cancelButton;
 };
 
 FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), m_shipGrid(new ShipListView(this))
@@ -82,8 +91,10 @@ FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), m_shipGrid(new ShipLis
     m_shipGrid->horizontalHeader()->setStretchLastSection(true);
     m_shipGrid->installEventFilter(this);
 
-    connect(Look::button(this, "cancelFleetButton", QStringLiteral("Cancel"), 240, 4635),
-            &QPushButton::clicked, this, &FleetPanel::cancelClicked);
+    QPushButton* cancel =
+        Look::button(this, "cancelFleetButton", QStringLiteral("Cancel"), 240, 4635);
+    m_shipGrid->setCancelButton(cancel);
+    connect(cancel, &QPushButton::clicked, this, &FleetPanel::cancelClicked);
     connect(Look::button(this, "saveFleetButton", QStringLiteral("Save"), 4365, 4635),
             &QPushButton::clicked, this, &FleetPanel::saveClicked);
 }

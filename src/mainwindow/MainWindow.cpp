@@ -29,6 +29,7 @@
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
 #include "mainwindow/FleetPanel.h"
+#include "mainwindow/FrameLayout.h"
 #include "reports/DrillStatusReport.h"
 #include "reports/ReportControl.h"
 #include "widgets/Artwork.h"
@@ -47,9 +48,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -57,6 +63,10 @@ namespace {
 const QColor Navy(0x00, 0x00, 0x80);
 const QColor LinkBlue(0x00, 0x00, 0xFF);
 constexpr int ShadeOffsetTwips = 100;
+// How far a window may be smaller than designed: the status line's second panel gives up most
+// of its width, and the pictures of the command column close up on the buttons above them.
+constexpr int SpareWidthTwips = 3000;
+constexpr int SpareHeightTwips = 500;
 
 // The maker's links; plainly fictional.
 const QString SiteUrl = QStringLiteral("https://www.hbq-marine.example/");
@@ -135,8 +145,7 @@ MainWindow::MainWindow(QString applicationFolder, Messages& messages, Shell& she
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(ProgramTitle + u' ');
-    setWindowFlags(Look::fixedWindowFlags());
-    setFixedSize(Twips::toPx(15105), Twips::toPx(8895));
+    resize(Twips::toPx(15105), Twips::toPx(8895));
     buildCommandColumn();
     buildTitleArea();
     buildDueDrillsButton();
@@ -147,6 +156,7 @@ MainWindow::MainWindow(QString applicationFolder, Messages& messages, Shell& she
 
     buildPanels();
     buildHistoryActions();
+    buildFrameLayout();
 }
 
 MainWindow::~MainWindow() = default;
@@ -251,7 +261,10 @@ void MainWindow::buildStatusBar()
     const int widths[] = {2500, 4000, 1500, 3000, 3900};
     int left = 0;
     for (int i = 0; i < 5; ++i) {
-        auto* panel = new QLabel(texts[i], m_statusBar);
+        // The second panel tells what the program waits for, a text of any length: whole in
+        // its tip where it does not fit.
+        QLabel* panel = i == 1 ? new ElidingLabel(m_statusBar) : new QLabel(m_statusBar);
+        panel->setText(texts[i]);
         panel->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMouseTracking(true);
@@ -386,6 +399,16 @@ bool MainWindow::fillWindow()
     m_ships = std::make_unique<ShipTableModel>(m_db->connection());
     m_ships->refresh();
     m_fleetPanel->setShips(m_ships.get());
+    m_ships->setDuplicateCheck([this](const QString& name) {
+        return m_messages.askYesNo(ProgramTitle,
+                                   tr("There is already a ship named %1. Add another?").arg(name));
+    });
+    connect(m_ships.get(), &ShipTableModel::nameTooLong, this, [this] {
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("A ship's name has at most %1 characters, so that every report prints "
+                           "it whole. The name was not changed.")
+                            .arg(ShipTableModel::MaxNameLength));
+    });
     connect(m_ships.get(), &ShipTableModel::nameRequired, this, [this] {
         m_messages.tell(Messages::Icon::Information, ProgramTitle,
                         tr("Every ship needs a name. The name was not changed."));
@@ -523,6 +546,9 @@ void MainWindow::showPanel(QWidget* panel, int left, int top)
 void MainWindow::layShade(QWidget* panel, QWidget* shade)
 {
     const int offset = Twips::toPx(ShadeOffsetTwips);
+    // In a window smaller than designed the whole panel and its shade stay in view.
+    panel->move(std::max(0, std::min(panel->x(), width() - panel->width() - offset)),
+                std::max(0, std::min(panel->y(), height() - panel->height() - offset)));
     panel->show();
     panel->raise();
     shade->show();
@@ -575,6 +601,58 @@ void MainWindow::askToEndProgram()
     }
 }
 
+// The designed window keeps its look; a larger one gives its room to the grid, the title and
+// the status line, and a smaller one takes it from them, down to where every part still shows.
+void MainWindow::buildFrameLayout()
+{
+    m_frame = std::make_unique<FrameLayout>(size());
+    using F = FrameLayout;
+    const auto follow = [this](const char* name, int how) {
+        m_frame->add(findChild<QWidget*>(QString::fromLatin1(name)), how);
+    };
+    follow("commandColumn", F::Taller);
+    for (const char* low : {"shipPicture", "lifebuoyPicture", "presentationButton", "aboutButton",
+                            "endProgramButton"})
+        follow(low, F::Bottom);
+    findChild<QLabel*>(QStringLiteral("titleBanner"))->setScaledContents(true);
+    for (const char* wide : {"titleBanner", "gridTitle", "companyLabel", "yearLabel"})
+        follow(wide, F::Wider);
+    for (const char* right : {"shipBanner", "nextYearButton", "dueDrillsButton"})
+        follow(right, F::Right);
+    m_frame->add(m_drillGrid, F::Wider | F::Taller);
+    follow("statusBar", F::Bottom | F::Wider);
+    // The second panel, for what the program is waiting for, takes the status line's room.
+    follow("statusPanel2", F::Wider);
+    for (const char* right : {"statusPanel3", "statusPanel4", "statusPanel5"})
+        follow(right, F::Right);
+    for (const char* link : {"siteLinkBox", "socialLinks"})
+        follow(link, F::Bottom | F::Right);
+    setMinimumSize(size() - QSize(Twips::toPx(SpareWidthTwips), Twips::toPx(SpareHeightTwips)));
+}
+
+void MainWindow::fitToScreen()
+{
+    const QScreen* shownOn = screen();
+    if (!shownOn)
+        return;
+    // The desktop's frame around the window, where it is known yet; else room for a title bar.
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        frame = QMargins(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+    const QRect room = shownOn->availableGeometry();
+    resize(
+        m_frame->designedSize().boundedTo(room.size().shrunkBy(frame)).expandedTo(minimumSize()));
+    // A window moves by its frame's corner.
+    move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size().grownBy(frame), room)
+             .topLeft());
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    m_frame->apply(size());
+    QWidget::resizeEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // The window is only ever left through the exit question.
@@ -582,8 +660,24 @@ void MainWindow::closeEvent(QCloseEvent* event)
     askToEndProgram();
 }
 
+// The Menu key and Shift+F10 open a grid's menu at its current cell, where the user works; the
+// menu Qt opens for the key lies at the grid's corner, over its caption.
+void MainWindow::openMenuAtCell(QAbstractItemView* grid)
+{
+    const QRect cell = grid->visualRect(grid->currentIndex());
+    const QPoint at = cell.isValid() ? cell.center() : QPoint();
+    QMenu::exec(grid->actions(), grid->viewport()->mapToGlobal(at), nullptr, grid);
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        if (auto* grid = qobject_cast<QAbstractItemView*>(watched)) {
+            openMenuAtCell(grid);
+            return true;
+        }
+    }
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
         if (auto* panel = qobject_cast<QWidget*>(watched); m_floatingPanels.contains(panel)) {
             panelShownOrHidden(panel);
@@ -721,6 +815,7 @@ void MainWindow::openQuestionnaire(const DrillChange& edit)
 
 void MainWindow::openBlankQuestionnaire()
 {
+    m_evaluating.reset(); // a blank form belongs to no drill
     showPanel(m_evaluationPanel, PanelLeftTwips, PanelTopTwips);
     m_evaluationPanel->openBlank();
 }
@@ -923,11 +1018,16 @@ void MainWindow::buildHistoryActions()
 {
     QAction* history = windowAction(this, "ActHistory", tr("History..."), Qt::CTRL | Qt::Key_H);
     connect(history, &QAction::triggered, this, &MainWindow::showHistory);
-    m_drillGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_drillGrid->addAction(history);
     auto* fleetGrid = m_fleetPanel->findChild<QTableView*>(QStringLiteral("shipGrid"));
-    fleetGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
-    fleetGrid->addAction(history);
+    for (QAbstractItemView* grid : {static_cast<QAbstractItemView*>(m_drillGrid),
+                                    static_cast<QAbstractItemView*>(fleetGrid)}) {
+        grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+        grid->addAction(history);
+        grid->installEventFilter(this);
+        auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), grid, nullptr, nullptr,
+                                      Qt::WidgetWithChildrenShortcut);
+        connect(menuKey, &QShortcut::activated, this, [this, grid] { openMenuAtCell(grid); });
+    }
 
     QAction* close =
         windowAction(this, "ActCloseYear", tr("Close Year..."), Qt::CTRL | Qt::SHIFT | Qt::Key_L);
@@ -939,13 +1039,19 @@ void MainWindow::buildHistoryActions()
     m_yearLabel->addActions({close, reopen});
 }
 
-// The one key serves the fleet while its panel is open, and the drill grid otherwise.
+// The one key serves the fleet while its panel is open, the drill of an open questionnaire,
+// and the drill grid otherwise; over any other panel it says why it shows nothing.
 void MainWindow::showHistory()
 {
     if (m_fleetPanel->isVisible())
         showShipHistory();
+    else if (m_evaluationPanel->isVisible())
+        showDrillHistory(m_evaluating ? m_yearDrills->recordOf(m_evaluating->idDrill) : nullptr);
     else if (m_drillGrid->isEnabled())
-        showDrillHistory();
+        showDrillHistory(m_drills->currentRecord());
+    else
+        m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                        tr("Close the open panel to see the history of changes."));
 }
 
 void MainWindow::openHistory(const QString& subject,
@@ -956,16 +1062,15 @@ void MainWindow::openHistory(const QString& subject,
                         tr("The history of changes could not be read from the database."));
         return;
     }
-    auto* window = new HistoryWindow(subject, *entries, m_messages, this);
+    auto* window = new HistoryWindow(subject, m_companyLabel->text(), *entries, m_messages, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowFlag(Qt::Window);
     window->show();
     window->activateWindow();
 }
 
-void MainWindow::showDrillHistory()
+void MainWindow::showDrillHistory(const DrillRecord* record)
 {
-    const DrillRecord* record = m_drills->currentRecord();
     if (!record) {
         m_messages.tell(Messages::Icon::Information, ProgramTitle,
                         tr("Choose a cell of a ship's drills to see their history."));
@@ -1051,11 +1156,16 @@ void MainWindow::reopenShownYear()
     showYearClosure();
 }
 
-// The caption's tip says whether the shown year is closed, by whom and when.
+// The caption says whether the shown year is closed, by whom and when, and so does its tip.
 void MainWindow::showYearClosure()
 {
     const auto closed = YearClosure::closedInfo(*m_db, shownYear());
     const QString state = closed ? closed->closedOn() : QString();
+    const QString caption = yearCaption(shownYear());
+    m_yearLabel->setText(state.isEmpty() ? caption
+                                         : QStringLiteral("%1 <span style=\"font-size: 9pt; "
+                                                          "font-weight: normal;\">(%2)</span>")
+                                               .arg(caption, state.toHtmlEscaped()));
     m_yearLabel->setToolTip(state);
     m_yearLabel->setAccessibleDescription(state);
 }

@@ -15,12 +15,14 @@ class CompanyPanel;
 class DrillDatabase;
 class DueDrillsWindow;
 class EvaluationPanel;
+class FrameLayout;
 class ReportControl;
 class ServerProbe;
 class FleetPanel;
 class DrillDataSource;
 class DrillGridView;
 class Messages;
+class QAbstractItemView;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -63,6 +65,10 @@ public:
     // so, naming the role; reports and exports still work.
     void setReadOnly(bool readOnly, const QString& role);
 
+    // Opens no larger than the room the screen offers, in its middle; at the designed size
+    // where it fits.
+    void fitToScreen();
+
     // Another database than the usual file in the application folder; before fillWindow.
     void setDatabase(const DatabaseLocation& location) { m_location = location; }
     // The code page of an Access 97 file offered for take-over, when its own is wrong.
@@ -70,10 +76,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildCommandColumn();
+    void buildFrameLayout();
     void buildTitleArea();
     void buildStatusBar();
     void showLockWait(const QString& text);
@@ -132,7 +140,8 @@ private:
     void showDueDrills();
     void buildHistoryActions();
     void showHistory();
-    void showDrillHistory();
+    void showDrillHistory(const DrillRecord* record);
+    void openMenuAtCell(QAbstractItemView* grid);
     void showShipHistory();
     void openHistory(const QString& subject, const std::optional<QList<ChangeEntry>>& entries);
     void closeShownYear();
@@ -170,6 +179,7 @@ private:
     EvaluationPanel* m_evaluationPanel = nullptr;
     std::optional<DrillChange> m_evaluating; // the evaluation field whose questionnaire is open
     std::unique_ptr<ReportControl> m_statusReport;
+    std::unique_ptr<FrameLayout> m_frame;
     QList<QWidget*> m_floatingPanels;
     QTimer* m_clockTimer = nullptr;
     QTimer* m_newShipsTimer = nullptr;

@@ -1,8 +1,7 @@
 #include "reports/DueDrillsReport.h"
 
-#include "common/Clock.h"
 #include "common/Csv.h"
-#include "common/DateText.h"
+#include "reports/ListReport.h"
 #include "reports/ReportPages.h"
 #include "reports/ReportPreview.h"
 
@@ -36,29 +35,13 @@ QString storedDate(const DueDrill& drill)
     return drill.scheduled.isEmpty() ? QString() : drill.scheduled.stored();
 }
 
-const QString PrintStyle = QStringLiteral(
-    "body { font-family: \"Liberation Sans\", Arial, sans-serif; font-size: 9pt; }\n"
-    ".title { font-size: 16pt; font-weight: bold; color: #000080; }\n"
-    ".company { font-size: 11pt; font-weight: bold; }\n"
-    ".stamp { font-size: 8pt; color: #4d4d4d; }\n"
-    "table { border-color: #8c8c8c; }\n"
-    "th { background-color: #000080; color: #ffffff; font-weight: bold; padding: 3px; }\n"
-    "td { padding: 3px; }\n"
-    "td.overdue, td.due { color: #0000d0; }\n"
-    "td.overdue.status { font-weight: bold; background-color: #dde3fa; }\n"
-    "td.ship { font-weight: bold; }\n");
-
-QString headerHtml(int year, const QString& company, const QString& counts)
+// The due groups in blue, as the grid colours a due drill; the overdue status in bold.
+QString printStyle()
 {
-    const QString title = QStringLiteral("DUE DRILLS %1").arg(year);
-    const QDateTime now = Clock::now();
-    return QStringLiteral("<html><head><title>%1</title></head><body>"
-                          "<p><span class=\"title\">HBQ ORX - %1</span><br />"
-                          "<span class=\"company\">%2</span><br />"
-                          "<span class=\"stamp\">As of %3, %4</span></p>"
-                          "<p>%5</p></body></html>")
-        .arg(title, company.toHtmlEscaped(), DateText::longDate(now.date()),
-             DateText::timeText(now.time()), counts.toHtmlEscaped());
+    return ListReport::styleSheet() +
+           QStringLiteral("td.overdue, td.due { color: #0000d0; }\n"
+                          "td.overdue.status { font-weight: bold; background-color: #dde3fa; }\n"
+                          "td.ship { font-weight: bold; }\n");
 }
 
 QList<ReportColumn> printColumns()
@@ -111,12 +94,12 @@ QString DueDrillsReport::drillName(int drill)
     return QStringLiteral("Drill No %1").arg(drill + 1);
 }
 
-QString DueDrillsReport::counts(const DueDrills& list, const QString& within)
+QString DueDrillsReport::counts(const DueDrills& list)
 {
-    return QStringLiteral("%1 overdue, %2 due %3, %4 not scheduled")
+    return QStringLiteral("%1 overdue, %2 %3, %4 not scheduled")
         .arg(list.count(Group::Overdue))
         .arg(list.count(Group::DueSoon))
-        .arg(within)
+        .arg(DueDrills::dueWords(list.daysAhead()))
         .arg(list.count(Group::NotScheduled));
 }
 
@@ -165,11 +148,12 @@ QString DueDrillsReport::writeCsvFile(const DueDrills& list, const QString& file
 }
 
 void DueDrillsReport::preview(const DueDrills& list, int year, const QString& company,
-                              const QString& within, Messages& messages, QWidget* owner)
+                              Messages& messages, QWidget* owner)
 {
     RenderedReport report;
-    report.styleSheet = PrintStyle;
-    report.headerHtml = headerHtml(year, company, counts(list, within));
+    report.styleSheet = printStyle();
+    report.headerHtml =
+        ListReport::headerHtml(QStringLiteral("DUE DRILLS %1").arg(year), company, counts(list));
     report.emptyText = QStringLiteral("No drill of %1 is overdue, due or unscheduled.").arg(year);
     report.columns = printColumns();
     const auto pages = std::make_shared<const ReportPages>(report, printRows(list),

@@ -16,8 +16,8 @@ namespace DueDrillsReport {
 QString groupName(DueDrill::Group group);
 // "Drill No 1" or "Drill No 2".
 QString drillName(int drill);
-// "3 overdue, 12 due within 30 days, 5 not scheduled"; `within` names how far the list looks.
-QString counts(const DueDrills& list, const QString& within);
+// "3 overdue, 12 due today or in the next 30 days, 5 not scheduled".
+QString counts(const DueDrills& list);
 
 // One line per drill, in the list's order: status, scheduled date (yyyy-MM-dd), ship, drill
 // and master, in aligned columns.
@@ -28,7 +28,7 @@ void writeCsv(const DueDrills& list, QIODevice& out);
 QString writeCsvFile(const DueDrills& list, const QString& fileName);
 
 // Opens the print preview of the list, which prints it and exports it as PDF or CSV.
-void preview(const DueDrills& list, int year, const QString& company, const QString& within,
-             Messages& messages, QWidget* owner);
+void preview(const DueDrills& list, int year, const QString& company, Messages& messages,
+             QWidget* owner);
 
 } // namespace DueDrillsReport

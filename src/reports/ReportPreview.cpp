@@ -202,6 +202,9 @@ void ReportPreview::addNavigation(QToolBar* bar)
 
 void ReportPreview::addZoom(QToolBar* bar)
 {
+    auto* zoomLabel = new QLabel(tr("&Zoom"), bar);
+    zoomLabel->setObjectName(QStringLiteral("zoomCaption"));
+    bar->addWidget(zoomLabel);
     auto* zoomOut = addButton(bar, "zoomOutButton", tr("Zoom Out"), {},
                               QKeySequence(QKeySequence::ZoomOut), Qt::ToolButtonTextOnly);
     zoomOut->setText(QStringLiteral("\u2212"));
@@ -210,6 +213,9 @@ void ReportPreview::addZoom(QToolBar* bar)
     m_zoomBox->setAccessibleName(tr("Zoom"));
     m_zoomBox->setEditable(true);
     m_zoomBox->setInsertPolicy(QComboBox::NoInsert);
+    // On Linux a screen reader names a combo box by its label, and would read its text instead.
+    m_zoomBox->lineEdit()->setAccessibleName(m_zoomBox->accessibleName());
+    zoomLabel->setBuddy(m_zoomBox);
     m_zoomBox->addItems(QStringList{fitWidthText(), fitPageText()} + ZoomSteps);
     m_zoomBox->setMinimumContentsLength(9);
     bar->addWidget(m_zoomBox);

@@ -92,6 +92,19 @@ QString unclosedTag(const QString& text)
     }
 }
 
+// Mustache names a fault by its place in the text; a user finds it by its line.
+QString faultWithLine(const std::string& fault, const QByteArray& content)
+{
+    const QString told = QString::fromStdString(fault);
+    static const QRegularExpression place(QStringLiteral(" at (\\d+)$"));
+    const QRegularExpressionMatch at = place.match(told);
+    if (!at.hasMatch())
+        return told;
+    const qsizetype offset = at.captured(1).toLongLong();
+    return told.left(at.capturedStart()) +
+           QStringLiteral(" on line %1").arg(content.left(offset).count('\n') + 1);
+}
+
 // The field a style class "{Field}" takes its name from; empty for a plain class.
 QString classField(const QString& word)
 {
@@ -121,6 +134,9 @@ QString ReportTemplate::load(const QString& filePath, const ReportShape& shape)
     m_orientation.reset();
 
     QFile file(filePath);
+    if (QFileInfo(filePath).isDir())
+        return QStringLiteral("The report template %1 is a folder, not a file.")
+            .arg(quoted(filePath));
     if (!QFileInfo(filePath).isFile())
         return QStringLiteral("The report template %1 was not found.").arg(quoted(filePath));
     if (!file.open(QIODevice::ReadOnly))
@@ -135,7 +151,7 @@ QString ReportTemplate::load(const QString& filePath, const ReportShape& shape)
         return broken(unclosed);
     const mustache::mustache parsed(content.toStdString());
     if (!parsed.is_valid())
-        return broken(QString::fromStdString(parsed.error_message()));
+        return broken(faultWithLine(parsed.error_message(), content));
     const QStringList lines = text.split(u'\n');
     std::string* part = &m_parts.header;
     for (const QString& line : lines.mid(1)) {

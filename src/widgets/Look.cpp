@@ -79,12 +79,6 @@ QPushButton* Look::button(QWidget* parent, const char* name, const QString& capt
 }
 
 // Spelled out in full: without CustomizeWindowHint Qt adds a maximise button of its own.
-Qt::WindowFlags Look::fixedWindowFlags()
-{
-    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-}
-
 Qt::WindowFlags Look::fixedDialogFlags()
 {
     return Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |

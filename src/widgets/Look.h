@@ -32,8 +32,6 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, const QRec
               const QString& family = {});
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top);
 
-// The main window: a fixed border with minimise and close buttons, no maximise button.
-Qt::WindowFlags fixedWindowFlags();
 // The dialogs: a fixed single border with a close button, no minimise or maximise button.
 Qt::WindowFlags fixedDialogFlags();
 // Puts a top-level window in the middle of the screen it opens on.
