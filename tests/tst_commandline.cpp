@@ -14,9 +14,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -373,6 +376,65 @@ private slots:
         QVERIFY2(run.err.contains(QDir::cleanPath(pdf)) || run.err.contains(pdf),
                  qPrintable(run.err));
         QVERIFY2(!run.err.trimmed().contains(u'\n'), "the reason alone, no remark of Qt's");
+    }
+
+    // A slip in the file name, a link or another path to the same file: the data stays.
+    void anExportNeverWritesOverTheDatabaseOrItsFiles_data()
+    {
+        QTest::addColumn<QStringList>("action");
+        QTest::addColumn<QString>("target");
+        const QStringList csv = {"--export-csv", thisYear()};
+        const QStringList pdf = {"--export-pdf", thisYear()};
+        const QStringList history = {"--export-history", thisYear()};
+        const QStringList due = {"--due-csv"};
+        QTest::newRow("csv over the database") << csv << "database";
+        QTest::newRow("pdf over the database") << pdf << "database";
+        QTest::newRow("history over the database") << history << "database";
+        QTest::newRow("due list over the database") << due << "database";
+        QTest::newRow("through another folder") << csv << "other path";
+        QTest::newRow("hard link") << pdf << "hard link";
+        QTest::newRow("symbolic link") << history << "symbolic link";
+        QTest::newRow("lock file") << csv << "lock file";
+        QTest::newRow("journal not yet made") << due << "journal";
+        QTest::newRow("today's backup") << csv << "today's backup";
+        QTest::newRow("file kept aside by a restore") << pdf << "kept aside";
+    }
+
+    void anExportNeverWritesOverTheDatabaseOrItsFiles()
+    {
+        QFETCH(QStringList, action);
+        QFETCH(QString, target);
+        Fleet fleet;
+        const QString database = fleet.fixture.databasePath();
+        const QString aside = fleet.file("ORXmanager97-before-restore-2026-01-05-101500.mdb");
+        QVERIFY(QFile::copy(database, aside));
+        QVERIFY(QDir(fleet.fixture.folder()).mkdir(QStringLiteral("sub")));
+        const QMap<QString, QString> targets = {
+            {"database", database},
+            {"other path", fleet.file("sub/../ORXmanager97.mdb")},
+            {"hard link", fleet.file("status.pdf")},
+            {"symbolic link", fleet.file("history.csv")},
+            {"lock file", fleet.file(".ORXmanager97.mdb.lock")},
+            {"journal", database + QStringLiteral("-wal")},
+            {"today's backup", Backups::copyOf(database, QDate::currentDate())},
+            {"kept aside", aside}};
+        QVERIFY(::link(QFile::encodeName(database), QFile::encodeName(targets["hard link"])) == 0);
+        QVERIFY(QFile::link(database, targets["symbolic link"]));
+        const QString file = targets.value(target);
+        const bool existed = QFileInfo::exists(file);
+        const QByteArray before = DatabaseFiles::contentOf(file);
+
+        const ProgramRun run = runProgram(QStringList{QStringLiteral("--database"), database} +
+                                          action + QStringList{file});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QLatin1String("Nothing was written")), qPrintable(run.err));
+        QCOMPARE(DatabaseFiles::shipCount(database), 2);
+        if (existed)
+            QCOMPARE(DatabaseFiles::contentOf(file), before);
+        else if (file.endsWith(QLatin1String(".mdb"))) // the backup the run made
+            QCOMPARE(DatabaseFiles::shipCount(file), 2);
+        else // the lock file stays empty, and no journal holds a report
+            QCOMPARE(DatabaseFiles::contentOf(file), QByteArray());
     }
 
     void exportRefusesAMissingOrForeignDatabase()

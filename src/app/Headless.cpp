@@ -10,6 +10,7 @@
 #include "data/CompanyTable.h"
 #include "data/DrillDatabase.h"
 #include "data/DueDrills.h"
+#include "data/ExportTarget.h"
 #include "data/PrintDrillsTable.h"
 #include "data/YearClosure.h"
 #include "reports/DrillStatusReport.h"
@@ -61,6 +62,14 @@ bool isDueList(const CommandLine& command)
            command.action == CommandLine::Action::DueCsv;
 }
 
+bool writesAFile(const CommandLine& command)
+{
+    return command.action == CommandLine::Action::ExportPdf ||
+           command.action == CommandLine::Action::ExportCsv ||
+           command.action == CommandLine::Action::ExportHistory ||
+           command.action == CommandLine::Action::DueCsv;
+}
+
 // The database the command names, open and checked; nothing when it cannot be used, and the
 // reason is on standard error.
 std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
@@ -92,6 +101,14 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
     const QString backupFailure = file ? Backups::makeDailyOrSayWhy(location->filePath) : QString();
     if (!backupFailure.isEmpty())
         print(stderr, backupFailure);
+    // Checked once the database, its lock file and today's backup exist, so none is missed.
+    const QString overwrite = file && writesAFile(command)
+                                  ? ExportTarget::refusal(command.file, location->filePath)
+                                  : QString();
+    if (!overwrite.isEmpty()) {
+        print(stderr, overwrite);
+        return nullptr;
+    }
     return db;
 }
 

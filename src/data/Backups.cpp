@@ -229,7 +229,7 @@ QString Backups::keptAsideFile(const QString& databasePath, const QDateTime& now
     return aside;
 }
 
-QString Backups::newestKeptAside(const QString& databasePath)
+QStringList Backups::keptAside(const QString& databasePath)
 {
     const QFileInfo info(databasePath);
     const QString suffix =
@@ -237,17 +237,20 @@ QString Backups::newestKeptAside(const QString& databasePath)
     const QRegularExpression pattern(
         u'^' + QRegularExpression::escape(info.completeBaseName()) + u'-' + AsideTag +
         QStringLiteral(R"((\d{4}-\d{2}-\d{2}-\d{6})(?:-(\d+))?)") + suffix + u'$');
-    QString newest;
-    std::pair<QString, int> newestKey;
+    QMap<std::pair<QString, int>, QString> byTime;
     for (const QString& name : info.dir().entryList(QDir::Files)) {
         const auto match = pattern.match(name);
-        const std::pair<QString, int> key{match.captured(1), match.captured(2).toInt()};
-        if (match.hasMatch() && (newest.isEmpty() || key > newestKey)) {
-            newest = info.dir().filePath(name);
-            newestKey = key;
-        }
+        if (match.hasMatch())
+            byTime.insert({match.captured(1), match.captured(2).toInt()},
+                          info.dir().filePath(name));
     }
-    return newest;
+    return byTime.values();
+}
+
+QString Backups::newestKeptAside(const QString& databasePath)
+{
+    const QStringList aside = keptAside(databasePath);
+    return aside.isEmpty() ? QString() : aside.constLast();
 }
 
 QString Backups::stagedFile(const QString& databasePath)
@@ -267,6 +270,14 @@ void Backups::removePartialCopies(const QString& databasePath)
     }
     for (const QString& suffix : {QString(), CompanionSuffixes.first()})
         QFile::remove(stagedFile(databasePath) + PartialSuffix + suffix);
+}
+
+QStringList Backups::companionsOf(const QString& databasePath)
+{
+    QStringList companions;
+    for (const QString& suffix : CompanionSuffixes)
+        companions << databasePath + suffix;
+    return companions;
 }
 
 bool Backups::moveWithCompanions(const QString& from, const QString& to)
