@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
@@ -528,6 +529,68 @@ private slots:
         w.press("printPreviewButton");
         QVERIFY(previewCsv(w.fixture.folder()).contains(QStringLiteral("MV Bravo")));
         QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    // A planner's own tables named as the program's, searched before them by the server's
+    // functions, would let a closed year change and the history record nothing.
+    void aPlannersOwnTablesNeitherOpenAClosedYearNorHideAChange_data()
+    {
+        QTest::addColumn<QString>("planner");
+        QTest::addColumn<QString>("decoys");
+        const QString columns = QStringLiteral(
+            "closedyears (yeardrill INTEGER); %1 history (changedat TEXT, changedby TEXT, "
+            "tablename TEXT, recordid BIGINT, field TEXT, oldvalue TEXT, newvalue TEXT);");
+        QTest::newRow("temporary tables")
+            << "planner_temp"
+            << QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS ") +
+                   columns.arg(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS"));
+        QTest::newRow("a schema named after the owner")
+            << "planner_schema"
+            << QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1; GRANT USAGE ON SCHEMA %1 TO PUBLIC; "
+                              "CREATE TABLE IF NOT EXISTS %1.")
+                       .arg(TestServer::user()) +
+                   columns.arg(
+                       QStringLiteral("CREATE TABLE IF NOT EXISTS %1.").arg(TestServer::user())) +
+                   QStringLiteral("GRANT ALL ON ALL TABLES IN SCHEMA %1 TO PUBLIC;")
+                       .arg(TestServer::user());
+    }
+
+    void aPlannersOwnTablesNeitherOpenAClosedYearNorHideAChange()
+    {
+        QFETCH(QString, planner);
+        QFETCH(QString, decoys);
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        QSqlQuery admin(fleet.other.connection());
+        for (const QString& grant :
+             {QStringLiteral("CREATE ROLE %1 LOGIN"),
+              QStringLiteral("GRANT CREATE ON DATABASE \"%2\" TO %1"),
+              QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA "
+                             "public TO %1"),
+              QStringLiteral("INSERT INTO ClosedYears (YearDrill, ClosedAt, ClosedBy) VALUES "
+                             "(2026, '2026-02-28', 'auditor')")})
+            QVERIFY2(admin.exec(grant.arg(planner, fleet.location.database)), qPrintable(grant));
+        const auto asPlanner = [&](const QString& sql) {
+            return QProcess::execute(
+                QStringLiteral("psql"),
+                {QStringLiteral("-h"), TestServer::instance().socketFolder(), QStringLiteral("-U"),
+                 planner, QStringLiteral("-d"), fleet.location.database, QStringLiteral("-v"),
+                 QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-qc"), decoys + sql});
+        };
+        QVERIFY(asPlanner(QStringLiteral("UPDATE Drills SET Master = 'Forged' WHERE YearDrill = "
+                                         "2026")) != 0);
+        QVERIFY(fleet.masterOf(Alpha).isNull());
+        QCOMPARE(asPlanner(QStringLiteral("UPDATE Ships SET ShipName = 'MV Renamed' WHERE "
+                                          "ShipName = 'MV Charlie'")),
+                 0);
+        QCOMPARE(
+            fleet.scalar(QStringLiteral("SELECT ChangedBy FROM public.History WHERE NewValue = "
+                                        "'MV Renamed'")),
+            QVariant(planner));
+        admin.exec(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(TestServer::user()));
+        for (const QString& drop :
+             {QStringLiteral("DROP OWNED BY %1"), QStringLiteral("DROP ROLE %1")})
+            admin.exec(drop.arg(planner));
     }
 
     // The server drops the connection of a window nobody is using: the window notices by

@@ -58,6 +58,25 @@ QString Dialect::schemaLock(Engine engine)
                                       : QString();
 }
 
+namespace {
+
+const QString FunctionWrapper = QStringLiteral("DO $orx$ BEGIN EXECUTE replace(");
+
+} // namespace
+
+QString Dialect::inProgramSchema(const QString& createFunction)
+{
+    // The schema is the one the tables are made in, so its name is the server's to give.
+    return FunctionWrapper + QStringLiteral("$fn$%1$fn$, '%2', quote_ident(current_schema())); "
+                                            "END $orx$")
+                                 .arg(createFunction, QLatin1String(ServerSchema));
+}
+
+bool Dialect::makesFunction(const QString& statement)
+{
+    return statement.startsWith(FunctionWrapper);
+}
+
 QStringList Dialect::changeSignals(Engine engine)
 {
     if (engine != Engine::Postgres)
@@ -65,12 +84,15 @@ QStringList Dialect::changeSignals(Engine engine)
     // An edited drill names itself, so that a reader reads that row alone; anything else names
     // its table.
     QStringList statements = {
-        QStringLiteral("CREATE FUNCTION orx_announce_change() RETURNS trigger LANGUAGE plpgsql AS "
-                       "$$ BEGIN PERFORM pg_notify('%1', TG_TABLE_NAME); RETURN NULL; END $$")
-            .arg(QLatin1String(ChangeChannel)),
-        QStringLiteral("CREATE FUNCTION orx_announce_drill() RETURNS trigger LANGUAGE plpgsql AS "
-                       "$$ BEGIN PERFORM pg_notify('%1', '%2' || NEW.IDDrill); RETURN NULL; END $$")
-            .arg(QLatin1String(ChangeChannel), QLatin1String(DrillChangePrefix)),
+        inProgramSchema(QStringLiteral("CREATE OR REPLACE FUNCTION orx_announce_change() RETURNS "
+                                       "trigger LANGUAGE plpgsql %1 AS $$ BEGIN PERFORM "
+                                       "pg_notify('%2', TG_TABLE_NAME); RETURN NULL; END $$")
+                            .arg(QLatin1String(FunctionPath), QLatin1String(ChangeChannel))),
+        inProgramSchema(QStringLiteral("CREATE OR REPLACE FUNCTION orx_announce_drill() RETURNS "
+                                       "trigger LANGUAGE plpgsql %1 AS $$ BEGIN PERFORM "
+                                       "pg_notify('%2', '%3' || NEW.IDDrill); RETURN NULL; END $$")
+                            .arg(QLatin1String(FunctionPath), QLatin1String(ChangeChannel),
+                                 QLatin1String(DrillChangePrefix))),
         QStringLiteral("CREATE TRIGGER DrillEdited AFTER UPDATE ON Drills FOR EACH ROW EXECUTE "
                        "FUNCTION orx_announce_drill()")};
     const auto announce = [&](const char* table, const char* events) {
