@@ -148,7 +148,12 @@ MainWindow::MainWindow(QString applicationFolder, Messages& messages, Shell& she
     buildHistoryActions();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The grid, its editor and the panels read the year's drills and the ships until they are
+    // gone; they go first, while the data they read is still there.
+    qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+}
 
 void MainWindow::buildCommandColumn()
 {
