@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -253,6 +254,86 @@ private slots:
                  {date, QStringLiteral("Drill No 1"), QStringLiteral("Sean O'Brien")})
                 QVERIFY2(lines.at(1).contains(part), qPrintable(lines.at(1)));
         }
+    }
+
+    // The list goes out by mail: a name stored with a control character by another program
+    // shows it, and neither ends the list early nor starts a line of its own.
+    void dueShowsControlCharactersInNamesAndCutsNothing_data()
+    {
+        QTest::addColumn<int>("control");
+        QTest::newRow("NUL") << 0;
+        QTest::newRow("line feed") << 10;
+        QTest::newRow("carriage return") << 13;
+        QTest::newRow("escape") << 27;
+    }
+
+    void dueShowsControlCharactersInNamesAndCutsNothing()
+    {
+        QFETCH(int, control);
+        Fixture fixture({"MV Alpha", "MV Bravo"});
+        if (!scheduleFromToday(fixture, -1))
+            QSKIP("Yesterday was in another year");
+        const QString forged = QStringLiteral("Overdue  2026-01-01  MV Forged");
+        fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Sean' || char(?) || ? WHERE "
+                                    "Master IS NOT NULL"),
+                     {control, forged});
+        const ProgramRun run = runProgram(
+            {QStringLiteral("--database"), fixture.databasePath(), QStringLiteral("--due")});
+        QCOMPARE(run.exitCode, 3);
+        const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3); // the counts, the overdue drill, the one without a date
+        QVERIFY2(lines.at(1).endsWith(QStringLiteral("Sean") + QChar(0x2400 + control) + forged),
+                 qPrintable(lines.at(1)));
+        QVERIFY(!run.out.contains(u'\r'));
+    }
+
+    // A window or a cron job after a restore killed between its renames: each settles it the
+    // same way, and goes on with the restored file.
+    void everyStartSettlesARestoreCutShort_data()
+    {
+        QTest::addColumn<QStringList>("action");
+        QTest::newRow("due list") << QStringList{"--due"};
+        QTest::newRow("csv export") << QStringList{"--export-csv", thisYear(), "drills.csv"};
+        QTest::newRow("restore") << QStringList{"--restore", "backup"};
+    }
+
+    void everyStartSettlesARestoreCutShort()
+    {
+        QFETCH(QStringList, action);
+        Fleet fleet;
+        Fixture backup(5);
+        const QString database = fleet.fixture.databasePath();
+        QVERIFY(QFile::rename(
+            database, Backups::keptAsideFile(database, QDateTime(QDate(2026, 3, 2), QTime(9, 0)))));
+        QVERIFY(QFile::copy(backup.databasePath(), Backups::stagedFile(database)));
+        action.replaceInStrings(QStringLiteral("drills.csv"), fleet.file("drills.csv"));
+        action.replaceInStrings(QStringLiteral("backup"), backup.databasePath());
+
+        const ProgramRun run =
+            runProgram(QStringList{QStringLiteral("--database"), database} + action);
+        QVERIFY2(run.exitCode == 0 || run.exitCode == 3, qPrintable(run.err));
+        QVERIFY2(run.err.contains(QLatin1String("cut short")), qPrintable(run.err));
+        QCOMPARE(DatabaseFiles::shipCount(database), 5);
+    }
+
+    // The advice a refusal gives, followed to the letter, restores the file that was refused.
+    void aDamagedFileIsRefusedWithTheRestoreOfItsNewestBackup()
+    {
+        Fixture fixture(300);
+        const QString database = fixture.databasePath();
+        QCOMPARE(Backups::makeDaily(database).kind, Backups::Outcome::Kind::Made);
+        DatabaseFiles::zeroMiddlePage(database);
+        ProgramRun run =
+            runProgram({QStringLiteral("--database"), database, QStringLiteral("--export-csv"),
+                        thisYear(), QDir(fixture.folder()).filePath(QStringLiteral("d.csv"))});
+        QCOMPARE(run.exitCode, 1);
+        const QString advice = run.err.section(u'\n', -2, -2).trimmed();
+        QVERIFY2(advice.contains(QLatin1String("--restore")), qPrintable(run.err));
+        QStringList arguments = QProcess::splitCommand(advice);
+        QCOMPARE(arguments.takeFirst(), QFileInfo(Program).fileName());
+        run = runProgram(arguments);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(DatabaseFiles::shipCount(database), 300);
     }
 
     void dueCsvWritesTheListAndNeverMakesADatabase()

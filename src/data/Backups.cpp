@@ -2,6 +2,7 @@
 
 #include "common/Quoted.h"
 
+#include "common/AppFolder.h"
 #include "common/Clock.h"
 #include "data/DrillDatabase.h"
 #include "data/FileUseLock.h"
@@ -15,8 +16,10 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -67,6 +70,39 @@ public:
 private:
     SqliteConnection::Scoped m_connection;
     QString m_failure;
+};
+
+// A file kept aside together with the journal of a write cut short is read as SQLite reads it
+// once the journal is rolled back. A read-only connection may not roll it back, so both are
+// copied into a folder of their own, where a writable connection does; the file itself is left
+// as it is.
+class SettledCopy
+{
+public:
+    explicit SettledCopy(const QString& path) : m_path(path)
+    {
+        const QStringList journals = Backups::companionsOf(path);
+        if (std::none_of(journals.begin(), journals.end(),
+                         [](const QString& journal) { return QFileInfo::exists(journal); }))
+            return;
+        m_folder.emplace();
+        const QString copy = m_folder->filePath(QFileInfo(path).fileName());
+        for (const QString& suffix : QStringList{QString()} + CompanionSuffixes)
+            QFile::copy(path + suffix, copy + suffix);
+        SqliteConnection::Scoped rollBack(copy, SqliteConnection::Access::ReadWrite);
+        QSqlQuery(rollBack.db()).exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"));
+        m_path = copy;
+    }
+    const QString& path() const { return m_path; }
+    // A finding about the copy, as one about the file itself.
+    QString named(QString finding, const QString& path) const
+    {
+        return finding.replace(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(path));
+    }
+
+private:
+    std::optional<QTemporaryDir> m_folder;
+    QString m_path;
 };
 
 QString datedName(const QString& databasePath, const QString& tag)
@@ -208,6 +244,17 @@ QString Backups::integrityProblem(const QString& filePath)
         .arg(quotedPath(filePath), failure);
 }
 
+QString Backups::restoreAdvice(const QString& databasePath)
+{
+    const QString backup = newestGoodCopy(databasePath);
+    if (backup.isEmpty())
+        return QStringLiteral("There is no backup of it that could take its place.");
+    return QStringLiteral("The newest good backup is %1. To put it in place, close the program "
+                          "and start it once as:\n%2 --database %3 --restore %1")
+        .arg(quotedPath(backup), QString::fromLatin1(AppFolder::ProgramName),
+             quotedPath(databasePath));
+}
+
 QString Backups::newestGoodCopy(const QString& databasePath)
 {
     const QStringList oldestFirst = datedCopies(databasePath).values();
@@ -307,7 +354,8 @@ Backups::Restored Backups::restore(const QString& backupPath, const QString& dat
                                       "program's window, an export, or another restore). Close "
                                       "it, or wait until it has finished, and try again.")
                            .arg(quotedPath(databasePath)));
-    QString problem = integrityProblem(backupPath);
+    const SettledCopy settled(backupPath);
+    QString problem = settled.named(integrityProblem(settled.path()), backupPath);
     if (!problem.isEmpty())
         return refused(problem);
 
@@ -315,7 +363,7 @@ Backups::Restored Backups::restore(const QString& backupPath, const QString& dat
     // undoes the restore.
     const QString staged = stagedFile(databasePath);
     QFile::remove(staged);
-    problem = copyDatabase(backupPath, staged);
+    problem = settled.named(copyDatabase(settled.path(), staged), backupPath);
     if (problem.isEmpty())
         problem = DrillDatabase(staged, std::chrono::seconds(5), DrillDatabase::UseMark::None)
                       .open()

@@ -51,6 +51,9 @@ QString integrityProblem(const QString& filePath);
 
 // The newest copy that passes the integrity check; empty when there is none.
 QString newestGoodCopy(const QString& databasePath);
+// For a damaged database file: the newest good backup and the command that puts it in place
+// of that very file, or that there is none.
+QString restoreAdvice(const QString& databasePath);
 
 struct Restored
 {
