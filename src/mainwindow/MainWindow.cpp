@@ -449,12 +449,7 @@ QString MainWindow::newestBackupSentence() const
     if (m_db->engine() != DatabaseLocation::Engine::Sqlite ||
         m_db->problem() != DrillDatabase::Problem::Damaged)
         return {};
-    const QString backup = Backups::newestGoodCopy(m_db->filePath());
-    if (backup.isEmpty())
-        return tr("\n\nThere is no backup of it that could take its place.");
-    return tr("\n\nThe newest good backup is \"%1\". To put it in place, close the program and "
-              "start it once as:\n%2 --restore \"%1\"")
-        .arg(QDir::toNativeSeparators(backup), QString::fromLatin1(AppFolder::ProgramName));
+    return QStringLiteral("\n\n") + Backups::restoreAdvice(m_db->filePath());
 }
 
 void MainWindow::readCompanyName()
