@@ -509,6 +509,22 @@ private slots:
         }
     }
 
+    // Another tool in the middle of a write: the restore waits for none of the program's own
+    // locks, but must not move the file from under that write, whose commit would be lost.
+    void aRestoreLeavesAWriteOfAnotherToolToFinish()
+    {
+        Fixture former(5);
+        Fixture backup(3);
+        former.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        former.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Late')"));
+        const ChildResult restore = runChild(
+            {QStringLiteral("restore"), former.databasePath(), backup.databasePath(), "0"});
+        former.exec(QStringLiteral("COMMIT"));
+        QVERIFY2(restore.lines.join(u' ').contains(QLatin1String("holds it locked")),
+                 qPrintable(restore.lines.join(u' ')));
+        QCOMPARE(DatabaseFiles::shipCount(former.databasePath()), 6);
+    }
+
     // The window's start says what it did with a restore killed at its last step.
     void theWindowFinishesARestoreCutShortAndSaysSo()
     {

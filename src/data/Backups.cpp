@@ -354,6 +354,14 @@ Backups::Restored Backups::restore(const QString& backupPath, const QString& dat
                                       "program's window, an export, or another restore). Close "
                                       "it, or wait until it has finished, and try again.")
                            .arg(quotedPath(databasePath)));
+    // Another tool (the sqlite3 shell, a database browser) may be in the middle of a write whose
+    // commit would then go to the file kept aside.
+    const SqliteFile::ExclusiveLock sqliteLock(databasePath, RestorePatience);
+    if (!sqliteLock.isHeld())
+        return refused(QStringLiteral("the database file %1 is in use by another program, which "
+                                      "holds it locked. Close that program, or wait until it "
+                                      "has finished, and try again.")
+                           .arg(quotedPath(databasePath)));
     const SettledCopy settled(backupPath);
     QString problem = settled.named(integrityProblem(settled.path()), backupPath);
     if (!problem.isEmpty())
