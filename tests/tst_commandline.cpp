@@ -685,6 +685,18 @@ private slots:
                                          << "colour";
         QTest::newRow("unreadable") << "host=db.office Secr3tPw"
                                     << "cannot be read";
+        QTest::newRow("a location as the database")
+            << "host=db.office dbname=postgresql://alice:Secr3tPw@/fleet"
+            << "dbname";
+        QTest::newRow("keywords as the database") << "dbname='user=alice password=Secr3tPw'"
+                                                  << "dbname";
+        QTest::newRow("password after the user") << "host=db.office user=alice:Secr3tPw"
+                                                 << "user";
+        QTest::newRow("password after the user parameter")
+            << "postgresql://db.office/fleet?user=alice:Secr3tPw"
+            << "user";
+        QTest::newRow("password before the host") << "host=alice:Secr3tPw@db.office"
+                                                  << "host";
     }
     void refusedLocationsNeverRepeatTheirSecrets()
     {
