@@ -4,6 +4,7 @@
 #include "LoadedWindow.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
+#include "common/ProgramTitle.h"
 #include "data/Backups.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
@@ -525,6 +526,29 @@ private slots:
         QCOMPARE(DatabaseFiles::shipCount(former.databasePath()), 6);
     }
 
+    // A full disk is no fault of what was typed: the message says what happened and what to
+    // do, under the program's title, and the text stays in its box.
+    void aFullDiskIsNamedAsSuchNotAsAnInputError()
+    {
+        LoadedWindow w({"MV Alpha"});
+        QVERIFY(w.loadAndShow());
+        QSqlQuery full(w.window->database().connection());
+        QVERIFY(full.exec(QStringLiteral("PRAGMA page_count")) && full.next());
+        QVERIFY(full.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(full.value(0).toInt())));
+        QVERIFY(w.clickCell(QStringLiteral("MV Alpha"), DrillRecord::Master));
+        QVERIFY(w.box());
+        const QString pasted = QString(6000, u'x') + u'y';
+        w.box()->setText(pasted.chopped(1)); // as pasted, then a last key typed
+        QTest::keyClick(w.box(), Qt::Key_Y);
+        QTest::keyClick(w.box(), Qt::Key_Return);
+        QTRY_COMPARE(w.messages.shown.size(), 1);
+        QCOMPARE(w.messages.shown.first().title, ProgramTitle);
+        QVERIFY2(w.messages.shown.first().text.contains(QLatin1String("disk that holds the "
+                                                                      "database is full")),
+                 qPrintable(w.messages.shown.first().text));
+        QTRY_VERIFY(w.box() && w.box()->text() == pasted);
+    }
+
     // The window's start says what it did with a restore killed at its last step.
     void theWindowFinishesARestoreCutShortAndSaysSo()
     {
@@ -720,8 +744,9 @@ private slots:
         QVERIFY(w.settle());
         QCOMPARE(w.messages.shown.size(), 1);
         QCOMPARE(w.messages.shown.first().text,
-                 QStringLiteral("Error No 13 - database or disk is full. The drill rows of 2025 "
-                                "could not be created; nothing was stored."));
+                 QStringLiteral("Error No 13 - the disk that holds the database is full: free "
+                                "some space on it, then try again. The drill rows of 2025 could "
+                                "not be created; nothing was stored."));
         QCOMPARE(w.child<QLabel>("yearLabel")->text(), QStringLiteral("Year - 2025"));
         QCOMPARE(w.shipRows(), 0);
         QCOMPARE(

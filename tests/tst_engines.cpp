@@ -255,6 +255,23 @@ private slots:
         QVERIFY(functions > 10);
     }
 
+    // A statement the server stops for taking too long is told as such, with what to do.
+    void aStatementStoppedForTakingTooLongSaysSo()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QSqlQuery query(db.connection());
+        QVERIFY(query.exec(QStringLiteral("SET statement_timeout = 50")));
+        QVERIFY(!query.exec(QStringLiteral("SELECT pg_sleep(2)")));
+        const QString sentence = DataFailure::of(query.lastError()).sentence();
+        QVERIFY2(sentence.contains(QLatin1String("took too long")) &&
+                     sentence.contains(QLatin1String("try again")) &&
+                     !sentence.contains(QLatin1String("canceling statement")),
+                 qPrintable(sentence));
+    }
+
     // Two programs starting at the same moment on an empty server database.
     void twoFirstStartsAtOnceMakeOneSchema()
     {

@@ -161,6 +161,22 @@ bool Dialect::isWaitExceeded(Engine engine, const QString& nativeErrorCode)
     return sqliteCode == 5 || sqliteCode == 6;
 }
 
+QString Dialect::plainReason(const QString& nativeErrorCode)
+{
+    // SQLite's SQLITE_FULL has no extended codes; the others are PostgreSQL's (SQLSTATE).
+    if (nativeErrorCode == QLatin1String("13") || nativeErrorCode == QLatin1String("53100"))
+        return QStringLiteral("the disk that holds the database is full: free some space on it, "
+                              "then try again");
+    if (nativeErrorCode == QLatin1String("57014"))
+        return QStringLiteral("the server stopped the work because it took too long: try again "
+                              "in a moment, and if it happens again, tell whoever looks after the "
+                              "server");
+    if (nativeErrorCode == QLatin1String("53200"))
+        return QStringLiteral("the server ran out of memory: try again in a moment, and if it "
+                              "happens again, tell whoever looks after the server");
+    return {};
+}
+
 QString Dialect::writeRights(Engine engine)
 {
     if (engine != Engine::Postgres)

@@ -66,6 +66,11 @@ QStringList waitLimits(Engine engine, std::chrono::milliseconds limit);
 // ran out.
 bool isWaitExceeded(Engine engine, const QString& nativeErrorCode);
 
+// For a failure that is no fault of what was typed (a full disk, a statement the server stopped
+// for taking too long), what happened and what the user can do, by the engine's error code;
+// empty for any other failure, whose engine's own text is all there is to say.
+QString plainReason(const QString& nativeErrorCode);
+
 // The query giving the connection's role and whether it may change the drills, ships, company
 // and answers; empty on SQLite, where whoever may open the file may write it.
 QString writeRights(Engine engine);
