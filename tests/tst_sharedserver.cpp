@@ -19,8 +19,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
@@ -591,6 +593,62 @@ private slots:
         for (const QString& drop :
              {QStringLiteral("DROP OWNED BY %1"), QStringLiteral("DROP ROLE %1")})
             admin.exec(drop.arg(planner));
+    }
+
+    // The README's set-up of owner, planners and readers, run as it stands: a planner writes
+    // and closes a year, a reader only reads, and neither can touch the history.
+    void theReadmeRolesGiveEachTheRightsItDescribes()
+    {
+        QFile readme(QStringLiteral(ORX_SOURCE_DIR "/README.md"));
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(readme.readAll());
+        static const QRegularExpression block(QStringLiteral("```sql\n(.*?)```"),
+                                              QRegularExpression::DotMatchesEverythingOption);
+        QStringList scripts;
+        for (const auto& match : block.globalMatch(text))
+            scripts << match.captured(1);
+        QCOMPARE(scripts.size(), 2); // the roles, then the rights on the program's tables
+        // As a user runs it in psql: a meta-command such as \c needs a script, not -c.
+        const auto psql = [](const QString& role, const QString& database, const QString& sql) {
+            QTemporaryFile script;
+            if (!script.open() || script.write(sql.toUtf8()) < 0 || !script.flush())
+                return -1;
+            return QProcess::execute(QStringLiteral("psql"),
+                                     {QStringLiteral("-h"), TestServer::instance().socketFolder(),
+                                      QStringLiteral("-U"), role, QStringLiteral("-d"), database,
+                                      QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                      QStringLiteral("-qf"), script.fileName()});
+        };
+        QCOMPARE(psql(TestServer::user(), QStringLiteral("postgres"), scripts.at(0)), 0);
+        const auto as = [](const char* role) {
+            DatabaseLocation location =
+                *DatabaseLocation::parse(TestServer::instance().location("fleet"), nullptr);
+            location.user = QLatin1String(role);
+            return location;
+        };
+        QVERIFY(DrillDatabase(as("orx_owner")).open().isEmpty()); // the owner's first start
+        QCOMPARE(psql(QStringLiteral("orx_owner"), QStringLiteral("postgres"), scripts.at(1)), 0);
+
+        DrillDatabase planner(as("alice"));
+        QCOMPARE(planner.open(), QString());
+        QVERIFY(planner.writeRights().mayWrite);
+        DrillDatabase reader(as("bob"));
+        QCOMPARE(reader.open(), QString());
+        QVERIFY(!reader.writeRights().mayWrite);
+        const QString fleet = QStringLiteral("fleet");
+        QCOMPARE(psql(QStringLiteral("alice"), fleet,
+                      QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV A'); INSERT INTO "
+                                     "ClosedYears (YearDrill, ClosedAt, ClosedBy) VALUES (2025, "
+                                     "'2026-01-05', 'alice')")),
+                 0);
+        for (const char* role : {"alice", "bob", "orx_owner"})
+            QVERIFY2(psql(QLatin1String(role), fleet, QStringLiteral("DELETE FROM History")) != 0,
+                     role);
+        // As the README warns, the owner can still take the guards off.
+        QCOMPARE(psql(QStringLiteral("orx_owner"), fleet,
+                      QStringLiteral("ALTER TABLE History DISABLE TRIGGER USER; GRANT DELETE ON "
+                                     "History TO orx_owner; DELETE FROM History")),
+                 0);
     }
 
     // The server drops the connection of a window nobody is using: the window notices by
