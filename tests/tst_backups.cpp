@@ -4,10 +4,12 @@
 #include "common/Clock.h"
 #include "data/Backups.h"
 #include "data/DrillDatabase.h"
+#include "data/SqliteConnection.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -213,6 +215,35 @@ private slots:
         QVERIFY(!QFileInfo::exists(journal));
         QCOMPARE(DatabaseFiles::contentOf(restored.keptAside + QStringLiteral("-journal")),
                  QByteArray("left by a crash"));
+    }
+
+    // A former file kept aside with the journal of a write cut short is put back as it was
+    // before that write: its journal is rolled back, never taken for damage.
+    void aFileKeptAsideWithAHotJournalIsRestoredAsItWasBeforeTheWrite()
+    {
+        Fixture fixture({"MV Alpha"});
+        Fixture former(400);
+        const QString aside = Backups::keptAsideFile(fixture.databasePath(), morningOf(LastDay));
+        // Copied in the middle of a write large enough to reach the file: the write was cut.
+        former.exec(QStringLiteral("PRAGMA cache_size = 2"));
+        former.exec(QStringLiteral("BEGIN"));
+        former.exec(QStringLiteral("UPDATE Ships SET ShipName = hex(randomblob(500))"));
+        for (const QString& suffix : {QString(), QStringLiteral("-journal")})
+            QVERIFY(QFile::copy(former.databasePath() + suffix, aside + suffix));
+        former.exec(QStringLiteral("ROLLBACK"));
+        const QByteArray journal = DatabaseFiles::contentOf(aside + QStringLiteral("-journal"));
+
+        const Backups::Restored restored =
+            Backups::restore(aside, fixture.databasePath(), morningOf(LastDay).addSecs(60));
+        QCOMPARE(restored.failure, QString());
+        SqliteConnection::Scoped db(fixture.databasePath(), SqliteConnection::Access::ReadOnly);
+        QSqlQuery longest(QStringLiteral("SELECT COUNT(*), MAX(length(ShipName)) FROM Ships"),
+                          db.db());
+        QVERIFY(longest.next());
+        QCOMPARE(longest.value(0).toInt(), 400);
+        QVERIFY2(longest.value(1).toInt() < 100, "the names as they were before the write");
+        // The file kept aside stays as it was, journal and all.
+        QCOMPARE(DatabaseFiles::contentOf(aside + QStringLiteral("-journal")), journal);
     }
 
     void restoreWithoutAFormerFile()

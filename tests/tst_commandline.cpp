@@ -14,11 +14,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -293,6 +297,87 @@ private slots:
         }
     }
 
+    // The list goes out by mail: a name stored with a control character by another program
+    // shows it, and neither ends the list early nor starts a line of its own.
+    void dueShowsControlCharactersInNamesAndCutsNothing_data()
+    {
+        QTest::addColumn<int>("control");
+        QTest::newRow("NUL") << 0;
+        QTest::newRow("line feed") << 10;
+        QTest::newRow("carriage return") << 13;
+        QTest::newRow("escape") << 27;
+    }
+
+    void dueShowsControlCharactersInNamesAndCutsNothing()
+    {
+        QFETCH(int, control);
+        if (!hasFaketime())
+            QSKIP("faketime is not installed (scripts/install-dependencies.sh installs it).");
+        Fixture fixture({"MV Alpha", "MV Bravo"});
+        scheduleFromDueDay(fixture, -1);
+        const QString forged = QStringLiteral("Overdue  2026-01-01  MV Forged");
+        fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Sean' || char(?) || ? WHERE "
+                                    "Master IS NOT NULL"),
+                     {control, forged});
+        const ProgramRun run = runOnDueDay(
+            {QStringLiteral("--database"), fixture.databasePath(), QStringLiteral("--due")});
+        QCOMPARE(run.exitCode, 3);
+        const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3); // the counts, the overdue drill, the one without a date
+        QVERIFY2(lines.at(1).endsWith(QStringLiteral("Sean") + QChar(0x2400 + control) + forged),
+                 qPrintable(lines.at(1)));
+        QVERIFY(!run.out.contains(u'\r'));
+    }
+
+    // A window or a cron job after a restore killed between its renames: each settles it the
+    // same way, and goes on with the restored file.
+    void everyStartSettlesARestoreCutShort_data()
+    {
+        QTest::addColumn<QStringList>("action");
+        QTest::newRow("due list") << QStringList{"--due"};
+        QTest::newRow("csv export") << QStringList{"--export-csv", thisYear(), "drills.csv"};
+        QTest::newRow("restore") << QStringList{"--restore", "backup"};
+    }
+
+    void everyStartSettlesARestoreCutShort()
+    {
+        QFETCH(QStringList, action);
+        Fleet fleet;
+        Fixture backup(5);
+        const QString database = fleet.fixture.databasePath();
+        QVERIFY(QFile::rename(
+            database, Backups::keptAsideFile(database, QDateTime(QDate(2026, 3, 2), QTime(9, 0)))));
+        QVERIFY(QFile::copy(backup.databasePath(), Backups::stagedFile(database)));
+        action.replaceInStrings(QStringLiteral("drills.csv"), fleet.file("drills.csv"));
+        action.replaceInStrings(QStringLiteral("backup"), backup.databasePath());
+
+        const ProgramRun run =
+            runProgram(QStringList{QStringLiteral("--database"), database} + action);
+        QVERIFY2(run.exitCode == 0 || run.exitCode == 3, qPrintable(run.err));
+        QVERIFY2(run.err.contains(QLatin1String("cut short")), qPrintable(run.err));
+        QCOMPARE(DatabaseFiles::shipCount(database), 5);
+    }
+
+    // The advice a refusal gives, followed to the letter, restores the file that was refused.
+    void aDamagedFileIsRefusedWithTheRestoreOfItsNewestBackup()
+    {
+        Fixture fixture(300);
+        const QString database = fixture.databasePath();
+        QCOMPARE(Backups::makeDaily(database).kind, Backups::Outcome::Kind::Made);
+        DatabaseFiles::zeroMiddlePage(database);
+        ProgramRun run =
+            runProgram({QStringLiteral("--database"), database, QStringLiteral("--export-csv"),
+                        thisYear(), QDir(fixture.folder()).filePath(QStringLiteral("d.csv"))});
+        QCOMPARE(run.exitCode, 1);
+        const QString advice = run.err.section(u'\n', -2, -2).trimmed();
+        QVERIFY2(advice.contains(QLatin1String("--restore")), qPrintable(run.err));
+        QStringList arguments = QProcess::splitCommand(advice);
+        QCOMPARE(arguments.takeFirst(), QFileInfo(Program).fileName());
+        run = runProgram(arguments);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(DatabaseFiles::shipCount(database), 300);
+    }
+
     void dueCsvWritesTheListAndNeverMakesADatabase()
     {
         if (!hasFaketime())
@@ -415,6 +500,65 @@ private slots:
         QVERIFY2(run.err.contains(QDir::cleanPath(pdf)) || run.err.contains(pdf),
                  qPrintable(run.err));
         QVERIFY2(!run.err.trimmed().contains(u'\n'), "the reason alone, no remark of Qt's");
+    }
+
+    // A slip in the file name, a link or another path to the same file: the data stays.
+    void anExportNeverWritesOverTheDatabaseOrItsFiles_data()
+    {
+        QTest::addColumn<QStringList>("action");
+        QTest::addColumn<QString>("target");
+        const QStringList csv = {"--export-csv", thisYear()};
+        const QStringList pdf = {"--export-pdf", thisYear()};
+        const QStringList history = {"--export-history", thisYear()};
+        const QStringList due = {"--due-csv"};
+        QTest::newRow("csv over the database") << csv << "database";
+        QTest::newRow("pdf over the database") << pdf << "database";
+        QTest::newRow("history over the database") << history << "database";
+        QTest::newRow("due list over the database") << due << "database";
+        QTest::newRow("through another folder") << csv << "other path";
+        QTest::newRow("hard link") << pdf << "hard link";
+        QTest::newRow("symbolic link") << history << "symbolic link";
+        QTest::newRow("lock file") << csv << "lock file";
+        QTest::newRow("journal not yet made") << due << "journal";
+        QTest::newRow("today's backup") << csv << "today's backup";
+        QTest::newRow("file kept aside by a restore") << pdf << "kept aside";
+    }
+
+    void anExportNeverWritesOverTheDatabaseOrItsFiles()
+    {
+        QFETCH(QStringList, action);
+        QFETCH(QString, target);
+        Fleet fleet;
+        const QString database = fleet.fixture.databasePath();
+        const QString aside = fleet.file("ORXmanager97-before-restore-2026-01-05-101500.mdb");
+        QVERIFY(QFile::copy(database, aside));
+        QVERIFY(QDir(fleet.fixture.folder()).mkdir(QStringLiteral("sub")));
+        const QMap<QString, QString> targets = {
+            {"database", database},
+            {"other path", fleet.file("sub/../ORXmanager97.mdb")},
+            {"hard link", fleet.file("status.pdf")},
+            {"symbolic link", fleet.file("history.csv")},
+            {"lock file", fleet.file(".ORXmanager97.mdb.lock")},
+            {"journal", database + QStringLiteral("-wal")},
+            {"today's backup", Backups::copyOf(database, QDate::currentDate())},
+            {"kept aside", aside}};
+        QVERIFY(::link(QFile::encodeName(database), QFile::encodeName(targets["hard link"])) == 0);
+        QVERIFY(QFile::link(database, targets["symbolic link"]));
+        const QString file = targets.value(target);
+        const bool existed = QFileInfo::exists(file);
+        const QByteArray before = DatabaseFiles::contentOf(file);
+
+        const ProgramRun run = runProgram(QStringList{QStringLiteral("--database"), database} +
+                                          action + QStringList{file});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QLatin1String("Nothing was written")), qPrintable(run.err));
+        QCOMPARE(DatabaseFiles::shipCount(database), 2);
+        if (existed)
+            QCOMPARE(DatabaseFiles::contentOf(file), before);
+        else if (file.endsWith(QLatin1String(".mdb"))) // the backup the run made
+            QCOMPARE(DatabaseFiles::shipCount(file), 2);
+        else // the lock file stays empty, and no journal holds a report
+            QCOMPARE(DatabaseFiles::contentOf(file), QByteArray());
     }
 
     void exportRefusesAMissingOrForeignDatabase()
@@ -637,6 +781,18 @@ private slots:
                                          << "colour";
         QTest::newRow("unreadable") << "host=db.office Secr3tPw"
                                     << "cannot be read";
+        QTest::newRow("a location as the database")
+            << "host=db.office dbname=postgresql://alice:Secr3tPw@/fleet"
+            << "dbname";
+        QTest::newRow("keywords as the database") << "dbname='user=alice password=Secr3tPw'"
+                                                  << "dbname";
+        QTest::newRow("password after the user") << "host=db.office user=alice:Secr3tPw"
+                                                 << "user";
+        QTest::newRow("password after the user parameter")
+            << "postgresql://db.office/fleet?user=alice:Secr3tPw"
+            << "user";
+        QTest::newRow("password before the host") << "host=alice:Secr3tPw@db.office"
+                                                  << "host";
     }
     void refusedLocationsNeverRepeatTheirSecrets()
     {

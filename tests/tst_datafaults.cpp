@@ -4,6 +4,7 @@
 #include "LoadedWindow.h"
 #include "common/Clock.h"
 #include "common/DateText.h"
+#include "common/ProgramTitle.h"
 #include "data/Backups.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
@@ -387,8 +388,10 @@ private slots:
         QCOMPARE(w.messages.shown.size(), 1);
         const QString backup =
             QDir::toNativeSeparators(Backups::copyOf(w.fixture.databasePath(), QDate(2026, 3, 1)));
-        QVERIFY2(w.messages.shown.first().text.contains(backup) &&
-                     w.messages.shown.first().text.contains(QStringLiteral("--restore")),
+        // The advice restores this very file, not the usual one.
+        const QString advice = QStringLiteral("--database \"%1\" --restore \"%2\"")
+                                   .arg(QDir::toNativeSeparators(path), backup);
+        QVERIFY2(w.messages.shown.first().text.contains(advice),
                  qPrintable(w.messages.shown.first().text));
         QVERIFY(!QFile::exists(Backups::copyOf(w.fixture.databasePath(), QDate(2026, 3, 2))));
         QCOMPARE(digestOf(w.fixture.databasePath()), before);
@@ -505,6 +508,45 @@ private slots:
             QCOMPARE(filesEndingIn(former.folder(), QStringLiteral(".restoring*")), QStringList());
             QCOMPARE(filesEndingIn(former.folder(), QStringLiteral(".partial*")), QStringList());
         }
+    }
+
+    // Another tool in the middle of a write: the restore waits for none of the program's own
+    // locks, but must not move the file from under that write, whose commit would be lost.
+    void aRestoreLeavesAWriteOfAnotherToolToFinish()
+    {
+        Fixture former(5);
+        Fixture backup(3);
+        former.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        former.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV Late')"));
+        const ChildResult restore = runChild(
+            {QStringLiteral("restore"), former.databasePath(), backup.databasePath(), "0"});
+        former.exec(QStringLiteral("COMMIT"));
+        QVERIFY2(restore.lines.join(u' ').contains(QLatin1String("holds it locked")),
+                 qPrintable(restore.lines.join(u' ')));
+        QCOMPARE(DatabaseFiles::shipCount(former.databasePath()), 6);
+    }
+
+    // A full disk is no fault of what was typed: the message says what happened and what to
+    // do, under the program's title, and the text stays in its box.
+    void aFullDiskIsNamedAsSuchNotAsAnInputError()
+    {
+        LoadedWindow w({"MV Alpha"});
+        QVERIFY(w.loadAndShow());
+        QSqlQuery full(w.window->database().connection());
+        QVERIFY(full.exec(QStringLiteral("PRAGMA page_count")) && full.next());
+        QVERIFY(full.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(full.value(0).toInt())));
+        QVERIFY(w.clickCell(QStringLiteral("MV Alpha"), DrillRecord::Master));
+        QVERIFY(w.box());
+        const QString pasted = QString(6000, u'x') + u'y';
+        w.box()->setText(pasted.chopped(1)); // as pasted, then a last key typed
+        QTest::keyClick(w.box(), Qt::Key_Y);
+        QTest::keyClick(w.box(), Qt::Key_Return);
+        QTRY_COMPARE(w.messages.shown.size(), 1);
+        QCOMPARE(w.messages.shown.first().title, ProgramTitle);
+        QVERIFY2(w.messages.shown.first().text.contains(QLatin1String("disk that holds the "
+                                                                      "database is full")),
+                 qPrintable(w.messages.shown.first().text));
+        QTRY_VERIFY(w.box() && w.box()->text() == pasted);
     }
 
     // The window's start says what it did with a restore killed at its last step.
@@ -702,8 +744,9 @@ private slots:
         QVERIFY(w.settle());
         QCOMPARE(w.messages.shown.size(), 1);
         QCOMPARE(w.messages.shown.first().text,
-                 QStringLiteral("Error No 13 - database or disk is full. The drill rows of 2025 "
-                                "could not be created; nothing was stored."));
+                 QStringLiteral("Error No 13 - the disk that holds the database is full: free "
+                                "some space on it, then try again. The drill rows of 2025 could "
+                                "not be created; nothing was stored."));
         QCOMPARE(w.child<QLabel>("yearLabel")->text(), QStringLiteral("Year - 2025"));
         QCOMPARE(w.shipRows(), 0);
         QCOMPARE(

@@ -225,6 +225,53 @@ private slots:
         QCOMPARE(scalar(again, QStringLiteral("SELECT COUNT(*) FROM Company")).toInt(), 1);
     }
 
+    // Functions made by an older version looked their tables up by the caller's path; the first
+    // start of this version makes them anew, each looking only in the program's schema.
+    void anOlderServerGetsFunctionsThatLookOnlyInItsSchema()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        QVERIFY(DrillDatabase(fresh.location()).open().isEmpty());
+        const QString pinned = QStringLiteral(
+            "SELECT p.proname, coalesce(array_to_string(p.proconfig, ','), '') FROM pg_proc p "
+            "JOIN pg_namespace n ON n.oid = p.pronamespace WHERE n.nspname = 'public' AND "
+            "p.proname LIKE 'orx%' AND p.proname <> 'orx_write_drill_field'");
+        QVERIFY(onServerDirectly(fresh.location(), [&](QSqlDatabase& db) {
+            QSqlQuery query(db);
+            return query.exec(QStringLiteral(
+                       "DO $$ DECLARE f regprocedure; BEGIN FOR f IN SELECT oid::regprocedure "
+                       "FROM pg_proc WHERE proname LIKE 'orx%' LOOP EXECUTE format('ALTER "
+                       "FUNCTION %s RESET search_path', f); END LOOP; END $$")) &&
+                   query.exec(QStringLiteral("UPDATE OrxSchema SET Version = 3"));
+        }));
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QSqlQuery query(db.connection());
+        QVERIFY(query.exec(pinned));
+        int functions = 0;
+        for (; query.next(); ++functions)
+            QVERIFY2(query.value(1).toString() == QLatin1String("search_path=public, pg_temp"),
+                     qPrintable(query.value(0).toString() + u' ' + query.value(1).toString()));
+        QVERIFY(functions > 10);
+    }
+
+    // A statement the server stops for taking too long is told as such, with what to do.
+    void aStatementStoppedForTakingTooLongSaysSo()
+    {
+        Engines::FreshLocation fresh(QStringLiteral("postgresql"));
+        QVERIFY2(fresh.failure().isEmpty(), qPrintable(fresh.failure()));
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QSqlQuery query(db.connection());
+        QVERIFY(query.exec(QStringLiteral("SET statement_timeout = 50")));
+        QVERIFY(!query.exec(QStringLiteral("SELECT pg_sleep(2)")));
+        const QString sentence = DataFailure::of(query.lastError()).sentence();
+        QVERIFY2(sentence.contains(QLatin1String("took too long")) &&
+                     sentence.contains(QLatin1String("try again")) &&
+                     !sentence.contains(QLatin1String("canceling statement")),
+                 qPrintable(sentence));
+    }
+
     // Two programs starting at the same moment on an empty server database.
     void twoFirstStartsAtOnceMakeOneSchema()
     {

@@ -18,8 +18,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
@@ -528,6 +531,124 @@ private slots:
         w.press("printPreviewButton");
         QVERIFY(previewCsv(w.fixture.folder()).contains(QStringLiteral("MV Bravo")));
         QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    // A planner's own tables named as the program's, searched before them by the server's
+    // functions, would let a closed year change and the history record nothing.
+    void aPlannersOwnTablesNeitherOpenAClosedYearNorHideAChange_data()
+    {
+        QTest::addColumn<QString>("planner");
+        QTest::addColumn<QString>("decoys");
+        const QString columns = QStringLiteral(
+            "closedyears (yeardrill INTEGER); %1 history (changedat TEXT, changedby TEXT, "
+            "tablename TEXT, recordid BIGINT, field TEXT, oldvalue TEXT, newvalue TEXT);");
+        QTest::newRow("temporary tables")
+            << "planner_temp"
+            << QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS ") +
+                   columns.arg(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS"));
+        QTest::newRow("a schema named after the owner")
+            << "planner_schema"
+            << QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1; GRANT USAGE ON SCHEMA %1 TO PUBLIC; "
+                              "CREATE TABLE IF NOT EXISTS %1.")
+                       .arg(TestServer::user()) +
+                   columns.arg(
+                       QStringLiteral("CREATE TABLE IF NOT EXISTS %1.").arg(TestServer::user())) +
+                   QStringLiteral("GRANT ALL ON ALL TABLES IN SCHEMA %1 TO PUBLIC;")
+                       .arg(TestServer::user());
+    }
+
+    void aPlannersOwnTablesNeitherOpenAClosedYearNorHideAChange()
+    {
+        QFETCH(QString, planner);
+        QFETCH(QString, decoys);
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        QSqlQuery admin(fleet.other.connection());
+        for (const QString& grant :
+             {QStringLiteral("CREATE ROLE %1 LOGIN"),
+              QStringLiteral("GRANT CREATE ON DATABASE \"%2\" TO %1"),
+              QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA "
+                             "public TO %1"),
+              QStringLiteral("INSERT INTO ClosedYears (YearDrill, ClosedAt, ClosedBy) VALUES "
+                             "(2026, '2026-02-28', 'auditor')")})
+            QVERIFY2(admin.exec(grant.arg(planner, fleet.location.database)), qPrintable(grant));
+        const auto asPlanner = [&](const QString& sql) {
+            return QProcess::execute(
+                QStringLiteral("psql"),
+                {QStringLiteral("-h"), TestServer::instance().socketFolder(), QStringLiteral("-U"),
+                 planner, QStringLiteral("-d"), fleet.location.database, QStringLiteral("-v"),
+                 QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-qc"), decoys + sql});
+        };
+        QVERIFY(asPlanner(QStringLiteral("UPDATE Drills SET Master = 'Forged' WHERE YearDrill = "
+                                         "2026")) != 0);
+        QVERIFY(fleet.masterOf(Alpha).isNull());
+        QCOMPARE(asPlanner(QStringLiteral("UPDATE Ships SET ShipName = 'MV Renamed' WHERE "
+                                          "ShipName = 'MV Charlie'")),
+                 0);
+        QCOMPARE(
+            fleet.scalar(QStringLiteral("SELECT ChangedBy FROM public.History WHERE NewValue = "
+                                        "'MV Renamed'")),
+            QVariant(planner));
+        admin.exec(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(TestServer::user()));
+        for (const QString& drop :
+             {QStringLiteral("DROP OWNED BY %1"), QStringLiteral("DROP ROLE %1")})
+            admin.exec(drop.arg(planner));
+    }
+
+    // The README's set-up of owner, planners and readers, run as it stands: a planner writes
+    // and closes a year, a reader only reads, and neither can touch the history.
+    void theReadmeRolesGiveEachTheRightsItDescribes()
+    {
+        QFile readme(QStringLiteral(ORX_SOURCE_DIR "/README.md"));
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(readme.readAll());
+        static const QRegularExpression block(QStringLiteral("```sql\n(.*?)```"),
+                                              QRegularExpression::DotMatchesEverythingOption);
+        QStringList scripts;
+        for (const auto& match : block.globalMatch(text))
+            scripts << match.captured(1);
+        QCOMPARE(scripts.size(), 2); // the roles, then the rights on the program's tables
+        // As a user runs it in psql: a meta-command such as \c needs a script, not -c.
+        const auto psql = [](const QString& role, const QString& database, const QString& sql) {
+            QTemporaryFile script;
+            if (!script.open() || script.write(sql.toUtf8()) < 0 || !script.flush())
+                return -1;
+            return QProcess::execute(QStringLiteral("psql"),
+                                     {QStringLiteral("-h"), TestServer::instance().socketFolder(),
+                                      QStringLiteral("-U"), role, QStringLiteral("-d"), database,
+                                      QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                      QStringLiteral("-qf"), script.fileName()});
+        };
+        QCOMPARE(psql(TestServer::user(), QStringLiteral("postgres"), scripts.at(0)), 0);
+        const auto as = [](const char* role) {
+            DatabaseLocation location =
+                *DatabaseLocation::parse(TestServer::instance().location("fleet"), nullptr);
+            location.user = QLatin1String(role);
+            return location;
+        };
+        QVERIFY(DrillDatabase(as("orx_owner")).open().isEmpty()); // the owner's first start
+        QCOMPARE(psql(QStringLiteral("orx_owner"), QStringLiteral("postgres"), scripts.at(1)), 0);
+
+        DrillDatabase planner(as("alice"));
+        QCOMPARE(planner.open(), QString());
+        QVERIFY(planner.writeRights().mayWrite);
+        DrillDatabase reader(as("bob"));
+        QCOMPARE(reader.open(), QString());
+        QVERIFY(!reader.writeRights().mayWrite);
+        const QString fleet = QStringLiteral("fleet");
+        QCOMPARE(psql(QStringLiteral("alice"), fleet,
+                      QStringLiteral("INSERT INTO Ships (ShipName) VALUES ('MV A'); INSERT INTO "
+                                     "ClosedYears (YearDrill, ClosedAt, ClosedBy) VALUES (2025, "
+                                     "'2026-01-05', 'alice')")),
+                 0);
+        for (const char* role : {"alice", "bob", "orx_owner"})
+            QVERIFY2(psql(QLatin1String(role), fleet, QStringLiteral("DELETE FROM History")) != 0,
+                     role);
+        // As the README warns, the owner can still take the guards off.
+        QCOMPARE(psql(QStringLiteral("orx_owner"), fleet,
+                      QStringLiteral("ALTER TABLE History DISABLE TRIGGER USER; GRANT DELETE ON "
+                                     "History TO orx_owner; DELETE FROM History")),
+                 0);
     }
 
     // The server drops the connection of a window nobody is using: the window notices by

@@ -5,12 +5,15 @@
 #include "app/StartUp.h"
 #include "common/AppFolder.h"
 #include "common/Clock.h"
+#include "common/ControlPictures.h"
 #include "common/Messages.h"
 #include "data/Backups.h"
 #include "data/ChangeHistory.h"
 #include "data/CompanyTable.h"
 #include "data/DrillDatabase.h"
 #include "data/DueDrills.h"
+#include "data/ExportTarget.h"
+#include "data/Leftovers.h"
 #include "data/PrintDrillsTable.h"
 #include "data/YearClosure.h"
 #include "reports/DrillStatusReport.h"
@@ -31,6 +34,12 @@ namespace {
 void print(std::FILE* stream, const QString& text)
 {
     std::fputs(qPrintable(text + u'\n'), stream);
+}
+
+void printIfAny(std::FILE* stream, const QString& text)
+{
+    if (!text.isEmpty())
+        print(stream, text);
 }
 
 // Without a window, what the program would show in a box goes to standard error.
@@ -62,6 +71,14 @@ bool isDueList(const CommandLine& command)
            command.action == CommandLine::Action::DueCsv;
 }
 
+bool writesAFile(const CommandLine& command)
+{
+    return command.action == CommandLine::Action::ExportPdf ||
+           command.action == CommandLine::Action::ExportCsv ||
+           command.action == CommandLine::Action::ExportHistory ||
+           command.action == CommandLine::Action::DueCsv;
+}
+
 // The database the command names, open and checked; nothing when it cannot be used, and the
 // reason is on standard error.
 std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
@@ -76,6 +93,9 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
     // nor may a daily due check make one where the program has never run.
     const bool file = location->engine == DatabaseLocation::Engine::Sqlite;
     const bool mustExist = !StartUp::namedDatabase(command).isEmpty() || isDueList(command);
+    // A restore cut short between its renames leaves no file of that name until it is settled.
+    if (file && !QFileInfo::exists(location->filePath))
+        printIfAny(stderr, Leftovers::settleAlone(location->filePath));
     if (file && mustExist && !QFileInfo::exists(location->filePath)) {
         print(stderr,
               QStringLiteral("There is no database file \"%1\". %2")
@@ -86,15 +106,22 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
     auto db = std::make_unique<DrillDatabase>(*location);
     problem = db->open(DrillDatabase::Creation::Refused);
     if (!problem.isEmpty()) {
+        if (file && db->problem() == DrillDatabase::Problem::Damaged)
+            problem += QStringLiteral("\n") + Backups::restoreAdvice(location->filePath);
         print(stderr, problem);
         return nullptr;
     }
-    if (!db->notice().isEmpty())
-        print(stderr, db->notice());
+    printIfAny(stderr, db->notice());
     // A server keeps its own backups; the program copies only a file.
-    const QString backupFailure = file ? Backups::makeDailyOrSayWhy(location->filePath) : QString();
-    if (!backupFailure.isEmpty())
-        print(stderr, backupFailure);
+    printIfAny(stderr, file ? Backups::makeDailyOrSayWhy(location->filePath) : QString());
+    // Checked once the database, its lock file and today's backup exist, so none is missed.
+    const QString overwrite = file && writesAFile(command)
+                                  ? ExportTarget::refusal(command.file, location->filePath)
+                                  : QString();
+    if (!overwrite.isEmpty()) {
+        print(stderr, overwrite);
+        return nullptr;
+    }
     return db;
 }
 
@@ -164,8 +191,9 @@ int dueList(const CommandLine& command)
         }
     } else {
         print(stdout, DueDrillsReport::counts(*list));
+        // Mailed as it is printed: a name's NUL or line break must neither cut nor forge a line.
         for (const QString& line : DueDrillsReport::textLines(*list))
-            print(stdout, line);
+            print(stdout, ControlPictures::shown(line));
     }
     return list->needsAction() ? CommandLine::DrillsDue : CommandLine::Done;
 }
@@ -202,6 +230,7 @@ int restore(const CommandLine& command)
         return CommandLine::Failed;
     }
     const QString database = location->filePath;
+    printIfAny(stderr, Leftovers::settleAlone(database));
     const QString backup = QFileInfo(command.file).absoluteFilePath();
     const Backups::Restored restored = Backups::restore(backup, database, Clock::now());
     if (!restored.failure.isEmpty()) {

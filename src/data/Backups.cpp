@@ -2,6 +2,7 @@
 
 #include "common/Quoted.h"
 
+#include "common/AppFolder.h"
 #include "common/Clock.h"
 #include "data/DrillDatabase.h"
 #include "data/FileUseLock.h"
@@ -15,8 +16,10 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -67,6 +70,39 @@ public:
 private:
     SqliteConnection::Scoped m_connection;
     QString m_failure;
+};
+
+// A file kept aside together with the journal of a write cut short is read as SQLite reads it
+// once the journal is rolled back. A read-only connection may not roll it back, so both are
+// copied into a folder of their own, where a writable connection does; the file itself is left
+// as it is.
+class SettledCopy
+{
+public:
+    explicit SettledCopy(const QString& path) : m_path(path)
+    {
+        const QStringList journals = Backups::companionsOf(path);
+        if (std::none_of(journals.begin(), journals.end(),
+                         [](const QString& journal) { return QFileInfo::exists(journal); }))
+            return;
+        m_folder.emplace();
+        const QString copy = m_folder->filePath(QFileInfo(path).fileName());
+        for (const QString& suffix : QStringList{QString()} + CompanionSuffixes)
+            QFile::copy(path + suffix, copy + suffix);
+        SqliteConnection::Scoped rollBack(copy, SqliteConnection::Access::ReadWrite);
+        QSqlQuery(rollBack.db()).exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"));
+        m_path = copy;
+    }
+    const QString& path() const { return m_path; }
+    // A finding about the copy, as one about the file itself.
+    QString named(QString finding, const QString& path) const
+    {
+        return finding.replace(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(path));
+    }
+
+private:
+    std::optional<QTemporaryDir> m_folder;
+    QString m_path;
 };
 
 QString datedName(const QString& databasePath, const QString& tag)
@@ -208,6 +244,17 @@ QString Backups::integrityProblem(const QString& filePath)
         .arg(quotedPath(filePath), failure);
 }
 
+QString Backups::restoreAdvice(const QString& databasePath)
+{
+    const QString backup = newestGoodCopy(databasePath);
+    if (backup.isEmpty())
+        return QStringLiteral("There is no backup of it that could take its place.");
+    return QStringLiteral("The newest good backup is %1. To put it in place, close the program "
+                          "and start it once as:\n%2 --database %3 --restore %1")
+        .arg(quotedPath(backup), QString::fromLatin1(AppFolder::ProgramName),
+             quotedPath(databasePath));
+}
+
 QString Backups::newestGoodCopy(const QString& databasePath)
 {
     const QStringList oldestFirst = datedCopies(databasePath).values();
@@ -229,7 +276,7 @@ QString Backups::keptAsideFile(const QString& databasePath, const QDateTime& now
     return aside;
 }
 
-QString Backups::newestKeptAside(const QString& databasePath)
+QStringList Backups::keptAside(const QString& databasePath)
 {
     const QFileInfo info(databasePath);
     const QString suffix =
@@ -237,17 +284,20 @@ QString Backups::newestKeptAside(const QString& databasePath)
     const QRegularExpression pattern(
         u'^' + QRegularExpression::escape(info.completeBaseName()) + u'-' + AsideTag +
         QStringLiteral(R"((\d{4}-\d{2}-\d{2}-\d{6})(?:-(\d+))?)") + suffix + u'$');
-    QString newest;
-    std::pair<QString, int> newestKey;
+    QMap<std::pair<QString, int>, QString> byTime;
     for (const QString& name : info.dir().entryList(QDir::Files)) {
         const auto match = pattern.match(name);
-        const std::pair<QString, int> key{match.captured(1), match.captured(2).toInt()};
-        if (match.hasMatch() && (newest.isEmpty() || key > newestKey)) {
-            newest = info.dir().filePath(name);
-            newestKey = key;
-        }
+        if (match.hasMatch())
+            byTime.insert({match.captured(1), match.captured(2).toInt()},
+                          info.dir().filePath(name));
     }
-    return newest;
+    return byTime.values();
+}
+
+QString Backups::newestKeptAside(const QString& databasePath)
+{
+    const QStringList aside = keptAside(databasePath);
+    return aside.isEmpty() ? QString() : aside.constLast();
 }
 
 QString Backups::stagedFile(const QString& databasePath)
@@ -267,6 +317,14 @@ void Backups::removePartialCopies(const QString& databasePath)
     }
     for (const QString& suffix : {QString(), CompanionSuffixes.first()})
         QFile::remove(stagedFile(databasePath) + PartialSuffix + suffix);
+}
+
+QStringList Backups::companionsOf(const QString& databasePath)
+{
+    QStringList companions;
+    for (const QString& suffix : CompanionSuffixes)
+        companions << databasePath + suffix;
+    return companions;
 }
 
 bool Backups::moveWithCompanions(const QString& from, const QString& to)
@@ -296,7 +354,16 @@ Backups::Restored Backups::restore(const QString& backupPath, const QString& dat
                                       "program's window, an export, or another restore). Close "
                                       "it, or wait until it has finished, and try again.")
                            .arg(quotedPath(databasePath)));
-    QString problem = integrityProblem(backupPath);
+    // Another tool (the sqlite3 shell, a database browser) may be in the middle of a write whose
+    // commit would then go to the file kept aside.
+    const SqliteFile::ExclusiveLock sqliteLock(databasePath, RestorePatience);
+    if (!sqliteLock.isHeld())
+        return refused(QStringLiteral("the database file %1 is in use by another program, which "
+                                      "holds it locked. Close that program, or wait until it "
+                                      "has finished, and try again.")
+                           .arg(quotedPath(databasePath)));
+    const SettledCopy settled(backupPath);
+    QString problem = settled.named(integrityProblem(settled.path()), backupPath);
     if (!problem.isEmpty())
         return refused(problem);
 
@@ -304,7 +371,7 @@ Backups::Restored Backups::restore(const QString& backupPath, const QString& dat
     // undoes the restore.
     const QString staged = stagedFile(databasePath);
     QFile::remove(staged);
-    problem = copyDatabase(backupPath, staged);
+    problem = settled.named(copyDatabase(settled.path(), staged), backupPath);
     if (problem.isEmpty())
         problem = DrillDatabase(staged, std::chrono::seconds(5), DrillDatabase::UseMark::None)
                       .open()

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Daily copies of the database file in a "backups" folder beside it, made with SQLite's own
 // copy (never a file copy of a database that may be open), and putting one of them back.
@@ -50,6 +51,9 @@ QString integrityProblem(const QString& filePath);
 
 // The newest copy that passes the integrity check; empty when there is none.
 QString newestGoodCopy(const QString& databasePath);
+// For a damaged database file: the newest good backup and the command that puts it in place
+// of that very file, or that there is none.
+QString restoreAdvice(const QString& databasePath);
 
 struct Restored
 {
@@ -66,8 +70,12 @@ void removePartialCopies(const QString& databasePath);
 QString stagedFile(const QString& databasePath);
 // Where a restore keeps the former database file, at that moment: never an existing file.
 QString keptAsideFile(const QString& databasePath, const QDateTime& now);
+// The former files restores kept aside, oldest first.
+QStringList keptAside(const QString& databasePath);
 // The former file the latest restore kept aside; empty when there is none.
 QString newestKeptAside(const QString& databasePath);
+// The journal files SQLite may keep beside a database file while it writes.
+QStringList companionsOf(const QString& databasePath);
 // Renames a database file together with the journal files SQLite may have left beside it (a
 // missing one is no failure).
 bool moveWithCompanions(const QString& from, const QString& to);

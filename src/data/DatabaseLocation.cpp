@@ -87,6 +87,17 @@ std::optional<Parts> keywordParts(const QString& text, QString* problem)
     return parts;
 }
 
+// A password can ride inside another setting: libpq reads a dbname that is itself a location as
+// that location, and "alice:secret" is a user name only in form.
+bool hidesASecret(const QString& key, const QString& value)
+{
+    if (key == QLatin1String("dbname"))
+        return value.contains(u'=') || value.contains(QLatin1String("://"));
+    if (key == QLatin1String("user"))
+        return value.contains(u':');
+    return value.contains(u'@');
+}
+
 // Messages name the setting that is wrong, never the location's text or a value: any part of
 // it may be a secret.
 std::optional<DatabaseLocation> serverLocation(const Parts& parts, QString* problem)
@@ -107,6 +118,14 @@ std::optional<DatabaseLocation> serverLocation(const Parts& parts, QString* prob
                          : key == QLatin1String("dbname") ? &location.database
                                                           : nullptr;
         if (field) {
+            if (hidesASecret(key, value)) {
+                *problem = QStringLiteral("The database location's setting \"%1\" holds more than "
+                                          "a name, as a password written into it would. Name the "
+                                          "%1 alone, and put a password in ~/.pgpass or in "
+                                          "PGPASSWORD.")
+                               .arg(key);
+                return std::nullopt;
+            }
             if (!value.isEmpty())
                 *field = value;
         } else if (key != QLatin1String("port")) {

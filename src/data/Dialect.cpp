@@ -58,6 +58,25 @@ QString Dialect::schemaLock(Engine engine)
                                       : QString();
 }
 
+namespace {
+
+const QString FunctionWrapper = QStringLiteral("DO $orx$ BEGIN EXECUTE replace(");
+
+} // namespace
+
+QString Dialect::inProgramSchema(const QString& createFunction)
+{
+    // The schema is the one the tables are made in, so its name is the server's to give.
+    return FunctionWrapper + QStringLiteral("$fn$%1$fn$, '%2', quote_ident(current_schema())); "
+                                            "END $orx$")
+                                 .arg(createFunction, QLatin1String(ServerSchema));
+}
+
+bool Dialect::makesFunction(const QString& statement)
+{
+    return statement.startsWith(FunctionWrapper);
+}
+
 QStringList Dialect::changeSignals(Engine engine)
 {
     if (engine != Engine::Postgres)
@@ -65,12 +84,15 @@ QStringList Dialect::changeSignals(Engine engine)
     // An edited drill names itself, so that a reader reads that row alone; anything else names
     // its table.
     QStringList statements = {
-        QStringLiteral("CREATE FUNCTION orx_announce_change() RETURNS trigger LANGUAGE plpgsql AS "
-                       "$$ BEGIN PERFORM pg_notify('%1', TG_TABLE_NAME); RETURN NULL; END $$")
-            .arg(QLatin1String(ChangeChannel)),
-        QStringLiteral("CREATE FUNCTION orx_announce_drill() RETURNS trigger LANGUAGE plpgsql AS "
-                       "$$ BEGIN PERFORM pg_notify('%1', '%2' || NEW.IDDrill); RETURN NULL; END $$")
-            .arg(QLatin1String(ChangeChannel), QLatin1String(DrillChangePrefix)),
+        inProgramSchema(QStringLiteral("CREATE OR REPLACE FUNCTION orx_announce_change() RETURNS "
+                                       "trigger LANGUAGE plpgsql %1 AS $$ BEGIN PERFORM "
+                                       "pg_notify('%2', TG_TABLE_NAME); RETURN NULL; END $$")
+                            .arg(QLatin1String(FunctionPath), QLatin1String(ChangeChannel))),
+        inProgramSchema(QStringLiteral("CREATE OR REPLACE FUNCTION orx_announce_drill() RETURNS "
+                                       "trigger LANGUAGE plpgsql %1 AS $$ BEGIN PERFORM "
+                                       "pg_notify('%2', '%3' || NEW.IDDrill); RETURN NULL; END $$")
+                            .arg(QLatin1String(FunctionPath), QLatin1String(ChangeChannel),
+                                 QLatin1String(DrillChangePrefix))),
         QStringLiteral("CREATE TRIGGER DrillEdited AFTER UPDATE ON Drills FOR EACH ROW EXECUTE "
                        "FUNCTION orx_announce_drill()")};
     const auto announce = [&](const char* table, const char* events) {
@@ -137,6 +159,22 @@ bool Dialect::isWaitExceeded(Engine engine, const QString& nativeErrorCode)
     // SQLite: busy, locked (extended codes keep the primary one in their low byte).
     const int sqliteCode = nativeErrorCode.toInt() & 0xff;
     return sqliteCode == 5 || sqliteCode == 6;
+}
+
+QString Dialect::plainReason(const QString& nativeErrorCode)
+{
+    // SQLite's SQLITE_FULL has no extended codes; the others are PostgreSQL's (SQLSTATE).
+    if (nativeErrorCode == QLatin1String("13") || nativeErrorCode == QLatin1String("53100"))
+        return QStringLiteral("the disk that holds the database is full: free some space on it, "
+                              "then try again");
+    if (nativeErrorCode == QLatin1String("57014"))
+        return QStringLiteral("the server stopped the work because it took too long: try again "
+                              "in a moment, and if it happens again, tell whoever looks after the "
+                              "server");
+    if (nativeErrorCode == QLatin1String("53200"))
+        return QStringLiteral("the server ran out of memory: try again in a moment, and if it "
+                              "happens again, tell whoever looks after the server");
+    return {};
 }
 
 QString Dialect::writeRights(Engine engine)

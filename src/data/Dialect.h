@@ -66,9 +66,24 @@ QStringList waitLimits(Engine engine, std::chrono::milliseconds limit);
 // ran out.
 bool isWaitExceeded(Engine engine, const QString& nativeErrorCode);
 
+// For a failure that is no fault of what was typed (a full disk, a statement the server stopped
+// for taking too long), what happened and what the user can do, by the engine's error code;
+// empty for any other failure, whose engine's own text is all there is to say.
+QString plainReason(const QString& nativeErrorCode);
+
 // The query giving the connection's role and whether it may change the drills, ships, company
 // and answers; empty on SQLite, where whoever may open the file may write it.
 QString writeRights(Engine engine);
+
+// A server function made in the schema of the program's tables. `createFunction` is a
+// CREATE OR REPLACE FUNCTION statement that writes ServerSchema where it names that schema:
+// before each of its tables, and in its pinned path, FunctionPath. No table another role makes
+// (a temporary one, or one in a schema named after the owner) can then stand in for ours.
+inline constexpr auto ServerSchema = "@schema";
+inline constexpr auto FunctionPath = "SET search_path = @schema, pg_temp";
+QString inProgramSchema(const QString& createFunction);
+// Whether a statement is one that inProgramSchema() made.
+bool makesFunction(const QString& statement);
 
 // The statements that make every write of the shared tables announce itself; none on SQLite.
 QStringList changeSignals(Engine engine);

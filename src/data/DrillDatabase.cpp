@@ -175,6 +175,9 @@ QSqlDatabase serverConnection(const DatabaseLocation& location, const QString& n
 
 DataFailure DataFailure::of(const QSqlError& error)
 {
+    const QString plain = Dialect::plainReason(error.nativeErrorCode());
+    if (!plain.isEmpty())
+        return {error.nativeErrorCode(), plain};
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     return {error.nativeErrorCode(), text};
 }

@@ -1,5 +1,7 @@
 #include "data/HistorySchema.h"
 
+#include "data/Dialect.h"
+
 #include <QList>
 
 namespace {
@@ -114,8 +116,18 @@ QList<Watched> watchedEvents()
     };
 }
 
-const QString HistoryColumns = QStringLiteral(
-    "History (ChangedAt, ChangedBy, TableName, RecordId, Field, OldValue, NewValue)");
+// A table as a trigger's body names it: on a server, in the program's own schema.
+QString table(Engine engine, const QString& name)
+{
+    return engine == Engine::Postgres ? QLatin1String(Dialect::ServerSchema) + u'.' + name : name;
+}
+
+QString historyColumns(Engine engine)
+{
+    return table(engine, QStringLiteral("History")) +
+           QStringLiteral(
+               " (ChangedAt, ChangedBy, TableName, RecordId, Field, OldValue, NewValue)");
+}
 
 // A server's statement recording every field of the event that changed.
 QString serverRecordStatement(const Watched& watched)
@@ -126,7 +138,7 @@ QString serverRecordStatement(const Watched& watched)
                     .arg(change.field, change.before, change.after);
     return QStringLiteral("INSERT INTO %1 SELECT %2, %3, '%4', %5, f, o, n FROM (%6) AS c WHERE "
                           "o IS DISTINCT FROM n")
-        .arg(HistoryColumns, HistorySchema::nowExpression(Engine::Postgres),
+        .arg(historyColumns(Engine::Postgres), HistorySchema::nowExpression(Engine::Postgres),
              HistorySchema::whoExpression(Engine::Postgres), watched.table, watched.record,
              rows.join(QStringLiteral(" UNION ALL ")));
 }
@@ -143,9 +155,10 @@ QStringList serverRowTrigger(const QString& name, const QString& timing, const Q
 {
     const QString result =
         event == QLatin1String("DELETE") ? QStringLiteral("OLD") : QStringLiteral("NEW");
-    return {QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
-                           "SET search_path FROM CURRENT AS $$ BEGIN %2 RETURN %3; END $$")
-                .arg(name, body, result),
+    return {Dialect::inProgramSchema(
+                QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql "
+                               "SECURITY DEFINER %2 AS $$ BEGIN %3 RETURN %4; END $$")
+                    .arg(name, QLatin1String(Dialect::FunctionPath), body, result)),
             QStringLiteral("CREATE TRIGGER %1 %2 %3 ON %4 FOR EACH ROW EXECUTE FUNCTION %1()")
                 .arg(name, timing, event, table)};
 }
@@ -177,7 +190,8 @@ QString fieldTrigger(const Watched& watched, const Change& change, const QString
                               .join(QStringLiteral(", "));
     return QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS %1 AFTER %2 ON main.%3 WHEN %4 IS "
                           "DISTINCT FROM %5 BEGIN INSERT INTO %6 VALUES (%7); END")
-        .arg(name, event, watched.table, change.before, change.after, HistoryColumns, entry);
+        .arg(name, event, watched.table, change.before, change.after,
+             historyColumns(Engine::Sqlite), entry);
 }
 
 // On SQLite, one temporary trigger per field, fired only when its columns are set and its value
@@ -213,16 +227,18 @@ QStringList guard(Engine engine, const QString& name, const QString& event, cons
         QStringLiteral("IF %1 THEN %2 END IF;").arg(condition, refusal(engine, message)));
 }
 
-QString yearClosed(const QString& year)
+QString yearClosed(Engine engine, const QString& year)
 {
-    return QStringLiteral("EXISTS (SELECT 1 FROM ClosedYears WHERE YearDrill = %1)").arg(year);
+    return QStringLiteral("EXISTS (SELECT 1 FROM %1 WHERE YearDrill = %2)")
+        .arg(table(engine, QStringLiteral("ClosedYears")), year);
 }
 
-QString drillInClosedYear(const QString& drill)
+QString drillInClosedYear(Engine engine, const QString& drill)
 {
-    return QStringLiteral("EXISTS (SELECT 1 FROM Drills d JOIN ClosedYears c ON c.YearDrill = "
-                          "d.YearDrill WHERE d.IDDrill = %1)")
-        .arg(drill);
+    return QStringLiteral("EXISTS (SELECT 1 FROM %1 d JOIN %2 c ON c.YearDrill = d.YearDrill "
+                          "WHERE d.IDDrill = %3)")
+        .arg(table(engine, QStringLiteral("Drills")), table(engine, QStringLiteral("ClosedYears")),
+             drill);
 }
 
 QString drillChanged()
@@ -247,23 +263,23 @@ QStringList closedYearGuards(Engine engine)
         return triggerName(QStringLiteral("closed"), table, event);
     };
     return guard(engine, name(drills, ins), ins, drills,
-                 yearClosed(QStringLiteral("NEW.YearDrill")), ClosedYearRefusal) +
+                 yearClosed(engine, QStringLiteral("NEW.YearDrill")), ClosedYearRefusal) +
            guard(engine, name(drills, upd), upd, drills,
                  QStringLiteral("(%1 OR %2) AND (%3)")
-                     .arg(yearClosed(QStringLiteral("OLD.YearDrill")),
-                          yearClosed(QStringLiteral("NEW.YearDrill")), drillChanged()),
+                     .arg(yearClosed(engine, QStringLiteral("OLD.YearDrill")),
+                          yearClosed(engine, QStringLiteral("NEW.YearDrill")), drillChanged()),
                  ClosedYearRefusal) +
            guard(engine, name(drills, del), del, drills,
-                 yearClosed(QStringLiteral("OLD.YearDrill")), ClosedYearRefusal) +
+                 yearClosed(engine, QStringLiteral("OLD.YearDrill")), ClosedYearRefusal) +
            guard(engine, name(evaluation, ins), ins, evaluation,
-                 drillInClosedYear(QStringLiteral("NEW.IDDrill")), ClosedYearRefusal) +
+                 drillInClosedYear(engine, QStringLiteral("NEW.IDDrill")), ClosedYearRefusal) +
            guard(engine, name(evaluation, upd), upd, evaluation,
                  QStringLiteral("%1 OR %2")
-                     .arg(drillInClosedYear(QStringLiteral("OLD.IDDrill")),
-                          drillInClosedYear(QStringLiteral("NEW.IDDrill"))),
+                     .arg(drillInClosedYear(engine, QStringLiteral("OLD.IDDrill")),
+                          drillInClosedYear(engine, QStringLiteral("NEW.IDDrill"))),
                  ClosedYearRefusal) +
            guard(engine, name(evaluation, del), del, evaluation,
-                 drillInClosedYear(QStringLiteral("OLD.IDDrill")), ClosedYearRefusal) +
+                 drillInClosedYear(engine, QStringLiteral("OLD.IDDrill")), ClosedYearRefusal) +
            guard(engine, triggerName(QStringLiteral("reason"), QStringLiteral("ClosedYears"), del),
                  del, QStringLiteral("ClosedYears"),
                  QStringLiteral("COALESCE(TRIM(OLD.ReopenReason), '') = ''"),

@@ -3,6 +3,7 @@
 #include "common/Quoted.h"
 #include "data/Backups.h"
 #include "data/DrillDatabase.h"
+#include "data/FileUseLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,4 +81,15 @@ QString Leftovers::settle(const QString& databasePath)
     removeWithCompanions(staged);
     const QString aside = Backups::newestKeptAside(databasePath);
     return aside.isEmpty() ? QString() : putBack(databasePath, aside);
+}
+
+QString Leftovers::settleAlone(const QString& databasePath)
+{
+    if (!QFileInfo::exists(Backups::stagedFile(databasePath)) &&
+        Backups::newestKeptAside(databasePath).isEmpty())
+        return {};
+    FileUseLock use(databasePath);
+    if (!use.isUsable() || !use.take(FileUseLock::Mode::Exclusive, std::chrono::milliseconds(0)))
+        return {};
+    return settle(databasePath);
 }

@@ -11,4 +11,8 @@ namespace Leftovers {
 // otherwise a sentence for the user saying what was done.
 QString settle(const QString& databasePath);
 
+// Settles as settle() does, for a start that does not open the database first: only while no
+// other program has it open, and only when a restore left something behind.
+QString settleAlone(const QString& databasePath);
+
 } // namespace Leftovers

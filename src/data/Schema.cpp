@@ -108,9 +108,19 @@ QStringList Schema::upgradeStatements(Engine engine, int fromVersion)
 {
     if (fromVersion >= Version)
         return {};
-    const QStringList history = fromVersion < 2 ? HistorySchema::createStatements(engine)
-                                                : HistorySchema::upgradeFromSecondVersion(engine);
-    return history + QStringList{Dialect::setVersion(engine, Version)};
+    QStringList statements = fromVersion < 2 ? HistorySchema::createStatements(engine)
+                                             : HistorySchema::upgradeFromSecondVersion(engine);
+    // Functions made before version 4 looked their tables up by the caller's path, where
+    // another role's table could stand in; they are made anew in the program's schema. The
+    // field write, which another role may own, runs with its caller's rights and is left alone.
+    if (fromVersion < 4) {
+        for (const QString& statement :
+             HistorySchema::createStatements(engine) + Dialect::changeSignals(engine)) {
+            if (Dialect::makesFunction(statement))
+                statements << statement;
+        }
+    }
+    return statements << Dialect::setVersion(engine, Version);
 }
 
 QStringList Schema::requiredObjects(Engine engine, int version)
@@ -134,20 +144,22 @@ QStringList Schema::fieldWriteStatements(Engine engine)
         fields << QLatin1Char('\'') + drillColumns().at(column) + QLatin1Char('\'');
     // The field is one of the fixed names before it becomes part of a statement; the lock wait
     // ends with the call's own transaction.
-    return {QStringLiteral(
-                "CREATE FUNCTION %1(drill BIGINT, drill_field TEXT, expected TEXT, wanted TEXT, "
-                "wait_ms INTEGER, OUT written BOOLEAN, OUT present BOOLEAN, OUT held TEXT) "
-                "LANGUAGE plpgsql AS $$ DECLARE matched BIGINT; BEGIN "
-                "IF NOT coalesce(drill_field = ANY (ARRAY[%2]), false) THEN "
-                "RAISE EXCEPTION 'ORX: % is not a drill field', drill_field; END IF; "
-                "PERFORM set_config('lock_timeout', GREATEST(wait_ms, 1) || 'ms', true); "
-                "EXECUTE format('UPDATE Drills SET %s = $1 WHERE IDDrill = $2 "
-                "AND %s IS NOT DISTINCT FROM $3', drill_field, drill_field) "
-                "USING wanted, drill, expected; "
-                "GET DIAGNOSTICS matched = ROW_COUNT; written := matched > 0; present := written; "
-                "IF written THEN held := wanted; RETURN; END IF; "
-                "EXECUTE format('SELECT %s FROM Drills WHERE IDDrill = $1', drill_field) "
-                "INTO held USING drill; "
-                "GET DIAGNOSTICS matched = ROW_COUNT; present := matched > 0; END $$")
-                .arg(QLatin1String(FieldWriteFunction), fields.join(QStringLiteral(", ")))};
+    return {Dialect::inProgramSchema(
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION %1(drill BIGINT, drill_field TEXT, expected TEXT, "
+            "wanted TEXT, wait_ms INTEGER, OUT written BOOLEAN, OUT present BOOLEAN, OUT held "
+            "TEXT) LANGUAGE plpgsql %3 AS $$ DECLARE matched BIGINT; BEGIN "
+            "IF NOT coalesce(drill_field = ANY (ARRAY[%2]), false) THEN "
+            "RAISE EXCEPTION 'ORX: % is not a drill field', drill_field; END IF; "
+            "PERFORM set_config('lock_timeout', GREATEST(wait_ms, 1) || 'ms', true); "
+            "EXECUTE format('UPDATE @schema.Drills SET %s = $1 WHERE IDDrill = $2 "
+            "AND %s IS NOT DISTINCT FROM $3', drill_field, drill_field) "
+            "USING wanted, drill, expected; "
+            "GET DIAGNOSTICS matched = ROW_COUNT; written := matched > 0; present := written; "
+            "IF written THEN held := wanted; RETURN; END IF; "
+            "EXECUTE format('SELECT %s FROM @schema.Drills WHERE IDDrill = $1', drill_field) "
+            "INTO held USING drill; "
+            "GET DIAGNOSTICS matched = ROW_COUNT; present := matched > 0; END $$")
+            .arg(QLatin1String(FieldWriteFunction), fields.join(QStringLiteral(", ")),
+                 QLatin1String(Dialect::FunctionPath)))};
 }

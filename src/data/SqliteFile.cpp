@@ -2,9 +2,18 @@
 
 #include <QFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <thread>
+
 namespace {
 
 constexpr qsizetype HeaderSize = 100;
+// SQLite's lock bytes: the pending byte, the reserved byte, then the shared range.
+constexpr off_t PendingByte = 0x40000000;
+constexpr off_t LockBytes = 2 + 510;
 
 quint32 bigEndian(const QByteArray& bytes, int offset, int length)
 {
@@ -48,4 +57,28 @@ QString SqliteFile::cutShortFinding(const QString& path)
             .arg(size / pageSize)
             .arg(pages);
     return {};
+}
+
+SqliteFile::ExclusiveLock::ExclusiveLock(const QString& path, std::chrono::milliseconds patience)
+{
+    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (m_fd < 0) {
+        m_held = errno == ENOENT;
+        return;
+    }
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = PendingByte;
+    lock.l_len = LockBytes;
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!(m_held = ::fcntl(m_fd, F_SETLK, &lock) == 0) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+SqliteFile::ExclusiveLock::~ExclusiveLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd); // ends the lock
 }

@@ -7,6 +7,7 @@
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
 #include "common/Twips.h"
+#include "data/Dialect.h"
 #include "data/DrillDataSource.h"
 #include "mainwindow/DrillCellDelegate.h"
 #include "mainwindow/DrillCellEditor.h"
@@ -505,11 +506,16 @@ DrillGridEditor::Stored DrillGridEditor::tellBusy()
 
 DrillGridEditor::Stored DrillGridEditor::refuse(const DataFailure& failure)
 {
+    // The program's own "Type mismatch" shares its number with SQLite's full disk.
+    const bool explained =
+        !failure.text.isEmpty() && failure.text == Dialect::plainReason(failure.number);
     const QString sentence =
-        DrillRecord::isDate(m_edit->field)
+        DrillRecord::isDate(m_edit->field) && !explained
             ? QStringLiteral(". The %1 is not a valid date ! Please, try again.").arg(m_edit->value)
             : QString();
-    m_messages.tell(Messages::Icon::Critical, QStringLiteral("Error input data ... "),
+    // A full disk is no error in what was typed.
+    m_messages.tell(Messages::Icon::Critical,
+                    explained ? ProgramTitle : QStringLiteral("Error input data ... "),
                     failure.sentence() + sentence);
     reopenEditor();
     return Stored::Refused;

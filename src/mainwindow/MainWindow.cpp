@@ -159,7 +159,12 @@ MainWindow::MainWindow(QString applicationFolder, Messages& messages, Shell& she
     buildFrameLayout();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The grid, its editor and the panels read the year's drills and the ships until they are
+    // gone; they go first, while the data they read is still there.
+    qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+}
 
 void MainWindow::buildCommandColumn()
 {
@@ -474,12 +479,7 @@ QString MainWindow::newestBackupSentence() const
     if (m_db->engine() != DatabaseLocation::Engine::Sqlite ||
         m_db->problem() != DrillDatabase::Problem::Damaged)
         return {};
-    const QString backup = Backups::newestGoodCopy(m_db->filePath());
-    if (backup.isEmpty())
-        return tr("\n\nThere is no backup of it that could take its place.");
-    return tr("\n\nThe newest good backup is \"%1\". To put it in place, close the program and "
-              "start it once as:\n%2 --restore \"%1\"")
-        .arg(QDir::toNativeSeparators(backup), QString::fromLatin1(AppFolder::ProgramName));
+    return QStringLiteral("\n\n") + Backups::restoreAdvice(m_db->filePath());
 }
 
 void MainWindow::readCompanyName()

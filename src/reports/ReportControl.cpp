@@ -6,7 +6,6 @@
 #include "reports/ReportPreview.h"
 #include "reports/ReportProgress.h"
 
-#include <QFile>
 #include <QGuiApplication>
 
 #include <memory>
@@ -115,11 +114,6 @@ ReportControl::Outcome ReportControl::deliver(const std::shared_ptr<const Report
                                               ReportProgress& progress, QString& failure)
 {
     if (m_destination == Destination::File) {
-        // A file that cannot be made is found before any page is painted.
-        if (!QFile(m_printFileName).open(QIODevice::WriteOnly)) {
-            failure = ReportPages::pdfFailure(m_printFileName);
-            return Outcome::Failed;
-        }
         switch (pages->writePdf(m_printFileName, progress.callback())) {
         case ReportPages::Outcome::Painted:
             return Outcome::Done;

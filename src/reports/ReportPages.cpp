@@ -4,13 +4,13 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
-#include <QFile>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTextDocument>
 #include <QTextLayout>
 
@@ -523,17 +523,22 @@ void ReportPages::paintPageFooter(QPainter& painter, int page) const
 
 ReportPages::Outcome ReportPages::writePdf(const QString& fileName, const Progress& progress) const
 {
+    // Written beside the file and renamed over it at the end: a report cancelled or failed
+    // halfway leaves a file that was there as it was.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return Outcome::Failed;
     Outcome outcome = Outcome::Failed;
     {
-        QPdfWriter writer(fileName);
+        QPdfWriter writer(&file);
         writer.setPageLayout(m_layout);
         writer.setResolution(600);
         writer.setTitle(m_title);
         writer.setCreator(ProgramTitle);
         outcome = paint(writer, 0, 0, progress);
     }
-    if (outcome == Outcome::Cancelled)
-        QFile::remove(fileName);
+    if (outcome == Outcome::Painted && !file.commit())
+        return Outcome::Failed;
     return outcome;
 }
 
