@@ -1,4 +1,5 @@
 // The drill status report: the PrintDrills refill, the report control, its preview window.
+#include "CsvRecords.h"
 #include "Fixture.h"
 #include "common/Clock.h"
 #include "data/DrillDatabase.h"
@@ -24,7 +25,6 @@
 #include <QToolButton>
 
 #include <functional>
-#include <utility>
 
 namespace {
 
@@ -103,37 +103,6 @@ QList<PdfWord> wordsOfFirstPage(const QString& pdf)
                                    QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
     }
     return words;
-}
-
-// A CSV reader of the test's own: RFC 4180 records of fields, quoted or not.
-QList<QStringList> readCsv(const QString& text)
-{
-    QList<QStringList> records;
-    QStringList record;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (quoted) {
-            if (c == u'"' && text.mid(i + 1, 1) == QStringLiteral("\""))
-                field += text.at(++i);
-            else if (c == u'"')
-                quoted = false;
-            else
-                field += c;
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            record.append(std::exchange(field, QString()));
-        } else if (c == u'\r' && text.mid(i + 1, 1) == QStringLiteral("\n")) {
-            record.append(std::exchange(field, QString()));
-            records.append(std::exchange(record, QStringList()));
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    return records;
 }
 
 // Text that must print as typed, whatever it looks like.
@@ -722,7 +691,7 @@ private slots:
 
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QStringList> records = readCsv(QString::fromUtf8(file.readAll()));
+        const QList<QStringList> records = csvRecords(QString::fromUtf8(file.readAll()));
         QCOMPARE(records.size(), HostileNames.size() + 1);
         QCOMPARE(records.first().first(), QStringLiteral("Ship"));
         QCOMPARE(records.first().value(6), QStringLiteral("Drill 2 Scheduled Date"));
