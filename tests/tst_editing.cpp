@@ -268,12 +268,16 @@ private slots:
         w.fixture.exec(QStringLiteral("DELETE FROM Drills WHERE ShipName = ?"), {Alpha});
         w.type(QStringLiteral("Nobody"));
         QTRY_COMPARE(w.messages.shown.size(), 1);
-        QVERIFY(w.messages.shown.first().text.startsWith(QStringLiteral("Error No ")));
+        for (const QString& named : {Alpha, QStringLiteral("Ship's Master Name"),
+                                     QStringLiteral("\"Nobody\""), QStringLiteral("deleted")})
+            QVERIFY2(w.messages.shown.first().text.contains(named),
+                     qPrintable(w.messages.shown.first().text));
         QCOMPARE(w.cellText(Alpha, C::Master), QString());
     }
 
-    // Another program deletes the drill whose box is open: the box goes with its row, and the
-    // keys stay in the grid, not with the next control in the tab order (the web link).
+    // Another program deletes the drill whose box is open: the box goes with its row and the
+    // user is told what was not stored; the frame stays on the column where the row was, and
+    // the keys stay in the grid, not with the next control in the tab order (the web link).
     void aBoxWhoseRowIsDeletedLeavesTheKeysInTheGrid()
     {
         EditingWindow w;
@@ -284,6 +288,12 @@ private slots:
         QTRY_COMPARE(w.rowOf(Alpha), -1);
         QVERIFY(!w.box());
         QCOMPARE(QApplication::focusWidget(), w.grid());
+        QCOMPARE(w.messages.shown.size(), 1);
+        for (const QString& named :
+             {Alpha, QStringLiteral("Ship's Master Name"), QStringLiteral("\"Typed\"")})
+            QVERIFY2(w.messages.shown.first().text.contains(named),
+                     qPrintable(w.messages.shown.first().text));
+        QCOMPARE(w.currentCell(), QStringLiteral("MV Bravo/Ship's Master Name/Drill No 1"));
     }
 
     // Another program holds the file while Alpha's master is stored and Bravo's is clicked:
@@ -354,6 +364,7 @@ private slots:
         w.type(QStringLiteral("Mine"));
         QCOMPARE(w.messages.shown.size(), 1);
         QCOMPARE(w.messages.shown.first().icon, Messages::Icon::Question);
+        QVERIFY(!w.messages.shown.first().yesFirst);
         for (const char* named : {"Theirs", "Mine"})
             QVERIFY(w.messages.shown.first().text.contains(QLatin1String(named)));
         const QString kept = overwrite ? QStringLiteral("Mine") : QStringLiteral("Theirs");

@@ -317,6 +317,7 @@ private slots:
         QCOMPARE(w.messages.shown.size(), 1);
         const auto& question = w.messages.shown.first();
         QCOMPARE(question.icon, Messages::Icon::Question);
+        QVERIFY(!question.yesFirst);
         QCOMPARE(question.title, w.window->windowTitle().trimmed());
         for (const char* name : {"MV Alpha", "MV Theirs", "MV Mine"})
             QVERIFY2(question.text.contains(QLatin1String(name)), qPrintable(question.text));
@@ -366,6 +367,7 @@ private slots:
         QCOMPARE(w.messages.shown.size(), 1);
         const auto& question = w.messages.shown.first();
         QCOMPARE(question.icon, Messages::Icon::Question);
+        QVERIFY(!question.yesFirst);
         QVERIFY2(question.text.contains(QStringLiteral("Other Office")) &&
                      question.text.contains(QStringLiteral("My Office")),
                  qPrintable(question.text));

@@ -411,6 +411,7 @@ private slots:
         QVERIFY(a.enter());
         QCOMPARE(a.messages.shown.size(), 1);
         QCOMPARE(a.messages.shown.first().icon, Messages::Icon::Question);
+        QVERIFY(!a.messages.shown.first().yesFirst);
         for (const QString& value : {byA, byB})
             QVERIFY2(a.messages.shown.first().text.contains(value),
                      qPrintable(a.messages.shown.first().text));
@@ -461,6 +462,62 @@ private slots:
         QVERIFY(evaluationOf(Aaron).isNull());
         QCOMPARE(w.cellText(Bravo, DrillRecord::CompEval1), QStringLiteral("100"));
         QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    // The questionnaire's save on the server is one call over what it opened with: another
+    // user's save meanwhile is shown and kept on No, and a drill deleted meanwhile gets no
+    // answer rows.
+    void aQuestionnaireIsOneChangeOnTheServer_data()
+    {
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<int>("rows"); // answer rows of the drill afterwards
+        QTest::newRow("another's save, No") << false << 10;
+        QTest::newRow("drill deleted") << true << 0;
+    }
+    void aQuestionnaireIsOneChangeOnTheServer()
+    {
+        QFETCH(bool, deleted);
+        QFETCH(int, rows);
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        QVERIFY(w.openQuestionnaire(Bravo, DrillRecord::CompEval1));
+        for (int question = 1; question <= 10; ++question)
+            w.press(qPrintable(QStringLiteral("question%1_0").arg(question)));
+        const QVariant drill =
+            fleet.scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = ?"), {Bravo});
+        const QStringList meanwhile =
+            deleted
+                ? QStringList{QStringLiteral("DELETE FROM Evaluation WHERE IDDrill = ?"),
+                              QStringLiteral("DELETE FROM Drills WHERE IDDrill = ?")}
+                : QStringList{QStringLiteral("UPDATE Evaluation SET Ev15 = 1 WHERE IDDrill = ?"),
+                              QStringLiteral("UPDATE Drills SET CompEval1 = '100' WHERE "
+                                             "IDDrill = ?")};
+        for (const QString& statement : meanwhile)
+            QVERIFY(fleet.exec(statement, {drill}));
+        w.press("confirmButton");
+        QVERIFY(!w.child<QWidget>("evaluationPanel")->isVisible());
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY2(w.messages.shown.first().text.contains(Bravo),
+                 qPrintable(w.messages.shown.first().text));
+        QCOMPARE(fleet
+                     .scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation WHERE IDDrill = ? "
+                                            "AND Ev15 = 1 AND Ev11 = 0"),
+                             {drill})
+                     .toInt(),
+                 rows);
+        QCOMPARE(fleet
+                     .scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation WHERE IDDrill = ?"),
+                             {drill})
+                     .toInt(),
+                 rows);
+        if (!deleted)
+            QCOMPARE(fleet
+                         .scalar(QStringLiteral("SELECT CompEval1 FROM Drills WHERE IDDrill = ?"),
+                                 {drill})
+                         .toString(),
+                     QStringLiteral("100"));
     }
 
     // The server drops the window's connection: the edit is refused and said so, stays in its

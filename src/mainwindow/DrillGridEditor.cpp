@@ -215,7 +215,7 @@ void DrillGridEditor::openCell(const QModelIndex& index, const std::optional<QSt
     if (takesTyping(kind) && m_editRefused && m_editRefused())
         return;
     const DrillRecord::Column field = fieldOf(index.column());
-    m_edit = DrillChange::of(*record, field, {});
+    beginEdit(DrillChange::of(*record, field, {}));
     m_editOpenedWith = record->shown(field);
     openEditor(typed.value_or(m_editOpenedWith), !typed);
 }
@@ -228,9 +228,19 @@ void DrillGridEditor::reread()
     const bool wasOpen = m_editorOpen;
     m_rowsRebuilt = false;
     m_data->refresh();
-    // An edit whose drill row another user deleted has nowhere left to be written.
-    if (m_edit && !editIndex().isValid())
-        endEdit();
+    if (m_edit && !editIndex().isValid()) {
+        // Another user deleted the edit's drill: the frame stays where its row was, and the
+        // user learns why the box went, before a key can start an edit there.
+        const int rows = m_model->rowCount();
+        if (rows > 0 && cursor.isValid())
+            m_grid->selectionModel()->setCurrentIndex(
+                m_model->index(qMin(cursor.row(), rows - 1), cursor.column()),
+                QItemSelectionModel::NoUpdate);
+        if (m_grid->isEnabled())
+            m_grid->setFocus(Qt::OtherFocusReason);
+        tellGone();
+        return;
+    }
     if (!m_rowsRebuilt)
         return; // the rows stayed, and with them the current cell and the box
     if (const int row = m_model->rowOf(cursorDrill); row >= 0)
@@ -406,21 +416,26 @@ void DrillGridEditor::openDatePicker()
         m_edit.reset();
 }
 
-QString DrillGridEditor::editedFieldName() const
+QString DrillGridEditor::fieldNameOf(const DrillChange& edit) const
 {
-    const DrillRecord* record = m_edit ? m_data->recordOf(m_edit->idDrill) : nullptr;
+    const DrillRecord* record = m_data->recordOf(edit.idDrill);
     if (!record)
         return {};
     return tr("%1 of %2, Drill No %3")
-        .arg(describe(columnOf(m_edit->field)).caption, record->shipName)
-        .arg(DrillRecord::drillOf(m_edit->field) + 1);
+        .arg(describe(columnOf(edit.field)).caption, record->shipName)
+        .arg(DrillRecord::drillOf(edit.field) + 1);
 }
 
-DrillGridEditor::Stored DrillGridEditor::storeValue(const DrillChange& edit, const QString& value)
+void DrillGridEditor::beginEdit(const DrillChange& edit)
+{
+    m_edit = edit;
+    m_editName = fieldNameOf(edit); // the drill may be gone by the time it is stored
+}
+
+DrillGridEditor::Stored DrillGridEditor::storeValue(const DrillChange& edit)
 {
     endEdit();
-    m_edit = edit;
-    m_edit->value = value;
+    beginEdit(edit);
     m_editOpenedWith.clear();
     return storeEdit();
 }
@@ -450,6 +465,9 @@ DrillGridEditor::Stored DrillGridEditor::storeEdit()
         return settleConflict(result);
     case Outcome::Busy:
         return tellBusy();
+    case Outcome::Gone:
+        tellGone();
+        return Stored::Unchanged;
     case Outcome::ConnectionLost:
         emit connectionLost();
         reopenEditor();
@@ -466,8 +484,8 @@ DrillWriteResult DrillGridEditor::write(const DrillChange& change)
     bool waited = false;
     const DrillWriteResult result = m_data->write(change, m_alongside, [&] {
         waited = true;
-        emit waitingForLock(tr("Waiting for another user to finish: %1 is not stored yet ...")
-                                .arg(editedFieldName()));
+        emit waitingForLock(
+            tr("Waiting for another user to finish: %1 is not stored yet ...").arg(m_editName));
     });
     if (waited)
         emit waitingForLock({});
@@ -482,15 +500,46 @@ DrillGridEditor::Stored DrillGridEditor::settleConflict(const DrillWriteResult& 
     reopenEditor();
     const DrillRecord* record = m_data->recordOf(m_edit->idDrill);
     const QString storedNow = record ? record->shown(m_edit->field) : refused.storedNow;
-    const bool overwrite = m_messages.askYesNo(
-        ProgramTitle, editConflictQuestion(editedFieldName(), storedNow, m_edit->value));
+    const bool overwrite = m_messages.askToReplace(
+        ProgramTitle, editConflictQuestion(m_editName, withAnswers(storedNow, refused.answersNow),
+                                           withAnswers(m_edit->value, wantedAnswers())));
     if (!overwrite) {
         endEdit();
         return Stored::Unchanged;
     }
     closeEditor();
     m_edit->startedFrom = refused.storedNow;
+    if (m_edit->answers)
+        m_edit->answers->startedFrom = refused.answersNow;
     return storeEdit();
+}
+
+// A questionnaire's value is its total with its answers; a field's is its text.
+QString DrillGridEditor::withAnswers(const QString& value,
+                                     const EvaluationTable::Answers& answers) const
+{
+    if (!m_edit->answers)
+        return value;
+    QStringList chosen;
+    for (const int answer : answers)
+        chosen << (answer > 0 ? QString::number(answer) : QStringLiteral("-"));
+    return tr("%1, answers %2").arg(value, chosen.join(QStringLiteral(" ")));
+}
+
+EvaluationTable::Answers DrillGridEditor::wantedAnswers() const
+{
+    return m_edit->answers ? m_edit->answers->wanted : EvaluationTable::Answers{};
+}
+
+// The drill is no longer in the database: what was typed for it has nowhere to go.
+void DrillGridEditor::tellGone()
+{
+    const QString typed = withAnswers(m_edit->value, wantedAnswers());
+    endEdit();
+    m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                    tr("Another user deleted the drill record while you were editing %1. What "
+                       "you entered, \"%2\", was not stored.")
+                        .arg(m_editName, typed));
 }
 
 DrillGridEditor::Stored DrillGridEditor::tellBusy()
@@ -498,7 +547,7 @@ DrillGridEditor::Stored DrillGridEditor::tellBusy()
     m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                     tr("Another user is using the database, so %1 could not be stored. What you "
                        "typed, \"%2\", is still in its box: press Enter to try again.")
-                        .arg(editedFieldName(), m_edit->value));
+                        .arg(m_editName, m_edit->value));
     reopenEditor(); // after the message, which took the focus and so closed the box
     return Stored::Refused;
 }

@@ -67,9 +67,9 @@ public:
     // Asked before a date or master cell opens for typing; true refuses it, the guard having
     // told the user why.
     void setEditGuard(std::function<bool()> refuses) { m_editRefused = std::move(refuses); }
-    // Stores a value made elsewhere (the questionnaire's total) to the drill field it was made
-    // for; `edit` carries the value the field held when it was begun.
-    Stored storeValue(const DrillChange& edit, const QString& value);
+    // Stores a change made elsewhere (the questionnaire's total with its answers) to the drill
+    // it was made for, as one change; Refused leaves it to be stored again.
+    Stored storeValue(const DrillChange& edit);
     // A role that may only read: boxes take no typing and buttons are off.
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
@@ -96,7 +96,11 @@ private:
     QModelIndex editIndex() const;
     bool hasTextToStore() const;
     // "Ship's Master Name of ALPHA, Drill No 1".
-    QString editedFieldName() const;
+    QString fieldNameOf(const DrillChange& edit) const;
+    void beginEdit(const DrillChange& edit);
+    QString withAnswers(const QString& value, const EvaluationTable::Answers& answers) const;
+    EvaluationTable::Answers wantedAnswers() const;
+    void tellGone();
     void openEditor(const QString& text, bool selected);
     void closeEditor();
     void setUpEditor(DrillCellEditor* editor, const QModelIndex& index);
@@ -124,6 +128,7 @@ private:
     DrillGridView* m_grid = nullptr;
     std::optional<DrillChange> m_edit; // the open edit; its value is the text typed so far
     QString m_editOpenedWith;          // the text the edit's box began with
+    QString m_editName;                // what the edit is of, named as the user knows it
     bool m_editorOpen = false;
     bool m_rowsRebuilt = false; // the model was reset since reread() began
     bool m_readOnly = false;

@@ -683,12 +683,9 @@ void MainWindow::buildEvaluationPanel()
     m_evaluationPanel = new EvaluationPanel(*m_db, m_messages, m_folder, this);
     m_evaluationPanel->hide();
     addFloatingPanel(m_evaluationPanel);
-    connect(m_evaluationPanel, &EvaluationPanel::saved, this, &MainWindow::takeQuestionnaireTotal);
+    connect(m_evaluationPanel, &EvaluationPanel::saveRequested, this,
+            &MainWindow::saveQuestionnaire);
     connect(m_evaluationPanel, &EvaluationPanel::closed, m_shade, &QWidget::hide);
-    connect(m_evaluationPanel, &EvaluationPanel::connectionLost, this, [this] {
-        tellIfConnectionLost(tr("The answers were not saved: they are still shown in the "
-                                "questionnaire, to be saved again."));
-    });
     connect(findChild<QPushButton*>(QStringLiteral("evaluationFormButton")), &QPushButton::clicked,
             this, &MainWindow::openBlankQuestionnaire);
 }
@@ -718,11 +715,17 @@ void MainWindow::openBlankQuestionnaire()
     m_evaluationPanel->openBlank();
 }
 
-void MainWindow::takeQuestionnaireTotal(const QString& total)
+// The answers and their total are one change of the evaluated drill alone; the panel stays
+// open with them while they could not be stored.
+void MainWindow::saveQuestionnaire(const AnswersChange& answers, const QString& total)
 {
-    // The total belongs to the evaluated cell alone, also for the write of the next click.
-    if (m_evaluating)
-        m_drills->storeValue(*m_evaluating, total);
+    if (!m_evaluating)
+        return;
+    DrillChange change = *m_evaluating;
+    change.value = total;
+    change.answers = answers;
+    if (m_drills->storeValue(change) != DrillGridEditor::Stored::Refused)
+        m_evaluationPanel->finish();
 }
 
 // The floating panels of the main window for the fleet and the company name.
@@ -793,7 +796,7 @@ void MainWindow::shipRenamedByOtherUser(qint64 id, const QString& startedFrom,
                                         const QString& storedNow, const QString& typed)
 {
     const QString what = tr("the name of the ship \"%1\"").arg(startedFrom);
-    if (m_messages.askYesNo(ProgramTitle, editConflictQuestion(what, storedNow, typed)))
+    if (m_messages.askToReplace(ProgramTitle, editConflictQuestion(what, storedNow, typed)))
         m_ships->overwriteName(id, storedNow, typed);
 }
 
@@ -817,8 +820,8 @@ void MainWindow::saveCompanyName(const QString& startedFrom, const QString& type
         }
         if (write.outcome == CompanyTable::Outcome::Stored)
             break;
-        if (!m_messages.askYesNo(ProgramTitle, editConflictQuestion(tr("the company name"),
-                                                                    write.storedNow, typed))) {
+        if (!m_messages.askToReplace(ProgramTitle, editConflictQuestion(tr("the company name"),
+                                                                        write.storedNow, typed))) {
             setCompanyName(write.storedNow);
             m_companyPanel->hide();
             m_shade->hide();
@@ -1097,7 +1100,12 @@ void MainWindow::otherUserChangedDrill(qint64 idDrill)
 
 void MainWindow::connectionLost()
 {
-    if (!m_reconnectTimer->isActive()) // else told already
+    if (m_reconnectTimer->isActive())
+        return; // told already
+    if (m_evaluationPanel->isVisible())
+        tellIfConnectionLost(tr("The answers were not saved: they are still shown in the "
+                                "questionnaire, to be saved again."));
+    else
         tellConnectionLost(tr("The edit was not stored: it is still in its box. The program "
                               "connects again as soon as the server answers; then press Enter "
                               "to store it."));
