@@ -118,10 +118,19 @@ private slots:
         QTest::keyClicks(w.box(), QStringLiteral("Typed in 2003"));
         w.press("previousYearButton");
         QVERIFY(w.settle());
-        QCOMPARE(
-            w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL"))
-                .toInt(),
-            0);
+        // It is stored in its own year before the other is shown, and reaches no other.
+        QCOMPARE(w.fixture
+                     .scalar(QStringLiteral("SELECT Master FROM Drills WHERE ShipName = ? AND "
+                                            "YearDrill = 2003"),
+                             {QStringLiteral("MV Alpha")})
+                     .toString(),
+                 QStringLiteral("Typed in 2003"));
+        QCOMPARE(w.fixture
+                     .scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL "
+                                            "AND YearDrill <> 2003"))
+                     .toInt(),
+                 0);
+        QVERIFY(!w.box());
         QVERIFY(w.messages.shown.isEmpty());
     }
 

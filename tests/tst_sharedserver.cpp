@@ -127,6 +127,13 @@ struct ServerWindow : LoadedWindow
                QRect(box()->mapTo(grid(), QPoint(0, 0)), box()->size()).contains(cell.center());
     }
 
+    // Chooses the same answer, by its button's index, for every question of the questionnaire.
+    void answerEvery(int index) const
+    {
+        for (int question = 1; question <= 10; ++question)
+            press(qPrintable(QStringLiteral("question%1_%2").arg(question).arg(index)));
+    }
+
     // Opens the questionnaire of the ship's evaluation cell with the cell's button.
     bool openQuestionnaire(const QString& ship, DrillRecord::Column field) const
     {
@@ -483,8 +490,7 @@ private slots:
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
         QVERIFY(w.openQuestionnaire(Bravo, DrillRecord::CompEval1));
-        for (int question = 1; question <= 10; ++question)
-            w.press(qPrintable(QStringLiteral("question%1_0").arg(question)));
+        w.answerEvery(0);
         const QVariant drill =
             fleet.scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = ?"), {Bravo});
         const QStringList meanwhile =
@@ -647,8 +653,7 @@ private slots:
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
         QVERIFY(w.openQuestionnaire(Bravo, DrillRecord::CompEval1));
-        for (int question = 1; question <= 10; ++question)
-            w.press(qPrintable(QStringLiteral("question%1_4").arg(question)));
+        w.answerEvery(4);
         QVERIFY(fleet.dropOtherConnections());
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*"));
         w.press("confirmButton");

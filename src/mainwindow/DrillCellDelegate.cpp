@@ -68,10 +68,14 @@ void DrillCellDelegate::setEditorData(QWidget*, const QModelIndex&) const {}
 
 void DrillCellDelegate::setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const {}
 
+// A date box wider than its column reaches over the next one, as a spreadsheet's does.
 void DrillCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                                              const QModelIndex&) const
 {
-    editor->setGeometry(option.rect.translated(0, Twips::toPx(EditorOffsetTwips) - 1));
+    QRect box = option.rect.translated(0, Twips::toPx(EditorOffsetTwips) - 1);
+    if (const auto* cellEditor = qobject_cast<DrillCellEditor*>(editor))
+        box.setWidth(qMax(box.width(), cellEditor->neededWidth()));
+    editor->setGeometry(box);
 }
 
 // A text cut off by its cell shows whole in a tip; a text shown whole needs none.

@@ -205,8 +205,11 @@ void DrillGridEditor::setUpEditor(DrillCellEditor* editor, const QModelIndex&)
 void DrillGridEditor::openCell(const QModelIndex& index, const std::optional<QString>& typed)
 {
     closeEditor();
-    if (storeEdit() == Stored::Refused)
+    if (storeEdit() == Stored::Refused) {
+        // The frame goes back to the box the keys are in.
+        m_grid->selectionModel()->setCurrentIndex(editIndex(), QItemSelectionModel::NoUpdate);
         return;
+    }
     m_edit.reset();
     const DrillRecord* record = m_model->recordAt(index.row());
     const Kind kind = kindOf(index.column());
@@ -299,14 +302,21 @@ void DrillGridEditor::onEscape()
     endEdit();
 }
 
-// A box scrolled away from is stored, as by Enter; after the scroll has run its course.
+// A box scrolled out of view is stored, as by Enter, after the scroll has run its course,
+// whatever scrolled it (the wheel, the scroll bar's arrows or handle, keys); a box still in view
+// stays open.
 void DrillGridEditor::onScrolled()
 {
-    if (!m_editorOpen)
+    if (!m_edit)
         return;
     QMetaObject::invokeMethod(
         this,
         [this] {
+            const QModelIndex cell = editIndex();
+            const bool inView =
+                cell.isValid() && m_grid->viewport()->rect().intersects(m_grid->visualRect(cell));
+            if (!m_edit || (m_editorOpen && inView))
+                return;
             closeEditor();
             storeEdit();
         },
@@ -331,6 +341,11 @@ bool DrillGridEditor::gridKey(QKeyEvent* key)
     }
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
         moveToEditableCell(key->key() == Qt::Key_Tab ? 1 : -1);
+        return true;
+    }
+    // An evaluation cell's button has no box to take the key.
+    if (key->key() == Qt::Key_Escape && m_editorOpen) {
+        endEdit();
         return true;
     }
     const QModelIndex current = m_grid->currentIndex();
@@ -474,6 +489,11 @@ DrillGridEditor::Stored DrillGridEditor::storeEdit()
         return Stored::Refused;
     case Outcome::Failed:
         break;
+    }
+    // A year closed since the edit began takes it no more; the guard says by whom and when.
+    if (m_editRefused && m_editRefused()) {
+        endEdit();
+        return Stored::Unchanged;
     }
     return refuse(result.failure);
 }

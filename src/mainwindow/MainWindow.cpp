@@ -559,6 +559,7 @@ void MainWindow::showAboutBox()
 
 void MainWindow::askToEndProgram()
 {
+    m_drills->storeEdit(); // one that cannot be stored stays in its box, and the user was told
     if (m_messages.askYesNo(QStringLiteral("EXIT"),
                             QStringLiteral("Do you really want to exit P R O G R A M ?"))) {
         // Everything is stored by now: the windows go at the answer, not after the clean-up.
@@ -671,6 +672,9 @@ void MainWindow::showPreviousYear()
 
 void MainWindow::showYear(int year)
 {
+    // What was typed for this year is stored in it first, or stays in its box.
+    if (m_drills->storeEdit() == DrillGridEditor::Stored::Refused)
+        return;
     setYearCaption(year);
     loadYear();
 }
@@ -1004,6 +1008,9 @@ void MainWindow::closeShownYear()
         m_messages.tell(Messages::Icon::Information, ProgramTitle, closed->refusal());
         return;
     }
+    // An edit of the year is stored before it closes, or the year stays open.
+    if (m_drills->storeEdit() == DrillGridEditor::Stored::Refused)
+        return;
     if (!m_messages.askYesNo(tr("Close Year"),
                              tr("Close the year %1? Its drills and evaluations can then no longer "
                                 "be changed, until the year is reopened with a reason.")
