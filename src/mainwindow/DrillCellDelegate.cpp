@@ -44,24 +44,9 @@ void DrillCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 QWidget* DrillCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                          const QModelIndex& index) const
 {
-    const DrillColumns::Kind kind = DrillColumns::kindOf(index.column());
-    DrillCellEditor* editor = m_spares.take(int(kind));
-    if (!editor || editor->parentWidget() != parent)
-        editor = new DrillCellEditor(kind, option.font, parent);
+    auto* editor = new DrillCellEditor(DrillColumns::kindOf(index.column()), option.font, parent);
     emit editorCreated(editor, index);
     return editor;
-}
-
-void DrillCellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
-{
-    const int kind = int(DrillColumns::kindOf(index.column()));
-    if (m_spares.value(kind)) {
-        editor->deleteLater();
-        return;
-    }
-    // The view forgets an editor when it is destroyed; a kept one it has forgotten already.
-    QObject::disconnect(editor, SIGNAL(destroyed(QObject*)), m_grid, nullptr);
-    m_spares.insert(kind, static_cast<DrillCellEditor*>(editor));
 }
 
 void DrillCellDelegate::setEditorData(QWidget*, const QModelIndex&) const {}

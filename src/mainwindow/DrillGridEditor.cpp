@@ -96,11 +96,6 @@ void DrillGridEditor::buildGrid(QWidget* window)
     connect(m_grid, &DrillGridView::scrolled, this, &DrillGridEditor::onScrolled);
     connect(m_grid->cellDelegate(), &DrillCellDelegate::editorCreated, this,
             &DrillGridEditor::setUpEditor);
-    // A reset takes every editor and the current cell with it.
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        m_editorOpen = false;
-        m_rowsRebuilt = true;
-    });
 }
 
 void DrillGridEditor::bind(DrillDataSource& data)
@@ -153,7 +148,6 @@ void DrillGridEditor::openEditor(const QString& text, bool selected)
     // an edge would otherwise end the edit under the user's typing.
     m_grid->scrollTo(cell);
     m_edit->value = text;
-    m_editorOpen = true;
     m_grid->openPersistentEditor(cell);
     DrillCellEditor* editor = openEditorWidget();
     if (!editor)
@@ -172,20 +166,22 @@ DrillCellEditor* DrillGridEditor::openEditorWidget() const
 // where a second Enter opens the browser; the grid is where it belongs.
 void DrillGridEditor::closeEditor()
 {
-    if (!m_editorOpen)
-        return;
-    m_editorOpen = false;
-    const QModelIndex cell = editIndex();
     DrillCellEditor* editor = openEditorWidget();
-    if (editor && editor->isAncestorOf(QApplication::focusWidget()) && m_grid->isEnabled())
+    if (!editor)
+        return;
+    editor->disconnect(this); // the focus it loses below is no news of the user's
+    if (editor->isAncestorOf(QApplication::focusWidget()) && m_grid->isEnabled())
         m_grid->setFocus(Qt::OtherFocusReason);
-    if (cell.isValid())
-        m_grid->closePersistentEditor(cell);
+    m_grid->closePersistentEditor(editIndex());
+}
+
+bool DrillGridEditor::boxOpen() const
+{
+    return openEditorWidget() != nullptr;
 }
 
 void DrillGridEditor::setUpEditor(DrillCellEditor* editor, const QModelIndex&)
 {
-    editor->disconnect(this); // a kept editor still speaks to its last edit
     editor->setReadOnly(m_readOnly);
     connect(editor, &DrillCellEditor::textEdited, this, [this](const QString& text) {
         if (m_edit)
@@ -228,8 +224,8 @@ void DrillGridEditor::reread()
     const QModelIndex cursor = m_grid->currentIndex();
     const DrillRecord* cursorRecord = m_model->recordAt(cursor.row());
     const qint64 cursorDrill = cursorRecord ? cursorRecord->idDrill : 0;
-    const bool wasOpen = m_editorOpen;
-    m_rowsRebuilt = false;
+    const bool wasOpen = boxOpen();
+    const QPersistentModelIndex firstCell = m_model->index(0, 0); // gone with a reset
     m_data->refresh();
     if (m_edit && !editIndex().isValid()) {
         // Another user deleted the edit's drill: the frame stays where its row was, and the
@@ -244,7 +240,7 @@ void DrillGridEditor::reread()
         tellGone();
         return;
     }
-    if (!m_rowsRebuilt)
+    if (firstCell.isValid())
         return; // the rows stayed, and with them the current cell and the box
     if (const int row = m_model->rowOf(cursorDrill); row >= 0)
         m_grid->selectionModel()->setCurrentIndex(m_model->index(row, cursor.column()),
@@ -315,7 +311,7 @@ void DrillGridEditor::onScrolled()
             const QModelIndex cell = editIndex();
             const bool inView =
                 cell.isValid() && m_grid->viewport()->rect().intersects(m_grid->visualRect(cell));
-            if (!m_edit || (m_editorOpen && inView))
+            if (!m_edit || (boxOpen() && inView))
                 return;
             closeEditor();
             storeEdit();
@@ -344,7 +340,7 @@ bool DrillGridEditor::gridKey(QKeyEvent* key)
         return true;
     }
     // An evaluation cell's button has no box to take the key.
-    if (key->key() == Qt::Key_Escape && m_editorOpen) {
+    if (key->key() == Qt::Key_Escape && boxOpen()) {
         endEdit();
         return true;
     }

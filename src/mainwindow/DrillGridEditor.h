@@ -103,6 +103,7 @@ private:
     void tellGone();
     void openEditor(const QString& text, bool selected);
     void closeEditor();
+    bool boxOpen() const;
     void setUpEditor(DrillCellEditor* editor, const QModelIndex& index);
     DrillCellEditor* openEditorWidget() const;
     // Stores the open edit, then opens the cell, with what was typed on it or its own text.
@@ -129,8 +130,6 @@ private:
     std::optional<DrillChange> m_edit; // the open edit; its value is the text typed so far
     QString m_editOpenedWith;          // the text the edit's box began with
     QString m_editName;                // what the edit is of, named as the user knows it
-    bool m_editorOpen = false;
-    bool m_rowsRebuilt = false; // the model was reset since reread() began
     bool m_readOnly = false;
     std::function<bool()> m_alongside;
     std::function<bool()> m_editRefused;
