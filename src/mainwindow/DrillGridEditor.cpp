@@ -14,52 +14,12 @@
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
 
-#include <QApplication>
 #include <QGuiApplication>
-#include <QKeyEvent>
+#include <QShortcut>
 
 namespace {
 
 using namespace DrillColumns;
-
-bool opensTheButton(const QKeyEvent* key)
-{
-    return key->key() == Qt::Key_F4 ||
-           (key->key() == Qt::Key_Down && key->modifiers().testFlag(Qt::AltModifier));
-}
-
-// The year buttons' keys: +1 for the next year, -1 for the previous one, 0 for other keys.
-int yearStepOf(const QKeyEvent* key)
-{
-    const Qt::KeyboardModifiers modifiers = key->modifiers();
-    if (modifiers.testFlag(Qt::ControlModifier)) {
-        if (key->key() == Qt::Key_Left)
-            return -1;
-        if (key->key() == Qt::Key_Right)
-            return 1;
-    }
-    if (modifiers.testFlag(Qt::AltModifier)) {
-        if (key->key() == Qt::Key_PageUp)
-            return -1;
-        if (key->key() == Qt::Key_PageDown)
-            return 1;
-    }
-    return 0;
-}
-
-bool clicksTheCell(const QKeyEvent* key)
-{
-    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-           key->key() == Qt::Key_Space;
-}
-
-bool isTyping(const QKeyEvent* key)
-{
-    const QString text = key->text();
-    // Space, like Enter, opens the cell with its own text.
-    return text.size() == 1 && text.at(0).isPrint() && !text.at(0).isSpace() &&
-           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-}
 
 bool takesTyping(Kind kind)
 {
@@ -90,9 +50,10 @@ void DrillGridEditor::buildGrid(QWidget* window)
     for (int col = 0; col < Count; ++col)
         m_grid->setColumnWidthTwips(col, describe(col).width);
     m_grid->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
-    m_grid->installEventFilter(this);
     connect(m_grid, &DrillGridView::cellClicked, this,
             [this](const QModelIndex& index) { openCell(index, std::nullopt); });
+    connect(m_grid, &DrillGridView::openRequested, this, &DrillGridEditor::openTyped);
+    addGridKeys();
     connect(m_grid, &DrillGridView::scrolled, this, &DrillGridEditor::onScrolled);
     connect(m_grid->cellDelegate(), &DrillCellDelegate::editorCreated, this,
             &DrillGridEditor::setUpEditor);
@@ -170,7 +131,8 @@ void DrillGridEditor::closeEditor()
     if (!editor)
         return;
     editor->disconnect(this); // the focus it loses below is no news of the user's
-    if (editor->isAncestorOf(QApplication::focusWidget()) && m_grid->isEnabled())
+    // The window's focus, which it keeps while another window is active.
+    if (editor->isAncestorOf(m_grid->window()->focusWidget()) && m_grid->isEnabled())
         m_grid->setFocus(Qt::OtherFocusReason);
     m_grid->closePersistentEditor(editIndex());
 }
@@ -217,6 +179,16 @@ void DrillGridEditor::openCell(const QModelIndex& index, const std::optional<QSt
     beginEdit(DrillChange::of(*record, field, {}));
     m_editOpenedWith = record->shown(field);
     openEditor(typed.value_or(m_editOpenedWith), !typed);
+}
+
+// Typing on a cell starts its box with what was typed, as in a spreadsheet; a cell that takes
+// no typing, or a window that may only read, leaves the key alone.
+void DrillGridEditor::openTyped(const QModelIndex& index, const QString& typed)
+{
+    if (typed.isEmpty())
+        openCell(index, std::nullopt);
+    else if (!m_readOnly && takesTyping(kindOf(index.column())))
+        openCell(index, typed);
 }
 
 void DrillGridEditor::reread()
@@ -290,7 +262,14 @@ void DrillGridEditor::onTab(int step)
     if (storeEdit() == Stored::Refused)
         return;
     m_edit.reset();
-    moveToEditableCell(step);
+    moveToEditable(step);
+}
+
+// The grid's ends stop.
+void DrillGridEditor::moveToEditable(int step)
+{
+    if (const QModelIndex next = m_grid->nextEditable(step); next.isValid())
+        m_grid->setCurrentIndex(next);
 }
 
 void DrillGridEditor::onEscape()
@@ -319,70 +298,37 @@ void DrillGridEditor::onScrolled()
         Qt::QueuedConnection);
 }
 
-bool DrillGridEditor::eventFilter(QObject* watched, QEvent* event)
+// What the view's triggers do not know: keys that open the cell's button, step the year, move
+// to the next editable cell (Tab), or take an evaluation cell's button (it has no box to take
+// Escape, which reaches the grid).
+void DrillGridEditor::addGridKeys()
 {
-    if (watched == m_grid && event->type() == QEvent::KeyPress &&
-        gridKey(static_cast<QKeyEvent*>(event)))
-        return true;
-    return QObject::eventFilter(watched, event);
+    const auto onKeys = [this](std::initializer_list<QKeySequence> keys, auto slot) {
+        for (const QKeySequence& key : keys)
+            connect(new QShortcut(key, m_grid, nullptr, nullptr, Qt::WidgetShortcut),
+                    &QShortcut::activated, this, slot);
+    };
+    onKeys({Qt::CTRL | Qt::Key_Left, Qt::ALT | Qt::Key_PageUp},
+           [this] { emit yearStepRequested(-1); });
+    onKeys({Qt::CTRL | Qt::Key_Right, Qt::ALT | Qt::Key_PageDown},
+           [this] { emit yearStepRequested(1); });
+    onKeys({Qt::Key_F4, Qt::ALT | Qt::Key_Down}, [this] { openButtonOfCell(); });
+    connect(m_grid, &DrillGridView::tabPressed, this, &DrillGridEditor::moveToEditable);
+    connect(m_grid, &DrillGridView::escapePressed, this, [this] {
+        if (boxOpen())
+            endEdit();
+    });
 }
 
-// Keys on the grid itself, no box open. What the grid does not take here, it handles as any
-// grid: the arrows, Home, End and the page keys move the current cell.
-bool DrillGridEditor::gridKey(QKeyEvent* key)
+void DrillGridEditor::openButtonOfCell()
 {
-    if (const int step = yearStepOf(key)) {
-        emit yearStepRequested(step);
-        return true;
-    }
-    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-        moveToEditableCell(key->key() == Qt::Key_Tab ? 1 : -1);
-        return true;
-    }
-    // An evaluation cell's button has no box to take the key.
-    if (key->key() == Qt::Key_Escape && boxOpen()) {
-        endEdit();
-        return true;
-    }
     const QModelIndex current = m_grid->currentIndex();
     if (!current.isValid())
-        return false;
+        return;
+    openCell(current, std::nullopt);
     const Kind kind = kindOf(current.column());
-    if (opensTheButton(key)) {
-        openCell(current, std::nullopt);
-        if (m_edit && (kind == Kind::Date || kind == Kind::Evaluation))
-            openPickerOrQuestionnaire();
-        return true;
-    }
-    // Keyboard users click the current cell with Enter or Space.
-    if (key->key() == Qt::Key_F2 || clicksTheCell(key)) {
-        openCell(current, std::nullopt);
-        return true;
-    }
-    // A read-only box passes its typing on to the grid, which must not take it either.
-    if (m_readOnly || !takesTyping(kind) || !isTyping(key))
-        return false;
-    // Typing on a cell starts its box with what was typed, as in a spreadsheet.
-    openCell(current, key->text());
-    return true;
-}
-
-// The next (step 1) or previous (step -1) editable cell, row by row; the grid's end stops.
-void DrillGridEditor::moveToEditableCell(int step)
-{
-    const QModelIndex current = m_grid->currentIndex();
-    int row = current.isValid() ? current.row() : 0;
-    int col = current.isValid() ? current.column() : ShipNameColumn;
-    do {
-        col += step;
-        if (col < 0 || col >= Count) {
-            row += step;
-            col = step > 0 ? 0 : Count - 1;
-        }
-        if (row < 0 || row >= m_model->rowCount())
-            return;
-    } while (!isEditable(col));
-    moveCursorTo(row, col);
+    if (m_edit && (kind == Kind::Date || kind == Kind::Evaluation))
+        openPickerOrQuestionnaire();
 }
 
 void DrillGridEditor::moveCursorTo(int row, int col)

@@ -15,7 +15,6 @@ class DrillDataSource;
 class DrillGridView;
 class DrillYearModel;
 class Messages;
-class QKeyEvent;
 class QWidget;
 struct DrillRecord;
 
@@ -87,9 +86,6 @@ signals:
     // +1 for the next year, -1 for the previous one.
     void yearStepRequested(int step);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildGrid(QWidget* window);
     // The cell of the open edit; invalid when there is none or its row is gone.
@@ -118,8 +114,10 @@ private:
     Stored settleConflict(const DrillWriteResult& refused);
     Stored refuse(const DataFailure& failure);
     Stored tellBusy();
-    bool gridKey(QKeyEvent* key);
-    void moveToEditableCell(int step);
+    void addGridKeys();
+    void openButtonOfCell();
+    void moveToEditable(int step);
+    void openTyped(const QModelIndex& index, const QString& typed);
     void moveCursorTo(int row, int col);
 
     DrillDataSource* m_data = nullptr;
