@@ -1,5 +1,5 @@
 // The drill evaluation questionnaire and its report, driven as a user drives them.
-#include "Fixture.h"
+#include "LoadedWindow.h"
 #include "common/Clock.h"
 #include "data/DrillDatabase.h"
 #include "evaluation/DrillEvalReport.h"
@@ -64,6 +64,34 @@ private:
     RecordingMessages m_messages;
     std::unique_ptr<EvaluationPanel> m_panel;
     qint64 m_alphaDrill = 0;
+    // The panel and the folder the helpers work on: the test's own, or a main window's.
+    EvaluationPanel* m_used = nullptr;
+    Fixture* m_files = nullptr;
+
+    // The main window over a fixture of its own; the helpers work on its panel from now on.
+    [[nodiscard]] bool loadWindow(LoadedWindow& w)
+    {
+        if (!w.loadAndShow())
+            return false;
+        m_used = w.child<EvaluationPanel>("evaluationPanel");
+        m_files = &w.fixture;
+        m_alphaDrill = w.fixture
+                           .scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = ?"),
+                                   {QStringLiteral("MV Alpha")})
+                           .toLongLong();
+        return m_alphaDrill != 0;
+    }
+
+    // Opens Alpha's questionnaire with the button of its evaluation cell in the column.
+    [[nodiscard]] bool openInWindow(const LoadedWindow& w, int column)
+    {
+        const auto field =
+            column == DrillTwoColumn ? DrillRecord::CompEval1 : DrillRecord::CompEval;
+        if (!w.clickCell(QStringLiteral("MV Alpha"), field) || !w.pickButton())
+            return false;
+        QTest::mouseClick(w.pickButton(), Qt::LeftButton);
+        return m_used->isVisible();
+    }
 
     qint64 addDrill(const QString& ship, const QString& doneDate, const QString& master)
     {
@@ -75,7 +103,7 @@ private:
 
     QRadioButton* button(int question, int scale) const
     {
-        auto* group = m_panel->findChild<QButtonGroup*>(QStringLiteral("question%1").arg(question));
+        auto* group = m_used->findChild<QButtonGroup*>(QStringLiteral("question%1").arg(question));
         return group ? qobject_cast<QRadioButton*>(group->button(scale - 1)) : nullptr;
     }
 
@@ -102,7 +130,7 @@ private:
         Answers answers{};
         for (int question = 1; question <= 10; ++question) {
             auto* group =
-                m_panel->findChild<QButtonGroup*>(QStringLiteral("question%1").arg(question));
+                m_used->findChild<QButtonGroup*>(QStringLiteral("question%1").arg(question));
             answers[question - 1] = group->checkedId() + 1;
         }
         return answers;
@@ -118,7 +146,7 @@ private:
                     QStringLiteral("SELECT %1%2 FROM Evaluation WHERE IDDrill = ? AND IDQu = ?")
                         .arg(prefix)
                         .arg(scale);
-                if (m_fixture->scalar(sql, {idDrill, question}).toBool())
+                if (m_files->scalar(sql, {idDrill, question}).toBool())
                     answers[question - 1] = scale;
             }
         }
@@ -129,29 +157,29 @@ private:
     {
         for (int question = 1; question <= 10; ++question) {
             if (answers[question - 1] > 0)
-                m_fixture->exec(QStringLiteral("UPDATE Evaluation SET %1%2 = 1 WHERE IDDrill = ? "
-                                               "AND IDQu = ?")
-                                    .arg(prefix)
-                                    .arg(answers[question - 1]),
-                                {idDrill, question});
+                m_files->exec(QStringLiteral("UPDATE Evaluation SET %1%2 = 1 WHERE IDDrill = ? "
+                                             "AND IDQu = ?")
+                                  .arg(prefix)
+                                  .arg(answers[question - 1]),
+                              {idDrill, question});
         }
     }
 
     void createRows(qint64 idDrill)
     {
         for (int question = 1; question <= 10; ++question)
-            m_fixture->exec(QStringLiteral("INSERT INTO Evaluation (IDDrill, IDQu) VALUES (?, ?)"),
-                            {idDrill, question});
+            m_files->exec(QStringLiteral("INSERT INTO Evaluation (IDDrill, IDQu) VALUES (?, ?)"),
+                          {idDrill, question});
     }
 
     QString text(const char* labelName) const
     {
-        return m_panel->findChild<QLabel*>(QString::fromLatin1(labelName))->text();
+        return m_used->findChild<QLabel*>(QString::fromLatin1(labelName))->text();
     }
 
     QPushButton* command(const char* name) const
     {
-        return m_panel->findChild<QPushButton*>(QString::fromLatin1(name));
+        return m_used->findChild<QPushButton*>(QString::fromLatin1(name));
     }
 
     bool openAlpha(int column)
@@ -205,6 +233,8 @@ private slots:
         m_panel = std::make_unique<EvaluationPanel>(*m_db, m_messages, m_fixture->folder());
         m_panel->setCompanyName(Company);
         m_panel->show();
+        m_used = m_panel.get();
+        m_files = m_fixture.get();
     }
 
     void cleanup()
@@ -333,14 +363,15 @@ private slots:
         QFETCH(int, column);
         QFETCH(QString, savedPrefix);
         QFETCH(QString, keptPrefix);
+        LoadedWindow w({QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")});
+        QVERIFY(loadWindow(w));
         const Answers kept{2, 2, 2, 0, 5};
         createRows(m_alphaDrill);
         store(m_alphaDrill, keptPrefix, kept);
         store(m_alphaDrill, savedPrefix, Answers{1, 1, 1});
-        QSignalSpy saved(m_panel.get(), &EvaluationPanel::saved);
-        QSignalSpy closed(m_panel.get(), &EvaluationPanel::closed);
+        QSignalSpy closed(m_used, &EvaluationPanel::closed);
 
-        QVERIFY(openAlpha(column));
+        QVERIFY(openInWindow(w, column));
         QVERIFY(chooseAll(Answers{4, 0, 5, 5, 3, 0, 1, 2, 3, 4}));
         const Answers answers{4, 1, 5, 5, 3, 0, 1, 2, 3, 4};
         QCOMPARE(shown(), answers);
@@ -348,19 +379,90 @@ private slots:
 
         QCOMPARE(stored(m_alphaDrill, savedPrefix), answers);
         QCOMPARE(stored(m_alphaDrill, keptPrefix), kept);
-        QCOMPARE(m_fixture->scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation")).toInt(), 10);
-        QCOMPARE(saved.size(), 1);
-        QCOMPARE(saved.first().first().toString(), QStringLiteral("56"));
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation")).toInt(), 10);
+        const auto field =
+            column == DrillTwoColumn ? DrillRecord::CompEval1 : DrillRecord::CompEval;
+        QCOMPARE(w.cellText(QStringLiteral("MV Alpha"), field), QStringLiteral("56"));
         QCOMPARE(closed.size(), 1);
-        QVERIFY(m_panel->isHidden());
-        QVERIFY(m_messages.shown.isEmpty());
+        QVERIFY(m_used->isHidden());
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    // Another program changes the drill while its questionnaire is open. The answers and the
+    // total are one change over what they were at opening: the user sees both sides, and No
+    // writes nothing at all; a deleted drill gets no answer rows.
+    void aSaveIsOneChangeOverWhatItOpenedWith_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("overwrite");
+        QTest::addColumn<QVariant>("total"); // stored afterwards
+        QTest::addColumn<int>("answer");     // of every question afterwards; 0 for no rows
+        QTest::newRow("nobody else") << "" << false << QVariant("20") << 1;
+        QTest::newRow("another's save, No") << "saved" << false << QVariant("100") << 5;
+        QTest::newRow("another's save, Yes") << "saved" << true << QVariant("20") << 1;
+        QTest::newRow("another's answers only, No") << "answers" << false << QVariant() << 5;
+        QTest::newRow("drill deleted") << "deleted" << false << QVariant() << 0;
+    }
+    void aSaveIsOneChangeOverWhatItOpenedWith()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, overwrite);
+        QFETCH(QVariant, total);
+        QFETCH(int, answer);
+        const QString alpha = QStringLiteral("MV Alpha");
+        LoadedWindow w({alpha, QStringLiteral("MV Bravo")});
+        QVERIFY(loadWindow(w));
+        QVERIFY(openInWindow(w, DrillOneColumn));
+        QVERIFY(chooseAll(uniform(1)));
+        if (meanwhile == QLatin1String("deleted")) {
+            w.fixture.exec(QStringLiteral("DELETE FROM Evaluation WHERE IDDrill = ?"),
+                           {m_alphaDrill});
+            w.fixture.exec(QStringLiteral("DELETE FROM Drills WHERE IDDrill = ?"), {m_alphaDrill});
+        } else if (!meanwhile.isEmpty()) {
+            w.fixture.exec(QStringLiteral("UPDATE Evaluation SET Ev5 = 1 WHERE IDDrill = ?"),
+                           {m_alphaDrill});
+            if (meanwhile == QLatin1String("saved"))
+                w.fixture.exec(
+                    QStringLiteral("UPDATE Drills SET CompEval = '100' WHERE IDDrill = ?"),
+                    {m_alphaDrill});
+        }
+        w.messages.answerYes = overwrite;
+        QTest::mouseClick(command("confirmButton"), Qt::LeftButton);
+
+        QVERIFY(m_used->isHidden());
+        const QVariant stored = w.fixture.scalar(
+            QStringLiteral("SELECT CompEval FROM Drills WHERE IDDrill = ?"), {m_alphaDrill});
+        QCOMPARE(stored.isNull() ? QVariant() : stored, total);
+        QCOMPARE(this->stored(m_alphaDrill, QStringLiteral("Ev")),
+                 answer ? uniform(answer) : Answers{});
+        QCOMPARE(w.fixture
+                     .scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation WHERE IDDrill = ?"),
+                             {m_alphaDrill})
+                     .toInt(),
+                 answer ? 10 : 0);
+        if (meanwhile.isEmpty()) {
+            QVERIFY(w.messages.shown.isEmpty());
+            QCOMPARE(w.cellText(alpha, DrillRecord::CompEval), QStringLiteral("20"));
+            return;
+        }
+        QCOMPARE(w.messages.shown.size(), 1);
+        const auto& told = w.messages.shown.first();
+        QVERIFY(!told.yesFirst);
+        QVERIFY2(told.text.contains(alpha), qPrintable(told.text));
+        QVERIFY2(told.text.contains(QStringLiteral("20, answers 1 1 1 1 1 1 1 1 1 1")),
+                 qPrintable(told.text));
+        if (meanwhile != QLatin1String("deleted")) {
+            QVERIFY2(told.text.contains(QStringLiteral("answers 5 5 5 5 5 5 5 5 5 5")),
+                     qPrintable(told.text));
+            QCOMPARE(w.cellText(alpha, DrillRecord::CompEval), total.toString());
+        }
     }
 
     void cancelStoresNothing()
     {
         createRows(m_alphaDrill);
         store(m_alphaDrill, QStringLiteral("Ev"), Answers{2, 2});
-        QSignalSpy saved(m_panel.get(), &EvaluationPanel::saved);
+        QSignalSpy saved(m_panel.get(), &EvaluationPanel::saveRequested);
         QSignalSpy closed(m_panel.get(), &EvaluationPanel::closed);
         QVERIFY(openAlpha(DrillOneColumn));
         QVERIFY(chooseAll(uniform(5)));
@@ -563,22 +665,26 @@ private slots:
 
     void failedSaveKeepsThePanelAndTheStoredAnswers()
     {
+        LoadedWindow w({QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")});
+        QVERIFY(loadWindow(w));
         createRows(m_alphaDrill);
         store(m_alphaDrill, QStringLiteral("Ev"), uniform(2));
-        m_fixture->exec(QStringLiteral("CREATE TRIGGER RefuseQuestion7 BEFORE UPDATE ON "
-                                       "Evaluation WHEN NEW.IDQu = 7 BEGIN "
-                                       "SELECT RAISE(ABORT, 'refused'); END"));
-        QSignalSpy saved(m_panel.get(), &EvaluationPanel::saved);
-        QVERIFY(openAlpha(DrillOneColumn));
+        w.fixture.exec(QStringLiteral("CREATE TRIGGER RefuseQuestion7 BEFORE UPDATE ON "
+                                      "Evaluation WHEN NEW.IDQu = 7 BEGIN "
+                                      "SELECT RAISE(ABORT, 'refused'); END"));
+        QVERIFY(openInWindow(w, DrillOneColumn));
         QVERIFY(chooseAll(uniform(4)));
         QTest::mouseClick(command("confirmButton"), Qt::LeftButton);
 
         QCOMPARE(stored(m_alphaDrill, QStringLiteral("Ev")), uniform(2)); // questions 1-6 too
-        QCOMPARE(saved.size(), 0);
-        QVERIFY(!m_panel->isHidden());
+        QVERIFY(w.fixture
+                    .scalar(QStringLiteral("SELECT CompEval FROM Drills WHERE IDDrill = ?"),
+                            {m_alphaDrill})
+                    .isNull());
+        QVERIFY(!m_used->isHidden());
         QCOMPARE(shown(), uniform(4));
-        QCOMPARE(m_messages.shown.size(), 1);
-        QCOMPARE(m_messages.shown.first().icon, Messages::Icon::Critical);
+        QCOMPARE(w.messages.shown.size(), 1);
+        QCOMPARE(w.messages.shown.first().icon, Messages::Icon::Critical);
     }
 
     void failedOpeningLeavesNoHalfOfTheRows()

@@ -118,10 +118,19 @@ private slots:
         QTest::keyClicks(w.box(), QStringLiteral("Typed in 2003"));
         w.press("previousYearButton");
         QVERIFY(w.settle());
-        QCOMPARE(
-            w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL"))
-                .toInt(),
-            0);
+        // It is stored in its own year before the other is shown, and reaches no other.
+        QCOMPARE(w.fixture
+                     .scalar(QStringLiteral("SELECT Master FROM Drills WHERE ShipName = ? AND "
+                                            "YearDrill = 2003"),
+                             {QStringLiteral("MV Alpha")})
+                     .toString(),
+                 QStringLiteral("Typed in 2003"));
+        QCOMPARE(w.fixture
+                     .scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master IS NOT NULL "
+                                            "AND YearDrill <> 2003"))
+                     .toInt(),
+                 0);
+        QVERIFY(!w.box());
         QVERIFY(w.messages.shown.isEmpty());
     }
 
@@ -374,6 +383,7 @@ private slots:
         QCOMPARE(w.messages.shown.size(), 1);
         const auto& question = w.messages.shown.first();
         QCOMPARE(question.icon, Messages::Icon::Question);
+        QVERIFY(!question.yesFirst);
         QCOMPARE(question.title, w.window->windowTitle().trimmed());
         for (const char* name : {"MV Alpha", "MV Theirs", "MV Mine"})
             QVERIFY2(question.text.contains(QLatin1String(name)), qPrintable(question.text));
@@ -423,6 +433,7 @@ private slots:
         QCOMPARE(w.messages.shown.size(), 1);
         const auto& question = w.messages.shown.first();
         QCOMPARE(question.icon, Messages::Icon::Question);
+        QVERIFY(!question.yesFirst);
         QVERIFY2(question.text.contains(QStringLiteral("Other Office")) &&
                      question.text.contains(QStringLiteral("My Office")),
                  qPrintable(question.text));

@@ -253,6 +253,11 @@ private slots:
         QCOMPARE(w.field(Alpha, "Master").toString(), QStringLiteral("Kept"));
         QCOMPARE(w.writes(), 0);
         QVERIFY(w.messages.shown.isEmpty());
+        // An evaluation cell has only its button, which Escape takes away too.
+        QVERIFY(w.clickCell(Alpha, C::CompEval));
+        QVERIFY(w.pickButton());
+        w.press(Qt::Key_Escape);
+        QVERIFY(!w.pickButton());
     }
 
     void f4OrAltDownOpensThePickerWhichTheKeysDrive()

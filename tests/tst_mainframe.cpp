@@ -162,6 +162,30 @@ private slots:
         QToolTip::hideText();
     }
 
+    // Enter in a question box presses its first button: on a question whose Yes replaces
+    // another user's stored value, that is No.
+    void enterInAQuestionPressesItsSafeAnswer_data()
+    {
+        QTest::addColumn<bool>("replaces");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("Yes replaces what is stored") << true << false;
+        QTest::newRow("an ordinary question") << false << true;
+    }
+    void enterInAQuestionPressesItsSafeAnswer()
+    {
+        QFETCH(bool, replaces);
+        QFETCH(bool, answer);
+        QtMessages messages;
+        QTimer::singleShot(0, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        const QString title = QStringLiteral("Title");
+        const QString text = QStringLiteral("Question?");
+        QCOMPARE(replaces ? messages.askToReplace(title, text) : messages.askYesNo(title, text),
+                 answer);
+    }
+
     void loadFillsTheFrame()
     {
         LoadedWindow w({QStringLiteral("MV Alpha")});

@@ -130,6 +130,13 @@ struct ServerWindow : LoadedWindow
                QRect(box()->mapTo(grid(), QPoint(0, 0)), box()->size()).contains(cell.center());
     }
 
+    // Chooses the same answer, by its button's index, for every question of the questionnaire.
+    void answerEvery(int index) const
+    {
+        for (int question = 1; question <= 10; ++question)
+            press(qPrintable(QStringLiteral("question%1_%2").arg(question).arg(index)));
+    }
+
     // Opens the questionnaire of the ship's evaluation cell with the cell's button.
     bool openQuestionnaire(const QString& ship, DrillRecord::Column field) const
     {
@@ -414,6 +421,7 @@ private slots:
         QVERIFY(a.enter());
         QCOMPARE(a.messages.shown.size(), 1);
         QCOMPARE(a.messages.shown.first().icon, Messages::Icon::Question);
+        QVERIFY(!a.messages.shown.first().yesFirst);
         for (const QString& value : {byA, byB})
             QVERIFY2(a.messages.shown.first().text.contains(value),
                      qPrintable(a.messages.shown.first().text));
@@ -464,6 +472,61 @@ private slots:
         QVERIFY(evaluationOf(Aaron).isNull());
         QCOMPARE(w.cellText(Bravo, DrillRecord::CompEval1), QStringLiteral("100"));
         QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    // The questionnaire's save on the server is one call over what it opened with: another
+    // user's save meanwhile is shown and kept on No, and a drill deleted meanwhile gets no
+    // answer rows.
+    void aQuestionnaireIsOneChangeOnTheServer_data()
+    {
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<int>("rows"); // answer rows of the drill afterwards
+        QTest::newRow("another's save, No") << false << 10;
+        QTest::newRow("drill deleted") << true << 0;
+    }
+    void aQuestionnaireIsOneChangeOnTheServer()
+    {
+        QFETCH(bool, deleted);
+        QFETCH(int, rows);
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        ServerWindow w(fleet.location);
+        QVERIFY(w.loadAndShow());
+        QVERIFY(w.openQuestionnaire(Bravo, DrillRecord::CompEval1));
+        w.answerEvery(0);
+        const QVariant drill =
+            fleet.scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = ?"), {Bravo});
+        const QStringList meanwhile =
+            deleted
+                ? QStringList{QStringLiteral("DELETE FROM Evaluation WHERE IDDrill = ?"),
+                              QStringLiteral("DELETE FROM Drills WHERE IDDrill = ?")}
+                : QStringList{QStringLiteral("UPDATE Evaluation SET Ev15 = 1 WHERE IDDrill = ?"),
+                              QStringLiteral("UPDATE Drills SET CompEval1 = '100' WHERE "
+                                             "IDDrill = ?")};
+        for (const QString& statement : meanwhile)
+            QVERIFY(fleet.exec(statement, {drill}));
+        w.press("confirmButton");
+        QVERIFY(!w.child<QWidget>("evaluationPanel")->isVisible());
+        QCOMPARE(w.messages.shown.size(), 1);
+        QVERIFY2(w.messages.shown.first().text.contains(Bravo),
+                 qPrintable(w.messages.shown.first().text));
+        QCOMPARE(fleet
+                     .scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation WHERE IDDrill = ? "
+                                            "AND Ev15 = 1 AND Ev11 = 0"),
+                             {drill})
+                     .toInt(),
+                 rows);
+        QCOMPARE(fleet
+                     .scalar(QStringLiteral("SELECT COUNT(*) FROM Evaluation WHERE IDDrill = ?"),
+                             {drill})
+                     .toInt(),
+                 rows);
+        if (!deleted)
+            QCOMPARE(fleet
+                         .scalar(QStringLiteral("SELECT CompEval1 FROM Drills WHERE IDDrill = ?"),
+                                 {drill})
+                         .toString(),
+                     QStringLiteral("100"));
     }
 
     // The server drops the window's connection: the edit is refused and said so, stays in its
@@ -711,8 +774,7 @@ private slots:
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
         QVERIFY(w.openQuestionnaire(Bravo, DrillRecord::CompEval1));
-        for (int question = 1; question <= 10; ++question)
-            w.press(qPrintable(QStringLiteral("question%1_4").arg(question)));
+        w.answerEvery(4);
         QVERIFY(fleet.dropOtherConnections());
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*"));
         w.press("confirmButton");

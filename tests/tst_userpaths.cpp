@@ -6,11 +6,14 @@
 #include "widgets/Fonts.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTableView>
 #include <QTest>
 #include <QTextDocument>
@@ -239,6 +242,111 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), w.grid());
         QCOMPARE(field(w.fixture, first, "Master").toString(), QStringLiteral("Wheeled"));
         QCOMPARE(w.cellText(first, C::Master), QStringLiteral("Wheeled"));
+    }
+
+    // Every way out of an open box stores what was typed, or leaves the box open and shown with
+    // it; none leaves an edit pending unseen.
+    void everyWayOutOfABoxStoresItOrLeavesItShown_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("scroll bar arrow") << "arrow" << true;
+        QTest::newRow("scroll bar handle dragged") << "drag" << true;
+        QTest::newRow("another window, and back") << "window" << false;
+        QTest::newRow("minimised and restored") << "minimise" << false;
+        QTest::newRow("previous year") << "year" << true;
+        QTest::newRow("closing the year") << "close" << true;
+        QTest::newRow("End Program, answered No") << "end" << true;
+    }
+    void everyWayOutOfABoxStoresItOrLeavesItShown()
+    {
+        QFETCH(QString, way);
+        QFETCH(bool, stored);
+        LoadedWindow w(60);
+        QVERIFY(w.loadAndShow());
+        const QString first = Fixture::shipNames(60).first();
+        QVERIFY(w.clickCell(first, C::Master));
+        typeAtFocus(QStringLiteral("Typed"));
+        QScrollBar* rows = w.grid()->verticalScrollBar();
+        QWidget other;
+        if (way == QLatin1String("arrow") || way == QLatin1String("drag")) {
+            QStyleOptionSlider bar;
+            bar.initFrom(rows);
+            bar.orientation = Qt::Vertical;
+            bar.minimum = rows->minimum();
+            bar.maximum = rows->maximum();
+            bar.sliderPosition = bar.sliderValue = rows->value();
+            bar.pageStep = rows->pageStep();
+            bar.singleStep = rows->singleStep();
+            const auto part = [&](QStyle::SubControl control) {
+                return rows->style()->subControlRect(QStyle::CC_ScrollBar, &bar, control, rows);
+            };
+            if (way == QLatin1String("arrow")) {
+                for (int click = 0; click < 3; ++click)
+                    QTest::mouseClick(rows, Qt::LeftButton, {},
+                                      part(QStyle::SC_ScrollBarAddLine).center());
+            } else {
+                const QPoint handle = part(QStyle::SC_ScrollBarSlider).center();
+                QTest::mousePress(rows, Qt::LeftButton, {}, handle);
+                QTest::mouseMove(rows, handle + QPoint(0, rows->height() / 4));
+                QTest::mouseRelease(rows, Qt::LeftButton, {},
+                                    handle + QPoint(0, rows->height() / 4));
+            }
+            QVERIFY(rows->value() > 0);
+        } else if (way == QLatin1String("window")) {
+            other.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&other));
+            QApplication::setActiveWindow(&other);
+            QCoreApplication::processEvents();
+            QVERIFY(!w.box() || !w.box()->hasFocus());
+            QApplication::setActiveWindow(w.window.get());
+        } else if (way == QLatin1String("minimise")) {
+            w.window->showMinimized();
+            QApplication::setActiveWindow(nullptr); // as the desktop does to a minimised window
+            QCoreApplication::processEvents();
+            w.window->showNormal();
+            QApplication::setActiveWindow(w.window.get());
+        } else if (way == QLatin1String("year")) {
+            w.press("previousYearButton");
+            QCOMPARE(w.window->shownYear(), 2025);
+        } else if (way == QLatin1String("close")) {
+            w.messages.answerYes = true;
+            w.child<QAction>("ActCloseYear")->trigger();
+        } else {
+            w.press("endProgramButton");
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(field(w.fixture, first, "Master").toString(),
+                 stored ? QStringLiteral("Typed") : QString());
+        if (stored) {
+            QVERIFY(!w.box());
+            return;
+        }
+        QVERIFY(w.box());
+        QCOMPARE(w.box()->text(), QStringLiteral("Typed"));
+        QCOMPARE(QApplication::focusWidget(), w.box());
+        pressAtFocus(Qt::Key_Return);
+        QCOMPARE(field(w.fixture, first, "Master").toString(), QStringLiteral("Typed"));
+    }
+
+    // Another program closes the year while a box is open: Enter is refused with who closed
+    // it and when, as any edit in a closed year, and the box goes.
+    void anEditInAYearClosedMeanwhileIsRefusedWithWhoAndWhen()
+    {
+        LoadedWindow w({Alpha, Bravo});
+        QVERIFY(w.loadAndShow());
+        QVERIFY(w.clickCell(Alpha, C::Master));
+        typeAtFocus(QStringLiteral("Too late"));
+        w.fixture.exec(QStringLiteral("INSERT INTO ClosedYears (YearDrill, ClosedAt, ClosedBy) "
+                                      "VALUES (2026, '2026-06-15T08:00:00Z', 'auditor')"));
+        pressAtFocus(Qt::Key_Return);
+        QCOMPARE(w.messages.shown.size(), 1);
+        const QString told = w.messages.shown.first().text;
+        QVERIFY2(told.contains(QStringLiteral("auditor")) &&
+                     !told.contains(QStringLiteral("Error No")),
+                 qPrintable(told));
+        QVERIFY(!w.box());
+        QVERIFY(field(w.fixture, Alpha, "Master").isNull());
     }
 
     void typingIntoAClickedShipNameReachesThatShip()

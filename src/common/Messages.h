@@ -19,6 +19,12 @@ public:
 
     // A question box with Yes and No; true for Yes.
     virtual bool askYesNo(const QString& title, const QString& text) = 0;
+    // The same for a question whose Yes replaces what is stored: No, which keeps it, is the
+    // button a reflex Enter presses.
+    virtual bool askToReplace(const QString& title, const QString& text)
+    {
+        return askYesNo(title, text);
+    }
     // A box with one OK button.
     virtual void tell(Icon icon, const QString& title, const QString& text) = 0;
     // A box asking for a line of text, with OK and Cancel; nothing when cancelled.

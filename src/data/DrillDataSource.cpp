@@ -48,9 +48,18 @@ QString storedForm(DrillRecord::Column field, const QVariant& raw)
     return record.stored(field);
 }
 
-const DataFailure NoRecord{QStringLiteral("3021"), QStringLiteral("No current record")};
-
 using Outcome = DrillWriteResult::Outcome;
+
+EvaluationTable::Answers wantedAnswers(const DrillChange& change)
+{
+    return change.answers ? change.answers->wanted : EvaluationTable::Answers{};
+}
+
+EvaluationTable::Drill evaluatedDrill(const DrillChange& change)
+{
+    return DrillRecord::drillOf(change.field) == 1 ? EvaluationTable::Drill::Second
+                                                   : EvaluationTable::Drill::First;
+}
 
 DrillWriteResult refusal(DatabaseLocation::Engine engine, const QSqlError& error)
 {
@@ -68,13 +77,15 @@ struct DrillDataSource::FieldSwap
     bool present = true;
     QVariant held;
     std::optional<QSqlError> error;
+    EvaluationTable::Answers heldAnswers{}; // of a change with answers
 
-    static FieldSwap wrote() { return {true, true, {}, {}}; }
-    static FieldSwap holding(bool present, const QVariant& held)
+    static FieldSwap wrote() { return {true, true, {}, {}, {}}; }
+    static FieldSwap holding(bool present, const QVariant& held,
+                             const EvaluationTable::Answers& answers = {})
     {
-        return {false, present, held, {}};
+        return {false, present, held, {}, answers};
     }
-    static FieldSwap refused(const QSqlError& error) { return {false, false, {}, error}; }
+    static FieldSwap refused(const QSqlError& error) { return {false, false, {}, error, {}}; }
 };
 
 DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent) : QObject(parent), m_db(db)
@@ -207,8 +218,8 @@ DrillWriteResult DrillDataSource::write(const DrillChange& change,
                                         const std::function<void()>& waiting)
 {
     Q_ASSERT(!fieldName(change.field).isEmpty());
-    if (change.value == change.startedFrom)
-        return {Outcome::Unchanged, change.value, {}, true};
+    if (change.changesNothing())
+        return {Outcome::Unchanged, change.value, {}, true, wantedAnswers(change)};
     // A free database answers at once; only a locked one is waited for, and the user is told
     // before the wait begins.
     DrillWriteResult result = attemptWrite(change, alongside, std::chrono::milliseconds(0));
@@ -233,7 +244,7 @@ DrillWriteResult DrillDataSource::attemptWrite(const DrillChange& change,
                                                std::chrono::milliseconds wait)
 {
     QSqlError broken;
-    if (!alongside && prepareServerWrite(&broken))
+    if (!alongside && prepareServerWrite(change, &broken))
         return swapped(
             change, [&](const QVariant& expected) { return serverSwap(change, expected, wait); });
     if (broken.isValid())
@@ -248,17 +259,24 @@ DrillWriteResult DrillDataSource::swapped(const DrillChange& change, const Swap&
 {
     FieldSwap found = swap(boundValue(change.startedFrom));
     const auto spelling = [&] { return storedForm(change.field, found.held); };
-    if (!found.error && !found.written && found.present && spelling() == change.startedFrom)
+    const auto answersHeld = [&](const EvaluationTable::Answers& answers) {
+        return !change.answers || found.heldAnswers == answers;
+    };
+    if (!found.error && !found.written && found.present && spelling() == change.startedFrom &&
+        answersHeld(change.answers ? change.answers->startedFrom : EvaluationTable::Answers{}))
         found = swap(found.held);
     if (found.error)
         return refusal(m_db.engine(), *found.error);
     if (found.written)
-        return {Outcome::Written, change.value, {}, true};
+        return {Outcome::Written, change.value, {}, true, wantedAnswers(change)};
     if (!found.present) // deleted behind the program's back: it must not look stored
-        return {Outcome::Failed, {}, NoRecord, true};
+        return {Outcome::Gone, {}, {}, true, {}};
     const QString storedNow = spelling();
+    const bool asWanted =
+        storedNow == change.value &&
+        answersHeld(change.answers ? change.answers->wanted : EvaluationTable::Answers{});
     return {
-        storedNow == change.value ? Outcome::Unchanged : Outcome::Conflict, storedNow, {}, true};
+        asWanted ? Outcome::Unchanged : Outcome::Conflict, storedNow, {}, true, found.heldAnswers};
 }
 
 DrillWriteResult DrillDataSource::writeInTransaction(const DrillChange& change,
@@ -308,7 +326,7 @@ DrillDataSource::FieldSwap DrillDataSource::statementSwap(const DrillChange& cha
     if (!done)
         return FieldSwap::refused(error);
     if (changed > 0)
-        return FieldSwap::wrote();
+        return change.answers ? answersSwap(change, expected) : FieldSwap::wrote();
     QSqlQuery read(m_db.connection());
     read.prepare(QStringLiteral("SELECT %1 FROM Drills WHERE IDDrill = ?").arg(field));
     read.addBindValue(change.idDrill);
@@ -316,7 +334,29 @@ DrillDataSource::FieldSwap DrillDataSource::statementSwap(const DrillChange& cha
         return FieldSwap::refused(read.lastError());
     if (!read.next())
         return FieldSwap::holding(false, {});
-    return FieldSwap::holding(true, read.value(0));
+    const QVariant held = read.value(0);
+    read.finish();
+    if (!change.answers)
+        return FieldSwap::holding(true, held);
+    const auto answers = EvaluationTable::load(m_db, change.idDrill, evaluatedDrill(change));
+    return answers ? FieldSwap::holding(true, held, *answers) : FieldSwap::refused(QSqlError());
+}
+
+// The total is written, within the transaction; the answers follow while they still are what
+// the questionnaire opened with, and otherwise the caller undoes the total.
+DrillDataSource::FieldSwap DrillDataSource::answersSwap(const DrillChange& change,
+                                                        const QVariant& expected)
+{
+    const auto held = EvaluationTable::load(m_db, change.idDrill, evaluatedDrill(change));
+    if (!held)
+        return FieldSwap::refused(QSqlError());
+    if (*held != change.answers->startedFrom)
+        return FieldSwap::holding(true, expected, *held);
+    QSqlError refused;
+    if (!EvaluationTable::store(m_db, change.idDrill, evaluatedDrill(change),
+                                change.answers->wanted, &refused))
+        return FieldSwap::refused(refused);
+    return FieldSwap::wrote();
 }
 
 // The statement, with the history triggers it fires, is compiled once per connection and
@@ -343,54 +383,74 @@ DrillDataSource::FieldSwap DrillDataSource::serverSwap(const DrillChange& change
                                                        const QVariant& expected,
                                                        std::chrono::milliseconds wait)
 {
-    QSqlQuery& call = m_serverWrite;
-    for (const QVariant& value :
-         {QVariant(change.idDrill), QVariant(fieldName(change.field)), expected,
-          boundValue(change.value), QVariant(qint64(wait.count()))})
+    QSqlQuery& call = change.answers ? m_evaluationWrite.query : m_fieldWrite.query;
+    QVariantList values = {change.idDrill};
+    if (change.answers)
+        values << QVariant(evaluatedDrill(change) == EvaluationTable::Drill::Second) << expected
+               << boundValue(change.value) << EvaluationTable::digits(change.answers->startedFrom)
+               << EvaluationTable::digits(change.answers->wanted);
+    else
+        values << fieldName(change.field) << expected << boundValue(change.value);
+    values << qint64(wait.count());
+    for (const QVariant& value : std::as_const(values))
         call.addBindValue(value);
     if (!DrillDatabase::exec(call, "Writing a drill field") || !call.next())
         return FieldSwap::refused(call.lastError());
     FieldSwap found = call.value(0).toBool()
                           ? FieldSwap::wrote()
                           : FieldSwap::holding(call.value(1).toBool(), call.value(2));
+    if (change.answers)
+        found.heldAnswers = EvaluationTable::fromDigits(call.value(3).toString());
     call.finish();
     return found;
 }
 
-// The server's field write, prepared once per connection. A database made by an earlier
+// The server's writes, each prepared once per connection. A database made by an earlier
 // version gets the function from the first program whose role may make it; without it, a
 // write takes the longer way of a transaction of its own.
-bool DrillDataSource::prepareServerWrite(QSqlError* broken)
+bool DrillDataSource::prepareServerWrite(const DrillChange& change, QSqlError* broken)
 {
     if (m_db.engine() != DatabaseLocation::Engine::Postgres)
         return false;
-    if (m_serverWriteSession == m_db.session())
-        return m_serverWriteReady;
-    const QString call = QStringLiteral("SELECT * FROM %1(?, ?, ?, ?, ?)")
-                             .arg(QLatin1String(Schema::FieldWriteFunction));
-    m_serverWrite = QSqlQuery(m_db.connection());
-    m_serverWriteReady = m_serverWrite.prepare(call);
-    if (!m_serverWriteReady) {
+    if (change.answers)
+        return prepareServerCall(m_evaluationWrite, Schema::EvaluationWriteFunction, 7,
+                                 Schema::evaluationWriteStatements(m_db.engine()), broken);
+    return prepareServerCall(m_fieldWrite, Schema::FieldWriteFunction, 5,
+                             Schema::fieldWriteStatements(m_db.engine()), broken);
+}
+
+bool DrillDataSource::prepareServerCall(ServerCall& call, const char* function, int arguments,
+                                        const QStringList& making, QSqlError* broken)
+{
+    if (call.session == m_db.session())
+        return call.ready;
+    QStringList marks;
+    for (int argument = 0; argument < arguments; ++argument)
+        marks << QStringLiteral("?");
+    const QString statement = QStringLiteral("SELECT * FROM %1(%2)")
+                                  .arg(QLatin1String(function), marks.join(QStringLiteral(", ")));
+    call.query = QSqlQuery(m_db.connection());
+    call.ready = call.query.prepare(statement);
+    if (!call.ready) {
         // A connection that broke tells nothing of the function: it is asked again next time.
         if (!m_db.isAlive()) {
-            *broken = m_serverWrite.lastError();
+            *broken = call.query.lastError();
             qWarning().noquote() << "Writing a drill field failed:" << broken->text();
             return false;
         }
-        makeServerWrite();
-        m_serverWriteReady = m_serverWrite.prepare(call);
+        makeServerWrite(making);
+        call.ready = call.query.prepare(statement);
     }
-    m_serverWriteSession = m_db.session();
-    return m_serverWriteReady;
+    call.session = m_db.session();
+    return call.ready;
 }
 
-void DrillDataSource::makeServerWrite()
+void DrillDataSource::makeServerWrite(const QStringList& making)
 {
     m_db.inTransaction([&] {
         QSqlQuery query(m_db.connection());
         // Of two programs at once, the second waits here, and then finds the function made.
-        const QStringList statements = QStringList{Dialect::schemaLock(m_db.engine())} +
-                                       Schema::fieldWriteStatements(m_db.engine());
+        const QStringList statements = QStringList{Dialect::schemaLock(m_db.engine())} + making;
         return std::all_of(statements.begin(), statements.end(),
                            [&](const QString& statement) { return query.exec(statement); });
     });

@@ -59,8 +59,9 @@ public:
     // alone is undone (alongsideDone says so) and the field is still stored.
     // A write that meets another user's lock calls `waiting` once, before it waits; the whole
     // write waits at most lockWaitLimit() in all.
-    // On a server, a write without `alongside` is one call of the server's field write: one
-    // round trip, and a second only when it meets a lock.
+    // On a server, a write without `alongside` is one call of the server's field write (or its
+    // evaluation write, for a change with answers): one round trip, and a second only when it
+    // meets a lock. A change with answers writes them with the field in one transaction.
     DrillWriteResult write(const DrillChange& change, const std::function<bool()>& alongside = {},
                            const std::function<void()>& waiting = {});
     // The longest one write waits for other users' locks.
@@ -88,12 +89,23 @@ private:
                                         std::chrono::milliseconds wait);
     DrillWriteResult swapped(const DrillChange& change, const Swap& swap);
     FieldSwap statementSwap(const DrillChange& change, const QVariant& expected);
+    FieldSwap answersSwap(const DrillChange& change, const QVariant& expected);
     FieldSwap serverSwap(const DrillChange& change, const QVariant& expected,
                          std::chrono::milliseconds wait);
-    // Whether writes go through the server's field write; a connection that broke on the way
-    // leaves its error in *broken.
-    bool prepareServerWrite(QSqlError* broken);
-    void makeServerWrite();
+    // A server function, prepared once per connection; `session` tells for which connection
+    // it is known whether the server has it.
+    struct ServerCall
+    {
+        QSqlQuery query;
+        int session = -1;
+        bool ready = false;
+    };
+    // Whether the change goes through the server's own write; a connection that broke on the
+    // way leaves its error in *broken.
+    bool prepareServerWrite(const DrillChange& change, QSqlError* broken);
+    bool prepareServerCall(ServerCall& call, const char* function, int arguments,
+                           const QStringList& making, QSqlError* broken);
+    void makeServerWrite(const QStringList& making);
     void setLockWait(std::chrono::milliseconds wait);
     bool prepareYearQuery();
     QSqlQuery* fieldUpdate(DrillRecord::Column field, QSqlError* refused);
@@ -106,11 +118,8 @@ private:
     // The year's query, prepared once per connection: a reading is then one round trip.
     QSqlQuery m_yearQuery;
     int m_yearQuerySession = -1;
-    // The server's field write, prepared once per connection; m_serverWriteSession tells for
-    // which connection it is known whether the server has it.
     QHash<DrillRecord::Column, QSqlQuery> m_fieldUpdates;
     int m_fieldUpdatesSession = -1;
-    QSqlQuery m_serverWrite;
-    int m_serverWriteSession = -1;
-    bool m_serverWriteReady = false;
+    ServerCall m_fieldWrite;
+    ServerCall m_evaluationWrite;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DrillDatabase.h"
+#include "data/EvaluationTable.h"
 
 #include <QString>
 
@@ -13,6 +14,7 @@ struct DrillWriteResult
         Unchanged,      // the field holds the wanted value already; nothing was written
         Conflict,       // another user changed the field meanwhile; see storedNow
         Busy,           // another user's lock outlasted the wait; nothing was written
+        Gone,           // another user deleted the drill; nothing was written
         Failed,         // the database refused; see failure
         ConnectionLost, // the database no longer answers; nothing was written
     };
@@ -24,6 +26,8 @@ struct DrillWriteResult
     DataFailure failure;
     // Whether the work written alongside the field was kept (see DrillDataSource::write).
     bool alongsideDone = true;
+    // For a change with answers: the answers stored after the attempt, as storedNow.
+    EvaluationTable::Answers answersNow{};
 
     bool stored() const { return outcome == Outcome::Written || outcome == Outcome::Unchanged; }
 };

@@ -2,6 +2,7 @@
 
 #include "data/DrillDatabase.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 
@@ -88,17 +89,40 @@ std::optional<EvaluationTable::Answers> EvaluationTable::load(DrillDatabase& db,
 
 bool EvaluationTable::save(DrillDatabase& db, qint64 idDrill, Drill drill, const Answers& answers)
 {
-    return db.inTransaction([&] {
-        QSqlQuery query(db.connection());
-        query.prepare(upsertStatement(flagFields(drill)));
-        for (int question = 1; question <= QuestionCount; ++question) {
-            query.addBindValue(idDrill);
-            query.addBindValue(question);
-            for (int scale = 1; scale <= ScaleSize; ++scale)
-                query.addBindValue(answers[question - 1] == scale ? 1 : 0);
-            if (!DrillDatabase::exec(query, "Storing the answers of a drill"))
-                return false;
+    return db.inTransaction([&] { return store(db, idDrill, drill, answers, nullptr); });
+}
+
+bool EvaluationTable::store(DrillDatabase& db, qint64 idDrill, Drill drill, const Answers& answers,
+                            QSqlError* refused)
+{
+    QSqlQuery query(db.connection());
+    query.prepare(upsertStatement(flagFields(drill)));
+    for (int question = 1; question <= QuestionCount; ++question) {
+        query.addBindValue(idDrill);
+        query.addBindValue(question);
+        for (int scale = 1; scale <= ScaleSize; ++scale)
+            query.addBindValue(answers[question - 1] == scale ? 1 : 0);
+        if (!DrillDatabase::exec(query, "Storing the answers of a drill")) {
+            if (refused)
+                *refused = query.lastError();
+            return false;
         }
-        return true;
-    });
+    }
+    return true;
+}
+
+QString EvaluationTable::digits(const Answers& answers)
+{
+    QString text;
+    for (const int answer : answers)
+        text += QChar(u'0' + answer);
+    return text;
+}
+
+EvaluationTable::Answers EvaluationTable::fromDigits(const QString& digits)
+{
+    Answers answers{};
+    for (int question = 0; question < QuestionCount && question < digits.size(); ++question)
+        answers[question] = qBound(0, digits.at(question).digitValue(), ScaleSize);
+    return answers;
 }

@@ -6,6 +6,8 @@
 #include <optional>
 
 class DrillDatabase;
+class QSqlError;
+class QString;
 
 // The questionnaire's answers in table Evaluation (read through QuEvaluations): one row per
 // drill-grid row and question, holding the flags of both drills of that row.
@@ -37,5 +39,12 @@ std::optional<Answers> load(DrillDatabase& db, qint64 idDrill, Drill drill);
 // Stores the answers of one drill in one transaction, creating question rows that are
 // missing; the other drill's flags stay as stored. All or nothing.
 bool save(DrillDatabase& db, qint64 idDrill, Drill drill, const Answers& answers);
+// The same within the caller's transaction; the database's refusal goes to *refused.
+bool store(DrillDatabase& db, qint64 idDrill, Drill drill, const Answers& answers,
+           QSqlError* refused);
+
+// Answers as one text of ten digits, "5555555555", as the server's evaluation write takes them.
+QString digits(const Answers& answers);
+Answers fromDigits(const QString& digits);
 
 } // namespace EvaluationTable

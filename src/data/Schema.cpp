@@ -2,6 +2,7 @@
 
 #include "data/Dialect.h"
 #include "data/DrillRecord.h"
+#include "data/EvaluationTable.h"
 #include "data/HistorySchema.h"
 
 namespace {
@@ -89,7 +90,8 @@ QStringList Schema::createStatements(Engine engine)
         QStringLiteral("CREATE VIEW QuEvaluations AS SELECT * FROM Evaluation "
                        "ORDER BY IDDrill, IDQu"),
     };
-    statements << Dialect::changeSignals(engine) << fieldWriteStatements(engine);
+    statements << Dialect::changeSignals(engine) << fieldWriteStatements(engine)
+               << evaluationWriteStatements(engine);
     if (engine == Engine::Postgres)
         statements << QStringLiteral("CREATE TABLE OrxSchema (Version INTEGER NOT NULL)");
     else
@@ -162,4 +164,48 @@ QStringList Schema::fieldWriteStatements(Engine engine)
             "GET DIAGNOSTICS matched = ROW_COUNT; present := matched > 0; END $$")
             .arg(QLatin1String(FieldWriteFunction), fields.join(QStringLiteral(", ")),
                  QLatin1String(Dialect::FunctionPath)))};
+}
+
+QStringList Schema::evaluationWriteStatements(Engine engine)
+{
+    if (engine != Engine::Postgres)
+        return {};
+    // EVX stands for the block's flag prefix, Ev or Ev1; the last flag set is the answer.
+    QStringList chosen, flags, wanted, updates;
+    for (int scale = EvaluationTable::ScaleSize; scale >= 1; --scale)
+        chosen << QStringLiteral("WHEN e.EVX%1 <> 0 THEN %1").arg(scale);
+    for (int scale = 1; scale <= EvaluationTable::ScaleSize; ++scale) {
+        flags << QStringLiteral("EVX%1").arg(scale);
+        wanted << QStringLiteral("(substr($2, q, 1) = ''%1'')::int").arg(scale);
+        updates << QStringLiteral("EVX%1 = excluded.EVX%1").arg(scale);
+    }
+    // The drill's row is locked first: two saves of one questionnaire take turns.
+    return {Dialect::inProgramSchema(
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION %1(drill BIGINT, second_drill BOOLEAN, expected TEXT, "
+            "wanted TEXT, expected_answers TEXT, wanted_answers TEXT, wait_ms INTEGER, "
+            "OUT written BOOLEAN, OUT present BOOLEAN, OUT held TEXT, OUT held_answers TEXT) "
+            "LANGUAGE plpgsql %6 AS $$ DECLARE matched BIGINT; "
+            "total TEXT := CASE WHEN second_drill THEN 'CompEval1' ELSE 'CompEval' END; "
+            "prefix TEXT := CASE WHEN second_drill THEN 'Ev1' ELSE 'Ev' END; BEGIN "
+            "PERFORM set_config('lock_timeout', GREATEST(wait_ms, 1) || 'ms', true); "
+            "written := false; "
+            "EXECUTE format('SELECT %s FROM @schema.Drills WHERE IDDrill = $1 FOR UPDATE', total) "
+            "INTO held USING drill; "
+            "GET DIAGNOSTICS matched = ROW_COUNT; present := matched > 0; "
+            "IF NOT present THEN RETURN; END IF; "
+            "EXECUTE replace('SELECT string_agg((CASE %2 ELSE 0 END)::text, '''' ORDER BY q) "
+            "FROM generate_series(1, 10) AS q LEFT JOIN @schema.Evaluation e "
+            "ON e.IDDrill = $1 AND e.IDQu = q', 'EVX', prefix) INTO held_answers USING drill; "
+            "IF held IS DISTINCT FROM expected OR held_answers IS DISTINCT FROM "
+            "expected_answers THEN RETURN; END IF; "
+            "EXECUTE format('UPDATE @schema.Drills SET %s = $1 WHERE IDDrill = $2', total) "
+            "USING wanted, drill; "
+            "EXECUTE replace('INSERT INTO @schema.Evaluation (IDDrill, IDQu, %3) SELECT $1, q, %4 "
+            "FROM generate_series(1, 10) AS q ON CONFLICT (IDDrill, IDQu) DO UPDATE SET %5', "
+            "'EVX', prefix) USING drill, wanted_answers; "
+            "written := true; held := wanted; held_answers := wanted_answers; END $$")
+            .arg(QLatin1String(EvaluationWriteFunction), chosen.join(u' '),
+                 flags.join(QStringLiteral(", ")), wanted.join(QStringLiteral(", ")),
+                 updates.join(QStringLiteral(", ")), QLatin1String(Dialect::FunctionPath)))};
 }

@@ -31,6 +31,14 @@ QStringList requiredObjects(Engine engine, int version = Version);
 inline constexpr auto FieldWriteFunction = "orx_write_drill_field";
 QStringList fieldWriteStatements(Engine engine);
 
+// On a server, the function that writes a questionnaire as one change: (IDDrill, whether it is
+// Drill No 2, total expected, total wanted, answers expected, answers wanted, longest lock wait
+// in ms) gives (written, whether the drill exists, the total and the answers when not
+// written). Answers are ten digits, one per question, 0 for none. The total and the answers
+// are written together, and only while both hold what was expected. None on SQLite.
+inline constexpr auto EvaluationWriteFunction = "orx_write_drill_evaluation";
+QStringList evaluationWriteStatements(Engine engine);
+
 // The drill columns of QuDrills and PrintDrills, in the order the grid shows them.
 QStringList drillColumns();
 

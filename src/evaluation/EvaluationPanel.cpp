@@ -314,6 +314,7 @@ bool EvaluationPanel::openForDrill(qint64 idDrill, const QString& ship, const QS
     m_shipLabel->setText(ship);
     m_drillDateLabel->setText(drillDate);
     m_masterLabel->setText(master);
+    m_openedWith = *answers;
     showAnswers(*answers);
     showTotal();
     return true;
@@ -367,34 +368,17 @@ void EvaluationPanel::showTotal()
     m_totalLabel->setText(QString::number(totalPercent()));
 }
 
-bool EvaluationPanel::saveAnswers()
-{
-    return EvaluationTable::save(m_db, m_idDrill, m_drill, shownAnswers());
-}
-
 void EvaluationPanel::confirm()
 {
-    if (!saveAnswers()) {
-        // The window tells a lost connection, as it does for every other save.
-        if (!m_db.isAlive()) {
-            emit connectionLost();
-            return;
-        }
-        m_messages.tell(Messages::Icon::Critical, MessageTitle,
-                        tr("The answers could not be saved in the database. They are still "
-                           "shown, so you can try again."));
-        return;
-    }
-    emit saved(m_totalLabel->text());
-    leave();
+    emit saveRequested({m_openedWith, shownAnswers()}, m_totalLabel->text());
 }
 
 void EvaluationPanel::cancel()
 {
-    leave();
+    finish();
 }
 
-void EvaluationPanel::leave()
+void EvaluationPanel::finish()
 {
     hide();
     emit closed();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/DrillChange.h"
 #include "data/EvaluationTable.h"
 #include "reports/ReportControl.h"
 
@@ -15,8 +16,9 @@ class QPushButton;
 
 // The drill evaluation questionnaire: ten questions, each answered on a scale of 1 to 5,
 // with the running total percentage. Opened for one drill of a drill-grid row, or as a
-// blank form for printing. The owner places and shows it; the panel hides itself on Save
-// and Cancel and tells the owner through its signals.
+// blank form for printing. The owner places and shows it, and stores what Save hands it: the
+// answers as they were when the panel opened and as chosen now, with the total, as one change.
+// The panel hides itself on Cancel, and on Save once the owner has settled the change.
 class EvaluationPanel : public QFrame
 {
     Q_OBJECT
@@ -41,14 +43,14 @@ public:
     // False when it could not; the user has been told.
     bool fillPrintTable();
 
+    // The change Save handed over is settled (stored, or the stored one kept): the panel goes.
+    void finish();
+
 signals:
-    // The answers were stored; total is the percentage as the panel shows it.
-    void saved(const QString& total);
+    // Save was pressed; total is the percentage as the panel shows it.
+    void saveRequested(const AnswersChange& answers, const QString& total);
     // Save or Cancel hid the panel.
     void closed();
-    // The answers could not be saved because the connection to the database is gone; they are
-    // still shown.
-    void connectionLost();
 
 private:
     void buildHeader();
@@ -59,10 +61,8 @@ private:
 
     void showAnswers(const EvaluationTable::Answers& answers);
     EvaluationTable::Answers shownAnswers() const;
-    bool saveAnswers();
     void showTotal();
     void setOptionsEnabled(bool enabled);
-    void leave();
 
     void confirm();
     void cancel();
@@ -73,6 +73,7 @@ private:
     QString m_folder;
     qint64 m_idDrill = 0;
     EvaluationTable::Drill m_drill = EvaluationTable::Drill::First;
+    EvaluationTable::Answers m_openedWith{}; // the stored answers when the panel opened
 
     QLabel* m_companyLabel = nullptr;
     QLabel* m_drillDateLabel = nullptr;

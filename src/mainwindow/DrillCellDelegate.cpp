@@ -44,34 +44,23 @@ void DrillCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 QWidget* DrillCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                          const QModelIndex& index) const
 {
-    const DrillColumns::Kind kind = DrillColumns::kindOf(index.column());
-    DrillCellEditor* editor = m_spares.take(int(kind));
-    if (!editor || editor->parentWidget() != parent)
-        editor = new DrillCellEditor(kind, option.font, parent);
+    auto* editor = new DrillCellEditor(DrillColumns::kindOf(index.column()), option.font, parent);
     emit editorCreated(editor, index);
     return editor;
-}
-
-void DrillCellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
-{
-    const int kind = int(DrillColumns::kindOf(index.column()));
-    if (m_spares.value(kind)) {
-        editor->deleteLater();
-        return;
-    }
-    // The view forgets an editor when it is destroyed; a kept one it has forgotten already.
-    QObject::disconnect(editor, SIGNAL(destroyed(QObject*)), m_grid, nullptr);
-    m_spares.insert(kind, static_cast<DrillCellEditor*>(editor));
 }
 
 void DrillCellDelegate::setEditorData(QWidget*, const QModelIndex&) const {}
 
 void DrillCellDelegate::setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const {}
 
+// A date box wider than its column reaches over the next one, as a spreadsheet's does.
 void DrillCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                                              const QModelIndex&) const
 {
-    editor->setGeometry(option.rect.translated(0, Twips::toPx(EditorOffsetTwips) - 1));
+    QRect box = option.rect.translated(0, Twips::toPx(EditorOffsetTwips) - 1);
+    if (const auto* cellEditor = qobject_cast<DrillCellEditor*>(editor))
+        box.setWidth(qMax(box.width(), cellEditor->neededWidth()));
+    editor->setGeometry(box);
 }
 
 // A text cut off by its cell shows whole in a tip; a text shown whole needs none.

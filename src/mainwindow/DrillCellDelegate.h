@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QHash>
-#include <QPointer>
 #include <QStyledItemDelegate>
 
 class DrillCellEditor;
@@ -9,8 +7,7 @@ class QAbstractItemView;
 
 // Draws the drill cells with a frame round the grid's current cell, in whichever view shows
 // it, and makes the editor laid over a cell. The editor's text is never taken from the model
-// nor given to it: the one who opened it decides what is stored. A closed editor is kept, one
-// of each kind, for the next cell of its kind: a click then costs no new widgets.
+// nor given to it: the one who opened it decides what is stored.
 class DrillCellDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -22,7 +19,6 @@ public:
                const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
-    void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
@@ -39,5 +35,4 @@ protected:
 
 private:
     QAbstractItemView* m_grid;
-    mutable QHash<int, QPointer<DrillCellEditor>> m_spares; // by cell kind
 };

@@ -1,15 +1,19 @@
 #include "mainwindow/DrillCellEditor.h"
 
+#include "common/DateText.h"
 #include "common/Twips.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolButton>
 
 namespace {
 
 constexpr int ButtonWidthTwips = 285;
+constexpr int LineEditMargin = 2; // a line edit's own room on each side of its text, in pixels
 const QColor BoxGrey(0xE0, 0xE0, 0xE0);
 
 bool opensTheButton(const QKeyEvent* key)
@@ -36,6 +40,8 @@ DrillCellEditor::DrillCellEditor(DrillColumns::Kind kind, const QFont& font, QWi
     connect(m_box, &QLineEdit::textEdited, this, &DrillCellEditor::textEdited);
     if (m_box->isVisibleTo(this))
         setFocusProxy(m_box);
+    if (kind == Kind::Date) // the text ends where the button begins
+        m_box->setTextMargins(0, 0, Twips::toPx(ButtonWidthTwips), 0);
 
     m_button->setObjectName(QStringLiteral("pickButton"));
     m_button->setArrowType(Qt::DownArrow);
@@ -67,6 +73,21 @@ bool DrillCellEditor::hasBox() const
     return m_box->isVisibleTo(this);
 }
 
+int DrillCellEditor::neededWidth() const
+{
+    if (!m_box->isVisibleTo(this) || m_button->isHidden())
+        return 0;
+    // The widest date has two-digit days and months and the four-digit year.
+    const QString widest = DateText::toShort(QDate(2000, 12, 28));
+    QStyleOptionFrame frame;
+    frame.initFrom(m_box);
+    frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, m_box);
+    const QSize text(m_box->fontMetrics().horizontalAdvance(widest) + 2 * LineEditMargin + 1,
+                     m_box->fontMetrics().height());
+    const QSize box = style()->sizeFromContents(QStyle::CT_LineEdit, &frame, text, m_box);
+    return box.width() + m_box->textMargins().right();
+}
+
 void DrillCellEditor::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
@@ -79,8 +100,13 @@ bool DrillCellEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && boxKey(static_cast<QKeyEvent*>(event)))
         return true;
-    if (event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+    // Another window or a minimised one takes the keys only for a while: the box stays open,
+    // and has them back when this window is active again.
+    const auto keeps = [](const QFocusEvent* out) {
+        return out->reason() == Qt::PopupFocusReason ||
+               out->reason() == Qt::ActiveWindowFocusReason;
+    };
+    if (event->type() == QEvent::FocusOut && !keeps(static_cast<QFocusEvent*>(event)))
         emit left();
     return QWidget::eventFilter(watched, event);
 }

@@ -21,6 +21,8 @@ public:
     void setReadOnly(bool readOnly);
     // Whether the box takes typing; an evaluation cell has only its button.
     bool hasBox() const;
+    // The width the editor needs to show any date whole beside its button; 0 for other cells.
+    int neededWidth() const;
 
 signals:
     void textEdited(const QString& text);

@@ -15,52 +15,12 @@
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
 
-#include <QApplication>
 #include <QGuiApplication>
-#include <QKeyEvent>
+#include <QShortcut>
 
 namespace {
 
 using namespace DrillColumns;
-
-bool opensTheButton(const QKeyEvent* key)
-{
-    return key->key() == Qt::Key_F4 ||
-           (key->key() == Qt::Key_Down && key->modifiers().testFlag(Qt::AltModifier));
-}
-
-// The year buttons' keys: +1 for the next year, -1 for the previous one, 0 for other keys.
-int yearStepOf(const QKeyEvent* key)
-{
-    const Qt::KeyboardModifiers modifiers = key->modifiers();
-    if (modifiers.testFlag(Qt::ControlModifier)) {
-        if (key->key() == Qt::Key_Left)
-            return -1;
-        if (key->key() == Qt::Key_Right)
-            return 1;
-    }
-    if (modifiers.testFlag(Qt::AltModifier)) {
-        if (key->key() == Qt::Key_PageUp)
-            return -1;
-        if (key->key() == Qt::Key_PageDown)
-            return 1;
-    }
-    return 0;
-}
-
-bool clicksTheCell(const QKeyEvent* key)
-{
-    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-           key->key() == Qt::Key_Space;
-}
-
-bool isTyping(const QKeyEvent* key)
-{
-    const QString text = key->text();
-    // Space, like Enter, opens the cell with its own text.
-    return text.size() == 1 && text.at(0).isPrint() && !text.at(0).isSpace() &&
-           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-}
 
 bool takesTyping(Kind kind)
 {
@@ -91,17 +51,13 @@ void DrillGridEditor::buildGrid(QWidget* window)
     for (int col = 0; col < Count; ++col)
         m_grid->setColumnWidthTwips(col, describe(col).width);
     m_grid->setGeometry(Twips::rect(2340, 1470, 12705, 7065));
-    m_grid->installEventFilter(this);
     connect(m_grid, &DrillGridView::cellClicked, this,
             [this](const QModelIndex& index) { openCell(index, std::nullopt); });
+    connect(m_grid, &DrillGridView::openRequested, this, &DrillGridEditor::openTyped);
+    addGridKeys();
     connect(m_grid, &DrillGridView::scrolled, this, &DrillGridEditor::onScrolled);
     connect(m_grid->cellDelegate(), &DrillCellDelegate::editorCreated, this,
             &DrillGridEditor::setUpEditor);
-    // A reset takes every editor and the current cell with it.
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        m_editorOpen = false;
-        m_rowsRebuilt = true;
-    });
 }
 
 void DrillGridEditor::bind(DrillDataSource& data)
@@ -154,7 +110,6 @@ void DrillGridEditor::openEditor(const QString& text, bool selected)
     // an edge would otherwise end the edit under the user's typing.
     m_grid->scrollTo(cell);
     m_edit->value = text;
-    m_editorOpen = true;
     m_grid->openPersistentEditor(cell);
     DrillCellEditor* editor = openEditorWidget();
     if (!editor)
@@ -173,20 +128,23 @@ DrillCellEditor* DrillGridEditor::openEditorWidget() const
 // where a second Enter opens the browser; the grid is where it belongs.
 void DrillGridEditor::closeEditor()
 {
-    if (!m_editorOpen)
-        return;
-    m_editorOpen = false;
-    const QModelIndex cell = editIndex();
     DrillCellEditor* editor = openEditorWidget();
-    if (editor && editor->isAncestorOf(QApplication::focusWidget()) && m_grid->isEnabled())
+    if (!editor)
+        return;
+    editor->disconnect(this); // the focus it loses below is no news of the user's
+    // The window's focus, which it keeps while another window is active.
+    if (editor->isAncestorOf(m_grid->window()->focusWidget()) && m_grid->isEnabled())
         m_grid->setFocus(Qt::OtherFocusReason);
-    if (cell.isValid())
-        m_grid->closePersistentEditor(cell);
+    m_grid->closePersistentEditor(editIndex());
+}
+
+bool DrillGridEditor::boxOpen() const
+{
+    return openEditorWidget() != nullptr;
 }
 
 void DrillGridEditor::setUpEditor(DrillCellEditor* editor, const QModelIndex&)
 {
-    editor->disconnect(this); // a kept editor still speaks to its last edit
     editor->setReadOnly(m_readOnly);
     connect(editor, &DrillCellEditor::textEdited, this, [this](const QString& text) {
         if (m_edit)
@@ -206,8 +164,11 @@ void DrillGridEditor::setUpEditor(DrillCellEditor* editor, const QModelIndex&)
 void DrillGridEditor::openCell(const QModelIndex& index, const std::optional<QString>& typed)
 {
     closeEditor();
-    if (storeEdit() == Stored::Refused)
+    if (storeEdit() == Stored::Refused) {
+        // The frame goes back to the box the keys are in.
+        m_grid->selectionModel()->setCurrentIndex(editIndex(), QItemSelectionModel::NoUpdate);
         return;
+    }
     m_edit.reset();
     const DrillRecord* record = m_model->recordAt(index.row());
     const Kind kind = kindOf(index.column());
@@ -216,9 +177,19 @@ void DrillGridEditor::openCell(const QModelIndex& index, const std::optional<QSt
     if (takesTyping(kind) && m_editRefused && m_editRefused())
         return;
     const DrillRecord::Column field = fieldOf(index.column());
-    m_edit = DrillChange::of(*record, field, {});
+    beginEdit(DrillChange::of(*record, field, {}));
     m_editOpenedWith = record->shown(field);
     openEditor(typed.value_or(m_editOpenedWith), !typed);
+}
+
+// Typing on a cell starts its box with what was typed, as in a spreadsheet; a cell that takes
+// no typing, or a window that may only read, leaves the key alone.
+void DrillGridEditor::openTyped(const QModelIndex& index, const QString& typed)
+{
+    if (typed.isEmpty())
+        openCell(index, std::nullopt);
+    else if (!m_readOnly && takesTyping(kindOf(index.column())))
+        openCell(index, typed);
 }
 
 void DrillGridEditor::reread()
@@ -226,13 +197,23 @@ void DrillGridEditor::reread()
     const QModelIndex cursor = m_grid->currentIndex();
     const DrillRecord* cursorRecord = m_model->recordAt(cursor.row());
     const qint64 cursorDrill = cursorRecord ? cursorRecord->idDrill : 0;
-    const bool wasOpen = m_editorOpen;
-    m_rowsRebuilt = false;
+    const bool wasOpen = boxOpen();
+    const QPersistentModelIndex firstCell = m_model->index(0, 0); // gone with a reset
     m_data->refresh();
-    // An edit whose drill row another user deleted has nowhere left to be written.
-    if (m_edit && !editIndex().isValid())
-        endEdit();
-    if (!m_rowsRebuilt)
+    if (m_edit && !editIndex().isValid()) {
+        // Another user deleted the edit's drill: the frame stays where its row was, and the
+        // user learns why the box went, before a key can start an edit there.
+        const int rows = m_model->rowCount();
+        if (rows > 0 && cursor.isValid())
+            m_grid->selectionModel()->setCurrentIndex(
+                m_model->index(qMin(cursor.row(), rows - 1), cursor.column()),
+                QItemSelectionModel::NoUpdate);
+        if (m_grid->isEnabled())
+            m_grid->setFocus(Qt::OtherFocusReason);
+        tellGone();
+        return;
+    }
+    if (firstCell.isValid())
         return; // the rows stayed, and with them the current cell and the box
     if (const int row = m_model->rowOf(cursorDrill); row >= 0)
         m_grid->selectionModel()->setCurrentIndex(m_model->index(row, cursor.column()),
@@ -282,7 +263,14 @@ void DrillGridEditor::onTab(int step)
     if (storeEdit() == Stored::Refused)
         return;
     m_edit.reset();
-    moveToEditableCell(step);
+    moveToEditable(step);
+}
+
+// The grid's ends stop.
+void DrillGridEditor::moveToEditable(int step)
+{
+    if (const QModelIndex next = m_grid->nextEditable(step); next.isValid())
+        m_grid->setCurrentIndex(next);
 }
 
 void DrillGridEditor::onEscape()
@@ -290,79 +278,58 @@ void DrillGridEditor::onEscape()
     endEdit();
 }
 
-// A box scrolled away from is stored, as by Enter; after the scroll has run its course.
+// A box scrolled out of view is stored, as by Enter, after the scroll has run its course,
+// whatever scrolled it (the wheel, the scroll bar's arrows or handle, keys); a box still in view
+// stays open.
 void DrillGridEditor::onScrolled()
 {
-    if (!m_editorOpen)
+    if (!m_edit)
         return;
     QMetaObject::invokeMethod(
         this,
         [this] {
+            const QModelIndex cell = editIndex();
+            const bool inView =
+                cell.isValid() && m_grid->viewport()->rect().intersects(m_grid->visualRect(cell));
+            if (!m_edit || (boxOpen() && inView))
+                return;
             closeEditor();
             storeEdit();
         },
         Qt::QueuedConnection);
 }
 
-bool DrillGridEditor::eventFilter(QObject* watched, QEvent* event)
+// What the view's triggers do not know: keys that open the cell's button, step the year, move
+// to the next editable cell (Tab), or take an evaluation cell's button (it has no box to take
+// Escape, which reaches the grid).
+void DrillGridEditor::addGridKeys()
 {
-    if (watched == m_grid && event->type() == QEvent::KeyPress &&
-        gridKey(static_cast<QKeyEvent*>(event)))
-        return true;
-    return QObject::eventFilter(watched, event);
+    const auto onKeys = [this](std::initializer_list<QKeySequence> keys, auto slot) {
+        for (const QKeySequence& key : keys)
+            connect(new QShortcut(key, m_grid, nullptr, nullptr, Qt::WidgetShortcut),
+                    &QShortcut::activated, this, slot);
+    };
+    onKeys({Qt::CTRL | Qt::Key_Left, Qt::ALT | Qt::Key_PageUp},
+           [this] { emit yearStepRequested(-1); });
+    onKeys({Qt::CTRL | Qt::Key_Right, Qt::ALT | Qt::Key_PageDown},
+           [this] { emit yearStepRequested(1); });
+    onKeys({Qt::Key_F4, Qt::ALT | Qt::Key_Down}, [this] { openButtonOfCell(); });
+    connect(m_grid, &DrillGridView::tabPressed, this, &DrillGridEditor::moveToEditable);
+    connect(m_grid, &DrillGridView::escapePressed, this, [this] {
+        if (boxOpen())
+            endEdit();
+    });
 }
 
-// Keys on the grid itself, no box open. What the grid does not take here, it handles as any
-// grid: the arrows, Home, End and the page keys move the current cell.
-bool DrillGridEditor::gridKey(QKeyEvent* key)
+void DrillGridEditor::openButtonOfCell()
 {
-    if (const int step = yearStepOf(key)) {
-        emit yearStepRequested(step);
-        return true;
-    }
-    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-        moveToEditableCell(key->key() == Qt::Key_Tab ? 1 : -1);
-        return true;
-    }
     const QModelIndex current = m_grid->currentIndex();
     if (!current.isValid())
-        return false;
+        return;
+    openCell(current, std::nullopt);
     const Kind kind = kindOf(current.column());
-    if (opensTheButton(key)) {
-        openCell(current, std::nullopt);
-        if (m_edit && (kind == Kind::Date || kind == Kind::Evaluation))
-            openPickerOrQuestionnaire();
-        return true;
-    }
-    // Keyboard users click the current cell with Enter or Space.
-    if (key->key() == Qt::Key_F2 || clicksTheCell(key)) {
-        openCell(current, std::nullopt);
-        return true;
-    }
-    // A read-only box passes its typing on to the grid, which must not take it either.
-    if (m_readOnly || !takesTyping(kind) || !isTyping(key))
-        return false;
-    // Typing on a cell starts its box with what was typed, as in a spreadsheet.
-    openCell(current, key->text());
-    return true;
-}
-
-// The next (step 1) or previous (step -1) editable cell, row by row; the grid's end stops.
-void DrillGridEditor::moveToEditableCell(int step)
-{
-    const QModelIndex current = m_grid->currentIndex();
-    int row = current.isValid() ? current.row() : 0;
-    int col = current.isValid() ? current.column() : ShipNameColumn;
-    do {
-        col += step;
-        if (col < 0 || col >= Count) {
-            row += step;
-            col = step > 0 ? 0 : Count - 1;
-        }
-        if (row < 0 || row >= m_model->rowCount())
-            return;
-    } while (!isEditable(col));
-    moveCursorTo(row, col);
+    if (m_edit && (kind == Kind::Date || kind == Kind::Evaluation))
+        openPickerOrQuestionnaire();
 }
 
 void DrillGridEditor::moveCursorTo(int row, int col)
@@ -407,21 +374,26 @@ void DrillGridEditor::openDatePicker()
         m_edit.reset();
 }
 
-QString DrillGridEditor::editedFieldName() const
+QString DrillGridEditor::fieldNameOf(const DrillChange& edit) const
 {
-    const DrillRecord* record = m_edit ? m_data->recordOf(m_edit->idDrill) : nullptr;
+    const DrillRecord* record = m_data->recordOf(edit.idDrill);
     if (!record)
         return {};
     return tr("%1 of %2, Drill No %3")
-        .arg(describe(columnOf(m_edit->field)).caption, record->shipName)
-        .arg(DrillRecord::drillOf(m_edit->field) + 1);
+        .arg(describe(columnOf(edit.field)).caption, record->shipName)
+        .arg(DrillRecord::drillOf(edit.field) + 1);
 }
 
-DrillGridEditor::Stored DrillGridEditor::storeValue(const DrillChange& edit, const QString& value)
+void DrillGridEditor::beginEdit(const DrillChange& edit)
+{
+    m_edit = edit;
+    m_editName = fieldNameOf(edit); // the drill may be gone by the time it is stored
+}
+
+DrillGridEditor::Stored DrillGridEditor::storeValue(const DrillChange& edit)
 {
     endEdit();
-    m_edit = edit;
-    m_edit->value = value;
+    beginEdit(edit);
     m_editOpenedWith.clear();
     return storeEdit();
 }
@@ -451,12 +423,20 @@ DrillGridEditor::Stored DrillGridEditor::storeEdit()
         return settleConflict(result);
     case Outcome::Busy:
         return tellBusy();
+    case Outcome::Gone:
+        tellGone();
+        return Stored::Unchanged;
     case Outcome::ConnectionLost:
         emit connectionLost();
         reopenEditor();
         return Stored::Refused;
     case Outcome::Failed:
         break;
+    }
+    // A year closed since the edit began takes it no more; the guard says by whom and when.
+    if (m_editRefused && m_editRefused()) {
+        endEdit();
+        return Stored::Unchanged;
     }
     return refuse(result.failure);
 }
@@ -467,8 +447,8 @@ DrillWriteResult DrillGridEditor::write(const DrillChange& change)
     bool waited = false;
     const DrillWriteResult result = m_data->write(change, m_alongside, [&] {
         waited = true;
-        emit waitingForLock(tr("Waiting for another user to finish: %1 is not stored yet ...")
-                                .arg(editedFieldName()));
+        emit waitingForLock(
+            tr("Waiting for another user to finish: %1 is not stored yet ...").arg(m_editName));
     });
     if (waited)
         emit waitingForLock({});
@@ -483,15 +463,46 @@ DrillGridEditor::Stored DrillGridEditor::settleConflict(const DrillWriteResult& 
     reopenEditor();
     const DrillRecord* record = m_data->recordOf(m_edit->idDrill);
     const QString storedNow = record ? record->shown(m_edit->field) : refused.storedNow;
-    const bool overwrite = m_messages.askYesNo(
-        ProgramTitle, editConflictQuestion(editedFieldName(), storedNow, m_edit->value));
+    const bool overwrite = m_messages.askToReplace(
+        ProgramTitle, editConflictQuestion(m_editName, withAnswers(storedNow, refused.answersNow),
+                                           withAnswers(m_edit->value, wantedAnswers())));
     if (!overwrite) {
         endEdit();
         return Stored::Unchanged;
     }
     closeEditor();
     m_edit->startedFrom = refused.storedNow;
+    if (m_edit->answers)
+        m_edit->answers->startedFrom = refused.answersNow;
     return storeEdit();
+}
+
+// A questionnaire's value is its total with its answers; a field's is its text.
+QString DrillGridEditor::withAnswers(const QString& value,
+                                     const EvaluationTable::Answers& answers) const
+{
+    if (!m_edit->answers)
+        return value;
+    QStringList chosen;
+    for (const int answer : answers)
+        chosen << (answer > 0 ? QString::number(answer) : QStringLiteral("-"));
+    return tr("%1, answers %2").arg(value, chosen.join(QStringLiteral(" ")));
+}
+
+EvaluationTable::Answers DrillGridEditor::wantedAnswers() const
+{
+    return m_edit->answers ? m_edit->answers->wanted : EvaluationTable::Answers{};
+}
+
+// The drill is no longer in the database: what was typed for it has nowhere to go.
+void DrillGridEditor::tellGone()
+{
+    const QString typed = withAnswers(m_edit->value, wantedAnswers());
+    endEdit();
+    m_messages.tell(Messages::Icon::Information, ProgramTitle,
+                    tr("Another user deleted the drill record while you were editing %1. What "
+                       "you entered, \"%2\", was not stored.")
+                        .arg(m_editName, typed));
 }
 
 DrillGridEditor::Stored DrillGridEditor::tellBusy()
@@ -499,7 +510,7 @@ DrillGridEditor::Stored DrillGridEditor::tellBusy()
     m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                     tr("Another user is using the database, so %1 could not be stored. What you "
                        "typed, \"%2\", is still in its box: press Enter to try again.")
-                        .arg(editedFieldName(), m_edit->value));
+                        .arg(m_editName, m_edit->value));
     reopenEditor(); // after the message, which took the focus and so closed the box
     return Stored::Refused;
 }

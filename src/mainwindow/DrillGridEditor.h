@@ -15,7 +15,6 @@ class DrillDataSource;
 class DrillGridView;
 class DrillYearModel;
 class Messages;
-class QKeyEvent;
 class QWidget;
 struct DrillRecord;
 
@@ -67,9 +66,9 @@ public:
     // Asked before a date or master cell opens for typing; true refuses it, the guard having
     // told the user why.
     void setEditGuard(std::function<bool()> refuses) { m_editRefused = std::move(refuses); }
-    // Stores a value made elsewhere (the questionnaire's total) to the drill field it was made
-    // for; `edit` carries the value the field held when it was begun.
-    Stored storeValue(const DrillChange& edit, const QString& value);
+    // Stores a change made elsewhere (the questionnaire's total with its answers) to the drill
+    // it was made for, as one change; Refused leaves it to be stored again.
+    Stored storeValue(const DrillChange& edit);
     // A role that may only read: boxes take no typing and buttons are off.
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
@@ -87,18 +86,20 @@ signals:
     // +1 for the next year, -1 for the previous one.
     void yearStepRequested(int step);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildGrid(QWidget* window);
     // The cell of the open edit; invalid when there is none or its row is gone.
     QModelIndex editIndex() const;
     bool hasTextToStore() const;
     // "Ship's Master Name of ALPHA, Drill No 1".
-    QString editedFieldName() const;
+    QString fieldNameOf(const DrillChange& edit) const;
+    void beginEdit(const DrillChange& edit);
+    QString withAnswers(const QString& value, const EvaluationTable::Answers& answers) const;
+    EvaluationTable::Answers wantedAnswers() const;
+    void tellGone();
     void openEditor(const QString& text, bool selected);
     void closeEditor();
+    bool boxOpen() const;
     void setUpEditor(DrillCellEditor* editor, const QModelIndex& index);
     DrillCellEditor* openEditorWidget() const;
     // Stores the open edit, then opens the cell, with what was typed on it or its own text.
@@ -113,8 +114,10 @@ private:
     Stored settleConflict(const DrillWriteResult& refused);
     Stored refuse(const DataFailure& failure);
     Stored tellBusy();
-    bool gridKey(QKeyEvent* key);
-    void moveToEditableCell(int step);
+    void addGridKeys();
+    void openButtonOfCell();
+    void moveToEditable(int step);
+    void openTyped(const QModelIndex& index, const QString& typed);
     void moveCursorTo(int row, int col);
 
     DrillDataSource* m_data = nullptr;
@@ -124,8 +127,7 @@ private:
     DrillGridView* m_grid = nullptr;
     std::optional<DrillChange> m_edit; // the open edit; its value is the text typed so far
     QString m_editOpenedWith;          // the text the edit's box began with
-    bool m_editorOpen = false;
-    bool m_rowsRebuilt = false; // the model was reset since reread() began
+    QString m_editName;                // what the edit is of, named as the user knows it
     bool m_readOnly = false;
     std::function<bool()> m_alongside;
     std::function<bool()> m_editRefused;

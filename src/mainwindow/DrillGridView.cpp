@@ -5,6 +5,7 @@
 #include "mainwindow/DrillHeaderView.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -19,12 +20,15 @@ DrillGridView::DrillGridView(QAbstractItemModel* model, int frozenColumn, QWidge
     verticalHeader()->setFixedWidth(0);
     setCornerButtonEnabled(false);
     setSelectionMode(NoSelection);
-    setEditTriggers(NoEditTriggers);
-    setTabKeyNavigation(false);
+    setEditTriggers(EditKeyPressed | AnyKeyPressed);
+    setTabKeyNavigation(false); // see event()
     setHorizontalScrollMode(ScrollPerItem);
     setWordWrap(false);
     buildFrozenView();
     connect(this, &QTableView::clicked, this, &DrillGridView::cellClicked);
+    // Qt opens no editor on Enter, which keyboard users press to open a cell.
+    connect(this, &QTableView::activated, this,
+            [this](const QModelIndex& index) { emit openRequested(index, {}); });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &DrillGridView::scrolled);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DrillGridView::scrolled);
 }
@@ -204,4 +208,62 @@ bool DrillGridView::frozenMouseEvent(const QMouseEvent* event)
         m_frozenPressed = QPersistentModelIndex();
     }
     return true;
+}
+
+QModelIndex DrillGridView::nextEditable(int step) const
+{
+    const QModelIndex current = currentIndex();
+    int row = current.isValid() ? current.row() : 0;
+    int col = current.isValid() ? current.column() : m_frozenColumn;
+    do {
+        col += step;
+        if (col < 0 || col >= model()->columnCount()) {
+            row += step;
+            col = step > 0 ? 0 : model()->columnCount() - 1;
+        }
+        if (row < 0 || row >= model()->rowCount())
+            return {};
+    } while (!(model()->flags(model()->index(row, col)) & Qt::ItemIsEditable));
+    return model()->index(row, col);
+}
+
+// The view's triggers decide when a cell opens; the box itself is the drill editor's, which
+// keeps an edit's text through a rebuild of the rows.
+bool DrillGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (!(editTriggers() & trigger) || !(model()->flags(index) & Qt::ItemIsEditable))
+        return QTableView::edit(index, trigger, event);
+    const auto* key =
+        event && event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    const QString text = key ? key->text() : QString();
+    const bool typing =
+        text.size() == 1 && text.at(0).isPrint() && !text.at(0).isSpace() &&
+        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (trigger == AnyKeyPressed && !typing && !(key && key->key() == Qt::Key_Space))
+        return false;
+    emit openRequested(index, typing ? text : QString());
+    return true;
+}
+
+void DrillGridView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        emit escapePressed();
+    QTableView::keyPressEvent(event);
+}
+
+// Tab on the grid moves to the next editable cell. Qt's own Tab key navigation would also move
+// the cell whenever something else hands the focus on through the grid (a box hidden by a
+// rebuild of the rows, the grid disabled under a panel); the key itself is taken here instead.
+bool DrillGridView::event(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            emit tabPressed(key->key() == Qt::Key_Tab ? 1 : -1);
+            return true;
+        }
+    }
+    return QTableView::event(event);
 }

@@ -25,8 +25,20 @@ public:
     QRect cellRect(const QModelIndex& index) const;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
+    // The next (step 1) or previous (step -1) editable cell from the current one, row by row;
+    // invalid at the grid's ends.
+    QModelIndex nextEditable(int step) const;
+    using QTableView::edit;
+
 signals:
     void cellClicked(const QModelIndex& index);
+    // The view's triggers ask to open the cell: F2, Enter or Space with its own text (`typed`
+    // empty), a printable key with what was typed.
+    void openRequested(const QModelIndex& index, const QString& typed);
+    // Escape reached the grid itself, which Qt leaves to the window.
+    void escapePressed();
+    // Tab (+1) or Shift+Tab (-1) on the grid itself.
+    void tabPressed(int step);
     // The body was scrolled, by the user or to bring the current cell into view.
     void scrolled();
 
@@ -34,7 +46,10 @@ protected:
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
     int firstShownColumn() const;

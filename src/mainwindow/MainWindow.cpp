@@ -592,6 +592,7 @@ void MainWindow::showAboutBox()
 
 void MainWindow::askToEndProgram()
 {
+    m_drills->storeEdit(); // one that cannot be stored stays in its box, and the user was told
     if (m_messages.askYesNo(QStringLiteral("EXIT"),
                             QStringLiteral("Do you really want to exit P R O G R A M ?"))) {
         // Everything is stored by now: the windows go at the answer, not after the clean-up.
@@ -772,6 +773,9 @@ void MainWindow::showPreviousYear()
 
 void MainWindow::showYear(int year)
 {
+    // What was typed for this year is stored in it first, or stays in its box.
+    if (m_drills->storeEdit() == DrillGridEditor::Stored::Refused)
+        return;
     setYearCaption(year);
     loadYear();
 }
@@ -784,12 +788,9 @@ void MainWindow::buildEvaluationPanel()
     m_evaluationPanel = new EvaluationPanel(*m_db, m_messages, m_folder, this);
     m_evaluationPanel->hide();
     addFloatingPanel(m_evaluationPanel);
-    connect(m_evaluationPanel, &EvaluationPanel::saved, this, &MainWindow::takeQuestionnaireTotal);
+    connect(m_evaluationPanel, &EvaluationPanel::saveRequested, this,
+            &MainWindow::saveQuestionnaire);
     connect(m_evaluationPanel, &EvaluationPanel::closed, m_shade, &QWidget::hide);
-    connect(m_evaluationPanel, &EvaluationPanel::connectionLost, this, [this] {
-        tellIfConnectionLost(tr("The answers were not saved: they are still shown in the "
-                                "questionnaire, to be saved again."));
-    });
     connect(findChild<QPushButton*>(QStringLiteral("evaluationFormButton")), &QPushButton::clicked,
             this, &MainWindow::openBlankQuestionnaire);
 }
@@ -820,11 +821,17 @@ void MainWindow::openBlankQuestionnaire()
     m_evaluationPanel->openBlank();
 }
 
-void MainWindow::takeQuestionnaireTotal(const QString& total)
+// The answers and their total are one change of the evaluated drill alone; the panel stays
+// open with them while they could not be stored.
+void MainWindow::saveQuestionnaire(const AnswersChange& answers, const QString& total)
 {
-    // The total belongs to the evaluated cell alone, also for the write of the next click.
-    if (m_evaluating)
-        m_drills->storeValue(*m_evaluating, total);
+    if (!m_evaluating)
+        return;
+    DrillChange change = *m_evaluating;
+    change.value = total;
+    change.answers = answers;
+    if (m_drills->storeValue(change) != DrillGridEditor::Stored::Refused)
+        m_evaluationPanel->finish();
 }
 
 // The floating panels of the main window for the fleet and the company name.
@@ -895,7 +902,7 @@ void MainWindow::shipRenamedByOtherUser(qint64 id, const QString& startedFrom,
                                         const QString& storedNow, const QString& typed)
 {
     const QString what = tr("the name of the ship \"%1\"").arg(startedFrom);
-    if (m_messages.askYesNo(ProgramTitle, editConflictQuestion(what, storedNow, typed)))
+    if (m_messages.askToReplace(ProgramTitle, editConflictQuestion(what, storedNow, typed)))
         m_ships->overwriteName(id, storedNow, typed);
 }
 
@@ -919,8 +926,8 @@ void MainWindow::saveCompanyName(const QString& startedFrom, const QString& type
         }
         if (write.outcome == CompanyTable::Outcome::Stored)
             break;
-        if (!m_messages.askYesNo(ProgramTitle, editConflictQuestion(tr("the company name"),
-                                                                    write.storedNow, typed))) {
+        if (!m_messages.askToReplace(ProgramTitle, editConflictQuestion(tr("the company name"),
+                                                                        write.storedNow, typed))) {
             setCompanyName(write.storedNow);
             m_companyPanel->hide();
             m_shade->hide();
@@ -1113,6 +1120,9 @@ void MainWindow::closeShownYear()
         m_messages.tell(Messages::Icon::Information, ProgramTitle, closed->refusal());
         return;
     }
+    // An edit of the year is stored before it closes, or the year stays open.
+    if (m_drills->storeEdit() == DrillGridEditor::Stored::Refused)
+        return;
     if (!m_messages.askYesNo(tr("Close Year"),
                              tr("Close the year %1? Its drills and evaluations can then no longer "
                                 "be changed, until the year is reopened with a reason.")
@@ -1214,7 +1224,12 @@ void MainWindow::otherUserChangedDrill(qint64 idDrill)
 
 void MainWindow::connectionLost()
 {
-    if (!m_reconnectTimer->isActive()) // else told already
+    if (m_reconnectTimer->isActive())
+        return; // told already
+    if (m_evaluationPanel->isVisible())
+        tellIfConnectionLost(tr("The answers were not saved: they are still shown in the "
+                                "questionnaire, to be saved again."));
+    else
         tellConnectionLost(tr("The edit was not stored: it is still in its box. The program "
                               "connects again as soon as the server answers; then press Enter "
                               "to store it."));

@@ -116,7 +116,7 @@ private:
     void buildEvaluationPanel();
     void openQuestionnaire(const DrillChange& edit);
     void openBlankQuestionnaire();
-    void takeQuestionnaireTotal(const QString& total);
+    void saveQuestionnaire(const AnswersChange& answers, const QString& total);
     void tickClock();
     void readCompanyName();
     void makeDailyBackup();

@@ -11,10 +11,12 @@ namespace {
 
 // A box of a fixed size, so it has no maximise button.
 int showBox(QMessageBox::Icon icon, const QString& title, const QString& text,
-            QMessageBox::StandardButtons buttons)
+            QMessageBox::StandardButtons buttons,
+            QMessageBox::StandardButton preferred = QMessageBox::NoButton)
 {
     QMessageBox box(icon, title, text, buttons, QApplication::activeWindow(),
                     Look::fixedDialogFlags());
+    box.setDefaultButton(preferred);
     return box.exec();
 }
 
@@ -24,6 +26,12 @@ bool QtMessages::askYesNo(const QString& title, const QString& text)
 {
     return showBox(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+bool QtMessages::askToReplace(const QString& title, const QString& text)
+{
+    return showBox(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtMessages::tell(Icon icon, const QString& title, const QString& text)

@@ -53,14 +53,16 @@ public:
         Icon icon;
         QString title;
         QString text;
+        bool yesFirst = false; // a question whose Enter answers Yes
     };
 
     bool askYesNo(const QString& title, const QString& text) override
     {
-        shown.append({Icon::Question, title, text});
-        if (whileShown)
-            whileShown();
-        return answerYes;
+        return ask(title, text, true);
+    }
+    bool askToReplace(const QString& title, const QString& text) override
+    {
+        return ask(title, text, false);
     }
     void tell(Icon icon, const QString& title, const QString& text) override
     {
@@ -72,6 +74,14 @@ public:
     {
         shown.append({Icon::Question, title, text});
         return answerText;
+    }
+
+    bool ask(const QString& title, const QString& text, bool yesFirst)
+    {
+        shown.append({Icon::Question, title, text, yesFirst});
+        if (whileShown)
+            whileShown();
+        return answerYes;
     }
 
     bool answerYes = false;
