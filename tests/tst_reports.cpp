@@ -565,9 +565,10 @@ private slots:
         RecordingMessages messages;
         const QString pdf = statusReportPdf(fleet.fixture, messages, [](ReportControl& control) {
             const ReportControl::RowHook numbering = control.rowHook();
-            control.setRowHook([numbering](ReportValues& row, ReportValues& report) {
-                numbering(row, report);
-                row[QStringLiteral("No")] = 99939 + row.value(QStringLiteral("No")).toInt();
+            control.setRowHook([numbering](QList<ReportValues>& rows, ReportValues& report) {
+                numbering(rows, report);
+                for (ReportValues& row : rows)
+                    row[QStringLiteral("No")] = 99939 + row.value(QStringLiteral("No")).toInt();
             });
         });
         QVERIFY(!pdf.isEmpty());
@@ -781,8 +782,9 @@ private slots:
         control.setPrintFileName(pdf);
         control.setDefault(QStringLiteral("Company"), QStringLiteral("From Default"));
         control.setDefault(QStringLiteral("Missing"), QStringLiteral("Default Only"));
-        control.setRowHook([](ReportValues& row, ReportValues&) {
-            row[QStringLiteral("Twice")] = row.value(QStringLiteral("YearDrill")).toInt() * 2;
+        control.setRowHook([](QList<ReportValues>& rows, ReportValues&) {
+            for (ReportValues& row : rows)
+                row[QStringLiteral("Twice")] = row.value(QStringLiteral("YearDrill")).toInt() * 2;
         });
         QVERIFY(control.run());
         const QString text = textOfPdf(pdf).simplified();
