@@ -37,6 +37,11 @@ QStringList reportTableStatements(Schema::Engine engine)
     };
 }
 
+// The drills of a year, found without reading those of every year: the grid, the reports and
+// the history of a year ask by year.
+const QString DrillsOfYearIndex =
+    QStringLiteral("CREATE INDEX IF NOT EXISTS DrillsOfYear ON Drills (YearDrill, IDDrill)");
+
 } // namespace
 
 QStringList Schema::drillColumns()
@@ -72,6 +77,7 @@ QStringList Schema::createStatements(Engine engine)
         QStringLiteral("CREATE TABLE Drills (IDDrill %1, IDShip INTEGER NOT NULL, ShipName TEXT, "
                        "YearDrill INTEGER NOT NULL, %2, UNIQUE (IDShip, YearDrill))")
             .arg(key, drillFields()),
+        DrillsOfYearIndex,
         QStringLiteral("CREATE TABLE Company (%1Name TEXT)").arg(Dialect::rowOrderColumn(engine)),
         QStringLiteral("INSERT INTO Company (Name) VALUES ('')"),
         QStringLiteral("CREATE TABLE Evaluation (IDEvaluation %1, "
@@ -108,9 +114,12 @@ QStringList Schema::upgradeStatements(Engine engine, int fromVersion)
 {
     if (fromVersion >= Version)
         return {};
-    const QStringList history = fromVersion < 2 ? HistorySchema::createStatements(engine)
-                                                : HistorySchema::upgradeFromSecondVersion(engine);
-    return history + QStringList{Dialect::setVersion(engine, Version)};
+    QStringList statements;
+    if (fromVersion < 2)
+        statements = HistorySchema::createStatements(engine);
+    else if (fromVersion < 3)
+        statements = HistorySchema::upgradeFromSecondVersion(engine);
+    return statements << DrillsOfYearIndex << Dialect::setVersion(engine, Version);
 }
 
 QStringList Schema::requiredObjects(Engine engine, int version)

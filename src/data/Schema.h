@@ -9,7 +9,7 @@ namespace Schema {
 using Engine = DatabaseLocation::Engine;
 
 // Recorded with the schema; a database without it is not one of ours.
-inline constexpr int Version = 3;
+inline constexpr int Version = 4;
 
 // Every table and view the program keeps, created together in one transaction.
 QStringList createStatements(Engine engine);
