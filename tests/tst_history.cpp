@@ -154,6 +154,24 @@ void makeSecondVersion(DrillDatabase& db)
     run(db, Dialect::setVersion(db.engine(), 2));
 }
 
+// Takes the schema back to its third version, before drills were found by year through an index.
+void makeThirdVersion(DrillDatabase& db)
+{
+    run(db, QStringLiteral("DROP INDEX DrillsOfYear"));
+    run(db, QStringLiteral("DELETE FROM OrxSchema"));
+    run(db, Dialect::setVersion(db.engine(), 3));
+}
+
+bool hasDrillsOfYearIndex(const DrillDatabase& db)
+{
+    return scalar(db, db.engine() == Engine::Postgres
+                          ? QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = "
+                                           "'drillsofyear'")
+                          : QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = "
+                                           "'index' AND name = 'DrillsOfYear'"))
+               .toInt() == 1;
+}
+
 // Every entry with every column, in the order written.
 QStringList historyOf(const DrillDatabase& db)
 {
@@ -426,6 +444,39 @@ private slots:
                                                "'History'"))
                          .toInt(),
                      0);
+    }
+
+    // A third version file gets the index by which a year's drills, and so its history, are
+    // found; the history of a year holds its own drills' changes, whatever other years hold.
+    void aYearsHistoryIsFoundByItsDrillsIndex_data() { Engines::addRows(); }
+    void aYearsHistoryIsFoundByItsDrillsIndex()
+    {
+        FRESH_LOCATION(fresh);
+        {
+            DrillDatabase db(fresh.location());
+            OPEN(db);
+            oneDrill(db);
+            makeThirdVersion(db);
+            QVERIFY(!hasDrillsOfYearIndex(db));
+        }
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        QCOMPARE(scalar(db, Dialect::readVersion(db.engine())).toInt(), Schema::Version);
+        QVERIFY(hasDrillsOfYearIndex(db));
+        QVERIFY(writeMaster(db, QStringLiteral("Capt. Berg")).stored());
+        DrillDataSource later(db);
+        later.setYear(2026);
+        QVERIFY(later.addFleetYear() && later.refresh());
+        QVERIFY(later
+                    .write(DrillChange::of(later.records().at(0), DrillDataSource::Master,
+                                           QStringLiteral("Capt. Lund")))
+                    .stored());
+        for (const auto& [year, master] : {std::pair{2025, "Capt. Berg"}, {2026, "Capt. Lund"}}) {
+            const auto entries = ChangeHistory::ofYear(db, year);
+            QVERIFY(entries);
+            QCOMPARE(entries->size(), 1);
+            QCOMPARE(entries->first().to, QLatin1String(master));
+        }
     }
 };
 

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLocale>
 #include <QPrinter>
 #include <QProcess>
@@ -103,6 +104,19 @@ QList<PdfWord> wordsOfFirstPage(const QString& pdf)
                                    QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
     }
     return words;
+}
+
+// The colour of the first page of a PDF at a point given in PDF points (as pdftotext -bbox
+// gives them), from the page drawn by pdftoppm.
+QColor colourOnFirstPage(const QString& pdf, const QPointF& at)
+{
+    constexpr int Dpi = 144;
+    const QString png = pdf + QStringLiteral(".png");
+    QProcess::execute(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(Dpi),
+                       QStringLiteral("-singlefile"), QStringLiteral("-l"), QStringLiteral("1"),
+                       pdf, png.chopped(4)});
+    return QImage(png).pixelColor((at * Dpi / 72).toPoint());
 }
 
 // Text that must print as typed, whatever it looks like.
@@ -392,6 +406,20 @@ private slots:
             qPrintable(lineOf("MV Charlie")));
         QVERIFY(text.simplified().contains(
             QStringLiteral("3 ships, 6 drills: 2 done, 2 due, 1 later, 1 not scheduled")));
+        // And in colour: every mark on its state's tint, row after row.
+        const QString pdf = QDir(fleet.fixture.folder()).filePath(QStringLiteral("report.pdf"));
+        const QHash<QString, QColor> tints = {{QStringLiteral("DONE"), QColor(0xdc, 0xf1, 0xdc)},
+                                              {QStringLiteral("DUE"), QColor(0xdd, 0xe3, 0xfa)},
+                                              {QStringLiteral("LATER"), QColor(0xf8, 0xde, 0xde)}};
+        int marks = 0;
+        for (const PdfWord& word : wordsOfFirstPage(pdf)) {
+            if (!tints.contains(word.text))
+                continue;
+            ++marks;
+            const QColor below = colourOnFirstPage(pdf, {word.box.center().x(), word.box.top()});
+            QCOMPARE(below, tints.value(word.text));
+        }
+        QCOMPARE(marks, 3 + 5); // the legend's and the drills'
     }
 
     void aYearWithoutDrillsStillNamesTheYearAndCompany()
@@ -553,9 +581,10 @@ private slots:
         RecordingMessages messages;
         const QString pdf = statusReportPdf(fleet.fixture, messages, [](ReportControl& control) {
             const ReportControl::RowHook numbering = control.rowHook();
-            control.setRowHook([numbering](ReportValues& row, ReportValues& report) {
-                numbering(row, report);
-                row[QStringLiteral("No")] = 99939 + row.value(QStringLiteral("No")).toInt();
+            control.setRowHook([numbering](QList<ReportValues>& rows, ReportValues& report) {
+                numbering(rows, report);
+                for (ReportValues& row : rows)
+                    row[QStringLiteral("No")] = 99939 + row.value(QStringLiteral("No")).toInt();
             });
         });
         QVERIFY(!pdf.isEmpty());
@@ -769,8 +798,9 @@ private slots:
         control.setPrintFileName(pdf);
         control.setDefault(QStringLiteral("Company"), QStringLiteral("From Default"));
         control.setDefault(QStringLiteral("Missing"), QStringLiteral("Default Only"));
-        control.setRowHook([](ReportValues& row, ReportValues&) {
-            row[QStringLiteral("Twice")] = row.value(QStringLiteral("YearDrill")).toInt() * 2;
+        control.setRowHook([](QList<ReportValues>& rows, ReportValues&) {
+            for (ReportValues& row : rows)
+                row[QStringLiteral("Twice")] = row.value(QStringLiteral("YearDrill")).toInt() * 2;
         });
         QVERIFY(control.run());
         const QString text = textOfPdf(pdf).simplified();

@@ -67,9 +67,12 @@ std::optional<QList<ChangeEntry>> ChangeHistory::ofShip(DrillDatabase& db, qint6
 
 std::optional<QList<ChangeEntry>> ChangeHistory::ofYear(DrillDatabase& db, int year)
 {
+    // The year's drills first, by index, and then their entries by the index of History: never
+    // every drill entry of every year.
     return entriesOf(db,
                      QStringLiteral("WHERE (h.TableName = 'ClosedYears' AND h.RecordId = ?) OR "
-                                    "(%1 AND d.YearDrill = ?) ORDER BY h.IDHistory")
+                                    "(%1 AND h.RecordId IN (SELECT IDDrill FROM Drills WHERE "
+                                    "YearDrill = ?)) ORDER BY h.IDHistory")
                          .arg(OfDrills),
                      {year, year}, "Reading the history of a year");
 }

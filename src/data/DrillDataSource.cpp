@@ -102,6 +102,7 @@ bool DrillDataSource::refresh()
         ok = DrillDatabase::exec(query, "Reading the drills of a year");
     }
     QList<DrillRecord> records;
+    records.reserve(m_records.size()); // a year read again has as many rows as before, mostly
     while (ok && query.next())
         records.append(recordRead(query));
     // A read that breaks off part-way is a failed read, not a shorter year.

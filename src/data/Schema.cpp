@@ -38,6 +38,11 @@ QStringList reportTableStatements(Schema::Engine engine)
     };
 }
 
+// The drills of a year, found without reading those of every year: the grid, the reports and
+// the history of a year ask by year.
+const QString DrillsOfYearIndex =
+    QStringLiteral("CREATE INDEX IF NOT EXISTS DrillsOfYear ON Drills (YearDrill, IDDrill)");
+
 } // namespace
 
 QStringList Schema::drillColumns()
@@ -73,6 +78,7 @@ QStringList Schema::createStatements(Engine engine)
         QStringLiteral("CREATE TABLE Drills (IDDrill %1, IDShip INTEGER NOT NULL, ShipName TEXT, "
                        "YearDrill INTEGER NOT NULL, %2, UNIQUE (IDShip, YearDrill))")
             .arg(key, drillFields()),
+        DrillsOfYearIndex,
         QStringLiteral("CREATE TABLE Company (%1Name TEXT)").arg(Dialect::rowOrderColumn(engine)),
         QStringLiteral("INSERT INTO Company (Name) VALUES ('')"),
         QStringLiteral("CREATE TABLE Evaluation (IDEvaluation %1, "
@@ -121,6 +127,7 @@ QStringList Schema::upgradeStatements(Engine engine, int fromVersion)
             if (Dialect::makesFunction(statement))
                 statements << statement;
         }
+        statements << DrillsOfYearIndex;
     }
     return statements << Dialect::setVersion(engine, Version);
 }

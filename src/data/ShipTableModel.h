@@ -24,6 +24,8 @@ public:
     bool refresh();
     // Every ship, first to last.
     QList<Ship> ships();
+    // Whether any ship is stored, without reading them all.
+    bool hasShips() const { return storedRows() > 0; }
     // Writes a changed row that is still pending.
     bool submitPending();
     // Drops a change not yet written and shows the names as stored.

@@ -23,5 +23,8 @@ void DrillEvalReport::prepare(ReportControl& control, const DrillDatabase& db,
     control.setReportFileName(
         AppFolder::programFile(applicationFolder, QString::fromLatin1(TemplateFileName)));
     control.setReportShape({QStringLiteral("PrintEval"), false});
-    control.setRowHook([](ReportValues& row, ReportValues&) { addChoices(row); });
+    control.setRowHook([](QList<ReportValues>& rows, ReportValues&) {
+        for (ReportValues& row : rows)
+            addChoices(row);
+    });
 }

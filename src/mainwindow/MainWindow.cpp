@@ -95,12 +95,12 @@ enum class YearLoad
 // Reads the drills of a year into the data source, first giving every ship its row when the
 // year has none. A year whose rows could not be made is read, and shown, as the empty year it
 // still is.
-YearLoad readYear(DrillDataSource& data, ShipTableModel& fleet, int year)
+YearLoad readYear(DrillDataSource& data, const ShipTableModel& fleet, int year)
 {
     data.setYear(year);
     if (!data.refresh())
         return YearLoad::NotRead;
-    if (data.recordCount() > 0 || fleet.ships().isEmpty())
+    if (data.recordCount() > 0 || !fleet.hasShips())
         return YearLoad::Read;
     if (!data.addFleetYear())
         return YearLoad::RowsNotMade;

@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QSaveFile>
 
+#include <array>
+
 namespace {
 
 struct StateLabel
@@ -36,37 +38,74 @@ StateLabel labelOf(DrillState state)
     return {"none", "", "UnscheduledCount"};
 }
 
-void countUp(ReportValues& report, const QString& name)
+constexpr std::array AllStates = {DrillState::None, DrillState::Done, DrillState::Due,
+                                  DrillState::Later};
+
+// The names of one drill's fields in a row: drill 2's are drill 1's with "1" appended.
+struct DrillFields
 {
-    report[name] = report.value(name).toInt() + 1;
+    explicit DrillFields(const QString& suffix)
+        : scheduled(QStringLiteral("Drill Date") + suffix),
+          done(QStringLiteral("Done Date") + suffix), state(QStringLiteral("State") + suffix),
+          mark(QStringLiteral("Mark") + suffix)
+    {
+    }
+    QString scheduled, done, state, mark;
+};
+
+// The words and classes of every state, made once for all rows.
+struct StateTexts
+{
+    StateTexts()
+    {
+        for (const DrillState state : AllStates) {
+            styleClass[int(state)] = QString::fromLatin1(labelOf(state).styleClass);
+            mark[int(state)] = QString::fromUtf8(labelOf(state).mark);
+        }
+    }
+    std::array<QVariant, AllStates.size()> styleClass, mark;
+};
+
+struct Counts
+{
+    int ships = 0;
+    int drills = 0;
+    std::array<int, AllStates.size()> byState{};
+};
+
+void addDrill(ReportValues& row, const DrillFields& fields, const StateTexts& texts, Counts& counts,
+              const QDate& today)
+{
+    const QString scheduled = row.value(fields.scheduled).toString();
+    const QString done = row.value(fields.done).toString();
+    const int state = int(drillState(scheduled, done, today));
+    row[fields.state] = texts.styleClass.at(state);
+    row[fields.mark] = texts.mark.at(state);
+    ++counts.byState.at(state);
+    ++counts.drills;
+    row[fields.scheduled] = DateText::storedToShort(scheduled);
+    row[fields.done] = DateText::storedToShort(done);
 }
 
-// Drill 2's fields are drill 1's with "1" appended.
-void addDrill(ReportValues& row, ReportValues& report, const QString& suffix, const QDate& today)
+// Numbers and stripes the rows, gives each drill its state, and counts them for the report.
+void addDrillValues(QList<ReportValues>& rows, ReportValues& report, const QDate& today)
 {
-    const QString scheduledField = QStringLiteral("Drill Date") + suffix;
-    const QString doneField = QStringLiteral("Done Date") + suffix;
-    const QString scheduled = row.value(scheduledField).toString();
-    const QString done = row.value(doneField).toString();
-
-    const StateLabel label = labelOf(drillState(scheduled, done, today));
-    row[QStringLiteral("State") + suffix] = QString::fromLatin1(label.styleClass);
-    row[QStringLiteral("Mark") + suffix] = QString::fromUtf8(label.mark);
-    countUp(report, QString::fromLatin1(label.counter));
-    countUp(report, QStringLiteral("DrillCount"));
-
-    row[scheduledField] = DateText::storedToShort(scheduled);
-    row[doneField] = DateText::storedToShort(done);
-}
-
-void addDrillValues(ReportValues& row, ReportValues& report, const QDate& today)
-{
-    countUp(report, QStringLiteral("ShipCount"));
-    const int number = report.value(QStringLiteral("ShipCount")).toInt();
-    row[QStringLiteral("No")] = number;
-    row[QStringLiteral("Stripe")] = number % 2 ? QStringLiteral("odd") : QStringLiteral("even");
-    addDrill(row, report, QString(), today);
-    addDrill(row, report, QStringLiteral("1"), today);
+    const DrillFields first{QString()};
+    const DrillFields second{QStringLiteral("1")};
+    const StateTexts texts;
+    const QVariant odd(QStringLiteral("odd")), even(QStringLiteral("even"));
+    Counts counts;
+    for (ReportValues& row : rows) {
+        const int number = ++counts.ships;
+        row[QStringLiteral("No")] = number;
+        row[QStringLiteral("Stripe")] = number % 2 ? odd : even;
+        addDrill(row, first, texts, counts, today);
+        addDrill(row, second, texts, counts, today);
+    }
+    report[QStringLiteral("ShipCount")] = counts.ships;
+    report[QStringLiteral("DrillCount")] = counts.drills;
+    for (const DrillState state : AllStates)
+        report[QString::fromLatin1(labelOf(state).counter)] = counts.byState.at(int(state));
 }
 
 QString csvStateOf(DrillState state)
@@ -145,8 +184,9 @@ void DrillStatusReport::prepare(ReportControl& control, int year, const QString&
          {"ShipCount", "DrillCount", "DoneCount", "DueCount", "LaterCount", "UnscheduledCount"})
         control.setDefault(QString::fromLatin1(counter), 0);
     const QDate today = Clock::today();
-    control.setRowHook(
-        [today](ReportValues& row, ReportValues& report) { addDrillValues(row, report, today); });
+    control.setRowHook([today](QList<ReportValues>& rows, ReportValues& report) {
+        addDrillValues(rows, report, today);
+    });
     control.setCsvExport([today](const ReportTable& table, const QString& fileName) {
         return writeCsvFile(table, today, fileName);
     });

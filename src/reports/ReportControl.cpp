@@ -36,21 +36,19 @@ ReportData dataOf(const ReportTable& table, const ReportValues& defaults,
     ReportData data;
     data.report = defaults;
     // The fields a row has, with those the hook adds, even when there is no row.
-    ReportValues probe = valuesOf(table.columns, {});
+    QList<ReportValues> probe = {valuesOf(table.columns, {})};
     if (hook) {
         ReportValues report = defaults;
         hook(probe, report);
     }
-    data.fields = probe.keys();
+    data.fields = probe.first().keys();
     if (!table.rows.isEmpty())
         data.report.insert(valuesOf(table.columns, table.rows.first()));
     data.rows.reserve(table.rows.size());
-    for (const QVariantList& row : table.rows) {
-        ReportValues values = valuesOf(table.columns, row);
-        if (hook)
-            hook(values, data.report);
-        data.rows.append(std::move(values));
-    }
+    for (const QVariantList& row : table.rows)
+        data.rows.append(valuesOf(table.columns, row));
+    if (hook)
+        hook(data.rows, data.report);
     return data;
 }
 

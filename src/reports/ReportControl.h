@@ -30,8 +30,8 @@ public:
         File
     };
 
-    // Adds computed values to a row; report holds the report-wide values, for totals.
-    using RowHook = std::function<void(ReportValues& row, ReportValues& report)>;
+    // Adds computed values to the rows, all at once, and report-wide ones (totals) to report.
+    using RowHook = std::function<void(QList<ReportValues>& rows, ReportValues& report)>;
     // Writes the rows read as a CSV file; empty on success, otherwise a sentence for the user.
     using CsvExport = std::function<QString(const ReportTable& table, const QString& fileName)>;
 

@@ -56,7 +56,7 @@ public:
 private:
     struct Row
     {
-        QStringList cells; // lines apart by line breaks
+        QStringList cells; // lines apart by line breaks, each fitting its cell
         QList<int> looks;  // index into m_looks, per cell
         QColor fill;
         qreal height = 0;
@@ -85,9 +85,14 @@ private:
     void paginate();
     qreal placePart(const QTextDocument& part, qreal top);
     qreal placeTable(qreal top, qreal footerHeight);
+    qsizetype groupEnd(qsizetype column) const;
+    int cellLook(qsizetype column, const ReportValues& values, const QStringList& rowClasses,
+                 const QString& rowKey, QString& key);
     qsizetype rowsFitting(qsizetype first, qreal top) const;
     qreal heightOf(qsizetype first, qsizetype last) const;
-    QString fitted(const QString& text, int look, qreal width) const;
+    bool fits(const QString& text, int look, qreal width);
+    QString elided(const QString& text, int look, qreal width);
+    QString fitted(const QString& text, int look, qreal width);
 
     void paintPage(QPainter& painter, int page) const;
     void paintPart(QPainter& painter, const Placement& placement) const;
@@ -110,13 +115,17 @@ private:
     QList<ReportColumn> m_columns;
     QList<qreal> m_left; // of each column, and the table's right edge last
     QList<CellLook> m_looks;
-    QList<QFontMetricsF> m_metrics; // per look
-    QList<qreal> m_widestChar;      // per look: text this wide per character surely fits
+    QList<QFontMetricsF> m_metrics;        // per look
+    QList<qreal> m_widestChar;             // per look: text this wide per character surely fits
+    QList<QHash<QString, qreal>> m_widths; // per look: the texts measured
     QHash<QString, int> m_lookIndex;
+    QHash<QString, int> m_cellLooks;  // by what decides a cell's look
+    QList<QStringList> m_classFields; // per column: the fields that give it classes
     QList<Row> m_rows;
     QString m_emptyText;
     int m_emptyLook = 0;
-    QList<int> m_titleLooks; // per column
+    QList<int> m_titleLooks;   // per column
+    QStringList m_groupTitles; // per column, fitted to the group's width
     int m_groupLook = 0;
     qreal m_rowHeight = 0;
     qreal m_groupHeight = 0; // 0 when no column has a group

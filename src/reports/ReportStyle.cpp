@@ -78,11 +78,11 @@ void ReportStyle::addRules(const QString& selectors, const QString& declarations
         if (!name.isEmpty() && !value.isEmpty())
             properties.append({name, value});
     }
+    // A selector with blanks or other combinators is for the HTML parts only.
+    static const QRegularExpression combinators(QStringLiteral(R"([\s>+~#\[:])"));
     for (const QString& selector : selectors.split(u',', Qt::SkipEmptyParts)) {
         QStringList parts = selector.trimmed().split(u'.');
-        // A selector with blanks or other combinators is for the HTML parts only.
-        if (parts.isEmpty() ||
-            selector.trimmed().contains(QRegularExpression(QStringLiteral(R"([\s>+~#\[:])"))))
+        if (parts.isEmpty() || selector.trimmed().contains(combinators))
             continue;
         Rule rule;
         rule.tag = parts.takeFirst().toLower();
