@@ -6,6 +6,8 @@
 #include "data/Schema.h"
 #include "data/YearRows.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtDebug>
@@ -126,19 +128,45 @@ bool DrillDataSource::prepareYearQuery()
     return true;
 }
 
-bool DrillDataSource::refreshDrill(qint64 idDrill)
+bool DrillDataSource::refreshDrills(const QList<qint64>& idDrills)
 {
-    const int index = indexOf(idDrill);
-    if (index < 0)
+    QJsonArray held;
+    for (const qint64 idDrill : idDrills) {
+        if (indexOf(idDrill) >= 0)
+            held.append(idDrill);
+    }
+    if (held.isEmpty())
+        return true;
+    if (!prepareDrillsQuery())
         return false;
-    QSqlQuery query(m_db.connection());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE IDDrill = ?"));
-    query.addBindValue(idDrill);
-    if (!DrillDatabase::exec(query, "Reading a drill") || !query.next())
+    m_drillsQuery.addBindValue(
+        QString::fromUtf8(QJsonDocument(held).toJson(QJsonDocument::Compact)));
+    if (!DrillDatabase::exec(m_drillsQuery, "Reading drills again"))
         return false;
-    m_records[index] = recordRead(query);
-    emit recordRefreshed(index);
+    while (m_drillsQuery.next()) {
+        const DrillRecord record = recordRead(m_drillsQuery);
+        if (const int index = indexOf(record.idDrill); index >= 0) {
+            m_records[index] = record;
+            emit recordRefreshed(index);
+        }
+    }
+    m_drillsQuery.finish();
+    return true;
+}
+
+bool DrillDataSource::prepareDrillsQuery()
+{
+    if (m_drillsQuerySession == m_db.session())
+        return true;
+    m_drillsQuery = QSqlQuery(m_db.connection());
+    m_drillsQuery.setForwardOnly(true);
+    if (!m_drillsQuery.prepare(
+            QStringLiteral("SELECT * FROM QuDrills WHERE %1")
+                .arg(Dialect::inBoundList(m_db.engine(), QStringLiteral("IDDrill"))))) {
+        qWarning().noquote() << "Reading drills again failed:" << m_drillsQuery.lastError().text();
+        return false;
+    }
+    m_drillsQuerySession = m_db.session();
     return true;
 }
 

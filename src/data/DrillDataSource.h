@@ -32,9 +32,10 @@ public:
     // Reads the year's records; false when the read failed (see failure()), and the records
     // stay those of recordsYear(). Either way refreshed() follows.
     bool refresh();
-    // Reads one drill again, as another user changed it; true when the year holds it and it
-    // was read, then recordRefreshed() tells which. A drill the year does not hold is ignored.
-    bool refreshDrill(qint64 idDrill);
+    // Reads drills again, as another user changed them, all in one statement; recordRefreshed()
+    // tells each record read. Drills the year does not hold are ignored; false when the read
+    // failed.
+    bool refreshDrills(const QList<qint64>& idDrills);
     const QList<DrillRecord>& records() const { return m_records; }
     int recordCount() const { return int(m_records.size()); }
     // The year the records belong to; 0 before the first read that succeeded.
@@ -96,6 +97,7 @@ private:
     void makeServerWrite();
     void setLockWait(std::chrono::milliseconds wait);
     bool prepareYearQuery();
+    bool prepareDrillsQuery();
     QSqlQuery* fieldUpdate(DrillRecord::Column field, QSqlError* refused);
 
     DrillDatabase& m_db;
@@ -106,6 +108,9 @@ private:
     // The year's query, prepared once per connection: a reading is then one round trip.
     QSqlQuery m_yearQuery;
     int m_yearQuerySession = -1;
+    // The same for reading a list of drills again.
+    QSqlQuery m_drillsQuery;
+    int m_drillsQuerySession = -1;
     // The server's field write, prepared once per connection; m_serverWriteSession tells for
     // which connection it is known whether the server has it.
     QHash<DrillRecord::Column, QSqlQuery> m_fieldUpdates;

@@ -1178,7 +1178,7 @@ void MainWindow::watchOtherUsers()
 {
     m_watch = std::make_unique<ChangeWatch>(*m_db);
     connect(m_watch.get(), &ChangeWatch::changed, this, &MainWindow::otherUsersChanged);
-    connect(m_watch.get(), &ChangeWatch::drillChanged, this, &MainWindow::otherUserChangedDrill);
+    connect(m_watch.get(), &ChangeWatch::drillsChanged, this, &MainWindow::otherUsersChangedDrills);
     m_watch->start();
     connect(m_drills, &DrillGridEditor::connectionLost, this, &MainWindow::connectionLost);
     // A server can go away while nobody edits: a light question now and then notices it.
@@ -1202,13 +1202,13 @@ void MainWindow::otherUsersChanged()
     m_reportCurrent = false;
 }
 
-void MainWindow::otherUserChangedDrill(qint64 idDrill)
+void MainWindow::otherUsersChangedDrills(const QList<qint64>& idDrills)
 {
     if (!m_drillGrid->isEnabled()) {
         m_othersChanged = true;
         return;
     }
-    m_yearDrills->refreshDrill(idDrill);
+    m_yearDrills->refreshDrills(idDrills);
     m_reportCurrent = false;
 }
 

@@ -122,7 +122,7 @@ private:
     void makeDailyBackup();
     void watchOtherUsers();
     void otherUsersChanged();
-    void otherUserChangedDrill(qint64 idDrill);
+    void otherUsersChangedDrills(const QList<qint64>& idDrills);
     void connectionLost();
     void tryReconnect();
     void checkServerAlive();
