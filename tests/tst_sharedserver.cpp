@@ -7,6 +7,7 @@
 #include "common/Clock.h"
 #include "data/DrillDatabase.h"
 #include "data/PrintEvalTable.h"
+#include "data/YearClosure.h"
 #include "data/YearRows.h"
 #include "evaluation/DrillEvalReport.h"
 #include "reports/ReportControl.h"
@@ -791,6 +792,39 @@ private slots:
         if (mostRoundTrips >= 0)
             QVERIFY2(roundTrips <= mostRoundTrips, qPrintable(QString::number(roundTrips)));
         QVERIFY2(gaps.longest() <= 50 + 2 * delay, qPrintable(QString::number(gaps.longest())));
+    }
+
+    // An edit box opens at once, far from the server: whether the year is closed came with
+    // the year, and comes again when another user closes it.
+    void openingAnEditBoxAsksTheServerNothing_data()
+    {
+        QTest::addColumn<bool>("closedByAnother");
+        QTest::newRow("open year") << false;
+        QTest::newRow("closed by another user meanwhile") << true;
+    }
+    void openingAnEditBoxAsksTheServerNothing()
+    {
+        QFETCH(bool, closedByAnother);
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        DelayProxy network(TestServer::instance().socketFolder() + QStringLiteral("/.s.PGSQL.5432"),
+                           std::chrono::milliseconds(25));
+        DatabaseLocation far = fleet.location;
+        far.host = QStringLiteral("127.0.0.1");
+        far.port = network.port();
+        ServerWindow w(far);
+        QVERIFY(w.loadAndShow());
+        if (closedByAnother) {
+            QCOMPARE(YearClosure::close(fleet.other, 2026, 2026), YearClosure::Outcome::Done);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                w.child<QLabel>("yearLabel")->text().contains(QStringLiteral("Closed on")), 2000);
+        }
+        QTest::qWait(300); // what the window was told is read
+        const long long before = network.roundTrips();
+        QVERIFY(w.clickCell(Bravo, DrillRecord::Master));
+        QCOMPARE(w.box() != nullptr, !closedByAnother);
+        QCOMPARE(w.messages.shown.size(), closedByAnother ? 1 : 0);
+        QCOMPARE(network.roundTrips() - before, 0LL);
     }
 
     // The server's network goes quiet: the window notices, and while it tries to connect

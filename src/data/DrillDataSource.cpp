@@ -4,6 +4,7 @@
 #include "data/Dialect.h"
 #include "data/DrillDatabase.h"
 #include "data/Schema.h"
+#include "data/YearClosure.h"
 #include "data/YearRows.h"
 
 #include <QJsonArray>
@@ -86,8 +87,9 @@ DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent) : QObject(p
 
 bool DrillDataSource::refresh()
 {
-    QSqlQuery& query = m_yearQuery;
-    bool ok = prepareYearQuery();
+    QSqlQuery& query = m_yearQuery.query;
+    bool ok = prepared(m_yearQuery, QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"),
+                       "Reading the drills of a year");
     if (ok) {
         query.addBindValue(m_year);
         ok = DrillDatabase::exec(query, "Reading the drills of a year");
@@ -101,30 +103,46 @@ bool DrillDataSource::refresh()
                              << query.lastError().text();
         ok = false;
     }
+    if (!ok)
+        m_failure = DataFailure::of(query.lastError());
+    // A statement left open would hold SQLite's read lock.
+    query.finish();
     if (ok) {
         m_records = std::move(records);
         m_recordsYear = m_year;
-    } else {
-        m_failure = DataFailure::of(query.lastError());
+        refreshClosure();
     }
-    // A statement left open would hold SQLite's read lock.
-    query.finish();
     emit refreshed();
     return ok;
 }
 
-bool DrillDataSource::prepareYearQuery()
+bool DrillDataSource::refreshClosure()
 {
-    if (m_yearQuerySession == m_db.session())
+    QSqlQuery& query = m_closureQuery.query;
+    if (!prepared(m_closureQuery, YearClosure::closedInfoStatement(),
+                  "Reading whether a year is closed"))
+        return false;
+    query.addBindValue(m_recordsYear);
+    if (!DrillDatabase::exec(query, "Reading whether a year is closed"))
+        return false;
+    m_closedYear.reset();
+    if (query.next())
+        m_closedYear = YearClosure::closedYearRead(m_recordsYear, query);
+    query.finish();
+    return true;
+}
+
+bool DrillDataSource::prepared(SessionQuery& statement, const QString& sql, const char* context)
+{
+    if (statement.session == m_db.session())
         return true;
-    m_yearQuery = QSqlQuery(m_db.connection());
-    m_yearQuery.setForwardOnly(true);
-    if (!m_yearQuery.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"))) {
-        qWarning().noquote() << "Reading the drills of a year failed:"
-                             << m_yearQuery.lastError().text();
+    statement.query = QSqlQuery(m_db.connection());
+    statement.query.setForwardOnly(true);
+    if (!statement.query.prepare(sql)) {
+        qWarning().noquote() << context << "failed:" << statement.query.lastError().text();
         return false;
     }
-    m_yearQuerySession = m_db.session();
+    statement.session = m_db.session();
     return true;
 }
 
@@ -137,36 +155,23 @@ bool DrillDataSource::refreshDrills(const QList<qint64>& idDrills)
     }
     if (held.isEmpty())
         return true;
-    if (!prepareDrillsQuery())
+    QSqlQuery& query = m_drillsQuery.query;
+    if (!prepared(m_drillsQuery,
+                  QStringLiteral("SELECT * FROM QuDrills WHERE %1")
+                      .arg(Dialect::inBoundList(m_db.engine(), QStringLiteral("IDDrill"))),
+                  "Reading drills again"))
         return false;
-    m_drillsQuery.addBindValue(
-        QString::fromUtf8(QJsonDocument(held).toJson(QJsonDocument::Compact)));
-    if (!DrillDatabase::exec(m_drillsQuery, "Reading drills again"))
+    query.addBindValue(QString::fromUtf8(QJsonDocument(held).toJson(QJsonDocument::Compact)));
+    if (!DrillDatabase::exec(query, "Reading drills again"))
         return false;
-    while (m_drillsQuery.next()) {
-        const DrillRecord record = recordRead(m_drillsQuery);
+    while (query.next()) {
+        const DrillRecord record = recordRead(query);
         if (const int index = indexOf(record.idDrill); index >= 0) {
             m_records[index] = record;
             emit recordRefreshed(index);
         }
     }
-    m_drillsQuery.finish();
-    return true;
-}
-
-bool DrillDataSource::prepareDrillsQuery()
-{
-    if (m_drillsQuerySession == m_db.session())
-        return true;
-    m_drillsQuery = QSqlQuery(m_db.connection());
-    m_drillsQuery.setForwardOnly(true);
-    if (!m_drillsQuery.prepare(
-            QStringLiteral("SELECT * FROM QuDrills WHERE %1")
-                .arg(Dialect::inBoundList(m_db.engine(), QStringLiteral("IDDrill"))))) {
-        qWarning().noquote() << "Reading drills again failed:" << m_drillsQuery.lastError().text();
-        return false;
-    }
-    m_drillsQuerySession = m_db.session();
+    query.finish();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ClosedYear.h"
 #include "data/DrillChange.h"
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
@@ -13,6 +14,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 // The drills of one year: the rows of QuDrills for that year, as typed records.
 // Whoever shows them rebuilds on refreshed(). The records are always one whole year as read
@@ -40,6 +42,10 @@ public:
     int recordCount() const { return int(m_records.size()); }
     // The year the records belong to; 0 before the first read that succeeded.
     int recordsYear() const { return m_recordsYear; }
+    // Whether the year of the records is closed, as read with them: asking costs nothing.
+    const std::optional<ClosedYear>& closedYear() const { return m_closedYear; }
+    // Reads the closure of the year again, as it was closed or reopened; false when it failed.
+    bool refreshClosure();
 
     // Gives every ship of the fleet a record of the year, carrying only the ship and the year,
     // in one statement: all or nothing; false when nothing was added (see failure()).
@@ -96,8 +102,13 @@ private:
     bool prepareServerWrite(QSqlError* broken);
     void makeServerWrite();
     void setLockWait(std::chrono::milliseconds wait);
-    bool prepareYearQuery();
-    bool prepareDrillsQuery();
+    // A statement prepared once per connection: then each use is one round trip.
+    struct SessionQuery
+    {
+        QSqlQuery query;
+        int session = -1;
+    };
+    bool prepared(SessionQuery& statement, const QString& sql, const char* context);
     QSqlQuery* fieldUpdate(DrillRecord::Column field, QSqlError* refused);
 
     DrillDatabase& m_db;
@@ -105,12 +116,10 @@ private:
     int m_recordsYear = 0;
     QList<DrillRecord> m_records;
     DataFailure m_failure;
-    // The year's query, prepared once per connection: a reading is then one round trip.
-    QSqlQuery m_yearQuery;
-    int m_yearQuerySession = -1;
-    // The same for reading a list of drills again.
-    QSqlQuery m_drillsQuery;
-    int m_drillsQuerySession = -1;
+    std::optional<ClosedYear> m_closedYear;
+    SessionQuery m_yearQuery;
+    SessionQuery m_drillsQuery;
+    SessionQuery m_closureQuery;
     // The server's field write, prepared once per connection; m_serverWriteSession tells for
     // which connection it is known whether the server has it.
     QHash<DrillRecord::Column, QSqlQuery> m_fieldUpdates;

@@ -803,7 +803,7 @@ void MainWindow::openQuestionnaire(const DrillChange& edit)
     if (!record || drill < 0)
         return;
     const Drill& evaluated = record->drills.at(drill);
-    const bool yearClosed = YearClosure::closedInfo(*m_db, shownYear()).has_value();
+    const bool yearClosed = m_yearDrills->closedYear().has_value();
     const bool opened = m_evaluationPanel->openForDrill(
         record->idDrill, record->shipName, evaluated.done.shown(), evaluated.master,
         DrillColumns::columnOf(edit.field), yearClosed);
@@ -956,7 +956,7 @@ void MainWindow::showStatusReport()
     }
     if (!m_statusReport)
         m_statusReport = std::make_unique<ReportControl>(m_messages, this);
-    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    const auto& closed = m_yearDrills->closedYear();
     DrillStatusReport::prepare(*m_statusReport, shownYear(), m_companyLabel->text(),
                                closed ? closed->closedOn() : QString());
     m_statusReport->setDatabase(*m_db);
@@ -1093,9 +1093,10 @@ void MainWindow::showShipHistory()
     openHistory(ship.name, ChangeHistory::ofShip(*m_db, ship.id));
 }
 
+// The closure read with the year: an edit box opens without asking the database.
 bool MainWindow::refuseClosedYearEdit()
 {
-    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    const auto& closed = m_yearDrills->closedYear();
     if (closed)
         m_messages.tell(Messages::Icon::Information, ProgramTitle, closed->refusal());
     return closed.has_value();
@@ -1123,6 +1124,7 @@ void MainWindow::closeShownYear()
         YearClosure::Outcome::Done)
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The year %1 could not be closed: %2").arg(year).arg(error.text()));
+    m_yearDrills->refreshClosure();
     showYearClosure();
 }
 
@@ -1153,13 +1155,14 @@ void MainWindow::reopenShownYear()
     default:
         break;
     }
+    m_yearDrills->refreshClosure();
     showYearClosure();
 }
 
 // The caption says whether the shown year is closed, by whom and when, and so does its tip.
 void MainWindow::showYearClosure()
 {
-    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    const auto& closed = m_yearDrills->closedYear();
     const QString state = closed ? closed->closedOn() : QString();
     const QString caption = yearCaption(shownYear());
     m_yearLabel->setText(state.isEmpty() ? caption
