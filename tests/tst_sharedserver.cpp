@@ -654,17 +654,29 @@ private slots:
 
     // The server drops the connection of a window nobody is using: the window notices by
     // itself, says so once, marks the grid as not current, connects again, and shows others'
-    // edits again.
+    // edits again; also when nobody is there to press OK, and then the box closes itself.
+    void anIdleWindowNoticesALostConnectionAndReconnects_data()
+    {
+        QTest::addColumn<bool>("boxLeftOpen");
+        QTest::newRow("OK pressed at once") << false;
+        QTest::newRow("box left open") << true;
+    }
     void anIdleWindowNoticesALostConnectionAndReconnects()
     {
+        QFETCH(bool, boxLeftOpen);
         ServerFleet fleet;
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
+        if (boxLeftOpen)
+            w.messages.whileShown = [&] {
+                QVERIFY(QTest::qWaitFor([&] { return w.messages.withdrawn > 0; }, 15000));
+            };
         QVERIFY(fleet.dropOtherConnections());
         QTRY_COMPARE_WITH_TIMEOUT(w.messages.shown.size(), 1, 15000);
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
                  qPrintable(w.messages.shown.first().text));
+        QCOMPARE(w.messages.withdrawn, boxLeftOpen ? 1 : 0);
         QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 10000);
         const auto panels = w.window->findChildren<QLabel*>();
         QVERIFY(std::none_of(panels.begin(), panels.end(), [](const QLabel* panel) {

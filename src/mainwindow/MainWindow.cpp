@@ -55,8 +55,10 @@
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
+
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -1243,10 +1245,16 @@ bool MainWindow::tellIfConnectionLost(const QString& notStored)
 void MainWindow::tellConnectionLost(const QString& consequence)
 {
     m_statusPanels.at(StatusLinePanel)->setText(tr("Not connected: the grid may be out of date"));
+    // Connecting again goes on while the box is open, and closes it once connected; what
+    // others changed meanwhile is read after the box, where the action that failed ends.
+    m_reconnectTimer->start();
+    m_tellingLost = true;
     m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                     tr("The connection to the database %1 was lost. %2")
                         .arg(m_db->location().display(), consequence));
-    m_reconnectTimer->start();
+    m_tellingLost = false;
+    if (std::exchange(m_reconnectedWhileTelling, false))
+        otherUsersChanged();
 }
 
 // Connecting is tried in the background; only a server that answered is connected to here.
@@ -1266,8 +1274,13 @@ void MainWindow::serverAnswered(bool reachable)
     m_reconnectTimer->stop();
     // A new session has no subscription, and what others did meanwhile is not yet shown.
     m_watch->start();
-    otherUsersChanged();
     showAccess();
+    if (m_tellingLost) {
+        m_reconnectedWhileTelling = true;
+        m_messages.withdraw();
+    } else {
+        otherUsersChanged();
+    }
 }
 
 void MainWindow::showAccess()

@@ -183,7 +183,9 @@ private:
     QList<QWidget*> m_floatingPanels;
     QTimer* m_clockTimer = nullptr;
     QTimer* m_newShipsTimer = nullptr;
-    QTimer* m_reconnectTimer = nullptr; // ticks while the server connection is being made again
+    QTimer* m_reconnectTimer = nullptr;     // ticks while the server connection is being made again
+    bool m_tellingLost = false;             // the "connection lost" box is open
+    bool m_reconnectedWhileTelling = false; // and the connection came back meanwhile
     DueDrillsWindow* m_dueDrills = nullptr;
     QTimer* m_aliveTimer = nullptr;           // asks now and then whether the server still answers
     static constexpr int StatusLinePanel = 3; // says why the window cannot write

@@ -73,11 +73,13 @@ public:
         shown.append({Icon::Question, title, text});
         return answerText;
     }
+    void withdraw() override { ++withdrawn; }
 
     bool answerYes = false;
     std::optional<QString> answerText; // nothing: Cancel
     std::function<void()> whileShown;  // what a real box does meanwhile, such as take the focus
     QList<Shown> shown;
+    int withdrawn = 0; // boxes the program closed itself
 };
 
 // Remembers what it was asked to open or start.
