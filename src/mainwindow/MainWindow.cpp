@@ -1056,15 +1056,16 @@ void MainWindow::showHistory()
                         tr("Close the open panel to see the history of changes."));
 }
 
-void MainWindow::openHistory(const QString& subject,
-                             const std::optional<QList<ChangeEntry>>& entries)
+void MainWindow::openHistory(const QString& subject, HistoryWindow::Reader reader)
 {
-    if (!entries) {
+    auto* window =
+        new HistoryWindow(subject, m_companyLabel->text(), std::move(reader), m_messages, this);
+    if (!window->read()) {
+        delete window;
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The history of changes could not be read from the database."));
         return;
     }
-    auto* window = new HistoryWindow(subject, m_companyLabel->text(), *entries, m_messages, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowFlag(Qt::Window);
     window->show();
@@ -1079,7 +1080,9 @@ void MainWindow::showDrillHistory(const DrillRecord* record)
         return;
     }
     openHistory(tr("%1, drills of %2").arg(record->shipName).arg(shownYear()),
-                ChangeHistory::ofDrill(*m_db, record->idDrill));
+                [this, idDrill = record->idDrill](bool* locked) {
+                    return ChangeHistory::ofDrill(*m_db, idDrill, locked);
+                });
 }
 
 void MainWindow::showShipHistory()
@@ -1092,7 +1095,9 @@ void MainWindow::showShipHistory()
                         tr("Choose a ship to see its history."));
         return;
     }
-    openHistory(ship.name, ChangeHistory::ofShip(*m_db, ship.id));
+    openHistory(ship.name, [this, idShip = ship.id](bool* locked) {
+        return ChangeHistory::ofShip(*m_db, idShip, locked);
+    });
 }
 
 // The closure read with the year: an edit box opens without asking the database.

@@ -2,6 +2,7 @@
 
 #include "data/ChangeHistory.h"
 #include "data/DatabaseLocation.h"
+#include "history/HistoryWindow.h"
 #include "mainwindow/DrillGridEditor.h"
 
 #include <QUrl>
@@ -143,7 +144,7 @@ private:
     void showDrillHistory(const DrillRecord* record);
     void openMenuAtCell(QAbstractItemView* grid);
     void showShipHistory();
-    void openHistory(const QString& subject, const std::optional<QList<ChangeEntry>>& entries);
+    void openHistory(const QString& subject, HistoryWindow::Reader reader);
     void closeShownYear();
     void reopenShownYear();
     void showYearClosure();
