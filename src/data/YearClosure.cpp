@@ -6,6 +6,23 @@
 
 #include <QSqlQuery>
 
+namespace {
+
+// Other users' windows keep the closure with the year they show: a server tells them it
+// changed (within a transaction, when it commits); SQLite's change count tells them anyway.
+void announceClosure(DrillDatabase& db)
+{
+    if (db.engine() != DatabaseLocation::Engine::Postgres)
+        return;
+    QSqlQuery query(db.connection());
+    query.prepare(QStringLiteral("SELECT pg_notify(?, ?)"));
+    query.addBindValue(QString::fromLatin1(Dialect::ChangeChannel));
+    query.addBindValue(QStringLiteral("ClosedYears"));
+    DrillDatabase::exec(query, "Announcing a year's closure");
+}
+
+} // namespace
+
 std::optional<ClosedYear> YearClosure::closedInfo(DrillDatabase& db, int year)
 {
     QSqlQuery query(db.connection());
@@ -25,19 +42,6 @@ ClosedYear YearClosure::closedYearRead(int year, const QSqlQuery& query)
 {
     return ClosedYear{year, QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs),
                       query.value(1).toString()};
-}
-
-// Other users' windows keep the closure with the year they show: a server tells them it
-// changed (within a transaction, when it commits); SQLite's change count tells them anyway.
-static void announceClosure(DrillDatabase& db)
-{
-    if (db.engine() != DatabaseLocation::Engine::Postgres)
-        return;
-    QSqlQuery query(db.connection());
-    query.prepare(QStringLiteral("SELECT pg_notify(?, ?)"));
-    query.addBindValue(QString::fromLatin1(Dialect::ChangeChannel));
-    query.addBindValue(QStringLiteral("ClosedYears"));
-    DrillDatabase::exec(query, "Announcing a year's closure");
 }
 
 YearClosure::Outcome YearClosure::close(DrillDatabase& db, int year, int thisYear, QSqlError* error)
