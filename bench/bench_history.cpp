@@ -172,8 +172,11 @@ void BM_HistoryWindowOpen(benchmark::State& state)
     const qint64 drill = fleet.data.records().first().idDrill;
     SilentMessages messages;
     for (auto _ : state) {
-        HistoryWindow window(QStringLiteral("MV Ship, drills of 2026"), QStringLiteral("Fleet Ltd"),
-                             *ChangeHistory::ofDrill(fleet.db, drill), messages);
+        HistoryWindow window(
+            QStringLiteral("MV Ship, drills of 2026"), QStringLiteral("Fleet Ltd"),
+            [&](bool* locked) { return ChangeHistory::ofDrill(fleet.db, drill, locked); },
+            messages);
+        window.read();
         window.show();
         benchmark::DoNotOptimize(window.isVisible());
     }

@@ -201,16 +201,34 @@ private slots:
         QCOMPARE(w.window->focusWidget(), w.grid());
     }
 
+    // Also when it was opened while another program held the file: it says so, and lists
+    // the drills once the lock ends.
+    void theWindowFollowsOtherUsersChanges_data()
+    {
+        QTest::addColumn<bool>("lockedAtOpening");
+        QTest::newRow("opened freely") << false;
+        QTest::newRow("opened under a lock") << true;
+    }
     void theWindowFollowsOtherUsersChanges()
     {
+        QFETCH(bool, lockedAtOpening);
         LoadedWindow w;
         QVERIFY(insert(w.fixture.db(), Fleet));
         QVERIFY(w.loadAndShow());
+        QSqlQuery lock(w.fixture.db());
+        if (lockedAtOpening)
+            QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
         w.press("dueDrillsButton");
         auto* due = w.child<DueDrillsWindow>("DueDrillsWindow");
         QVERIFY(due && due->isVisible());
         auto* counts = due->findChild<QLabel*>("countsLabel");
-        QVERIFY(counts->text().startsWith(QLatin1String("1 overdue")));
+        if (lockedAtOpening) {
+            QVERIFY2(counts->text().contains(QLatin1String("lock")), qPrintable(counts->text()));
+            QVERIFY(lock.exec(QStringLiteral("COMMIT")));
+        }
+        QTRY_VERIFY2(counts->text().startsWith(QLatin1String("1 overdue")),
+                     qPrintable(counts->text()));
+        QVERIFY(w.messages.shown.isEmpty());
         // Another user marks MV Alpha's drill done.
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Done Date\" = '2026-06-14' "
                                       "WHERE ShipName = 'MV Alpha'"));

@@ -427,7 +427,7 @@ private slots:
         ChangeWatch watch(mine, std::chrono::milliseconds(50));
         QVERIFY(watch.start());
         QSignalSpy told(&watch, &ChangeWatch::changed);
-        QSignalSpy toldDrill(&watch, &ChangeWatch::drillChanged);
+        QSignalSpy toldDrill(&watch, &ChangeWatch::drillsChanged);
 
         DrillDataSource myYear(mine);
         DrillDataSource theirYear(theirs);
@@ -448,8 +448,13 @@ private slots:
                     .stored());
         QTRY_VERIFY_WITH_TIMEOUT(told.count() + toldDrill.count() >= 1, 2000);
         // A server names the edited drill, so that only it is read again.
+        const qint64 edited = myYear.records().at(0).idDrill;
         if (mine.engine() == Engine::Postgres)
-            QCOMPARE(toldDrill.value(0).value(0).toLongLong(), myYear.records().at(0).idDrill);
+            QCOMPARE(toldDrill.value(0).value(0).value<QList<qint64>>(), QList<qint64>{edited});
+        QSignalSpy reread(&myYear, &DrillDataSource::recordRefreshed);
+        QVERIFY(myYear.refreshDrills({edited, edited + 1000}));
+        QCOMPARE(reread.count(), 1);
+        QCOMPARE(myYear.records().at(0).stored(DrillDataSource::Master1), QStringLiteral("Theirs"));
         told.clear();
         QVERIFY(addShips(theirs, {QStringLiteral("MV Bravo")}));
         QTRY_VERIFY_WITH_TIMEOUT(told.count() >= 1, 2000);

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -155,19 +156,37 @@ private slots:
         QCOMPARE(yearLabel->text(), QStringLiteral("Year - 2026"));
     }
 
+    // Also when another program held the file as the window opened: the list says so, and
+    // shows the changes once the lock ends.
+    void ctrlHListsTheDrillsChangesNewestFirstToPrintAndSave_data()
+    {
+        QTest::addColumn<bool>("lockedAtOpening");
+        QTest::newRow("opened freely") << false;
+        QTest::newRow("opened under a lock") << true;
+    }
     void ctrlHListsTheDrillsChangesNewestFirstToPrintAndSave()
     {
+        QFETCH(bool, lockedAtOpening);
         HistoryTestWindow w;
         QVERIFY(w.loadAndShow());
         writeMasters(w.fixture.databasePath(),
                      {QStringLiteral("Capt. Berg"), QStringLiteral("=Capt. Lund")});
         QVERIFY(w.clickCell(Alpha, DrillRecord::Master));
+        QSqlQuery lock(w.fixture.db());
+        if (lockedAtOpening)
+            QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
         w.keys(QKeySequence(Qt::CTRL | Qt::Key_H));
         HistoryWindow* history = w.historyWindow();
         QVERIFY(history && history->isVisible());
         auto* list = history->findChild<QTreeWidget*>();
+        if (lockedAtOpening) {
+            QVERIFY2(list->topLevelItem(0)->text(0).contains(QStringLiteral("lock")),
+                     qPrintable(list->topLevelItem(0)->text(0)));
+            QVERIFY(lock.exec(QStringLiteral("COMMIT")));
+        }
         QTRY_VERIFY(list->hasFocus());
-        QCOMPARE(list->topLevelItemCount(), 2);
+        QTRY_COMPARE(list->topLevelItemCount(), 2);
+        QVERIFY(w.messages.shown.isEmpty());
         QCOMPARE(list->topLevelItem(0)->text(To), QStringLiteral("=Capt. Lund"));
         QCOMPARE(list->topLevelItem(1)->text(From), QString());
         QVERIFY(list->isColumnHidden(Year)); // one drill, one year

@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -90,6 +91,19 @@ private slots:
             QVERIFY(box.testFlag(Qt::WindowCloseButtonHint));
             QVERIFY(!box.testFlag(Qt::WindowMaximizeButtonHint));
         }
+        // A box whose words no longer hold is closed by the program; else by a user after 2 s.
+        QTimer::singleShot(0, [&messages] { messages.withdraw(); });
+        QTimer userPresses;
+        userPresses.setSingleShot(true);
+        QObject::connect(&userPresses, &QTimer::timeout, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->done(QMessageBox::Ok);
+        });
+        userPresses.start(2000);
+        QElapsedTimer open;
+        open.start();
+        messages.tell(Messages::Icon::Critical, QStringLiteral("Title"), QStringLiteral("Lost"));
+        QVERIFY2(open.elapsed() < 1500, qPrintable(QString::number(open.elapsed())));
     }
 
     void aScreenReaderTellsTheControlsApart_data()

@@ -7,6 +7,7 @@
 #include "common/Clock.h"
 #include "data/DrillDatabase.h"
 #include "data/PrintEvalTable.h"
+#include "data/YearClosure.h"
 #include "data/YearRows.h"
 #include "evaluation/DrillEvalReport.h"
 #include "reports/ReportControl.h"
@@ -720,17 +721,29 @@ private slots:
 
     // The server drops the connection of a window nobody is using: the window notices by
     // itself, says so once, marks the grid as not current, connects again, and shows others'
-    // edits again.
+    // edits again; also when nobody is there to press OK, and then the box closes itself.
+    void anIdleWindowNoticesALostConnectionAndReconnects_data()
+    {
+        QTest::addColumn<bool>("boxLeftOpen");
+        QTest::newRow("OK pressed at once") << false;
+        QTest::newRow("box left open") << true;
+    }
     void anIdleWindowNoticesALostConnectionAndReconnects()
     {
+        QFETCH(bool, boxLeftOpen);
         ServerFleet fleet;
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
         ServerWindow w(fleet.location);
         QVERIFY(w.loadAndShow());
+        if (boxLeftOpen)
+            w.messages.whileShown = [&] {
+                QVERIFY(QTest::qWaitFor([&] { return w.messages.withdrawn > 0; }, 15000));
+            };
         QVERIFY(fleet.dropOtherConnections());
         QTRY_COMPARE_WITH_TIMEOUT(w.messages.shown.size(), 1, 15000);
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
                  qPrintable(w.messages.shown.first().text));
+        QCOMPARE(w.messages.withdrawn, boxLeftOpen ? 1 : 0);
         QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 10000);
         const auto panels = w.window->findChildren<QLabel*>();
         QVERIFY(std::none_of(panels.begin(), panels.end(), [](const QLabel* panel) {
@@ -790,16 +803,44 @@ private slots:
     }
 
     // Another user's script updates drills 200 times: the window stays answering throughout
-    // and ends up showing the last values.
+    // and ends up showing the last values within two seconds. Far away, each burst of changes
+    // costs one re-read of the changed drills: one round trip.
+    void aBurstOfOthersEditsKeepsTheWindowAnswering_data()
+    {
+        QTest::addColumn<int>("extraShips");
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<int>("mostRoundTrips");
+        QTest::newRow("2000 ships near") << 2000 << 0 << -1;
+        QTest::newRow("12 ships 25 ms away") << 9 << 25 << 10;
+    }
     void aBurstOfOthersEditsKeepsTheWindowAnswering()
     {
+        QFETCH(int, extraShips);
+        QFETCH(int, delay);
+        QFETCH(int, mostRoundTrips);
         ServerFleet fleet;
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
         QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) SELECT 'MV Extra ' || "
-                                          "to_char(n, 'FM0000') FROM generate_series(1, 2000) n")));
-        QVERIFY(YearRows::addMissing(fleet.other, 2026) == 2000);
-        ServerWindow w(fleet.location);
+                                          "to_char(n, 'FM0000') FROM generate_series(1, ?) n"),
+                           {extraShips}));
+        QCOMPARE(YearRows::addMissing(fleet.other, 2026), extraShips);
+        DelayProxy network(TestServer::instance().socketFolder() + QStringLiteral("/.s.PGSQL.5432"),
+                           std::chrono::milliseconds(delay));
+        DatabaseLocation far = fleet.location;
+        far.host = QStringLiteral("127.0.0.1");
+        far.port = network.port();
+        ServerWindow w(far);
         QVERIFY(w.loadAndShow());
+        const QStringList ships =
+            QStringList{Alpha, Bravo, QStringLiteral("MV Charlie")} +
+            fleet
+                .scalar(QStringLiteral("SELECT string_agg(ShipName, ',' ORDER BY ShipName) "
+                                       "FROM (SELECT ShipName FROM Ships WHERE ShipName LIKE "
+                                       "'MV Extra%' ORDER BY ShipName LIMIT 9) s"))
+                .toString()
+                .split(u',');
+        QTest::qWait(300); // the window's own start-up questions are over
+        const long long before = network.roundTrips();
         std::atomic_bool done{false};
         std::thread script([&] {
             DrillDatabase psql(fleet.location);
@@ -809,7 +850,7 @@ private slots:
                     update.prepare(
                         QStringLiteral("UPDATE Drills SET Master = ? WHERE ShipName = ?"));
                     update.addBindValue(QStringLiteral("Master %1").arg(n));
-                    update.addBindValue(n % 2 ? Alpha : Bravo);
+                    update.addBindValue(ships.at(n % ships.size()));
                     update.exec();
                 }
             }
@@ -819,11 +860,50 @@ private slots:
         const bool finished = QTest::qWaitFor([&] { return done.load(); }, 60000);
         script.join();
         QVERIFY(finished);
-        QTRY_COMPARE_WITH_TIMEOUT(w.cellText(Alpha, DrillRecord::Master),
+        const QString last = ships.at(199 % ships.size());
+        QTRY_COMPARE_WITH_TIMEOUT(w.cellText(last, DrillRecord::Master),
                                   QStringLiteral("Master 199"), 2000);
         QTest::qWait(500);
-        QCOMPARE(w.cellText(Bravo, DrillRecord::Master), QStringLiteral("Master 198"));
-        QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
+        QCOMPARE(w.cellText(ships.at(198 % ships.size()), DrillRecord::Master),
+                 QStringLiteral("Master 198"));
+        const long long roundTrips = network.roundTrips() - before;
+        if (mostRoundTrips >= 0)
+            QVERIFY2(roundTrips <= mostRoundTrips, qPrintable(QString::number(roundTrips)));
+        QVERIFY2(gaps.longest() <= LongestStallMs + 2 * delay,
+                 qPrintable(QString::number(gaps.longest())));
+    }
+
+    // An edit box opens at once, far from the server: whether the year is closed came with
+    // the year, and comes again when another user closes it.
+    void openingAnEditBoxAsksTheServerNothing_data()
+    {
+        QTest::addColumn<bool>("closedByAnother");
+        QTest::newRow("open year") << false;
+        QTest::newRow("closed by another user meanwhile") << true;
+    }
+    void openingAnEditBoxAsksTheServerNothing()
+    {
+        QFETCH(bool, closedByAnother);
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        DelayProxy network(TestServer::instance().socketFolder() + QStringLiteral("/.s.PGSQL.5432"),
+                           std::chrono::milliseconds(25));
+        DatabaseLocation far = fleet.location;
+        far.host = QStringLiteral("127.0.0.1");
+        far.port = network.port();
+        ServerWindow w(far);
+        QVERIFY(w.loadAndShow());
+        if (closedByAnother) {
+            QCOMPARE(YearClosure::close(fleet.other, 2026, 2026), YearClosure::Outcome::Done);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                w.child<QLabel>("yearLabel")->text().contains(QStringLiteral("Closed on")), 2000);
+        }
+        QTest::qWait(300); // what the window was told is read
+        const long long before = network.roundTrips();
+        QVERIFY(w.clickCell(Bravo, DrillRecord::Master));
+        QCOMPARE(w.box() != nullptr, !closedByAnother);
+        QCOMPARE(w.messages.shown.size(), closedByAnother ? 1 : 0);
+        QCOMPARE(network.roundTrips() - before, 0LL);
     }
 
     // The server's network goes quiet: the window notices, and while it tries to connect

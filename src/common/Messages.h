@@ -27,6 +27,9 @@ public:
     }
     // A box with one OK button.
     virtual void tell(Icon icon, const QString& title, const QString& text) = 0;
+    // Closes the box tell() shows at this moment, as what it says no longer holds; nothing
+    // when none is shown.
+    virtual void withdraw() {}
     // A box asking for a line of text, with OK and Cancel; nothing when cancelled.
     virtual std::optional<QString> askText(const QString& title, const QString& text)
     {

@@ -1,6 +1,7 @@
 #include "data/ChangeHistory.h"
 
 #include "common/Csv.h"
+#include "data/Dialect.h"
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
 #include "data/Schema.h"
@@ -22,16 +23,23 @@ const QString Selected = QStringLiteral(
     "LEFT JOIN Drills d ON h.TableName IN ('Drills', 'Evaluation') AND d.IDDrill = h.RecordId "
     "LEFT JOIN Ships s ON h.TableName = 'Ships' AND s.IDShip = h.RecordId ");
 
+// Nothing when the read failed; *lockedOut then tells whether another user's lock held it up.
 std::optional<QList<ChangeEntry>> entriesOf(DrillDatabase& db, const QString& where,
-                                            const QVariantList& values, const char* context)
+                                            const QVariantList& values, const char* context,
+                                            bool* lockedOut = nullptr)
 {
+    if (lockedOut)
+        *lockedOut = false;
     QSqlQuery query(db.connection());
     query.setForwardOnly(true);
     query.prepare(Selected + where);
     for (const QVariant& value : values)
         query.addBindValue(value);
-    if (!DrillDatabase::exec(query, context))
+    if (!DrillDatabase::exec(query, context)) {
+        if (lockedOut)
+            *lockedOut = Dialect::isWaitExceeded(db.engine(), query.lastError().nativeErrorCode());
         return std::nullopt;
+    }
     QList<ChangeEntry> entries;
     while (query.next())
         entries.append({QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs),
@@ -49,20 +57,22 @@ const QString NewestFirst = QStringLiteral(" ORDER BY h.IDHistory DESC");
 
 } // namespace
 
-std::optional<QList<ChangeEntry>> ChangeHistory::ofDrill(DrillDatabase& db, qint64 idDrill)
+std::optional<QList<ChangeEntry>> ChangeHistory::ofDrill(DrillDatabase& db, qint64 idDrill,
+                                                         bool* lockedOut)
 {
     return entriesOf(db, QStringLiteral("WHERE %1 AND h.RecordId = ?").arg(OfDrills) + NewestFirst,
-                     {idDrill}, "Reading the history of a drill");
+                     {idDrill}, "Reading the history of a drill", lockedOut);
 }
 
-std::optional<QList<ChangeEntry>> ChangeHistory::ofShip(DrillDatabase& db, qint64 idShip)
+std::optional<QList<ChangeEntry>> ChangeHistory::ofShip(DrillDatabase& db, qint64 idShip,
+                                                        bool* lockedOut)
 {
     return entriesOf(db,
                      QStringLiteral("WHERE (h.TableName = 'Ships' AND h.RecordId = ?) OR (%1 AND "
                                     "h.RecordId IN (SELECT IDDrill FROM Drills WHERE IDShip = ?))")
                              .arg(OfDrills) +
                          NewestFirst,
-                     {idShip, idShip}, "Reading the history of a ship");
+                     {idShip, idShip}, "Reading the history of a ship", lockedOut);
 }
 
 std::optional<QList<ChangeEntry>> ChangeHistory::ofYear(DrillDatabase& db, int year)

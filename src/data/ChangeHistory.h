@@ -27,9 +27,11 @@ struct ChangeEntry
 namespace ChangeHistory {
 
 // The drill's fields and questionnaire answers.
-std::optional<QList<ChangeEntry>> ofDrill(DrillDatabase& db, qint64 idDrill);
+std::optional<QList<ChangeEntry>> ofDrill(DrillDatabase& db, qint64 idDrill,
+                                          bool* lockedOut = nullptr);
 // The ship's name, and the drills and answers of all its years.
-std::optional<QList<ChangeEntry>> ofShip(DrillDatabase& db, qint64 idShip);
+std::optional<QList<ChangeEntry>> ofShip(DrillDatabase& db, qint64 idShip,
+                                         bool* lockedOut = nullptr);
 // Every change to the year's drills and answers and to its closure, oldest first.
 std::optional<QList<ChangeEntry>> ofYear(DrillDatabase& db, int year);
 

@@ -25,8 +25,6 @@ qint64 changeCount(const DrillDatabase& db)
     return count;
 }
 
-// Past this many edited drills a whole reading is cheaper than one per drill.
-constexpr qsizetype MostDrillsReadAlone = 20;
 constexpr std::chrono::milliseconds GatheringTime(250);
 
 } // namespace
@@ -92,10 +90,8 @@ void ChangeWatch::gather(const QVariant& payload)
 void ChangeWatch::tellGathered()
 {
     const QSet<qint64> drills = std::exchange(m_editedDrills, {});
-    if (std::exchange(m_moreChanged, false) || drills.size() > MostDrillsReadAlone) {
+    if (std::exchange(m_moreChanged, false))
         emit changed();
-        return;
-    }
-    for (const qint64 idDrill : drills)
-        emit drillChanged(idDrill);
+    else
+        emit drillsChanged(drills.values());
 }

@@ -11,8 +11,8 @@ class DrillDatabase;
 // Tells when other users' programs have changed the data (ships, drills, company, answers),
 // so that a window can read again what it shows. The program's own writes are not told.
 // SQLite: the file's change count, read on a timer. A server: its notifications, gathered for
-// a quarter of a second, so that a burst of changes costs one reading; when they named only a
-// few edited drills, those drills are told instead.
+// a quarter of a second, so that a burst of changes costs one reading; when they named only
+// edited drills, those drills are told instead, together.
 class ChangeWatch : public QObject
 {
     Q_OBJECT
@@ -27,8 +27,8 @@ public:
 
 signals:
     void changed();
-    // Another user edited this drill, and nothing else changed.
-    void drillChanged(qint64 idDrill);
+    // Other users edited these drills, and nothing else changed.
+    void drillsChanged(const QList<qint64>& idDrills);
 
 private:
     void poll();

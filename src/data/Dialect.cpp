@@ -40,6 +40,15 @@ QString Dialect::sameValue(Engine engine)
                                       : QStringLiteral("IS");
 }
 
+QString Dialect::inBoundList(Engine engine, const QString& column)
+{
+    return engine == Engine::Postgres
+               ? QStringLiteral("%1 = ANY (ARRAY(SELECT CAST(jsonb_array_elements_text(CAST(? AS "
+                                "jsonb)) AS BIGINT)))")
+                     .arg(column)
+               : QStringLiteral("%1 IN (SELECT value FROM json_each(?))").arg(column);
+}
+
 QString Dialect::listObjects(Engine engine)
 {
     return engine == Engine::Postgres

@@ -49,6 +49,9 @@ QString nameOrder(Engine engine, const QString& column);
 // The comparison that holds when two values are equal or both empty (NULL): IS on SQLite,
 // IS NOT DISTINCT FROM on PostgreSQL.
 QString sameValue(Engine engine);
+// A condition that holds when the integer column is one of the numbers of a JSON array bound
+// as one value: a list of any length is one statement, prepared once.
+QString inBoundList(Engine engine, const QString& column);
 
 // The names of the tables and views the program could see without qualifying them, apart
 // from each connection's own temporary tables.

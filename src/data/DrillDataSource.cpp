@@ -4,8 +4,11 @@
 #include "data/Dialect.h"
 #include "data/DrillDatabase.h"
 #include "data/Schema.h"
+#include "data/YearClosure.h"
 #include "data/YearRows.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtDebug>
@@ -95,8 +98,9 @@ DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent) : QObject(p
 
 bool DrillDataSource::refresh()
 {
-    QSqlQuery& query = m_yearQuery;
-    bool ok = prepareYearQuery();
+    QSqlQuery& query = m_yearQuery.query;
+    bool ok = prepared(m_yearQuery, QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"),
+                       "Reading the drills of a year");
     if (ok) {
         query.addBindValue(m_year);
         ok = DrillDatabase::exec(query, "Reading the drills of a year");
@@ -111,46 +115,75 @@ bool DrillDataSource::refresh()
                              << query.lastError().text();
         ok = false;
     }
+    if (!ok)
+        m_failure = DataFailure::of(query.lastError());
+    // A statement left open would hold SQLite's read lock.
+    query.finish();
     if (ok) {
         m_records = std::move(records);
         m_recordsYear = m_year;
-    } else {
-        m_failure = DataFailure::of(query.lastError());
+        refreshClosure();
     }
-    // A statement left open would hold SQLite's read lock.
-    query.finish();
     emit refreshed();
     return ok;
 }
 
-bool DrillDataSource::prepareYearQuery()
+bool DrillDataSource::refreshClosure()
 {
-    if (m_yearQuerySession == m_db.session())
-        return true;
-    m_yearQuery = QSqlQuery(m_db.connection());
-    m_yearQuery.setForwardOnly(true);
-    if (!m_yearQuery.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"))) {
-        qWarning().noquote() << "Reading the drills of a year failed:"
-                             << m_yearQuery.lastError().text();
+    QSqlQuery& query = m_closureQuery.query;
+    if (!prepared(m_closureQuery, YearClosure::closedInfoStatement(),
+                  "Reading whether a year is closed"))
         return false;
-    }
-    m_yearQuerySession = m_db.session();
+    query.addBindValue(m_recordsYear);
+    if (!DrillDatabase::exec(query, "Reading whether a year is closed"))
+        return false;
+    m_closedYear.reset();
+    if (query.next())
+        m_closedYear = YearClosure::closedYearRead(m_recordsYear, query);
+    query.finish();
     return true;
 }
 
-bool DrillDataSource::refreshDrill(qint64 idDrill)
+bool DrillDataSource::prepared(SessionQuery& statement, const QString& sql, const char* context)
 {
-    const int index = indexOf(idDrill);
-    if (index < 0)
+    if (statement.session == m_db.session())
+        return true;
+    statement.query = QSqlQuery(m_db.connection());
+    statement.query.setForwardOnly(true);
+    if (!statement.query.prepare(sql)) {
+        qWarning().noquote() << context << "failed:" << statement.query.lastError().text();
         return false;
-    QSqlQuery query(m_db.connection());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT * FROM QuDrills WHERE IDDrill = ?"));
-    query.addBindValue(idDrill);
-    if (!DrillDatabase::exec(query, "Reading a drill") || !query.next())
+    }
+    statement.session = m_db.session();
+    return true;
+}
+
+bool DrillDataSource::refreshDrills(const QList<qint64>& idDrills)
+{
+    QJsonArray held;
+    for (const qint64 idDrill : idDrills) {
+        if (indexOf(idDrill) >= 0)
+            held.append(idDrill);
+    }
+    if (held.isEmpty())
+        return true;
+    QSqlQuery& query = m_drillsQuery.query;
+    if (!prepared(m_drillsQuery,
+                  QStringLiteral("SELECT * FROM QuDrills WHERE %1")
+                      .arg(Dialect::inBoundList(m_db.engine(), QStringLiteral("IDDrill"))),
+                  "Reading drills again"))
         return false;
-    m_records[index] = recordRead(query);
-    emit recordRefreshed(index);
+    query.addBindValue(QString::fromUtf8(QJsonDocument(held).toJson(QJsonDocument::Compact)));
+    if (!DrillDatabase::exec(query, "Reading drills again"))
+        return false;
+    while (query.next()) {
+        const DrillRecord record = recordRead(query);
+        if (const int index = indexOf(record.idDrill); index >= 0) {
+            m_records[index] = record;
+            emit recordRefreshed(index);
+        }
+    }
+    query.finish();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ClosedYear.h"
 #include "data/DrillChange.h"
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
@@ -13,6 +14,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 // The drills of one year: the rows of QuDrills for that year, as typed records.
 // Whoever shows them rebuilds on refreshed(). The records are always one whole year as read
@@ -32,13 +34,18 @@ public:
     // Reads the year's records; false when the read failed (see failure()), and the records
     // stay those of recordsYear(). Either way refreshed() follows.
     bool refresh();
-    // Reads one drill again, as another user changed it; true when the year holds it and it
-    // was read, then recordRefreshed() tells which. A drill the year does not hold is ignored.
-    bool refreshDrill(qint64 idDrill);
+    // Reads drills again, as another user changed them, all in one statement; recordRefreshed()
+    // tells each record read. Drills the year does not hold are ignored; false when the read
+    // failed.
+    bool refreshDrills(const QList<qint64>& idDrills);
     const QList<DrillRecord>& records() const { return m_records; }
     int recordCount() const { return int(m_records.size()); }
     // The year the records belong to; 0 before the first read that succeeded.
     int recordsYear() const { return m_recordsYear; }
+    // Whether the year of the records is closed, as read with them: asking costs nothing.
+    const std::optional<ClosedYear>& closedYear() const { return m_closedYear; }
+    // Reads the closure of the year again, as it was closed or reopened; false when it failed.
+    bool refreshClosure();
 
     // Gives every ship of the fleet a record of the year, carrying only the ship and the year,
     // in one statement: all or nothing; false when nothing was added (see failure()).
@@ -107,7 +114,13 @@ private:
                            const QStringList& making, QSqlError* broken);
     void makeServerWrite(const QStringList& making);
     void setLockWait(std::chrono::milliseconds wait);
-    bool prepareYearQuery();
+    // A statement prepared once per connection: then each use is one round trip.
+    struct SessionQuery
+    {
+        QSqlQuery query;
+        int session = -1;
+    };
+    bool prepared(SessionQuery& statement, const QString& sql, const char* context);
     QSqlQuery* fieldUpdate(DrillRecord::Column field, QSqlError* refused);
 
     DrillDatabase& m_db;
@@ -115,9 +128,10 @@ private:
     int m_recordsYear = 0;
     QList<DrillRecord> m_records;
     DataFailure m_failure;
-    // The year's query, prepared once per connection: a reading is then one round trip.
-    QSqlQuery m_yearQuery;
-    int m_yearQuerySession = -1;
+    std::optional<ClosedYear> m_closedYear;
+    SessionQuery m_yearQuery;
+    SessionQuery m_drillsQuery;
+    SessionQuery m_closureQuery;
     QHash<DrillRecord::Column, QSqlQuery> m_fieldUpdates;
     int m_fieldUpdatesSession = -1;
     ServerCall m_fieldWrite;

@@ -1,17 +1,45 @@
 #include "data/YearClosure.h"
 
+#include "data/Dialect.h"
 #include "data/DrillDatabase.h"
 #include "data/HistorySchema.h"
 
 #include <QSqlQuery>
 
+namespace {
+
+// Other users' windows keep the closure with the year they show: a server tells them it
+// changed (within a transaction, when it commits); SQLite's change count tells them anyway.
+void announceClosure(DrillDatabase& db)
+{
+    if (db.engine() != DatabaseLocation::Engine::Postgres)
+        return;
+    QSqlQuery query(db.connection());
+    query.prepare(QStringLiteral("SELECT pg_notify(?, ?)"));
+    query.addBindValue(QString::fromLatin1(Dialect::ChangeChannel));
+    query.addBindValue(QStringLiteral("ClosedYears"));
+    DrillDatabase::exec(query, "Announcing a year's closure");
+}
+
+} // namespace
+
 std::optional<ClosedYear> YearClosure::closedInfo(DrillDatabase& db, int year)
 {
     QSqlQuery query(db.connection());
-    query.prepare(QStringLiteral("SELECT ClosedAt, ClosedBy FROM ClosedYears WHERE YearDrill = ?"));
+    query.prepare(closedInfoStatement());
     query.addBindValue(year);
     if (!DrillDatabase::exec(query, "Reading whether a year is closed") || !query.next())
         return std::nullopt;
+    return closedYearRead(year, query);
+}
+
+QString YearClosure::closedInfoStatement()
+{
+    return QStringLiteral("SELECT ClosedAt, ClosedBy FROM ClosedYears WHERE YearDrill = ?");
+}
+
+ClosedYear YearClosure::closedYearRead(int year, const QSqlQuery& query)
+{
     return ClosedYear{year, QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs),
                       query.value(1).toString()};
 }
@@ -28,8 +56,10 @@ YearClosure::Outcome YearClosure::close(DrillDatabase& db, int year, int thisYea
                       .arg(HistorySchema::nowExpression(db.engine()),
                            HistorySchema::whoExpression(db.engine())));
     query.addBindValue(year);
-    if (DrillDatabase::exec(query, "Closing a year"))
+    if (DrillDatabase::exec(query, "Closing a year")) {
+        announceClosure(db);
         return Outcome::Done;
+    }
     if (error)
         *error = query.lastError();
     return Outcome::Failed;
@@ -57,8 +87,10 @@ YearClosure::Outcome YearClosure::reopen(DrillDatabase& db, int year, const QStr
             wasClosed = query.numRowsAffected() == 1;
             query.prepare(QStringLiteral("DELETE FROM ClosedYears WHERE YearDrill = ?"));
             query.addBindValue(year);
-            if (DrillDatabase::exec(query, "Reopening a year"))
+            if (DrillDatabase::exec(query, "Reopening a year")) {
+                announceClosure(db);
                 return true;
+            }
             if (error)
                 *error = query.lastError();
             return false;

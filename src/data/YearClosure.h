@@ -3,6 +3,7 @@
 #include "common/ClosedYear.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include <optional>
 
@@ -23,6 +24,10 @@ enum class Outcome
 
 // The year's closure; nothing when it is open or cannot be read.
 std::optional<ClosedYear> closedInfo(DrillDatabase& db, int year);
+// The statement closedInfo() runs, for a reader that prepares it once; the year is bound.
+QString closedInfoStatement();
+// The closure of the year a row of that statement tells.
+ClosedYear closedYearRead(int year, const QSqlQuery& query);
 
 // Closes the year, recording who and when; a year after thisYear is refused.
 Outcome close(DrillDatabase& db, int year, int thisYear, QSqlError* error = nullptr);

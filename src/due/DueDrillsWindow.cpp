@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
+#include "data/Dialect.h"
 #include "reports/DueDrillsReport.h"
 
 #include <QHBoxLayout>
@@ -60,6 +61,12 @@ DueDrillsWindow::DueDrillsWindow(const DrillDatabase& db, Messages& messages, QW
     setObjectName(QStringLiteral("DueDrillsWindow"));
     buildControls();
     resize(720, 480);
+    m_lockedRetry.setSingleShot(true);
+    m_lockedRetry.setInterval(1000);
+    connect(&m_lockedRetry, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            refresh();
+    });
 }
 
 void DueDrillsWindow::buildControls()
@@ -113,11 +120,21 @@ void DueDrillsWindow::refresh()
 {
     const QDate today = Clock::today();
     DataFailure failure;
-    m_list = DueDrills::read(m_db, m_year, today, DueDrills::DefaultDaysAhead, &failure);
-    if (!m_list)
+    auto list = DueDrills::read(m_db, m_year, today, DueDrills::DefaultDaysAhead, &failure);
+    const bool locked = !list && Dialect::isWaitExceeded(m_db.engine(), failure.number);
+    // What was shown stays while locked out, unless it was another year's list.
+    if (!locked || m_listYear != m_year)
+        m_list = std::move(list);
+    m_listYear = m_list ? m_year : 0;
+    if (!m_list && !locked)
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The due drills could not be read: %1.").arg(failure.sentence()));
     fill();
+    if (locked) {
+        showCounts(tr("Another user's lock holds up the due drills: they are read again as soon "
+                      "as it ends."));
+        m_lockedRetry.start();
+    }
 }
 
 void DueDrillsWindow::fill()
@@ -137,11 +154,15 @@ void DueDrillsWindow::fill()
     }
     m_dueGrid->resizeColumnsToContents();
     m_dueGrid->setCurrentCell(keep, 0);
-    const QString counts = m_list ? DueDrillsReport::counts(*m_list) : QString();
-    m_countsLabel->setText(counts);
-    m_dueGrid->setAccessibleDescription(counts);
+    showCounts(m_list ? DueDrillsReport::counts(*m_list) : QString());
     m_goToButton->setEnabled(keep >= 0);
     m_printFormButton->setEnabled(m_list.has_value());
+}
+
+void DueDrillsWindow::showCounts(const QString& counts)
+{
+    m_countsLabel->setText(counts);
+    m_dueGrid->setAccessibleDescription(counts);
 }
 
 void DueDrillsWindow::choose()

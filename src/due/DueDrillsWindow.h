@@ -3,6 +3,7 @@
 #include "data/DueDrills.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include <optional>
 
@@ -15,7 +16,8 @@ class QTableWidget;
 // "Due Drills": the drills of the shown year that are overdue, due today or in the next 30 days,
 // or not scheduled, with their counts at the top. Choosing one (Enter or a double click) closes
 // the window and tells which drill it was; whoever opened it shows that drill. It stays open
-// beside the main window otherwise, and is read again on refresh().
+// beside the main window otherwise, and is read again on refresh(). A read that met another
+// user's lock says so, keeps what was shown, and is made again until the lock has ended.
 class DueDrillsWindow : public QDialog
 {
     Q_OBJECT
@@ -35,6 +37,7 @@ signals:
 private:
     void buildControls();
     void fill();
+    void showCounts(const QString& counts);
     void choose();
     void printPreview();
 
@@ -43,9 +46,11 @@ private:
     int m_year = 0;
     QString m_company;
     std::optional<DueDrills> m_list;
+    int m_listYear = 0; // the year m_list is of
     QLabel* m_countsLabel = nullptr;
     QTableWidget* m_dueGrid = nullptr;
     QPushButton* m_goToButton = nullptr;
     QPushButton* m_printFormButton = nullptr;
     QPushButton* m_closeButton = nullptr;
+    QTimer m_lockedRetry;
 };

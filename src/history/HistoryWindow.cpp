@@ -72,9 +72,9 @@ RenderedReport reportOf(const QString& title, const QString& company, bool withY
 
 } // namespace
 
-HistoryWindow::HistoryWindow(const QString& subject, const QString& company,
-                             QList<ChangeEntry> entries, Messages& messages, QWidget* parent)
-    : QDialog(parent), m_subject(subject), m_company(company), m_entries(std::move(entries)),
+HistoryWindow::HistoryWindow(const QString& subject, const QString& company, Reader reader,
+                             Messages& messages, QWidget* parent)
+    : QDialog(parent), m_subject(subject), m_company(company), m_reader(std::move(reader)),
       m_messages(messages), m_chooseFile(chooseCsvFile)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
@@ -90,7 +90,9 @@ HistoryWindow::HistoryWindow(const QString& subject, const QString& company,
     m_list->setAccessibleName(QStringLiteral("Changes, newest first"));
     heading->setBuddy(m_list);
     layout->addWidget(m_list);
-    fillList();
+    m_lockedRetry.setSingleShot(true);
+    m_lockedRetry.setInterval(1000);
+    connect(&m_lockedRetry, &QTimer::timeout, this, &HistoryWindow::read);
 
     auto* buttons = new QDialogButtonBox(this);
     auto* print = buttons->addButton(QStringLiteral("&Print..."), QDialogButtonBox::ActionRole);
@@ -106,14 +108,30 @@ HistoryWindow::HistoryWindow(const QString& subject, const QString& company,
     m_list->setFocus();
 }
 
-void HistoryWindow::fillList()
+bool HistoryWindow::read()
 {
+    bool locked = false;
+    const auto entries = m_reader(&locked);
+    if (!entries && !locked)
+        return false;
+    m_entries = entries.value_or(QList<ChangeEntry>());
+    fillList(locked ? tr("Another user's lock holds up the history: it is read again as soon as "
+                         "it ends.")
+                    : QStringLiteral("No changes recorded."));
+    if (locked)
+        m_lockedRetry.start();
+    return true;
+}
+
+void HistoryWindow::fillList(const QString& emptyText)
+{
+    m_list->clear();
     QList<QTreeWidgetItem*> items;
     items.reserve(m_entries.size());
     for (const ChangeEntry& entry : std::as_const(m_entries))
         items.append(new QTreeWidgetItem(cellsOf(entry)));
     if (items.isEmpty())
-        items.append(new QTreeWidgetItem(QStringList{QStringLiteral("No changes recorded.")}));
+        items.append(new QTreeWidgetItem(QStringList{emptyText}));
     m_list->addTopLevelItems(items);
     m_list->setCurrentItem(items.first());
     m_list->setColumnHidden(YearColumn, !spansYears(m_entries));

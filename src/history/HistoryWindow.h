@@ -3,6 +3,7 @@
 #include "data/ChangeHistory.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include <functional>
 
@@ -11,7 +12,8 @@ class QTreeWidget;
 
 // The recorded changes of one drill or ship, newest first (when, who, field, from, to, in the
 // grid's captions and date form; the year too where several show); the list can be printed,
-// through the report preview, and saved as CSV.
+// through the report preview, and saved as CSV. A read that met another user's lock says so in
+// the list, and is made again until the lock has ended.
 class HistoryWindow : public QDialog
 {
     Q_OBJECT
@@ -19,19 +21,28 @@ public:
     // Asks for the CSV file to write, suggesting a name; empty when the user cancelled.
     using FileChooser = std::function<QString(QWidget* parent, const QString& suggested)>;
 
-    HistoryWindow(const QString& subject, const QString& company, QList<ChangeEntry> entries,
-                  Messages& messages, QWidget* parent = nullptr);
+    // Reads the entries; nothing when it failed, and *lockedOut says whether a lock held it up.
+    using Reader = std::function<std::optional<QList<ChangeEntry>>(bool* lockedOut)>;
+
+    HistoryWindow(const QString& subject, const QString& company, Reader reader, Messages& messages,
+                  QWidget* parent = nullptr);
+
+    // Reads the entries into the list; false when the read failed for a reason other than a
+    // lock, which it waits out.
+    bool read();
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
 private:
-    void fillList();
+    void fillList(const QString& emptyText);
     void printForm();
     void exportToCsv();
 
     QString m_subject;
     QString m_company;
+    Reader m_reader;
     QList<ChangeEntry> m_entries;
+    QTimer m_lockedRetry;
     Messages& m_messages;
     QTreeWidget* m_list = nullptr;
     FileChooser m_chooseFile;

@@ -55,8 +55,10 @@
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
+
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -804,7 +806,7 @@ void MainWindow::openQuestionnaire(const DrillChange& edit)
     if (!record || drill < 0)
         return;
     const Drill& evaluated = record->drills.at(drill);
-    const bool yearClosed = YearClosure::closedInfo(*m_db, shownYear()).has_value();
+    const bool yearClosed = m_yearDrills->closedYear().has_value();
     const bool opened = m_evaluationPanel->openForDrill(
         record->idDrill, record->shipName, evaluated.done.shown(), evaluated.master,
         DrillColumns::columnOf(edit.field), yearClosed);
@@ -963,7 +965,7 @@ void MainWindow::showStatusReport()
     }
     if (!m_statusReport)
         m_statusReport = std::make_unique<ReportControl>(m_messages, this);
-    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    const auto& closed = m_yearDrills->closedYear();
     DrillStatusReport::prepare(*m_statusReport, shownYear(), m_companyLabel->text(),
                                closed ? closed->closedOn() : QString());
     m_statusReport->setDatabase(*m_db);
@@ -1061,15 +1063,16 @@ void MainWindow::showHistory()
                         tr("Close the open panel to see the history of changes."));
 }
 
-void MainWindow::openHistory(const QString& subject,
-                             const std::optional<QList<ChangeEntry>>& entries)
+void MainWindow::openHistory(const QString& subject, HistoryWindow::Reader reader)
 {
-    if (!entries) {
+    auto* window =
+        new HistoryWindow(subject, m_companyLabel->text(), std::move(reader), m_messages, this);
+    if (!window->read()) {
+        delete window;
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The history of changes could not be read from the database."));
         return;
     }
-    auto* window = new HistoryWindow(subject, m_companyLabel->text(), *entries, m_messages, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowFlag(Qt::Window);
     window->show();
@@ -1084,7 +1087,9 @@ void MainWindow::showDrillHistory(const DrillRecord* record)
         return;
     }
     openHistory(tr("%1, drills of %2").arg(record->shipName).arg(shownYear()),
-                ChangeHistory::ofDrill(*m_db, record->idDrill));
+                [this, idDrill = record->idDrill](bool* locked) {
+                    return ChangeHistory::ofDrill(*m_db, idDrill, locked);
+                });
 }
 
 void MainWindow::showShipHistory()
@@ -1097,12 +1102,15 @@ void MainWindow::showShipHistory()
                         tr("Choose a ship to see its history."));
         return;
     }
-    openHistory(ship.name, ChangeHistory::ofShip(*m_db, ship.id));
+    openHistory(ship.name, [this, idShip = ship.id](bool* locked) {
+        return ChangeHistory::ofShip(*m_db, idShip, locked);
+    });
 }
 
+// The closure read with the year: an edit box opens without asking the database.
 bool MainWindow::refuseClosedYearEdit()
 {
-    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    const auto& closed = m_yearDrills->closedYear();
     if (closed)
         m_messages.tell(Messages::Icon::Information, ProgramTitle, closed->refusal());
     return closed.has_value();
@@ -1133,6 +1141,7 @@ void MainWindow::closeShownYear()
         YearClosure::Outcome::Done)
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The year %1 could not be closed: %2").arg(year).arg(error.text()));
+    m_yearDrills->refreshClosure();
     showYearClosure();
 }
 
@@ -1163,13 +1172,14 @@ void MainWindow::reopenShownYear()
     default:
         break;
     }
+    m_yearDrills->refreshClosure();
     showYearClosure();
 }
 
 // The caption says whether the shown year is closed, by whom and when, and so does its tip.
 void MainWindow::showYearClosure()
 {
-    const auto closed = YearClosure::closedInfo(*m_db, shownYear());
+    const auto& closed = m_yearDrills->closedYear();
     const QString state = closed ? closed->closedOn() : QString();
     const QString caption = yearCaption(shownYear());
     m_yearLabel->setText(state.isEmpty() ? caption
@@ -1188,7 +1198,7 @@ void MainWindow::watchOtherUsers()
 {
     m_watch = std::make_unique<ChangeWatch>(*m_db);
     connect(m_watch.get(), &ChangeWatch::changed, this, &MainWindow::otherUsersChanged);
-    connect(m_watch.get(), &ChangeWatch::drillChanged, this, &MainWindow::otherUserChangedDrill);
+    connect(m_watch.get(), &ChangeWatch::drillsChanged, this, &MainWindow::otherUsersChangedDrills);
     m_watch->start();
     connect(m_drills, &DrillGridEditor::connectionLost, this, &MainWindow::connectionLost);
     // A server can go away while nobody edits: a light question now and then notices it.
@@ -1212,13 +1222,13 @@ void MainWindow::otherUsersChanged()
     m_reportCurrent = false;
 }
 
-void MainWindow::otherUserChangedDrill(qint64 idDrill)
+void MainWindow::otherUsersChangedDrills(const QList<qint64>& idDrills)
 {
     if (!m_drillGrid->isEnabled()) {
         m_othersChanged = true;
         return;
     }
-    m_yearDrills->refreshDrill(idDrill);
+    m_yearDrills->refreshDrills(idDrills);
     m_reportCurrent = false;
 }
 
@@ -1255,10 +1265,16 @@ bool MainWindow::tellIfConnectionLost(const QString& notStored)
 void MainWindow::tellConnectionLost(const QString& consequence)
 {
     m_statusPanels.at(StatusLinePanel)->setText(tr("Not connected: the grid may be out of date"));
+    // Connecting again goes on while the box is open, and closes it once connected; what
+    // others changed meanwhile is read after the box, where the action that failed ends.
+    m_reconnectTimer->start();
+    m_tellingLost = true;
     m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                     tr("The connection to the database %1 was lost. %2")
                         .arg(m_db->location().display(), consequence));
-    m_reconnectTimer->start();
+    m_tellingLost = false;
+    if (std::exchange(m_reconnectedWhileTelling, false))
+        otherUsersChanged();
 }
 
 // Connecting is tried in the background; only a server that answered is connected to here.
@@ -1278,8 +1294,13 @@ void MainWindow::serverAnswered(bool reachable)
     m_reconnectTimer->stop();
     // A new session has no subscription, and what others did meanwhile is not yet shown.
     m_watch->start();
-    otherUsersChanged();
     showAccess();
+    if (m_tellingLost) {
+        m_reconnectedWhileTelling = true;
+        m_messages.withdraw();
+    } else {
+        otherUsersChanged();
+    }
 }
 
 void MainWindow::showAccess()

@@ -2,6 +2,7 @@
 
 #include "data/ChangeHistory.h"
 #include "data/DatabaseLocation.h"
+#include "history/HistoryWindow.h"
 #include "mainwindow/DrillGridEditor.h"
 
 #include <QUrl>
@@ -122,7 +123,7 @@ private:
     void makeDailyBackup();
     void watchOtherUsers();
     void otherUsersChanged();
-    void otherUserChangedDrill(qint64 idDrill);
+    void otherUsersChangedDrills(const QList<qint64>& idDrills);
     void connectionLost();
     void tryReconnect();
     void checkServerAlive();
@@ -143,7 +144,7 @@ private:
     void showDrillHistory(const DrillRecord* record);
     void openMenuAtCell(QAbstractItemView* grid);
     void showShipHistory();
-    void openHistory(const QString& subject, const std::optional<QList<ChangeEntry>>& entries);
+    void openHistory(const QString& subject, HistoryWindow::Reader reader);
     void closeShownYear();
     void reopenShownYear();
     void showYearClosure();
@@ -183,7 +184,9 @@ private:
     QList<QWidget*> m_floatingPanels;
     QTimer* m_clockTimer = nullptr;
     QTimer* m_newShipsTimer = nullptr;
-    QTimer* m_reconnectTimer = nullptr; // ticks while the server connection is being made again
+    QTimer* m_reconnectTimer = nullptr;     // ticks while the server connection is being made again
+    bool m_tellingLost = false;             // the "connection lost" box is open
+    bool m_reconnectedWhileTelling = false; // and the connection came back meanwhile
     DueDrillsWindow* m_dueDrills = nullptr;
     QTimer* m_aliveTimer = nullptr;           // asks now and then whether the server still answers
     static constexpr int StatusLinePanel = 3; // says why the window cannot write

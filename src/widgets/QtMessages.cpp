@@ -9,14 +9,18 @@
 
 namespace {
 
-// A box of a fixed size, so it has no maximise button.
+// A box of a fixed size, so it has no maximise button, whose Enter presses `preferred` when
+// given; *shown points to it while it is open.
 int showBox(QMessageBox::Icon icon, const QString& title, const QString& text,
             QMessageBox::StandardButtons buttons,
-            QMessageBox::StandardButton preferred = QMessageBox::NoButton)
+            QMessageBox::StandardButton preferred = QMessageBox::NoButton,
+            QPointer<QMessageBox>* shown = nullptr)
 {
     QMessageBox box(icon, title, text, buttons, QApplication::activeWindow(),
                     Look::fixedDialogFlags());
     box.setDefaultButton(preferred);
+    if (shown)
+        *shown = &box;
     return box.exec();
 }
 
@@ -39,7 +43,13 @@ void QtMessages::tell(Icon icon, const QString& title, const QString& text)
     const QMessageBox::Icon shown = icon == Icon::Critical   ? QMessageBox::Critical
                                     : icon == Icon::Question ? QMessageBox::Question
                                                              : QMessageBox::Information;
-    showBox(shown, title, text, QMessageBox::Ok);
+    showBox(shown, title, text, QMessageBox::Ok, QMessageBox::NoButton, &m_told);
+}
+
+void QtMessages::withdraw()
+{
+    if (m_told)
+        m_told->done(QMessageBox::Ok);
 }
 
 std::optional<QString> QtMessages::askText(const QString& title, const QString& text)

@@ -75,6 +75,7 @@ public:
         shown.append({Icon::Question, title, text});
         return answerText;
     }
+    void withdraw() override { ++withdrawn; }
 
     bool ask(const QString& title, const QString& text, bool yesFirst)
     {
@@ -88,6 +89,7 @@ public:
     std::optional<QString> answerText; // nothing: Cancel
     std::function<void()> whileShown;  // what a real box does meanwhile, such as take the focus
     QList<Shown> shown;
+    int withdrawn = 0; // boxes the program closed itself
 };
 
 // Remembers what it was asked to open or start.
