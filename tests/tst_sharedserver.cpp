@@ -94,6 +94,20 @@ struct ServerFleet
 };
 
 // A program window on the server, with the report templates in its application folder.
+// The test server reached through a proxy that delays each way by `delay`, as a far office is.
+struct FarNetwork
+{
+    FarNetwork(const DatabaseLocation& near, std::chrono::milliseconds delay)
+        : proxy(TestServer::instance().socketFolder() + QStringLiteral("/.s.PGSQL.5432"), delay),
+          location(near)
+    {
+        location.host = QStringLiteral("127.0.0.1");
+        location.port = proxy.port();
+    }
+    DelayProxy proxy;
+    DatabaseLocation location;
+};
+
 struct ServerWindow : LoadedWindow
 {
     explicit ServerWindow(const DatabaseLocation& location)
@@ -824,12 +838,9 @@ private slots:
                                           "to_char(n, 'FM0000') FROM generate_series(1, ?) n"),
                            {extraShips}));
         QCOMPARE(YearRows::addMissing(fleet.other, 2026), extraShips);
-        DelayProxy network(TestServer::instance().socketFolder() + QStringLiteral("/.s.PGSQL.5432"),
-                           std::chrono::milliseconds(delay));
-        DatabaseLocation far = fleet.location;
-        far.host = QStringLiteral("127.0.0.1");
-        far.port = network.port();
-        ServerWindow w(far);
+        FarNetwork far(fleet.location, std::chrono::milliseconds(delay));
+        DelayProxy& network = far.proxy;
+        ServerWindow w(far.location);
         QVERIFY(w.loadAndShow());
         const QStringList ships =
             QStringList{Alpha, Bravo, QStringLiteral("MV Charlie")} +
@@ -886,12 +897,9 @@ private slots:
         QFETCH(bool, closedByAnother);
         ServerFleet fleet;
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
-        DelayProxy network(TestServer::instance().socketFolder() + QStringLiteral("/.s.PGSQL.5432"),
-                           std::chrono::milliseconds(25));
-        DatabaseLocation far = fleet.location;
-        far.host = QStringLiteral("127.0.0.1");
-        far.port = network.port();
-        ServerWindow w(far);
+        FarNetwork far(fleet.location, std::chrono::milliseconds(25));
+        DelayProxy& network = far.proxy;
+        ServerWindow w(far.location);
         QVERIFY(w.loadAndShow());
         if (closedByAnother) {
             QCOMPARE(YearClosure::close(fleet.other, 2026, 2026), YearClosure::Outcome::Done);
@@ -912,12 +920,9 @@ private slots:
     {
         ServerFleet fleet;
         QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
-        DelayProxy network(TestServer::instance().socketFolder() + QStringLiteral("/.s.PGSQL.5432"),
-                           std::chrono::milliseconds(0));
-        DatabaseLocation far = fleet.location;
-        far.host = QStringLiteral("127.0.0.1");
-        far.port = network.port();
-        ServerWindow w(far);
+        FarNetwork far(fleet.location, std::chrono::milliseconds(0));
+        DelayProxy& network = far.proxy;
+        ServerWindow w(far.location);
         QVERIFY(w.loadAndShow());
         EventGaps gaps;
         network.setSilent(true);

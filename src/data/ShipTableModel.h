@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/NameLength.h"
 #include "data/Ship.h"
 
 #include <QHash>
@@ -43,8 +44,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // The longest name the reports print whole in their narrowest ship column.
-    static constexpr int MaxNameLength = 60;
+    static constexpr int MaxNameLength = MaxPrintedNameLength;
 
     // Asked before a ship is added under a name the fleet already has; true adds it.
     using DuplicateCheck = std::function<bool(const QString& name)>;

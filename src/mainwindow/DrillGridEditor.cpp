@@ -433,8 +433,8 @@ DrillGridEditor::Stored DrillGridEditor::storeEdit()
     case Outcome::Failed:
         break;
     }
-    // A year closed since the edit began takes it no more; the guard says by whom and when.
-    if (m_editRefused && m_editRefused()) {
+    // A year closed since the edit began takes it no more; the check says by whom and when.
+    if (m_closedMeanwhile && m_closedMeanwhile()) {
         endEdit();
         return Stored::Unchanged;
     }

@@ -66,6 +66,12 @@ public:
     // Asked before a date or master cell opens for typing; true refuses it, the guard having
     // told the user why.
     void setEditGuard(std::function<bool()> refuses) { m_editRefused = std::move(refuses); }
+    // Asked when a write fails: true when the year was closed since the edit began, the check
+    // having told the user by whom and when.
+    void setClosedMeanwhileCheck(std::function<bool()> closed)
+    {
+        m_closedMeanwhile = std::move(closed);
+    }
     // Stores a change made elsewhere (the questionnaire's total with its answers) to the drill
     // it was made for, as one change; Refused leaves it to be stored again.
     Stored storeValue(const DrillChange& edit);
@@ -131,5 +137,6 @@ private:
     bool m_readOnly = false;
     std::function<bool()> m_alongside;
     std::function<bool()> m_editRefused;
+    std::function<bool()> m_closedMeanwhile;
     CalendarDate m_calendarDate; // the date picker's anchor, from one opening to the next
 };

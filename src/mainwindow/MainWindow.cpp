@@ -430,6 +430,12 @@ bool MainWindow::fillWindow()
     m_yearDrills = std::make_unique<DrillDataSource>(*m_db);
     m_drills->bind(*m_yearDrills);
     m_drills->setEditGuard([this] { return refuseClosedYearEdit(); });
+    // The kept closure may be older than the refusal: another program may have closed the year.
+    m_drills->setClosedMeanwhileCheck([this] {
+        m_yearDrills->refreshClosure();
+        showYearClosure();
+        return refuseClosedYearEdit();
+    });
     if (PrintDrillsTable::followsEdits(*m_db))
         m_drills->setAlongside([this] {
             return PrintDrillsTable::refillWithin(*m_db, shownYear(), m_companyLabel->text(),
