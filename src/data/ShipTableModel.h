@@ -1,6 +1,5 @@
 #pragma once
 
-#include "common/NameLength.h"
 #include "data/Ship.h"
 
 #include <QHash>
@@ -44,7 +43,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    static constexpr int MaxNameLength = MaxPrintedNameLength;
+    // The longest name the reports print whole in their narrowest ship column.
+    static constexpr int MaxNameLength = 60;
 
     // Asked before a ship is added under a name the fleet already has; true adds it.
     using DuplicateCheck = std::function<bool(const QString& name)>;

@@ -1,7 +1,6 @@
 #include "mainwindow/DrillCellEditor.h"
 
 #include "common/DateText.h"
-#include "common/NameLength.h"
 #include "common/Twips.h"
 
 #include <QFocusEvent>
@@ -43,8 +42,6 @@ DrillCellEditor::DrillCellEditor(DrillColumns::Kind kind, const QFont& font, QWi
         setFocusProxy(m_box);
     if (kind == Kind::Date) // the text ends where the button begins
         m_box->setTextMargins(0, 0, Twips::toPx(ButtonWidthTwips), 0);
-    if (kind == Kind::Master) // longer, the reports would cut it
-        m_box->setMaxLength(MaxPrintedNameLength);
 
     m_button->setObjectName(QStringLiteral("pickButton"));
     m_button->setArrowType(Qt::DownArrow);
