@@ -75,9 +75,9 @@ QString fontOf(const QString& pdf, const QString& words)
     const QRegularExpression text(QStringLiteral("<text [^>]*font=\"(\\d+)\"[^>]*>[^<]*") +
                                   QRegularExpression::escape(words));
     const QString font = text.match(xml).captured(1);
-    const QRegularExpression spec(
+    const QRegularExpression family(
         QStringLiteral("<fontspec id=\"%1\"[^>]*family=\"([^\"]+)\"").arg(font));
-    return font.isEmpty() ? QString() : spec.match(xml).captured(1);
+    return font.isEmpty() ? QString() : family.match(xml).captured(1);
 }
 
 struct PdfWord
