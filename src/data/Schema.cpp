@@ -49,9 +49,13 @@ const QString DrillsOfYearIndex =
 
 QStringList Schema::drillColumns()
 {
-    QStringList columns;
-    for (int column = 0; column < DrillRecord::ColumnCount; ++column)
-        columns << DrillRecord::sqlName(DrillRecord::Column(column));
+    // Made once: every write of a field names its column.
+    static const QStringList columns = [] {
+        QStringList names;
+        for (int column = 0; column < DrillRecord::ColumnCount; ++column)
+            names << DrillRecord::sqlName(DrillRecord::Column(column));
+        return names;
+    }();
     return columns;
 }
 

@@ -30,6 +30,7 @@ QStringList requiredObjects(const Dialect& dialect, int version = Version);
 // None where the engine holds no functions (a SQLite file, which is at hand).
 inline constexpr auto FieldWriteFunction = "orx_write_drill_field";
 QStringList fieldWriteStatements(const Dialect& dialect);
+// For callers that hold the engine alone.
 inline QStringList fieldWriteStatements(Engine engine)
 {
     return fieldWriteStatements(Dialect::of(engine));
