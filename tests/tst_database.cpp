@@ -1,9 +1,11 @@
 // The drill database file: created on first start, refused when it is not ours, never damaged.
 #include "Fixture.h"
+#include "data/ChangeHistory.h"
 #include "data/CompanyTable.h"
 #include "data/DrillChange.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/EvaluationTable.h"
 #include "data/Schema.h"
 #include "data/ShipTableModel.h"
 
@@ -81,6 +83,61 @@ private slots:
         // The report table holds every column of the grid's source, plus its stamps.
         QVERIFY(query.exec(QStringLiteral("INSERT INTO PrintDrills SELECT *, 'c', 'd', 't' "
                                           "FROM QuDrills")));
+    }
+
+    // Every place that names a drill field reads one list: its rows must match the view's columns.
+    void eachDrillFieldIsItsColumnEverywhere_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("caption");
+        using R = DrillRecord;
+        QTest::newRow("scheduled 1") << int(R::DrillDate) << "Drill Date"
+                                     << "Scheduled Date";
+        QTest::newRow("done 1") << int(R::DoneDate) << "Done Date"
+                                << "Date Done";
+        QTest::newRow("evaluation 1") << int(R::CompEval) << "CompEval"
+                                      << "Evaluation (%)";
+        QTest::newRow("master 1") << int(R::Master) << "Master"
+                                  << "Ship's Master Name";
+        QTest::newRow("scheduled 2") << int(R::DrillDate1) << "Drill Date1"
+                                     << "Scheduled Date";
+        QTest::newRow("done 2") << int(R::DoneDate1) << "Done Date1"
+                                << "Date Done";
+        QTest::newRow("evaluation 2") << int(R::CompEval1) << "CompEval1"
+                                      << "Evaluation (%)";
+        QTest::newRow("master 2") << int(R::Master1) << "Master1"
+                                  << "Ship's Master Name";
+    }
+
+    void eachDrillFieldIsItsColumnEverywhere()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, stored);
+        QFETCH(QString, caption);
+        QTemporaryDir dir;
+        DrillDatabase db(pathIn(dir));
+        QCOMPARE(db.open(), QString());
+        QSqlQuery query(db.connection());
+        QVERIFY(query.exec(QStringLiteral("SELECT * FROM QuDrills")));
+        QCOMPARE(query.record().fieldName(column), stored);
+
+        const auto drillColumn = DrillRecord::Column(column);
+        const DrillFields::Field* field = DrillFields::named(stored);
+        QVERIFY(field && DrillRecord::fieldOf(drillColumn) == field);
+        QCOMPARE(DrillRecord::columnOf(*field), drillColumn);
+        QCOMPARE(&DrillFields::of(field->drill, field->part), field);
+        const int drill = column < DrillRecord::DrillDate1 ? 1 : 2;
+        const QString drillCaption =
+            QStringLiteral("Drill No %1 \u00b7 %2").arg(drill).arg(caption);
+        ChangeEntry entry;
+        entry.table = QStringLiteral("Drills");
+        entry.field = stored;
+        QCOMPARE(ChangeHistory::captionOf(entry), drillCaption);
+        // The grid shows a record's columns after its fixed column.
+        const bool second = drillColumn == DrillRecord::CompEval1;
+        QCOMPARE(EvaluationTable::drillOfColumn(column + 1) == EvaluationTable::Drill::Second,
+                 second);
     }
 
     void existingDatabaseOpensAndKeepsItsData()

@@ -120,7 +120,7 @@ QStringList serverObjects(const DatabaseLocation& at)
 {
     QStringList names;
     onServerDirectly(at, [&](QSqlDatabase& db) {
-        QSqlQuery query(Dialect::listObjects(Engine::Postgres), db);
+        QSqlQuery query(Dialect::of(Engine::Postgres).listObjects(), db);
         while (query.next())
             names << query.value(0).toString();
         return true;
@@ -204,7 +204,7 @@ private slots:
         {
             DrillDatabase db(fresh.location());
             OPEN(db);
-            QCOMPARE(scalar(db, Dialect::readVersion(db.engine())).toInt(), Schema::Version);
+            QCOMPARE(scalar(db, db.dialect().readVersion()).toInt(), Schema::Version);
             QSqlQuery query(db.connection());
             QVERIFY(query.exec(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = 0")));
             const QStringList expected = {"IDDrill",    "IDShip",    "ShipName", "Drill Date",

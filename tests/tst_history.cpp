@@ -132,7 +132,7 @@ void makeFirstVersion(DrillDatabase& db)
     run(db, QStringLiteral("DROP TABLE ClosedYears"));
     if (server)
         run(db, QStringLiteral("DELETE FROM OrxSchema"));
-    run(db, Dialect::setVersion(db.engine(), 1));
+    run(db, db.dialect().setVersion(1));
 }
 
 // Takes the history back to the layout of the second version of the schema, every entry kept.
@@ -151,7 +151,7 @@ void makeSecondVersion(DrillDatabase& db)
             QVERIFY2(run(db, QLatin1String(statement)).isActive(), statement);
     }
     run(db, QStringLiteral("DELETE FROM OrxSchema"));
-    run(db, Dialect::setVersion(db.engine(), 2));
+    run(db, db.dialect().setVersion(2));
 }
 
 // Takes the schema back to its third version, before drills were found by year through an index.
@@ -159,7 +159,7 @@ void makeThirdVersion(DrillDatabase& db)
 {
     run(db, QStringLiteral("DROP INDEX DrillsOfYear"));
     run(db, QStringLiteral("DELETE FROM OrxSchema"));
-    run(db, Dialect::setVersion(db.engine(), 3));
+    run(db, db.dialect().setVersion(3));
 }
 
 bool hasDrillsOfYearIndex(const DrillDatabase& db)
@@ -403,7 +403,7 @@ private slots:
         }
         DrillDatabase db(fresh.location());
         OPEN(db);
-        QCOMPARE(scalar(db, Dialect::readVersion(db.engine())).toInt(), Schema::Version);
+        QCOMPARE(scalar(db, db.dialect().readVersion()).toInt(), Schema::Version);
         QCOMPARE(contentOf(db), before);
         QCOMPARE(historyCount(db), 0);
         QVERIFY(writeMaster(db, QStringLiteral("Capt. Lund")).stored());
@@ -432,7 +432,7 @@ private slots:
         QVERIFY(!before.isEmpty());
         DrillDatabase db(fresh.location());
         OPEN(db);
-        QCOMPARE(scalar(db, Dialect::readVersion(db.engine())).toInt(), Schema::Version);
+        QCOMPARE(scalar(db, db.dialect().readVersion()).toInt(), Schema::Version);
         QCOMPARE(historyOf(db), before);
         QVERIFY(writeMaster(db, QStringLiteral("Capt. Lund")).stored());
         QCOMPARE(historyOf(db).mid(0, before.size()), before);
@@ -461,7 +461,7 @@ private slots:
         }
         DrillDatabase db(fresh.location());
         OPEN(db);
-        QCOMPARE(scalar(db, Dialect::readVersion(db.engine())).toInt(), Schema::Version);
+        QCOMPARE(scalar(db, db.dialect().readVersion()).toInt(), Schema::Version);
         QVERIFY(hasDrillsOfYearIndex(db));
         QVERIFY(writeMaster(db, QStringLiteral("Capt. Berg")).stored());
         DrillDataSource later(db);

@@ -29,7 +29,7 @@ bool AccessOffer::settle(const DatabaseLocation& location, const QString& codePa
                          Messages& messages, const QDateTime& now,
                          const std::function<void(bool)>& working)
 {
-    if (location.engine != DatabaseLocation::Engine::Sqlite ||
+    if (!location.isFile() ||
         AccessFile::readHeader(location.filePath).kind == AccessFile::Kind::None)
         return true;
     QString failure;

@@ -91,7 +91,7 @@ std::unique_ptr<DrillDatabase> openDatabase(const CommandLine& command)
     }
     // A mistyped name in a cron job or the settings must not quietly make a new, empty database;
     // nor may a daily due check make one where the program has never run.
-    const bool file = location->engine == DatabaseLocation::Engine::Sqlite;
+    const bool file = location->isFile();
     const bool mustExist = !StartUp::namedDatabase(command).isEmpty() || isDueList(command);
     // A restore cut short between its renames leaves no file of that name until it is settled.
     if (file && !QFileInfo::exists(location->filePath))
@@ -221,7 +221,7 @@ int restore(const CommandLine& command)
         print(stderr, problem);
         return CommandLine::Failed;
     }
-    if (location->engine != DatabaseLocation::Engine::Sqlite) {
+    if (!location->isFile()) {
         print(stderr, QStringLiteral("--restore puts a backup file in place of a database file, "
                                      "and the database in use is on the server \"%1\". Its "
                                      "backups are kept and restored on the server (pg_dump, "

@@ -93,7 +93,7 @@ std::optional<DatabaseLocation> StartUp::databaseLocation(const CommandLine& com
         return DatabaseLocation::file(databasePath(usual));
     }
     auto location = DatabaseLocation::parse(named, problem);
-    if (location && location->engine == DatabaseLocation::Engine::Sqlite) {
+    if (location && location->isFile()) {
         // A path in the settings file means the same from whatever folder the program starts.
         const QDir base =
             fromOption(command) ? QDir::current() : QFileInfo(settingsFile()).absoluteDir();

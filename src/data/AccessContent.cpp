@@ -21,11 +21,12 @@ const QString CompanyTable = QStringLiteral("Company");
 const QString EvaluationTable = QStringLiteral("Evaluation");
 
 const QStringList ShipColumns = {QStringLiteral("IDShip"), QStringLiteral("ShipName")};
-const QStringList DrillColumns = {
-    QStringLiteral("IDDrill"),    QStringLiteral("IDShip"),      QStringLiteral("ShipName"),
-    QStringLiteral("Drill Date"), QStringLiteral("Done Date"),   QStringLiteral("CompEval"),
-    QStringLiteral("Master"),     QStringLiteral("Drill Date1"), QStringLiteral("Done Date1"),
-    QStringLiteral("CompEval1"),  QStringLiteral("Master1"),     QStringLiteral("YearDrill")};
+const QStringList DrillColumns = [] {
+    QStringList columns;
+    for (int column = 0; column < C::ColumnCount; ++column)
+        columns << DrillRecord::storedName(C(column));
+    return columns;
+}();
 const QStringList CompanyColumns = {QStringLiteral("Name")};
 
 QStringList evaluationColumns()

@@ -3,6 +3,7 @@
 #include "common/Csv.h"
 #include "common/LoginName.h"
 #include "data/BulkRows.h"
+#include "data/Dialect.h"
 #include "data/DrillDatabase.h"
 #include "data/Schema.h"
 
@@ -15,7 +16,6 @@
 
 namespace {
 
-using Engine = DatabaseLocation::Engine;
 using AccessTakeOver::Outcome;
 
 // The server's history triggers that would record every row taken over, one entry per value.
@@ -70,9 +70,9 @@ class Writer
 {
 public:
     // A new file's schema is made in the same transaction as its content.
-    Writer(BulkRows& rows, Engine engine, const AccessContent& content, const QDateTime& now,
-           QStringList schema = {})
-        : m_rows(rows), m_engine(engine), m_content(content), m_now(now),
+    Writer(BulkRows& rows, const Dialect& dialect, const AccessContent& content,
+           const QDateTime& now, QStringList schema = {})
+        : m_rows(rows), m_dialect(dialect), m_content(content), m_now(now),
           m_schema(std::move(schema))
     {
     }
@@ -91,7 +91,7 @@ private:
     bool moveKeysOn();
 
     BulkRows& m_rows;
-    Engine m_engine;
+    const Dialect& m_dialect;
     const AccessContent& m_content;
     QDateTime m_now;
     QStringList m_schema;
@@ -163,24 +163,24 @@ bool Writer::writeAnswers()
 
 bool Writer::writeHistory(const QString& table, qsizetype rows)
 {
-    // On a server the entry names the role, as every other entry there does.
-    const bool server = m_engine == Engine::Postgres;
-    return run(
-        QStringLiteral("INSERT INTO History (ChangedAt, ChangedBy, TableName, RecordId, "
-                       "Field, OldValue, NewValue) VALUES (?, %1, ?, 0, ?, ?, ?)")
-            .arg(server ? QStringLiteral("CAST(session_user AS TEXT)") : QStringLiteral("?")),
-        QVariantList{m_now.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))} +
-            (server ? QVariantList{} : QVariantList{LoginName::current()}) +
-            QVariantList{table, QStringLiteral("Taken over"),
-                         QDir::toNativeSeparators(m_content.sourcePath),
-                         QStringLiteral("%1 rows").arg(rows)});
+    // Where the engine knows the login (a server's role), the entry names it, as every other
+    // entry there does.
+    const bool known = m_dialect.keepsHistoryItself();
+    return run(QStringLiteral("INSERT INTO History (ChangedAt, ChangedBy, TableName, RecordId, "
+                              "Field, OldValue, NewValue) VALUES (?, %1, ?, 0, ?, ?, ?)")
+                   .arg(known ? m_dialect.currentUser() : QStringLiteral("?")),
+               QVariantList{m_now.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))} +
+                   (known ? QVariantList{} : QVariantList{LoginName::current()}) +
+                   QVariantList{table, QStringLiteral("Taken over"),
+                                QDir::toNativeSeparators(m_content.sourcePath),
+                                QStringLiteral("%1 rows").arg(rows)});
 }
 
 // Disabling a trigger takes the table's lock until the transaction ends, so no other
 // connection writes unrecorded meanwhile.
 bool Writer::switchRowHistory(bool on)
 {
-    if (m_engine != Engine::Postgres)
+    if (!m_dialect.keepsHistoryItself())
         return true;
     for (const QString& entry : RowHistoryTriggers) {
         const QStringList parts = entry.split(u':');
@@ -193,17 +193,14 @@ bool Writer::switchRowHistory(bool on)
     return true;
 }
 
-// A server's key counters do not follow keys that were given: new rows start past the largest.
+// New rows start past the largest key given.
 bool Writer::moveKeysOn()
 {
-    if (m_engine != Engine::Postgres)
-        return true;
     for (const auto& [table, key] :
          {std::pair{QStringLiteral("Ships"), QStringLiteral("IDShip")},
           std::pair{QStringLiteral("Drills"), QStringLiteral("IDDrill")}}) {
-        if (!m_rows.run(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
-                                       "COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)")
-                            .arg(table.toLower(), key.toLower())))
+        const QString statement = m_dialect.keyCounterPast(table, key);
+        if (!statement.isEmpty() && !m_rows.run(statement))
             return false;
     }
     return true;
@@ -334,7 +331,7 @@ QString writeFile(const AccessContent& content, const QString& path, const QDate
     const std::unique_ptr<BulkRows> rows = BulkRows::onFile(path);
     if (!rows->failure().isEmpty())
         return rows->failure();
-    return Writer(*rows, Engine::Sqlite, content, now, schema).writeAll();
+    return Writer(*rows, *Dialect::sqlite(), content, now, schema).writeAll();
 }
 
 // A new file, made under a name of its own and given the database's name once it is complete;
@@ -350,7 +347,8 @@ Outcome intoNewFile(const AccessContent& content, const QString& path, bool acce
         QFile::remove(building);
     };
     removeBuilding(); // what a take-over cut short left
-    QString failure = writeFile(content, building, now, Schema::createStatements(Engine::Sqlite));
+    QString failure =
+        writeFile(content, building, now, Schema::createStatements(*Dialect::sqlite()));
     if (failure.isEmpty())
         failure = saveReport(content, places, outcome);
     if (failure.isEmpty() && accessInPlace) {
@@ -377,7 +375,7 @@ Outcome intoExisting(const AccessContent& content, const DatabaseLocation& locat
                      const QDateTime& now)
 {
     Outcome outcome;
-    const bool file = location.engine == Engine::Sqlite;
+    const bool file = location.isFile();
     DrillDatabase db(location);
     const QString problem =
         db.open(file ? DrillDatabase::Creation::Refused : DrillDatabase::Creation::Allowed);
@@ -400,7 +398,7 @@ Outcome intoExisting(const AccessContent& content, const DatabaseLocation& locat
         failure = writeFile(content, location.filePath, now);
     else if (failure.isEmpty())
         failure =
-            Writer(*BulkRows::onServer(db.connection()), Engine::Postgres, content, now).writeAll();
+            Writer(*BulkRows::onServer(db.connection()), db.dialect(), content, now).writeAll();
     if (!failure.isEmpty())
         return failed(outcome, QStringLiteral("The Access file %1 could not be taken over into "
                                               "%2: %3")
@@ -413,7 +411,7 @@ Outcome intoExisting(const AccessContent& content, const DatabaseLocation& locat
 AccessTakeOver::Outcome AccessTakeOver::run(const AccessContent& content,
                                             const DatabaseLocation& location, const QDateTime& now)
 {
-    if (location.engine == Engine::Sqlite) {
+    if (location.isFile()) {
         const QFileInfo target(location.filePath);
         const bool accessInPlace = target == QFileInfo(content.sourcePath);
         if (accessInPlace || !target.exists())

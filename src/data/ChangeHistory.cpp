@@ -4,7 +4,6 @@
 #include "data/Dialect.h"
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
-#include "data/Schema.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -37,7 +36,7 @@ std::optional<QList<ChangeEntry>> entriesOf(DrillDatabase& db, const QString& wh
         query.addBindValue(value);
     if (!DrillDatabase::exec(query, context)) {
         if (lockedOut)
-            *lockedOut = Dialect::isWaitExceeded(db.engine(), query.lastError().nativeErrorCode());
+            *lockedOut = db.dialect().isWaitExceeded(query.lastError().nativeErrorCode());
         return std::nullopt;
     }
     QList<ChangeEntry> entries;
@@ -94,12 +93,10 @@ std::optional<DrillRecord::Column> drillFieldOf(const ChangeEntry& entry)
 {
     if (entry.table != QLatin1String("Drills"))
         return std::nullopt;
-    const QStringList stored = Schema::drillColumns();
-    for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column) {
-        if (QString(stored.at(column)).remove(u'"') == entry.field)
-            return DrillRecord::Column(column);
-    }
-    return std::nullopt;
+    const DrillFields::Field* field = DrillFields::named(entry.field);
+    if (!field)
+        return std::nullopt;
+    return DrillRecord::columnOf(*field);
 }
 
 QString inDrill(int drill, const QString& caption)

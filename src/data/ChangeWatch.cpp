@@ -42,7 +42,7 @@ ChangeWatch::ChangeWatch(DrillDatabase& db, std::chrono::milliseconds interval, 
 bool ChangeWatch::start()
 {
     const QSqlDatabase db = m_db.connection();
-    if (m_db.engine() == DatabaseLocation::Engine::Sqlite) {
+    if (!m_db.dialect().announcesChanges()) {
         m_lastCount = changeCount(m_db);
         m_timer.start();
         return m_lastCount >= 0;

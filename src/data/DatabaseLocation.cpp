@@ -176,7 +176,7 @@ std::optional<DatabaseLocation> DatabaseLocation::parse(const QString& text, QSt
 
 QString DatabaseLocation::display() const
 {
-    if (engine == Engine::Sqlite)
+    if (isFile())
         return filePath;
     const bool socket = host.startsWith(QLatin1Char('/'));
     QString url = QStringLiteral("postgresql://");

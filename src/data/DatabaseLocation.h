@@ -26,6 +26,9 @@ struct DatabaseLocation
 
     static DatabaseLocation file(const QString& path);
 
+    // A file, opened where it lies; otherwise a database a server is asked for.
+    bool isFile() const { return engine == Engine::Sqlite; }
+
     // Reads what a user writes for a location: libpq's URL form
     // postgresql://[user@][host][:port][/database][?host=/socket/folder&port=N&user=U&dbname=D],
     // its key=value form ("host=... dbname=..."), or else a file path.

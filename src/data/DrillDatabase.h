@@ -10,7 +10,8 @@
 #include <functional>
 #include <memory>
 
-class FileUseLock;
+class DatabaseOpening;
+class Dialect;
 class QSqlQuery;
 
 // A read or write the database refused, as the user is told of it.
@@ -32,7 +33,7 @@ struct WriteRights
 };
 
 // The main database handle: one connection to the drill database, a SQLite file or a
-// database on a PostgreSQL server.
+// database on a PostgreSQL server, opened or logged in to by a DatabaseOpening of its kind.
 // A missing file, or an empty database on the server, is created with the whole schema; an
 // existing one is only used when it is a sound database of this program (for a file: in a folder
 // where it can be written), and is never changed otherwise.
@@ -85,10 +86,10 @@ public:
     // or the server, naming it.
     // problem() then says which kind of refusal it was.
     QString open(Creation creation = Creation::Allowed);
-    Problem problem() const { return m_problem; }
+    Problem problem() const;
     // What open() found and settled before it opened the file (a restore that had been cut
     // short), for the user; empty when there was nothing.
-    const QString& notice() const { return m_notice; }
+    const QString& notice() const;
 
     QSqlDatabase connection() const;
 
@@ -110,6 +111,8 @@ public:
     const QString& filePath() const { return m_location.filePath; }
     const DatabaseLocation& location() const { return m_location; }
     DatabaseLocation::Engine engine() const { return m_location.engine; }
+    // What the engine's SQL is, and what it does for itself.
+    const Dialect& dialect() const;
     // How long a statement waits for another user's lock unless told otherwise.
     std::chrono::milliseconds busyTimeout() const { return m_busyTimeout; }
 
@@ -124,27 +127,9 @@ public:
     static bool exec(QSqlQuery& query, const char* context);
 
 private:
-    QString openServer(Creation creation);
-    QString checkServerContent(const QString& server, bool mayCreate);
-    QString createOnServer(const QString& server);
-    QString refuseServer(const QSqlError& error);
-    QString upgrade();
-    QString prepareSession();
-    bool setSessionUser(QSqlError* error);
-    QString markInUse();
-    QString create();
-    QString checkExisting();
-    QString checkContent();
-    QString checkContentRead(int& version);
-    QString refuse(Problem problem, const QString& message);
-    QString refuse(const QSqlError& error);
-
     DatabaseLocation m_location;
     QString m_connectionName;
     std::chrono::milliseconds m_busyTimeout;
-    UseMark m_mark;
-    std::unique_ptr<FileUseLock> m_useLock;
-    QString m_notice;
-    Problem m_problem = Problem::None;
+    std::unique_ptr<DatabaseOpening> m_opening;
     int m_session = 0;
 };

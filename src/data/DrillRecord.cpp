@@ -5,12 +5,7 @@
 namespace {
 
 using C = DrillRecord::Column;
-
-// Position of a drill field within its drill: 0 scheduled, 1 done, 2 evaluation, 3 master.
-int fieldOf(C column)
-{
-    return (int(column) - int(C::DrillDate)) % DrillRecord::DrillFields;
-}
+using Part = DrillFields::Part;
 
 } // namespace
 
@@ -34,28 +29,60 @@ QString StoredDate::shown() const
     return m_date.isValid() ? DateText::toShort(m_date) : m_other;
 }
 
-int DrillRecord::drillOf(Column column)
+const DrillFields::Field* DrillRecord::fieldOf(Column column)
 {
     if (column < C::DrillDate || column > C::Master1)
-        return -1;
-    return (int(column) - int(C::DrillDate)) / DrillFields;
+        return nullptr;
+    return &DrillFields::All.at(std::size_t(column - C::DrillDate));
+}
+
+DrillRecord::Column DrillRecord::columnOf(const DrillFields::Field& field)
+{
+    return Column(C::DrillDate + field.drill * DrillFields::PerDrill + int(field.part));
+}
+
+QString DrillRecord::storedName(Column column)
+{
+    if (const DrillFields::Field* field = fieldOf(column))
+        return field->storedName();
+    switch (column) {
+    case C::IDDrill:
+        return QStringLiteral("IDDrill");
+    case C::IDShip:
+        return QStringLiteral("IDShip");
+    case C::ShipName:
+        return QStringLiteral("ShipName");
+    case C::YearDrill:
+        return QStringLiteral("YearDrill");
+    default:
+        return {};
+    }
+}
+
+QString DrillRecord::sqlName(Column column)
+{
+    const DrillFields::Field* field = fieldOf(column);
+    return field ? field->sqlName() : storedName(column);
+}
+
+int DrillRecord::drillOf(Column column)
+{
+    const DrillFields::Field* field = fieldOf(column);
+    return field ? field->drill : -1;
 }
 
 bool DrillRecord::isDate(Column column)
 {
-    return drillOf(column) >= 0 && fieldOf(column) < 2;
+    const DrillFields::Field* field = fieldOf(column);
+    return field && field->kind() == DrillFields::Kind::Date;
 }
 
 QString DrillRecord::caption(Column column)
 {
     if (column == C::ShipName)
         return QStringLiteral("Ship Name");
-    if (drillOf(column) < 0)
-        return {};
-    static const QString captions[DrillFields] = {
-        QStringLiteral("Scheduled Date"), QStringLiteral("Date Done"),
-        QStringLiteral("Evaluation (%)"), QStringLiteral("Ship's Master Name")};
-    return captions[fieldOf(column)];
+    const DrillFields::Field* field = fieldOf(column);
+    return field ? QString::fromUtf8(field->caption) : QString();
 }
 
 QString DrillRecord::drillCaption(int drill)
@@ -77,45 +104,49 @@ QString DrillRecord::stored(Column column) const
     default:
         break;
     }
-    if (drillOf(column) < 0)
+    const DrillFields::Field* field = fieldOf(column);
+    if (!field)
         return {};
-    const Drill& drill = drills.at(drillOf(column));
-    switch (fieldOf(column)) {
-    case 0:
+    const Drill& drill = drills.at(field->drill);
+    switch (field->part) {
+    case Part::Scheduled:
         return drill.scheduled.stored();
-    case 1:
+    case Part::Done:
         return drill.done.stored();
-    case 2:
+    case Part::Evaluation:
         return drill.evaluation;
-    default:
-        return drill.master;
+    case Part::Master:
+        break;
     }
+    return drill.master;
 }
 
 QString DrillRecord::shown(Column column) const
 {
     if (!isDate(column))
         return stored(column);
-    const Drill& drill = drills.at(drillOf(column));
-    return (fieldOf(column) == 0 ? drill.scheduled : drill.done).shown();
+    const DrillFields::Field* field = fieldOf(column);
+    const Drill& drill = drills.at(field->drill);
+    return (field->part == Part::Scheduled ? drill.scheduled : drill.done).shown();
 }
 
 void DrillRecord::set(Column column, const QString& stored)
 {
-    if (drillOf(column) < 0)
+    const DrillFields::Field* field = fieldOf(column);
+    if (!field)
         return;
-    Drill& drill = drills.at(drillOf(column));
-    switch (fieldOf(column)) {
-    case 0:
+    Drill& drill = drills.at(field->drill);
+    switch (field->part) {
+    case Part::Scheduled:
         drill.scheduled = StoredDate::fromStored(stored);
         break;
-    case 1:
+    case Part::Done:
         drill.done = StoredDate::fromStored(stored);
         break;
-    case 2:
+    case Part::Evaluation:
         drill.evaluation = stored;
         break;
-    default:
+    case Part::Master:
         drill.master = stored;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/DrillFields.h"
+
 #include <QDate>
 #include <QString>
 
@@ -36,7 +38,7 @@ struct Drill
 // One row of a shown year: a ship and its two drills.
 struct DrillRecord
 {
-    // The columns of QuDrills, in order.
+    // The columns of QuDrills, in order; DrillDate .. Master1 are DrillFields::All.
     enum Column
     {
         IDDrill,
@@ -53,8 +55,12 @@ struct DrillRecord
         YearDrill,
         ColumnCount
     };
-    static constexpr int DrillFields = 4; // scheduled, done, evaluation, master
-
+    // The drill field of a column; none for the other columns.
+    static const DrillFields::Field* fieldOf(Column column);
+    static Column columnOf(const DrillFields::Field& field);
+    // The column's name as stored, and as a statement writes it.
+    static QString storedName(Column column);
+    static QString sqlName(Column column);
     // The drill (0 or 1) a drill field belongs to; -1 for the other columns.
     static int drillOf(Column column);
     static bool isDate(Column column);

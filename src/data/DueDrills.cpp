@@ -1,11 +1,13 @@
 #include "data/DueDrills.h"
 
 #include "data/Dialect.h"
+#include "data/DrillFields.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -24,14 +26,24 @@ std::optional<Group> groupOf(const QDate& scheduled, const QDate& today, const Q
     return std::nullopt;
 }
 
-QString statement(DatabaseLocation::Engine engine)
+// The fields read of each drill, in the order they come.
+constexpr std::array ReadParts = {DrillFields::Part::Scheduled, DrillFields::Part::Done,
+                                  DrillFields::Part::Master};
+
+QString statement(const Dialect& dialect)
 {
+    using DrillFields::of;
+    QStringList fields;
+    for (int drill = 0; drill < 2; ++drill) {
+        for (const DrillFields::Part part : ReadParts)
+            fields << of(drill, part).sqlName();
+    }
     // Rows with a drill not done; which of the two is sorted out per drill.
-    return QStringLiteral("SELECT IDDrill, ShipName, \"Drill Date\", \"Done Date\", Master, "
-                          "\"Drill Date1\", \"Done Date1\", Master1 FROM Drills "
-                          "WHERE YearDrill = ? AND (COALESCE(\"Done Date\", '') = '' "
-                          "OR COALESCE(\"Done Date1\", '') = '') ORDER BY %1, IDDrill")
-        .arg(Dialect::nameOrder(engine, QStringLiteral("ShipName")));
+    return QStringLiteral("SELECT IDDrill, ShipName, %1 FROM Drills WHERE YearDrill = ? AND "
+                          "(COALESCE(%2, '') = '' OR COALESCE(%3, '') = '') ORDER BY %4, IDDrill")
+        .arg(fields.join(QStringLiteral(", ")), of(0, DrillFields::Part::Done).sqlName(),
+             of(1, DrillFields::Part::Done).sqlName(),
+             dialect.nameOrder(QStringLiteral("ShipName")));
 }
 
 } // namespace
@@ -42,7 +54,7 @@ std::optional<DueDrills> DueDrills::read(const DrillDatabase& db, int year, cons
     const QDate lastDue = today.addDays(daysAhead);
     QSqlQuery query(db.connection());
     query.setForwardOnly(true);
-    query.prepare(statement(db.engine()));
+    query.prepare(statement(db.dialect()));
     query.addBindValue(year);
     DueDrills list;
     list.m_daysAhead = daysAhead;
@@ -51,7 +63,7 @@ std::optional<DueDrills> DueDrills::read(const DrillDatabase& db, int year, cons
         const qint64 id = query.value(0).toLongLong();
         const QString ship = query.value(1).toString();
         for (int drill = 0; drill < 2; ++drill) {
-            const int first = 2 + 3 * drill; // scheduled, done, master
+            const int first = 2 + int(ReadParts.size()) * drill; // scheduled, done, master
             if (!query.value(first + 1).toString().isEmpty())
                 continue;
             StoredDate scheduled = StoredDate::fromStored(query.value(first).toString());

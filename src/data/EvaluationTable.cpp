@@ -1,6 +1,7 @@
 #include "data/EvaluationTable.h"
 
 #include "data/DrillDatabase.h"
+#include "data/DrillRecord.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -49,7 +50,9 @@ QString upsertStatement(const QStringList& fields)
 
 EvaluationTable::Drill EvaluationTable::drillOfColumn(int column)
 {
-    return column == 10 ? Drill::Second : Drill::First;
+    // The grid's fixed column comes first, then a record's columns in their order.
+    const auto second = DrillRecord::columnOf(DrillFields::of(1, DrillFields::Part::Evaluation));
+    return column == second + 1 ? Drill::Second : Drill::First;
 }
 
 bool EvaluationTable::ensureRows(DrillDatabase& db, qint64 idDrill)

@@ -26,7 +26,7 @@ enum class Drill
     Second
 };
 
-// The drill of a grid column: 10 is Drill No 2, any other Drill No 1.
+// The drill of a grid column: Drill No 2's evaluation (10) is the second, any other the first.
 Drill drillOfColumn(int column);
 
 // Gives the drill-grid row its ten question rows, all in one transaction, when some are

@@ -1,12 +1,11 @@
 #include "data/HistorySchema.h"
 
 #include "data/Dialect.h"
+#include "data/DrillFields.h"
 
 #include <QList>
 
 namespace {
-
-using Engine = HistorySchema::Engine;
 
 // One recorded field: the name History gives it, its value before and after, and the columns
 // the value is made of.
@@ -31,10 +30,10 @@ const QString NoValue = QStringLiteral("CAST(NULL AS TEXT)");
 
 QStringList drillFields()
 {
-    return {QStringLiteral("Drill Date"),  QStringLiteral("Done Date"),
-            QStringLiteral("CompEval"),    QStringLiteral("Master"),
-            QStringLiteral("Drill Date1"), QStringLiteral("Done Date1"),
-            QStringLiteral("CompEval1"),   QStringLiteral("Master1")};
+    QStringList fields;
+    for (const DrillFields::Field& field : DrillFields::All)
+        fields << field.storedName();
+    return fields;
 }
 
 // The answer a questionnaire row holds for one drill: the highest scale flagged, or nothing.
@@ -116,21 +115,15 @@ QList<Watched> watchedEvents()
     };
 }
 
-// A table as a trigger's body names it: on a server, in the program's own schema.
-QString table(Engine engine, const QString& name)
+QString historyColumns(const Dialect& dialect)
 {
-    return engine == Engine::Postgres ? QLatin1String(Dialect::ServerSchema) + u'.' + name : name;
-}
-
-QString historyColumns(Engine engine)
-{
-    return table(engine, QStringLiteral("History")) +
+    return dialect.triggerTable(QStringLiteral("History")) +
            QStringLiteral(
                " (ChangedAt, ChangedBy, TableName, RecordId, Field, OldValue, NewValue)");
 }
 
 // A server's statement recording every field of the event that changed.
-QString serverRecordStatement(const Watched& watched)
+QString serverRecordStatement(const Dialect& dialect, const Watched& watched)
 {
     QStringList rows;
     for (const Change& change : watched.changes)
@@ -138,9 +131,8 @@ QString serverRecordStatement(const Watched& watched)
                     .arg(change.field, change.before, change.after);
     return QStringLiteral("INSERT INTO %1 SELECT %2, %3, '%4', %5, f, o, n FROM (%6) AS c WHERE "
                           "o IS DISTINCT FROM n")
-        .arg(historyColumns(Engine::Postgres), HistorySchema::nowExpression(Engine::Postgres),
-             HistorySchema::whoExpression(Engine::Postgres), watched.table, watched.record,
-             rows.join(QStringLiteral(" UNION ALL ")));
+        .arg(historyColumns(dialect), dialect.utcNow(), dialect.currentUser(), watched.table,
+             watched.record, rows.join(QStringLiteral(" UNION ALL ")));
 }
 
 QString triggerName(const QString& kind, const QString& table, const QString& event)
@@ -163,95 +155,86 @@ QStringList serverRowTrigger(const QString& name, const QString& timing, const Q
                 .arg(name, timing, event, table)};
 }
 
-QStringList serverHistoryTriggers()
+QStringList serverHistoryTriggers(const Dialect& dialect)
 {
     QStringList statements;
     for (const Watched& watched : watchedEvents())
         statements << serverRowTrigger(
             triggerName(QStringLiteral("history"), watched.table, watched.event),
             QStringLiteral("AFTER"), watched.event, watched.table,
-            serverRecordStatement(watched) + u';');
+            serverRecordStatement(dialect, watched) + u';');
     return statements;
 }
 
 // The temporary trigger recording one field of a watched event on SQLite.
-QString fieldTrigger(const Watched& watched, const Change& change, const QString& name)
+QString fieldTrigger(const Dialect& dialect, const Watched& watched, const Change& change,
+                     const QString& name)
 {
     const QString event = watched.event == QLatin1String("UPDATE")
                               ? QStringLiteral("UPDATE OF ") + change.columns.join(u',')
                               : watched.event;
-    const QString entry = QStringList{HistorySchema::nowExpression(Engine::Sqlite),
-                                      HistorySchema::whoExpression(Engine::Sqlite),
-                                      u'\'' + watched.table + u'\'',
-                                      watched.record,
-                                      change.field,
-                                      change.before,
-                                      change.after}
-                              .join(QStringLiteral(", "));
+    const QString entry =
+        QStringList{dialect.utcNow(), dialect.currentUser(), u'\'' + watched.table + u'\'',
+                    watched.record,   change.field,          change.before,
+                    change.after}
+            .join(QStringLiteral(", "));
     return QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS %1 AFTER %2 ON main.%3 WHEN %4 IS "
                           "DISTINCT FROM %5 BEGIN INSERT INTO %6 VALUES (%7); END")
-        .arg(name, event, watched.table, change.before, change.after,
-             historyColumns(Engine::Sqlite), entry);
+        .arg(name, event, watched.table, change.before, change.after, historyColumns(dialect),
+             entry);
 }
 
 // On SQLite, one temporary trigger per field, fired only when its columns are set and its value
 // changes: an edit of one field compiles and runs one small trigger.
-QStringList sessionHistoryTriggers()
+QStringList sessionHistoryTriggers(const Dialect& dialect)
 {
     QStringList statements;
     for (const Watched& watched : watchedEvents()) {
         const QString name = triggerName(QStringLiteral("history"), watched.table, watched.event);
         for (qsizetype n = 0; n < watched.changes.size(); ++n)
-            statements << fieldTrigger(watched, watched.changes.at(n),
+            statements << fieldTrigger(dialect, watched, watched.changes.at(n),
                                        name + u'_' + QString::number(n + 1));
     }
     return statements;
 }
 
-QString refusal(Engine engine, const char* message)
+// A trigger that refuses the event when the condition holds: where the engine holds functions,
+// through one of them.
+QStringList guard(const Dialect& dialect, const QString& name, const QString& event,
+                  const QString& table, const QString& condition, const char* message)
 {
-    return engine == Engine::Sqlite
-               ? QStringLiteral("SELECT RAISE(ABORT, '%1');").arg(QLatin1String(message))
-               : QStringLiteral("RAISE EXCEPTION '%1';").arg(QLatin1String(message));
-}
-
-// A trigger that refuses the event when the condition holds.
-QStringList guard(Engine engine, const QString& name, const QString& event, const QString& table,
-                  const QString& condition, const char* message)
-{
-    if (engine == Engine::Sqlite)
+    const QString refusal = dialect.refusal(message);
+    if (!dialect.hasFunctions())
         return {QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 WHEN %4 BEGIN %5 END")
-                    .arg(name, event, table, condition, refusal(engine, message))};
-    return serverRowTrigger(
-        name, QStringLiteral("BEFORE"), event, table,
-        QStringLiteral("IF %1 THEN %2 END IF;").arg(condition, refusal(engine, message)));
+                    .arg(name, event, table, condition, refusal)};
+    return serverRowTrigger(name, QStringLiteral("BEFORE"), event, table,
+                            QStringLiteral("IF %1 THEN %2 END IF;").arg(condition, refusal));
 }
 
-QString yearClosed(Engine engine, const QString& year)
+QString yearClosed(const Dialect& dialect, const QString& year)
 {
     return QStringLiteral("EXISTS (SELECT 1 FROM %1 WHERE YearDrill = %2)")
-        .arg(table(engine, QStringLiteral("ClosedYears")), year);
+        .arg(dialect.triggerTable(QStringLiteral("ClosedYears")), year);
 }
 
-QString drillInClosedYear(Engine engine, const QString& drill)
+QString drillInClosedYear(const Dialect& dialect, const QString& drill)
 {
     return QStringLiteral("EXISTS (SELECT 1 FROM %1 d JOIN %2 c ON c.YearDrill = d.YearDrill "
                           "WHERE d.IDDrill = %3)")
-        .arg(table(engine, QStringLiteral("Drills")), table(engine, QStringLiteral("ClosedYears")),
-             drill);
+        .arg(dialect.triggerTable(QStringLiteral("Drills")),
+             dialect.triggerTable(QStringLiteral("ClosedYears")), drill);
 }
 
 QString drillChanged()
 {
     QStringList changed = {QStringLiteral("OLD.YearDrill IS DISTINCT FROM NEW.YearDrill"),
                            QStringLiteral("OLD.IDShip IS DISTINCT FROM NEW.IDShip")};
-    for (const QString& field : drillFields())
-        changed << QStringLiteral("OLD.%1 IS DISTINCT FROM NEW.%1")
-                       .arg(field.contains(u' ') ? u'"' + field + u'"' : field);
+    for (const DrillFields::Field& field : DrillFields::All)
+        changed << QStringLiteral("OLD.%1 IS DISTINCT FROM NEW.%1").arg(field.sqlName());
     return changed.join(QStringLiteral(" OR "));
 }
 
-QStringList closedYearGuards(Engine engine)
+QStringList closedYearGuards(const Dialect& dialect)
 {
     using HistorySchema::ClosedYearRefusal;
     const QString drills = QStringLiteral("Drills");
@@ -262,38 +245,34 @@ QStringList closedYearGuards(Engine engine)
     const auto name = [](const QString& table, const QString& event) {
         return triggerName(QStringLiteral("closed"), table, event);
     };
-    return guard(engine, name(drills, ins), ins, drills,
-                 yearClosed(engine, QStringLiteral("NEW.YearDrill")), ClosedYearRefusal) +
-           guard(engine, name(drills, upd), upd, drills,
+    return guard(dialect, name(drills, ins), ins, drills,
+                 yearClosed(dialect, QStringLiteral("NEW.YearDrill")), ClosedYearRefusal) +
+           guard(dialect, name(drills, upd), upd, drills,
                  QStringLiteral("(%1 OR %2) AND (%3)")
-                     .arg(yearClosed(engine, QStringLiteral("OLD.YearDrill")),
-                          yearClosed(engine, QStringLiteral("NEW.YearDrill")), drillChanged()),
+                     .arg(yearClosed(dialect, QStringLiteral("OLD.YearDrill")),
+                          yearClosed(dialect, QStringLiteral("NEW.YearDrill")), drillChanged()),
                  ClosedYearRefusal) +
-           guard(engine, name(drills, del), del, drills,
-                 yearClosed(engine, QStringLiteral("OLD.YearDrill")), ClosedYearRefusal) +
-           guard(engine, name(evaluation, ins), ins, evaluation,
-                 drillInClosedYear(engine, QStringLiteral("NEW.IDDrill")), ClosedYearRefusal) +
-           guard(engine, name(evaluation, upd), upd, evaluation,
+           guard(dialect, name(drills, del), del, drills,
+                 yearClosed(dialect, QStringLiteral("OLD.YearDrill")), ClosedYearRefusal) +
+           guard(dialect, name(evaluation, ins), ins, evaluation,
+                 drillInClosedYear(dialect, QStringLiteral("NEW.IDDrill")), ClosedYearRefusal) +
+           guard(dialect, name(evaluation, upd), upd, evaluation,
                  QStringLiteral("%1 OR %2")
-                     .arg(drillInClosedYear(engine, QStringLiteral("OLD.IDDrill")),
-                          drillInClosedYear(engine, QStringLiteral("NEW.IDDrill"))),
+                     .arg(drillInClosedYear(dialect, QStringLiteral("OLD.IDDrill")),
+                          drillInClosedYear(dialect, QStringLiteral("NEW.IDDrill"))),
                  ClosedYearRefusal) +
-           guard(engine, name(evaluation, del), del, evaluation,
-                 drillInClosedYear(engine, QStringLiteral("OLD.IDDrill")), ClosedYearRefusal) +
-           guard(engine, triggerName(QStringLiteral("reason"), QStringLiteral("ClosedYears"), del),
+           guard(dialect, name(evaluation, del), del, evaluation,
+                 drillInClosedYear(dialect, QStringLiteral("OLD.IDDrill")), ClosedYearRefusal) +
+           guard(dialect, triggerName(QStringLiteral("reason"), QStringLiteral("ClosedYears"), del),
                  del, QStringLiteral("ClosedYears"),
                  QStringLiteral("COALESCE(TRIM(OLD.ReopenReason), '') = ''"),
                  HistorySchema::ReasonRequired);
 }
 
-// The table of entries. On SQLite no entry is ever deleted, so a new entry's id,
-// the highest plus one, is never one used before; AUTOINCREMENT would write its counter too,
-// one more page with every edit.
-QString historyTable(Engine engine)
+// The table of entries, none of which is ever deleted.
+QString historyTable(const Dialect& dialect)
 {
-    const QString key = engine == Engine::Postgres
-                            ? QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY")
-                            : QStringLiteral("INTEGER PRIMARY KEY");
+    const QString key = dialect.appendOnlyKey();
     return QStringLiteral("CREATE TABLE %1 (IDHistory %2, ChangedAt TEXT NOT NULL, ChangedBy TEXT "
                           "NOT NULL, TableName TEXT NOT NULL, RecordId BIGINT NOT NULL, Field "
                           "TEXT NOT NULL, OldValue TEXT, NewValue TEXT)")
@@ -303,16 +282,17 @@ QString historyTable(Engine engine)
 const QString HistoryIndex =
     QStringLiteral("CREATE INDEX HistoryOfRecord ON History (TableName, RecordId)");
 
-QStringList historyKept(Engine engine)
+QStringList historyKept(const Dialect& dialect)
 {
     using HistorySchema::HistoryKeptRefusal;
     const QString always = QStringLiteral("1 = 1");
     const QString history = QStringLiteral("History");
     QStringList statements;
     for (const QString& event : {QStringLiteral("UPDATE"), QStringLiteral("DELETE")})
-        statements << guard(engine, triggerName(QStringLiteral("kept"), history, event), event,
+        statements << guard(dialect, triggerName(QStringLiteral("kept"), history, event), event,
                             history, always, HistoryKeptRefusal);
-    if (engine == Engine::Postgres)
+    // Where the guards are functions, a role's rights are taken back too.
+    if (dialect.hasFunctions())
         statements << QStringLiteral("CREATE TRIGGER orx_kept_history_truncate BEFORE TRUNCATE ON "
                                      "History FOR EACH STATEMENT EXECUTE FUNCTION "
                                      "orx_kept_history_delete()")
@@ -323,59 +303,47 @@ QStringList historyKept(Engine engine)
 
 } // namespace
 
-QString HistorySchema::whoExpression(Engine engine)
+QStringList HistorySchema::createStatements(const Dialect& dialect)
 {
-    return engine == Engine::Postgres ? QStringLiteral("CAST(session_user AS TEXT)")
-                                      : QStringLiteral("(SELECT Who FROM orx_session)");
-}
-
-QString HistorySchema::nowExpression(Engine engine)
-{
-    return engine == Engine::Postgres
-               ? QStringLiteral("to_char(clock_timestamp() AT TIME ZONE 'UTC', "
-                                "'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"')")
-               : QStringLiteral("strftime('%Y-%m-%dT%H:%M:%fZ', 'now')");
-}
-
-QStringList HistorySchema::createStatements(Engine engine)
-{
-    QStringList statements = {historyTable(engine), HistoryIndex};
+    QStringList statements = {historyTable(dialect), HistoryIndex};
     statements << QStringLiteral(
         "CREATE TABLE ClosedYears (YearDrill INTEGER PRIMARY KEY, ClosedAt TEXT NOT NULL, "
         "ClosedBy TEXT NOT NULL, ReopenReason TEXT)");
-    statements << closedYearGuards(engine) << historyKept(engine);
-    if (engine == Engine::Postgres)
-        statements << serverHistoryTriggers();
+    statements << closedYearGuards(dialect) << historyKept(dialect);
+    if (dialect.keepsHistoryItself())
+        statements << serverHistoryTriggers(dialect);
     return statements;
 }
 
-QStringList HistorySchema::upgradeFromSecondVersion(Engine engine)
+QStringList HistorySchema::upgradeFromSecondVersion(const Dialect& dialect)
 {
-    if (engine == Engine::Postgres)
+    // Version 2 gave History the key that writes a counter with every entry.
+    if (!dialect.autoKeyWritesCounter())
         return {};
     // Every entry is copied out and back with its id; dropping the old table drops its index and
     // guards. No rename: the connection's own triggers would not let History go missing.
     return QStringList{QStringLiteral("CREATE TEMP TABLE HistoryCopy AS SELECT * FROM History"),
                        QStringLiteral("DROP TABLE History"),
-                       historyTable(engine),
+                       historyTable(dialect),
                        HistoryIndex,
                        QStringLiteral("INSERT INTO History SELECT * FROM temp.HistoryCopy"),
                        QStringLiteral("DROP TABLE temp.HistoryCopy"),
                        QStringLiteral("DELETE FROM sqlite_sequence WHERE name = 'History'")} +
-           historyKept(engine);
+           historyKept(dialect);
 }
 
-QStringList HistorySchema::sessionStatements(Engine engine)
+QStringList HistorySchema::sessionStatements(const Dialect& dialect)
 {
-    if (engine == Engine::Postgres)
+    if (dialect.keepsHistoryItself())
         return {};
     return QStringList{QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS orx_session (Who TEXT)"),
                        QStringLiteral("DELETE FROM orx_session")} +
-           sessionHistoryTriggers();
+           sessionHistoryTriggers(dialect);
 }
 
-QString HistorySchema::setSessionUser(Engine engine)
+QString HistorySchema::setSessionUser(const Dialect& dialect)
 {
-    return engine == Engine::Postgres ? QString()
-                                      : QStringLiteral("INSERT INTO orx_session (Who) VALUES (?)");
+    return dialect.keepsHistoryItself()
+               ? QString()
+               : QStringLiteral("INSERT INTO orx_session (Who) VALUES (?)");
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "data/DatabaseLocation.h"
-
 #include <QStringList>
+
+class Dialect;
 
 // The tables, triggers and guards that keep the history of changes and the closed years.
 //
@@ -20,25 +20,19 @@
 // message holding ClosedYearRefusal.
 namespace HistorySchema {
 
-using Engine = DatabaseLocation::Engine;
-
 inline constexpr auto ClosedYearRefusal = "ORX: the year is closed";
 inline constexpr auto HistoryKeptRefusal = "ORX: the history of changes is never changed";
 inline constexpr auto ReasonRequired = "ORX: a year is reopened only with a reason";
 
 // The tables, indexes, guards and (on a server) history triggers, for a new or upgraded schema.
-QStringList createStatements(Engine engine);
+QStringList createStatements(const Dialect& dialect);
 // What brings the history of schema version 2 to this layout, every entry kept.
-QStringList upgradeFromSecondVersion(Engine engine);
+QStringList upgradeFromSecondVersion(const Dialect& dialect);
 
 // What each connection of the program makes for itself: on SQLite the session table and the
 // history triggers. The login name is then stored with setSessionUser().
-QStringList sessionStatements(Engine engine);
+QStringList sessionStatements(const Dialect& dialect);
 // A statement with one value to bind, the login name; empty on a server, which knows its role.
-QString setSessionUser(Engine engine);
-
-// The current login as the triggers record it, and the current UTC time as text.
-QString whoExpression(Engine engine);
-QString nowExpression(Engine engine);
+QString setSessionUser(const Dialect& dialect);
 
 } // namespace HistorySchema

@@ -2,6 +2,7 @@
 
 #include "common/DateText.h"
 #include "common/Quoted.h"
+#include "data/Dialect.h"
 #include "data/DrillDatabase.h"
 #include "data/ReportTable.h"
 #include "data/Schema.h"
@@ -28,7 +29,7 @@ QString copyStatement()
 
 bool PrintDrillsTable::followsEdits(const DrillDatabase& db)
 {
-    return db.engine() == DatabaseLocation::Engine::Sqlite;
+    return !db.dialect().reportTablesPerConnection();
 }
 
 bool PrintDrillsTable::refill(DrillDatabase& db, int year, const QString& company,

@@ -1,6 +1,7 @@
 #include "data/Schema.h"
 
 #include "data/Dialect.h"
+#include "data/DrillFields.h"
 #include "data/DrillRecord.h"
 #include "data/EvaluationTable.h"
 #include "data/HistorySchema.h"
@@ -19,15 +20,16 @@ QStringList evaluationMarkColumns()
 
 QString drillFields()
 {
-    return QStringLiteral(
-        "\"Drill Date\" TEXT, \"Done Date\" TEXT, CompEval TEXT, Master TEXT, "
-        "\"Drill Date1\" TEXT, \"Done Date1\" TEXT, CompEval1 TEXT, Master1 TEXT");
+    QStringList fields;
+    for (const DrillFields::Field& field : DrillFields::All)
+        fields << field.sqlName() + QStringLiteral(" TEXT");
+    return fields.join(QStringLiteral(", "));
 }
 
-QStringList reportTableStatements(Schema::Engine engine)
+QStringList reportTableStatements(const Dialect& dialect)
 {
-    const QString kind = Dialect::scratchTable(engine);
-    const QString order = Dialect::rowOrderColumn(engine);
+    const QString kind = dialect.scratchTable();
+    const QString order = dialect.rowOrderColumn();
     return {
         QStringLiteral("CREATE %1 PrintDrills (%2IDDrill INTEGER, IDShip INTEGER, ShipName TEXT, "
                        "%3, YearDrill INTEGER, Company TEXT, Date1 TEXT, Time1 TEXT)")
@@ -47,31 +49,33 @@ const QString DrillsOfYearIndex =
 
 QStringList Schema::drillColumns()
 {
-    return {
-        QStringLiteral("IDDrill"),        QStringLiteral("IDShip"),
-        QStringLiteral("ShipName"),       QStringLiteral("\"Drill Date\""),
-        QStringLiteral("\"Done Date\""),  QStringLiteral("CompEval"),
-        QStringLiteral("Master"),         QStringLiteral("\"Drill Date1\""),
-        QStringLiteral("\"Done Date1\""), QStringLiteral("CompEval1"),
-        QStringLiteral("Master1"),        QStringLiteral("YearDrill"),
-    };
+    // Made once: every write of a field names its column.
+    static const QStringList columns = [] {
+        QStringList names;
+        for (int column = 0; column < DrillRecord::ColumnCount; ++column)
+            names << DrillRecord::sqlName(DrillRecord::Column(column));
+        return names;
+    }();
+    return columns;
 }
 
 QStringList Schema::reportColumns()
 {
-    QStringList columns = {
-        QStringLiteral("IDDrill"),   QStringLiteral("IDShip"),    QStringLiteral("ShipName"),
-        QStringLiteral("CompEval"),  QStringLiteral("Master"),    QStringLiteral("CompEval1"),
-        QStringLiteral("Master1"),   QStringLiteral("YearDrill"), QStringLiteral("Company"),
-        QStringLiteral("Date1"),     QStringLiteral("Time1"),     QStringLiteral("Ship"),
-        QStringLiteral("DrillDate"), QStringLiteral("Total"),     QStringLiteral("D1"),
-        QStringLiteral("H1")};
+    // A name in quotes keeps its case on the server; the others come back in lower case.
+    QStringList columns;
+    for (const QString& column : drillColumns()) {
+        if (!column.startsWith(u'"'))
+            columns << column;
+    }
+    columns << QStringLiteral("Company") << QStringLiteral("Date1") << QStringLiteral("Time1")
+            << QStringLiteral("Ship") << QStringLiteral("DrillDate") << QStringLiteral("Total")
+            << QStringLiteral("D1") << QStringLiteral("H1");
     return columns + evaluationMarkColumns();
 }
 
-QStringList Schema::createStatements(Engine engine)
+QStringList Schema::createStatements(const Dialect& dialect)
 {
-    const QString key = Dialect::autoKey(engine);
+    const QString key = dialect.autoKey();
     QStringList statements = {
         QStringLiteral("CREATE TABLE Ships (IDShip %1, ShipName TEXT)").arg(key),
         // IDShip is deliberately not a foreign key: deleting a ship keeps its drill records.
@@ -79,7 +83,7 @@ QStringList Schema::createStatements(Engine engine)
                        "YearDrill INTEGER NOT NULL, %2, UNIQUE (IDShip, YearDrill))")
             .arg(key, drillFields()),
         DrillsOfYearIndex,
-        QStringLiteral("CREATE TABLE Company (%1Name TEXT)").arg(Dialect::rowOrderColumn(engine)),
+        QStringLiteral("CREATE TABLE Company (%1Name TEXT)").arg(dialect.rowOrderColumn()),
         QStringLiteral("INSERT INTO Company (Name) VALUES ('')"),
         QStringLiteral("CREATE TABLE Evaluation (IDEvaluation %1, "
                        "IDDrill INTEGER NOT NULL, IDQu INTEGER NOT NULL, "
@@ -92,65 +96,63 @@ QStringList Schema::createStatements(Engine engine)
             .arg(key),
         QStringLiteral("CREATE VIEW QuDrills AS SELECT %1 FROM Drills ORDER BY %2, IDDrill")
             .arg(drillColumns().join(QStringLiteral(", ")),
-                 Dialect::nameOrder(engine, QStringLiteral("ShipName"))),
+                 dialect.nameOrder(QStringLiteral("ShipName"))),
         QStringLiteral("CREATE VIEW QuEvaluations AS SELECT * FROM Evaluation "
                        "ORDER BY IDDrill, IDQu"),
     };
-    statements << Dialect::changeSignals(engine) << fieldWriteStatements(engine)
-               << evaluationWriteStatements(engine);
-    if (engine == Engine::Postgres)
-        statements << QStringLiteral("CREATE TABLE OrxSchema (Version INTEGER NOT NULL)");
-    else
-        statements << reportTableStatements(engine);
-    return statements << HistorySchema::createStatements(engine)
-                      << Dialect::setVersion(engine, Version);
+    statements << dialect.changeSignals() << fieldWriteStatements(dialect)
+               << evaluationWriteStatements(dialect) << dialect.versionRecord();
+    if (!dialect.reportTablesPerConnection())
+        statements << reportTableStatements(dialect);
+    return statements << HistorySchema::createStatements(dialect) << dialect.setVersion(Version);
 }
 
-QStringList Schema::sessionStatements(Engine engine)
+QStringList Schema::sessionStatements(const Dialect& dialect)
 {
-    const QStringList own = HistorySchema::sessionStatements(engine);
-    return engine == Engine::Postgres ? reportTableStatements(engine) + own : own;
+    const QStringList own = HistorySchema::sessionStatements(dialect);
+    return dialect.reportTablesPerConnection() ? reportTableStatements(dialect) + own : own;
 }
 
-QStringList Schema::upgradeStatements(Engine engine, int fromVersion)
+QStringList Schema::upgradeStatements(const Dialect& dialect, int fromVersion)
 {
     if (fromVersion >= Version)
         return {};
-    QStringList statements = fromVersion < 2 ? HistorySchema::createStatements(engine)
-                                             : HistorySchema::upgradeFromSecondVersion(engine);
+    QStringList statements = fromVersion < 2 ? HistorySchema::createStatements(dialect)
+                                             : HistorySchema::upgradeFromSecondVersion(dialect);
     // Functions made before version 4 looked their tables up by the caller's path, where
     // another role's table could stand in; they are made anew in the program's schema. The
     // field write, which another role may own, runs with its caller's rights and is left alone.
     if (fromVersion < 4) {
         for (const QString& statement :
-             HistorySchema::createStatements(engine) + Dialect::changeSignals(engine)) {
+             HistorySchema::createStatements(dialect) + dialect.changeSignals()) {
             if (Dialect::makesFunction(statement))
                 statements << statement;
         }
         statements << DrillsOfYearIndex;
     }
-    return statements << Dialect::setVersion(engine, Version);
+    return statements << dialect.setVersion(Version);
 }
 
-QStringList Schema::requiredObjects(Engine engine, int version)
+QStringList Schema::requiredObjects(const Dialect& dialect, int version)
 {
     QStringList objects = {QStringLiteral("Ships"),    QStringLiteral("Drills"),
                            QStringLiteral("Company"),  QStringLiteral("Evaluation"),
                            QStringLiteral("QuDrills"), QStringLiteral("QuEvaluations")};
     if (version >= 2)
         objects << QStringLiteral("History") << QStringLiteral("ClosedYears");
-    if (engine == Engine::Postgres)
-        return objects << QStringLiteral("OrxSchema");
+    objects << dialect.versionObjects();
+    if (dialect.reportTablesPerConnection())
+        return objects;
     return objects << QStringLiteral("PrintDrills") << QStringLiteral("PrintEval");
 }
 
-QStringList Schema::fieldWriteStatements(Engine engine)
+QStringList Schema::fieldWriteStatements(const Dialect& dialect)
 {
-    if (engine != Engine::Postgres)
+    if (!dialect.hasFunctions())
         return {};
     QStringList fields;
-    for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column)
-        fields << QLatin1Char('\'') + drillColumns().at(column) + QLatin1Char('\'');
+    for (const DrillFields::Field& field : DrillFields::All)
+        fields << QLatin1Char('\'') + field.sqlName() + QLatin1Char('\'');
     // The field is one of the fixed names before it becomes part of a statement; the lock wait
     // ends with the call's own transaction.
     return {Dialect::inProgramSchema(
@@ -173,10 +175,13 @@ QStringList Schema::fieldWriteStatements(Engine engine)
                  QLatin1String(Dialect::FunctionPath)))};
 }
 
-QStringList Schema::evaluationWriteStatements(Engine engine)
+QStringList Schema::evaluationWriteStatements(const Dialect& dialect)
 {
-    if (engine != Engine::Postgres)
+    if (!dialect.hasFunctions())
         return {};
+    const auto evaluation = [](int drill) {
+        return DrillFields::of(drill, DrillFields::Part::Evaluation).sqlName();
+    };
     // EVX stands for the block's flag prefix, Ev or Ev1; the last flag set is the answer.
     QStringList chosen, flags, wanted, updates;
     for (int scale = EvaluationTable::ScaleSize; scale >= 1; --scale)
@@ -193,7 +198,7 @@ QStringList Schema::evaluationWriteStatements(Engine engine)
             "wanted TEXT, expected_answers TEXT, wanted_answers TEXT, wait_ms INTEGER, "
             "OUT written BOOLEAN, OUT present BOOLEAN, OUT held TEXT, OUT held_answers TEXT) "
             "LANGUAGE plpgsql %6 AS $$ DECLARE matched BIGINT; "
-            "total TEXT := CASE WHEN second_drill THEN 'CompEval1' ELSE 'CompEval' END; "
+            "total TEXT := CASE WHEN second_drill THEN '%7' ELSE '%8' END; "
             "prefix TEXT := CASE WHEN second_drill THEN 'Ev1' ELSE 'Ev' END; BEGIN "
             "PERFORM set_config('lock_timeout', GREATEST(wait_ms, 1) || 'ms', true); "
             "written := false; "
@@ -214,5 +219,6 @@ QStringList Schema::evaluationWriteStatements(Engine engine)
             "written := true; held := wanted; held_answers := wanted_answers; END $$")
             .arg(QLatin1String(EvaluationWriteFunction), chosen.join(u' '),
                  flags.join(QStringLiteral(", ")), wanted.join(QStringLiteral(", ")),
-                 updates.join(QStringLiteral(", ")), QLatin1String(Dialect::FunctionPath)))};
+                 updates.join(QStringLiteral(", ")), QLatin1String(Dialect::FunctionPath),
+                 evaluation(1), evaluation(0)))};
 }

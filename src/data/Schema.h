@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/DatabaseLocation.h"
+#include "data/Dialect.h"
 
 #include <QStringList>
 
@@ -12,24 +12,29 @@ using Engine = DatabaseLocation::Engine;
 inline constexpr int Version = 4;
 
 // Every table and view the program keeps, created together in one transaction.
-QStringList createStatements(Engine engine);
+QStringList createStatements(const Dialect& dialect);
 
 // What each new connection sets up for itself: on a server, its own report tables.
-QStringList sessionStatements(Engine engine);
+QStringList sessionStatements(const Dialect& dialect);
 
 // What brings a database of an older version to this one, run in one transaction.
-QStringList upgradeStatements(Engine engine, int fromVersion);
+QStringList upgradeStatements(const Dialect& dialect, int fromVersion);
 
 // Objects whose presence marks a database of this program at that version.
-QStringList requiredObjects(Engine engine, int version = Version);
+QStringList requiredObjects(const Dialect& dialect, int version = Version);
 
 // On a server, the function that writes one drill field as a compare-and-set, so that an edit
 // is one call: (IDDrill, field as drillColumns() names it, value expected, value wanted, longest
 // lock wait in ms; 0 waits for no lock) gives (written, whether the drill exists, the field's
 // value when not written). A wait that runs out is the server's lock_not_available error.
-// None on SQLite, whose file is at hand.
+// None where the engine holds no functions (a SQLite file, which is at hand).
 inline constexpr auto FieldWriteFunction = "orx_write_drill_field";
-QStringList fieldWriteStatements(Engine engine);
+QStringList fieldWriteStatements(const Dialect& dialect);
+// For callers that hold the engine alone.
+inline QStringList fieldWriteStatements(Engine engine)
+{
+    return fieldWriteStatements(Dialect::of(engine));
+}
 
 // On a server, the function that writes a questionnaire as one change: (IDDrill, whether it is
 // Drill No 2, total expected, total wanted, answers expected, answers wanted, longest lock wait
@@ -37,7 +42,11 @@ QStringList fieldWriteStatements(Engine engine);
 // written). Answers are ten digits, one per question, 0 for none. The total and the answers
 // are written together, and only while both hold what was expected. None on SQLite.
 inline constexpr auto EvaluationWriteFunction = "orx_write_drill_evaluation";
-QStringList evaluationWriteStatements(Engine engine);
+QStringList evaluationWriteStatements(const Dialect& dialect);
+inline QStringList evaluationWriteStatements(Engine engine)
+{
+    return evaluationWriteStatements(Dialect::of(engine));
+}
 
 // The drill columns of QuDrills and PrintDrills, in the order the grid shows them.
 QStringList drillColumns();

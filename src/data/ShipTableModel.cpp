@@ -22,7 +22,7 @@ constexpr int NameColumn = 1;
 ShipTableModel::ShipTableModel(const QSqlDatabase& db, QObject* parent) : QSqlTableModel(parent, db)
 {
     setObjectName(QStringLiteral("ships"));
-    setTable(Dialect::catalogueName(db.driverName(), QStringLiteral("Ships")));
+    setTable(Dialect::of(db).catalogueName(QStringLiteral("Ships")));
     setEditStrategy(QSqlTableModel::OnRowChange);
     setHeaderData(IdColumn, Qt::Horizontal, QStringLiteral("IDShip"));
     setHeaderData(NameColumn, Qt::Horizontal, QStringLiteral("Ship Name"));
@@ -249,10 +249,8 @@ bool ShipTableModel::updateRowInTable(int row, const QSqlRecord& values)
 
 QString ShipTableModel::orderByClause() const
 {
-    const auto engine = database().driverName() == Dialect::driver(Dialect::Engine::Postgres)
-                            ? Dialect::Engine::Postgres
-                            : Dialect::Engine::Sqlite;
-    return QStringLiteral("ORDER BY %1, IDShip").arg(Dialect::nameOrder(engine, "ShipName"));
+    return QStringLiteral("ORDER BY %1, IDShip")
+        .arg(Dialect::of(database()).nameOrder(QStringLiteral("ShipName")));
 }
 
 bool ShipTableModel::removeShips(QList<int> rows)

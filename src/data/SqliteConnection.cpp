@@ -1,5 +1,7 @@
 #include "data/SqliteConnection.h"
 
+#include "data/Dialect.h"
+
 #include <QSqlDriver>
 #include <QSqlError>
 
@@ -12,7 +14,7 @@ std::atomic_int g_scopedCount{0};
 QSqlDatabase SqliteConnection::add(const QString& name, const QString& path, Access access,
                                    std::chrono::milliseconds busyTimeout)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    QSqlDatabase db = QSqlDatabase::addDatabase(Dialect::sqlite()->driver(), name);
     db.setDatabaseName(path);
     QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout.count());
     if (access == Access::ReadOnly)

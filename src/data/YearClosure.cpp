@@ -12,7 +12,7 @@ namespace {
 // changed (within a transaction, when it commits); SQLite's change count tells them anyway.
 void announceClosure(DrillDatabase& db)
 {
-    if (db.engine() != DatabaseLocation::Engine::Postgres)
+    if (!db.dialect().announcesChanges())
         return;
     QSqlQuery query(db.connection());
     query.prepare(QStringLiteral("SELECT pg_notify(?, ?)"));
@@ -53,8 +53,7 @@ YearClosure::Outcome YearClosure::close(DrillDatabase& db, int year, int thisYea
     QSqlQuery query(db.connection());
     query.prepare(QStringLiteral("INSERT INTO ClosedYears (YearDrill, ClosedAt, ClosedBy) "
                                  "VALUES (?, %1, %2)")
-                      .arg(HistorySchema::nowExpression(db.engine()),
-                           HistorySchema::whoExpression(db.engine())));
+                      .arg(db.dialect().utcNow(), db.dialect().currentUser()));
     query.addBindValue(year);
     if (DrillDatabase::exec(query, "Closing a year")) {
         announceClosure(db);

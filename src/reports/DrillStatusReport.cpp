@@ -4,6 +4,7 @@
 #include "common/Csv.h"
 #include "common/DateText.h"
 #include "common/DrillState.h"
+#include "data/DrillFields.h"
 #include "data/PrintDrillsTable.h"
 #include "data/ReportTable.h"
 #include "reports/ReportControl.h"
@@ -41,13 +42,20 @@ StateLabel labelOf(DrillState state)
 constexpr std::array AllStates = {DrillState::None, DrillState::Done, DrillState::Due,
                                   DrillState::Later};
 
-// The names of one drill's fields in a row: drill 2's are drill 1's with "1" appended.
-struct DrillFields
+QString fieldOf(int drill, DrillFields::Part part)
 {
-    explicit DrillFields(const QString& suffix)
-        : scheduled(QStringLiteral("Drill Date") + suffix),
-          done(QStringLiteral("Done Date") + suffix), state(QStringLiteral("State") + suffix),
-          mark(QStringLiteral("Mark") + suffix)
+    return DrillFields::of(drill, part).storedName();
+}
+
+// The names of one drill's values in a row: drill 2's state and mark are drill 1's with "1"
+// appended.
+struct DrillNames
+{
+    explicit DrillNames(int drill)
+        : scheduled(fieldOf(drill, DrillFields::Part::Scheduled)),
+          done(fieldOf(drill, DrillFields::Part::Done)),
+          state(QStringLiteral("State") + (drill ? QStringLiteral("1") : QString())),
+          mark(QStringLiteral("Mark") + (drill ? QStringLiteral("1") : QString()))
     {
     }
     QString scheduled, done, state, mark;
@@ -73,7 +81,7 @@ struct Counts
     std::array<int, AllStates.size()> byState{};
 };
 
-void addDrill(ReportValues& row, const DrillFields& fields, const StateTexts& texts, Counts& counts,
+void addDrill(ReportValues& row, const DrillNames& fields, const StateTexts& texts, Counts& counts,
               const QDate& today)
 {
     const QString scheduled = row.value(fields.scheduled).toString();
@@ -90,8 +98,8 @@ void addDrill(ReportValues& row, const DrillFields& fields, const StateTexts& te
 // Numbers and stripes the rows, gives each drill its state, and counts them for the report.
 void addDrillValues(QList<ReportValues>& rows, ReportValues& report, const QDate& today)
 {
-    const DrillFields first{QString()};
-    const DrillFields second{QStringLiteral("1")};
+    const DrillNames first{0};
+    const DrillNames second{1};
     const StateTexts texts;
     const QVariant odd(QStringLiteral("odd")), even(QStringLiteral("even"));
     Counts counts;
@@ -131,11 +139,12 @@ QStringList csvRecord(const QStringList& columns, const QVariantList& row, const
         return row.value(columns.indexOf(name)).toString();
     };
     QStringList record{field(QStringLiteral("ShipName"))};
-    for (const QString& suffix : {QString(), QStringLiteral("1")}) {
-        const QString scheduled = field(QStringLiteral("Drill Date") + suffix);
-        const QString done = field(QStringLiteral("Done Date") + suffix);
-        record << scheduled << done << field(QStringLiteral("CompEval") + suffix)
-               << field(QStringLiteral("Master") + suffix)
+    using Part = DrillFields::Part;
+    for (int drill = 0; drill < 2; ++drill) {
+        const QString scheduled = field(fieldOf(drill, Part::Scheduled));
+        const QString done = field(fieldOf(drill, Part::Done));
+        record << scheduled << done << field(fieldOf(drill, Part::Evaluation))
+               << field(fieldOf(drill, Part::Master))
                << csvStateOf(drillState(scheduled, done, today));
     }
     return record;
