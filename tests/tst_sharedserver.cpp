@@ -567,7 +567,7 @@ private slots:
         QCOMPARE(w.box()->text(), QStringLiteral("Kept Master"));
         QVERIFY(fleet.masterOf(Alpha).isNull());
 
-        auto* reconnect = w.child<QTimer>("reconnectTimer");
+        auto* reconnect = w.tickers[Ticker::Step::Reconnect];
         QTRY_VERIFY_WITH_TIMEOUT(!reconnect->isActive(), 10000);
         QVERIFY(w.enter());
         QCOMPARE(fleet.masterOf(Alpha), QVariant(QStringLiteral("Kept Master")));
@@ -758,7 +758,7 @@ private slots:
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
                  qPrintable(w.messages.shown.first().text));
         QCOMPARE(w.messages.withdrawn, boxLeftOpen ? 1 : 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.tickers[Ticker::Step::Reconnect]->isActive(), 10000);
         const auto panels = w.window->findChildren<QLabel*>();
         QVERIFY(std::none_of(panels.begin(), panels.end(), [](const QLabel* panel) {
             return panel->text().contains(QStringLiteral("Not connected"));
@@ -790,7 +790,7 @@ private slots:
                  qPrintable(w.messages.shown.first().text));
         QVERIFY(name->isVisible());
         QCOMPARE(name->text(), QStringLiteral("Kostas' Lines"));
-        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.tickers[Ticker::Step::Reconnect]->isActive(), 10000);
         w.press("saveCompanyButton");
         QTRY_COMPARE(fleet.scalar(QStringLiteral("SELECT Name FROM Company")).toString(),
                      QStringLiteral("Kostas' Lines"));
@@ -813,7 +813,7 @@ private slots:
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
                  qPrintable(w.messages.shown.first().text));
         QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
-        QVERIFY(w.child<QTimer>("reconnectTimer")->isActive());
+        QVERIFY(w.tickers[Ticker::Step::Reconnect]->isActive());
     }
 
     // Another user's script updates drills 200 times: the window stays answering throughout
@@ -930,7 +930,7 @@ private slots:
         QTest::qWait(8000); // long enough for an attempt to wait out its connect timeout
         QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
         network.setSilent(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.tickers[Ticker::Step::Reconnect]->isActive(), 15000);
         QVERIFY(w.type(Alpha, DrillRecord::Master, QStringLiteral("Back again")));
         QVERIFY(w.enter());
         QCOMPARE(fleet.masterOf(Alpha), QVariant(QStringLiteral("Back again")));
