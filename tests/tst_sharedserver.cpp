@@ -599,7 +599,7 @@ private slots:
             return panel->text().contains(QStringLiteral("orx_viewer")) &&
                    panel->text().contains(QStringLiteral("Read only"));
         }));
-        for (const char* save : {"saveCompanyButton", "saveFleetButton"})
+        for (const char* save : {"saveCompanyButton", "saveFleetButton", "confirmButton"})
             QVERIFY(!w.child<QAbstractButton>(save)->isEnabled());
         // Typing into a cell changes nothing, and says nothing, however often.
         for (int attempt = 0; attempt < 3; ++attempt) {
@@ -613,6 +613,12 @@ private slots:
         w.press("printPreviewButton");
         QVERIFY(previewCsv(w.fixture.folder()).contains(QStringLiteral("MV Bravo")));
         QVERIFY(w.messages.shown.isEmpty());
+        // Nor does the fleet's list take a new name.
+        w.press("fleetButton");
+        auto* ships = w.child<QAbstractItemView>("shipGrid");
+        ships->setCurrentIndex(ships->model()->index(0, 1));
+        QTest::keyClicks(ships, QStringLiteral("Renamed"));
+        QVERIFY(!ships->viewport()->findChild<QLineEdit*>());
     }
 
     // A planner's own tables named as the program's, searched before them by the server's

@@ -41,12 +41,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
-#include <QStyle>
 #include <QTimer>
 
-#include <QWindow>
 #include <algorithm>
 #include <utility>
 
@@ -336,19 +333,7 @@ void MainWindow::askToEndProgram()
 
 void MainWindow::fitToScreen()
 {
-    const QScreen* shownOn = screen();
-    if (!shownOn)
-        return;
-    // The desktop's frame around the window, where it is known yet; else room for a title bar.
-    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (frame.isNull())
-        frame = QMargins(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
-    const QRect room = shownOn->availableGeometry();
-    resize(
-        m_frame->designedSize().boundedTo(room.size().shrunkBy(frame)).expandedTo(minimumSize()));
-    // A window moves by its frame's corner.
-    move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size().grownBy(frame), room)
-             .topLeft());
+    m_frame->fitToScreen();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

@@ -13,7 +13,6 @@
 #include <optional>
 
 class ChangeWatch;
-class CompanyPanel;
 class DrillDatabase;
 class DueDrillsWindow;
 class EvaluationPanel;

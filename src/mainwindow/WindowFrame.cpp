@@ -14,8 +14,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -60,6 +63,26 @@ void WindowFrame::holdGrid(QWidget* grid)
     buildLinks();
     m_window.setMinimumSize(m_window.size() -
                             QSize(Twips::toPx(SpareWidthTwips), Twips::toPx(SpareHeightTwips)));
+}
+
+void WindowFrame::fitToScreen()
+{
+    const QScreen* shownOn = m_window.screen();
+    if (!shownOn)
+        return;
+    // The desktop's frame around the window, where it is known yet; else room for a title bar.
+    const QWindow* handle = m_window.windowHandle();
+    QMargins frame = handle ? handle->frameMargins() : QMargins();
+    if (frame.isNull())
+        frame = QMargins(0, m_window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+    const QRect room = shownOn->availableGeometry();
+    m_window.resize(m_layout.designedSize()
+                        .boundedTo(room.size().shrunkBy(frame))
+                        .expandedTo(m_window.minimumSize()));
+    // A window moves by its frame's corner.
+    m_window.move(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, m_window.size().grownBy(frame), room)
+            .topLeft());
 }
 
 void WindowFrame::buildCommandColumn()
@@ -120,39 +143,36 @@ void WindowFrame::buildTitleArea()
                                QRect(13230, 210, 1575, 255)),
                  F::Right);
 
-    auto* gridTitle = new QLabel(QStringLiteral("HBQ ORX - DRILL STATUS"), &m_window);
-    gridTitle->setObjectName(QStringLiteral("gridTitle"));
-    gridTitle->setFont(Look::font(QStringLiteral("Verdana"), 12, true));
-    gridTitle->setAlignment(Qt::AlignCenter);
-    Look::setTextColour(gridTitle, Qt::white);
-    place(gridTitle, 2370, 90, 12615, 495);
-    m_layout.add(gridTitle, F::Wider);
-
-    m_companyLabel = new ElidingLabel(&m_window);
-    m_companyLabel->setObjectName(QStringLiteral("companyLabel"));
+    titleLine(new QLabel(QStringLiteral("HBQ ORX - DRILL STATUS"), &m_window), "gridTitle", 12,
+              Qt::white, QRect(2370, 90, 12615, 495));
+    m_companyLabel = titleLine(new ElidingLabel(&m_window), "companyLabel", 11, Navy,
+                               QRect(2370, 630, 12615, 345));
     m_companyLabel->setAccessibleDescription(tr("Company name"));
-    m_companyLabel->setFont(Look::font(QStringLiteral("Verdana"), 11, true));
-    m_companyLabel->setAlignment(Qt::AlignCenter);
-    Look::setTextColour(m_companyLabel, Navy);
-    place(m_companyLabel, 2370, 630, 12615, 345);
-    m_layout.add(m_companyLabel, F::Wider);
 
     m_previousYearButton =
         yearButton("previousYearButton", QStringLiteral("< Previous Year"), 2370);
     connect(m_previousYearButton, &QPushButton::clicked, this, &WindowFrame::previousYearClicked);
 
-    m_yearLabel = new QLabel(&m_window);
-    m_yearLabel->setObjectName(QStringLiteral("yearLabel"));
-    m_yearLabel->setFont(Look::font(QStringLiteral("Verdana"), 13.5, true));
-    m_yearLabel->setAlignment(Qt::AlignCenter);
-    Look::setTextColour(m_yearLabel, Navy);
-    place(m_yearLabel, 4020, 1050, 9315, 405);
-    m_layout.add(m_yearLabel, F::Wider);
+    m_yearLabel =
+        titleLine(new QLabel(&m_window), "yearLabel", 13.5, Navy, QRect(4020, 1050, 9315, 405));
 
     m_nextYearButton = yearButton("nextYearButton", QStringLiteral("Next Year >"), 13350);
     m_nextYearButton->setEnabled(false); // the current year is shown first
     m_layout.add(m_nextYearButton, F::Right);
     connect(m_nextYearButton, &QPushButton::clicked, this, &WindowFrame::nextYearClicked);
+}
+
+// A centred line of the title, which takes the room of a wider window.
+QLabel* WindowFrame::titleLine(QLabel* line, const char* name, qreal points, const QColor& colour,
+                               const QRect& twips)
+{
+    line->setObjectName(QString::fromLatin1(name));
+    line->setFont(Look::font(QStringLiteral("Verdana"), points, true));
+    line->setAlignment(Qt::AlignCenter);
+    Look::setTextColour(line, colour);
+    place(line, twips.x(), twips.y(), twips.width(), twips.height());
+    m_layout.add(line, F::Wider);
+    return line;
 }
 
 QPushButton* WindowFrame::yearButton(const char* name, const QString& caption, int left)

@@ -28,8 +28,10 @@ public:
 
     // The designed window keeps its look; a larger one gives its room to the grid, the title
     // and the status line, and a smaller one takes it from them.
-    const QSize& designedSize() const { return m_layout.designedSize(); }
     void fit(const QSize& size) const { m_layout.apply(size); }
+    // Makes the window no larger than the room the screen offers, in its middle; of the
+    // designed size where it fits.
+    void fitToScreen();
 
     QLabel* companyLabel() const { return m_companyLabel; }
     QLabel* yearLabel() const { return m_yearLabel; }
@@ -68,6 +70,8 @@ private:
     void buildLinks();
     void addLink(QLabel* link, const QString& target);
     bool linkEvent(QObject* link, QEvent* event);
+    QLabel* titleLine(QLabel* line, const char* name, qreal points, const QColor& colour,
+                      const QRect& twips);
     QPushButton* yearButton(const char* name, const QString& caption, int left);
 
     QWidget& m_window;
