@@ -491,6 +491,9 @@ private slots:
         QVERIFY(w.child<QWidget>("companyPanel")->isVisible());
         auto* panel = w.child<QWidget>("companyPanel");
         QCOMPARE(w.child<QWidget>("shade")->geometry(), panel->geometry().translated(7, 7));
+        // Closed, the panel hands the keys back to the grid.
+        w.press("cancelCompanyButton");
+        QVERIFY(w.grid()->isEnabled() && w.grid()->hasFocus());
     }
 };
 
