@@ -182,7 +182,7 @@ private slots:
                 .toString());
         QCOMPARE(w.cellText(Alpha, C::YearDrill), QStringLiteral("2026"));
 
-        w.rereadYear();
+        w.window->loadYear();
         QCOMPARE(count(), 3);
         QCOMPARE(w.shipRows(), 3);
     }
@@ -221,7 +221,7 @@ private slots:
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date\" = '2026-07-01', CompEval "
                                       "= '85', Master = 'Berg' WHERE ShipName = ?"),
                        {Alpha});
-        w.rereadYear();
+        w.window->loadYear();
         QVERIFY(w.clickCell(Bravo, C::ShipName)); // no frame on Alpha's cells
         QCOMPARE(sideOf(w, Alpha, C::DrillDate), QStringLiteral("right"));
         QCOMPARE(sideOf(w, Alpha, C::CompEval), QStringLiteral("centre"));
@@ -388,7 +388,7 @@ private slots:
         QCOMPARE(down->value(), vertical);
         QCOMPARE(across->value(), horizontal);
         QCOMPARE(w.currentCell(), current);
-        w.rereadYear();
+        w.window->loadYear();
         QCOMPARE(w.currentCell(), current);
         for (const QString& named : {Fixture::shipNames(300).first(), ship})
             QVERIFY(nameIsBold(w, named));

@@ -103,7 +103,7 @@ private slots:
         EditingWindow w;
         QVERIFY(w.open());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date1\" = '2026-07-01'"));
-        w.rereadYear();
+        w.window->loadYear();
         QVERIFY(w.clickCell(Bravo, C::DrillDate1));
         w.type(typed);
         QTRY_COMPARE(w.messages.shown.size(), 1);
@@ -151,7 +151,7 @@ private slots:
         EditingWindow w;
         QVERIFY(w.open());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Kept'"));
-        w.rereadYear();
+        w.window->loadYear();
         QVERIFY(w.settle());
         QVERIFY(w.clickCell(Alpha, C::Master));
         QCOMPARE(w.box()->text(), QStringLiteral("Kept"));
@@ -261,7 +261,7 @@ private slots:
         QVERIFY(w.open());
         QVERIFY(w.clickCell(Alpha, C::Master));
         w.type(QStringLiteral("Typed for the old year"), false);
-        w.rereadYear();
+        w.window->loadYear();
         QVERIFY(!w.box());
         QVERIFY(w.clickCell(Bravo, C::Master));
         QVERIFY(w.field(Alpha, "Master").isNull());

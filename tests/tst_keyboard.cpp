@@ -241,7 +241,7 @@ private slots:
         QVERIFY(w.openAt(Alpha, C::Master));
         w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Kept'"));
         w.fixture.exec(QStringLiteral("DELETE FROM Writes"));
-        w.rereadYear();
+        w.window->loadYear();
         QVERIFY(w.clickCell(Alpha, C::Master));
         w.type(QStringLiteral("Typed over"));
         w.press(Qt::Key_Escape);

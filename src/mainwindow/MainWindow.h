@@ -44,6 +44,10 @@ public:
     // the user has been told why, and the program should end.
     bool fillWindow();
 
+    // False when the shown year could not be read; the user has been told, and the grid and
+    // m_yearLabel show the year read before (none at the first load).
+    bool loadYear();
+
     const DrillDatabase& database() const { return *m_db; }
 
     // Opens no larger than the room the screen offers, in its middle; at the designed size
@@ -65,9 +69,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // False when the shown year could not be read; the user has been told, and the grid and
-    // m_yearLabel show the year read before (none at the first load).
-    bool loadYear();
     // Gives every ship without a drill row in the shown year its row.
     void addDrillRowsForNewShips();
     // Refills the report table with the shown year; false when it could not.

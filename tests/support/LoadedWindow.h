@@ -57,9 +57,6 @@ struct LoadedWindow
         return QTest::qWaitFor([newShips] { return !newShips->isActive(); });
     }
 
-    // Reads the shown year again, as the window does once a fleet's "Save" has settled.
-    void rereadYear() const { tickers.fire(Ticker::Step::NewShips); }
-
     void press(const char* button) const
     {
         QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);
