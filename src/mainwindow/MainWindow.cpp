@@ -489,7 +489,8 @@ void MainWindow::saveQuestionnaire(const AnswersChange& answers, const QString& 
         m_evaluationPanel->finish();
 }
 
-// The floating panels of the main window for the fleet and the company name.
+// The panels over the grid: the fleet's Save gives new ships their rows, the company's name is
+// stored here.
 
 void MainWindow::buildPanels()
 {
