@@ -23,7 +23,7 @@ public:
 
     void openFleet();
     void openCompany(const QString& name);
-    // Closes every panel, and puts the panel where the design has it, not yet shown.
+    // Closes every panel, and puts the questionnaire where the design has it, not yet shown.
     void placeQuestionnaire();
     // The blank "Evaluation Form", for printing.
     void openBlankForm();

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 
+class QColor;
 class QDateTime;
 class QFrame;
 class QLabel;
