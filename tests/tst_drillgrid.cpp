@@ -318,11 +318,10 @@ private slots:
         QVERIFY(w.clickCell(Bravo, C::Master));
         const QString editing = w.currentCell();
 
-        auto* clockTick = w.child<QTimer>("clockTimer");
-        QMetaObject::invokeMethod(clockTick, "timeout", Qt::DirectConnection);
+        w.tickers.fire(Ticker::Step::Clock);
         QCOMPARE(w.cellColour(Alpha, C::DrillDate), Red); // the same day: nothing to change
         Clock::setFixed(QDateTime(QDate(2026, 6, 16), QTime(0, 0)));
-        QMetaObject::invokeMethod(clockTick, "timeout", Qt::DirectConnection);
+        w.tickers.fire(Ticker::Step::Clock);
         QCOMPARE(w.currentCell(), editing);
         QVERIFY(w.box());
         for (const QString& ship : {Alpha, Bravo}) {
@@ -385,7 +384,7 @@ private slots:
         QVERIFY(vertical > 0 && horizontal > 0);
         // A new day recolours every row, on the clock's tick.
         Clock::setFixed(Clock::now().addDays(1));
-        QMetaObject::invokeMethod(w.child<QTimer>("clockTimer"), "timeout", Qt::DirectConnection);
+        w.tickers.fire(Ticker::Step::Clock);
         QCOMPARE(down->value(), vertical);
         QCOMPARE(across->value(), horizontal);
         QCOMPARE(w.currentCell(), current);

@@ -276,7 +276,8 @@ private slots:
         const QString state = config.filePath(QStringLiteral("orx/due.conf"));
         m_service.bodies.clear();
 
-        DueNotifier first(db, state);
+        KeptTickers tickers;
+        DueNotifier first(db, state, tickers);
         first.start();
         QTRY_COMPARE(m_service.bodies.size(), 1);
         QVERIFY2(m_service.bodies.first().startsWith(QLatin1String("1 overdue, 1 due")),
@@ -293,9 +294,8 @@ private slots:
 
         // The next morning, while the program runs.
         Clock::setFixed(QDateTime(Today.addDays(1), QTime(8, 0)));
-        auto* dayTimer = first.findChild<QTimer*>("dueDayTimer");
-        QVERIFY(dayTimer->isActive());
-        QMetaObject::invokeMethod(dayTimer, "timeout", Qt::DirectConnection);
+        QVERIFY(tickers[Ticker::Step::DueDay]->isActive());
+        tickers.fire(Ticker::Step::DueDay);
         QTRY_COMPARE(m_service.bodies.size(), 3);
         setTheTestDay();
     }

@@ -48,6 +48,14 @@ public:
         return true;
     }
 
+    // "Update Fleet", then "Save" with nothing typed.
+    bool saveFleet() const
+    {
+        press("fleetButton");
+        press("saveFleetButton");
+        return settle();
+    }
+
     // Clicks a cell of the ship list where it is shown, as a user does.
     void clickShipCell(int row, int col)
     {
@@ -99,7 +107,7 @@ private slots:
         QVERIFY(previous->isEnabled());
         w.press("nextYearButton");
         w.press("nextYearButton");
-        QCOMPARE(w.window->shownYear(), 2003);
+        QCOMPARE(w.shownYear(), 2003);
         QVERIFY(!next->isEnabled());
         // Every year shown got its rows, and only its own rows are shown.
         for (int year = 2000; year <= 2003; ++year)
@@ -145,14 +153,14 @@ private slots:
                 {w.fixture.shipId(QString::fromLatin1(name)), QString::fromLatin1(name)});
         QVERIFY(w.loadAndShow());
         QCOMPARE(w.shipRows(), 2);
-        w.window->addDrillRowsForNewShips();
+        QVERIFY(w.saveFleet());
         QCOMPARE(w.drillRows(2003), 3);
         QCOMPARE(w.fixture
                      .scalar(QStringLiteral(
                          "SELECT YearDrill FROM Drills WHERE ShipName = 'MV Charlie'"))
                      .toInt(),
                  2003);
-        w.window->addDrillRowsForNewShips();
+        QVERIFY(w.saveFleet());
         QCOMPARE(w.drillRows(2003), 3);
         QCOMPARE(
             w.fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM Drills WHERE Master = 'Kept'"))
@@ -483,6 +491,9 @@ private slots:
         QVERIFY(w.child<QWidget>("companyPanel")->isVisible());
         auto* panel = w.child<QWidget>("companyPanel");
         QCOMPARE(w.child<QWidget>("shade")->geometry(), panel->geometry().translated(7, 7));
+        // Closed, the panel hands the keys back to the grid.
+        w.press("cancelCompanyButton");
+        QVERIFY(w.grid()->isEnabled() && w.grid()->hasFocus());
     }
 };
 

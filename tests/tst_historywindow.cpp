@@ -261,6 +261,8 @@ private slots:
                                                << "Choose a cell";
         QTest::newRow("the company panel") << "company"
                                            << "Close the open panel";
+        QTest::newRow("the fleet panel, its first ship at hand") << "fleet"
+                                                                 << "";
     }
     void ctrlHOverAPanelShowsItsDrillOrSaysWhy()
     {
@@ -273,7 +275,9 @@ private slots:
             QVERIFY(w.clickCell(Alpha, DrillRecord::CompEval));
             w.press("pickButton");
         } else {
-            w.press(panel == QLatin1String("blank") ? "evaluationFormButton" : "companyButton");
+            w.press(qPrintable(panel == QLatin1String("blank")
+                                   ? QStringLiteral("evaluationFormButton")
+                                   : panel + QStringLiteral("Button")));
         }
         w.keys(QKeySequence(Qt::CTRL | Qt::Key_H));
         HistoryWindow* history = w.historyWindow();

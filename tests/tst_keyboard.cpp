@@ -340,7 +340,7 @@ private slots:
         w.press(Qt::Key_PageDown, Qt::AltModifier);
         w.press(Qt::Key_Right, Qt::ControlModifier);
         QCOMPARE(year->text(), QStringLiteral("Year - 2026"));
-        QCOMPARE(w.window->shownYear(), 2026);
+        QCOMPARE(w.shownYear(), 2026);
     }
 };
 

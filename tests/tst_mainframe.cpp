@@ -1,6 +1,7 @@
 // The main window's frame: load, buttons, clock, panels and their shadow, links, and leaving.
 #include "LoadedWindow.h"
 #include "common/Clock.h"
+#include "mainwindow/PanelHost.h"
 #include "widgets/QtMessages.h"
 
 #include <QAccessible>
@@ -213,7 +214,7 @@ private slots:
             QVERIFY2(w.window->rect().contains(inWindow), part);
         }
         QCOMPARE(w.child<QLabel>("yearLabel")->text(), QStringLiteral("Year - 2026"));
-        QCOMPARE(w.window->shownYear(), 2026);
+        QCOMPARE(w.shownYear(), 2026);
         QCOMPARE(w.child<QLabel>("companyLabel")->text(), QStringLiteral("O'Hara Shipping"));
         QCOMPARE(w.child<QLabel>("gridTitle")->text(), QStringLiteral("HBQ ORX - DRILL STATUS"));
         QCOMPARE(w.child<QLabel>("statusPanel1")->text(),
@@ -263,13 +264,13 @@ private slots:
     {
         LoadedWindow w;
         QVERIFY(w.load());
-        auto* timer = w.child<QTimer>("clockTimer");
-        QVERIFY(timer->isActive());
-        QVERIFY(timer->interval() <= 60000); // the minute shown is never a minute late
+        const Ticker* clock = w.tickers[Ticker::Step::Clock];
+        QVERIFY(clock->isActive());
+        QVERIFY(clock->interval() <= std::chrono::minutes(1)); // the minute shown is never late
         Clock::setFixed(QDateTime(QDate(2026, 12, 7), QTime(8, 0)));
         QCOMPARE(w.child<QLabel>("statusPanel5")->text(),
                  QStringLiteral("Sunday, 06 December 2026 16:05"));
-        QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+        w.tickers.fire(Ticker::Step::Clock);
         QCOMPARE(w.child<QLabel>("statusPanel5")->text(),
                  QStringLiteral("Monday, 07 December 2026 08:00"));
     }
@@ -277,25 +278,26 @@ private slots:
     // A dark shade of the panel's size lies behind it, moved as far down as to the right.
     void shadeLiesBehindThePanelDownAndRight()
     {
-        LoadedWindow w;
-        QVERIFY(w.load());
-        auto* panel = new QFrame(w.window.get());
+        QWidget window;
+        window.resize(1000, 600);
+        PanelHost panels(window);
+        auto* panel = new QFrame(&window);
         panel->setGeometry(200, 10, 400, 200);
         panel->hide();
-        auto* shade = w.child<QFrame>("shade");
-        w.window->layShade(panel, shade);
-        QVERIFY(panel->isVisibleTo(w.window.get()));
-        QVERIFY(shade->isVisibleTo(w.window.get()));
+        auto* shade = window.findChild<QFrame*>(QStringLiteral("shade"));
+        panels.showPlaced(panel);
+        QVERIFY(panel->isVisibleTo(&window));
+        QVERIFY(shade->isVisibleTo(&window));
         const QPoint offset = shade->pos() - panel->pos();
         QVERIFY(offset.x() > 0);
         QCOMPARE(offset.y(), offset.x());
         QCOMPARE(shade->size(), panel->size());
-        const QObjectList stack = w.window->children();
+        const QObjectList stack = window.children();
         QVERIFY(stack.indexOf(shade) < stack.indexOf(panel));
         QVERIFY(shade->palette().color(QPalette::Window).lightness() <
-                w.window->palette().color(QPalette::Window).lightness() / 2);
-        w.window->hidePanels();
-        QVERIFY(!shade->isVisibleTo(w.window.get()));
+                window.palette().color(QPalette::Window).lightness() / 2);
+        panels.hideAll();
+        QVERIFY(!shade->isVisibleTo(&window));
     }
 
     void answeringNoLeavesEverythingAsItWas()

@@ -567,7 +567,7 @@ private slots:
         QCOMPARE(w.box()->text(), QStringLiteral("Kept Master"));
         QVERIFY(fleet.masterOf(Alpha).isNull());
 
-        auto* reconnect = w.child<QTimer>("reconnectTimer");
+        auto* reconnect = w.tickers[Ticker::Step::Reconnect];
         QTRY_VERIFY_WITH_TIMEOUT(!reconnect->isActive(), 10000);
         QVERIFY(w.enter());
         QCOMPARE(fleet.masterOf(Alpha), QVariant(QStringLiteral("Kept Master")));
@@ -599,7 +599,7 @@ private slots:
             return panel->text().contains(QStringLiteral("orx_viewer")) &&
                    panel->text().contains(QStringLiteral("Read only"));
         }));
-        for (const char* save : {"saveCompanyButton", "saveFleetButton"})
+        for (const char* save : {"saveCompanyButton", "saveFleetButton", "confirmButton"})
             QVERIFY(!w.child<QAbstractButton>(save)->isEnabled());
         // Typing into a cell changes nothing, and says nothing, however often.
         for (int attempt = 0; attempt < 3; ++attempt) {
@@ -613,6 +613,12 @@ private slots:
         w.press("printPreviewButton");
         QVERIFY(previewCsv(w.fixture.folder()).contains(QStringLiteral("MV Bravo")));
         QVERIFY(w.messages.shown.isEmpty());
+        // Nor does the fleet's list take a new name.
+        w.press("fleetButton");
+        auto* ships = w.child<QAbstractItemView>("shipGrid");
+        ships->setCurrentIndex(ships->model()->index(0, 1));
+        QTest::keyClicks(ships, QStringLiteral("Renamed"));
+        QVERIFY(!ships->viewport()->findChild<QLineEdit*>());
     }
 
     // A planner's own tables named as the program's, searched before them by the server's
@@ -758,7 +764,7 @@ private slots:
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
                  qPrintable(w.messages.shown.first().text));
         QCOMPARE(w.messages.withdrawn, boxLeftOpen ? 1 : 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.tickers[Ticker::Step::Reconnect]->isActive(), 10000);
         const auto panels = w.window->findChildren<QLabel*>();
         QVERIFY(std::none_of(panels.begin(), panels.end(), [](const QLabel* panel) {
             return panel->text().contains(QStringLiteral("Not connected"));
@@ -790,7 +796,7 @@ private slots:
                  qPrintable(w.messages.shown.first().text));
         QVERIFY(name->isVisible());
         QCOMPARE(name->text(), QStringLiteral("Kostas' Lines"));
-        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.tickers[Ticker::Step::Reconnect]->isActive(), 10000);
         w.press("saveCompanyButton");
         QTRY_COMPARE(fleet.scalar(QStringLiteral("SELECT Name FROM Company")).toString(),
                      QStringLiteral("Kostas' Lines"));
@@ -813,7 +819,7 @@ private slots:
         QVERIFY2(w.messages.shown.first().text.contains(QStringLiteral("was lost")),
                  qPrintable(w.messages.shown.first().text));
         QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
-        QVERIFY(w.child<QTimer>("reconnectTimer")->isActive());
+        QVERIFY(w.tickers[Ticker::Step::Reconnect]->isActive());
     }
 
     // Another user's script updates drills 200 times: the window stays answering throughout
@@ -930,7 +936,7 @@ private slots:
         QTest::qWait(8000); // long enough for an attempt to wait out its connect timeout
         QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
         network.setSilent(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.child<QTimer>("reconnectTimer")->isActive(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.tickers[Ticker::Step::Reconnect]->isActive(), 15000);
         QVERIFY(w.type(Alpha, DrillRecord::Master, QStringLiteral("Back again")));
         QVERIFY(w.enter());
         QCOMPARE(fleet.masterOf(Alpha), QVariant(QStringLiteral("Back again")));

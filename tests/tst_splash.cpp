@@ -1,11 +1,11 @@
 // The splash window: hand-over after 3.5 seconds or on a key, and the way out by its frame.
+#include "KeptTickers.h"
 #include "app/SplashScreen.h"
 #include "widgets/ProgramIcon.h"
 
 #include <QFrame>
 #include <QGuiApplication>
 #include <QTest>
-#include <QTimer>
 
 class TestSplash : public QObject
 {
@@ -15,12 +15,13 @@ private slots:
     void handsOverOnceOnAKey()
     {
         int handOvers = 0;
-        SplashScreen splash([&] { ++handOvers; });
+        KeptTickers tickers;
+        SplashScreen splash([&] { ++handOvers; }, tickers);
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        auto* timer = splash.findChild<QTimer*>(QStringLiteral("handOverTimer"));
-        QCOMPARE(timer->interval(), 3500);
+        const Ticker* timer = tickers[Ticker::Step::SplashHandOver];
+        QCOMPARE(timer->interval(), std::chrono::milliseconds(3500));
         QVERIFY(timer->isActive());
 
         QTest::keyClick(&splash, Qt::Key_Space);
@@ -35,10 +36,10 @@ private slots:
     void handsOverWhenTheTimerTicks()
     {
         int handOvers = 0;
-        SplashScreen splash([&] { ++handOvers; });
+        KeptTickers tickers;
+        SplashScreen splash([&] { ++handOvers; }, tickers);
         splash.show();
-        auto* timer = splash.findChild<QTimer*>(QStringLiteral("handOverTimer"));
-        timer->start(5); // the same tick, sooner
+        tickers.fire(Ticker::Step::SplashHandOver); // the same tick, sooner
         QTRY_COMPARE(handOvers, 1);
         QVERIFY(!splash.isVisible());
     }

@@ -308,7 +308,7 @@ private slots:
             QApplication::setActiveWindow(w.window.get());
         } else if (way == QLatin1String("year")) {
             w.press("previousYearButton");
-            QCOMPARE(w.window->shownYear(), 2025);
+            QCOMPARE(w.shownYear(), 2025);
         } else if (way == QLatin1String("close")) {
             w.messages.answerYes = true;
             w.child<QAction>("ActCloseYear")->trigger();

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTimer>
 
 namespace {
 
@@ -26,10 +25,11 @@ QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const Q
 
 } // namespace
 
-SplashScreen::SplashScreen(std::function<void()> openMainWindow, QWidget* parent)
+SplashScreen::SplashScreen(std::function<void()> openMainWindow, Tickers& tickers, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
       m_openMainWindow(std::move(openMainWindow)), m_splashFrame(new QFrame(this)),
-      m_handOverTimer(new QTimer(this))
+      m_handOverTimer(tickers.make(Ticker::Step::SplashHandOver, std::chrono::milliseconds(3500),
+                                   Ticker::Repeat::Once, this))
 {
     setObjectName(QStringLiteral("SplashScreen"));
     setWindowTitle(ProgramTitle);
@@ -69,10 +69,7 @@ SplashScreen::SplashScreen(std::function<void()> openMainWindow, QWidget* parent
     // The pointer is the hourglass until the splash goes.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     m_pointerIsHourglass = true;
-    m_handOverTimer->setObjectName(QStringLiteral("handOverTimer"));
-    m_handOverTimer->setInterval(3500);
-    m_handOverTimer->setSingleShot(true);
-    connect(m_handOverTimer, &QTimer::timeout, this, &SplashScreen::handOver);
+    connect(m_handOverTimer, &Ticker::ticked, this, &SplashScreen::handOver);
     m_handOverTimer->start();
 }
 

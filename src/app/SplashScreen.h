@@ -1,11 +1,12 @@
 #pragma once
 
+#include "common/Ticker.h"
+
 #include <QWidget>
 
 #include <functional>
 
 class QFrame;
-class QTimer;
 
 // The first window: the product's identity while the program starts. After 3.5 seconds, or at
 // once on a key press, it hands over to the main window. A click on the picture frame ends
@@ -14,7 +15,8 @@ class SplashScreen : public QWidget
 {
     Q_OBJECT
 public:
-    explicit SplashScreen(std::function<void()> openMainWindow, QWidget* parent = nullptr);
+    explicit SplashScreen(std::function<void()> openMainWindow, Tickers& tickers = Tickers::timed(),
+                          QWidget* parent = nullptr);
     ~SplashScreen() override;
 
 protected:
@@ -29,7 +31,7 @@ private:
 
     std::function<void()> m_openMainWindow;
     QFrame* m_splashFrame;
-    QTimer* m_handOverTimer;
+    Ticker* m_handOverTimer;
     bool m_pointerIsHourglass = false;
     bool m_handedOver = false;
 };

@@ -86,8 +86,10 @@ int showWindow(int argc, char* argv[], const CommandLine& command)
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<DueNotifier> notifier;
 
-    auto* splash = new SplashScreen([&] {
+    SplashScreen* splash = nullptr;
+    splash = new SplashScreen([&] {
         mainWindow = std::make_unique<MainWindow>(AppFolder::dataFolder(), messages, shell);
+        QObject::connect(mainWindow.get(), &MainWindow::opened, splash, &QWidget::close);
         mainWindow->setDatabase(*location);
         mainWindow->setAccessCodePage(command.accessCodePage);
         if (!mainWindow->fillWindow())

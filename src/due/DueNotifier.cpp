@@ -39,12 +39,13 @@ QDBusMessage notification(const QString& body)
 
 } // namespace
 
-DueNotifier::DueNotifier(const DrillDatabase& db, QString stateFile, QObject* parent)
-    : QObject(parent), m_db(db), m_stateFile(std::move(stateFile)), m_dayTimer(new QTimer(this))
+DueNotifier::DueNotifier(const DrillDatabase& db, QString stateFile, Tickers& tickers,
+                         QObject* parent)
+    : QObject(parent), m_db(db), m_stateFile(std::move(stateFile)),
+      m_dayTimer(
+          tickers.make(Ticker::Step::DueDay, std::chrono::minutes(1), Ticker::Repeat::Always, this))
 {
-    m_dayTimer->setObjectName(QStringLiteral("dueDayTimer"));
-    m_dayTimer->setInterval(60000);
-    connect(m_dayTimer, &QTimer::timeout, this, &DueNotifier::lookAtTheDay);
+    connect(m_dayTimer, &Ticker::ticked, this, &DueNotifier::lookAtTheDay);
 }
 
 QString DueNotifier::userStateFile()

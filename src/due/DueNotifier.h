@@ -1,9 +1,10 @@
 #pragma once
 
+#include "common/Ticker.h"
+
 #include <QDate>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 class DrillDatabase;
 
@@ -18,7 +19,8 @@ public:
     static constexpr int DaysAhead = 7;
 
     // stateFile keeps the day of the last notification.
-    DueNotifier(const DrillDatabase& db, QString stateFile, QObject* parent = nullptr);
+    DueNotifier(const DrillDatabase& db, QString stateFile, Tickers& tickers = Tickers::timed(),
+                QObject* parent = nullptr);
 
     // Looks now, then whenever the day has changed.
     void start();
@@ -35,5 +37,5 @@ private:
     const DrillDatabase& m_db;
     QString m_stateFile;
     QDate m_day; // the day last looked at
-    QTimer* m_dayTimer = nullptr;
+    Ticker* m_dayTimer;
 };

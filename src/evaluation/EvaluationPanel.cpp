@@ -294,6 +294,11 @@ void EvaluationPanel::setCompanyName(const QString& name)
     m_companyLabel->setText(name);
 }
 
+void EvaluationPanel::setSaveEnabled(bool enabled)
+{
+    m_confirmButton->setEnabled(enabled);
+}
+
 bool EvaluationPanel::openForDrill(qint64 idDrill, const QString& ship, const QString& drillDate,
                                    const QString& master, int column, bool readOnly)
 {

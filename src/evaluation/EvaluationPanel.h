@@ -36,6 +36,8 @@ public:
     // The "Evaluation Form": nothing chosen, no drill, no total, no "Save".
     void openBlank();
     void setCompanyName(const QString& name);
+    // A role that may only read: "Save" is off.
+    void setSaveEnabled(bool enabled);
 
     // Twice the sum of the chosen scale values: 0 to 100.
     int totalPercent() const;

@@ -25,10 +25,10 @@ CompanyPanel::CompanyPanel(QWidget* parent) : QFrame(parent), m_companyNameBox(n
 
     connect(Look::button(this, "cancelCompanyButton", QStringLiteral("Cancel"), 330, 1300),
             &QPushButton::clicked, this, &CompanyPanel::cancelClicked);
-    QPushButton* save = Look::button(this, "saveCompanyButton", QStringLiteral("Save"), 6780, 1300);
-    connect(save, &QPushButton::clicked, this,
+    m_saveButton = Look::button(this, "saveCompanyButton", QStringLiteral("Save"), 6780, 1300);
+    connect(m_saveButton, &QPushButton::clicked, this,
             [this] { emit saveClicked(m_startedFrom, m_companyNameBox->text()); });
-    connect(m_companyNameBox, &QLineEdit::returnPressed, save, &QPushButton::click);
+    connect(m_companyNameBox, &QLineEdit::returnPressed, m_saveButton, &QPushButton::click);
 }
 
 void CompanyPanel::startEditing(const QString& name)
@@ -37,4 +37,9 @@ void CompanyPanel::startEditing(const QString& name)
     m_companyNameBox->setText(name);
     m_companyNameBox->setFocus();
     m_companyNameBox->selectAll();
+}
+
+void CompanyPanel::setSaveEnabled(bool enabled)
+{
+    m_saveButton->setEnabled(enabled);
 }

@@ -3,6 +3,7 @@
 #include <QFrame>
 
 class QLineEdit;
+class QPushButton;
 
 // The orange "Company" panel: the company name being edited.
 class CompanyPanel : public QFrame
@@ -12,6 +13,7 @@ public:
     explicit CompanyPanel(QWidget* parent = nullptr);
 
     void startEditing(const QString& name);
+    void setSaveEnabled(bool enabled);
 
 signals:
     // The name the panel was opened with, and the one typed.
@@ -20,5 +22,6 @@ signals:
 
 private:
     QLineEdit* m_companyNameBox;
+    QPushButton* m_saveButton;
     QString m_startedFrom;
 };

@@ -95,8 +95,22 @@ FleetPanel::FleetPanel(QWidget* parent) : QFrame(parent), m_shipGrid(new ShipLis
         Look::button(this, "cancelFleetButton", QStringLiteral("Cancel"), 240, 4635);
     m_shipGrid->setCancelButton(cancel);
     connect(cancel, &QPushButton::clicked, this, &FleetPanel::cancelClicked);
-    connect(Look::button(this, "saveFleetButton", QStringLiteral("Save"), 4365, 4635),
-            &QPushButton::clicked, this, &FleetPanel::saveClicked);
+    m_saveButton = Look::button(this, "saveFleetButton", QStringLiteral("Save"), 4365, 4635);
+    connect(m_saveButton, &QPushButton::clicked, this, &FleetPanel::saveClicked);
+}
+
+void FleetPanel::setReadOnly(bool readOnly)
+{
+    m_saveButton->setEnabled(!readOnly);
+    m_shipGrid->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                         : QAbstractItemView::DoubleClicked |
+                                               QAbstractItemView::EditKeyPressed |
+                                               QAbstractItemView::AnyKeyPressed);
+}
+
+QAbstractItemView* FleetPanel::shipList() const
+{
+    return m_shipGrid;
 }
 
 void FleetPanel::setShips(ShipTableModel* ships)

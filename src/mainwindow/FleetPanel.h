@@ -3,6 +3,8 @@
 #include <QFrame>
 #include <QPointer>
 
+class QAbstractItemView;
+class QPushButton;
 class ShipListView;
 class ShipTableModel;
 
@@ -19,6 +21,10 @@ public:
     void commitEdit();
     // Drops an edit in progress and what was typed but not yet stored.
     void discardEdit();
+    // The list takes no edit and "Save" is off.
+    void setReadOnly(bool readOnly);
+    // The ship list, for the window's actions on a ship.
+    QAbstractItemView* shipList() const;
 
 signals:
     void saveClicked();
@@ -34,5 +40,6 @@ private:
     void clearNameText();
 
     ShipListView* m_shipGrid;
+    QPushButton* m_saveButton = nullptr;
     QPointer<ShipTableModel> m_ships; // the window may drop the list before its panels
 };

@@ -4,7 +4,6 @@
 #include "app/AccessOffer.h"
 #include "common/AppFolder.h"
 #include "common/Clock.h"
-#include "common/DateText.h"
 #include "common/EditConflict.h"
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
@@ -24,61 +23,31 @@
 #include "due/DueDrillsWindow.h"
 #include "evaluation/EvaluationPanel.h"
 #include "history/HistoryWindow.h"
-#include "mainwindow/CompanyPanel.h"
 #include "mainwindow/DrillColumns.h"
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
 #include "mainwindow/FleetPanel.h"
-#include "mainwindow/FrameLayout.h"
+#include "mainwindow/PanelHost.h"
+#include "mainwindow/WindowFrame.h"
 #include "reports/DrillStatusReport.h"
 #include "reports/ReportControl.h"
-#include "widgets/Artwork.h"
-#include "widgets/ElidingLabel.h"
-#include "widgets/Look.h"
 
-#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileInfo>
-#include <QFrame>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
-#include <QStyle>
-#include <QTableView>
 #include <QTimer>
 
-#include <QWindow>
 #include <algorithm>
 #include <utility>
 
 namespace {
-
-const QColor Navy(0x00, 0x00, 0x80);
-const QColor LinkBlue(0x00, 0x00, 0xFF);
-constexpr int ShadeOffsetTwips = 100;
-// How far a window may be smaller than designed: the status line's second panel gives up most
-// of its width, and the pictures of the command column close up on the buttons above them.
-constexpr int SpareWidthTwips = 3000;
-constexpr int SpareHeightTwips = 500;
-
-// The maker's links; plainly fictional.
-const QString SiteUrl = QStringLiteral("https://www.hbq-marine.example/");
-
-using Look::place;
-
-QString madeBy()
-{
-    return MainWindow::tr("Made by HBQ Marine Software (example)");
-}
 
 constexpr int FirstYear = 2000;
 
@@ -121,11 +90,6 @@ QString loadFailureText(YearLoad load, int year, int shownYear)
     return MainWindow::tr("The drills of %1 could not be read. %2").arg(year).arg(outcome);
 }
 
-constexpr int PanelLeftTwips = 2280;
-constexpr int PanelTopTwips = 120;
-
-const QColor ShadeGrey(0x40, 0x40, 0x40);
-
 QAction* windowAction(QWidget* owner, const char* name, const QString& text,
                       const QKeySequence& key)
 {
@@ -139,7 +103,8 @@ QAction* windowAction(QWidget* owner, const char* name, const QString& text,
 
 } // namespace
 
-MainWindow::MainWindow(QString applicationFolder, Messages& messages, Shell& shell, QWidget* parent)
+MainWindow::MainWindow(QString applicationFolder, Messages& messages, Shell& shell,
+                       Tickers& tickers, QWidget* parent)
     : QWidget(parent), m_folder(std::move(applicationFolder)),
       m_location(DatabaseLocation::file(
           AppFolder::file(m_folder, QString::fromLatin1(AppFolder::DatabaseFileName)))),
@@ -148,17 +113,10 @@ MainWindow::MainWindow(QString applicationFolder, Messages& messages, Shell& she
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(ProgramTitle + u' ');
     resize(Twips::toPx(15105), Twips::toPx(8895));
-    buildCommandColumn();
-    buildTitleArea();
-    buildDueDrillsButton();
-    buildTimers();
-    buildGrid();
-    buildStatusBar();
-    buildLinks();
-
+    buildTimers(tickers);
+    buildFrame();
     buildPanels();
     buildHistoryActions();
-    buildFrameLayout();
 }
 
 MainWindow::~MainWindow()
@@ -168,217 +126,44 @@ MainWindow::~MainWindow()
     qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
 }
 
-void MainWindow::buildCommandColumn()
+void MainWindow::buildTimers(Tickers& tickers)
 {
-    m_commandColumn = new QFrame(this);
-    m_commandColumn->setObjectName(QStringLiteral("commandColumn"));
-    Look::fillBackground(m_commandColumn, Navy);
-    place(m_commandColumn, 60, 90, 2205, 8445);
-
-    Look::picture(m_commandColumn, "productLogo", tr("HBQ ORX Drill Organizer logo"),
-                  Artwork::productLogo, QRect(0, 0, 2145, 2115));
-    Look::picture(m_commandColumn, "shipPicture", tr("A ship at sea"), Artwork::ship,
-                  QRect(0, 4300, 2145, 1500));
-    Look::picture(m_commandColumn, "lifebuoyPicture", tr("A lifebuoy"), Artwork::lifebuoy,
-                  QRect(622, 6000, 900, 900));
-
-    struct Button
-    {
-        const char* name;
-        QString caption;
-        int top;
+    using namespace std::chrono_literals;
+    using T = Ticker;
+    const auto make = [&](T::Step step, std::chrono::milliseconds interval, T::Repeat repeat,
+                          void (MainWindow::*tick)()) {
+        Ticker* ticker = tickers.make(step, interval, repeat, this);
+        connect(ticker, &Ticker::ticked, this, tick);
+        return ticker;
     };
-    const Button buttons[] = {
-        {"companyButton", QStringLiteral("Company"), 2190},
-        {"fleetButton", QStringLiteral("Update Fleet"), 2580},
-        {"evaluationFormButton", QStringLiteral("Evaluation Form"), 2970},
-        {"printPreviewButton", QStringLiteral("Print Preview"), 3360},
-        {"presentationButton", QStringLiteral("Drill Presentation"), 7200},
-        {"aboutButton", QStringLiteral("About Program"), 7590},
-        {"endProgramButton", QStringLiteral("End Program"), 7980},
+    m_clockTimer = make(T::Step::Clock, 60s, T::Repeat::Always, &MainWindow::tickClock);
+    m_newShipsTimer =
+        make(T::Step::NewShips, 100ms, T::Repeat::Once, &MainWindow::addNewShipsAndReload);
+    m_reconnectTimer = make(T::Step::Reconnect, 2s, T::Repeat::Always, &MainWindow::tryReconnect);
+    m_aliveTimer = make(T::Step::ServerAlive, 5s, T::Repeat::Always, &MainWindow::checkServerAlive);
+}
+
+// The frame's parts that the year and the session work on are kept at hand.
+void MainWindow::buildFrame()
+{
+    m_frame = new WindowFrame(*this, m_shell);
+    m_companyLabel = m_frame->companyLabel();
+    m_yearLabel = m_frame->yearLabel();
+    m_previousYearButton = m_frame->previousYearButton();
+    m_nextYearButton = m_frame->nextYearButton();
+    buildGrid();
+    m_frame->holdGrid(m_drillGrid);
+    m_statusPanels = m_frame->statusPanels();
+    const auto onClick = [this](void (WindowFrame::*clicked)(), void (MainWindow::*handler)()) {
+        connect(m_frame, clicked, this, handler);
     };
-    for (const Button& entry : buttons) {
-        auto* button = new QPushButton(entry.caption, m_commandColumn);
-        button->setObjectName(QString::fromLatin1(entry.name));
-        button->setFont(Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25));
-        place(button, 0, entry.top, 2145, 375);
-    }
-    const auto onClick = [this](const char* name, void (MainWindow::*handler)()) {
-        connect(m_commandColumn->findChild<QPushButton*>(QString::fromLatin1(name)),
-                &QPushButton::clicked, this, handler);
-    };
-    onClick("printPreviewButton", &MainWindow::showStatusReport);
-    onClick("presentationButton", &MainWindow::openPresentation);
-    onClick("aboutButton", &MainWindow::showAboutBox);
-    onClick("endProgramButton", &MainWindow::askToEndProgram);
-}
-
-void MainWindow::buildTitleArea()
-{
-    Look::picture(this, "titleBanner", tr("Title banner"), Artwork::banner,
-                  QRect(2370, 120, 12585, 450));
-    Look::picture(this, "shipBanner", tr("A ship"), Artwork::ship, QRect(13230, 210, 1575, 255));
-
-    m_gridTitle = new QLabel(QStringLiteral("HBQ ORX - DRILL STATUS"), this);
-    m_gridTitle->setObjectName(QStringLiteral("gridTitle"));
-    m_gridTitle->setFont(Look::font(QStringLiteral("Verdana"), 12, true));
-    m_gridTitle->setAlignment(Qt::AlignCenter);
-    Look::setTextColour(m_gridTitle, Qt::white);
-    place(m_gridTitle, 2370, 90, 12615, 495);
-
-    m_companyLabel = new ElidingLabel(this);
-    m_companyLabel->setObjectName(QStringLiteral("companyLabel"));
-    m_companyLabel->setAccessibleDescription(tr("Company name"));
-    m_companyLabel->setFont(Look::font(QStringLiteral("Verdana"), 11, true));
-    m_companyLabel->setAlignment(Qt::AlignCenter);
-    Look::setTextColour(m_companyLabel, Navy);
-    place(m_companyLabel, 2370, 630, 12615, 345);
-
-    const QFont buttonFont = Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25);
-    m_previousYearButton = new QPushButton(QStringLiteral("< Previous Year"), this);
-    m_previousYearButton->setObjectName(QStringLiteral("previousYearButton"));
-    m_previousYearButton->setFont(buttonFont);
-    place(m_previousYearButton, 2370, 1050, 1650, 405);
-    connect(m_previousYearButton, &QPushButton::clicked, this, &MainWindow::showPreviousYear);
-
-    m_yearLabel = new QLabel(this);
-    m_yearLabel->setObjectName(QStringLiteral("yearLabel"));
-    m_yearLabel->setFont(Look::font(QStringLiteral("Verdana"), 13.5, true));
-    m_yearLabel->setAlignment(Qt::AlignCenter);
-    Look::setTextColour(m_yearLabel, Navy);
-    place(m_yearLabel, 4020, 1050, 9315, 405);
-
-    m_nextYearButton = new QPushButton(QStringLiteral("Next Year >"), this);
-    m_nextYearButton->setObjectName(QStringLiteral("nextYearButton"));
-    m_nextYearButton->setFont(buttonFont);
-    m_nextYearButton->setEnabled(false); // the current year is shown first
-    place(m_nextYearButton, 13350, 1050, 1650, 405);
-    connect(m_nextYearButton, &QPushButton::clicked, this, &MainWindow::showNextYear);
-}
-
-void MainWindow::buildStatusBar()
-{
-    m_statusBar = new QFrame(this);
-    m_statusBar->setObjectName(QStringLiteral("statusBar"));
-    m_statusBar->setMouseTracking(true);
-    m_statusBar->installEventFilter(this);
-    m_statusBar->setFont(Look::font(QStringLiteral("MS Sans Serif"), 8.25));
-    place(m_statusBar, 0, 8610, 15105, 285);
-    const QString texts[] = {ProgramTitle, madeBy(), {}, {}, {}};
-    const int widths[] = {2500, 4000, 1500, 3000, 3900};
-    int left = 0;
-    for (int i = 0; i < 5; ++i) {
-        // The second panel tells what the program waits for, a text of any length: whole in
-        // its tip where it does not fit.
-        QLabel* panel = i == 1 ? new ElidingLabel(m_statusBar) : new QLabel(m_statusBar);
-        panel->setText(texts[i]);
-        panel->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setMouseTracking(true);
-        panel->installEventFilter(this);
-        place(panel, left, 0, widths[i], 285);
-        left += widths[i];
-        m_statusPanels.append(panel);
-    }
-    m_statusPanels.last()->setAccessibleDescription(tr("Date and time"));
-}
-
-// A wait for another user is said at once, before the window stops answering for it.
-void MainWindow::showLockWait(const QString& text)
-{
-    QLabel* panel = m_statusPanels.at(1);
-    panel->setText(text.isEmpty() ? madeBy() : text);
-    panel->repaint();
-}
-
-void MainWindow::buildLinks()
-{
-    auto* siteLinkBox = new QWidget(this);
-    siteLinkBox->setObjectName(QStringLiteral("siteLinkBox"));
-    place(siteLinkBox, 6600, 8670, 1455, 225);
-    m_siteLink = new QLabel(QStringLiteral("hbq-marine.example"), siteLinkBox);
-    m_siteLink->setObjectName(QStringLiteral("siteLink"));
-    m_siteLink->setToolTip(QStringLiteral("HBQ Website"));
-    QFont siteFont = Look::font(QStringLiteral("Verdana"), 6.75);
-    siteFont.setStretch(QFont::SemiCondensed); // the whole address fits the status panel
-    m_siteLink->setFont(siteFont);
-    Look::setTextColour(m_siteLink, Qt::black);
-    place(m_siteLink, 60, 0, 1395, 225);
-    addLink(m_siteLink, SiteUrl);
-
-    auto* socialLinks = new QWidget(this);
-    socialLinks->setObjectName(QStringLiteral("socialLinks"));
-    place(socialLinks, 8100, 8670, 2775, 255);
-    auto* followLabel = new QLabel(QStringLiteral("follow us..."), socialLinks);
-    followLabel->setObjectName(QStringLiteral("followLabel"));
-    followLabel->setFont(Look::font(QStringLiteral("Verdana"), 6.75));
-    place(followLabel, 330, 0, 915, 240);
-
-    struct Icon
-    {
-        const char* name;
-        Artwork::LinkIcon picture;
-        int left;
-        QString tip;
-        QString target;
-    };
-    const Icon icons[] = {
-        {"facebookLink", Artwork::LinkIcon::Facebook, 1290, QStringLiteral("HBQ Facebook page"),
-         QStringLiteral("https://facebook.example.com/hbq-marine")},
-        {"linkedinLink", Artwork::LinkIcon::LinkedIn, 1590, QStringLiteral("HBQ LinkedIn page"),
-         QStringLiteral("https://linkedin.example.com/company/hbq-marine")},
-        {"twitterLink", Artwork::LinkIcon::Twitter, 1890, QStringLiteral("HBQ Twitter page"),
-         QStringLiteral("https://twitter.example.com/hbq_marine")},
-        {"blogLink", Artwork::LinkIcon::Blog, 2190, QStringLiteral("HBQ Blog"),
-         QStringLiteral("https://blog.hbq-marine.example/")},
-        {"mailLink", Artwork::LinkIcon::Mail, 2490, QStringLiteral("email to HBQ Sales"),
-         QStringLiteral("mailto:sales@hbq-marine.example")},
-    };
-    for (const Icon& icon : icons) {
-        auto* label = new QLabel(socialLinks);
-        label->setObjectName(QString::fromLatin1(icon.name));
-        label->setPixmap(Artwork::linkIcon(icon.picture, Twips::toPx(240)));
-        label->setToolTip(icon.tip);
-        place(label, icon.left, 0, 240, 240);
-        addLink(label, icon.target);
-    }
-}
-
-void MainWindow::addLink(QLabel* link, const QString& target)
-{
-    link->setProperty("linkTarget", target);
-    link->setCursor(Qt::PointingHandCursor);
-    link->setFocusPolicy(Qt::TabFocus);
-    // A link with text is read by its text; an icon by what its tip says.
-    if (link->text().isEmpty())
-        link->setAccessibleName(link->toolTip());
-    else
-        link->setAccessibleDescription(link->toolTip());
-    link->installEventFilter(this);
-}
-
-void MainWindow::buildTimers()
-{
-    m_clockTimer = new QTimer(this);
-    m_clockTimer->setObjectName(QStringLiteral("clockTimer"));
-    m_clockTimer->setInterval(60000);
-    connect(m_clockTimer, &QTimer::timeout, this, &MainWindow::tickClock);
-
-    m_newShipsTimer = new QTimer(this);
-    m_newShipsTimer->setObjectName(QStringLiteral("newShipsTimer"));
-    m_newShipsTimer->setInterval(100);
-    m_newShipsTimer->setSingleShot(true);
-    connect(m_newShipsTimer, &QTimer::timeout, this, &MainWindow::addNewShipsAndReload);
-
-    m_reconnectTimer = new QTimer(this);
-    m_reconnectTimer->setObjectName(QStringLiteral("reconnectTimer"));
-    m_reconnectTimer->setInterval(2000);
-    connect(m_reconnectTimer, &QTimer::timeout, this, &MainWindow::tryReconnect);
-
-    m_aliveTimer = new QTimer(this);
-    m_aliveTimer->setObjectName(QStringLiteral("aliveTimer"));
-    m_aliveTimer->setInterval(5000);
-    connect(m_aliveTimer, &QTimer::timeout, this, &MainWindow::checkServerAlive);
+    onClick(&WindowFrame::printPreviewClicked, &MainWindow::showStatusReport);
+    onClick(&WindowFrame::presentationClicked, &MainWindow::openPresentation);
+    onClick(&WindowFrame::aboutClicked, &MainWindow::showAboutBox);
+    onClick(&WindowFrame::endProgramClicked, &MainWindow::askToEndProgram);
+    onClick(&WindowFrame::previousYearClicked, &MainWindow::showPreviousYear);
+    onClick(&WindowFrame::nextYearClicked, &MainWindow::showNextYear);
+    onClick(&WindowFrame::dueDrillsClicked, &MainWindow::showDueDrills);
 }
 
 bool MainWindow::fillWindow()
@@ -450,10 +235,7 @@ bool MainWindow::fillWindow()
     tickClock();
     buildEvaluationPanel();
     readCompanyName();
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == QLatin1String("SplashScreen"))
-            window->close();
-    }
+    emit opened();
     watchOtherUsers();
     showAccess();
     m_drills->focusFirstDrillCell();
@@ -462,13 +244,9 @@ bool MainWindow::fillWindow()
     return true;
 }
 
-// The first panel keeps the program's name; which database is in use is in its tip, which a
-// screen reader reads as well.
 void MainWindow::showDatabaseInUse()
 {
-    const QString inUse = tr("Database: %1").arg(m_db->location().display());
-    m_statusPanels.first()->setToolTip(inUse);
-    m_statusPanels.first()->setAccessibleDescription(inUse);
+    m_frame->showDatabaseInUse(m_db->location().display());
 }
 
 // A server keeps its own backups; the program copies only a file.
@@ -502,68 +280,6 @@ void MainWindow::setCompanyName(const QString& name)
     m_evaluationPanel->setCompanyName(name);
 }
 
-void MainWindow::hidePanels()
-{
-    for (QWidget* panel : std::as_const(m_floatingPanels))
-        panel->hide();
-    m_shade->hide();
-}
-
-void MainWindow::addFloatingPanel(QWidget* panel)
-{
-    m_floatingPanels.append(panel);
-    panel->installEventFilter(this);
-}
-
-// An open panel lies in front of the grid: the grid takes no clicks, keys or wheel until the
-// panel is closed, so nothing typed or clicked there can reach a cell the panel did not mean.
-void MainWindow::panelShownOrHidden(QWidget* panel)
-{
-    const bool anyOpen = std::any_of(m_floatingPanels.cbegin(), m_floatingPanels.cend(),
-                                     [](const QWidget* open) { return !open->isHidden(); });
-    const bool wasBlocked = !m_drillGrid->isEnabled();
-    m_drillGrid->setEnabled(!anyOpen);
-    if (!panel->isHidden())
-        focusFirstControl(panel);
-    else if (wasBlocked && !anyOpen)
-        m_drillGrid->setFocus(Qt::OtherFocusReason);
-    // After the step that closed the panel (a saved total is written to its row first).
-    if (!anyOpen && m_othersChanged)
-        QTimer::singleShot(0, this, &MainWindow::otherUsersChanged);
-}
-
-void MainWindow::focusFirstControl(QWidget* panel)
-{
-    const auto controls = panel->findChildren<QWidget*>();
-    for (QWidget* control : controls) {
-        if ((control->focusPolicy() & Qt::TabFocus) && control->isEnabled() &&
-            control->isVisibleTo(panel)) {
-            control->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
-}
-
-void MainWindow::showPanel(QWidget* panel, int left, int top)
-{
-    hidePanels();
-    panel->move(Twips::toPx(left), Twips::toPx(top));
-    layShade(panel, m_shade);
-}
-
-void MainWindow::layShade(QWidget* panel, QWidget* shade)
-{
-    const int offset = Twips::toPx(ShadeOffsetTwips);
-    // In a window smaller than designed the whole panel and its shade stay in view.
-    panel->move(std::max(0, std::min(panel->x(), width() - panel->width() - offset)),
-                std::max(0, std::min(panel->y(), height() - panel->height() - offset)));
-    panel->show();
-    panel->raise();
-    shade->show();
-    shade->setGeometry(panel->x() + offset, panel->y() + offset, panel->width(), panel->height());
-    shade->stackUnder(panel);
-}
-
 // Before a report: the open edit is stored, and the report table holds the year as shown.
 bool MainWindow::storePendingEdit()
 {
@@ -572,9 +288,14 @@ bool MainWindow::storePendingEdit()
     return m_reportCurrent || !PrintDrillsTable::followsEdits(*m_db) || refillReportTable();
 }
 
+void MainWindow::hidePanels()
+{
+    m_panels->hideAll();
+}
+
 void MainWindow::tickClock()
 {
-    m_statusPanels.last()->setText(DateText::clockText(Clock::now()));
+    m_frame->showClock(Clock::now());
     m_drills->recolour(); // past midnight, other drills are due
 }
 
@@ -610,55 +331,14 @@ void MainWindow::askToEndProgram()
     }
 }
 
-// The designed window keeps its look; a larger one gives its room to the grid, the title and
-// the status line, and a smaller one takes it from them, down to where every part still shows.
-void MainWindow::buildFrameLayout()
-{
-    m_frame = std::make_unique<FrameLayout>(size());
-    using F = FrameLayout;
-    const auto follow = [this](const char* name, int how) {
-        m_frame->add(findChild<QWidget*>(QString::fromLatin1(name)), how);
-    };
-    follow("commandColumn", F::Taller);
-    for (const char* low : {"shipPicture", "lifebuoyPicture", "presentationButton", "aboutButton",
-                            "endProgramButton"})
-        follow(low, F::Bottom);
-    findChild<QLabel*>(QStringLiteral("titleBanner"))->setScaledContents(true);
-    for (const char* wide : {"titleBanner", "gridTitle", "companyLabel", "yearLabel"})
-        follow(wide, F::Wider);
-    for (const char* right : {"shipBanner", "nextYearButton", "dueDrillsButton"})
-        follow(right, F::Right);
-    m_frame->add(m_drillGrid, F::Wider | F::Taller);
-    follow("statusBar", F::Bottom | F::Wider);
-    // The second panel, for what the program is waiting for, takes the status line's room.
-    follow("statusPanel2", F::Wider);
-    for (const char* right : {"statusPanel3", "statusPanel4", "statusPanel5"})
-        follow(right, F::Right);
-    for (const char* link : {"siteLinkBox", "socialLinks"})
-        follow(link, F::Bottom | F::Right);
-    setMinimumSize(size() - QSize(Twips::toPx(SpareWidthTwips), Twips::toPx(SpareHeightTwips)));
-}
-
 void MainWindow::fitToScreen()
 {
-    const QScreen* shownOn = screen();
-    if (!shownOn)
-        return;
-    // The desktop's frame around the window, where it is known yet; else room for a title bar.
-    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (frame.isNull())
-        frame = QMargins(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
-    const QRect room = shownOn->availableGeometry();
-    resize(
-        m_frame->designedSize().boundedTo(room.size().shrunkBy(frame)).expandedTo(minimumSize()));
-    // A window moves by its frame's corner.
-    move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size().grownBy(frame), room)
-             .topLeft());
+    m_frame->fitToScreen();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
-    m_frame->apply(size());
+    m_frame->fit(size());
     QWidget::resizeEvent(event);
 }
 
@@ -687,33 +367,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-        if (auto* panel = qobject_cast<QWidget*>(watched); m_floatingPanels.contains(panel)) {
-            panelShownOrHidden(panel);
-            return false;
-        }
-    }
-    if (watched->property("linkTarget").isValid())
-        return linkEvent(watched, event) || QWidget::eventFilter(watched, event);
-    // Otherwise it is the status bar or one of its panels: passing over them resets the link.
-    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
-        Look::setTextColour(m_siteLink, Qt::black);
     return QWidget::eventFilter(watched, event);
-}
-
-bool MainWindow::linkEvent(QObject* link, QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    const bool keyPressed =
-        type == QEvent::KeyPress && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
-                                     static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space);
-    if (type == QEvent::MouseButtonRelease || keyPressed) {
-        m_shell.open(QUrl(link->property("linkTarget").toString()));
-        return true;
-    }
-    if (link == m_siteLink && (type == QEvent::Enter || type == QEvent::MouseMove))
-        Look::setTextColour(m_siteLink, LinkBlue);
-    return false;
 }
 
 // The drill status grid of the main window: loading a year into it, and the year buttons.
@@ -724,7 +378,7 @@ void MainWindow::buildGrid()
     m_drillGrid = m_drills->grid();
     connect(m_drills, &DrillGridEditor::cellStored, this, &MainWindow::onCellStored);
     connect(m_drills, &DrillGridEditor::evaluationRequested, this, &MainWindow::openQuestionnaire);
-    connect(m_drills, &DrillGridEditor::waitingForLock, this, &MainWindow::showLockWait);
+    connect(m_drills, &DrillGridEditor::waitingForLock, m_frame, &WindowFrame::showLockWait);
     connect(m_drills, &DrillGridEditor::yearStepRequested, this, [this](int step) {
         (step > 0 ? m_nextYearButton : m_previousYearButton)
             ->click(); // a disabled button stays put
@@ -794,19 +448,19 @@ void MainWindow::showYear(int year)
 void MainWindow::buildEvaluationPanel()
 {
     m_evaluationPanel = new EvaluationPanel(*m_db, m_messages, m_folder, this);
-    m_evaluationPanel->hide();
-    addFloatingPanel(m_evaluationPanel);
+    m_panels->addQuestionnaire(m_evaluationPanel);
     connect(m_evaluationPanel, &EvaluationPanel::saveRequested, this,
             &MainWindow::saveQuestionnaire);
-    connect(m_evaluationPanel, &EvaluationPanel::closed, m_shade, &QWidget::hide);
-    connect(findChild<QPushButton*>(QStringLiteral("evaluationFormButton")), &QPushButton::clicked,
-            this, &MainWindow::openBlankQuestionnaire);
+    // A blank form belongs to no drill.
+    connect(m_frame, &WindowFrame::evaluationFormClicked, this, [this] {
+        m_evaluating.reset();
+        m_panels->openBlankForm();
+    });
 }
 
 void MainWindow::openQuestionnaire(const DrillChange& edit)
 {
-    hidePanels();
-    m_evaluationPanel->move(Twips::toPx(PanelLeftTwips), Twips::toPx(PanelTopTwips));
+    m_panels->placeQuestionnaire();
     const DrillRecord* record = m_yearDrills->recordOf(edit.idDrill);
     const int drill = DrillRecord::drillOf(edit.field);
     if (!record || drill < 0)
@@ -819,14 +473,7 @@ void MainWindow::openQuestionnaire(const DrillChange& edit)
     if (!opened)
         return; // the panel has told the user why
     m_evaluating = edit;
-    layShade(m_evaluationPanel, m_shade);
-}
-
-void MainWindow::openBlankQuestionnaire()
-{
-    m_evaluating.reset(); // a blank form belongs to no drill
-    showPanel(m_evaluationPanel, PanelLeftTwips, PanelTopTwips);
-    m_evaluationPanel->openBlank();
+    m_panels->showPlaced(m_evaluationPanel);
 }
 
 // The answers and their total are one change of the evaluated drill alone; the panel stays
@@ -842,48 +489,35 @@ void MainWindow::saveQuestionnaire(const AnswersChange& answers, const QString& 
         m_evaluationPanel->finish();
 }
 
-// The floating panels of the main window for the fleet and the company name.
+// The panels over the grid: the fleet's Save gives new ships their rows, the company's name is
+// stored here.
 
 void MainWindow::buildPanels()
 {
-    m_shade = new QFrame(this);
-    m_shade->setObjectName(QStringLiteral("shade"));
-    Look::fillBackground(m_shade, ShadeGrey);
-    m_shade->hide();
-
-    m_fleetPanel = new FleetPanel(this);
-    connect(m_fleetPanel, &FleetPanel::saveClicked, this, &MainWindow::saveFleet);
-    connect(m_fleetPanel, &FleetPanel::cancelClicked, this, [this] {
-        m_fleetPanel->hide(); // drops what was typed but not stored
-        m_shade->hide();
+    m_panels = new PanelHost(*this);
+    m_fleetPanel = m_panels->fleet();
+    connect(m_panels, &PanelHost::panelsChanged, this, &MainWindow::panelsChanged);
+    connect(m_panels, &PanelHost::fleetSaved, this, [this] {
+        addDrillRowsForNewShips();
+        m_newShipsTimer->start();
     });
-    m_companyPanel = new CompanyPanel(this);
-    connect(m_companyPanel, &CompanyPanel::saveClicked, this, &MainWindow::saveCompanyName);
-    connect(m_companyPanel, &CompanyPanel::cancelClicked, this, [this] {
-        m_companyPanel->hide();
-        m_shade->hide();
-    });
-    addFloatingPanel(m_companyPanel);
-    addFloatingPanel(m_fleetPanel);
-
-    connect(findChild<QPushButton*>(QStringLiteral("fleetButton")), &QPushButton::clicked, this,
-            &MainWindow::openFleetPanel);
-    connect(findChild<QPushButton*>(QStringLiteral("companyButton")), &QPushButton::clicked, this,
-            &MainWindow::openCompanyPanel);
+    connect(m_panels, &PanelHost::companySaveRequested, this, &MainWindow::saveCompanyName);
+    connect(m_frame, &WindowFrame::fleetClicked, m_panels, &PanelHost::openFleet);
+    connect(m_frame, &WindowFrame::companyClicked, this,
+            [this] { m_panels->openCompany(m_companyLabel->text()); });
 }
 
-void MainWindow::openFleetPanel()
+// An open panel lies in front of the grid: the grid takes no clicks, keys or wheel until the
+// panel is closed, so nothing typed or clicked there can reach a cell the panel did not mean.
+void MainWindow::panelsChanged(bool anyOpen)
 {
-    showPanel(m_fleetPanel, 2280, 1440);
-}
-
-void MainWindow::saveFleet()
-{
-    m_fleetPanel->commitEdit(); // a ship typed just before "Save" belongs to the fleet
-    m_fleetPanel->hide();
-    m_shade->hide();
-    addDrillRowsForNewShips();
-    m_newShipsTimer->start();
+    const bool wasBlocked = !m_drillGrid->isEnabled();
+    m_drillGrid->setEnabled(!anyOpen);
+    if (wasBlocked && !anyOpen)
+        m_drillGrid->setFocus(Qt::OtherFocusReason);
+    // After the step that closed the panel (a saved total is written to its row first).
+    if (!anyOpen && m_othersChanged)
+        QTimer::singleShot(0, this, &MainWindow::otherUsersChanged);
 }
 
 void MainWindow::addNewShipsAndReload()
@@ -898,12 +532,6 @@ void MainWindow::addDrillRowsForNewShips()
     m_yearDrills->setYear(shownYear());
     m_yearDrills->addMissingRecords(m_ships->ships());
     m_drills->endEdit(); // the grid is rebuilt: a pending edit has no cell left to go to
-}
-
-void MainWindow::openCompanyPanel()
-{
-    m_companyPanel->startEditing(m_companyLabel->text());
-    showPanel(m_companyPanel, 2280, 2280);
 }
 
 void MainWindow::shipRenamedByOtherUser(qint64 id, const QString& startedFrom,
@@ -937,15 +565,13 @@ void MainWindow::saveCompanyName(const QString& startedFrom, const QString& type
         if (!m_messages.askToReplace(ProgramTitle, editConflictQuestion(tr("the company name"),
                                                                         write.storedNow, typed))) {
             setCompanyName(write.storedNow);
-            m_companyPanel->hide();
-            m_shade->hide();
+            hidePanels();
             return;
         }
         replaced = write.storedNow;
     }
     setCompanyName(typed);
-    m_companyPanel->hide();
-    m_shade->hide();
+    hidePanels();
 }
 
 // The drill status report of the shown year: its table follows every edit (on a server it
@@ -979,22 +605,6 @@ void MainWindow::showStatusReport()
         AppFolder::programFile(m_folder, QString::fromLatin1(DrillStatusReport::TemplateFileName)));
     m_statusReport->setDestination(ReportControl::Destination::Window);
     m_statusReport->run();
-}
-
-// "Due Drills" over the main window: opened from the year bar or by Ctrl+D, it follows the
-// shown year and every re-read, and a drill chosen there becomes the grid's current cell.
-
-void MainWindow::buildDueDrillsButton()
-{
-    auto* button = new QPushButton(tr("Due Drills"), this);
-    button->setObjectName(QStringLiteral("dueDrillsButton"));
-    button->setFont(Look::font(QStringLiteral("Lucida Sans Unicode"), 8.25));
-    button->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    button->setToolTip(
-        tr("Due Drills (%1)").arg(button->shortcut().toString(QKeySequence::NativeText)));
-    // At the right end of the year label, clear of its centred text.
-    Look::place(button, 12015, 1080, 1275, 345);
-    connect(button, &QPushButton::clicked, this, &MainWindow::showDueDrills);
 }
 
 void MainWindow::showDueDrills()
@@ -1033,9 +643,8 @@ void MainWindow::buildHistoryActions()
 {
     QAction* history = windowAction(this, "ActHistory", tr("History..."), Qt::CTRL | Qt::Key_H);
     connect(history, &QAction::triggered, this, &MainWindow::showHistory);
-    auto* fleetGrid = m_fleetPanel->findChild<QTableView*>(QStringLiteral("shipGrid"));
-    for (QAbstractItemView* grid : {static_cast<QAbstractItemView*>(m_drillGrid),
-                                    static_cast<QAbstractItemView*>(fleetGrid)}) {
+    for (QAbstractItemView* grid :
+         QList<QAbstractItemView*>{m_drillGrid, m_panels->fleet()->shipList()}) {
         grid->setContextMenuPolicy(Qt::ActionsContextMenu);
         grid->addAction(history);
         grid->installEventFilter(this);
@@ -1058,9 +667,9 @@ void MainWindow::buildHistoryActions()
 // and the drill grid otherwise; over any other panel it says why it shows nothing.
 void MainWindow::showHistory()
 {
-    if (m_fleetPanel->isVisible())
+    if (m_panels->fleetOpen())
         showShipHistory();
-    else if (m_evaluationPanel->isVisible())
+    else if (m_panels->questionnaireOpen())
         showDrillHistory(m_evaluating ? m_yearDrills->recordOf(m_evaluating->idDrill) : nullptr);
     else if (m_drillGrid->isEnabled())
         showDrillHistory(m_drills->currentRecord());
@@ -1100,8 +709,7 @@ void MainWindow::showDrillHistory(const DrillRecord* record)
 
 void MainWindow::showShipHistory()
 {
-    const QModelIndex current =
-        m_fleetPanel->findChild<QTableView*>(QStringLiteral("shipGrid"))->currentIndex();
+    const QModelIndex current = m_panels->fleet()->shipList()->currentIndex();
     const Ship ship = current.isValid() ? m_ships->ships().value(current.row()) : Ship();
     if (ship.id == 0) {
         m_messages.tell(Messages::Icon::Information, ProgramTitle,
@@ -1317,16 +925,8 @@ void MainWindow::showAccess()
 
 void MainWindow::setReadOnly(bool readOnly, const QString& role)
 {
-    for (const char* name : {"saveCompanyButton", "saveFleetButton", "confirmButton"}) {
-        for (auto* button : findChildren<QAbstractButton*>(QLatin1String(name)))
-            button->setEnabled(!readOnly);
-    }
+    m_panels->setReadOnly(readOnly);
     m_drills->setReadOnly(readOnly);
-    for (auto* list : m_fleetPanel->findChildren<QAbstractItemView*>())
-        list->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
-                                       : QAbstractItemView::DoubleClicked |
-                                             QAbstractItemView::EditKeyPressed |
-                                             QAbstractItemView::AnyKeyPressed);
-    m_statusPanels.at(StatusLinePanel)
-        ->setText(readOnly ? tr("Read only: %1 may not change the data").arg(role) : QString());
+    m_frame->showStatusLine(readOnly ? tr("Read only: %1 may not change the data").arg(role)
+                                     : QString());
 }

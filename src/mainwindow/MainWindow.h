@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Ticker.h"
 #include "data/ChangeHistory.h"
 #include "data/DatabaseLocation.h"
 #include "history/HistoryWindow.h"
@@ -12,11 +13,9 @@
 #include <optional>
 
 class ChangeWatch;
-class CompanyPanel;
 class DrillDatabase;
 class DueDrillsWindow;
 class EvaluationPanel;
-class FrameLayout;
 class ReportControl;
 class ServerProbe;
 class FleetPanel;
@@ -24,20 +23,21 @@ class DrillDataSource;
 class DrillGridView;
 class Messages;
 class QAbstractItemView;
-class QFrame;
 class QLabel;
 class QPushButton;
-class QTimer;
 class Shell;
 class ShipTableModel;
+class PanelHost;
+class WindowFrame;
 
 // The working window: the yearly drill grid with its frame, buttons, panels and status bar.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
+    // The window's timed steps come from the tickers: a test hands it ones it fires itself.
     MainWindow(QString applicationFolder, Messages& messages, Shell& shell,
-               QWidget* parent = nullptr);
+               Tickers& tickers = Tickers::timed(), QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Opens the database and fills the window. False when the database cannot be used;
@@ -47,24 +47,8 @@ public:
     // False when the shown year could not be read; the user has been told, and the grid and
     // m_yearLabel show the year read before (none at the first load).
     bool loadYear();
-    // Gives every ship without a drill row in the shown year its row.
-    void addDrillRowsForNewShips();
-    // Refills the report table with the shown year; false when it could not.
-    bool refillReportTable();
-    void hidePanels();
-    void layShade(QWidget* panel, QWidget* shade);
-    // True when the shown year is closed: the user has been told by whom and when, and no
-    // edit may begin.
-    bool refuseClosedYearEdit();
-    // The year the grid shows, as m_yearLabel names it.
-    int shownYear() const { return m_year; }
 
-    // Makes the drill of the shown year the grid's current cell, in view and with the focus.
-    void goToDrill(qint64 idDrill, int drill);
     const DrillDatabase& database() const { return *m_db; }
-    // A role that may only read: editing and the panels' Save are off, and the status line says
-    // so, naming the role; reports and exports still work.
-    void setReadOnly(bool readOnly, const QString& role);
 
     // Opens no larger than the room the screen offers, in its middle; at the designed size
     // where it fits.
@@ -75,40 +59,47 @@ public:
     // The code page of an Access 97 file offered for take-over, when its own is wrong.
     void setAccessCodePage(const QString& codePage) { m_accessCodePage = codePage; }
 
+signals:
+    // The database is open and the year read: the splash screen may go.
+    void opened();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildCommandColumn();
-    void buildFrameLayout();
-    void buildTitleArea();
-    void buildStatusBar();
-    void showLockWait(const QString& text);
-    void buildLinks();
+    // Gives every ship without a drill row in the shown year its row.
+    void addDrillRowsForNewShips();
+    // Refills the report table with the shown year; false when it could not.
+    bool refillReportTable();
+    void hidePanels();
+    // True when the shown year is closed: the user has been told by whom and when, and no
+    // edit may begin.
+    bool refuseClosedYearEdit();
+    // The year the grid shows, as m_yearLabel names it.
+    int shownYear() const { return m_year; }
+    // Makes the drill of the shown year the grid's current cell, in view and with the focus.
+    void goToDrill(qint64 idDrill, int drill);
+    // A role that may only read: editing and the panels' Save are off, and the status line says
+    // so, naming the role; reports and exports still work.
+    void setReadOnly(bool readOnly, const QString& role);
+
+    void buildFrame();
     void buildGrid();
-    void buildTimers();
-    void addLink(QLabel* link, const QString& target);
+    void buildTimers(Tickers& tickers);
     void setYearCaption(int year);
     void onCellStored(bool reportRefilled);
-    bool linkEvent(QObject* link, QEvent* event);
     void showNextYear();
     void showPreviousYear();
     void showYear(int year);
     void buildPanels();
-    void openFleetPanel();
-    void saveFleet();
+    void panelsChanged(bool anyOpen);
     void addNewShipsAndReload();
-    void openCompanyPanel();
     void saveCompanyName(const QString& startedFrom, const QString& typed);
     void shipRenamedByOtherUser(qint64 id, const QString& startedFrom, const QString& storedNow,
                                 const QString& typed);
     void setCompanyName(const QString& name);
-    void showPanel(QWidget* panel, int left, int top);
-    void addFloatingPanel(QWidget* panel);
-    void panelShownOrHidden(QWidget* panel);
-    void focusFirstControl(QWidget* panel);
     void openPresentation();
     void showAboutBox();
     void askToEndProgram();
@@ -116,7 +107,6 @@ private:
     void showStatusReport();
     void buildEvaluationPanel();
     void openQuestionnaire(const DrillChange& edit);
-    void openBlankQuestionnaire();
     void saveQuestionnaire(const AnswersChange& answers, const QString& total);
     void tickClock();
     void readCompanyName();
@@ -137,7 +127,6 @@ private:
     void showAccess();
     void showDatabaseInUse();
     QString newestBackupSentence() const;
-    void buildDueDrillsButton();
     void showDueDrills();
     void buildHistoryActions();
     void showHistory();
@@ -160,34 +149,29 @@ private:
     std::unique_ptr<ChangeWatch> m_watch;
     std::unique_ptr<ServerProbe> m_probe; // asks in the background whether the server is back
 
-    QFrame* m_commandColumn = nullptr;
-    QLabel* m_gridTitle = nullptr;
+    WindowFrame* m_frame = nullptr;
+    PanelHost* m_panels = nullptr;
+    // Parts of the frame and the panels that the year and the session work on.
     QLabel* m_companyLabel = nullptr;
     QLabel* m_yearLabel = nullptr;
+    QPushButton* m_previousYearButton = nullptr;
+    QPushButton* m_nextYearButton = nullptr;
+    QList<QLabel*> m_statusPanels;
+    FleetPanel* m_fleetPanel = nullptr;
+    EvaluationPanel* m_evaluationPanel = nullptr;
     int m_year = 0;
     bool m_reportCurrent = false; // the report table holds the shown year as the grid shows it
     bool m_othersChanged = false; // other users changed the data while a panel was open
-    QPushButton* m_previousYearButton = nullptr;
-    QPushButton* m_nextYearButton = nullptr;
     DrillGridEditor* m_drills = nullptr;
-    DrillGridView* m_drillGrid = nullptr; // the grid of m_drills
-    QFrame* m_statusBar = nullptr;
-    QList<QLabel*> m_statusPanels;
-    QLabel* m_siteLink = nullptr;
-    QFrame* m_shade = nullptr;
-    FleetPanel* m_fleetPanel = nullptr;
-    CompanyPanel* m_companyPanel = nullptr;
-    EvaluationPanel* m_evaluationPanel = nullptr;
+    DrillGridView* m_drillGrid = nullptr;    // the grid of m_drills
     std::optional<DrillChange> m_evaluating; // the evaluation field whose questionnaire is open
     std::unique_ptr<ReportControl> m_statusReport;
-    std::unique_ptr<FrameLayout> m_frame;
-    QList<QWidget*> m_floatingPanels;
-    QTimer* m_clockTimer = nullptr;
-    QTimer* m_newShipsTimer = nullptr;
-    QTimer* m_reconnectTimer = nullptr;     // ticks while the server connection is being made again
+    Ticker* m_clockTimer = nullptr;
+    Ticker* m_newShipsTimer = nullptr;
+    Ticker* m_reconnectTimer = nullptr;     // ticks while the server connection is being made again
     bool m_tellingLost = false;             // the "connection lost" box is open
     bool m_reconnectedWhileTelling = false; // and the connection came back meanwhile
     DueDrillsWindow* m_dueDrills = nullptr;
-    QTimer* m_aliveTimer = nullptr;           // asks now and then whether the server still answers
+    Ticker* m_aliveTimer = nullptr;           // asks now and then whether the server still answers
     static constexpr int StatusLinePanel = 3; // says why the window cannot write
 };

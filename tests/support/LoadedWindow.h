@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Fixture.h"
+#include "KeptTickers.h"
 #include "common/Clock.h"
 #include "mainwindow/DrillColumns.h"
 #include "mainwindow/DrillGridView.h"
@@ -9,10 +10,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -33,7 +34,7 @@ struct LoadedWindow
 
     bool load()
     {
-        window = std::make_unique<MainWindow>(fixture.folder(), messages, shell);
+        window = std::make_unique<MainWindow>(fixture.folder(), messages, shell, tickers);
         if (database)
             window->setDatabase(*database);
         return window->fillWindow();
@@ -52,14 +53,17 @@ struct LoadedWindow
     // Waits until the deferred steps that are due have run.
     bool settle() const
     {
-        auto* timer = child<QTimer>("newShipsTimer");
-        return QTest::qWaitFor([timer] { return !timer->isActive(); });
+        Ticker* newShips = tickers[Ticker::Step::NewShips];
+        return QTest::qWaitFor([newShips] { return !newShips->isActive(); });
     }
 
     void press(const char* button) const
     {
         QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);
     }
+
+    // The year the year bar names.
+    int shownYear() const { return child<QLabel>("yearLabel")->text().section(u' ', 2, 2).toInt(); }
 
     DrillGridView* grid() const { return child<DrillGridView>("drillGrid"); }
     const QAbstractItemModel* model() const { return grid()->model(); }
@@ -159,5 +163,6 @@ struct LoadedWindow
     std::optional<DatabaseLocation> database;
     RecordingMessages messages;
     RecordingShell shell;
+    KeptTickers tickers;
     std::unique_ptr<MainWindow> window;
 };
