@@ -2,6 +2,8 @@
 
 #include "Fixture.h"
 #include "common/Clock.h"
+#include "data/DatabaseWorker.h"
+#include "data/DrillStore.h"
 #include "mainwindow/DrillColumns.h"
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
@@ -11,6 +13,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QLocale>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -49,11 +52,25 @@ struct LoadedWindow
         return QTest::qWaitForWindowExposed(window.get()) && settle();
     }
 
-    // Waits until the deferred steps that are due have run.
+    // Waits until the deferred steps that are due have run, and a year being read has arrived
+    // (the busy cursor shows until then).
     bool settle() const
     {
         auto* timer = child<QTimer>("newShipsTimer");
-        return QTest::qWaitFor([timer] { return !timer->isActive(); });
+        return QTest::qWaitFor(
+            [timer] { return !timer->isActive() && !QGuiApplication::overrideCursor(); });
+    }
+
+    // Runs a statement on the connection that does the window's drill work, on its thread.
+    bool execOnWorker(const QString& sql) const
+    {
+        auto* worker = window->findChild<DatabaseWorker*>();
+        std::optional<bool> done;
+        worker->post(
+            worker,
+            [sql](DrillStore& store) { return QSqlQuery(store.database().connection()).exec(sql); },
+            [&](bool executed) { done = executed; });
+        return QTest::qWaitFor([&] { return done.has_value(); }) && *done;
     }
 
     void press(const char* button) const
