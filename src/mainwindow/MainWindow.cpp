@@ -147,6 +147,8 @@ MainWindow::~MainWindow()
     // The grid, its editor and the panels read the year's drills and the ships until they are
     // gone; they go first, while the data they read is still there.
     qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+    if (m_yearDrills && m_yearDrills->isLoading())
+        QGuiApplication::restoreOverrideCursor(); // the busy cursor of a year still on its way
 }
 
 void MainWindow::buildCommandColumn()
@@ -425,6 +427,7 @@ bool MainWindow::fillWindow()
         showYearClosure();
         return refuseClosedYearEdit();
     });
+    // Runs on the worker's thread, in the transaction of the edit; the window waits meanwhile.
     if (PrintDrillsTable::followsEdits(*m_db))
         m_drills->setAlongside([this] {
             return PrintDrillsTable::refillWithin(m_worker->database(), shownYear(),

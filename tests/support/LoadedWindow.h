@@ -73,9 +73,11 @@ struct LoadedWindow
         return QTest::qWaitFor([&] { return done.has_value(); }) && *done;
     }
 
+    // Clicks the button, and waits for what it began, as a user waits for the window.
     void press(const char* button) const
     {
         QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);
+        settle();
     }
 
     DrillGridView* grid() const { return child<DrillGridView>("drillGrid"); }
