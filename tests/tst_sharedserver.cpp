@@ -210,7 +210,8 @@ private:
 };
 
 // The fleet of three in a window, on a file or on the server, and another user who locks its
-// drills once it has loaded, until release(): on a file a write lock, on the server the table's.
+// drills once it has loaded (on a file a write lock, on the server the table's), changes MV
+// Bravo's master meanwhile, and commits on release().
 struct LockedFleet
 {
     explicit LockedFleet(bool onServer)
@@ -230,12 +231,13 @@ struct LockedFleet
                    ? lock->exec(QStringLiteral("BEGIN")) &&
                          lock->exec(QStringLiteral("LOCK TABLE Drills IN ACCESS EXCLUSIVE MODE"))
                    : lock->exec(QStringLiteral("BEGIN EXCLUSIVE"));
-        return held;
+        return held && lock->exec(QStringLiteral("UPDATE Drills SET Master = 'By the holder' "
+                                                 "WHERE ShipName = 'MV Bravo'"));
     }
     void release()
     {
         if (std::exchange(held, false))
-            lock->exec(QStringLiteral("ROLLBACK"));
+            lock->exec(QStringLiteral("COMMIT"));
     }
     // MV Alpha's master of 2026, as the other user reads it.
     QString alphasMaster() const
@@ -1030,7 +1032,9 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!QGuiApplication::overrideCursor());
         locked.release();
-        QTest::qWait(1000); // the read given up has ended by now
+        // The read given up ends, and what the other user changed arrives all the same.
+        QTRY_COMPARE_WITH_TIMEOUT(w.cellText(Bravo, DrillRecord::Master),
+                                  QStringLiteral("By the holder"), 2000);
         QCOMPARE(w.child<QLabel>("yearLabel")->text(), QStringLiteral("Year - 2026"));
         QCOMPARE(w.shipRows(), 3);
         QVERIFY(w.type(Alpha, DrillRecord::Master, QStringLiteral("After the lock")));
