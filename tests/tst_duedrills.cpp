@@ -178,6 +178,7 @@ private slots:
         QTRY_VERIFY(w.child<DueDrillsWindow>("DueDrillsWindow") &&
                     w.child<DueDrillsWindow>("DueDrillsWindow")->isVisible());
         auto* due = w.child<DueDrillsWindow>("DueDrillsWindow");
+        QTRY_VERIFY(!due->findChild<QLabel*>("countsLabel")->text().isEmpty()); // read by now
         const QString counts = due->findChild<QLabel*>("countsLabel")->text();
         for (const char* count :
              {"1 overdue", "1 due today or in the next 30 days", "2 not scheduled"})
