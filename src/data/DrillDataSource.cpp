@@ -5,6 +5,8 @@
 
 #include <QEventLoop>
 
+#include <utility>
+
 namespace {
 
 struct YearLoad
