@@ -532,9 +532,8 @@ private slots:
     {
         LoadedWindow w({"MV Alpha"});
         QVERIFY(w.loadAndShow());
-        QSqlQuery full(w.window->database().connection());
-        QVERIFY(full.exec(QStringLiteral("PRAGMA page_count")) && full.next());
-        QVERIFY(full.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(full.value(0).toInt())));
+        const int pages = w.fixture.scalar(QStringLiteral("PRAGMA page_count")).toInt();
+        QVERIFY(w.execOnWorker(QStringLiteral("PRAGMA max_page_count = %1").arg(pages)));
         QVERIFY(w.clickCell(QStringLiteral("MV Alpha"), DrillRecord::Master));
         QVERIFY(w.box());
         const QString pasted = QString(6000, u'x') + u'y';
@@ -728,15 +727,8 @@ private slots:
     {
         LoadedWindow w(2000);
         QVERIFY(w.loadAndShow());
-        QSqlDatabase program;
-        for (const QString& name : QSqlDatabase::connectionNames()) {
-            if (name.startsWith(QStringLiteral("orx-")))
-                program = QSqlDatabase::database(name);
-        }
-        QSqlQuery limit(program);
-        QVERIFY(limit.exec(QStringLiteral("PRAGMA page_count")) && limit.next());
-        QVERIFY(
-            limit.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(limit.value(0).toInt())));
+        const int pages = w.fixture.scalar(QStringLiteral("PRAGMA page_count")).toInt();
+        QVERIFY(w.execOnWorker(QStringLiteral("PRAGMA max_page_count = %1").arg(pages)));
 
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("Adding the drill rows of a year failed"));
@@ -754,7 +746,7 @@ private slots:
                 .toInt(),
             0);
 
-        QVERIFY(limit.exec(QStringLiteral("PRAGMA max_page_count = 1073741823")));
+        QVERIFY(w.execOnWorker(QStringLiteral("PRAGMA max_page_count = 1073741823")));
         w.press("nextYearButton");
         w.press("previousYearButton");
         QVERIFY(w.settle());

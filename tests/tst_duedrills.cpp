@@ -178,6 +178,7 @@ private slots:
         QTRY_VERIFY(w.child<DueDrillsWindow>("DueDrillsWindow") &&
                     w.child<DueDrillsWindow>("DueDrillsWindow")->isVisible());
         auto* due = w.child<DueDrillsWindow>("DueDrillsWindow");
+        QTRY_VERIFY(!due->findChild<QLabel*>("countsLabel")->text().isEmpty()); // read by now
         const QString counts = due->findChild<QLabel*>("countsLabel")->text();
         for (const char* count :
              {"1 overdue", "1 due today or in the next 30 days", "2 not scheduled"})
@@ -223,7 +224,8 @@ private slots:
         QVERIFY(due && due->isVisible());
         auto* counts = due->findChild<QLabel*>("countsLabel");
         if (lockedAtOpening) {
-            QVERIFY2(counts->text().contains(QLatin1String("lock")), qPrintable(counts->text()));
+            QTRY_VERIFY2(counts->text().contains(QLatin1String("lock")),
+                         qPrintable(counts->text()));
             QVERIFY(lock.exec(QStringLiteral("COMMIT")));
         }
         QTRY_VERIFY2(counts->text().startsWith(QLatin1String("1 overdue")),
@@ -246,6 +248,7 @@ private slots:
         QVERIFY(w.loadAndShow());
         w.press("dueDrillsButton");
         auto* due = w.child<DueDrillsWindow>("DueDrillsWindow");
+        QTRY_VERIFY(due->findChild<QPushButton*>("printFormButton")->isEnabled());
         QTest::mouseClick(due->findChild<QPushButton*>("printFormButton"), Qt::LeftButton);
         auto* preview = w.child<ReportPreview>("ReportPreview");
         QVERIFY(preview);

@@ -180,8 +180,8 @@ private slots:
         QVERIFY(history && history->isVisible());
         auto* list = history->findChild<QTreeWidget*>();
         if (lockedAtOpening) {
-            QVERIFY2(list->topLevelItem(0)->text(0).contains(QStringLiteral("lock")),
-                     qPrintable(list->topLevelItem(0)->text(0)));
+            QTRY_VERIFY(list->topLevelItem(0) &&
+                        list->topLevelItem(0)->text(0).contains(QStringLiteral("lock")));
             QVERIFY(lock.exec(QStringLiteral("COMMIT")));
         }
         QTRY_VERIFY(list->hasFocus());
@@ -326,6 +326,7 @@ private slots:
         QVERIFY(history);
         QVERIFY2(history->windowTitle().contains(Alpha), qPrintable(history->windowTitle()));
         auto* list = history->findChild<QTreeWidget*>();
+        QTRY_VERIFY(list->topLevelItemCount() > 1);
         QVERIFY(!list->isColumnHidden(Year));
         const QStringList newest = {list->topLevelItem(0)->text(Year),
                                     list->topLevelItem(0)->text(Field),

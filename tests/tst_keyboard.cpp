@@ -47,6 +47,7 @@ public:
     {
         QTest::keyClick(focused(), key, modifiers);
         QCoreApplication::processEvents();
+        settle(); // a year step arrives
     }
     void type(const QString& text) const
     {

@@ -146,7 +146,8 @@ private slots:
         QVERIFY(w.loadAndShow());
         for (const QString& name : opening) {
             QAbstractButton* button = nullptr;
-            QTRY_VERIFY((button = w.shown<QAbstractButton>(qPrintable(name))));
+            QTRY_VERIFY((button = w.shown<QAbstractButton>(qPrintable(name))) &&
+                        button->isEnabled());
             QTest::mouseClick(button, Qt::LeftButton);
         }
         QWidget* widget = nullptr;

@@ -32,7 +32,9 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -110,9 +112,13 @@ struct FarNetwork
 
 struct ServerWindow : LoadedWindow
 {
-    explicit ServerWindow(const DatabaseLocation& location)
+    explicit ServerWindow(const DatabaseLocation& location) : ServerWindow(QStringList())
     {
         database = location;
+    }
+    // The same window on a file of the given fleet.
+    explicit ServerWindow(const QStringList& ships) : LoadedWindow(ships)
+    {
         for (const char* name : {"Drills.rpt", "DrillEval.rpt"})
             QFile::copy(
                 QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name)),
@@ -201,6 +207,58 @@ private:
     QTimer m_ticker;
     QElapsedTimer m_sinceTick;
     qint64 m_longest = 0;
+};
+
+// The fleet of three in a window, on a file or on the server, and another user who locks its
+// drills once it has loaded (on a file a write lock, on the server the table's), changes MV
+// Bravo's master meanwhile, and commits on release().
+struct LockedFleet
+{
+    explicit LockedFleet(bool onServer)
+        : onServer(onServer), window(onServer ? std::make_unique<ServerWindow>(fleet.location)
+                                              : std::make_unique<ServerWindow>(QStringList{
+                                                    Alpha, Bravo, QStringLiteral("MV Charlie")}))
+    {
+    }
+    ~LockedFleet() { release(); }
+
+    bool loadAndLock()
+    {
+        if (!fleet.failure.isEmpty() || !window->loadAndShow())
+            return false;
+        lock.emplace(other());
+        held = onServer
+                   ? lock->exec(QStringLiteral("BEGIN")) &&
+                         lock->exec(QStringLiteral("LOCK TABLE Drills IN ACCESS EXCLUSIVE MODE"))
+                   : lock->exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        return held && lock->exec(QStringLiteral("UPDATE Drills SET Master = 'By the holder' "
+                                                 "WHERE ShipName = 'MV Bravo'"));
+    }
+    void release()
+    {
+        if (std::exchange(held, false))
+            lock->exec(QStringLiteral("COMMIT"));
+    }
+    // MV Alpha's master of 2026, as the other user reads it.
+    QString alphasMaster() const
+    {
+        QSqlQuery query(other());
+        return query.exec(QStringLiteral("SELECT Master FROM Drills WHERE ShipName = 'MV Alpha' "
+                                         "AND YearDrill = 2026")) &&
+                       query.next()
+                   ? query.value(0).toString()
+                   : QString();
+    }
+    QSqlDatabase other() const
+    {
+        return onServer ? fleet.other.connection() : window->fixture.db();
+    }
+
+    ServerFleet fleet;
+    bool onServer;
+    std::unique_ptr<ServerWindow> window;
+    std::optional<QSqlQuery> lock;
+    bool held = false;
 };
 
 } // namespace
@@ -918,6 +976,116 @@ private slots:
         QCOMPARE(w.box() != nullptr, !closedByAnother);
         QCOMPARE(w.messages.shown.size(), closedByAnother ? 1 : 0);
         QCOMPARE(network.roundTrips() - before, 0LL);
+    }
+
+    // Another user holds a lock for 8 s, on the file or on the server, while this user edits,
+    // opens the due list and steps the year: the window answers all the while, says what
+    // waits, keeps the typed text, and does what waited once the lock has ended.
+    void aLockHeldElsewhereNeverStallsTheWindow_data()
+    {
+        QTest::addColumn<bool>("onServer");
+        QTest::newRow("file") << false;
+        QTest::newRow("server") << true;
+    }
+    void aLockHeldElsewhereNeverStallsTheWindow()
+    {
+        QFETCH(bool, onServer);
+        LockedFleet locked(onServer);
+        QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
+        ServerWindow& w = *locked.window;
+        QTimer release;
+        QObject::connect(&release, &QTimer::timeout, [&] { locked.release(); });
+        release.start(8000);
+        EventGaps gaps;
+        QString waitingSaid;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout,
+                         [&] { waitingSaid = w.child<QLabel>("statusPanel2")->text(); });
+        look.setSingleShot(true);
+        look.start(1000);
+        QVERIFY(w.type(Alpha, DrillRecord::Master, QStringLiteral("Under a lock")));
+        QVERIFY(w.enter());
+        QVERIFY2(waitingSaid.contains(QStringLiteral("Waiting for another user")),
+                 qPrintable(waitingSaid));
+        QVERIFY2(w.messages.shown.value(0).text.contains(QStringLiteral("still in its box")),
+                 qPrintable(w.messages.shown.value(0).text));
+        QCOMPARE(w.box()->text(), QStringLiteral("Under a lock"));
+        w.press("dueDrillsButton");
+        auto* counts = w.child<QLabel>("countsLabel");
+        QTRY_VERIFY2(counts->text().contains(QStringLiteral("lock")), qPrintable(counts->text()));
+        w.press("previousYearButton"); // stores the typed text in its year first
+        QTRY_COMPARE_WITH_TIMEOUT(w.child<QLabel>("yearLabel")->text(),
+                                  QStringLiteral("Year - 2025"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(counts->text().startsWith(QStringLiteral("0 overdue")), 5000);
+        QCOMPARE(locked.alphasMaster(), QStringLiteral("Under a lock"));
+        QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
+    }
+
+    // A year step held up by another user's lock: Escape keeps the year shown, and the grid
+    // takes edits as before.
+    void escapeKeepsTheShownYearWhileALockHoldsUpTheNext_data()
+    {
+        aLockHeldElsewhereNeverStallsTheWindow_data();
+    }
+    void escapeKeepsTheShownYearWhileALockHoldsUpTheNext()
+    {
+        QFETCH(bool, onServer);
+        LockedFleet locked(onServer);
+        QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
+        ServerWindow& w = *locked.window;
+        QTest::mouseClick(w.child<QAbstractButton>("previousYearButton"), Qt::LeftButton);
+        QTRY_VERIFY(w.child<QLabel>("statusPanel2")->text().contains(QStringLiteral("2025")));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        locked.release();
+        // The read given up ends, and what the other user changed arrives all the same.
+        QTRY_COMPARE_WITH_TIMEOUT(w.cellText(Bravo, DrillRecord::Master),
+                                  QStringLiteral("By the holder"), 2000);
+        QCOMPARE(w.child<QLabel>("yearLabel")->text(), QStringLiteral("Year - 2026"));
+        QCOMPARE(w.shipRows(), 3);
+        QVERIFY(w.type(Alpha, DrillRecord::Master, QStringLiteral("After the lock")));
+        QVERIFY(w.enter());
+        QCOMPARE(locked.alphasMaster(), QStringLiteral("After the lock"));
+        QVERIFY(w.messages.shown.isEmpty());
+    }
+
+    // Far from the server, a request of the window costs as few round trips as it can: an
+    // edit one, a step to a year that has its rows two (its drills, and whether it is closed).
+    void aRequestCostsItsFewestRoundTrips_data()
+    {
+        QTest::addColumn<bool>("yearStep");
+        QTest::addColumn<long long>("roundTrips");
+        QTest::newRow("an edit") << false << 1LL;
+        QTest::newRow("a year step") << true << 2LL;
+    }
+    void aRequestCostsItsFewestRoundTrips()
+    {
+        QFETCH(bool, yearStep);
+        QFETCH(long long, roundTrips);
+        ServerFleet fleet;
+        QVERIFY2(fleet.failure.isEmpty(), qPrintable(fleet.failure));
+        QCOMPARE(YearRows::addMissing(fleet.other, 2025), 3);
+        FarNetwork far(fleet.location, std::chrono::milliseconds(25));
+        ServerWindow w(far.location);
+        QVERIFY(w.loadAndShow());
+        // The first edit makes the connection's statement; from then on it is used.
+        QVERIFY(w.type(Bravo, DrillRecord::Master, QStringLiteral("First")));
+        QVERIFY(w.enter());
+        QTest::qWait(300);
+        w.tickers[Ticker::Step::ServerAlive]->start(); // its next question is five seconds away
+        const long long before = far.proxy.roundTrips();
+        if (yearStep) {
+            w.press("previousYearButton");
+            QVERIFY(w.settle());
+            QCOMPARE(w.child<QLabel>("yearLabel")->text(), QStringLiteral("Year - 2025"));
+        } else {
+            QVERIFY(w.type(Alpha, DrillRecord::Master, QStringLiteral("One trip")));
+            QVERIFY(w.enter());
+            QCOMPARE(fleet.masterOf(Alpha), QVariant(QStringLiteral("One trip")));
+        }
+        QTest::qWait(300); // nothing follows
+        QCOMPARE(far.proxy.roundTrips() - before, roundTrips);
+        QVERIFY(w.messages.shown.isEmpty());
     }
 
     // The server's network goes quiet: the window notices, and while it tries to connect

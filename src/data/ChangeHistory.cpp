@@ -31,10 +31,11 @@ std::optional<QList<ChangeEntry>> entriesOf(DrillDatabase& db, const QString& wh
         *lockedOut = false;
     QSqlQuery query(db.connection());
     query.setForwardOnly(true);
-    query.prepare(Selected + where);
+    // A server may refuse the statement already, under another user's lock.
+    const bool prepared = query.prepare(Selected + where);
     for (const QVariant& value : values)
         query.addBindValue(value);
-    if (!DrillDatabase::exec(query, context)) {
+    if (!prepared || !DrillDatabase::exec(query, context)) {
         if (lockedOut)
             *lockedOut = db.dialect().isWaitExceeded(query.lastError().nativeErrorCode());
         return std::nullopt;

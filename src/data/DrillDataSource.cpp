@@ -1,227 +1,205 @@
 #include "data/DrillDataSource.h"
 
-#include "common/DateText.h"
-#include "data/Dialect.h"
-#include "data/DrillDatabase.h"
-#include "data/Schema.h"
-#include "data/YearClosure.h"
-#include "data/YearRows.h"
+#include "data/DatabaseWorker.h"
+#include "data/DrillStore.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QtDebug>
+#include <QEventLoop>
 
-#include <algorithm>
-#include <optional>
+#include <utility>
 
 namespace {
 
-// The field behind a writable column, as the statement names it; empty for the others.
-QString fieldName(DrillDataSource::Column column)
+struct YearLoad
 {
-    const bool writable = column >= DrillRecord::DrillDate && column <= DrillRecord::Master1;
-    return writable ? Schema::drillColumns().at(column) : QString();
-}
+    DrillDataSource::Load load = DrillDataSource::Load::NotRead;
+    YearRead read;
+};
 
-DrillRecord recordRead(const QSqlQuery& query)
+// A year whose rows could not be made is read, and shown, as the empty year it still is.
+YearLoad loadYear(DrillStore& store, int year, bool makeRows, qsizetype expected)
 {
-    DrillRecord record;
-    record.idDrill = query.value(DrillRecord::IDDrill).toLongLong();
-    record.idShip = query.value(DrillRecord::IDShip).toLongLong();
-    record.shipName = query.value(DrillRecord::ShipName).toString();
-    record.year = query.value(DrillRecord::YearDrill).toInt();
-    for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column)
-        record.set(DrillRecord::Column(column), query.value(column).toString());
-    return record;
-}
-
-// A stored form as bound: nothing is NULL.
-QVariant boundValue(const QString& stored)
-{
-    return stored.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(stored);
-}
-
-// What the database holds, in the stored form the records keep.
-QString storedForm(DrillRecord::Column field, const QVariant& raw)
-{
-    DrillRecord record;
-    record.set(field, raw.toString());
-    return record.stored(field);
-}
-
-using Outcome = DrillWriteResult::Outcome;
-
-EvaluationTable::Answers wantedAnswers(const DrillChange& change)
-{
-    return change.answers ? change.answers->wanted : EvaluationTable::Answers{};
-}
-
-EvaluationTable::Drill evaluatedDrill(const DrillChange& change)
-{
-    return DrillRecord::drillOf(change.field) == 1 ? EvaluationTable::Drill::Second
-                                                   : EvaluationTable::Drill::First;
-}
-
-DrillWriteResult refusal(DatabaseLocation::Engine engine, const QSqlError& error)
-{
-    const bool busy = Dialect::isWaitExceeded(engine, error.nativeErrorCode());
-    return {busy ? Outcome::Busy : Outcome::Failed, {}, DataFailure::of(error), true};
+    using Load = DrillDataSource::Load;
+    YearLoad done{Load::NotRead, store.readYear(year, expected)};
+    if (!done.read.read)
+        return done;
+    done.load = Load::Read;
+    if (!done.read.records.isEmpty() || !makeRows)
+        return done;
+    DataFailure failure;
+    if (!store.addFleetYear(year, &failure)) {
+        done.load = Load::RowsNotMade;
+        done.read.failure = failure;
+        return done;
+    }
+    done.read = store.readYear(year, expected);
+    done.load = done.read.read ? Load::Read : Load::NotRead;
+    return done;
 }
 
 } // namespace
 
-// What one compare-and-set found: whether it wrote, and if not, whether the drill is still
-// there and what its field holds; or the database's refusal.
-struct DrillDataSource::FieldSwap
-{
-    bool written = false;
-    bool present = true;
-    QVariant held;
-    std::optional<QSqlError> error;
-    EvaluationTable::Answers heldAnswers{}; // of a change with answers
-
-    static FieldSwap wrote() { return {true, true, {}, {}, {}}; }
-    static FieldSwap holding(bool present, const QVariant& held,
-                             const EvaluationTable::Answers& answers = {})
-    {
-        return {false, present, held, {}, answers};
-    }
-    static FieldSwap refused(const QSqlError& error) { return {false, false, {}, error, {}}; }
-};
-
-DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent) : QObject(parent), m_db(db)
+DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent)
+    : QObject(parent), m_store(std::make_unique<DrillStore>(db))
 {
     setObjectName(QStringLiteral("yearDrills"));
 }
 
+DrillDataSource::DrillDataSource(DatabaseWorker& worker, QObject* parent)
+    : QObject(parent), m_worker(&worker)
+{
+    setObjectName(QStringLiteral("yearDrills"));
+}
+
+DrillDataSource::~DrillDataSource() = default;
+
+// Waits for the worker's answer; without a worker, the work is done here and now.
+template <typename Result, typename Work> Result DrillDataSource::call(Work work)
+{
+    if (!m_worker)
+        return work(*m_store);
+    std::optional<Result> answer;
+    QEventLoop loop;
+    ++m_waits;
+    m_worker->post(this, std::move(work), [&](const Result& result) {
+        answer = result;
+        loop.quit();
+    });
+    // The editing pipeline is not re-entrant: keys typed meanwhile are delivered afterwards.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (--m_waits == 0) {
+        for (const auto& heldBack : std::exchange(m_heldBack, {}))
+            heldBack();
+        emit settled();
+    }
+    return std::move(*answer);
+}
+
+// The answer is taken in when it arrives, or after the wait of a call() under way.
+template <typename Work, typename Answer> void DrillDataSource::request(Work work, Answer answer)
+{
+    if (!m_worker) {
+        answer(work(*m_store));
+        return;
+    }
+    m_worker->post(this, std::move(work), [this, answer](const auto& result) {
+        takeIn([answer, result] { answer(result); });
+    });
+}
+
+void DrillDataSource::takeIn(const std::function<void()>& answer)
+{
+    if (m_waits > 0)
+        m_heldBack.append(answer);
+    else
+        answer();
+}
+
 bool DrillDataSource::refresh()
 {
-    QSqlQuery& query = m_yearQuery.query;
-    bool ok = prepared(m_yearQuery, QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"),
-                       "Reading the drills of a year");
-    if (ok) {
-        query.addBindValue(m_year);
-        ok = DrillDatabase::exec(query, "Reading the drills of a year");
-    }
-    QList<DrillRecord> records;
-    records.reserve(m_records.size()); // a year read again has as many rows as before, mostly
-    while (ok && query.next())
-        records.append(recordRead(query));
-    // A read that breaks off part-way is a failed read, not a shorter year.
-    if (ok && query.lastError().isValid()) {
-        qWarning().noquote() << "Reading the drills of a year broke off:"
-                             << query.lastError().text();
-        ok = false;
-    }
-    if (!ok)
-        m_failure = DataFailure::of(query.lastError());
-    // A statement left open would hold SQLite's read lock.
-    query.finish();
-    if (ok) {
-        m_records = std::move(records);
-        m_recordsYear = m_year;
-        refreshClosure();
+    const int year = m_year;
+    const YearRead read = call<YearRead>([year, expected = m_records.size()](DrillStore& store) {
+        return store.readYear(year, expected);
+    });
+    takeYear(year, read);
+    return read.read;
+}
+
+void DrillDataSource::load(int year, bool makeRows)
+{
+    m_year = year;
+    m_loading = true;
+    const int number = ++m_loadNumber;
+    request([year, makeRows, expected = m_records.size()](
+                DrillStore& store) { return loadYear(store, year, makeRows, expected); },
+            [this, year, number](const YearLoad& done) {
+                if (number != m_loadNumber)
+                    return; // cancelled, or overtaken by a later load
+                m_loading = false;
+                if (done.load == Load::RowsNotMade)
+                    m_failure = done.read.failure;
+                if (done.load == Load::NotRead && m_recordsYear != 0)
+                    m_year = m_recordsYear; // the year shown still
+                takeYear(year, done.read);
+                emit loaded(year, done.load);
+            });
+}
+
+void DrillDataSource::cancelLoad()
+{
+    ++m_loadNumber;
+    m_loading = false;
+    m_year = m_recordsYear; // the year shown still
+}
+
+void DrillDataSource::takeYear(int year, const YearRead& read)
+{
+    if (read.read) {
+        m_records = read.records;
+        m_recordsYear = year;
+        if (read.closure.read)
+            m_closedYear = read.closure.closed;
+    } else {
+        m_failure = read.failure;
     }
     emit refreshed();
-    return ok;
 }
 
 bool DrillDataSource::refreshClosure()
 {
-    QSqlQuery& query = m_closureQuery.query;
-    if (!prepared(m_closureQuery, YearClosure::closedInfoStatement(),
-                  "Reading whether a year is closed"))
-        return false;
-    query.addBindValue(m_recordsYear);
-    if (!DrillDatabase::exec(query, "Reading whether a year is closed"))
-        return false;
-    m_closedYear.reset();
-    if (query.next())
-        m_closedYear = YearClosure::closedYearRead(m_recordsYear, query);
-    query.finish();
-    return true;
+    const int year = m_recordsYear;
+    const ClosureRead read =
+        call<ClosureRead>([year](DrillStore& store) { return store.readClosure(year); });
+    if (read.read)
+        m_closedYear = read.closed;
+    return read.read;
 }
 
-bool DrillDataSource::prepared(SessionQuery& statement, const QString& sql, const char* context)
+void DrillDataSource::refreshDrills(const QList<qint64>& idDrills)
 {
-    if (statement.session == m_db.session())
-        return true;
-    statement.query = QSqlQuery(m_db.connection());
-    statement.query.setForwardOnly(true);
-    if (!statement.query.prepare(sql)) {
-        qWarning().noquote() << context << "failed:" << statement.query.lastError().text();
-        return false;
-    }
-    statement.session = m_db.session();
-    return true;
-}
-
-bool DrillDataSource::refreshDrills(const QList<qint64>& idDrills)
-{
-    QJsonArray held;
+    QList<qint64> held;
     for (const qint64 idDrill : idDrills) {
         if (indexOf(idDrill) >= 0)
             held.append(idDrill);
     }
     if (held.isEmpty())
-        return true;
-    QSqlQuery& query = m_drillsQuery.query;
-    if (!prepared(m_drillsQuery,
-                  QStringLiteral("SELECT * FROM QuDrills WHERE %1")
-                      .arg(Dialect::inBoundList(m_db.engine(), QStringLiteral("IDDrill"))),
-                  "Reading drills again"))
-        return false;
-    query.addBindValue(QString::fromUtf8(QJsonDocument(held).toJson(QJsonDocument::Compact)));
-    if (!DrillDatabase::exec(query, "Reading drills again"))
-        return false;
-    while (query.next()) {
-        const DrillRecord record = recordRead(query);
+        return;
+    request([held](DrillStore& store) { return store.readDrills(held); },
+            [this](const std::optional<QList<DrillRecord>>& records) {
+                if (records)
+                    takeDrills(*records);
+            });
+}
+
+void DrillDataSource::takeDrills(const QList<DrillRecord>& records)
+{
+    for (const DrillRecord& record : records) {
         if (const int index = indexOf(record.idDrill); index >= 0) {
             m_records[index] = record;
             emit recordRefreshed(index);
         }
     }
-    query.finish();
-    return true;
 }
 
 bool DrillDataSource::addFleetYear()
 {
-    // Another program may be adding the same year at this moment: only what is missing is added.
-    return YearRows::addMissing(m_db, m_year, &m_failure) >= 0;
+    const int year = m_year;
+    const auto added = call<std::pair<bool, DataFailure>>([year](DrillStore& store) {
+        DataFailure failure;
+        const bool done = store.addFleetYear(year, &failure);
+        return std::pair(done, failure);
+    });
+    if (!added.first)
+        m_failure = added.second;
+    return added.first;
 }
 
 void DrillDataSource::addMissingRecords(const QList<Ship>& ships)
 {
-    m_db.inTransaction([&] {
-        QSqlQuery query(m_db.connection());
-        query.prepare(QStringLiteral(
-            "INSERT INTO Drills (IDShip, ShipName, YearDrill) SELECT ?, ?, ? WHERE NOT EXISTS "
-            "(SELECT 1 FROM Drills WHERE IDShip = ? AND YearDrill = ?) AND NOT EXISTS "
-            "(SELECT 1 FROM ClosedYears WHERE YearDrill = ?)"));
-        for (const Ship& ship : ships) {
-            for (const QVariant& value : {QVariant(ship.id), QVariant(ship.name), QVariant(m_year),
-                                          QVariant(ship.id), QVariant(m_year), QVariant(m_year)})
-                query.addBindValue(value);
-            DrillDatabase::exec(query, "Adding the drill row of a new ship");
-        }
+    const int year = m_year;
+    call<bool>([year, ships](DrillStore& store) {
+        store.addMissingRecords(year, ships);
         return true;
     });
-}
-
-// The work beside a field write is not worth the field: when it fails, it is undone alone.
-bool DrillDataSource::writeAlongside(const std::function<bool()>& alongside)
-{
-    QSqlQuery query(m_db.connection());
-    if (!query.exec(QStringLiteral("SAVEPOINT alongside")))
-        return false;
-    if (alongside())
-        return query.exec(QStringLiteral("RELEASE alongside"));
-    query.exec(QStringLiteral("ROLLBACK TO alongside"));
-    query.exec(QStringLiteral("RELEASE alongside"));
-    return false;
 }
 
 const DrillRecord* DrillDataSource::recordOf(qint64 idDrill) const
@@ -239,31 +217,19 @@ int DrillDataSource::indexOf(qint64 idDrill) const
     return -1;
 }
 
-void DrillDataSource::setLockWait(std::chrono::milliseconds wait)
-{
-    if (!m_db.connection().isOpen())
-        return;
-    QSqlQuery query(m_db.connection());
-    query.exec(Dialect::lockWait(m_db.engine(), wait));
-}
-
 DrillWriteResult DrillDataSource::write(const DrillChange& change,
                                         const std::function<bool()>& alongside,
                                         const std::function<void()>& waiting)
 {
-    Q_ASSERT(!fieldName(change.field).isEmpty());
-    if (change.changesNothing())
-        return {Outcome::Unchanged, change.value, {}, true, wantedAnswers(change)};
-    // A free database answers at once; only a locked one is waited for, and the user is told
-    // before the wait begins.
-    DrillWriteResult result = attemptWrite(change, alongside, std::chrono::milliseconds(0));
-    if (result.outcome == Outcome::Busy) {
-        if (waiting)
-            waiting();
-        result = attemptWrite(change, alongside, lockWaitLimit());
-    }
-    if (result.outcome == Outcome::Failed && !m_db.isAlive())
-        result.outcome = Outcome::ConnectionLost;
+    // The worker tells of the wait here, where the status line is.
+    std::function<void()> told = waiting;
+    if (m_worker && waiting)
+        told = [worker = m_worker, waiting] { worker->tell(waiting); };
+    const DrillWriteResult result =
+        call<DrillWriteResult>([change, alongside, told](DrillStore& store) {
+            return store.write(change, alongside, told, lockWaitLimit());
+        });
+    using Outcome = DrillWriteResult::Outcome;
     const bool known = result.outcome == Outcome::Written || result.outcome == Outcome::Unchanged ||
                        result.outcome == Outcome::Conflict;
     if (const int index = indexOf(change.idDrill); known && index >= 0) {
@@ -271,221 +237,4 @@ DrillWriteResult DrillDataSource::write(const DrillChange& change,
         emit recordRefreshed(index);
     }
     return result;
-}
-
-DrillWriteResult DrillDataSource::attemptWrite(const DrillChange& change,
-                                               const std::function<bool()>& alongside,
-                                               std::chrono::milliseconds wait)
-{
-    QSqlError broken;
-    if (!alongside && prepareServerWrite(change, &broken))
-        return swapped(
-            change, [&](const QVariant& expected) { return serverSwap(change, expected, wait); });
-    if (broken.isValid())
-        return refusal(m_db.engine(), broken);
-    return writeInTransaction(change, alongside, wait);
-}
-
-// The outcome of a compare-and-set from the value the change started from. A field holding
-// that value spelt otherwise (an empty text for nothing) is still the user's to change: the
-// swap is made once more from what the field holds.
-DrillWriteResult DrillDataSource::swapped(const DrillChange& change, const Swap& swap)
-{
-    FieldSwap found = swap(boundValue(change.startedFrom));
-    const auto spelling = [&] { return storedForm(change.field, found.held); };
-    const auto answersHeld = [&](const EvaluationTable::Answers& answers) {
-        return !change.answers || found.heldAnswers == answers;
-    };
-    if (!found.error && !found.written && found.present && spelling() == change.startedFrom &&
-        answersHeld(change.answers ? change.answers->startedFrom : EvaluationTable::Answers{}))
-        found = swap(found.held);
-    if (found.error)
-        return refusal(m_db.engine(), *found.error);
-    if (found.written)
-        return {Outcome::Written, change.value, {}, true, wantedAnswers(change)};
-    if (!found.present) // deleted behind the program's back: it must not look stored
-        return {Outcome::Gone, {}, {}, true, {}};
-    const QString storedNow = spelling();
-    const bool asWanted =
-        storedNow == change.value &&
-        answersHeld(change.answers ? change.answers->wanted : EvaluationTable::Answers{});
-    return {
-        asWanted ? Outcome::Unchanged : Outcome::Conflict, storedNow, {}, true, found.heldAnswers};
-}
-
-DrillWriteResult DrillDataSource::writeInTransaction(const DrillChange& change,
-                                                     const std::function<bool()>& alongside,
-                                                     std::chrono::milliseconds wait)
-{
-    using namespace std::chrono;
-    const auto deadline = steady_clock::now() + wait;
-    const auto waitLeft = [&] {
-        return std::max(0ms, duration_cast<milliseconds>(deadline - steady_clock::now()));
-    };
-    DrillWriteResult result;
-    QSqlError transactionError;
-    const bool committed = m_db.inTransaction(
-        [&] {
-            setLockWait(waitLeft());
-            result = swapped(
-                change, [&](const QVariant& expected) { return statementSwap(change, expected); });
-            if (result.outcome != Outcome::Written)
-                return false;
-            result.alongsideDone = !alongside || writeAlongside(alongside);
-            setLockWait(waitLeft()); // the commit may wait for readers
-            return true;
-        },
-        &transactionError);
-    if (!committed && result.outcome == Outcome::Written)
-        result = refusal(m_db.engine(), transactionError);
-    setLockWait(m_db.busyTimeout());
-    return result;
-}
-
-DrillDataSource::FieldSwap DrillDataSource::statementSwap(const DrillChange& change,
-                                                          const QVariant& expected)
-{
-    const QString field = fieldName(change.field);
-    QSqlError refusedPrepare;
-    QSqlQuery* update = fieldUpdate(change.field, &refusedPrepare);
-    if (!update)
-        return FieldSwap::refused(refusedPrepare);
-    update->addBindValue(boundValue(change.value));
-    update->addBindValue(change.idDrill);
-    update->addBindValue(expected);
-    const bool done = DrillDatabase::exec(*update, "Writing a drill field");
-    const QSqlError error = update->lastError();
-    const int changed = update->numRowsAffected();
-    update->finish(); // a statement left active would keep the file busy
-    if (!done)
-        return FieldSwap::refused(error);
-    if (changed > 0)
-        return change.answers ? answersSwap(change, expected) : FieldSwap::wrote();
-    QSqlQuery read(m_db.connection());
-    read.prepare(QStringLiteral("SELECT %1 FROM Drills WHERE IDDrill = ?").arg(field));
-    read.addBindValue(change.idDrill);
-    if (!DrillDatabase::exec(read, "Reading a drill field"))
-        return FieldSwap::refused(read.lastError());
-    if (!read.next())
-        return FieldSwap::holding(false, {});
-    const QVariant held = read.value(0);
-    read.finish();
-    if (!change.answers)
-        return FieldSwap::holding(true, held);
-    const auto answers = EvaluationTable::load(m_db, change.idDrill, evaluatedDrill(change));
-    return answers ? FieldSwap::holding(true, held, *answers) : FieldSwap::refused(QSqlError());
-}
-
-// The total is written, within the transaction; the answers follow while they still are what
-// the questionnaire opened with, and otherwise the caller undoes the total.
-DrillDataSource::FieldSwap DrillDataSource::answersSwap(const DrillChange& change,
-                                                        const QVariant& expected)
-{
-    const auto held = EvaluationTable::load(m_db, change.idDrill, evaluatedDrill(change));
-    if (!held)
-        return FieldSwap::refused(QSqlError());
-    if (*held != change.answers->startedFrom)
-        return FieldSwap::holding(true, expected, *held);
-    QSqlError refused;
-    if (!EvaluationTable::store(m_db, change.idDrill, evaluatedDrill(change),
-                                change.answers->wanted, &refused))
-        return FieldSwap::refused(refused);
-    return FieldSwap::wrote();
-}
-
-// The statement, with the history triggers it fires, is compiled once per connection and
-// field: compiling them again for every edit cost as much as running them.
-QSqlQuery* DrillDataSource::fieldUpdate(DrillRecord::Column field, QSqlError* refused)
-{
-    if (m_fieldUpdatesSession != m_db.session()) {
-        m_fieldUpdates.clear();
-        m_fieldUpdatesSession = m_db.session();
-    }
-    if (const auto found = m_fieldUpdates.find(field); found != m_fieldUpdates.end())
-        return &found.value();
-    QSqlQuery update(m_db.connection());
-    // Preparing takes the table's lock too, and may wait out the limit.
-    if (!update.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ? AND %1 %2 ?")
-                            .arg(fieldName(field), Dialect::sameValue(m_db.engine())))) {
-        *refused = update.lastError();
-        return nullptr;
-    }
-    return &m_fieldUpdates.insert(field, update).value();
-}
-
-DrillDataSource::FieldSwap DrillDataSource::serverSwap(const DrillChange& change,
-                                                       const QVariant& expected,
-                                                       std::chrono::milliseconds wait)
-{
-    QSqlQuery& call = change.answers ? m_evaluationWrite.query : m_fieldWrite.query;
-    QVariantList values = {change.idDrill};
-    if (change.answers)
-        values << QVariant(evaluatedDrill(change) == EvaluationTable::Drill::Second) << expected
-               << boundValue(change.value) << EvaluationTable::digits(change.answers->startedFrom)
-               << EvaluationTable::digits(change.answers->wanted);
-    else
-        values << fieldName(change.field) << expected << boundValue(change.value);
-    values << qint64(wait.count());
-    for (const QVariant& value : std::as_const(values))
-        call.addBindValue(value);
-    if (!DrillDatabase::exec(call, "Writing a drill field") || !call.next())
-        return FieldSwap::refused(call.lastError());
-    FieldSwap found = call.value(0).toBool()
-                          ? FieldSwap::wrote()
-                          : FieldSwap::holding(call.value(1).toBool(), call.value(2));
-    if (change.answers)
-        found.heldAnswers = EvaluationTable::fromDigits(call.value(3).toString());
-    call.finish();
-    return found;
-}
-
-// The server's writes, each prepared once per connection. A database made by an earlier
-// version gets the function from the first program whose role may make it; without it, a
-// write takes the longer way of a transaction of its own.
-bool DrillDataSource::prepareServerWrite(const DrillChange& change, QSqlError* broken)
-{
-    if (m_db.engine() != DatabaseLocation::Engine::Postgres)
-        return false;
-    if (change.answers)
-        return prepareServerCall(m_evaluationWrite, Schema::EvaluationWriteFunction, 7,
-                                 Schema::evaluationWriteStatements(m_db.engine()), broken);
-    return prepareServerCall(m_fieldWrite, Schema::FieldWriteFunction, 5,
-                             Schema::fieldWriteStatements(m_db.engine()), broken);
-}
-
-bool DrillDataSource::prepareServerCall(ServerCall& call, const char* function, int arguments,
-                                        const QStringList& making, QSqlError* broken)
-{
-    if (call.session == m_db.session())
-        return call.ready;
-    QStringList marks;
-    for (int argument = 0; argument < arguments; ++argument)
-        marks << QStringLiteral("?");
-    const QString statement = QStringLiteral("SELECT * FROM %1(%2)")
-                                  .arg(QLatin1String(function), marks.join(QStringLiteral(", ")));
-    call.query = QSqlQuery(m_db.connection());
-    call.ready = call.query.prepare(statement);
-    if (!call.ready) {
-        // A connection that broke tells nothing of the function: it is asked again next time.
-        if (!m_db.isAlive()) {
-            *broken = call.query.lastError();
-            qWarning().noquote() << "Writing a drill field failed:" << broken->text();
-            return false;
-        }
-        makeServerWrite(making);
-        call.ready = call.query.prepare(statement);
-    }
-    call.session = m_db.session();
-    return call.ready;
-}
-
-void DrillDataSource::makeServerWrite(const QStringList& making)
-{
-    m_db.inTransaction([&] {
-        QSqlQuery query(m_db.connection());
-        // Of two programs at once, the second waits here, and then finds the function made.
-        const QStringList statements = QStringList{Dialect::schemaLock(m_db.engine())} + making;
-        return std::all_of(statements.begin(), statements.end(),
-                           [&](const QString& statement) { return query.exec(statement); });
-    });
 }

@@ -7,18 +7,24 @@
 #include "data/DrillWriteResult.h"
 #include "data/Ship.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSqlQuery>
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
+
+class DatabaseWorker;
+class DrillStore;
+struct YearRead;
 
 // The drills of one year: the rows of QuDrills for that year, as typed records.
 // Whoever shows them rebuilds on refreshed(). The records are always one whole year as read
 // and as since written through write(): a read that fails keeps the records it had.
+// The statements run on the given connection, or through a DatabaseWorker: then the calls
+// that return what they did wait for it with the window still painting, and the answers of
+// other requests that arrive meanwhile are taken in once that wait is over.
 class DrillDataSource : public QObject
 {
     Q_OBJECT
@@ -26,7 +32,17 @@ public:
     using Column = DrillRecord::Column;
     using enum DrillRecord::Column;
 
+    // How a load() ended.
+    enum class Load
+    {
+        Read,
+        RowsNotMade, // read as the empty year it still is; see failure()
+        NotRead,     // the records stay those of recordsYear(); see failure()
+    };
+
     explicit DrillDataSource(DrillDatabase& db, QObject* parent = nullptr);
+    explicit DrillDataSource(DatabaseWorker& worker, QObject* parent = nullptr);
+    ~DrillDataSource() override;
 
     void setYear(int year) { m_year = year; }
     int year() const { return m_year; }
@@ -34,10 +50,16 @@ public:
     // Reads the year's records; false when the read failed (see failure()), and the records
     // stay those of recordsYear(). Either way refreshed() follows.
     bool refresh();
+    // Reads the year, first giving every ship its row when the year has none and `makeRows`
+    // says so; the records stay as they are until then, and loaded() tells the outcome. A
+    // later load() or cancelLoad() drops the answer of one still under way.
+    void load(int year, bool makeRows);
+    void cancelLoad();
+    bool isLoading() const { return m_loading; }
     // Reads drills again, as another user changed them, all in one statement; recordRefreshed()
-    // tells each record read. Drills the year does not hold are ignored; false when the read
-    // failed.
-    bool refreshDrills(const QList<qint64>& idDrills);
+    // tells each record read, when the answer arrives. Drills the year does not hold are
+    // ignored.
+    void refreshDrills(const QList<qint64>& idDrills);
     const QList<DrillRecord>& records() const { return m_records; }
     int recordCount() const { return int(m_records.size()); }
     // The year the records belong to; 0 before the first read that succeeded.
@@ -50,7 +72,7 @@ public:
     // Gives every ship of the fleet a record of the year, carrying only the ship and the year,
     // in one statement: all or nothing; false when nothing was added (see failure()).
     bool addFleetYear();
-    // Why the last refresh() or addFleetYear() that failed did so.
+    // Why the last read or addFleetYear() that failed did so.
     const DataFailure& failure() const { return m_failure; }
     // Adds a record for every ship that has none in the year; never a second one. A ship whose
     // record cannot be added is skipped (and logged); the others still get theirs.
@@ -62,8 +84,9 @@ public:
     // (DrillDate .. Master1) can be written. The record of the drill, wherever it now is among
     // the records, is updated to what the database holds afterwards (also on Conflict), and
     // recordRefreshed() tells which.
-    // Whatever `alongside` writes goes into the same transaction; when it fails, its work
-    // alone is undone (alongsideDone says so) and the field is still stored.
+    // Whatever `alongside` writes goes into the same transaction (through a worker: on its
+    // thread and connection); when it fails, its work alone is undone (alongsideDone says so)
+    // and the field is still stored.
     // A write that meets another user's lock calls `waiting` once, before it waits; the whole
     // write waits at most lockWaitLimit() in all.
     // On a server, a write without `alongside` is one call of the server's field write (or its
@@ -77,63 +100,33 @@ public:
     const DrillRecord* recordOf(qint64 idDrill) const;
     int indexOf(qint64 idDrill) const;
 
-    // Whether the database still answers; a server may have gone away under a failed write.
-    bool isConnected() const { return m_db.isAlive(); }
+    // Whether a call waits for its answer: whoever changes the records should wait for
+    // settled().
+    bool isWaiting() const { return m_waits > 0; }
 
 signals:
     void refreshed();
     void recordRefreshed(int index);
+    void loaded(int year, DrillDataSource::Load load);
+    // A wait is over, and the answers that arrived meanwhile are taken in.
+    void settled();
 
 private:
-    struct FieldSwap;
-    using Swap = std::function<FieldSwap(const QVariant& expected)>;
+    template <typename Result, typename Work> Result call(Work work);
+    template <typename Work, typename Answer> void request(Work work, Answer answer);
+    void takeIn(const std::function<void()>& answer);
+    void takeYear(int year, const YearRead& read);
+    void takeDrills(const QList<DrillRecord>& records);
 
-    bool writeAlongside(const std::function<bool()>& alongside);
-    DrillWriteResult attemptWrite(const DrillChange& change, const std::function<bool()>& alongside,
-                                  std::chrono::milliseconds wait);
-    DrillWriteResult writeInTransaction(const DrillChange& change,
-                                        const std::function<bool()>& alongside,
-                                        std::chrono::milliseconds wait);
-    DrillWriteResult swapped(const DrillChange& change, const Swap& swap);
-    FieldSwap statementSwap(const DrillChange& change, const QVariant& expected);
-    FieldSwap answersSwap(const DrillChange& change, const QVariant& expected);
-    FieldSwap serverSwap(const DrillChange& change, const QVariant& expected,
-                         std::chrono::milliseconds wait);
-    // A server function, prepared once per connection; `session` tells for which connection
-    // it is known whether the server has it.
-    struct ServerCall
-    {
-        QSqlQuery query;
-        int session = -1;
-        bool ready = false;
-    };
-    // Whether the change goes through the server's own write; a connection that broke on the
-    // way leaves its error in *broken.
-    bool prepareServerWrite(const DrillChange& change, QSqlError* broken);
-    bool prepareServerCall(ServerCall& call, const char* function, int arguments,
-                           const QStringList& making, QSqlError* broken);
-    void makeServerWrite(const QStringList& making);
-    void setLockWait(std::chrono::milliseconds wait);
-    // A statement prepared once per connection: then each use is one round trip.
-    struct SessionQuery
-    {
-        QSqlQuery query;
-        int session = -1;
-    };
-    bool prepared(SessionQuery& statement, const QString& sql, const char* context);
-    QSqlQuery* fieldUpdate(DrillRecord::Column field, QSqlError* refused);
-
-    DrillDatabase& m_db;
+    DatabaseWorker* m_worker = nullptr;
+    std::unique_ptr<DrillStore> m_store; // without a worker
     int m_year = 0;
     int m_recordsYear = 0;
     QList<DrillRecord> m_records;
     DataFailure m_failure;
     std::optional<ClosedYear> m_closedYear;
-    SessionQuery m_yearQuery;
-    SessionQuery m_drillsQuery;
-    SessionQuery m_closureQuery;
-    QHash<DrillRecord::Column, QSqlQuery> m_fieldUpdates;
-    int m_fieldUpdatesSession = -1;
-    ServerCall m_fieldWrite;
-    ServerCall m_evaluationWrite;
+    bool m_loading = false;
+    int m_loadNumber = 0; // counts the loads: only the latest is taken in
+    int m_waits = 0;
+    QList<std::function<void()>> m_heldBack;
 };

@@ -54,11 +54,12 @@ std::optional<DueDrills> DueDrills::read(const DrillDatabase& db, int year, cons
     const QDate lastDue = today.addDays(daysAhead);
     QSqlQuery query(db.connection());
     query.setForwardOnly(true);
-    query.prepare(statement(db.dialect()));
+    // A server may refuse the statement already, under another user's lock.
+    bool ok = query.prepare(statement(db.dialect()));
     query.addBindValue(year);
     DueDrills list;
     list.m_daysAhead = daysAhead;
-    bool ok = DrillDatabase::exec(query, "Reading the due drills");
+    ok = ok && DrillDatabase::exec(query, "Reading the due drills");
     while (ok && query.next()) {
         const qint64 id = query.value(0).toLongLong();
         const QString ship = query.value(1).toString();

@@ -3,7 +3,9 @@
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
+#include "data/DatabaseWorker.h"
 #include "data/Dialect.h"
+#include "data/DrillStore.h"
 #include "reports/DueDrillsReport.h"
 
 #include <QHBoxLayout>
@@ -55,8 +57,8 @@ QList<QTableWidgetItem*> itemsOf(const DueDrill& drill)
 
 } // namespace
 
-DueDrillsWindow::DueDrillsWindow(const DrillDatabase& db, Messages& messages, QWidget* parent)
-    : QDialog(parent), m_db(db), m_messages(messages)
+DueDrillsWindow::DueDrillsWindow(DatabaseWorker& worker, Messages& messages, QWidget* parent)
+    : QDialog(parent), m_worker(worker), m_messages(messages)
 {
     setObjectName(QStringLiteral("DueDrillsWindow"));
     buildControls();
@@ -98,6 +100,9 @@ void DueDrillsWindow::buildControls()
         addButton(buttons, this, "printFormButton", QStringLiteral("Print Preview"));
     buttons->addStretch();
     m_closeButton = addButton(buttons, this, "closeButton", tr("Close"));
+    // Until the list has been read there is nothing to go to or print.
+    m_goToButton->setEnabled(false);
+    m_printFormButton->setEnabled(false);
     connect(m_goToButton, &QPushButton::clicked, this, &DueDrillsWindow::choose);
     connect(m_printFormButton, &QPushButton::clicked, this, &DueDrillsWindow::printPreview);
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -118,10 +123,34 @@ void DueDrillsWindow::showYear(int year, const QString& company)
 
 void DueDrillsWindow::refresh()
 {
+    struct Read
+    {
+        std::optional<DueDrills> list;
+        DataFailure failure;
+        bool locked = false;
+    };
+    const int year = m_year;
     const QDate today = Clock::today();
-    DataFailure failure;
-    auto list = DueDrills::read(m_db, m_year, today, DueDrills::DefaultDaysAhead, &failure);
-    const bool locked = !list && Dialect::isWaitExceeded(m_db.engine(), failure.number);
+    m_worker.post(
+        this,
+        [year, today](DrillStore& store) {
+            return store.withoutWaiting([&](const DrillDatabase& db) {
+                Read read;
+                read.list =
+                    DueDrills::read(db, year, today, DueDrills::DefaultDaysAhead, &read.failure);
+                read.locked =
+                    !read.list && Dialect::isWaitExceeded(db.engine(), read.failure.number);
+                return read;
+            });
+        },
+        [this, year](const Read& read) { take(year, read.list, read.failure, read.locked); });
+}
+
+void DueDrillsWindow::take(int year, std::optional<DueDrills> list, const DataFailure& failure,
+                           bool locked)
+{
+    if (year != m_year)
+        return; // the window has moved on to another year
     // What was shown stays while locked out, unless it was another year's list.
     if (!locked || m_listYear != m_year)
         m_list = std::move(list);

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-class DrillDatabase;
+class DatabaseWorker;
 class Messages;
 class QLabel;
 class QPushButton;
@@ -22,11 +22,12 @@ class DueDrillsWindow : public QDialog
 {
     Q_OBJECT
 public:
-    DueDrillsWindow(const DrillDatabase& db, Messages& messages, QWidget* parent = nullptr);
+    DueDrillsWindow(DatabaseWorker& worker, Messages& messages, QWidget* parent = nullptr);
 
     // Lists the year as it stands today; the company heads the printed list.
     void showYear(int year, const QString& company);
-    // Reads the list again (other users' changes, a new day), keeping the chosen row.
+    // Reads the list again (other users' changes, a new day), keeping the chosen row; the list
+    // is filled when the read arrives.
     void refresh();
     int year() const { return m_year; }
 
@@ -36,12 +37,13 @@ signals:
 
 private:
     void buildControls();
+    void take(int year, std::optional<DueDrills> list, const DataFailure& failure, bool locked);
     void fill();
     void showCounts(const QString& counts);
     void choose();
     void printPreview();
 
-    const DrillDatabase& m_db;
+    DatabaseWorker& m_worker;
     Messages& m_messages;
     int m_year = 0;
     QString m_company;

@@ -2,6 +2,8 @@
 
 #include "common/DateText.h"
 #include "common/Messages.h"
+#include "data/DatabaseWorker.h"
+#include "data/DrillStore.h"
 #include "reports/ListReport.h"
 #include "reports/ReportPages.h"
 #include "reports/ReportPreview.h"
@@ -92,7 +94,12 @@ HistoryWindow::HistoryWindow(const QString& subject, const QString& company, Rea
     layout->addWidget(m_list);
     m_lockedRetry.setSingleShot(true);
     m_lockedRetry.setInterval(1000);
-    connect(&m_lockedRetry, &QTimer::timeout, this, &HistoryWindow::read);
+    connect(&m_lockedRetry, &QTimer::timeout, this, [this] {
+        if (m_worker)
+            readThrough(*m_worker);
+        else
+            read();
+    });
 
     auto* buttons = new QDialogButtonBox(this);
     auto* print = buttons->addButton(QStringLiteral("&Print..."), QDialogButtonBox::ActionRole);
@@ -114,13 +121,39 @@ bool HistoryWindow::read()
     const auto entries = m_reader(&locked);
     if (!entries && !locked)
         return false;
+    take(entries, locked);
+    return true;
+}
+
+void HistoryWindow::readThrough(DatabaseWorker& worker)
+{
+    m_worker = &worker;
+    using Read = std::pair<std::optional<QList<ChangeEntry>>, bool>;
+    worker.post(
+        this,
+        [reader = m_reader](DrillStore& store) {
+            return store.withoutWaiting([&](const DrillDatabase&) {
+                bool locked = false;
+                auto entries = reader(&locked);
+                return Read(std::move(entries), locked);
+            });
+        },
+        [this](const Read& read) {
+            if (read.first || read.second)
+                take(read.first, read.second);
+            else
+                emit unreadable();
+        });
+}
+
+void HistoryWindow::take(const std::optional<QList<ChangeEntry>>& entries, bool locked)
+{
     m_entries = entries.value_or(QList<ChangeEntry>());
     fillList(locked ? tr("Another user's lock holds up the history: it is read again as soon as "
                          "it ends.")
                     : QStringLiteral("No changes recorded."));
     if (locked)
         m_lockedRetry.start();
-    return true;
 }
 
 void HistoryWindow::fillList(const QString& emptyText)

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class DatabaseWorker;
 class Messages;
 class QTreeWidget;
 
@@ -30,10 +31,17 @@ public:
     // Reads the entries into the list; false when the read failed for a reason other than a
     // lock, which it waits out.
     bool read();
+    // The same on the worker's thread, where the reader then runs: the list is filled when the
+    // entries arrive, and a failure other than a lock is told by unreadable().
+    void readThrough(DatabaseWorker& worker);
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
+signals:
+    void unreadable();
+
 private:
+    void take(const std::optional<QList<ChangeEntry>>& entries, bool locked);
     void fillList(const QString& emptyText);
     void printForm();
     void exportToCsv();
@@ -41,6 +49,7 @@ private:
     QString m_subject;
     QString m_company;
     Reader m_reader;
+    DatabaseWorker* m_worker = nullptr; // where the reader runs, when not here
     QList<ChangeEntry> m_entries;
     QTimer m_lockedRetry;
     Messages& m_messages;

@@ -11,8 +11,8 @@
 #include "common/Twips.h"
 #include "data/Backups.h"
 #include "data/ChangeHistory.h"
-#include "data/ChangeWatch.h"
 #include "data/CompanyTable.h"
+#include "data/DatabaseWorker.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
@@ -36,6 +36,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -56,27 +58,7 @@ QString yearCaption(int year)
     return QStringLiteral("Year - %1").arg(year);
 }
 
-enum class YearLoad
-{
-    Read,
-    RowsNotMade,
-    NotRead
-};
-
-// Reads the drills of a year into the data source, first giving every ship its row when the
-// year has none. A year whose rows could not be made is read, and shown, as the empty year it
-// still is.
-YearLoad readYear(DrillDataSource& data, const ShipTableModel& fleet, int year)
-{
-    data.setYear(year);
-    if (!data.refresh())
-        return YearLoad::NotRead;
-    if (data.recordCount() > 0 || !fleet.hasShips())
-        return YearLoad::Read;
-    if (!data.addFleetYear())
-        return YearLoad::RowsNotMade;
-    return data.refresh() ? YearLoad::Read : YearLoad::NotRead;
-}
+using YearLoad = DrillDataSource::Load;
 
 // What the user is told when a year could not be loaded; shownYear is the year on screen.
 QString loadFailureText(YearLoad load, int year, int shownYear)
@@ -124,6 +106,8 @@ MainWindow::~MainWindow()
     // The grid, its editor and the panels read the year's drills and the ships until they are
     // gone; they go first, while the data they read is still there.
     qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+    if (m_yearDrills && m_yearDrills->isLoading())
+        QGuiApplication::restoreOverrideCursor(); // the busy cursor of a year still on its way
 }
 
 void MainWindow::buildTimers(Tickers& tickers)
@@ -212,7 +196,15 @@ bool MainWindow::fillWindow()
             m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                             tr("The fleet could not be changed: %1").arg(reason));
     });
-    m_yearDrills = std::make_unique<DrillDataSource>(*m_db);
+    m_worker = new DatabaseWorker(m_location, std::chrono::seconds(5), this);
+    if (const QString problem = m_worker->open(); !problem.isEmpty()) {
+        QGuiApplication::restoreOverrideCursor();
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        problem + QStringLiteral("\n\nThe program will now end."));
+        return false;
+    }
+    m_yearDrills = std::make_unique<DrillDataSource>(*m_worker);
+    connect(m_yearDrills.get(), &DrillDataSource::loaded, this, &MainWindow::yearLoaded);
     m_drills->bind(*m_yearDrills);
     m_drills->setEditGuard([this] { return refuseClosedYearEdit(); });
     // The kept closure may be older than the refusal: another program may have closed the year.
@@ -221,10 +213,11 @@ bool MainWindow::fillWindow()
         showYearClosure();
         return refuseClosedYearEdit();
     });
+    // Runs on the worker's thread, in the transaction of the edit; the window waits meanwhile.
     if (PrintDrillsTable::followsEdits(*m_db))
         m_drills->setAlongside([this] {
-            return PrintDrillsTable::refillWithin(*m_db, shownYear(), m_companyLabel->text(),
-                                                  Clock::now());
+            return PrintDrillsTable::refillWithin(m_worker->database(), shownYear(),
+                                                  m_companyLabel->text(), Clock::now());
         });
     connect(m_yearDrills.get(), &DrillDataSource::refreshed, this, &MainWindow::showYearClosure);
     setYearCaption(Clock::today().year());
@@ -391,31 +384,86 @@ void MainWindow::setYearCaption(int year)
     m_yearLabel->setText(yearCaption(year));
 }
 
+// Reads the shown year again, waiting for it with the window painting meanwhile.
 bool MainWindow::loadYear()
 {
+    QEventLoop loaded;
+    bool read = false;
+    connect(m_yearDrills.get(), &DrillDataSource::loaded, &loaded,
+            [&](int, DrillDataSource::Load load) {
+                read = load != YearLoad::NotRead;
+                loaded.quit();
+            });
+    startYearLoad(shownYear());
+    if (m_yearDrills->isLoading())
+        loaded.exec(QEventLoop::ExcludeUserInputEvents);
+    return read;
+}
+
+// The year is read in the background: the grid shows the year it has until the new one has
+// arrived, and Escape keeps it when another user's lock holds the read up.
+void MainWindow::startYearLoad(int year)
+{
     m_drills->endEdit();
-    const int year = shownYear();
     const QModelIndex cursor = m_drillGrid->currentIndex();
-    const YearLoad load = readYear(*m_yearDrills, *m_ships, year);
+    m_loadCursor = QPoint(cursor.column(), cursor.row());
+    if (!m_cancelYearChange) {
+        m_cancelYearChange = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+        connect(m_cancelYearChange, &QShortcut::activated, this, &MainWindow::cancelYearChange);
+    }
+    if (!m_yearDrills->isLoading())
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool change = year != shownYear();
+    m_cancelYearChange->setEnabled(change);
+    enableYearSteps(year);
+    if (change)
+        m_frame->showLockWait(
+            tr("Reading the drills of %1 ... (Escape keeps %2)").arg(year).arg(shownYear()));
+    m_yearDrills->load(year, m_ships->hasShips());
+}
+
+void MainWindow::cancelYearChange()
+{
+    if (!m_yearDrills->isLoading())
+        return;
+    m_yearDrills->cancelLoad();
+    endYearLoad();
+}
+
+void MainWindow::enableYearSteps(int year)
+{
+    m_previousYearButton->setEnabled(year != FirstYear);
+    m_nextYearButton->setEnabled(year != Clock::today().year());
+}
+
+void MainWindow::endYearLoad()
+{
+    enableYearSteps(shownYear());
+    m_cancelYearChange->setEnabled(false);
+    m_frame->showLockWait({});
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void MainWindow::yearLoaded(int year, DrillDataSource::Load load)
+{
+    endYearLoad();
     // The keyboard's cell keeps its place in the new rows, as far as they reach.
     const int rows = m_drills->model()->rowCount();
-    if (cursor.isValid() && rows > 0)
+    if (m_loadCursor.y() >= 0 && rows > 0)
         m_drillGrid->setCurrentIndex(
-            m_drills->model()->index(qMin(cursor.row(), rows - 1), cursor.column()));
+            m_drills->model()->index(qMin(m_loadCursor.y(), rows - 1), m_loadCursor.x()));
     // A year that could not be read is never shown as an empty one: the grid keeps the year
     // it showed, and so does the label.
     const int kept = m_yearDrills->recordsYear();
-    if (load == YearLoad::NotRead && kept != 0)
-        setYearCaption(kept);
+    setYearCaption(load == YearLoad::NotRead && kept != 0 ? kept : year);
+    showYearClosure();
+    enableYearSteps(shownYear());
     m_reportCurrent = false;
-    m_previousYearButton->setEnabled(shownYear() != FirstYear);
-    m_nextYearButton->setEnabled(shownYear() != Clock::today().year());
     if (load != YearLoad::Read) {
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         m_yearDrills->failure().sentence() + QStringLiteral(". ") +
                             loadFailureText(load, year, kept));
     }
-    return load != YearLoad::NotRead;
 }
 
 void MainWindow::onCellStored(bool reportRefilled)
@@ -423,14 +471,15 @@ void MainWindow::onCellStored(bool reportRefilled)
     m_reportCurrent = reportRefilled;
 }
 
+// A step goes on from the year on its way, as the buttons show.
 void MainWindow::showNextYear()
 {
-    showYear(shownYear() + 1);
+    showYear(m_yearDrills->year() + 1);
 }
 
 void MainWindow::showPreviousYear()
 {
-    showYear(shownYear() - 1);
+    showYear(m_yearDrills->year() - 1);
 }
 
 void MainWindow::showYear(int year)
@@ -438,8 +487,7 @@ void MainWindow::showYear(int year)
     // What was typed for this year is stored in it first, or stays in its box.
     if (m_drills->storeEdit() == DrillGridEditor::Stored::Refused)
         return;
-    setYearCaption(year);
-    loadYear();
+    startYearLoad(year);
 }
 
 // The questionnaire panel over the main window: opened from an evaluation cell or as the
@@ -610,12 +658,12 @@ void MainWindow::showStatusReport()
 void MainWindow::showDueDrills()
 {
     if (!m_dueDrills) {
-        m_dueDrills = new DueDrillsWindow(*m_db, m_messages, this);
+        m_dueDrills = new DueDrillsWindow(*m_worker, m_messages, this);
         connect(m_dueDrills, &DueDrillsWindow::drillChosen, this, &MainWindow::goToDrill);
         // The list follows the grid: a new year, other users' changes, the user's own edits.
         const auto follow = [this] {
             if (m_dueDrills->isVisible())
-                m_dueDrills->showYear(shownYear(), m_companyLabel->text());
+                m_dueDrills->showYear(m_yearDrills->recordsYear(), m_companyLabel->text());
         };
         connect(m_yearDrills.get(), &DrillDataSource::refreshed, m_dueDrills, follow);
         connect(m_drills, &DrillGridEditor::cellStored, m_dueDrills, follow);
@@ -682,12 +730,12 @@ void MainWindow::openHistory(const QString& subject, HistoryWindow::Reader reade
 {
     auto* window =
         new HistoryWindow(subject, m_companyLabel->text(), std::move(reader), m_messages, this);
-    if (!window->read()) {
-        delete window;
+    connect(window, &HistoryWindow::unreadable, this, [this, window] {
+        window->close();
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                         tr("The history of changes could not be read from the database."));
-        return;
-    }
+    });
+    window->readThrough(*m_worker);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowFlag(Qt::Window);
     window->show();
@@ -702,8 +750,8 @@ void MainWindow::showDrillHistory(const DrillRecord* record)
         return;
     }
     openHistory(tr("%1, drills of %2").arg(record->shipName).arg(shownYear()),
-                [this, idDrill = record->idDrill](bool* locked) {
-                    return ChangeHistory::ofDrill(*m_db, idDrill, locked);
+                [worker = m_worker, idDrill = record->idDrill](bool* locked) {
+                    return ChangeHistory::ofDrill(worker->database(), idDrill, locked);
                 });
 }
 
@@ -716,8 +764,8 @@ void MainWindow::showShipHistory()
                         tr("Choose a ship to see its history."));
         return;
     }
-    openHistory(ship.name, [this, idShip = ship.id](bool* locked) {
-        return ChangeHistory::ofShip(*m_db, idShip, locked);
+    openHistory(ship.name, [worker = m_worker, idShip = ship.id](bool* locked) {
+        return ChangeHistory::ofShip(worker->database(), idShip, locked);
     });
 }
 
@@ -810,10 +858,15 @@ void MainWindow::showYearClosure()
 
 void MainWindow::watchOtherUsers()
 {
-    m_watch = std::make_unique<ChangeWatch>(*m_db);
-    connect(m_watch.get(), &ChangeWatch::changed, this, &MainWindow::otherUsersChanged);
-    connect(m_watch.get(), &ChangeWatch::drillsChanged, this, &MainWindow::otherUsersChangedDrills);
-    m_watch->start();
+    // Watched on the worker's connection, which makes the drill edits: they are not told.
+    connect(m_worker, &DatabaseWorker::changed, this, &MainWindow::otherUsersChanged);
+    connect(m_worker, &DatabaseWorker::drillsChanged, this, &MainWindow::otherUsersChangedDrills);
+    m_worker->watch();
+    // What arrived while a write or read waited is read once it is over.
+    connect(m_yearDrills.get(), &DrillDataSource::settled, this, [this] {
+        if (m_othersChanged && m_drillGrid->isEnabled())
+            otherUsersChanged();
+    });
     connect(m_drills, &DrillGridEditor::connectionLost, this, &MainWindow::connectionLost);
     // A server can go away while nobody edits: a light question now and then notices it.
     if (m_db->engine() == DatabaseLocation::Engine::Postgres)
@@ -825,7 +878,7 @@ void MainWindow::otherUsersChanged()
     // An open panel works on what it was opened with: a questionnaire's total goes to the grid
     // row it came from, and the fleet list keeps what is being typed. What changed is read once
     // the panels are closed (the grid takes input again).
-    if (!m_drillGrid->isEnabled()) {
+    if (!m_drillGrid->isEnabled() || m_yearDrills->isWaiting()) {
         m_othersChanged = true;
         return;
     }
@@ -838,7 +891,7 @@ void MainWindow::otherUsersChanged()
 
 void MainWindow::otherUsersChangedDrills(const QList<qint64>& idDrills)
 {
-    if (!m_drillGrid->isEnabled()) {
+    if (!m_drillGrid->isEnabled() || m_yearDrills->isWaiting()) {
         m_othersChanged = true;
         return;
     }
@@ -906,8 +959,9 @@ void MainWindow::serverAnswered(bool reachable)
     if (!reachable || !m_reconnectTimer->isActive() || !m_db->reconnect().isEmpty())
         return; // the next tick tries again
     m_reconnectTimer->stop();
-    // A new session has no subscription, and what others did meanwhile is not yet shown.
-    m_watch->start();
+    // The worker's connection went with the window's; what others did meanwhile is not yet
+    // shown.
+    m_worker->reconnect();
     showAccess();
     if (m_tellingLost) {
         m_reconnectedWhileTelling = true;

@@ -3,28 +3,30 @@
 #include "common/Ticker.h"
 #include "data/ChangeHistory.h"
 #include "data/DatabaseLocation.h"
+#include "data/DrillDataSource.h"
 #include "history/HistoryWindow.h"
 #include "mainwindow/DrillGridEditor.h"
 
+#include <QPoint>
 #include <QUrl>
 #include <QWidget>
 
 #include <memory>
 #include <optional>
 
-class ChangeWatch;
+class DatabaseWorker;
 class DrillDatabase;
 class DueDrillsWindow;
 class EvaluationPanel;
 class ReportControl;
 class ServerProbe;
 class FleetPanel;
-class DrillDataSource;
 class DrillGridView;
 class Messages;
 class QAbstractItemView;
 class QLabel;
 class QPushButton;
+class QShortcut;
 class Shell;
 class ShipTableModel;
 class PanelHost;
@@ -93,6 +95,11 @@ private:
     void showNextYear();
     void showPreviousYear();
     void showYear(int year);
+    void startYearLoad(int year);
+    void yearLoaded(int year, DrillDataSource::Load load);
+    void cancelYearChange();
+    void endYearLoad();
+    void enableYearSteps(int year);
     void buildPanels();
     void panelsChanged(bool anyOpen);
     void addNewShipsAndReload();
@@ -144,9 +151,9 @@ private:
     Messages& m_messages;
     Shell& m_shell;
     std::unique_ptr<DrillDatabase> m_db;
+    DatabaseWorker* m_worker = nullptr; // the drill work, off the window's thread
     std::unique_ptr<DrillDataSource> m_yearDrills;
     std::unique_ptr<ShipTableModel> m_ships;
-    std::unique_ptr<ChangeWatch> m_watch;
     std::unique_ptr<ServerProbe> m_probe; // asks in the background whether the server is back
 
     WindowFrame* m_frame = nullptr;
@@ -160,6 +167,7 @@ private:
     FleetPanel* m_fleetPanel = nullptr;
     EvaluationPanel* m_evaluationPanel = nullptr;
     int m_year = 0;
+    QPoint m_loadCursor;          // the keyboard's cell (column, row) when a year load began
     bool m_reportCurrent = false; // the report table holds the shown year as the grid shows it
     bool m_othersChanged = false; // other users changed the data while a panel was open
     DrillGridEditor* m_drills = nullptr;
@@ -172,6 +180,7 @@ private:
     bool m_tellingLost = false;             // the "connection lost" box is open
     bool m_reconnectedWhileTelling = false; // and the connection came back meanwhile
     DueDrillsWindow* m_dueDrills = nullptr;
+    QShortcut* m_cancelYearChange = nullptr;  // Escape, while another year is read
     Ticker* m_aliveTimer = nullptr;           // asks now and then whether the server still answers
     static constexpr int StatusLinePanel = 3; // says why the window cannot write
 };

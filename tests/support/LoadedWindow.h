@@ -3,6 +3,8 @@
 #include "Fixture.h"
 #include "KeptTickers.h"
 #include "common/Clock.h"
+#include "data/DatabaseWorker.h"
+#include "data/DrillStore.h"
 #include "mainwindow/DrillColumns.h"
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QSqlQuery>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -50,16 +53,32 @@ struct LoadedWindow
         return QTest::qWaitForWindowExposed(window.get()) && settle();
     }
 
-    // Waits until the deferred steps that are due have run.
+    // Waits until the deferred steps that are due have run, and a year being read has arrived
+    // (the busy cursor shows until then).
     bool settle() const
     {
         Ticker* newShips = tickers[Ticker::Step::NewShips];
-        return QTest::qWaitFor([newShips] { return !newShips->isActive(); });
+        return QTest::qWaitFor(
+            [newShips] { return !newShips->isActive() && !QGuiApplication::overrideCursor(); });
     }
 
+    // Runs a statement on the connection that does the window's drill work, on its thread.
+    bool execOnWorker(const QString& sql) const
+    {
+        auto* worker = window->findChild<DatabaseWorker*>();
+        std::optional<bool> done;
+        worker->post(
+            worker,
+            [sql](DrillStore& store) { return QSqlQuery(store.database().connection()).exec(sql); },
+            [&](bool executed) { done = executed; });
+        return QTest::qWaitFor([&] { return done.has_value(); }) && *done;
+    }
+
+    // Clicks the button, and waits for what it began, as a user waits for the window.
     void press(const char* button) const
     {
         QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);
+        settle();
     }
 
     // The year the year bar names.
