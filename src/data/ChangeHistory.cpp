@@ -6,9 +6,7 @@
 #include "data/DrillRecord.h"
 #include "data/Schema.h"
 
-#include <QDir>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -136,31 +134,15 @@ QString ChangeHistory::shownValue(const ChangeEntry& entry, const QString& value
     return column && DrillRecord::isDate(*column) ? StoredDate::fromStored(value).shown() : value;
 }
 
-namespace {
-
-QString csvOf(const QList<ChangeEntry>& entries)
-{
-    QString text =
-        Csv::record({QStringLiteral("When (UTC)"), QStringLiteral("Who"), QStringLiteral("Ship"),
-                     QStringLiteral("Table"), QStringLiteral("Record"), QStringLiteral("Field"),
-                     QStringLiteral("Caption"), QStringLiteral("From"), QStringLiteral("To")});
-    for (const ChangeEntry& entry : entries)
-        text += Csv::record({entry.when.toUTC().toString(Qt::ISODateWithMs), entry.who,
-                             entry.shipName, entry.table, QString::number(entry.record),
-                             entry.field, ChangeHistory::captionOf(entry), entry.from, entry.to});
-    return text;
-}
-
-} // namespace
-
 QString ChangeHistory::writeCsv(const QList<ChangeEntry>& entries, const QString& fileName)
 {
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(csvOf(entries).toUtf8());
-        if (file.commit())
-            return {};
-    }
-    return QStringLiteral("The CSV file \"%1\" cannot be written: %2")
-        .arg(QDir::toNativeSeparators(fileName), file.errorString());
+    return Csv::writeFile(fileName, [&](Csv::Writer& csv) {
+        csv.write({QStringLiteral("When (UTC)"), QStringLiteral("Who"), QStringLiteral("Ship"),
+                   QStringLiteral("Table"), QStringLiteral("Record"), QStringLiteral("Field"),
+                   QStringLiteral("Caption"), QStringLiteral("From"), QStringLiteral("To")});
+        for (const ChangeEntry& entry : entries)
+            csv.write({entry.when.toUTC().toString(Qt::ISODateWithMs), entry.who, entry.shipName,
+                       entry.table, QString::number(entry.record), entry.field, captionOf(entry),
+                       entry.from, entry.to});
+    });
 }
