@@ -3,6 +3,7 @@
 #include "common/DateText.h"
 #include "data/Dialect.h"
 #include "data/DrillDatabase.h"
+#include "data/RowValues.h"
 #include "data/Schema.h"
 #include "data/YearClosure.h"
 #include "data/YearRows.h"
@@ -25,15 +26,15 @@ QString fieldName(DrillDataSource::Column column)
     return writable ? Schema::drillColumns().at(column) : QString();
 }
 
-DrillRecord recordRead(const QSqlQuery& query)
+DrillRecord recordRead(const RowValues& row)
 {
     DrillRecord record;
-    record.idDrill = query.value(DrillRecord::IDDrill).toLongLong();
-    record.idShip = query.value(DrillRecord::IDShip).toLongLong();
-    record.shipName = query.value(DrillRecord::ShipName).toString();
-    record.year = query.value(DrillRecord::YearDrill).toInt();
+    record.idDrill = row.number(DrillRecord::IDDrill);
+    record.idShip = row.number(DrillRecord::IDShip);
+    record.shipName = row.text(DrillRecord::ShipName);
+    record.year = int(row.number(DrillRecord::YearDrill));
     for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column)
-        record.set(DrillRecord::Column(column), query.value(column).toString());
+        record.set(DrillRecord::Column(column), row.text(column));
     return record;
 }
 
@@ -107,8 +108,9 @@ bool DrillDataSource::refresh()
     }
     QList<DrillRecord> records;
     records.reserve(m_records.size()); // a year read again has as many rows as before, mostly
+    const RowValues row(query);
     while (ok && query.next())
-        records.append(recordRead(query));
+        records.append(recordRead(row));
     // A read that breaks off part-way is a failed read, not a shorter year.
     if (ok && query.lastError().isValid()) {
         qWarning().noquote() << "Reading the drills of a year broke off:"
@@ -149,7 +151,7 @@ bool DrillDataSource::prepared(SessionQuery& statement, const QString& sql, cons
     if (statement.session == m_db.session())
         return true;
     statement.query = QSqlQuery(m_db.connection());
-    statement.query.setForwardOnly(true);
+    RowValues::readMany(statement.query);
     if (!statement.query.prepare(sql)) {
         qWarning().noquote() << context << "failed:" << statement.query.lastError().text();
         return false;
@@ -176,8 +178,9 @@ bool DrillDataSource::refreshDrills(const QList<qint64>& idDrills)
     query.addBindValue(QString::fromUtf8(QJsonDocument(held).toJson(QJsonDocument::Compact)));
     if (!DrillDatabase::exec(query, "Reading drills again"))
         return false;
+    const RowValues row(query);
     while (query.next()) {
-        const DrillRecord record = recordRead(query);
+        const DrillRecord record = recordRead(row);
         if (const int index = indexOf(record.idDrill); index >= 0) {
             m_records[index] = record;
             emit recordRefreshed(index);
