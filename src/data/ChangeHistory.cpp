@@ -6,6 +6,7 @@
 #include "data/DrillRecord.h"
 #include "data/Schema.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QVariant>
@@ -87,17 +88,21 @@ std::optional<QList<ChangeEntry>> ChangeHistory::ofYear(DrillDatabase& db, int y
 
 namespace {
 
-// The drill field an entry of table Drills names, by its stored name.
+// The drill field an entry of table Drills names, by its stored name. Looked up for every
+// value of a list: the names are gathered once.
 std::optional<DrillRecord::Column> drillFieldOf(const ChangeEntry& entry)
 {
+    static const QHash<QString, DrillRecord::Column> fields = [] {
+        QHash<QString, DrillRecord::Column> byName;
+        const QStringList stored = Schema::drillColumns();
+        for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column)
+            byName.insert(QString(stored.at(column)).remove(u'"'), DrillRecord::Column(column));
+        return byName;
+    }();
     if (entry.table != QLatin1String("Drills"))
         return std::nullopt;
-    const QStringList stored = Schema::drillColumns();
-    for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column) {
-        if (QString(stored.at(column)).remove(u'"') == entry.field)
-            return DrillRecord::Column(column);
-    }
-    return std::nullopt;
+    const auto found = fields.constFind(entry.field);
+    return found == fields.constEnd() ? std::nullopt : std::optional(*found);
 }
 
 QString inDrill(int drill, const QString& caption)
