@@ -5,6 +5,7 @@
 #include "data/DrillDatabase.h"
 #include "data/RowValues.h"
 #include "data/Schema.h"
+#include "data/SqliteConnection.h"
 #include "data/YearClosure.h"
 #include "data/YearRows.h"
 
@@ -244,9 +245,10 @@ int DrillDataSource::indexOf(qint64 idDrill) const
 
 void DrillDataSource::setLockWait(std::chrono::milliseconds wait)
 {
-    if (!m_db.connection().isOpen())
+    const QSqlDatabase db = m_db.connection();
+    if (!db.isOpen() || SqliteConnection::setBusyTimeout(db, wait))
         return;
-    QSqlQuery query(m_db.connection());
+    QSqlQuery query(db);
     query.exec(Dialect::lockWait(m_db.engine(), wait));
 }
 
@@ -451,13 +453,13 @@ bool DrillDataSource::prepareServerWrite(const DrillChange& change, QSqlError* b
         return false;
     if (change.answers)
         return prepareServerCall(m_evaluationWrite, Schema::EvaluationWriteFunction, 7,
-                                 Schema::evaluationWriteStatements(m_db.engine()), broken);
+                                 Schema::evaluationWriteStatements, broken);
     return prepareServerCall(m_fieldWrite, Schema::FieldWriteFunction, 5,
-                             Schema::fieldWriteStatements(m_db.engine()), broken);
+                             Schema::fieldWriteStatements, broken);
 }
 
 bool DrillDataSource::prepareServerCall(ServerCall& call, const char* function, int arguments,
-                                        const QStringList& making, QSqlError* broken)
+                                        Making making, QSqlError* broken)
 {
     if (call.session == m_db.session())
         return call.ready;
@@ -475,7 +477,7 @@ bool DrillDataSource::prepareServerCall(ServerCall& call, const char* function, 
             qWarning().noquote() << "Writing a drill field failed:" << broken->text();
             return false;
         }
-        makeServerWrite(making);
+        makeServerWrite(making(m_db.engine()));
         call.ready = call.query.prepare(statement);
     }
     call.session = m_db.session();
