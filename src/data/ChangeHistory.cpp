@@ -88,26 +88,36 @@ std::optional<QList<ChangeEntry>> ChangeHistory::ofYear(DrillDatabase& db, int y
 
 namespace {
 
-// The drill field an entry of table Drills names, by its stored name. Looked up for every
-// value of a list: the names are gathered once.
-std::optional<DrillRecord::Column> drillFieldOf(const ChangeEntry& entry)
-{
-    static const QHash<QString, DrillRecord::Column> fields = [] {
-        QHash<QString, DrillRecord::Column> byName;
-        const QStringList stored = Schema::drillColumns();
-        for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column)
-            byName.insert(QString(stored.at(column)).remove(u'"'), DrillRecord::Column(column));
-        return byName;
-    }();
-    if (entry.table != QLatin1String("Drills"))
-        return std::nullopt;
-    const auto found = fields.constFind(entry.field);
-    return found == fields.constEnd() ? std::nullopt : std::optional(*found);
-}
-
 QString inDrill(int drill, const QString& caption)
 {
     return DrillRecord::drillCaption(drill) + QStringLiteral(" \u00b7 ") + caption;
+}
+
+struct DrillField
+{
+    DrillRecord::Column column;
+    QString caption; // "Drill No 2 · Ship's Master Name"
+};
+
+// The drill field an entry of table Drills names, by its stored name. Looked up for every
+// value of a list: the names and captions are made once.
+const DrillField* drillFieldOf(const ChangeEntry& entry)
+{
+    static const QHash<QString, DrillField> fields = [] {
+        QHash<QString, DrillField> byName;
+        const QStringList stored = Schema::drillColumns();
+        for (int at = DrillRecord::DrillDate; at <= DrillRecord::Master1; ++at) {
+            const auto column = DrillRecord::Column(at);
+            byName.insert(
+                QString(stored.at(at)).remove(u'"'),
+                {column, inDrill(DrillRecord::drillOf(column), DrillRecord::caption(column))});
+        }
+        return byName;
+    }();
+    if (entry.table != QLatin1String("Drills"))
+        return nullptr;
+    const auto found = fields.constFind(entry.field);
+    return found == fields.constEnd() ? nullptr : &*found;
 }
 
 // "Question 3" for the first drill, "Question 3 (2nd drill)" for the second.
@@ -122,8 +132,8 @@ QString answerCaption(const QString& field)
 
 QString ChangeHistory::captionOf(const ChangeEntry& entry)
 {
-    if (const auto column = drillFieldOf(entry))
-        return inDrill(DrillRecord::drillOf(*column), DrillRecord::caption(*column));
+    if (const DrillField* field = drillFieldOf(entry))
+        return field->caption;
     if (entry.table == QLatin1String("Evaluation"))
         return answerCaption(entry.field);
     if (entry.table == QLatin1String("Ships"))
@@ -135,8 +145,9 @@ QString ChangeHistory::captionOf(const ChangeEntry& entry)
 
 QString ChangeHistory::shownValue(const ChangeEntry& entry, const QString& value)
 {
-    const auto column = drillFieldOf(entry);
-    return column && DrillRecord::isDate(*column) ? StoredDate::fromStored(value).shown() : value;
+    const DrillField* field = drillFieldOf(entry);
+    return field && DrillRecord::isDate(field->column) ? StoredDate::fromStored(value).shown()
+                                                       : value;
 }
 
 QString ChangeHistory::writeCsv(const QList<ChangeEntry>& entries, const QString& fileName)
