@@ -4,14 +4,18 @@
 // a year through a proxy that holds each message 25 ms, with the round trips counted, beside
 // the bare statements through the same proxy: the compare-and-set of one field, the year's
 // rows with every value read; the edit that meets another user's lock has no bare side, it
-// counts the round trips of the wait. Every edit, program or bare, in every
-// repetition, writes a value never stored before: an UPDATE that changes nothing would be
-// skipped by SQLite, and answered "unchanged" by the program without any SQL.
+// counts the round trips of the wait. The year load has a second bare side below Qt: libpq on
+// its own connection through the same proxy, with the program's two statements (the year's
+// rows, the year's closure) prepared once and each run in one round trip, every value fetched.
+// Every edit, program or bare, in every repetition, writes a value never stored before: an UPDATE
+// that changes nothing would be skipped by SQLite, and answered "unchanged" by the program without
+// any SQL.
 #include "DelayProxy.h"
 #include "Engines.h"
 #include "TestServer.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
+#include "data/YearClosure.h"
 #include "data/YearRows.h"
 
 #include <QHash>
@@ -19,6 +23,7 @@
 #include <QSqlRecord>
 
 #include <benchmark/benchmark.h>
+#include <libpq-fe.h>
 
 #include <map>
 #include <memory>
@@ -230,27 +235,104 @@ void BM_FarYearLoad(benchmark::State& state)
     });
 }
 
+// Reads every value of the rows of a prepared statement run for the year; the rows, or -1.
+int readAll(QSqlQuery& query, int year)
+{
+    query.addBindValue(year);
+    if (!query.exec())
+        return -1;
+    const int columns = query.record().count();
+    int rows = 0;
+    for (; query.next(); ++rows) {
+        for (int column = 0; column < columns; ++column)
+            benchmark::DoNotOptimize(query.value(column));
+    }
+    return rows;
+}
+
+// The program's two statements, each prepared once, their results read whole.
 void BM_FarBareYearSelect(benchmark::State& state)
 {
-    countingRoundTrips(state, [&](FarYear& far, qint64) {
-        QSqlQuery query(far.db->connection());
-        query.setForwardOnly(true);
-        int rows = 0;
-        // Every value read, as the program reads them.
-        if (query.exec(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = 2026"))) {
-            const int columns = query.record().count();
-            for (; query.next(); ++rows) {
-                for (int column = 0; column < columns; ++column)
-                    benchmark::DoNotOptimize(query.value(column));
+    const auto prepared = [](const QString& statement) {
+        QSqlQuery query(farYear().db->connection());
+        query.prepare(statement);
+        return query;
+    };
+    static QSqlQuery year = prepared(QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"));
+    static QSqlQuery closure = prepared(YearClosure::closedInfoStatement());
+    countingRoundTrips(state, [&](FarYear&, qint64) {
+        if (readAll(year, 2026) != FarShips || readAll(closure, 2026) < 0)
+            state.SkipWithError("the year was not read");
+    });
+}
+
+// A libpq connection of its own to the far year, with the year load's statements prepared.
+class FarLibpq
+{
+public:
+    explicit FarLibpq(const FarYear& far)
+    {
+        const DatabaseLocation& at = far.year.fresh.location();
+        const QByteArray info = QStringLiteral("host=127.0.0.1 port=%1 user=%2 dbname=%3")
+                                    .arg(far.proxy.port())
+                                    .arg(at.user, at.database)
+                                    .toUtf8();
+        m_connection = PQconnectdb(info.constData());
+        if (PQstatus(m_connection) != CONNECTION_OK)
+            qFatal("libpq cannot reach the server: %s", PQerrorMessage(m_connection));
+        prepare("year", QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = $1"));
+        prepare("closure", YearClosure::closedInfoStatement().replace(u'?', QStringLiteral("$1")));
+    }
+    ~FarLibpq() { PQfinish(m_connection); }
+    FarLibpq(const FarLibpq&) = delete;
+    FarLibpq& operator=(const FarLibpq&) = delete;
+
+    // Runs a prepared statement for the year and fetches every value; the rows, or -1.
+    int read(const char* statement, int year)
+    {
+        const QByteArray text = QByteArray::number(year);
+        const char* values[] = {text.constData()};
+        PGresult* result = PQexecPrepared(m_connection, statement, 1, values, nullptr, nullptr, 0);
+        int rows = -1;
+        if (PQresultStatus(result) == PGRES_TUPLES_OK) {
+            rows = PQntuples(result);
+            const int columns = PQnfields(result);
+            for (int row = 0; row < rows; ++row) {
+                for (int column = 0; column < columns; ++column) {
+                    benchmark::DoNotOptimize(PQgetvalue(result, row, column));
+                    benchmark::DoNotOptimize(PQgetlength(result, row, column));
+                }
             }
         }
-        if (rows != FarShips)
+        PQclear(result);
+        return rows;
+    }
+
+private:
+    void prepare(const char* name, const QString& statement)
+    {
+        PGresult* result =
+            PQprepare(m_connection, name, statement.toUtf8().constData(), 1, nullptr);
+        if (PQresultStatus(result) != PGRES_COMMAND_OK)
+            qFatal("libpq cannot prepare: %s", PQerrorMessage(m_connection));
+        PQclear(result);
+    }
+
+    PGconn* m_connection = nullptr;
+};
+
+void BM_FarLibpqYearSelect(benchmark::State& state)
+{
+    static FarLibpq libpq(farYear());
+    countingRoundTrips(state, [&](FarYear&, qint64) {
+        if (libpq.read("year", 2026) != FarShips || libpq.read("closure", 2026) < 0)
             state.SkipWithError("the year was not read");
     });
 }
 
 } // namespace
 
+BENCHMARK(BM_FarLibpqYearSelect)->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FarBareCompareAndSet)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FarEdit)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FarEditMeetingALock)->Iterations(20)->Unit(benchmark::kMillisecond);

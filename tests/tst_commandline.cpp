@@ -483,21 +483,34 @@ private slots:
     void exportToATargetThatCannotBeWrittenFails_data()
     {
         QTest::addColumn<QString>("target");
-        QTest::newRow("missing folder") << "no such folder/status.pdf";
-        QTest::newRow("a folder") << ".";
-        QTest::newRow("below a file") << "ORXmanager97.mdb/status.pdf";
+        QTest::addColumn<QString>("option");
+        QTest::newRow("missing folder") << "no such folder/status.pdf"
+                                        << "--export-pdf";
+        QTest::newRow("a folder") << "."
+                                  << "--export-pdf";
+        QTest::newRow("below a file") << "ORXmanager97.mdb/status.pdf"
+                                      << "--export-pdf";
+        QTest::newRow("csv, a folder") << "."
+                                       << "--export-csv";
+        QTest::newRow("history, missing folder") << "no such folder/h.csv"
+                                                 << "--export-history";
+        QTest::newRow("due list, below a file") << "ORXmanager97.mdb/due.csv"
+                                                << "--due-csv";
     }
 
     void exportToATargetThatCannotBeWrittenFails()
     {
         QFETCH(QString, target);
+        QFETCH(QString, option);
         Fleet fleet;
-        const QString pdf = QDir(fleet.fixture.folder()).filePath(target);
-        const ProgramRun run =
-            runProgram({QStringLiteral("--database"), fleet.fixture.databasePath(),
-                        QStringLiteral("--export-pdf"), thisYear(), pdf});
+        const QString file = QDir(fleet.fixture.folder()).filePath(target);
+        const QStringList year =
+            option == QLatin1String("--due-csv") ? QStringList{} : QStringList{thisYear()};
+        const ProgramRun run = runProgram(
+            QStringList{QStringLiteral("--database"), fleet.fixture.databasePath(), option} + year +
+            QStringList{file});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains(QDir::cleanPath(pdf)) || run.err.contains(pdf),
+        QVERIFY2(run.err.contains(QDir::cleanPath(file)) || run.err.contains(file),
                  qPrintable(run.err));
         QVERIFY2(!run.err.trimmed().contains(u'\n'), "the reason alone, no remark of Qt's");
     }

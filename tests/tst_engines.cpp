@@ -553,6 +553,43 @@ private slots:
                  QStringLiteral("Mine"));
     }
 
+    // Each record holds its own row's values as stored: text in any script, nothing, and
+    // numbers; read with the year, and read again alone.
+    void everyRecordIsReadAsStored_data() { Engines::addRows(); }
+    void everyRecordIsReadAsStored()
+    {
+        FRESH_LOCATION(fresh);
+        DrillDatabase db(fresh.location());
+        OPEN(db);
+        const QStringList names = {QStringLiteral("MV Alpha"), QStringLiteral("Αθηνά ⚓ 𝔄")};
+        QVERIFY(addShips(db, names));
+        QCOMPARE(YearRows::addMissing(db, 2026), 2);
+        QVERIFY(QSqlQuery(db.connection())
+                    .exec(QStringLiteral("UPDATE Drills SET Master = ShipName || ' Ø', "
+                                         "CompEval1 = '' WHERE ShipName <> 'MV Alpha'")));
+        DrillDataSource year(db);
+        year.setYear(2026);
+        QVERIFY(year.refresh());
+        QCOMPARE(year.recordCount(), 2);
+        for (const DrillRecord& record : year.records()) {
+            const bool second = record.shipName == names.at(1);
+            QCOMPARE(record.stored(DrillRecord::Master),
+                     second ? names.at(1) + QStringLiteral(" Ø") : QString());
+            QCOMPARE(record.stored(DrillRecord::CompEval1), QString());
+            QCOMPARE(record.year, 2026);
+            QSqlQuery keys(db.connection());
+            keys.prepare(QStringLiteral("SELECT IDDrill, IDShip FROM Drills WHERE ShipName = ?"));
+            keys.addBindValue(record.shipName);
+            QVERIFY(keys.exec() && keys.next());
+            QCOMPARE(record.idDrill, keys.value(0).toLongLong());
+            QCOMPARE(record.idShip, keys.value(1).toLongLong());
+        }
+        QSqlQuery(QStringLiteral("UPDATE Drills SET Master1 = 'Again'"), db.connection());
+        year.refreshDrills({year.records().at(1).idDrill});
+        QCOMPARE(year.records().at(1).stored(DrillRecord::Master1), QStringLiteral("Again"));
+        QCOMPARE(year.records().at(1).shipName, names.at(1));
+    }
+
     // At a distance every round trip costs: an edit is one, whether it lands or meets another
     // user's value, and a second only when it meets a lock (let go here once the user is told).
     void anEditIsOneRoundTripToTheServer()

@@ -1,5 +1,8 @@
 #include "common/Csv.h"
 
+#include <QDir>
+#include <QSaveFile>
+
 namespace {
 
 bool startsLikeAFormula(const QString& text)
@@ -47,4 +50,22 @@ QString Csv::record(const QStringList& fields)
     for (const QString& text : fields)
         out.append(field(text));
     return out.join(u',') + QStringLiteral("\r\n");
+}
+
+void Csv::Writer::write(const QStringList& fields)
+{
+    m_out.write(record(fields).toUtf8());
+}
+
+QString Csv::writeFile(const QString& fileName, const std::function<void(Writer&)>& fill)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly)) {
+        Writer writer(file);
+        fill(writer);
+        if (file.commit())
+            return {};
+    }
+    return QStringLiteral("The CSV file \"%1\" cannot be written: %2")
+        .arg(QDir::toNativeSeparators(fileName), file.errorString());
 }

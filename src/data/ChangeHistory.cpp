@@ -5,9 +5,8 @@
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
 
-#include <QDir>
+#include <QHash>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -89,20 +88,34 @@ std::optional<QList<ChangeEntry>> ChangeHistory::ofYear(DrillDatabase& db, int y
 
 namespace {
 
-// The drill field an entry of table Drills names, by its stored name.
-std::optional<DrillRecord::Column> drillFieldOf(const ChangeEntry& entry)
-{
-    if (entry.table != QLatin1String("Drills"))
-        return std::nullopt;
-    const DrillFields::Field* field = DrillFields::named(entry.field);
-    if (!field)
-        return std::nullopt;
-    return DrillRecord::columnOf(*field);
-}
-
 QString inDrill(int drill, const QString& caption)
 {
     return DrillRecord::drillCaption(drill) + QStringLiteral(" \u00b7 ") + caption;
+}
+
+struct DrillField
+{
+    DrillRecord::Column column;
+    QString caption; // "Drill No 2 · Ship's Master Name"
+};
+
+// The drill field an entry of table Drills names, by its stored name. Looked up for every
+// value of a list: the names and captions are made once.
+const DrillField* drillFieldOf(const ChangeEntry& entry)
+{
+    static const QHash<QString, DrillField> fields = [] {
+        QHash<QString, DrillField> byName;
+        for (const DrillFields::Field& field : DrillFields::All) {
+            const DrillRecord::Column column = DrillRecord::columnOf(field);
+            byName.insert(field.storedName(),
+                          {column, inDrill(field.drill, DrillRecord::caption(column))});
+        }
+        return byName;
+    }();
+    if (entry.table != QLatin1String("Drills"))
+        return nullptr;
+    const auto found = fields.constFind(entry.field);
+    return found == fields.constEnd() ? nullptr : &*found;
 }
 
 // "Question 3" for the first drill, "Question 3 (2nd drill)" for the second.
@@ -117,8 +130,8 @@ QString answerCaption(const QString& field)
 
 QString ChangeHistory::captionOf(const ChangeEntry& entry)
 {
-    if (const auto column = drillFieldOf(entry))
-        return inDrill(DrillRecord::drillOf(*column), DrillRecord::caption(*column));
+    if (const DrillField* field = drillFieldOf(entry))
+        return field->caption;
     if (entry.table == QLatin1String("Evaluation"))
         return answerCaption(entry.field);
     if (entry.table == QLatin1String("Ships"))
@@ -130,35 +143,20 @@ QString ChangeHistory::captionOf(const ChangeEntry& entry)
 
 QString ChangeHistory::shownValue(const ChangeEntry& entry, const QString& value)
 {
-    const auto column = drillFieldOf(entry);
-    return column && DrillRecord::isDate(*column) ? StoredDate::fromStored(value).shown() : value;
+    const DrillField* field = drillFieldOf(entry);
+    return field && DrillRecord::isDate(field->column) ? StoredDate::fromStored(value).shown()
+                                                       : value;
 }
-
-namespace {
-
-QString csvOf(const QList<ChangeEntry>& entries)
-{
-    QString text =
-        Csv::record({QStringLiteral("When (UTC)"), QStringLiteral("Who"), QStringLiteral("Ship"),
-                     QStringLiteral("Table"), QStringLiteral("Record"), QStringLiteral("Field"),
-                     QStringLiteral("Caption"), QStringLiteral("From"), QStringLiteral("To")});
-    for (const ChangeEntry& entry : entries)
-        text += Csv::record({entry.when.toUTC().toString(Qt::ISODateWithMs), entry.who,
-                             entry.shipName, entry.table, QString::number(entry.record),
-                             entry.field, ChangeHistory::captionOf(entry), entry.from, entry.to});
-    return text;
-}
-
-} // namespace
 
 QString ChangeHistory::writeCsv(const QList<ChangeEntry>& entries, const QString& fileName)
 {
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(csvOf(entries).toUtf8());
-        if (file.commit())
-            return {};
-    }
-    return QStringLiteral("The CSV file \"%1\" cannot be written: %2")
-        .arg(QDir::toNativeSeparators(fileName), file.errorString());
+    return Csv::writeFile(fileName, [&](Csv::Writer& csv) {
+        csv.write({QStringLiteral("When (UTC)"), QStringLiteral("Who"), QStringLiteral("Ship"),
+                   QStringLiteral("Table"), QStringLiteral("Record"), QStringLiteral("Field"),
+                   QStringLiteral("Caption"), QStringLiteral("From"), QStringLiteral("To")});
+        for (const ChangeEntry& entry : entries)
+            csv.write({entry.when.toUTC().toString(Qt::ISODateWithMs), entry.who, entry.shipName,
+                       entry.table, QString::number(entry.record), entry.field, captionOf(entry),
+                       entry.from, entry.to});
+    });
 }

@@ -3,7 +3,9 @@
 #include "common/DateText.h"
 #include "data/Dialect.h"
 #include "data/DrillDatabase.h"
+#include "data/RowValues.h"
 #include "data/Schema.h"
+#include "data/SqliteConnection.h"
 #include "data/YearClosure.h"
 #include "data/YearRows.h"
 
@@ -25,15 +27,15 @@ QString fieldName(DrillRecord::Column column)
     return writable ? Schema::drillColumns().at(column) : QString();
 }
 
-DrillRecord recordRead(const QSqlQuery& query)
+DrillRecord recordRead(const RowValues& row)
 {
     DrillRecord record;
-    record.idDrill = query.value(DrillRecord::IDDrill).toLongLong();
-    record.idShip = query.value(DrillRecord::IDShip).toLongLong();
-    record.shipName = query.value(DrillRecord::ShipName).toString();
-    record.year = query.value(DrillRecord::YearDrill).toInt();
+    record.idDrill = row.number(DrillRecord::IDDrill);
+    record.idShip = row.number(DrillRecord::IDShip);
+    record.shipName = row.text(DrillRecord::ShipName);
+    record.year = int(row.number(DrillRecord::YearDrill));
     for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column)
-        record.set(DrillRecord::Column(column), query.value(column).toString());
+        record.set(DrillRecord::Column(column), row.text(column));
     return record;
 }
 
@@ -104,8 +106,9 @@ YearRead DrillStore::readYear(int year, qsizetype expected)
         ok = DrillDatabase::exec(query, "Reading the drills of a year");
     }
     read.records.reserve(expected);
+    const RowValues row(query);
     while (ok && query.next())
-        read.records.append(recordRead(query));
+        read.records.append(recordRead(row));
     // A read that breaks off part-way is a failed read, not a shorter year.
     if (ok && query.lastError().isValid()) {
         qWarning().noquote() << "Reading the drills of a year broke off:"
@@ -145,7 +148,7 @@ bool DrillStore::prepared(SessionQuery& statement, const QString& sql, const cha
     if (statement.session == m_db.session())
         return true;
     statement.query = QSqlQuery(m_db.connection());
-    statement.query.setForwardOnly(true);
+    RowValues::readMany(statement.query);
     if (!statement.query.prepare(sql)) {
         qWarning().noquote() << context << "failed:" << statement.query.lastError().text();
         return false;
@@ -169,8 +172,9 @@ std::optional<QList<DrillRecord>> DrillStore::readDrills(const QList<qint64>& id
     if (!DrillDatabase::exec(query, "Reading drills again"))
         return std::nullopt;
     QList<DrillRecord> records;
+    const RowValues row(query);
     while (query.next())
-        records.append(recordRead(query));
+        records.append(recordRead(row));
     query.finish();
     return records;
 }
@@ -214,9 +218,10 @@ bool DrillStore::writeAlongside(const std::function<bool()>& alongside)
 
 void DrillStore::setLockWait(std::chrono::milliseconds wait)
 {
-    if (!m_db.connection().isOpen())
+    const QSqlDatabase db = m_db.connection();
+    if (!db.isOpen() || SqliteConnection::setBusyTimeout(db, wait))
         return;
-    QSqlQuery query(m_db.connection());
+    QSqlQuery query(db);
     query.exec(Dialect::lockWait(m_db.engine(), wait));
 }
 
@@ -413,13 +418,13 @@ bool DrillStore::prepareServerWrite(const DrillChange& change, QSqlError* broken
         return false;
     if (change.answers)
         return prepareServerCall(m_evaluationWrite, Schema::EvaluationWriteFunction, 7,
-                                 Schema::evaluationWriteStatements(m_db.engine()), broken);
+                                 Schema::evaluationWriteStatements, broken);
     return prepareServerCall(m_fieldWrite, Schema::FieldWriteFunction, 5,
-                             Schema::fieldWriteStatements(m_db.engine()), broken);
+                             Schema::fieldWriteStatements, broken);
 }
 
 bool DrillStore::prepareServerCall(ServerCall& call, const char* function, int arguments,
-                                   const QStringList& making, QSqlError* broken)
+                                   Making making, QSqlError* broken)
 {
     if (call.session == m_db.session())
         return call.ready;
@@ -437,7 +442,7 @@ bool DrillStore::prepareServerCall(ServerCall& call, const char* function, int a
             qWarning().noquote() << "Writing a drill field failed:" << broken->text();
             return false;
         }
-        makeServerWrite(making);
+        makeServerWrite(making(m_db.engine()));
         call.ready = call.query.prepare(statement);
     }
     call.session = m_db.session();

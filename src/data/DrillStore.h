@@ -90,8 +90,10 @@ private:
     // Whether the change goes through the server's own write; a connection that broke on the
     // way leaves its error in *broken.
     bool prepareServerWrite(const DrillChange& change, QSqlError* broken);
-    bool prepareServerCall(ServerCall& call, const char* function, int arguments,
-                           const QStringList& making, QSqlError* broken);
+    // The statements that make a server function, asked for only when it is missing.
+    using Making = QStringList (*)(DatabaseLocation::Engine);
+    bool prepareServerCall(ServerCall& call, const char* function, int arguments, Making making,
+                           QSqlError* broken);
     void makeServerWrite(const QStringList& making);
     void setLockWait(std::chrono::milliseconds wait);
     // A statement prepared once per connection: then each use is one round trip.

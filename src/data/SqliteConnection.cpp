@@ -5,6 +5,10 @@
 #include <QSqlDriver>
 #include <QSqlError>
 
+#include <sqlite3.h>
+
+#include <algorithm>
+
 #include <atomic>
 
 namespace {
@@ -48,6 +52,16 @@ void SqliteConnection::bindTextAsTyped(QSqlQuery& query)
         if (values.at(i).typeId() == QMetaType::QString)
             query.bindValue(int(i), boundText(values.at(i).toString()));
     }
+}
+
+bool SqliteConnection::setBusyTimeout(const QSqlDatabase& db, std::chrono::milliseconds wait)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    return connection &&
+           sqlite3_busy_timeout(connection, int(std::max<qint64>(0, wait.count()))) == SQLITE_OK;
 }
 
 SqliteConnection::Scoped::Scoped(const QString& path, Access access)

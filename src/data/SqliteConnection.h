@@ -28,6 +28,10 @@ QString boundText(const QString& text);
 // Every text bound to the query so, when it runs on SQLite.
 void bindTextAsTyped(QSqlQuery& query);
 
+// Sets how long statements of the connection wait for a busy file, as PRAGMA busy_timeout does
+// but without a statement to compile; false, and nothing done, when it is no SQLite connection.
+bool setBusyTimeout(const QSqlDatabase& db, std::chrono::milliseconds wait);
+
 // A connection of its own, open for the life of this object and removed with it.
 class Scoped
 {

@@ -10,8 +10,6 @@
 #include "reports/ReportControl.h"
 
 #include <QDate>
-#include <QDir>
-#include <QSaveFile>
 
 #include <array>
 
@@ -152,24 +150,14 @@ QStringList csvRecord(const QStringList& columns, const QVariantList& row, const
 
 } // namespace
 
-void DrillStatusReport::writeCsv(const ReportTable& table, const QDate& today, QIODevice& out)
-{
-    out.write(Csv::record(csvHeader()).toUtf8());
-    for (const QVariantList& row : table.rows)
-        out.write(Csv::record(csvRecord(table.columns, row, today)).toUtf8());
-}
-
 QString DrillStatusReport::writeCsvFile(const ReportTable& table, const QDate& today,
                                         const QString& fileName)
 {
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly)) {
-        writeCsv(table, today, file);
-        if (file.commit())
-            return {};
-    }
-    return QStringLiteral("The CSV file \"%1\" cannot be written: %2")
-        .arg(QDir::toNativeSeparators(fileName), file.errorString());
+    return Csv::writeFile(fileName, [&](Csv::Writer& csv) {
+        csv.write(csvHeader());
+        for (const QVariantList& row : table.rows)
+            csv.write(csvRecord(table.columns, row, today));
+    });
 }
 
 QString DrillStatusReport::exportCsv(const DrillDatabase& db, int year, const QString& fileName)

@@ -4,7 +4,6 @@
 #include <QString>
 
 class DrillDatabase;
-class QIODevice;
 class ReportControl;
 struct ReportTable;
 
@@ -21,10 +20,9 @@ inline constexpr auto TemplateFileName = "Drills.rpt";
 // as CSV (writeCsvFile). Closed: "Closed on DATE by WHO" for a closed year, else empty.
 void prepare(ReportControl& control, int year, const QString& company, const QString& closed = {});
 
-// The rows of PrintDrills as CSV, UTF-8, with a header row: the ship, then per drill its
+// The rows of PrintDrills as a CSV file, UTF-8, with a header row: the ship, then per drill its
 // scheduled and done dates (yyyy-MM-dd), evaluation, master and state on the day given.
-void writeCsv(const ReportTable& table, const QDate& today, QIODevice& out);
-// The same into a file. Empty on success; otherwise a sentence for the user.
+// Empty on success; otherwise a sentence for the user.
 QString writeCsvFile(const ReportTable& table, const QDate& today, const QString& fileName);
 // Reads the year's drill rows, without writing to the database, and writes them. Empty on
 // success; otherwise a sentence for the user.

@@ -5,9 +5,6 @@
 #include "reports/ReportPages.h"
 #include "reports/ReportPreview.h"
 
-#include <QDir>
-#include <QSaveFile>
-
 #include <algorithm>
 
 namespace {
@@ -122,29 +119,16 @@ QStringList DueDrillsReport::textLines(const DueDrills& list)
     return lines;
 }
 
-void DueDrillsReport::writeCsv(const DueDrills& list, QIODevice& out)
-{
-    out.write(Csv::record({QStringLiteral("Status"), QStringLiteral("Scheduled Date"),
-                           QStringLiteral("Ship Name"), QStringLiteral("Drill"),
-                           QStringLiteral("Ship's Master Name"), QStringLiteral("IDDrill")})
-                  .toUtf8());
-    for (const DueDrill& drill : list.drills())
-        out.write(
-            Csv::record({groupName(drill.group), storedDate(drill), drill.shipName,
-                         drillName(drill.drill), drill.master, QString::number(drill.idDrill)})
-                .toUtf8());
-}
-
 QString DueDrillsReport::writeCsvFile(const DueDrills& list, const QString& fileName)
 {
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly)) {
-        writeCsv(list, file);
-        if (file.commit())
-            return {};
-    }
-    return QStringLiteral("The CSV file \"%1\" cannot be written: %2")
-        .arg(QDir::toNativeSeparators(fileName), file.errorString());
+    return Csv::writeFile(fileName, [&](Csv::Writer& csv) {
+        csv.write({QStringLiteral("Status"), QStringLiteral("Scheduled Date"),
+                   QStringLiteral("Ship Name"), QStringLiteral("Drill"),
+                   QStringLiteral("Ship's Master Name"), QStringLiteral("IDDrill")});
+        for (const DueDrill& drill : list.drills())
+            csv.write({groupName(drill.group), storedDate(drill), drill.shipName,
+                       drillName(drill.drill), drill.master, QString::number(drill.idDrill)});
+    });
 }
 
 void DueDrillsReport::preview(const DueDrills& list, int year, const QString& company,

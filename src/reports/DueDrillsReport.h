@@ -6,7 +6,6 @@
 #include <QStringList>
 
 class Messages;
-class QIODevice;
 class QWidget;
 
 // The due drills of a year in words: the counts, plain text lines, CSV, and a printed list.
@@ -22,9 +21,8 @@ QString counts(const DueDrills& list);
 // One line per drill, in the list's order: status, scheduled date (yyyy-MM-dd), ship, drill
 // and master, in aligned columns.
 QStringList textLines(const DueDrills& list);
-// UTF-8, a header row, then one record per drill, dates as yyyy-MM-dd and the drill's key.
-void writeCsv(const DueDrills& list, QIODevice& out);
-// The same into a file. Empty on success; otherwise a sentence for the user.
+// A CSV file, UTF-8: a header row, then one record per drill, dates as yyyy-MM-dd and the
+// drill's key. Empty on success; otherwise a sentence for the user.
 QString writeCsvFile(const DueDrills& list, const QString& fileName);
 
 // Opens the print preview of the list, which prints it and exports it as PDF or CSV.
