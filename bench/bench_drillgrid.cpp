@@ -102,7 +102,7 @@ void BM_EditProgram(benchmark::State& state)
     const QModelIndex master = cellAt(*loaded, 0, DrillRecord::Master);
     int edit = 0;
     for (auto _ : state) {
-        emit grid->cellClicked(master);
+        emit grid->clicked(master);
         auto* box = grid->findChild<QLineEdit*>(QStringLiteral("editBox"));
         box->setText(QStringLiteral("Master %1").arg(++edit));
         emit box->textEdited(box->text());
@@ -157,7 +157,7 @@ void BM_ClickWithoutChangeProgram(benchmark::State& state)
                                  cellAt(*loaded, 1, DrillRecord::DrillDate)};
     int turn = 0;
     for (auto _ : state) {
-        emit grid->cellClicked(cells[++turn % 2]);
+        emit grid->clicked(cells[++turn % 2]);
         state.PauseTiming();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();

@@ -815,7 +815,7 @@ void MainWindow::openQuestionnaire(const DrillChange& edit)
     const bool yearClosed = m_yearDrills->closedYear().has_value();
     const bool opened = m_evaluationPanel->openForDrill(
         record->idDrill, record->shipName, evaluated.done.shown(), evaluated.master,
-        DrillColumns::columnOf(edit.field), yearClosed);
+        edit.field + 1, yearClosed); // the field's column in the drill query, from 1
     if (!opened)
         return; // the panel has told the user why
     m_evaluating = edit;
