@@ -120,7 +120,8 @@ void DrillGridEditor::reread()
 void DrillGridEditor::holdAcrossReset()
 {
     const QModelIndex cursor = m_grid->currentIndex();
-    m_held = {cursor.data(DrillYearModel::IdDrillRole).toLongLong(), cursor, std::nullopt};
+    m_held = {cursor.data(DrillYearModel::IdDrillRole).toLongLong(), cursor.row(), cursor.column(),
+              std::nullopt};
     if (const DrillCellEditor* editor = m_grid->openCellEditor())
         m_held.edit = editor->typed();
 }
@@ -132,11 +133,10 @@ void DrillGridEditor::restoreAfterReset()
 {
     const Held held = std::exchange(m_held, {});
     const int rows = m_model->rowCount();
-    if (held.cursor.isValid() && rows > 0) {
+    if (held.cursorRow >= 0 && rows > 0) {
         const int row = m_model->rowOf(held.cursorDrill);
         m_grid->selectionModel()->setCurrentIndex(
-            m_model->index(row >= 0 ? row : qMin(held.cursor.row(), rows - 1),
-                           held.cursor.column()),
+            m_model->index(row >= 0 ? row : qMin(held.cursorRow, rows - 1), held.cursorColumn),
             QItemSelectionModel::NoUpdate);
     }
     if (!held.edit)

@@ -4,7 +4,6 @@
 #include "mainwindow/DrillCellEdit.h"
 #include "mainwindow/DrillWriter.h"
 
-#include <QModelIndex>
 #include <QObject>
 
 #include <functional>
@@ -15,6 +14,7 @@ class DrillDataSource;
 class DrillGridView;
 class DrillYearModel;
 class Messages;
+class QModelIndex;
 class QWidget;
 struct DrillRecord;
 
@@ -89,7 +89,8 @@ private:
     struct Held
     {
         qint64 cursorDrill = 0;
-        QModelIndex cursor;
+        int cursorRow = -1;
+        int cursorColumn = -1;
         std::optional<DrillCellEdit> edit;
     };
 

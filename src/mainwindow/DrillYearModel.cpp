@@ -106,6 +106,10 @@ int DrillYearModel::columnCount(const QModelIndex& parent) const
 
 QVariant DrillYearModel::data(const QModelIndex& index, int role) const
 {
+    // The drill of a row as the views know it: the records are read again before the views
+    // hear that the rows were rebuilt.
+    if (role == IdDrillRole)
+        return index.row() < m_shownIds.size() ? QVariant(m_shownIds.at(index.row())) : QVariant();
     const DrillRecord* record = recordAt(index.row());
     const int col = index.column();
     if (!record || col < 0 || col >= Count)
@@ -114,8 +118,6 @@ QVariant DrillYearModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         return record->shown(fieldOf(col));
-    case IdDrillRole:
-        return record->idDrill;
     case IdShipRole:
         return record->idShip;
     case YearRole:
