@@ -160,7 +160,8 @@ void DrillCellDelegate::storeByEnter(DrillCellEditor* editor)
     const QPersistentModelIndex cell = editor->cell();
     QPointer<DrillCellEditor> stays = editor;
     emit commitData(editor);
-    emit closeEditor(editor, SubmitModelCache);
+    if (stays)
+        emit closeEditor(editor, SubmitModelCache);
     if (stays && stays->isRefused())
         return;
     if (const QModelIndex below = cell.sibling(cell.row() + 1, cell.column()); below.isValid())

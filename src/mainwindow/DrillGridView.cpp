@@ -264,6 +264,8 @@ bool DrillGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* 
 void DrillGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
     auto* cell = qobject_cast<DrillCellEditor*>(editor);
+    if (cell && cell != m_editor)
+        return; // closed with the rows read again while it was stored; another may be open
     if (cell && cell->isRefused() && hint != QAbstractItemDelegate::RevertModelCache) {
         selectionModel()->setCurrentIndex(cell->cell(), QItemSelectionModel::NoUpdate);
         scrollTo(cell->cell());
@@ -291,11 +293,12 @@ DrillCellEditor* DrillGridView::openCellEditor() const
 
 bool DrillGridView::storeOpenEdit()
 {
-    DrillCellEditor* editor = openCellEditor();
+    QPointer<DrillCellEditor> editor = openCellEditor();
     if (!editor)
         return true;
     commitData(editor);
-    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (editor) // the rows may have been read again while it was stored
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
     return openCellEditor() == nullptr;
 }
 
