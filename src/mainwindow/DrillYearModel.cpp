@@ -109,7 +109,9 @@ QVariant DrillYearModel::data(const QModelIndex& index, int role) const
     // The drill of a row as the views know it: the records are read again before the views
     // hear that the rows were rebuilt.
     if (role == IdDrillRole)
-        return index.row() < m_shownIds.size() ? QVariant(m_shownIds.at(index.row())) : QVariant();
+        return index.isValid() && index.row() < m_shownIds.size()
+                   ? QVariant(m_shownIds.at(index.row()))
+                   : QVariant();
     const DrillRecord* record = recordAt(index.row());
     const int col = index.column();
     if (!record || col < 0 || col >= Count)
