@@ -10,7 +10,6 @@
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
 
-#include <QPointer>
 #include <QShortcut>
 
 using namespace DrillColumns;
