@@ -316,12 +316,15 @@ private slots:
     void aLockedFileKeepsTheTextInItsOwnBoxWithinTheWait_data()
     {
         QTest::addColumn<bool>("clickElsewhere");
-        QTest::newRow("a click on another drill") << true;
-        QTest::newRow("Enter alone") << false;
+        QTest::addColumn<int>("clicked");
+        QTest::newRow("a click on another drill") << true << int(DrillRecord::Master);
+        QTest::newRow("a click on another ship's name") << true << int(DrillRecord::ShipName);
+        QTest::newRow("Enter alone") << false << int(DrillRecord::Master);
     }
     void aLockedFileKeepsTheTextInItsOwnBoxWithinTheWait()
     {
         QFETCH(bool, clickElsewhere);
+        QFETCH(int, clicked);
         EditingWindow w;
         QVERIFY(w.open());
         QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "holder");
@@ -340,7 +343,7 @@ private slots:
         clock.start();
         if (clickElsewhere) {
             w.type(QStringLiteral("R1"), false);
-            QVERIFY(w.clickCell(Bravo, DrillRecord::Master));
+            QVERIFY(w.clickCell(Bravo, DrillRecord::Column(clicked)));
         } else {
             w.type(QStringLiteral("R1"));
         }

@@ -5,6 +5,7 @@
 #include "mainwindow/DrillYearModel.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -30,10 +31,14 @@ bool opensTheButton(const QKeyEvent* key)
 }
 
 // Another window or a minimised one takes the keys only for a while, and so does a message or
-// the date picker: the box stays open, and has them back when this window is active again.
-bool keepsTheBox(const QFocusEvent* out)
+// the date picker: the box stays open, and has them back when this window is active again. So
+// it does, open and shown, when another control of the window takes them: the button pressed
+// there stores it, or ends it with a rebuild of the rows.
+bool keepsTheBox(const QFocusEvent* out, const QWidget* grid)
 {
-    return out->reason() == Qt::PopupFocusReason || out->reason() == Qt::ActiveWindowFocusReason;
+    const QWidget* to = QApplication::focusWidget();
+    return out->reason() == Qt::PopupFocusReason || out->reason() == Qt::ActiveWindowFocusReason ||
+           (to && !grid->isAncestorOf(to));
 }
 } // namespace
 
@@ -142,7 +147,7 @@ bool DrillCellDelegate::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    if (event->type() == QEvent::FocusOut && keepsTheBox(static_cast<QFocusEvent*>(event)))
+    if (event->type() == QEvent::FocusOut && keepsTheBox(static_cast<QFocusEvent*>(event), m_grid))
         return false;
     if (event->type() == QEvent::FocusOut && !editor->isVisible()) {
         // Hidden by a scroll or a rebuild of the rows, which deal with what was typed; Qt
