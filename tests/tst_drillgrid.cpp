@@ -175,12 +175,18 @@ private slots:
             3);
         // Ships are listed by name; each row is its own drill of the year.
         QVERIFY(w.rowOf(Alpha) < w.rowOf(Bravo) && w.rowOf(Bravo) < w.rowOf(Charlie));
-        QCOMPARE(
-            w.cellText(Alpha, C::IDDrill),
-            w.fixture
-                .scalar(QStringLiteral("SELECT IDDrill FROM Drills WHERE ShipName = ?"), {Alpha})
-                .toString());
-        QCOMPARE(w.cellText(Alpha, C::YearDrill), QStringLiteral("2026"));
+        const auto keyOf = [&](int role) {
+            return w.cellOf(Alpha, C::Master).data(role).toString();
+        };
+        for (const auto& [role, key] : {std::pair(DrillYearModel::IdDrillRole, "IDDrill"),
+                                        std::pair(DrillYearModel::IdShipRole, "IDShip")})
+            QCOMPARE(keyOf(role),
+                     w.fixture
+                         .scalar(QStringLiteral("SELECT %1 FROM Drills WHERE ShipName = ?")
+                                     .arg(QLatin1String(key)),
+                                 {Alpha})
+                         .toString());
+        QCOMPARE(keyOf(DrillYearModel::YearRole), QStringLiteral("2026"));
 
         w.window->loadYear();
         QCOMPARE(count(), 3);

@@ -82,30 +82,35 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<Qt::Key>("key");
         QTest::newRow("no such month") << "en_US"
-                                       << "31/31/2026";
+                                       << "31/31/2026" << Qt::Key_Return;
+        QTest::newRow("no such month, Tab") << "en_US"
+                                            << "31/31/2026" << Qt::Key_Tab;
         QTest::newRow("negative year") << "en_US"
-                                       << "7/1/-2020";
+                                       << "7/1/-2020" << Qt::Key_Return;
         QTest::newRow("long form, negative year") << "en_US"
-                                                  << "Wednesday, July 1, -2020";
+                                                  << "Wednesday, July 1, -2020" << Qt::Key_Return;
         QTest::newRow("year 1") << "en_US"
-                                << "1/1/0001";
+                                << "1/1/0001" << Qt::Key_Return;
         QTest::newRow("de negative year") << "de_DE"
-                                          << "01.07.-2020";
+                                          << "01.07.-2020" << Qt::Key_Return;
         QTest::newRow("ja negative year") << "ja_JP"
-                                          << "-2020/07/01";
+                                          << "-2020/07/01" << Qt::Key_Return;
     }
     void aMistypedDateIsRefusedWithTheMessage()
     {
         QFETCH(QString, locale);
         QFETCH(QString, typed);
+        QFETCH(Qt::Key, key);
         QLocale::setDefault(QLocale(locale));
         EditingWindow w;
         QVERIFY(w.open());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date1\" = '2026-07-01'"));
         w.window->loadYear();
         QVERIFY(w.clickCell(Bravo, C::DrillDate1));
-        w.type(typed);
+        w.type(typed, false);
+        QTest::keyClick(w.box(), key);
         QTRY_COMPARE(w.messages.shown.size(), 1);
         const auto& shown = w.messages.shown.first();
         QCOMPARE(shown.icon, Messages::Icon::Critical);
@@ -117,6 +122,7 @@ private slots:
         QCOMPARE(w.cellText(Bravo, C::DrillDate1), DateText::toShort(QDate(2026, 7, 1)));
         QVERIFY(w.box());
         QCOMPARE(w.box()->text(), typed);
+        QCOMPARE(w.grid()->currentIndex(), w.cellOf(Bravo, C::DrillDate1));
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
@@ -310,12 +316,15 @@ private slots:
     void aLockedFileKeepsTheTextInItsOwnBoxWithinTheWait_data()
     {
         QTest::addColumn<bool>("clickElsewhere");
-        QTest::newRow("a click on another drill") << true;
-        QTest::newRow("Enter alone") << false;
+        QTest::addColumn<int>("clicked");
+        QTest::newRow("a click on another drill") << true << int(DrillRecord::Master);
+        QTest::newRow("a click on another ship's name") << true << int(DrillRecord::ShipName);
+        QTest::newRow("Enter alone") << false << int(DrillRecord::Master);
     }
     void aLockedFileKeepsTheTextInItsOwnBoxWithinTheWait()
     {
         QFETCH(bool, clickElsewhere);
+        QFETCH(int, clicked);
         EditingWindow w;
         QVERIFY(w.open());
         QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "holder");
@@ -334,7 +343,7 @@ private slots:
         clock.start();
         if (clickElsewhere) {
             w.type(QStringLiteral("R1"), false);
-            QVERIFY(w.clickCell(Bravo, DrillRecord::Master));
+            QVERIFY(w.clickCell(Bravo, DrillRecord::Column(clicked)));
         } else {
             w.type(QStringLiteral("R1"));
         }

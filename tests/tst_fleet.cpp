@@ -114,7 +114,9 @@ private slots:
             QCOMPARE(w.drillRows(year), 2);
         QCOMPARE(w.shipRows(), 2);
         for (const char* ship : {"MV Alpha", "MV Bravo"})
-            QCOMPARE(w.cellText(QString::fromLatin1(ship), DrillRecord::YearDrill),
+            QCOMPARE(w.cellOf(QString::fromLatin1(ship), DrillRecord::Master)
+                         .data(DrillYearModel::YearRole)
+                         .toString(),
                      QStringLiteral("2003"));
     }
 

@@ -435,13 +435,17 @@ private slots:
         QCOMPARE(second.currentCell(), typingIn);
         QVERIFY(second.boxLiesOver(Bravo, DrillRecord::Master));
 
-        // A ship another user adds above moves Bravo's row down; box and cell go with it.
+        // A ship another user adds above moves Bravo's row down; box and cell go with it, in
+        // the window without a box too.
         const int bravoRow = second.rowOf(Bravo);
+        const QString firstAt = first.currentCell();
         QVERIFY(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) VALUES (?)"), {Aaron}));
         QCOMPARE(YearRows::addMissing(fleet.other, 2026), 1);
         QTRY_COMPARE_WITH_TIMEOUT(second.rowOf(Aaron), 0, 2000);
         QCOMPARE(second.rowOf(Bravo), bravoRow + 1);
         QCOMPARE(second.currentCell(), typingIn);
+        QTRY_COMPARE_WITH_TIMEOUT(first.rowOf(Aaron), 0, 2000);
+        QCOMPARE(first.currentCell(), firstAt);
         QVERIFY(second.box());
         QCOMPARE(second.box()->text(), QStringLiteral("Half typed"));
         QVERIFY(second.boxLiesOver(Bravo, DrillRecord::Master));

@@ -257,6 +257,7 @@ private slots:
         QTest::newRow("previous year") << "year" << true;
         QTest::newRow("closing the year") << "close" << true;
         QTest::newRow("End Program, answered No") << "end" << true;
+        QTest::newRow("arrow key down") << "down" << true;
     }
     void everyWayOutOfABoxStoresItOrLeavesItShown()
     {
@@ -309,6 +310,9 @@ private slots:
         } else if (way == QLatin1String("year")) {
             w.press("previousYearButton");
             QCOMPARE(w.shownYear(), 2025);
+        } else if (way == QLatin1String("down")) {
+            pressAtFocus(Qt::Key_Down);
+            QCOMPARE(w.grid()->currentIndex(), w.cellOf(Fixture::shipNames(60).at(1), C::Master));
         } else if (way == QLatin1String("close")) {
             w.messages.answerYes = true;
             w.child<QAction>("ActCloseYear")->trigger();

@@ -6,8 +6,8 @@ class DrillCellEditor;
 class QAbstractItemView;
 
 // Draws the drill cells with a frame round the grid's current cell, in whichever view shows
-// it, and makes the editor laid over a cell. The editor's text is never taken from the model
-// nor given to it: the one who opened it decides what is stored.
+// it, and makes the editor laid over a cell: the editor takes the cell's edit when it opens,
+// and hands what was typed to the model, which stores it.
 class DrillCellDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -28,11 +28,13 @@ public:
                    const QModelIndex& index) override;
 
 signals:
-    void editorCreated(DrillCellEditor* editor, const QModelIndex& index) const;
+    void editorCreated(DrillCellEditor* editor) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void storeByEnter(DrillCellEditor* editor);
+
     QAbstractItemView* m_grid;
 };

@@ -3,8 +3,6 @@
 #include "common/DateText.h"
 #include "common/Twips.h"
 
-#include <QFocusEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -16,18 +14,13 @@ constexpr int ButtonWidthTwips = 285;
 constexpr int LineEditMargin = 2; // a line edit's own room on each side of its text, in pixels
 const QColor BoxGrey(0xE0, 0xE0, 0xE0);
 
-bool opensTheButton(const QKeyEvent* key)
-{
-    return key->key() == Qt::Key_F4 ||
-           (key->key() == Qt::Key_Down && key->modifiers().testFlag(Qt::AltModifier));
-}
-
 } // namespace
 
-DrillCellEditor::DrillCellEditor(DrillColumns::Kind kind, const QFont& font, QWidget* parent)
-    : QWidget(parent), m_box(new QLineEdit(this)), m_button(new QToolButton(this))
+DrillCellEditor::DrillCellEditor(const QModelIndex& cell, const QFont& font, QWidget* parent)
+    : QWidget(parent), m_cell(cell), m_box(new QLineEdit(this)), m_button(new QToolButton(this))
 {
     using DrillColumns::Kind;
+    const Kind kind = DrillColumns::kindOf(cell.column());
     setObjectName(QStringLiteral("cellEditor"));
     m_box->setObjectName(QStringLiteral("editBox"));
     m_box->setAccessibleName(tr("Drill cell"));
@@ -35,11 +28,7 @@ DrillCellEditor::DrillCellEditor(DrillColumns::Kind kind, const QFont& font, QWi
     grey.setColor(QPalette::Base, BoxGrey);
     m_box->setPalette(grey);
     m_box->setFont(font);
-    m_box->setVisible(kind == Kind::Date || kind == Kind::Master);
-    m_box->installEventFilter(this);
-    connect(m_box, &QLineEdit::textEdited, this, &DrillCellEditor::textEdited);
-    if (m_box->isVisibleTo(this))
-        setFocusProxy(m_box);
+    m_box->setVisible(DrillColumns::takesTyping(cell.column()));
     if (kind == Kind::Date) // the text ends where the button begins
         m_box->setTextMargins(0, 0, Twips::toPx(ButtonWidthTwips), 0);
 
@@ -47,19 +36,28 @@ DrillCellEditor::DrillCellEditor(DrillColumns::Kind kind, const QFont& font, QWi
     m_button->setArrowType(Qt::DownArrow);
     m_button->setAccessibleName(kind == Kind::Date ? tr("Pick a date") : tr("Open the evaluation"));
     m_button->setVisible(kind == Kind::Date || kind == Kind::Evaluation);
-    connect(m_button, &QToolButton::clicked, this, &DrillCellEditor::buttonRequested);
+    connect(m_button, &QToolButton::clicked, this, &DrillCellEditor::pressButton);
+    // The keys go to the box, or to the button of a cell without one.
+    setFocusProxy(m_box->isVisibleTo(this) ? static_cast<QWidget*>(m_box) : m_button);
 }
 
-void DrillCellEditor::setText(const QString& text, bool selected)
+void DrillCellEditor::begin(const DrillCellEdit& edit, const QString& text)
+{
+    m_edit = edit;
+    m_begun = true;
+    setText(text);
+}
+
+DrillCellEdit DrillCellEditor::typed() const
+{
+    DrillCellEdit edit = m_edit;
+    edit.change.value = m_box->isVisibleTo(this) ? m_box->text() : QString();
+    return edit;
+}
+
+void DrillCellEditor::setText(const QString& text)
 {
     m_box->setText(text);
-    if (selected)
-        m_box->selectAll();
-}
-
-QString DrillCellEditor::text() const
-{
-    return m_box->text();
 }
 
 void DrillCellEditor::setReadOnly(bool readOnly)
@@ -68,9 +66,10 @@ void DrillCellEditor::setReadOnly(bool readOnly)
     m_button->setEnabled(!readOnly);
 }
 
-bool DrillCellEditor::hasBox() const
+void DrillCellEditor::pressButton()
 {
-    return m_box->isVisibleTo(this);
+    if (m_button->isVisibleTo(this) && m_button->isEnabled())
+        emit buttonRequested(this);
 }
 
 int DrillCellEditor::neededWidth() const
@@ -94,41 +93,4 @@ void DrillCellEditor::resizeEvent(QResizeEvent* event)
     m_box->setGeometry(rect());
     const int buttonWidth = Twips::toPx(ButtonWidthTwips);
     m_button->setGeometry(width() - buttonWidth, 0, buttonWidth, height());
-}
-
-bool DrillCellEditor::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress && boxKey(static_cast<QKeyEvent*>(event)))
-        return true;
-    // Another window or a minimised one takes the keys only for a while: the box stays open,
-    // and has them back when this window is active again.
-    const auto keeps = [](const QFocusEvent* out) {
-        return out->reason() == Qt::PopupFocusReason ||
-               out->reason() == Qt::ActiveWindowFocusReason;
-    };
-    if (event->type() == QEvent::FocusOut && !keeps(static_cast<QFocusEvent*>(event)))
-        emit left();
-    return QWidget::eventFilter(watched, event);
-}
-
-bool DrillCellEditor::boxKey(const QKeyEvent* key)
-{
-    switch (key->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        emit enterPressed();
-        return true;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        emit tabPressed(key->key() == Qt::Key_Tab ? 1 : -1);
-        return true;
-    case Qt::Key_Escape:
-        emit escapePressed();
-        return true;
-    default:
-        if (!opensTheButton(key) || m_button->isHidden())
-            return false;
-        emit buttonRequested();
-        return true;
-    }
 }

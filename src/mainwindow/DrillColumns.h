@@ -5,17 +5,17 @@
 #include <QString>
 #include <Qt>
 
-// The columns of the drill grid, described in this one place: the fixed column, then the
-// columns of a drill record in their order.
+// The columns of the drill grid, described in this one place: the shown fields of a drill
+// record, in their order, from the ship's name to the second drill's master. The record's keys
+// and year are no columns: the model gives them as roles of every cell.
 namespace DrillColumns {
 
-// Grid column 0 is the fixed column; a record's columns follow it, in their order.
-inline constexpr int Fixed = 0;
+inline constexpr DrillRecord::Column FirstShown = DrillRecord::ShipName;
 constexpr int columnOf(DrillRecord::Column field)
 {
-    return field + 1;
+    return field - FirstShown;
 }
-inline constexpr int Count = columnOf(DrillRecord::ColumnCount);
+inline constexpr int Count = columnOf(DrillRecord::Master1) + 1;
 inline constexpr int ShipNameColumn = columnOf(DrillRecord::ShipName);
 
 enum class Kind
@@ -28,7 +28,7 @@ enum class Kind
 
 struct Description
 {
-    int width; // twips; 0 hides the column
+    int width; // twips
     Qt::Alignment alignment;
     QString caption; // header row 1
     Kind kind;
@@ -43,16 +43,21 @@ inline bool isEditable(int col)
 {
     return kindOf(col) != Kind::NotEditable;
 }
+// Whether the cell has a box to type into; an evaluation's has only its button.
+inline bool takesTyping(int col)
+{
+    return kindOf(col) == Kind::Date || kindOf(col) == Kind::Master;
+}
 
 // The record field a grid column shows.
 inline DrillRecord::Column fieldOf(int col)
 {
-    return DrillRecord::Column(col - 1);
+    return DrillRecord::Column(col + FirstShown);
 }
 // The drill (0 or 1) of a column; -1 for the columns outside both drills.
 inline int drillOf(int col)
 {
-    return col < 1 || col >= Count ? -1 : DrillRecord::drillOf(fieldOf(col));
+    return col < 0 || col >= Count ? -1 : DrillRecord::drillOf(fieldOf(col));
 }
 // The first column of a drill: its scheduled date.
 inline int firstOfDrill(int drill)

@@ -2,6 +2,7 @@
 
 #include "common/Twips.h"
 #include "mainwindow/DrillCellDelegate.h"
+#include "mainwindow/DrillCellEditor.h"
 #include "mainwindow/DrillHeaderView.h"
 
 #include <QCoreApplication>
@@ -25,10 +26,11 @@ DrillGridView::DrillGridView(QAbstractItemModel* model, int frozenColumn, QWidge
     setHorizontalScrollMode(ScrollPerItem);
     setWordWrap(false);
     buildFrozenView();
-    connect(this, &QTableView::clicked, this, &DrillGridView::cellClicked);
-    // Qt opens no editor on Enter, which keyboard users press to open a cell.
-    connect(this, &QTableView::activated, this,
-            [this](const QModelIndex& index) { emit openRequested(index, {}); });
+    connect(m_delegate, &DrillCellDelegate::editorCreated, this,
+            [this](DrillCellEditor* editor) { m_editor = editor; });
+    // Qt opens a cell on a click only when it was selected already, and on Enter never.
+    connect(this, &QTableView::clicked, this, &DrillGridView::openCell);
+    connect(this, &QTableView::activated, this, &DrillGridView::openCell);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &DrillGridView::scrolled);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DrillGridView::scrolled);
 }
@@ -42,7 +44,8 @@ void DrillGridView::buildFrozenView()
     m_frozen->setHorizontalHeader(new DrillHeaderView(m_frozen));
     m_frozen->setModel(model());
     m_frozen->setSelectionModel(selectionModel());
-    m_frozen->setItemDelegate(m_delegate);
+    // A delegate of its own: the frozen view opens no editor, and must not take the body's.
+    m_frozen->setItemDelegate(new DrillCellDelegate(this));
     m_frozen->verticalHeader()->hide();
     m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_frozen->setSelectionMode(NoSelection);
@@ -193,6 +196,8 @@ bool DrillGridView::frozenMouseEvent(const QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return false;
+    if (holdsRefusedEdit())
+        return true;
     const QModelIndex index = m_frozen->indexAt(event->position().toPoint());
     if (event->type() == QEvent::MouseButtonPress) {
         m_frozenPressed = index;
@@ -200,11 +205,13 @@ bool DrillGridView::frozenMouseEvent(const QMouseEvent* event)
             setAutoScroll(false);
             setCurrentIndex(index);
             setAutoScroll(true);
+            if (holdsRefusedEdit())
+                return true;
             setFocus(Qt::MouseFocusReason);
         }
     } else if (event->type() == QEvent::MouseButtonRelease) {
         if (index.isValid() && index == m_frozenPressed)
-            emit cellClicked(index);
+            emit clicked(index);
         m_frozenPressed = QPersistentModelIndex();
     }
     return true;
@@ -227,11 +234,12 @@ QModelIndex DrillGridView::nextEditable(int step) const
     return model()->index(row, col);
 }
 
-// The view's triggers decide when a cell opens; the box itself is the drill editor's, which
-// keeps an edit's text through a rebuild of the rows.
+// The view's triggers decide when a cell opens: a printable key types into its box, Space
+// opens it with its own text; the guard may refuse it.
 bool DrillGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
-    if (!(editTriggers() & trigger) || !(model()->flags(index) & Qt::ItemIsEditable))
+    if (!(editTriggers() & trigger) || !(model()->flags(index) & Qt::ItemIsEditable) ||
+        state() == EditingState)
         return QTableView::edit(index, trigger, event);
     const auto* key =
         event && event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
@@ -239,17 +247,89 @@ bool DrillGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* 
     const bool typing =
         text.size() == 1 && text.at(0).isPrint() && !text.at(0).isSpace() &&
         !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-    if (trigger == AnyKeyPressed && !typing && !(key && key->key() == Qt::Key_Space))
+    const bool space = key && key->key() == Qt::Key_Space;
+    if ((trigger == AnyKeyPressed && !typing && !space) ||
+        (m_editRefused && m_editRefused(index, typing)))
         return false;
-    emit openRequested(index, typing ? text : QString());
+    if (space)
+        return QTableView::edit(index, EditKeyPressed, nullptr);
+    return QTableView::edit(index, trigger, event);
+}
+
+// Qt closes an editor whatever became of its text. A refused text stays in its open box, on
+// the current cell, with the keys; Tab moves on without opening the next cell, as it does on
+// the grid itself; and the keys of a closed box stay in the grid, where Qt would hand them to
+// the next control in the tab order, the web link, or leave them there while another window
+// is active.
+void DrillGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    auto* cell = qobject_cast<DrillCellEditor*>(editor);
+    if (cell && cell != m_editor)
+        return; // closed with the rows read again while it was stored; another may be open
+    if (cell && cell->isRefused() && hint != QAbstractItemDelegate::RevertModelCache) {
+        selectionModel()->setCurrentIndex(cell->cell(), QItemSelectionModel::NoUpdate);
+        scrollTo(cell->cell());
+        if (isEnabled())
+            cell->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const bool hadKeys = editor && editor->isAncestorOf(window()->focusWidget());
+    if (cell)
+        cell->focusProxy()->removeEventFilter(m_delegate); // as Qt does with the editor's own
+    const int step = hint == QAbstractItemDelegate::EditNextItem       ? 1
+                     : hint == QAbstractItemDelegate::EditPreviousItem ? -1
+                                                                       : 0;
+    QTableView::closeEditor(editor, step != 0 ? QAbstractItemDelegate::NoHint : hint);
+    if (hadKeys && isEnabled())
+        setFocus(Qt::OtherFocusReason);
+    if (step != 0)
+        moveToEditable(step);
+}
+
+DrillCellEditor* DrillGridView::openCellEditor() const
+{
+    return state() == EditingState ? m_editor.data() : nullptr;
+}
+
+bool DrillGridView::storeOpenEdit()
+{
+    QPointer<DrillCellEditor> editor = openCellEditor();
+    if (!editor)
+        return true;
+    commitData(editor);
+    if (editor) // the rows may have been read again while it was stored
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return openCellEditor() == nullptr;
+}
+
+void DrillGridView::dropOpenEdit()
+{
+    if (DrillCellEditor* editor = openCellEditor())
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+}
+
+// While a refused text waits in its box, a click elsewhere only gives the box its keys back:
+// the text is stored, or dropped, there first.
+bool DrillGridView::holdsRefusedEdit()
+{
+    DrillCellEditor* editor = openCellEditor();
+    if (!editor || !editor->isRefused())
+        return false;
+    editor->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
-void DrillGridView::keyPressEvent(QKeyEvent* event)
+void DrillGridView::mousePressEvent(QMouseEvent* event)
 {
-    if (event->key() == Qt::Key_Escape)
-        emit escapePressed();
-    QTableView::keyPressEvent(event);
+    if (!holdsRefusedEdit())
+        QTableView::mousePressEvent(event);
+}
+
+// The grid's ends stop.
+void DrillGridView::moveToEditable(int step)
+{
+    if (const QModelIndex next = nextEditable(step); next.isValid())
+        setCurrentIndex(next);
 }
 
 // Tab on the grid moves to the next editable cell. Qt's own Tab key navigation would also move
@@ -261,7 +341,7 @@ bool DrillGridView::event(QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
-            emit tabPressed(key->key() == Qt::Key_Tab ? 1 : -1);
+            moveToEditable(key->key() == Qt::Key_Tab ? 1 : -1);
             return true;
         }
     }

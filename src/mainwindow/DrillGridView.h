@@ -1,13 +1,17 @@
 #pragma once
 
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QTableView>
 
+#include <functional>
+
 class DrillCellDelegate;
+class DrillCellEditor;
 
 // The drill grid: a table whose ship name column stays at the left while the drills scroll
 // sideways, beside it rather than over it, under a two-band caption. A click makes the cell
-// current without moving the view and is then reported, from either part.
+// current without moving the view and opens it, from either part.
 class DrillGridView : public QTableView
 {
     Q_OBJECT
@@ -28,17 +32,23 @@ public:
     // The next (step 1) or previous (step -1) editable cell from the current one, row by row;
     // invalid at the grid's ends.
     QModelIndex nextEditable(int step) const;
-    using QTableView::edit;
+    // Opens the cell's editor, as a click does; false when it opens none.
+    bool openCell(const QModelIndex& index) { return edit(index, AllEditTriggers, nullptr); }
+    // Asked before a cell opens: true refuses it, the guard having told the user why when it
+    // had to; `typed` when a key typed on the cell would open it.
+    void setEditGuard(std::function<bool(const QModelIndex& cell, bool typed)> refuses)
+    {
+        m_editRefused = std::move(refuses);
+    }
+    // The editor open over a cell; nullptr when there is none.
+    DrillCellEditor* openCellEditor() const;
+    // Stores the open editor's text as Enter does, staying on its cell; false when it was
+    // refused, and the editor stays open with it.
+    bool storeOpenEdit();
+    // Closes the open editor; what was typed in it is dropped.
+    void dropOpenEdit();
 
 signals:
-    void cellClicked(const QModelIndex& index);
-    // The view's triggers ask to open the cell: F2, Enter or Space with its own text (`typed`
-    // empty), a printable key with what was typed.
-    void openRequested(const QModelIndex& index, const QString& typed);
-    // Escape reached the grid itself, which Qt leaves to the window.
-    void escapePressed();
-    // Tab (+1) or Shift+Tab (-1) on the grid itself.
-    void tabPressed(int step);
     // The body was scrolled, by the user or to bring the current cell into view.
     void scrolled();
 
@@ -46,13 +56,16 @@ protected:
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     bool event(QEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     int firstShownColumn() const;
+    bool holdsRefusedEdit();
+    void moveToEditable(int step);
     void showFirstColumnWhole();
 
     void buildFrozenView();
@@ -63,4 +76,6 @@ private:
     DrillCellDelegate* m_delegate;
     int m_frozenColumn;
     QPersistentModelIndex m_frozenPressed;
+    QPointer<DrillCellEditor> m_editor; // the last one opened
+    std::function<bool(const QModelIndex&, bool)> m_editRefused;
 };

@@ -4,6 +4,7 @@
 #include "common/DrillState.h"
 #include "data/DrillDataSource.h"
 #include "mainwindow/DrillColumns.h"
+#include "mainwindow/DrillWriter.h"
 
 #include <QBrush>
 
@@ -42,9 +43,10 @@ DrillYearModel::DrillYearModel(QObject* parent) : QAbstractTableModel(parent), m
 {
 }
 
-void DrillYearModel::bind(const DrillDataSource& data)
+void DrillYearModel::bind(const DrillDataSource& data, DrillWriter& writer)
 {
     m_data = &data;
+    m_writer = &writer;
     connect(&data, &DrillDataSource::refreshed, this, &DrillYearModel::showRecords);
     connect(&data, &DrillDataSource::recordRefreshed, this, &DrillYearModel::showRecord);
 }
@@ -104,14 +106,27 @@ int DrillYearModel::columnCount(const QModelIndex& parent) const
 
 QVariant DrillYearModel::data(const QModelIndex& index, int role) const
 {
+    // The drill of a row as the views know it: the records are read again before the views
+    // hear that the rows were rebuilt.
+    if (role == IdDrillRole)
+        return index.isValid() && index.row() < m_shownIds.size()
+                   ? QVariant(m_shownIds.at(index.row()))
+                   : QVariant();
     const DrillRecord* record = recordAt(index.row());
     const int col = index.column();
-    if (!record || col == Fixed)
+    if (!record || col < 0 || col >= Count)
         return {};
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
         return record->shown(fieldOf(col));
+    case IdShipRole:
+        return record->idShip;
+    case YearRole:
+        return record->year;
+    case CellEditRole:
+        return isEditable(col) ? QVariant::fromValue(DrillWriter::editOf(*record, fieldOf(col)))
+                               : QVariant();
     case Qt::ToolTipRole:
         return isName(col) ? QVariant(record->shown(fieldOf(col))) : QVariant();
     case Qt::ForegroundRole:
@@ -131,6 +146,14 @@ QVariant DrillYearModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+// The edit carries its own drill and field, where it goes whichever row shows them now.
+bool DrillYearModel::setData(const QModelIndex&, const QVariant& value, int role)
+{
+    if (role != CellEditRole || !m_writer || !value.canConvert<DrillCellEdit>())
+        return false;
+    return m_writer->store(value.value<DrillCellEdit>()) != DrillWriter::Stored::Refused;
 }
 
 QVariant DrillYearModel::foreground(const DrillRecord& record, int col) const

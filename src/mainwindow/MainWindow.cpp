@@ -515,9 +515,10 @@ void MainWindow::openQuestionnaire(const DrillChange& edit)
         return;
     const Drill& evaluated = record->drills.at(drill);
     const bool yearClosed = m_yearDrills->closedYear().has_value();
-    const bool opened = m_evaluationPanel->openForDrill(
-        record->idDrill, record->shipName, evaluated.done.shown(), evaluated.master,
-        DrillColumns::columnOf(edit.field), yearClosed);
+    // The panel picks the drill by the field's column in the drill query, counted from 1.
+    const bool opened =
+        m_evaluationPanel->openForDrill(record->idDrill, record->shipName, evaluated.done.shown(),
+                                        evaluated.master, edit.field + 1, yearClosed);
     if (!opened)
         return; // the panel has told the user why
     m_evaluating = edit;
