@@ -54,7 +54,7 @@ QMap<QString, QStringList> stored(DrillDatabase& db, const QString& table,
     for (const QString& column : columns)
         quoted << u'"' + column + u'"';
     // PostgreSQL folds names without quotes: the program's tables were made so.
-    if (db.engine() == DatabaseLocation::Engine::Postgres)
+    if (db.location().engine == DatabaseLocation::Engine::Postgres)
         for (QString& column : quoted) {
             if (!column.contains(u' '))
                 column = column.toLower();

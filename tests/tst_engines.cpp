@@ -449,7 +449,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(told.count() + toldDrill.count() >= 1, 2000);
         // A server names the edited drill, so that only it is read again.
         const qint64 edited = myYear.records().at(0).idDrill;
-        if (mine.engine() == Engine::Postgres)
+        if (mine.location().engine == Engine::Postgres)
             QCOMPARE(toldDrill.value(0).value(0).value<QList<qint64>>(), QList<qint64>{edited});
         QSignalSpy reread(&myYear, &DrillDataSource::recordRefreshed);
         myYear.refreshDrills({edited, edited + 1000});

@@ -68,7 +68,7 @@ QStringList entriesSince(const DrillDatabase& db, int before)
 
 QString whoOn(const DrillDatabase& db)
 {
-    return db.engine() == Engine::Postgres ? TestServer::user() : LoginName::current();
+    return db.location().engine == Engine::Postgres ? TestServer::user() : LoginName::current();
 }
 
 // A drill of 2025 for one ship; its id.
@@ -115,7 +115,7 @@ QStringList contentOf(const DrillDatabase& db)
 // Takes the database back to the first version of its schema, as an older program left it.
 void makeFirstVersion(DrillDatabase& db)
 {
-    const bool server = db.engine() == Engine::Postgres;
+    const bool server = db.location().engine == Engine::Postgres;
     QStringList own;
     QSqlQuery query = run(db, server ? QStringLiteral("SELECT proname FROM pg_proc WHERE proname "
                                                       "LIKE 'orx\\_%' AND proname <> "
@@ -138,7 +138,7 @@ void makeFirstVersion(DrillDatabase& db)
 // Takes the history back to the layout of the second version of the schema, every entry kept.
 void makeSecondVersion(DrillDatabase& db)
 {
-    if (db.engine() == Engine::Sqlite) {
+    if (db.location().isFile()) {
         for (const char* statement :
              {"CREATE TEMP TABLE HistoryOfOld AS SELECT * FROM History", "DROP TABLE History",
               "CREATE TABLE History (IDHistory INTEGER PRIMARY KEY AUTOINCREMENT, ChangedAt TEXT "
@@ -164,7 +164,7 @@ void makeThirdVersion(DrillDatabase& db)
 
 bool hasDrillsOfYearIndex(const DrillDatabase& db)
 {
-    return scalar(db, db.engine() == Engine::Postgres
+    return scalar(db, db.location().engine == Engine::Postgres
                           ? QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = "
                                            "'drillsofyear'")
                           : QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = "
@@ -348,7 +348,7 @@ private slots:
         for (const char* statement :
              {"UPDATE History SET NewValue = 'forged'", "DELETE FROM History"})
             QVERIFY2(!run(db, QLatin1String(statement)).isActive(), statement);
-        if (db.engine() == Engine::Postgres)
+        if (db.location().engine == Engine::Postgres)
             QVERIFY(!run(db, QStringLiteral("TRUNCATE History")).isActive());
         QCOMPARE(scalar(db, QStringLiteral("SELECT NewValue FROM History WHERE Field = 'Master'"))
                      .toString(),
@@ -409,7 +409,7 @@ private slots:
         QVERIFY(writeMaster(db, QStringLiteral("Capt. Lund")).stored());
         QCOMPARE(entriesSince(db, 0),
                  QStringList{whoOn(db) + QStringLiteral("|Drills|Master|Capt. Berg|Capt. Lund")});
-        if (db.engine() == Engine::Sqlite) // the copy made before the upgrade is of the old file
+        if (db.location().isFile()) // the copy made before the upgrade is of the old file
             QCOMPARE(QDir(Backups::folderOf(db.filePath())).entryList(QDir::Files).size(), 1);
     }
 
@@ -439,7 +439,7 @@ private slots:
         QCOMPARE(entriesSince(db, int(before.size())),
                  QStringList{whoOn(db) + QStringLiteral("|Drills|Master|Capt. Berg|Capt. Lund")});
         QVERIFY(!run(db, QStringLiteral("DELETE FROM History")).isActive());
-        if (db.engine() == Engine::Sqlite) // the entries' ids are no longer counted apart
+        if (db.location().isFile()) // the entries' ids are no longer counted apart
             QCOMPARE(scalar(db, QStringLiteral("SELECT COUNT(*) FROM sqlite_sequence WHERE name = "
                                                "'History'"))
                          .toInt(),

@@ -152,20 +152,4 @@ public:
 
     // A name as the program spells it, given a name the database returned.
     static QString programName(const QString& databaseName, const QStringList& programNames);
-
-    // For callers that hold the engine alone.
-    static QString sameValue(Engine engine) { return of(engine).sameValue(); }
-    static QString inBoundList(Engine engine, const QString& column)
-    {
-        return of(engine).inBoundList(column);
-    }
-    static QString schemaLock(Engine engine) { return of(engine).schemaLock(); }
-    static QString lockWait(Engine engine, std::chrono::milliseconds wait)
-    {
-        return of(engine).lockWait(wait);
-    }
-    static bool isWaitExceeded(Engine engine, const QString& nativeErrorCode)
-    {
-        return of(engine).isWaitExceeded(nativeErrorCode);
-    }
 };

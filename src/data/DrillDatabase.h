@@ -110,7 +110,6 @@ public:
     // The SQLite file; empty on a server.
     const QString& filePath() const { return m_location.filePath; }
     const DatabaseLocation& location() const { return m_location; }
-    DatabaseLocation::Engine engine() const { return m_location.engine; }
     // What the engine's SQL is, and what it does for itself.
     const Dialect& dialect() const;
     // How long a statement waits for another user's lock unless told otherwise.

@@ -66,9 +66,9 @@ EvaluationTable::Drill evaluatedDrill(const DrillChange& change)
                                                    : EvaluationTable::Drill::First;
 }
 
-DrillWriteResult refusal(DatabaseLocation::Engine engine, const QSqlError& error)
+DrillWriteResult refusal(const Dialect& dialect, const QSqlError& error)
 {
-    const bool busy = Dialect::isWaitExceeded(engine, error.nativeErrorCode());
+    const bool busy = dialect.isWaitExceeded(error.nativeErrorCode());
     return {busy ? Outcome::Busy : Outcome::Failed, {}, DataFailure::of(error), true};
 }
 
@@ -165,7 +165,7 @@ std::optional<QList<DrillRecord>> DrillStore::readDrills(const QList<qint64>& id
     QSqlQuery& query = m_drillsQuery.query;
     if (!prepared(m_drillsQuery,
                   QStringLiteral("SELECT * FROM QuDrills WHERE %1")
-                      .arg(Dialect::inBoundList(m_db.engine(), QStringLiteral("IDDrill"))),
+                      .arg(m_db.dialect().inBoundList(QStringLiteral("IDDrill"))),
                   "Reading drills again"))
         return std::nullopt;
     query.addBindValue(QString::fromUtf8(QJsonDocument(wanted).toJson(QJsonDocument::Compact)));
@@ -222,7 +222,7 @@ void DrillStore::setLockWait(std::chrono::milliseconds wait)
     if (!db.isOpen() || SqliteConnection::setBusyTimeout(db, wait))
         return;
     QSqlQuery query(db);
-    query.exec(Dialect::lockWait(m_db.engine(), wait));
+    query.exec(m_db.dialect().lockWait(wait));
 }
 
 DrillWriteResult DrillStore::write(const DrillChange& change,
@@ -255,7 +255,7 @@ DrillWriteResult DrillStore::attemptWrite(const DrillChange& change,
         return swapped(
             change, [&](const QVariant& expected) { return serverSwap(change, expected, wait); });
     if (broken.isValid())
-        return refusal(m_db.engine(), broken);
+        return refusal(m_db.dialect(), broken);
     return writeInTransaction(change, alongside, wait);
 }
 
@@ -273,7 +273,7 @@ DrillWriteResult DrillStore::swapped(const DrillChange& change, const Swap& swap
         answersHeld(change.answers ? change.answers->startedFrom : EvaluationTable::Answers{}))
         found = swap(found.held);
     if (found.error)
-        return refusal(m_db.engine(), *found.error);
+        return refusal(m_db.dialect(), *found.error);
     if (found.written)
         return {Outcome::Written, change.value, {}, true, wantedAnswers(change)};
     if (!found.present) // deleted behind the program's back: it must not look stored
@@ -310,7 +310,7 @@ DrillWriteResult DrillStore::writeInTransaction(const DrillChange& change,
         },
         &transactionError);
     if (!committed && result.outcome == Outcome::Written)
-        result = refusal(m_db.engine(), transactionError);
+        result = refusal(m_db.dialect(), transactionError);
     setLockWait(m_db.busyTimeout());
     return result;
 }
@@ -377,7 +377,7 @@ QSqlQuery* DrillStore::fieldUpdate(DrillRecord::Column field, QSqlError* refused
     QSqlQuery update(m_db.connection());
     // Preparing takes the table's lock too, and may wait out the limit.
     if (!update.prepare(QStringLiteral("UPDATE Drills SET %1 = ? WHERE IDDrill = ? AND %1 %2 ?")
-                            .arg(fieldName(field), Dialect::sameValue(m_db.engine())))) {
+                            .arg(fieldName(field), m_db.dialect().sameValue()))) {
         *refused = update.lastError();
         return nullptr;
     }
@@ -414,7 +414,7 @@ DrillStore::FieldSwap DrillStore::serverSwap(const DrillChange& change, const QV
 // write takes the longer way of a transaction of its own.
 bool DrillStore::prepareServerWrite(const DrillChange& change, QSqlError* broken)
 {
-    if (m_db.engine() != DatabaseLocation::Engine::Postgres)
+    if (!m_db.dialect().hasFunctions())
         return false;
     if (change.answers)
         return prepareServerCall(m_evaluationWrite, Schema::EvaluationWriteFunction, 7,
@@ -442,7 +442,7 @@ bool DrillStore::prepareServerCall(ServerCall& call, const char* function, int a
             qWarning().noquote() << "Writing a drill field failed:" << broken->text();
             return false;
         }
-        makeServerWrite(making(m_db.engine()));
+        makeServerWrite(making(m_db.dialect()));
         call.ready = call.query.prepare(statement);
     }
     call.session = m_db.session();
@@ -454,7 +454,7 @@ void DrillStore::makeServerWrite(const QStringList& making)
     m_db.inTransaction([&] {
         QSqlQuery query(m_db.connection());
         // Of two programs at once, the second waits here, and then finds the function made.
-        const QStringList statements = QStringList{Dialect::schemaLock(m_db.engine())} + making;
+        const QStringList statements = QStringList{m_db.dialect().schemaLock()} + making;
         return std::all_of(statements.begin(), statements.end(),
                            [&](const QString& statement) { return query.exec(statement); });
     });

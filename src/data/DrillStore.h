@@ -91,7 +91,7 @@ private:
     // way leaves its error in *broken.
     bool prepareServerWrite(const DrillChange& change, QSqlError* broken);
     // The statements that make a server function, asked for only when it is missing.
-    using Making = QStringList (*)(DatabaseLocation::Engine);
+    using Making = QStringList (*)(const Dialect&);
     bool prepareServerCall(ServerCall& call, const char* function, int arguments, Making making,
                            QSqlError* broken);
     void makeServerWrite(const QStringList& making);

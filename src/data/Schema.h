@@ -6,8 +6,6 @@
 
 namespace Schema {
 
-using Engine = DatabaseLocation::Engine;
-
 // Recorded with the schema; a database without it is not one of ours.
 inline constexpr int Version = 4;
 
@@ -30,11 +28,6 @@ QStringList requiredObjects(const Dialect& dialect, int version = Version);
 // None where the engine holds no functions (a SQLite file, which is at hand).
 inline constexpr auto FieldWriteFunction = "orx_write_drill_field";
 QStringList fieldWriteStatements(const Dialect& dialect);
-// For callers that hold the engine alone.
-inline QStringList fieldWriteStatements(Engine engine)
-{
-    return fieldWriteStatements(Dialect::of(engine));
-}
 
 // On a server, the function that writes a questionnaire as one change: (IDDrill, whether it is
 // Drill No 2, total expected, total wanted, answers expected, answers wanted, longest lock wait
@@ -43,10 +36,6 @@ inline QStringList fieldWriteStatements(Engine engine)
 // are written together, and only while both hold what was expected. None on SQLite.
 inline constexpr auto EvaluationWriteFunction = "orx_write_drill_evaluation";
 QStringList evaluationWriteStatements(const Dialect& dialect);
-inline QStringList evaluationWriteStatements(Engine engine)
-{
-    return evaluationWriteStatements(Dialect::of(engine));
-}
 
 // The drill columns of QuDrills and PrintDrills, in the order the grid shows them.
 QStringList drillColumns();

@@ -138,8 +138,7 @@ void DueDrillsWindow::refresh()
                 Read read;
                 read.list =
                     DueDrills::read(db, year, today, DueDrills::DefaultDaysAhead, &read.failure);
-                read.locked =
-                    !read.list && Dialect::isWaitExceeded(db.engine(), read.failure.number);
+                read.locked = !read.list && db.dialect().isWaitExceeded(read.failure.number);
                 return read;
             });
         },

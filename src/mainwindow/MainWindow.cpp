@@ -13,6 +13,7 @@
 #include "data/ChangeHistory.h"
 #include "data/CompanyTable.h"
 #include "data/DatabaseWorker.h"
+#include "data/Dialect.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
@@ -245,7 +246,7 @@ void MainWindow::showDatabaseInUse()
 // A server keeps its own backups; the program copies only a file.
 void MainWindow::makeDailyBackup()
 {
-    if (m_db->engine() != DatabaseLocation::Engine::Sqlite)
+    if (m_db->dialect().keepsOwnBackups())
         return;
     // Only a file that passed its checks is copied, and before anything is written to it.
     const QString backupFailure = Backups::makeDailyOrSayWhy(m_db->filePath());
@@ -255,8 +256,7 @@ void MainWindow::makeDailyBackup()
 
 QString MainWindow::newestBackupSentence() const
 {
-    if (m_db->engine() != DatabaseLocation::Engine::Sqlite ||
-        m_db->problem() != DrillDatabase::Problem::Damaged)
+    if (m_db->dialect().keepsOwnBackups() || m_db->problem() != DrillDatabase::Problem::Damaged)
         return {};
     return QStringLiteral("\n\n") + Backups::restoreAdvice(m_db->filePath());
 }
@@ -870,7 +870,7 @@ void MainWindow::watchOtherUsers()
     });
     connect(m_drills, &DrillGridEditor::connectionLost, this, &MainWindow::connectionLost);
     // A server can go away while nobody edits: a light question now and then notices it.
-    if (m_db->engine() == DatabaseLocation::Engine::Postgres)
+    if (!m_db->location().isFile())
         m_aliveTimer->start();
 }
 
