@@ -170,8 +170,18 @@ private slots:
             2);
     }
 
+    void aShipAddedAndSavedEntersTheGrid_data()
+    {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<bool>("oneAfterAnother"); // clicked once, each name typed and Enter
+        QTest::newRow("one ship") << QStringList{"MV O'Connor"} << false;
+        QTest::newRow("ships typed one after another")
+            << QStringList{"MV O'Connor", "MV Delta", "MV Echo"} << true;
+    }
     void aShipAddedAndSavedEntersTheGrid()
     {
+        QFETCH(QStringList, added);
+        QFETCH(bool, oneAfterAnother);
         // The list read again under the new row's editor left the view talking to a lost one.
         QTest::failOnWarning(QRegularExpression(QStringLiteral("does not belong to this view")));
         FleetWindow w;
@@ -179,21 +189,30 @@ private slots:
         w.press("fleetButton");
         QVERIFY(w.child<QWidget>("fleetPanel")->isVisible());
         QVERIFY(w.child<QWidget>("shade")->isVisible());
-        QVERIFY(w.typeShipName(2, QStringLiteral("MV O'Connor")));
+        if (oneAfterAnother) {
+            w.clickShipCell(2, 1);
+            for (const QString& name : added) {
+                FleetWindow::type(name);
+                FleetWindow::pressKey(Qt::Key_Return);
+            }
+        } else {
+            QVERIFY(w.typeShipName(2, added.first()));
+        }
         w.press("saveFleetButton");
         QVERIFY(!w.child<QWidget>("fleetPanel")->isVisible());
         QVERIFY(w.settle());
-        QCOMPARE(w.shipRows(), 3);
-        const QString added = QStringLiteral("MV O'Connor");
-        QVERIFY(w.rowOf(added) >= 0);
-        for (int field = DrillRecord::DrillDate; field <= DrillRecord::Master1; ++field)
-            QVERIFY(w.cellText(added, DrillRecord::Column(field)).isEmpty());
-        QCOMPARE(w.drillRows(2003), 3);
-        QCOMPARE(w.fixture
-                     .scalar(QStringLiteral("SELECT IDShip FROM Drills WHERE ShipName = ?"),
-                             {QStringLiteral("MV O'Connor")})
-                     .toLongLong(),
-                 w.fixture.shipId(QStringLiteral("MV O'Connor")));
+        QCOMPARE(w.shipRows(), 2 + added.size());
+        QCOMPARE(w.drillRows(2003), 2 + added.size());
+        for (const QString& name : added) {
+            QVERIFY2(w.rowOf(name) >= 0, qPrintable(name));
+            for (int field = DrillRecord::DrillDate; field <= DrillRecord::Master1; ++field)
+                QVERIFY(w.cellText(name, DrillRecord::Column(field)).isEmpty());
+            QCOMPARE(
+                w.fixture
+                    .scalar(QStringLiteral("SELECT IDShip FROM Drills WHERE ShipName = ?"), {name})
+                    .toLongLong(),
+                w.fixture.shipId(name));
+        }
     }
 
     void savingTheFleetEndsAnEditInProgress()

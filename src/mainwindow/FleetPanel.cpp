@@ -11,7 +11,32 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableView>
+
+// Enter hands the name over at once: Qt waits a turn of the event loop, and a fast typist's next
+// keys would join the name.
+class ShipNameDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* editor = qobject_cast<QWidget*>(watched);
+        if (!editor || event->type() != QEvent::KeyPress)
+            return QStyledItemDelegate::eventFilter(watched, event);
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return QStyledItemDelegate::eventFilter(watched, event);
+        const QPointer<QWidget> stays = editor;
+        emit commitData(editor);
+        if (stays)
+            emit closeEditor(editor, SubmitModelCache);
+        return true;
+    }
+};
 
 // Typing on a cell edits that cell. The view would otherwise use the keys to jump to a row whose
 // text begins with them, and a click on the current cell would wait a double-click interval
@@ -22,6 +47,7 @@ public:
     explicit ShipListView(QWidget* parent) : QTableView(parent)
     {
         setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
+        setItemDelegate(new ShipNameDelegate(this));
     }
 
     void keyboardSearch(const QString&) override {}
@@ -56,6 +82,9 @@ protected:
         m_closedBeforeCommit = editor;
         QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
         itemDelegateForIndex(index)->setModelData(editor, ships, index);
+        // The re-read left no current cell, and the keys typed next would be lost: they go to
+        // the new empty row, for the next ship, as in a datasheet.
+        setCurrentIndex(ships->index(ships->rowCount() - 1, index.column()));
     }
 
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override
