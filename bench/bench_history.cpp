@@ -3,7 +3,8 @@
 // INSERT of the entry in one transaction, plain SQLite on a plain connection of a file alike.
 // Then the history window of a drill with 1,000 changes beside its bare side: the same rows
 // read with the columns the window shows, their times made local text, and shown in a plain
-// window of the same size with the same list, heading and buttons.
+// window of the same size with the same list, heading and buttons, the columns of who and what
+// changed as wide as their widest text.
 #include "Fixture.h"
 #include "common/DateText.h"
 #include "common/Messages.h"
@@ -14,13 +15,16 @@
 #include "history/HistoryWindow.h"
 
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QSet>
 #include <QSqlQuery>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -155,6 +159,17 @@ void BM_HistoryListBare(benchmark::State& state)
         list->setHeaderLabels(Titles);
         list->addTopLevelItems(items);
         list->setCurrentItem(items.first());
+        list->header()->resizeSection(0, 150);
+        for (const int column : {1, 2}) {
+            QSet<QString> texts;
+            for (const QTreeWidgetItem* item : std::as_const(items))
+                texts.insert(item->text(column));
+            int widest = list->header()->sectionSizeHint(column);
+            for (const QString& text : std::as_const(texts))
+                widest = std::max(widest, list->fontMetrics().horizontalAdvance(text) +
+                                              2 * list->fontMetrics().averageCharWidth());
+            list->header()->resizeSection(column, widest);
+        }
         layout->addWidget(list);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &window);
         buttons->addButton(QStringLiteral("&Print..."), QDialogButtonBox::ActionRole);

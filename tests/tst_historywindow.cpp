@@ -332,6 +332,7 @@ private slots:
                                     list->topLevelItem(0)->text(Field),
                                     list->topLevelItem(0)->text(To)};
         QCOMPARE(newest, (QStringList{"2026", caption, shown}));
+        QVERIFY(list->columnWidth(Field) > list->fontMetrics().horizontalAdvance(caption));
         QCOMPARE(list->topLevelItem(1)->text(Year), QStringLiteral("2025"));
 
         // The CSV keeps the stored value, with the caption beside the stored name.

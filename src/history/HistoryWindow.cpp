@@ -17,11 +17,15 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QStringList Titles = {QStringLiteral("When"),  QStringLiteral("Year"), QStringLiteral("Who"),
                             QStringLiteral("Field"), QStringLiteral("From"), QStringLiteral("To")};
 constexpr int YearColumn = 1;
+constexpr int WhoColumn = 2;
+constexpr int FieldColumn = 3;
 
 QString localTime(const QDateTime& utc)
 {
@@ -169,6 +173,22 @@ void HistoryWindow::fillList(const QString& emptyText)
     m_list->setCurrentItem(items.first());
     m_list->setColumnHidden(YearColumn, !spansYears(m_entries));
     m_list->header()->resizeSection(0, 150);
+    for (const int column : {WhoColumn, FieldColumn})
+        fitColumn(column, items);
+}
+
+// A column that names who or what changed is as wide as its widest text, and no wider: the
+// values get the rest. Its texts are few, so each is measured once.
+void HistoryWindow::fitColumn(int column, const QList<QTreeWidgetItem*>& items)
+{
+    QSet<QString> texts;
+    for (const QTreeWidgetItem* item : items)
+        texts.insert(item->text(column));
+    const QFontMetrics metrics = m_list->fontMetrics();
+    int widest = m_list->header()->sectionSizeHint(column);
+    for (const QString& text : std::as_const(texts))
+        widest = std::max(widest, metrics.horizontalAdvance(text) + 2 * metrics.averageCharWidth());
+    m_list->header()->resizeSection(column, widest);
 }
 
 void HistoryWindow::printForm()

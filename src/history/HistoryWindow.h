@@ -10,6 +10,7 @@
 class DatabaseWorker;
 class Messages;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // The recorded changes of one drill or ship, newest first (when, who, field, from, to, in the
 // grid's captions and date form; the year too where several show); the list can be printed,
@@ -43,6 +44,7 @@ signals:
 private:
     void take(const std::optional<QList<ChangeEntry>>& entries, bool locked);
     void fillList(const QString& emptyText);
+    void fitColumn(int column, const QList<QTreeWidgetItem*>& items);
     void printForm();
     void exportToCsv();
 
