@@ -188,7 +188,7 @@ private slots:
                          .toString());
         QCOMPARE(keyOf(DrillYearModel::YearRole), QStringLiteral("2026"));
 
-        w.window->loadYear();
+        w.reloadYear();
         QCOMPARE(count(), 3);
         QCOMPARE(w.shipRows(), 3);
     }
@@ -227,7 +227,7 @@ private slots:
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date\" = '2026-07-01', CompEval "
                                       "= '85', Master = 'Berg' WHERE ShipName = ?"),
                        {Alpha});
-        w.window->loadYear();
+        w.reloadYear();
         QVERIFY(w.clickCell(Bravo, C::ShipName)); // no frame on Alpha's cells
         QCOMPARE(sideOf(w, Alpha, C::DrillDate), QStringLiteral("right"));
         QCOMPARE(sideOf(w, Alpha, C::CompEval), QStringLiteral("centre"));
@@ -394,7 +394,7 @@ private slots:
         QCOMPARE(down->value(), vertical);
         QCOMPARE(across->value(), horizontal);
         QCOMPARE(w.currentCell(), current);
-        w.window->loadYear();
+        w.reloadYear();
         QCOMPARE(w.currentCell(), current);
         for (const QString& named : {Fixture::shipNames(300).first(), ship})
             QVERIFY(nameIsBold(w, named));
