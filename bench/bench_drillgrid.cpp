@@ -44,7 +44,7 @@ std::unique_ptr<LoadedWindow> scheduledWindow(int ships)
     auto loaded = std::make_unique<LoadedWindow>(ships);
     loaded->load();
     scheduleAll(loaded->fixture);
-    loaded->window->loadYear();
+    loaded->reloadYear();
     return loaded;
 }
 
@@ -259,7 +259,7 @@ void BM_ReloadProgram(benchmark::State& state)
 {
     const auto loaded = scheduledWindow(int(state.range(0)));
     for (auto _ : state) {
-        loaded->window->loadYear();
+        loaded->reloadYear();
     }
 }
 
@@ -287,7 +287,7 @@ void BM_FirstLoadProgram(benchmark::State& state)
         state.PauseTiming();
         loaded->fixture.exec(QStringLiteral("DELETE FROM Drills"));
         state.ResumeTiming();
-        loaded->window->loadYear();
+        loaded->reloadYear();
     }
 }
 

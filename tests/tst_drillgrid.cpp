@@ -2,6 +2,7 @@
 // names frozen at the left, the framed current cell, the tips of cut names.
 #include "LoadedWindow.h"
 #include "common/Clock.h"
+#include "common/Twips.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -188,7 +189,7 @@ private slots:
                          .toString());
         QCOMPARE(keyOf(DrillYearModel::YearRole), QStringLiteral("2026"));
 
-        w.window->loadYear();
+        w.reloadYear();
         QCOMPARE(count(), 3);
         QCOMPARE(w.shipRows(), 3);
     }
@@ -227,12 +228,34 @@ private slots:
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date\" = '2026-07-01', CompEval "
                                       "= '85', Master = 'Berg' WHERE ShipName = ?"),
                        {Alpha});
-        w.window->loadYear();
+        w.reloadYear();
         QVERIFY(w.clickCell(Bravo, C::ShipName)); // no frame on Alpha's cells
         QCOMPARE(sideOf(w, Alpha, C::DrillDate), QStringLiteral("right"));
         QCOMPARE(sideOf(w, Alpha, C::CompEval), QStringLiteral("centre"));
         QCOMPARE(sideOf(w, Alpha, C::Master), QStringLiteral("left"));
         QCOMPARE(sideOf(w, Alpha, C::ShipName), QStringLiteral("left"));
+    }
+
+    // Each drill's columns are as wide as their kind needs: a date, a percentage, a name.
+    void columnsAreAsWideAsTheirKind_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("twips");
+        QTest::newRow("drill 1 scheduled") << int(C::DrillDate) << 1150;
+        QTest::newRow("drill 1 done") << int(C::DoneDate) << 1150;
+        QTest::newRow("drill 1 evaluation") << int(C::CompEval) << 1000;
+        QTest::newRow("drill 1 master") << int(C::Master) << 2000;
+        QTest::newRow("drill 2 scheduled") << int(C::DrillDate1) << 1150;
+        QTest::newRow("drill 2 evaluation") << int(C::CompEval1) << 1000;
+        QTest::newRow("drill 2 master") << int(C::Master1) << 2000;
+    }
+    void columnsAreAsWideAsTheirKind()
+    {
+        QFETCH(int, field);
+        QFETCH(int, twips);
+        LoadedWindow w({Alpha});
+        QVERIFY(w.loadAndShow());
+        QCOMPARE(w.grid()->columnWidth(DrillColumns::columnOf(C(field))), Twips::toPx(twips));
     }
 
     // Another program changes a drill, then removes one; the year is left and shown again:
@@ -394,7 +417,7 @@ private slots:
         QCOMPARE(down->value(), vertical);
         QCOMPARE(across->value(), horizontal);
         QCOMPARE(w.currentCell(), current);
-        w.window->loadYear();
+        w.reloadYear();
         QCOMPARE(w.currentCell(), current);
         for (const QString& named : {Fixture::shipNames(300).first(), ship})
             QVERIFY(nameIsBold(w, named));

@@ -107,7 +107,7 @@ private slots:
         EditingWindow w;
         QVERIFY(w.open());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Drill Date1\" = '2026-07-01'"));
-        w.window->loadYear();
+        w.reloadYear();
         QVERIFY(w.clickCell(Bravo, C::DrillDate1));
         w.type(typed, false);
         QTest::keyClick(w.box(), key);
@@ -157,7 +157,7 @@ private slots:
         EditingWindow w;
         QVERIFY(w.open());
         w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Kept'"));
-        w.window->loadYear();
+        w.reloadYear();
         QVERIFY(w.settle());
         QVERIFY(w.clickCell(Alpha, C::Master));
         QCOMPARE(w.box()->text(), QStringLiteral("Kept"));
@@ -267,7 +267,7 @@ private slots:
         QVERIFY(w.open());
         QVERIFY(w.clickCell(Alpha, C::Master));
         w.type(QStringLiteral("Typed for the old year"), false);
-        w.window->loadYear();
+        w.reloadYear();
         QVERIFY(!w.box());
         QVERIFY(w.clickCell(Bravo, C::Master));
         QVERIFY(w.field(Alpha, "Master").isNull());

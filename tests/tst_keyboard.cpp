@@ -242,7 +242,7 @@ private slots:
         QVERIFY(w.openAt(Alpha, C::Master));
         w.fixture.exec(QStringLiteral("UPDATE Drills SET Master = 'Kept'"));
         w.fixture.exec(QStringLiteral("DELETE FROM Writes"));
-        w.window->loadYear();
+        w.reloadYear();
         QVERIFY(w.clickCell(Alpha, C::Master));
         w.type(QStringLiteral("Typed over"));
         w.press(Qt::Key_Escape);

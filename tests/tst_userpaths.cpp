@@ -407,7 +407,7 @@ private slots:
         w.fixture.exec(QStringLiteral("UPDATE Drills SET \"Done Date1\" = '2026-05-04', "
                                       "Master1 = 'Sean O''Brien' WHERE ShipName = ?"),
                        {Alpha});
-        w.window->loadYear();
+        w.reloadYear();
         QVERIFY(w.clickCell(Alpha, C::CompEval1));
         QTest::mouseClick(w.pickButton(), Qt::LeftButton);
         QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());

@@ -8,6 +8,7 @@
 #include "widgets/ElidingLabel.h"
 #include "widgets/Look.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QEvent>
 #include <QFrame>
@@ -231,6 +232,38 @@ void WindowFrame::buildStatusBar()
 void WindowFrame::showClock(const QDateTime& now)
 {
     m_statusPanels.last()->setText(DateText::clockText(now));
+}
+
+QString WindowFrame::companyName() const
+{
+    return m_companyLabel->text();
+}
+
+void WindowFrame::showCompanyName(const QString& name)
+{
+    m_companyLabel->setText(name);
+}
+
+void WindowFrame::showYear(const QString& caption, const QString& closure)
+{
+    m_yearLabel->setText(closure.isEmpty() ? caption
+                                           : QStringLiteral("%1 <span style=\"font-size: 9pt; "
+                                                            "font-weight: normal;\">(%2)</span>")
+                                                 .arg(caption, closure.toHtmlEscaped()));
+    m_yearLabel->setToolTip(closure);
+    m_yearLabel->setAccessibleDescription(closure);
+}
+
+void WindowFrame::enableYearSteps(bool previous, bool next)
+{
+    m_previousYearButton->setEnabled(previous);
+    m_nextYearButton->setEnabled(next);
+}
+
+void WindowFrame::addYearActions(const QList<QAction*>& actions)
+{
+    m_yearLabel->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_yearLabel->addActions(actions);
 }
 
 void WindowFrame::showLockWait(const QString& text)

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 
+class QAction;
 class QColor;
 class QDateTime;
 class QFrame;
@@ -34,11 +35,14 @@ public:
     // designed size where it fits.
     void fitToScreen();
 
-    QLabel* companyLabel() const { return m_companyLabel; }
-    QLabel* yearLabel() const { return m_yearLabel; }
-    QPushButton* previousYearButton() const { return m_previousYearButton; }
-    QPushButton* nextYearButton() const { return m_nextYearButton; }
-    const QList<QLabel*>& statusPanels() const { return m_statusPanels; }
+    QString companyName() const;
+    void showCompanyName(const QString& name);
+    // The year bar: its caption, and by whom and when the year was closed if it was, also in
+    // the caption's tip.
+    void showYear(const QString& caption, const QString& closure);
+    void enableYearSteps(bool previous, bool next);
+    // The commands on the year, in the caption's menu.
+    void addYearActions(const QList<QAction*>& actions);
 
     void showClock(const QDateTime& now);
     // A wait for another user is said at once, before the window stops answering for it; an

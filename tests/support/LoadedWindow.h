@@ -6,9 +6,11 @@
 #include "data/DatabaseWorker.h"
 #include "data/DrillStore.h"
 #include "mainwindow/DrillColumns.h"
+#include "mainwindow/DrillGridEditor.h"
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/YearController.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -61,6 +63,9 @@ struct LoadedWindow
         return QTest::qWaitFor(
             [newShips] { return !newShips->isActive() && !QGuiApplication::overrideCursor(); });
     }
+
+    // Reads the shown year again, as the window does once the fleet's list has settled.
+    bool reloadYear() const { return window->findChild<YearController*>()->load(); }
 
     // Runs a statement on the connection that does the window's drill work, on its thread.
     bool execOnWorker(const QString& sql) const

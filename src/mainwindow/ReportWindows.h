@@ -1,0 +1,71 @@
+#pragma once
+
+#include "history/HistoryWindow.h"
+
+#include <QObject>
+
+#include <memory>
+
+class DatabaseSession;
+class DrillGridEditor;
+class DueDrillsWindow;
+class Messages;
+class PanelHost;
+class QAbstractItemView;
+class ReportControl;
+class WindowFrame;
+class YearController;
+struct DrillRecord;
+
+// What the main window shows of its data beside the grid: the history of changes of a drill or
+// a ship, the due drills, and the drill status report of the shown year, whose table follows
+// every edit (on a server it is filled for the report).
+class ReportWindows : public QObject
+{
+    Q_OBJECT
+public:
+    ReportWindows(QWidget& window, QString folder, Messages& messages, DatabaseSession& session,
+                  DrillGridEditor& drills, PanelHost& panels, const YearController& years,
+                  const WindowFrame& frame);
+    ~ReportWindows() override;
+
+    // The database is open: the report table follows the edits, where the engine keeps it.
+    void attach();
+
+    void showStatusReport();
+    void showDueDrills();
+    // Tells the user to choose a drill when there is none.
+    void showDrillHistory(const DrillRecord* record);
+    // The history of the fleet list's current ship.
+    void showShipHistory();
+
+signals:
+    // "History..." by key or from a grid's menu: which history is the window's to say.
+    void historyRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildHistoryAction();
+    void openMenuAtCell(QAbstractItemView* grid);
+    void openHistory(const QString& subject, HistoryWindow::Reader reader);
+    void goToDrill(qint64 idDrill, int drill);
+    // Before a report: the open edit is stored, and the report table holds the year as shown.
+    bool storePendingEdit();
+    // Refills the report table with the shown year; false when it could not.
+    bool refillReportTable();
+    QString companyName() const;
+
+    QWidget& m_window;
+    QString m_folder;
+    Messages& m_messages;
+    DatabaseSession& m_session;
+    DrillGridEditor& m_drills;
+    PanelHost& m_panels;
+    const YearController& m_years;
+    const WindowFrame& m_frame;
+    std::unique_ptr<ReportControl> m_statusReport;
+    DueDrillsWindow* m_dueDrills = nullptr;
+    bool m_reportCurrent = false; // the report table holds the shown year as the grid shows it
+};
