@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryFile>
@@ -28,6 +29,7 @@
 #include <QTimer>
 
 #include <QElapsedTimer>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <algorithm>
 #include <atomic>
@@ -209,16 +211,52 @@ private:
     qint64 m_longest = 0;
 };
 
+// A user's input as the window system hands it over: queued, for the next turn of whichever
+// event loop runs, as a window that waits gets it.
+struct QueuedInput
+{
+    using Queued = QWindowSystemInterface::AsynchronousDelivery;
+
+    void key(int key, const QString& text) const
+    {
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+            QWindowSystemInterface::handleKeyEvent<Queued>(window, type, key, Qt::NoModifier, text);
+    }
+    void click(QPoint at) const
+    {
+        const QPoint global = window->mapToGlobal(at);
+        QWindowSystemInterface::handleMouseEvent<Queued>(window, at, global, Qt::LeftButton,
+                                                         Qt::LeftButton, QEvent::MouseButtonPress);
+        QWindowSystemInterface::handleMouseEvent<Queued>(
+            window, at, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+    }
+    void wheelDown(QPoint at) const
+    {
+        QWindowSystemInterface::handleWheelEvent(window, at, window->mapToGlobal(at), {},
+                                                 QPoint(0, -120));
+    }
+
+    QWindow* window;
+};
+
 // The fleet of three in a window, on a file or on the server, and another user who locks its
 // drills once it has loaded (on a file a write lock, on the server the table's), changes MV
 // Bravo's master meanwhile, and commits on release().
 struct LockedFleet
 {
-    explicit LockedFleet(bool onServer)
-        : onServer(onServer), window(onServer ? std::make_unique<ServerWindow>(fleet.location)
-                                              : std::make_unique<ServerWindow>(QStringList{
-                                                    Alpha, Bravo, QStringLiteral("MV Charlie")}))
+    // On a file, `extraShips` more after them, enough to scroll.
+    explicit LockedFleet(bool onServer, int extraShips = 0)
+        : onServer(onServer),
+          window(onServer ? std::make_unique<ServerWindow>(fleet.location)
+                          : std::make_unique<ServerWindow>(fileFleet(extraShips)))
     {
+    }
+    static QStringList fileFleet(int extraShips)
+    {
+        QStringList ships{Alpha, Bravo, QStringLiteral("MV Charlie")};
+        for (int extra = 1; extra <= extraShips; ++extra)
+            ships << QStringLiteral("MV Extra %1").arg(extra, 2, 10, QLatin1Char('0'));
+        return ships;
     }
     ~LockedFleet() { release(); }
 
@@ -239,15 +277,14 @@ struct LockedFleet
         if (std::exchange(held, false))
             lock->exec(QStringLiteral("COMMIT"));
     }
-    // MV Alpha's master of 2026, as the other user reads it.
-    QString alphasMaster() const
+    // The ship's master of 2026, as the other user reads it.
+    QString masterOf(const QString& ship) const
     {
         QSqlQuery query(other());
-        return query.exec(QStringLiteral("SELECT Master FROM Drills WHERE ShipName = 'MV Alpha' "
-                                         "AND YearDrill = 2026")) &&
-                       query.next()
-                   ? query.value(0).toString()
-                   : QString();
+        query.prepare(
+            QStringLiteral("SELECT Master FROM Drills WHERE ShipName = ? AND YearDrill = 2026"));
+        query.addBindValue(ship);
+        return query.exec() && query.next() ? query.value(0).toString() : QString();
     }
     QSqlDatabase other() const
     {
@@ -1021,12 +1058,66 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.child<QLabel>("yearLabel")->text(),
                                   QStringLiteral("Year - 2025"), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(counts->text().startsWith(QStringLiteral("0 overdue")), 5000);
-        QCOMPARE(locked.alphasMaster(), QStringLiteral("Under a lock"));
+        QCOMPARE(locked.masterOf(Alpha), QStringLiteral("Under a lock"));
         QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
     }
 
-    // A year step held up by another user's lock: Escape keeps the year shown, and the grid
-    // takes edits as before.
+    // While an edit's store waits for another user's lock, the wheel scrolls the grid at once;
+    // keys and clicks wait for the store, then do what they do, in their order, none lost.
+    void inputWhileAStoreWaitsFollowsIt_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::newRow("the wheel") << "wheel";
+        QTest::newRow("typing on, and Enter again") << "keys";
+        QTest::newRow("a click on another cell") << "click";
+    }
+    void inputWhileAStoreWaitsFollowsIt()
+    {
+        QFETCH(QString, input);
+        // Qt's complaints about an object, as one used after it is gone gives.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("^QObject::")));
+        LockedFleet locked(false, 40);
+        QVERIFY(locked.loadAndLock());
+        ServerWindow& w = *locked.window;
+        QTimer::singleShot(2000, [&] { locked.release(); });
+        // MV Bravo is the one the other user changes.
+        const QString charlie = QStringLiteral("MV Charlie");
+        QVERIFY(w.type(charlie, DrillRecord::Master, QStringLiteral("Under a lock")));
+        const QueuedInput user{w.window->windowHandle()};
+        const auto inWindow = [&](QPoint inGrid) {
+            return w.grid()->mapTo(w.window.get(), inGrid);
+        };
+        QTimer::singleShot(300, [&] {
+            if (input == QLatin1String("wheel"))
+                user.wheelDown(inWindow(w.grid()->viewport()->geometry().center()));
+            if (input == QLatin1String("keys")) {
+                user.key(Qt::Key_X, QStringLiteral("x"));
+                user.key(Qt::Key_Y, QStringLiteral("y"));
+                user.key(Qt::Key_Return, QStringLiteral("\r"));
+            }
+            if (input == QLatin1String("click"))
+                user.click(
+                    inWindow(w.grid()->cellRect(w.cellOf(Alpha, DrillRecord::Master)).center()));
+        });
+        int scrolled = -1;
+        QTimer::singleShot(1000, [&] { scrolled = w.grid()->verticalScrollBar()->value(); });
+        QTest::keyClick(w.box(), Qt::Key_Return); // returns once the store is over
+        QCOMPARE(locked.masterOf(charlie), QStringLiteral("Under a lock"));
+        if (input == QLatin1String("wheel"))
+            QVERIFY2(scrolled > 0, qPrintable(QString::number(scrolled)));
+        if (input == QLatin1String("keys"))
+            QTRY_COMPARE(locked.masterOf(QStringLiteral("MV Extra 01")), QStringLiteral("xy"));
+        if (input == QLatin1String("click")) {
+            QTRY_VERIFY(w.boxLiesOver(Alpha, DrillRecord::Master));
+            QCOMPARE(w.box()->text(), QString());
+        }
+        QTest::qWait(200);
+        QCOMPARE(locked.masterOf(charlie), QStringLiteral("Under a lock"));
+        QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
+    }
+
+    // A year step held up by another user's lock: Escape keeps the year shown, gives the read up
+    // at once, and the grid takes edits as before.
     void escapeKeepsTheShownYearWhileALockHoldsUpTheNext_data()
     {
         aLockHeldElsewhereNeverStallsTheWindow_data();
@@ -1041,6 +1132,9 @@ private slots:
         QTRY_VERIFY(w.child<QLabel>("statusPanel2")->text().contains(QStringLiteral("2025")));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!QGuiApplication::overrideCursor());
+        // The read given up holds up nothing that follows: the due list tells of the lock at once.
+        w.press("dueDrillsButton");
+        QTRY_VERIFY_WITH_TIMEOUT(w.child<QLabel>("countsLabel")->text().contains(u"lock"), 1500);
         locked.release();
         // The read given up ends, and what the other user changed arrives all the same.
         QTRY_COMPARE_WITH_TIMEOUT(w.cellText(Bravo, DrillRecord::Master),
@@ -1049,7 +1143,7 @@ private slots:
         QCOMPARE(w.shipRows(), 3);
         QVERIFY(w.type(Alpha, DrillRecord::Master, QStringLiteral("After the lock")));
         QVERIFY(w.enter());
-        QCOMPARE(locked.alphasMaster(), QStringLiteral("After the lock"));
+        QCOMPARE(locked.masterOf(Alpha), QStringLiteral("After the lock"));
         QVERIFY(w.messages.shown.isEmpty());
     }
 
