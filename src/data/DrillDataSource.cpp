@@ -15,28 +15,27 @@ struct YearLoad
     YearRead read;
 };
 
-// A year whose rows could not be made is read, and shown, as the empty year it still is.
-// A load given up stops before its next step.
+// A load given up stops before its next step. A year whose rows could not be made is read, and
+// shown, as the empty year it still is.
 YearLoad loadYear(DrillStore& store, int year, bool makeRows, qsizetype expected,
                   const std::atomic_bool& cancelled)
 {
     using Load = DrillDataSource::Load;
     if (cancelled)
         return {};
-    YearLoad done{Load::NotRead, store.readYear(year, expected)};
+    YearLoad done{Load::NotRead, store.readYear(year, expected, !makeRows)};
     if (!done.read.read)
         return done;
     done.load = Load::Read;
     if (!done.read.records.isEmpty() || !makeRows || cancelled)
         return done;
-    DataFailure failure;
-    if (!store.addFleetYear(year, &failure)) {
+    MadeYear made = store.makeYear(year, expected);
+    done.read = std::move(made.read);
+    if (made.notMade) {
         done.load = Load::RowsNotMade;
-        done.read.failure = failure;
-        return done;
+        done.read.failure = *made.notMade;
     }
-    done.read = store.readYear(year, expected);
-    done.load = done.read.read ? Load::Read : Load::NotRead;
+    done.load = done.read.read ? done.load : Load::NotRead;
     return done;
 }
 
