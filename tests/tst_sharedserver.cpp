@@ -244,12 +244,18 @@ struct QueuedInput
 // Bravo's master meanwhile, and commits on release().
 struct LockedFleet
 {
-    // On a file, `extraShips` more after them, enough to scroll.
+    // `extraShips` more after them, enough to scroll.
     explicit LockedFleet(bool onServer, int extraShips = 0)
         : onServer(onServer),
           window(onServer ? std::make_unique<ServerWindow>(fleet.location)
                           : std::make_unique<ServerWindow>(fileFleet(extraShips)))
     {
+        if (onServer && extraShips > 0 &&
+            !(fleet.exec(QStringLiteral("INSERT INTO Ships (ShipName) SELECT 'MV Extra ' || "
+                                        "to_char(n, 'FM00') FROM generate_series(1, ?) n"),
+                         {extraShips}) &&
+              YearRows::addMissing(fleet.other, 2026) == extraShips))
+            fleet.failure = QStringLiteral("The extra ships could not be made.");
     }
     static QStringList fileFleet(int extraShips)
     {
@@ -1036,18 +1042,23 @@ private slots:
     // keys and clicks wait for the store, then do what they do, in their order, none lost.
     void inputWhileAStoreWaitsFollowsIt_data()
     {
+        QTest::addColumn<bool>("onServer");
         QTest::addColumn<QString>("input");
-        QTest::newRow("the wheel") << "wheel";
-        QTest::newRow("typing on, and Enter again") << "keys";
-        QTest::newRow("a click on another cell") << "click";
+        for (const bool onServer : {false, true}) {
+            const char* where = onServer ? "server" : "file";
+            QTest::addRow("%s: the wheel", where) << onServer << "wheel";
+            QTest::addRow("%s: typing on, and Enter again", where) << onServer << "keys";
+            QTest::addRow("%s: a click on another cell", where) << onServer << "click";
+        }
     }
     void inputWhileAStoreWaitsFollowsIt()
     {
+        QFETCH(bool, onServer);
         QFETCH(QString, input);
         // Qt's complaints about an object, as one used after it is gone gives.
         QTest::failOnWarning(QRegularExpression(QStringLiteral("^QObject::")));
-        LockedFleet locked(false, 40);
-        QVERIFY(locked.loadAndLock());
+        LockedFleet locked(onServer, 40);
+        QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
         ServerWindow& w = *locked.window;
         QTimer::singleShot(2000, [&] { locked.release(); });
         // MV Bravo is the one the other user changes.
