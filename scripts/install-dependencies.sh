@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config clang-format
-    qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql postgresql qt6-qpa-plugins
+    qt6-base-dev qt6-base-private-dev libqt6sql6-sqlite libqt6sql6-psql postgresql qt6-qpa-plugins
     libkainjow-mustache-dev libbenchmark-dev libpq-dev mdbtools-dev libmdb3 libsqlite3-dev
     poppler-utils fonts-liberation2 fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth dbus-daemon faketime

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "data/DatabaseLocation.h"
+#include "data/DrillDatabase.h"
+#include "data/LockWaitCancel.h"
 
 #include <QList>
 #include <QObject>
@@ -13,7 +15,6 @@
 #include <utility>
 
 class ChangeWatch;
-class DrillDatabase;
 class DrillStore;
 
 // A connection of its own to the database, on a thread of its own, for the work that may wait
@@ -40,11 +41,14 @@ public:
 
     // Runs `work(DrillStore&)` on the thread after everything posted before it; `answer` gets
     // its result here, unless `receiver` is gone by then.
-    template <typename Work, typename Answer> void post(QObject* receiver, Work work, Answer answer)
+    // With `cancelled`, cancel() gives up the lock waits of the work.
+    template <typename Work, typename Answer>
+    void post(QObject* receiver, Work work, Answer answer, LockWaitCancel::Flag cancelled = {})
     {
         QPointer<QObject> guard(receiver);
-        run([this, guard, work = std::move(work), answer = std::move(answer)](DrillStore& store) {
-            auto result = work(store);
+        run([this, guard, work = std::move(work), answer = std::move(answer),
+             cancelled = std::move(cancelled)](DrillStore& store) {
+            auto result = cancelled ? cancellable(store, work, cancelled) : work(store);
             QMetaObject::invokeMethod(
                 this,
                 [guard, answer, result = std::move(result)] {
@@ -54,6 +58,8 @@ public:
                 Qt::QueuedConnection);
         });
     }
+    // Sets the flag; the work posted with it, once it runs, waits for no lock any more.
+    void cancel(const LockWaitCancel::Flag& cancelled) { m_cancel.cancel(cancelled); }
     // Calls `call` here, from within a request.
     template <typename Call> void tell(Call call)
     {
@@ -73,6 +79,12 @@ signals:
 
 private:
     void run(std::function<void(DrillStore&)> work);
+    template <typename Work>
+    auto cancellable(DrillStore& store, Work& work, const LockWaitCancel::Flag& cancelled)
+    {
+        const LockWaitCancel::Scope scope(m_cancel, m_db->connection(), m_busyTimeout, cancelled);
+        return work(store);
+    }
     void startWatch();
 
     DatabaseLocation m_location;
@@ -83,4 +95,5 @@ private:
     std::unique_ptr<DrillDatabase> m_db;
     std::unique_ptr<DrillStore> m_store;
     std::unique_ptr<ChangeWatch> m_watch;
+    LockWaitCancel m_cancel;
 };

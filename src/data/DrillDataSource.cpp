@@ -15,24 +15,27 @@ struct YearLoad
     YearRead read;
 };
 
-// A year whose rows could not be made is read, and shown, as the empty year it still is.
-YearLoad loadYear(DrillStore& store, int year, bool makeRows, qsizetype expected)
+// A load given up stops before its next step. A year whose rows could not be made is read, and
+// shown, as the empty year it still is.
+YearLoad loadYear(DrillStore& store, int year, bool makeRows, qsizetype expected,
+                  const std::atomic_bool& cancelled)
 {
     using Load = DrillDataSource::Load;
-    YearLoad done{Load::NotRead, store.readYear(year, expected)};
+    if (cancelled)
+        return {};
+    YearLoad done{Load::NotRead, store.readYear(year, expected, !makeRows)};
     if (!done.read.read)
         return done;
     done.load = Load::Read;
-    if (!done.read.records.isEmpty() || !makeRows)
+    if (!done.read.records.isEmpty() || !makeRows || cancelled)
         return done;
-    DataFailure failure;
-    if (!store.addFleetYear(year, &failure)) {
+    MadeYear made = store.makeYear(year, expected);
+    done.read = std::move(made.read);
+    if (made.notMade) {
         done.load = Load::RowsNotMade;
-        done.read.failure = failure;
-        return done;
+        done.read.failure = *made.notMade;
     }
-    done.read = store.readYear(year, expected);
-    done.load = done.read.read ? Load::Read : Load::NotRead;
+    done.load = done.read.read ? done.load : Load::NotRead;
     return done;
 }
 
@@ -59,13 +62,13 @@ template <typename Result, typename Work> Result DrillDataSource::call(Work work
         return work(*m_store);
     std::optional<Result> answer;
     QEventLoop loop;
-    ++m_waits;
+    if (m_waits++ == 0)
+        emit waitBegan();
     m_worker->post(this, std::move(work), [&](const Result& result) {
         answer = result;
         loop.quit();
     });
-    // The editing pipeline is not re-entrant: keys typed meanwhile are delivered afterwards.
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    loop.exec();
     if (--m_waits == 0) {
         for (const auto& heldBack : std::exchange(m_heldBack, {}))
             heldBack();
@@ -75,15 +78,17 @@ template <typename Result, typename Work> Result DrillDataSource::call(Work work
 }
 
 // The answer is taken in when it arrives, or after the wait of a call() under way.
-template <typename Work, typename Answer> void DrillDataSource::request(Work work, Answer answer)
+template <typename Work, typename Answer>
+void DrillDataSource::request(Work work, Answer answer, LockWaitCancel::Flag cancelled)
 {
     if (!m_worker) {
         answer(work(*m_store));
         return;
     }
-    m_worker->post(this, std::move(work), [this, answer](const auto& result) {
-        takeIn([answer, result] { answer(result); });
-    });
+    m_worker->post(
+        this, std::move(work),
+        [this, answer](const auto& result) { takeIn([answer, result] { answer(result); }); },
+        std::move(cancelled));
 }
 
 void DrillDataSource::takeIn(const std::function<void()>& answer)
@@ -106,29 +111,42 @@ bool DrillDataSource::refresh()
 
 void DrillDataSource::load(int year, bool makeRows)
 {
+    giveUpLoad();
     m_year = year;
     m_loading = true;
     const int number = ++m_loadNumber;
-    request([year, makeRows, expected = m_records.size()](
-                DrillStore& store) { return loadYear(store, year, makeRows, expected); },
-            [this, year, number](const YearLoad& done) {
-                if (number != m_loadNumber)
-                    return; // cancelled, or overtaken by a later load
-                m_loading = false;
-                if (done.load == Load::RowsNotMade)
-                    m_failure = done.read.failure;
-                if (done.load == Load::NotRead && m_recordsYear != 0)
-                    m_year = m_recordsYear; // the year shown still
-                takeYear(year, done.read);
-                emit loaded(year, done.load);
-            });
+    m_loadCancelled = std::make_shared<std::atomic_bool>(false);
+    request(
+        [year, makeRows, expected = m_records.size(), cancelled = m_loadCancelled](
+            DrillStore& store) { return loadYear(store, year, makeRows, expected, *cancelled); },
+        [this, year, number](const YearLoad& done) {
+            if (number != m_loadNumber)
+                return; // cancelled, or overtaken by a later load
+            m_loading = false;
+            m_loadCancelled.reset();
+            if (done.load == Load::RowsNotMade)
+                m_failure = done.read.failure;
+            if (done.load == Load::NotRead && m_recordsYear != 0)
+                m_year = m_recordsYear; // the year shown still
+            takeYear(year, done.read);
+            emit loaded(year, done.load);
+        },
+        m_loadCancelled);
 }
 
 void DrillDataSource::cancelLoad()
 {
+    giveUpLoad();
     ++m_loadNumber;
     m_loading = false;
     m_year = m_recordsYear; // the year shown still
+}
+
+// The worker stops waiting for it, so that what comes next does not wait behind it.
+void DrillDataSource::giveUpLoad()
+{
+    if (m_worker && m_loadCancelled)
+        m_worker->cancel(std::exchange(m_loadCancelled, nullptr));
 }
 
 void DrillDataSource::takeYear(int year, const YearRead& read)

@@ -5,6 +5,7 @@
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
 #include "data/DrillWriteResult.h"
+#include "data/LockWaitCancel.h"
 #include "data/Ship.h"
 
 #include <QList>
@@ -23,8 +24,9 @@ struct YearRead;
 // Whoever shows them rebuilds on refreshed(). The records are always one whole year as read
 // and as since written through write(): a read that fails keeps the records it had.
 // The statements run on the given connection, or through a DatabaseWorker: then the calls
-// that return what they did wait for it with the window still painting, and the answers of
-// other requests that arrive meanwhile are taken in once that wait is over.
+// that return what they did wait for it with the event loop running, and the answers of
+// other requests that arrive meanwhile are taken in once that wait is over. Whoever takes
+// input that could call again while a call waits holds it back from waitBegan() to settled().
 class DrillDataSource : public QObject
 {
     Q_OBJECT
@@ -52,7 +54,8 @@ public:
     bool refresh();
     // Reads the year, first giving every ship its row when the year has none and `makeRows`
     // says so; the records stay as they are until then, and loaded() tells the outcome. A
-    // later load() or cancelLoad() drops the answer of one still under way.
+    // later load() or cancelLoad() drops the answer of one still under way, and ends its wait
+    // for a lock at once, so that no request waits behind it.
     void load(int year, bool makeRows);
     void cancelLoad();
     bool isLoading() const { return m_loading; }
@@ -108,12 +111,16 @@ signals:
     void refreshed();
     void recordRefreshed(int index);
     void loaded(int year, DrillDataSource::Load load);
+    // A call begins to wait for its answer.
+    void waitBegan();
     // A wait is over, and the answers that arrived meanwhile are taken in.
     void settled();
 
 private:
     template <typename Result, typename Work> Result call(Work work);
-    template <typename Work, typename Answer> void request(Work work, Answer answer);
+    template <typename Work, typename Answer>
+    void request(Work work, Answer answer, LockWaitCancel::Flag cancelled = {});
+    void giveUpLoad();
     void takeIn(const std::function<void()>& answer);
     void takeYear(int year, const YearRead& read);
     void takeDrills(const QList<DrillRecord>& records);
@@ -126,7 +133,8 @@ private:
     DataFailure m_failure;
     std::optional<ClosedYear> m_closedYear;
     bool m_loading = false;
-    int m_loadNumber = 0; // counts the loads: only the latest is taken in
+    int m_loadNumber = 0;                 // counts the loads: only the latest is taken in
+    LockWaitCancel::Flag m_loadCancelled; // of the load under way
     int m_waits = 0;
     QList<std::function<void()>> m_heldBack;
 };

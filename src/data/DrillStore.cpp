@@ -27,17 +27,37 @@ QString fieldName(DrillRecord::Column column)
     return writable ? Schema::drillColumns().at(column) : QString();
 }
 
-DrillRecord recordRead(const RowValues& row)
+// The drill's columns begin at `first`.
+DrillRecord recordRead(const RowValues& row, int first = 0)
 {
     DrillRecord record;
-    record.idDrill = row.number(DrillRecord::IDDrill);
-    record.idShip = row.number(DrillRecord::IDShip);
-    record.shipName = row.text(DrillRecord::ShipName);
-    record.year = int(row.number(DrillRecord::YearDrill));
+    record.idDrill = row.number(first + DrillRecord::IDDrill);
+    record.idShip = row.number(first + DrillRecord::IDShip);
+    record.shipName = row.text(first + DrillRecord::ShipName);
+    record.year = int(row.number(first + DrillRecord::YearDrill));
     for (int column = DrillRecord::DrillDate; column <= DrillRecord::Master1; ++column)
-        record.set(DrillRecord::Column(column), row.text(column));
+        record.set(DrillRecord::Column(column), row.text(first + column));
     return record;
 }
+
+// The closure and the drills of a year, after the year's rows are made from the fleet's ships:
+// the rows made and those there before (another program's), all in one statement. A row that
+// the other program has not committed yet is read with its notification.
+QString makeYearStatement(const Dialect& dialect)
+{
+    const QString columns = Schema::drillColumns().join(QStringLiteral(", "));
+    return QStringLiteral(
+               "WITH made AS (INSERT INTO Drills (IDShip, ShipName, YearDrill) "
+               "SELECT IDShip, ShipName, CAST(? AS INTEGER) FROM Ships WHERE NOT EXISTS "
+               "(SELECT 1 FROM ClosedYears WHERE YearDrill = ?) ORDER BY IDShip "
+               "ON CONFLICT (IDShip, YearDrill) DO NOTHING RETURNING %1), "
+               "year_rows AS (SELECT * FROM made UNION ALL SELECT %1 FROM Drills WHERE YearDrill "
+               "= ?) SELECT c.ClosedAt, c.ClosedBy, r.* FROM (SELECT 1) AS one "
+               "LEFT JOIN ClosedYears c ON c.YearDrill = ? LEFT JOIN year_rows r ON TRUE "
+               "ORDER BY %2, r.IDDrill")
+        .arg(columns, dialect.nameOrder(QStringLiteral("r.ShipName")));
+}
+constexpr int ClosureColumns = 2;
 
 // A stored form as bound: nothing is NULL.
 QVariant boundValue(const QString& stored)
@@ -95,8 +115,18 @@ struct DrillStore::FieldSwap
 
 DrillStore::DrillStore(DrillDatabase& db) : m_db(db) {}
 
-YearRead DrillStore::readYear(int year, qsizetype expected)
+// On a server, the first read of a session prepares the making of a year too: a step to a year
+// without rows then costs no round trip more than one to a year with them.
+bool DrillStore::preparedMakeYear()
 {
+    return prepared(m_makeYearQuery, makeYearStatement(m_db.dialect()),
+                    "Adding the drill rows of a year");
+}
+
+YearRead DrillStore::readYear(int year, qsizetype expected, bool closureIfEmpty)
+{
+    if (!m_db.location().isFile())
+        preparedMakeYear();
     YearRead read;
     QSqlQuery& query = m_yearQuery.query;
     bool ok = prepared(m_yearQuery, QStringLiteral("SELECT * FROM QuDrills WHERE YearDrill = ?"),
@@ -120,11 +150,43 @@ YearRead DrillStore::readYear(int year, qsizetype expected)
     // A statement left open would hold SQLite's read lock.
     query.finish();
     read.read = ok;
-    if (ok)
+    if (ok && (closureIfEmpty || !read.records.isEmpty()))
         read.closure = readClosure(year);
-    else
+    else if (!ok)
         read.records.clear();
     return read;
+}
+
+MadeYear DrillStore::makeYear(int year, qsizetype expected)
+{
+    DataFailure failure;
+    if (m_db.location().isFile()) // no round trips to spare
+        return addFleetYear(year, &failure) ? MadeYear{readYear(year, expected), std::nullopt}
+                                            : MadeYear{{true, {}, {}, readClosure(year)}, failure};
+    QSqlQuery& query = m_makeYearQuery.query;
+    bool ok = preparedMakeYear();
+    if (ok) {
+        for (int bound = 0; bound < 4; ++bound)
+            query.addBindValue(year);
+        ok = DrillDatabase::exec(query, "Adding the drill rows of a year");
+    }
+    if (!ok) {
+        failure = DataFailure::of(query.lastError());
+        return {{true, {}, {}, readClosure(year)}, failure};
+    }
+    MadeYear made;
+    made.read.read = true;
+    made.read.closure.read = true;
+    made.read.records.reserve(expected);
+    const RowValues row(query);
+    while (query.next()) {
+        if (!query.value(0).isNull())
+            made.read.closure.closed = YearClosure::closedYearRead(year, query);
+        if (!query.value(ClosureColumns + DrillRecord::IDDrill).isNull())
+            made.read.records.append(recordRead(row, ClosureColumns));
+    }
+    query.finish();
+    return made;
 }
 
 ClosureRead DrillStore::readClosure(int year)

@@ -31,6 +31,14 @@ struct YearRead
     ClosureRead closure;
 };
 
+// A year given its rows and read; `notMade` when no row could be made, and the year is then
+// read as the empty year it still is.
+struct MadeYear
+{
+    YearRead read;
+    std::optional<DataFailure> notMade;
+};
+
 // The statements on the drills of one connection, each prepared once per session; used on the
 // thread of that connection only. It keeps no records: whoever shows them does.
 class DrillStore
@@ -41,7 +49,12 @@ public:
     DrillDatabase& database() { return m_db; }
 
     // `expected` rows make room for a year read again, which mostly has as many as before.
-    YearRead readYear(int year, qsizetype expected = 0);
+    // Without `closureIfEmpty`, a year without drills is read without its closure: it is made
+    // next, and its closure read with its rows.
+    YearRead readYear(int year, qsizetype expected = 0, bool closureIfEmpty = true);
+    // Gives every ship of the fleet a record of a year read as empty, and reads the year: on a
+    // server in one statement, with the closure.
+    MadeYear makeYear(int year, qsizetype expected);
     ClosureRead readClosure(int year);
     // The drills as they are now, in one statement; nothing when the read failed.
     std::optional<QList<DrillRecord>> readDrills(const QList<qint64>& idDrills);
@@ -103,12 +116,14 @@ private:
         int session = -1;
     };
     bool prepared(SessionQuery& statement, const QString& sql, const char* context);
+    bool preparedMakeYear();
     QSqlQuery* fieldUpdate(DrillRecord::Column field, QSqlError* refused);
 
     DrillDatabase& m_db;
     SessionQuery m_yearQuery;
     SessionQuery m_drillsQuery;
     SessionQuery m_closureQuery;
+    SessionQuery m_makeYearQuery;
     QHash<DrillRecord::Column, QSqlQuery> m_fieldUpdates;
     int m_fieldUpdatesSession = -1;
     ServerCall m_fieldWrite;

@@ -54,14 +54,28 @@ void SqliteConnection::bindTextAsTyped(QSqlQuery& query)
     }
 }
 
-bool SqliteConnection::setBusyTimeout(const QSqlDatabase& db, std::chrono::milliseconds wait)
+namespace {
+sqlite3* handleOf(const QSqlDatabase& db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+} // namespace
+
+bool SqliteConnection::setBusyTimeout(const QSqlDatabase& db, std::chrono::milliseconds wait)
+{
+    sqlite3* connection = handleOf(db);
     return connection &&
            sqlite3_busy_timeout(connection, int(std::max<qint64>(0, wait.count()))) == SQLITE_OK;
+}
+
+bool SqliteConnection::setBusyHandler(const QSqlDatabase& db, int (*handler)(void*, int),
+                                      void* context)
+{
+    sqlite3* connection = handleOf(db);
+    return connection && sqlite3_busy_handler(connection, handler, context) == SQLITE_OK;
 }
 
 SqliteConnection::Scoped::Scoped(const QString& path, Access access)

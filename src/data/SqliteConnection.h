@@ -31,6 +31,9 @@ void bindTextAsTyped(QSqlQuery& query);
 // Sets how long statements of the connection wait for a busy file, as PRAGMA busy_timeout does
 // but without a statement to compile; false, and nothing done, when it is no SQLite connection.
 bool setBusyTimeout(const QSqlDatabase& db, std::chrono::milliseconds wait);
+// Has a handler of its own decide, as sqlite3_busy_handler() does; false when it is no SQLite
+// connection.
+bool setBusyHandler(const QSqlDatabase& db, int (*handler)(void*, int), void* context);
 
 // A connection of its own, open for the life of this object and removed with it.
 class Scoped

@@ -9,8 +9,11 @@
 #include "mainwindow/DrillColumns.h"
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
+#include "widgets/InputGate.h"
 
 #include <QShortcut>
+
+#include <utility>
 
 using namespace DrillColumns;
 
@@ -56,6 +59,17 @@ void DrillGridEditor::bind(DrillDataSource& data)
     connect(m_writer, &DrillWriter::connectionLost, this, &DrillGridEditor::connectionLost);
     connect(m_writer, &DrillWriter::waitingForLock, this, &DrillGridEditor::waitingForLock);
     m_model->bind(data, *m_writer);
+    // The editing is not re-entrant: what the user does meanwhile follows the wait.
+    delete m_inputGate;
+    m_inputGate = new InputGate(this);
+    connect(&data, &DrillDataSource::waitBegan, m_inputGate, &InputGate::close);
+    connect(&data, &DrillDataSource::settled, m_inputGate, &InputGate::open);
+    connect(&data, &DrillDataSource::settled, this, [this] {
+        // Not before the store under way has returned: it may be this box's.
+        if (std::exchange(m_scrolledWhileWaiting, false))
+            QMetaObject::invokeMethod(this, &DrillGridEditor::storeIfScrolledAway,
+                                      Qt::QueuedConnection);
+    });
 }
 
 void DrillGridEditor::setAlongside(std::function<bool()> alongside)
@@ -179,18 +193,22 @@ void DrillGridEditor::onScrolled()
 {
     if (!m_grid->openCellEditor())
         return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            const DrillCellEditor* editor = m_grid->openCellEditor();
-            if (!editor)
-                return;
-            const QModelIndex cell = editor->cell();
-            if (cell.isValid() && m_grid->viewport()->rect().intersects(m_grid->visualRect(cell)))
-                return;
-            m_grid->storeOpenEdit();
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &DrillGridEditor::storeIfScrolledAway, Qt::QueuedConnection);
+}
+
+void DrillGridEditor::storeIfScrolledAway()
+{
+    if (m_data && m_data->isWaiting()) {
+        m_scrolledWhileWaiting = true; // the box may be the one being stored
+        return;
+    }
+    const DrillCellEditor* editor = m_grid->openCellEditor();
+    if (!editor)
+        return;
+    const QModelIndex cell = editor->cell();
+    if (cell.isValid() && m_grid->viewport()->rect().intersects(m_grid->visualRect(cell)))
+        return;
+    m_grid->storeOpenEdit();
 }
 
 // What the view's triggers do not know: keys that step the year, or open the cell's button.

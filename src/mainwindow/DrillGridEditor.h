@@ -13,6 +13,7 @@ class DrillCellEditor;
 class DrillDataSource;
 class DrillGridView;
 class DrillYearModel;
+class InputGate;
 class Messages;
 class QModelIndex;
 class QWidget;
@@ -101,6 +102,7 @@ private:
     void restoreAfterReset();
     void reopen(const DrillCellEdit& edit);
     void onScrolled();
+    void storeIfScrolledAway();
     void addGridKeys();
     void openButtonOfCell();
     void openPickerOrQuestionnaire(DrillCellEditor* editor);
@@ -110,6 +112,8 @@ private:
     QWidget* m_window;
     DrillDataSource* m_data = nullptr;
     DrillWriter* m_writer = nullptr;
+    InputGate* m_inputGate = nullptr; // closed while a call of the data waits
+    bool m_scrolledWhileWaiting = false;
     DrillYearModel* m_model = nullptr;
     DrillGridView* m_grid = nullptr;
     Held m_held;
