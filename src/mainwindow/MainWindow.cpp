@@ -123,6 +123,7 @@ void MainWindow::connectSession()
     connect(m_drills, &DrillGridEditor::connectionLost, m_session,
             [this] { m_session->editLost(m_panels->questionnaireOpen()); });
     connect(m_reports, &ReportWindows::historyRequested, this, &MainWindow::showHistory);
+    connect(m_reports, &ReportWindows::waitShown, m_frame, &WindowFrame::showLockWait);
 }
 
 void MainWindow::connectYears()
