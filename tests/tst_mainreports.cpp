@@ -145,6 +145,24 @@ private slots:
         QVERIFY(w.previews().isEmpty());
     }
 
+    // The questionnaire prints what it shows, an unsaved answer included.
+    void theQuestionnairePrintsWhatItShows()
+    {
+        ReportingWindow w;
+        QVERIFY(w.loadAndShow());
+        QVERIFY(w.clickCell(Bravo, DrillRecord::CompEval1));
+        w.press("pickButton");
+        w.press("question1_4");
+        w.press("printFormButton");
+        QTRY_COMPARE(w.previews().size(), 1);
+        QCOMPARE(w.fixture.scalar(QStringLiteral("SELECT Ship || ', ' || Total FROM PrintEval"))
+                     .toString(),
+                 QStringLiteral("MV Bravo, 10"));
+        QVERIFY(w.messages.shown.isEmpty());
+        for (QWidget* preview : w.previews())
+            preview->close();
+    }
+
     void anEvaluationSavedFromTheGridReachesTheDrill()
     {
         ReportingWindow w;
