@@ -57,6 +57,13 @@ DataFailure DataFailure::of(const QSqlError& error)
     return {error.nativeErrorCode(), text};
 }
 
+bool DataFailure::keep(const QSqlError& error, DataFailure* failure)
+{
+    if (failure && error.isValid())
+        *failure = of(error);
+    return false;
+}
+
 QString DataFailure::sentence() const
 {
     return QStringLiteral("Error No %1 - %2").arg(number, text);

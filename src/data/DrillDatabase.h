@@ -21,6 +21,9 @@ struct DataFailure
     QString text;
 
     static DataFailure of(const QSqlError& error);
+    // Keeps an error in *failure where one is asked for, and returns false: the answer of a
+    // step that failed.
+    static bool keep(const QSqlError& error, DataFailure* failure);
     // "Error No <number> - <text>"
     QString sentence() const;
 };

@@ -33,24 +33,30 @@ bool PrintDrillsTable::followsEdits(const DrillDatabase& db)
 }
 
 bool PrintDrillsTable::refill(DrillDatabase& db, int year, const QString& company,
-                              const QDateTime& now)
+                              const QDateTime& now, DataFailure* failure)
 {
-    return db.inTransaction([&] { return refillWithin(db, year, company, now); });
+    QSqlError notCommitted;
+    return db.inTransaction([&] { return refillWithin(db, year, company, now, failure); },
+                            &notCommitted) ||
+           DataFailure::keep(notCommitted, failure);
 }
 
 bool PrintDrillsTable::refillWithin(DrillDatabase& db, int year, const QString& company,
-                                    const QDateTime& now)
+                                    const QDateTime& now, DataFailure* failure)
 {
     QSqlQuery query(db.connection());
     query.prepare(QStringLiteral("DELETE FROM PrintDrills"));
     if (!DrillDatabase::exec(query, "Emptying PrintDrills"))
-        return false;
-    query.prepare(copyStatement());
+        return DataFailure::keep(query.lastError(), failure);
+    // On a server the statement is checked when prepared, and may meet a lock there.
+    if (!query.prepare(copyStatement()))
+        return DataFailure::keep(query.lastError(), failure);
     query.addBindValue(company);
     query.addBindValue(DateText::longDate(now.date()));
     query.addBindValue(DateText::timeText(now.time()));
     query.addBindValue(year);
-    return DrillDatabase::exec(query, "Copying the drills of a year into PrintDrills");
+    return DrillDatabase::exec(query, "Copying the drills of a year into PrintDrills") ||
+           DataFailure::keep(query.lastError(), failure);
 }
 
 QString PrintDrillsTable::readYear(const DrillDatabase& db, int year, ReportTable& out)

@@ -4,6 +4,7 @@
 #include <QString>
 
 class DrillDatabase;
+struct DataFailure;
 struct ReportTable;
 
 // The scratch table PrintDrills, from which the drill status report reads.
@@ -14,10 +15,13 @@ namespace PrintDrillsTable {
 bool followsEdits(const DrillDatabase& db);
 
 // Replaces the whole table with the drill rows of the year, each stamped with the company
-// name and the moment of the refill. All or nothing: on failure the table is as it was.
-bool refill(DrillDatabase& db, int year, const QString& company, const QDateTime& now);
+// name and the moment of the refill. All or nothing: on failure the table is as it was, and
+// *failure says why.
+bool refill(DrillDatabase& db, int year, const QString& company, const QDateTime& now,
+            DataFailure* failure = nullptr);
 // The same inside a transaction the caller holds.
-bool refillWithin(DrillDatabase& db, int year, const QString& company, const QDateTime& now);
+bool refillWithin(DrillDatabase& db, int year, const QString& company, const QDateTime& now,
+                  DataFailure* failure = nullptr);
 
 // The drill rows of the year as the table would hold them, read without writing anything: an
 // export works on a file another program is writing to, or on a full disk. Empty on success;

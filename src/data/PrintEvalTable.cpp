@@ -17,7 +17,7 @@ QVariant textOrNull(const QString& text)
 } // namespace
 
 bool PrintEvalTable::refill(DrillDatabase& db, const Questionnaire& questionnaire,
-                            const QDateTime& printed)
+                            const QDateTime& printed, DataFailure* failure)
 {
     QStringList fields = {QStringLiteral("Company"), QStringLiteral("Ship"),
                           QStringLiteral("DrillDate"), QStringLiteral("Master")};
@@ -34,17 +34,22 @@ bool PrintEvalTable::refill(DrillDatabase& db, const Questionnaire& questionnair
     values << textOrNull(questionnaire.total) << DateText::longDate(printed.date())
            << DateText::timeText(printed.time());
 
-    return db.inTransaction([&] {
-        QSqlQuery query(db.connection());
-        query.prepare(QStringLiteral("DELETE FROM PrintEval"));
-        if (!DrillDatabase::exec(query, "Emptying PrintEval"))
-            return false;
-        const QStringList placeholders(fields.size(), QStringLiteral("?"));
-        query.prepare(
-            QStringLiteral("INSERT INTO PrintEval (%1) VALUES (%2)")
-                .arg(fields.join(QStringLiteral(", ")), placeholders.join(QStringLiteral(", "))));
-        for (const QVariant& value : std::as_const(values))
-            query.addBindValue(value);
-        return DrillDatabase::exec(query, "Writing the questionnaire into PrintEval");
-    });
+    QSqlError notCommitted;
+    return db.inTransaction(
+               [&] {
+                   QSqlQuery query(db.connection());
+                   query.prepare(QStringLiteral("DELETE FROM PrintEval"));
+                   if (!DrillDatabase::exec(query, "Emptying PrintEval"))
+                       return DataFailure::keep(query.lastError(), failure);
+                   const QStringList placeholders(fields.size(), QStringLiteral("?"));
+                   query.prepare(QStringLiteral("INSERT INTO PrintEval (%1) VALUES (%2)")
+                                     .arg(fields.join(QStringLiteral(", ")),
+                                          placeholders.join(QStringLiteral(", "))));
+                   for (const QVariant& value : std::as_const(values))
+                       query.addBindValue(value);
+                   return DrillDatabase::exec(query, "Writing the questionnaire into PrintEval") ||
+                          DataFailure::keep(query.lastError(), failure);
+               },
+               &notCommitted) ||
+           DataFailure::keep(notCommitted, failure);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 class DrillDatabase;
+struct DataFailure;
 
 // The scratch table PrintEval, from which the evaluation report reads: one questionnaire.
 namespace PrintEvalTable {
@@ -26,7 +27,8 @@ inline constexpr auto ChosenMark = "<";
 inline constexpr auto OpenMark = ")";
 
 // Replaces the table's content with one row for the questionnaire, stamped with the moment
-// of printing. All or nothing: on failure the table is as it was.
-bool refill(DrillDatabase& db, const Questionnaire& questionnaire, const QDateTime& printed);
+// of printing. All or nothing: on failure the table is as it was, and *failure says why.
+bool refill(DrillDatabase& db, const Questionnaire& questionnaire, const QDateTime& printed,
+            DataFailure* failure = nullptr);
 
 } // namespace PrintEvalTable

@@ -6,6 +6,7 @@
 #include "data/DrillDatabase.h"
 #include "data/PrintEvalTable.h"
 #include "evaluation/DrillEvalReport.h"
+#include "reports/ReportRequest.h"
 #include "widgets/ElidingLabel.h"
 #include "widgets/Look.h"
 
@@ -389,7 +390,7 @@ void EvaluationPanel::finish()
     emit closed();
 }
 
-bool EvaluationPanel::fillPrintTable()
+PrintEvalTable::Questionnaire EvaluationPanel::shownQuestionnaire() const
 {
     PrintEvalTable::Questionnaire questionnaire;
     questionnaire.company = m_companyLabel->text();
@@ -398,19 +399,44 @@ bool EvaluationPanel::fillPrintTable()
     questionnaire.master = m_masterLabel->text();
     questionnaire.total = m_totalLabel->text();
     questionnaire.answers = shownAnswers();
-    if (PrintEvalTable::refill(m_db, questionnaire, Clock::now()))
+    return questionnaire;
+}
+
+bool EvaluationPanel::fillPrintTable()
+{
+    if (PrintEvalTable::refill(m_db, shownQuestionnaire(), Clock::now()))
         return true;
+    tellNotPrintable();
+    return false;
+}
+
+void EvaluationPanel::tellNotPrintable()
+{
     m_messages.tell(Messages::Icon::Critical, MessageTitle,
                     tr("The questionnaire could not be prepared for printing: the database "
                        "refused to store it. Please try again."));
-    return false;
+}
+
+void EvaluationPanel::printThrough(DatabaseWorker& worker)
+{
+    m_printRequest = new ReportRequest(worker, m_formReport, tr("the printed questionnaire"), this);
+    connect(m_printRequest, &ReportRequest::waitShown, this, &EvaluationPanel::waitShown);
+    connect(m_printRequest, &ReportRequest::refused, this, &EvaluationPanel::tellNotPrintable);
 }
 
 void EvaluationPanel::printForm()
 {
-    if (!fillPrintTable())
-        return;
+    if (m_printRequest && m_printRequest->isWaiting())
+        return; // the form as it was asked for is on its way
     DrillEvalReport::prepare(m_formReport, m_db, m_folder);
     m_formReport.setDestination(ReportControl::Destination::Window);
-    m_formReport.run();
+    if (!m_printRequest) {
+        if (fillPrintTable())
+            m_formReport.run();
+        return;
+    }
+    m_printRequest->start([questionnaire = shownQuestionnaire(),
+                           now = Clock::now()](DrillDatabase& db, DataFailure* failure) {
+        return PrintEvalTable::refill(db, questionnaire, now, failure);
+    });
 }

@@ -2,17 +2,20 @@
 
 #include "data/DrillChange.h"
 #include "data/EvaluationTable.h"
+#include "data/PrintEvalTable.h"
 #include "reports/ReportControl.h"
 
 #include <QFrame>
 
 #include <array>
 
+class DatabaseWorker;
 class DrillDatabase;
 class Messages;
 class QButtonGroup;
 class QLabel;
 class QPushButton;
+class ReportRequest;
 
 // The drill evaluation questionnaire: ten questions, each answered on a scale of 1 to 5,
 // with the running total percentage. Opened for one drill of a drill-grid row, or as a
@@ -44,6 +47,9 @@ public:
     // Copies what the panel shows, unsaved answers included, into PrintEval.
     // False when it could not; the user has been told.
     bool fillPrintTable();
+    // From now on "Print Preview" fills and reads the table on the worker's thread, and the
+    // preview opens when the rows arrive.
+    void printThrough(DatabaseWorker& worker);
 
     // The change Save handed over is settled (stored, or the stored one kept): the panel goes.
     void finish();
@@ -53,6 +59,8 @@ signals:
     void saveRequested(const AnswersChange& answers, const QString& total);
     // Save or Cancel hid the panel.
     void closed();
+    // The printed form waits, for the status line; empty when it no longer does.
+    void waitShown(const QString& text);
 
 private:
     void buildHeader();
@@ -69,6 +77,8 @@ private:
     void confirm();
     void cancel();
     void printForm();
+    PrintEvalTable::Questionnaire shownQuestionnaire() const;
+    void tellNotPrintable();
 
     DrillDatabase& m_db;
     Messages& m_messages;
@@ -87,4 +97,5 @@ private:
     QPushButton* m_printFormButton = nullptr;
     QPushButton* m_confirmButton = nullptr;
     ReportControl m_formReport;
+    ReportRequest* m_printRequest = nullptr; // the way through the worker, once given
 };

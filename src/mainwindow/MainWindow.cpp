@@ -123,6 +123,7 @@ void MainWindow::connectSession()
     connect(m_drills, &DrillGridEditor::connectionLost, m_session,
             [this] { m_session->editLost(m_panels->questionnaireOpen()); });
     connect(m_reports, &ReportWindows::historyRequested, this, &MainWindow::showHistory);
+    connect(m_reports, &ReportWindows::waitShown, m_frame, &WindowFrame::showLockWait);
 }
 
 void MainWindow::connectYears()
@@ -247,6 +248,8 @@ void MainWindow::showHistory()
 void MainWindow::buildEvaluationPanel()
 {
     m_evaluationPanel = new EvaluationPanel(m_session->database(), m_messages, m_folder, this);
+    m_evaluationPanel->printThrough(m_session->worker());
+    connect(m_evaluationPanel, &EvaluationPanel::waitShown, m_frame, &WindowFrame::showLockWait);
     m_panels->addQuestionnaire(m_evaluationPanel);
     connect(m_evaluationPanel, &EvaluationPanel::saveRequested, this,
             &MainWindow::saveQuestionnaire);

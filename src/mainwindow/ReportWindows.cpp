@@ -23,6 +23,7 @@
 #include "mainwindow/YearController.h"
 #include "reports/DrillStatusReport.h"
 #include "reports/ReportControl.h"
+#include "reports/ReportRequest.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -172,40 +173,41 @@ void ReportWindows::goToDrill(qint64 idDrill, int drill)
     m_drills.goToField(idDrill, DrillColumns::firstOfDrill(drill));
 }
 
-bool ReportWindows::storePendingEdit()
+ReportRequest& ReportWindows::statusRequest()
 {
-    m_panels.hideAll();
-    m_drills.storeEdit();
-    return m_reportCurrent || !PrintDrillsTable::followsEdits(m_session.database()) ||
-           refillReportTable();
-}
-
-bool ReportWindows::refillReportTable()
-{
-    m_panels.hideAll();
-    m_reportCurrent = PrintDrillsTable::refill(m_session.database(), m_years.shownYear(),
-                                               companyName(), Clock::now());
-    return m_reportCurrent;
+    if (m_statusRequest)
+        return *m_statusRequest;
+    m_statusReport = std::make_unique<ReportControl>(m_messages, &m_window);
+    m_statusRequest =
+        new ReportRequest(m_session.worker(), *m_statusReport, tr("the drill status report"), this);
+    connect(m_statusRequest, &ReportRequest::waitShown, this, &ReportWindows::waitShown);
+    connect(m_statusRequest, &ReportRequest::refused, this, [this] {
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("The drill status report could not be prepared: the database "
+                           "refused to fill its report table. Nothing was printed."));
+    });
+    return *m_statusRequest;
 }
 
 void ReportWindows::showStatusReport()
 {
+    m_panels.hideAll();
+    if (statusRequest().isWaiting())
+        return; // the one on its way shows the year as it was asked for
     // The report must show exactly what the grid shows, with this moment's stamp.
     m_reportCurrent = false;
-    if (!storePendingEdit() || !(m_reportCurrent || refillReportTable())) {
-        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
-                        tr("The drill status report could not be prepared: the database "
-                           "refused to fill its report table. Nothing was printed."));
-        return;
-    }
-    if (!m_statusReport)
-        m_statusReport = std::make_unique<ReportControl>(m_messages, &m_window);
+    m_drills.storeEdit();
+    const int year = m_years.shownYear();
     const auto& closed = m_session.yearDrills().closedYear();
-    DrillStatusReport::prepare(*m_statusReport, m_years.shownYear(), companyName(),
+    DrillStatusReport::prepare(*m_statusReport, year, companyName(),
                                closed ? closed->closedOn() : QString());
-    m_statusReport->setDatabase(m_session.database());
     m_statusReport->setReportFileName(
         AppFolder::programFile(m_folder, QString::fromLatin1(DrillStatusReport::TemplateFileName)));
     m_statusReport->setDestination(ReportControl::Destination::Window);
-    m_statusReport->run();
+    // A file's table may hold the year already, filled with the edit just stored.
+    const bool current = m_reportCurrent && PrintDrillsTable::followsEdits(m_session.database());
+    m_statusRequest->start([current, year, company = companyName(),
+                            now = Clock::now()](DrillDatabase& db, DataFailure* failure) {
+        return current || PrintDrillsTable::refill(db, year, company, now, failure);
+    });
 }

@@ -13,6 +13,7 @@ class Messages;
 class PanelHost;
 class QAbstractItemView;
 class ReportControl;
+class ReportRequest;
 class WindowFrame;
 class YearController;
 struct DrillRecord;
@@ -42,6 +43,8 @@ public:
 signals:
     // "History..." by key or from a grid's menu: which history is the window's to say.
     void historyRequested();
+    // A report waits, for the status line; empty when it no longer does.
+    void waitShown(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -51,10 +54,8 @@ private:
     void openMenuAtCell(QAbstractItemView* grid);
     void openHistory(const QString& subject, HistoryWindow::Reader reader);
     void goToDrill(qint64 idDrill, int drill);
-    // Before a report: the open edit is stored, and the report table holds the year as shown.
-    bool storePendingEdit();
-    // Refills the report table with the shown year; false when it could not.
-    bool refillReportTable();
+    // Made at the first report: the database is open by then.
+    ReportRequest& statusRequest();
     QString companyName() const;
 
     QWidget& m_window;
@@ -66,6 +67,7 @@ private:
     const YearController& m_years;
     const WindowFrame& m_frame;
     std::unique_ptr<ReportControl> m_statusReport;
+    ReportRequest* m_statusRequest = nullptr; // the status report's way through the worker
     DueDrillsWindow* m_dueDrills = nullptr;
     bool m_reportCurrent = false; // the report table holds the shown year as the grid shows it
 };

@@ -52,6 +52,23 @@ ReportData dataOf(const ReportTable& table, const ReportValues& defaults,
     return data;
 }
 
+using TableRead = std::function<QString(const QString& table, ReportTable& out)>;
+
+ReportControl::Source readSource(const QString& reportFileName, const ReportShape& shape,
+                                 const TableRead& readTable)
+{
+    ReportControl::Source source;
+    auto report = std::make_shared<ReportTemplate>();
+    source.failure = report->load(reportFileName, shape);
+    if (!source.failure.isEmpty())
+        return source;
+    auto table = std::make_shared<ReportTable>();
+    source.failure = readTable(report->table(), *table);
+    source.report = std::move(report);
+    source.table = std::move(table);
+    return source;
+}
+
 } // namespace
 
 ReportControl::ReportControl(Messages& messages, QWidget* previewOwner)
@@ -71,39 +88,54 @@ void ReportControl::setDatabase(const DrillDatabase& db)
     m_dataFile.clear();
 }
 
+ReportControl::Reader ReportControl::reader() const
+{
+    return [fileName = m_reportFileName, shape = m_shape](const DrillDatabase& db) {
+        return readSource(fileName, shape, [&db](const QString& table, ReportTable& out) {
+            return ReportTableReader::read(db, table, out);
+        });
+    };
+}
+
 bool ReportControl::run()
 {
-    QString failure;
-    Outcome outcome = Outcome::Failed;
+    Source source;
     {
         const WaitCursor wait;
+        source =
+            readSource(m_reportFileName, m_shape, [this](const QString& table, ReportTable& out) {
+                return m_database ? ReportTableReader::read(*m_database, table, out)
+                                  : ReportTableReader::read(m_dataFile, table, out);
+            });
+    }
+    return run(source);
+}
+
+bool ReportControl::run(const Source& source)
+{
+    QString failure = source.failure;
+    Outcome outcome = Outcome::Failed;
+    if (failure.isEmpty()) {
+        const WaitCursor wait;
         ReportProgress progress(m_previewOwner);
-        outcome = produce(progress, failure);
+        outcome = produce(source, progress, failure);
     }
     if (outcome == Outcome::Failed)
         m_messages.tell(Messages::Icon::Critical, QStringLiteral("Report"), failure);
     return outcome == Outcome::Done;
 }
 
-ReportControl::Outcome ReportControl::produce(ReportProgress& progress, QString& failure)
+ReportControl::Outcome ReportControl::produce(const Source& source, ReportProgress& progress,
+                                              QString& failure)
 {
-    ReportTemplate report;
-    failure = report.load(m_reportFileName, m_shape);
-    if (!failure.isEmpty())
-        return Outcome::Failed;
-    auto table = std::make_shared<ReportTable>();
-    failure = m_database ? ReportTableReader::read(*m_database, report.table(), *table)
-                         : ReportTableReader::read(m_dataFile, report.table(), *table);
-    if (!failure.isEmpty())
-        return Outcome::Failed;
-    const ReportData data = dataOf(*table, m_defaults, m_rowHook);
+    const ReportData data = dataOf(*source.table, m_defaults, m_rowHook);
     RenderedReport rendered;
-    failure = report.render(data, rendered);
+    failure = source.report->render(data, rendered);
     if (!failure.isEmpty())
         return Outcome::Failed;
     const QPageLayout layout = ReportPages::a4(
-        m_orientation.value_or(report.orientation().value_or(QPageLayout::Portrait)));
-    return deliver(std::make_shared<const ReportPages>(rendered, data.rows, layout), table,
+        m_orientation.value_or(source.report->orientation().value_or(QPageLayout::Portrait)));
+    return deliver(std::make_shared<const ReportPages>(rendered, data.rows, layout), source.table,
                    progress, failure);
 }
 

@@ -58,9 +58,23 @@ public:
     // Offers "Export CSV" in the preview window.
     void setCsvExport(CsvExport csvExport) { m_csvExport = std::move(csvExport); }
 
+    // What a run reads: the template, and the rows of the table it names; or why not.
+    struct Source
+    {
+        std::shared_ptr<const ReportTemplate> report;
+        std::shared_ptr<const ReportTable> table;
+        QString failure;
+    };
+    // Reads the template as set now, and the table it names from the program's database. It
+    // touches the file and `db` only, so it runs on the thread of the database's connection.
+    using Reader = std::function<Source(const DrillDatabase& db)>;
+    Reader reader() const;
+
     // Makes the report. True when it reached its destination; otherwise the user was told why
     // (or cancelled it), and nothing else happened.
     bool run();
+    // The same from what a reader read.
+    bool run(const Source& source);
 
 private:
     enum class Outcome
@@ -70,7 +84,7 @@ private:
         Failed
     };
 
-    Outcome produce(ReportProgress& progress, QString& failure);
+    Outcome produce(const Source& source, ReportProgress& progress, QString& failure);
     Outcome deliver(const std::shared_ptr<const ReportPages>& pages,
                     const std::shared_ptr<const ReportTable>& table, ReportProgress& progress,
                     QString& failure);
