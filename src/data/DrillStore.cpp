@@ -159,10 +159,15 @@ YearRead DrillStore::readYear(int year, qsizetype expected, bool closureIfEmpty)
 
 MadeYear DrillStore::makeYear(int year, qsizetype expected)
 {
-    DataFailure failure;
-    if (m_db.location().isFile()) // no round trips to spare
+    // The year stays as read: empty, with its closure.
+    const auto notMade = [&](const DataFailure& failure) {
+        return MadeYear{{true, {}, {}, readClosure(year)}, failure};
+    };
+    if (m_db.location().isFile()) { // no round trips to spare
+        DataFailure failure;
         return addFleetYear(year, &failure) ? MadeYear{readYear(year, expected), std::nullopt}
-                                            : MadeYear{{true, {}, {}, readClosure(year)}, failure};
+                                            : notMade(failure);
+    }
     QSqlQuery& query = m_makeYearQuery.query;
     bool ok = preparedMakeYear();
     if (ok) {
@@ -170,10 +175,8 @@ MadeYear DrillStore::makeYear(int year, qsizetype expected)
             query.addBindValue(year);
         ok = DrillDatabase::exec(query, "Adding the drill rows of a year");
     }
-    if (!ok) {
-        failure = DataFailure::of(query.lastError());
-        return {{true, {}, {}, readClosure(year)}, failure};
-    }
+    if (!ok)
+        return notMade(DataFailure::of(query.lastError()));
     MadeYear made;
     made.read.read = true;
     made.read.closure.read = true;
