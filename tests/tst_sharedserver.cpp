@@ -1066,31 +1066,6 @@ private slots:
         QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
     }
 
-    // A questionnaire opened while another user holds a lock makes and reads its answers on the
-    // worker: the window goes on painting, and the panel opens once the lock ends.
-    void aQuestionnaireOpenedUnderALockLeavesTheWindowPainting_data()
-    {
-        aLockHeldElsewhereNeverStallsTheWindow_data();
-    }
-    void aQuestionnaireOpenedUnderALockLeavesTheWindowPainting()
-    {
-        QFETCH(bool, onServer);
-        LockedFleet locked(onServer);
-        QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
-        ServerWindow& w = *locked.window;
-        QTimer::singleShot(2000, [&] { locked.release(); });
-        const EventGaps gaps;
-        QElapsedTimer waited;
-        waited.start();
-        QString waitingSaid;
-        QTimer::singleShot(1000, [&] { waitingSaid = w.child<QLabel>("statusPanel2")->text(); });
-        QVERIFY(w.openQuestionnaire(Alpha, DrillRecord::CompEval));
-        QVERIFY2(waited.elapsed() >= 1500, "it waited for the lock");
-        QVERIFY2(waitingSaid.contains(u"questionnaire"), qPrintable(waitingSaid));
-        QVERIFY(w.messages.shown.isEmpty());
-        QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
-    }
-
     // While an edit's store waits for another user's lock, the wheel scrolls the grid at once;
     // keys and clicks wait for the store, then do what they do, in their order, none lost.
     void inputWhileAStoreWaitsFollowsIt_data()

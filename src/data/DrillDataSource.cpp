@@ -99,17 +99,6 @@ void DrillDataSource::takeIn(const std::function<void()>& answer)
         answer();
 }
 
-std::optional<EvaluationTable::Answers>
-DrillDataSource::openAnswers(qint64 idDrill, EvaluationTable::Drill drill, bool readOnly)
-{
-    using Opened = std::optional<EvaluationTable::Answers>;
-    return call<Opened>([idDrill, drill, readOnly](DrillStore& store) -> Opened {
-        if (!readOnly && !EvaluationTable::ensureRows(store.database(), idDrill))
-            return std::nullopt;
-        return EvaluationTable::load(store.database(), idDrill, drill);
-    });
-}
-
 bool DrillDataSource::refresh()
 {
     const int year = m_year;

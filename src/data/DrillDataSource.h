@@ -5,7 +5,6 @@
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
 #include "data/DrillWriteResult.h"
-#include "data/EvaluationTable.h"
 #include "data/LockWaitCancel.h"
 #include "data/Ship.h"
 
@@ -72,12 +71,6 @@ public:
     const std::optional<ClosedYear>& closedYear() const { return m_closedYear; }
     // Reads the closure of the year again, as it was closed or reopened; false when it failed.
     bool refreshClosure();
-
-    // The questionnaire's stored answers of a drill, its ten question rows made first unless
-    // `readOnly`; nothing when they could not be opened. Through a worker the window goes on
-    // painting meanwhile, as for a write, and waits no longer than a write does.
-    std::optional<EvaluationTable::Answers>
-    openAnswers(qint64 idDrill, EvaluationTable::Drill drill, bool readOnly);
 
     // Gives every ship of the fleet a record of the year, carrying only the ship and the year,
     // in one statement: all or nothing; false when nothing was added (see failure()).

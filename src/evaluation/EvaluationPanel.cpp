@@ -305,9 +305,7 @@ bool EvaluationPanel::openForDrill(qint64 idDrill, const QString& ship, const QS
 {
     const EvaluationTable::Drill drill = EvaluationTable::drillOfColumn(column);
     std::optional<EvaluationTable::Answers> answers;
-    if (m_openAnswers)
-        answers = m_openAnswers(idDrill, drill, readOnly);
-    else if (readOnly || EvaluationTable::ensureRows(m_db, idDrill))
+    if (readOnly || EvaluationTable::ensureRows(m_db, idDrill))
         answers = EvaluationTable::load(m_db, idDrill, drill);
     if (!answers) {
         m_messages.tell(Messages::Icon::Critical, MessageTitle,

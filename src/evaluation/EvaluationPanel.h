@@ -8,8 +8,6 @@
 #include <QFrame>
 
 #include <array>
-#include <functional>
-#include <optional>
 
 class DatabaseWorker;
 class DrillDatabase;
@@ -49,11 +47,6 @@ public:
     // Copies what the panel shows, unsaved answers included, into PrintEval.
     // False when it could not; the user has been told.
     bool fillPrintTable();
-    // Where openForDrill() gets a drill's answers from, instead of the panel's own connection:
-    // (drill, which of its two drills, read-only) to the answers, or nothing.
-    using AnswersOpener = std::function<std::optional<EvaluationTable::Answers>(
-        qint64, EvaluationTable::Drill, bool)>;
-    void openAnswersThrough(AnswersOpener opener) { m_openAnswers = std::move(opener); }
     // From now on "Print Preview" fills and reads the table on the worker's thread, and the
     // preview opens when the rows arrive.
     void printThrough(DatabaseWorker& worker);
@@ -105,5 +98,4 @@ private:
     QPushButton* m_confirmButton = nullptr;
     ReportControl m_formReport;
     ReportRequest* m_printRequest = nullptr; // the way through the worker, once given
-    AnswersOpener m_openAnswers;
 };

@@ -249,14 +249,6 @@ void MainWindow::buildEvaluationPanel()
 {
     m_evaluationPanel = new EvaluationPanel(m_session->database(), m_messages, m_folder, this);
     m_evaluationPanel->printThrough(m_session->worker());
-    // Under another user's lock the answers wait as a store does, the status line saying so.
-    m_evaluationPanel->openAnswersThrough(
-        [this](qint64 idDrill, EvaluationTable::Drill drill, bool readOnly) {
-            m_frame->showLockWait(tr("Opening the questionnaire ..."));
-            auto answers = m_session->yearDrills().openAnswers(idDrill, drill, readOnly);
-            m_frame->showLockWait({});
-            return answers;
-        });
     connect(m_evaluationPanel, &EvaluationPanel::waitShown, m_frame, &WindowFrame::showLockWait);
     m_panels->addQuestionnaire(m_evaluationPanel);
     connect(m_evaluationPanel, &EvaluationPanel::saveRequested, this,
