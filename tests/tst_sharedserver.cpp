@@ -286,6 +286,17 @@ struct LockedFleet
         return held && lock->exec(QStringLiteral("UPDATE Drills SET Master = 'By the holder' "
                                                  "WHERE ShipName = 'MV Bravo'"));
     }
+    // On the server, the table as well; a file is locked whole.
+    bool lockAlso(const QString& table)
+    {
+        return !onServer ||
+               lock->exec(QStringLiteral("LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE").arg(table));
+    }
+    QString scalar(const QString& sql) const
+    {
+        QSqlQuery query(other());
+        return query.exec(sql) && query.next() ? query.value(0).toString() : QString();
+    }
     void release()
     {
         if (std::exchange(held, false))
@@ -1123,6 +1134,57 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(locked.masterOf(charlie), QStringLiteral("Under a lock"));
         QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
+    }
+
+    // A panel's Save under another user's lock waits with the window answering, and the
+    // status line saying what waits; a lock that ends within the bound sees the value stored,
+    // one that outlasts it the message, and the typed text kept in its open panel.
+    void aPanelSaveUnderALockNeverStallsTheWindow_data()
+    {
+        QTest::addColumn<bool>("onServer");
+        QTest::addColumn<int>("lockMs");
+        for (const bool onServer : {false, true}) {
+            const char* where = onServer ? "server" : "file";
+            QTest::addRow("%s: company name, the lock ends", where) << onServer << 2000;
+            QTest::addRow("%s: company name, the lock outlasts the bound", where)
+                << onServer << 7000;
+        }
+    }
+    void aPanelSaveUnderALockNeverStallsTheWindow()
+    {
+        QFETCH(bool, onServer);
+        QFETCH(int, lockMs);
+        const bool stored = lockMs < 5000;
+        LockedFleet locked(onServer);
+        QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
+        QVERIFY(locked.lockAlso(QStringLiteral("Company")));
+        ServerWindow& w = *locked.window;
+        w.press("companyButton");
+        auto* box = w.child<QLineEdit>("companyNameBox");
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("Under a lock"));
+        QTimer release;
+        QObject::connect(&release, &QTimer::timeout, [&] { locked.release(); });
+        release.start(lockMs);
+        QString waitingSaid;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout,
+                         [&] { waitingSaid = w.child<QLabel>("statusPanel2")->text(); });
+        look.start(1000);
+        EventGaps gaps;
+        w.press("saveCompanyButton");
+        QTest::qWait(10); // the gap up to now is measured at the ticker's next turn
+        QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
+        QVERIFY2(waitingSaid.contains(QStringLiteral("company name")), qPrintable(waitingSaid));
+        QVERIFY(!w.child<QLabel>("statusPanel2")->text().contains(u"Waiting"));
+        QCOMPARE(w.messages.shown.size(), stored ? 0 : 1);
+        QVERIFY(stored || w.messages.shown.first().text.contains(u"could not be stored"));
+        QCOMPARE(box->isVisible(), !stored);
+        QCOMPARE(box->text(), QStringLiteral("Under a lock"));
+        locked.release();
+        QCOMPARE(locked.scalar(QStringLiteral("SELECT Name FROM Company")) ==
+                     QStringLiteral("Under a lock"),
+                 stored);
     }
 
     // A year step held up by another user's lock: Escape keeps the year shown, gives the read up

@@ -6,12 +6,14 @@
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
 #include "data/Backups.h"
+#include "data/CompanyNameStore.h"
 #include "data/DatabaseWorker.h"
 #include "data/Dialect.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/ServerProbe.h"
 #include "data/ShipTableModel.h"
+#include "data/WorkerCalls.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -66,7 +68,9 @@ bool DatabaseSession::open(const DatabaseLocation& location, const QString& acce
         m_messages.tell(Messages::Icon::Critical, ProgramTitle, problem + ProgramEnds);
         return false;
     }
-    m_yearDrills = std::make_unique<DrillDataSource>(*m_worker);
+    m_calls = new WorkerCalls(*m_worker, this);
+    m_yearDrills = std::make_unique<DrillDataSource>(*m_calls);
+    m_companyName = std::make_unique<CompanyNameStore>(*m_calls);
     return true;
 }
 
@@ -134,7 +138,7 @@ void DatabaseSession::watch()
             &DatabaseSession::otherUsersChangedDrills);
     m_worker->watch();
     // What arrived while a write or read waited is read once it is over.
-    connect(m_yearDrills.get(), &DrillDataSource::settled, this, [this] {
+    connect(m_calls, &WorkerCalls::settled, this, [this] {
         if (m_othersChanged && !m_panelsOpen)
             otherUsersChanged();
     });
@@ -157,7 +161,7 @@ void DatabaseSession::setPanelsOpen(bool open)
 // panels are closed, and once a write or read that waits is over.
 bool DatabaseSession::mustWait() const
 {
-    return m_panelsOpen || m_yearDrills->isWaiting();
+    return m_panelsOpen || m_calls->isWaiting();
 }
 
 void DatabaseSession::otherUsersChanged()

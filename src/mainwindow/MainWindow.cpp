@@ -8,7 +8,7 @@
 #include "common/ProgramTitle.h"
 #include "common/Shell.h"
 #include "common/Twips.h"
-#include "data/CompanyTable.h"
+#include "data/CompanyNameStore.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
@@ -160,7 +160,7 @@ bool MainWindow::fillWindow()
 
 void MainWindow::readCompanyName()
 {
-    if (const auto name = CompanyTable(m_session->database()).name())
+    if (const auto name = m_session->companyName().name())
         setCompanyName(*name);
 }
 
@@ -303,11 +303,11 @@ void MainWindow::panelsChanged(bool anyOpen)
 // only when the user says so.
 void MainWindow::saveCompanyName(const QString& startedFrom, const QString& typed)
 {
-    CompanyTable company(m_session->database());
     QString replaced = startedFrom;
     while (true) {
-        const CompanyTable::Write write = company.replaceName(replaced, typed);
-        if (write.outcome == CompanyTable::Outcome::Failed) {
+        const CompanyTable::Write write = storeCompanyName(replaced, typed);
+        using enum CompanyTable::Outcome;
+        if (write.outcome == Failed || write.outcome == MetLock) {
             // The panel stays open with the text, so nothing typed is lost.
             if (m_session->tellIfConnectionLost(
                     tr("The company name was not stored: it is still in its box.")))
@@ -317,7 +317,7 @@ void MainWindow::saveCompanyName(const QString& startedFrom, const QString& type
                                "change; the name shown is unchanged."));
             return;
         }
-        if (write.outcome == CompanyTable::Outcome::Stored)
+        if (write.outcome == Stored)
             break;
         if (!m_messages.askToReplace(ProgramTitle, editConflictQuestion(tr("the company name"),
                                                                         write.storedNow, typed))) {
@@ -329,6 +329,20 @@ void MainWindow::saveCompanyName(const QString& startedFrom, const QString& type
     }
     setCompanyName(typed);
     m_panels->hideAll();
+}
+
+// The status line tells of another user's lock while the name waits for it.
+CompanyTable::Write MainWindow::storeCompanyName(const QString& replaced, const QString& typed)
+{
+    bool waited = false;
+    const CompanyTable::Write write = m_session->companyName().replaceName(replaced, typed, [&] {
+        waited = true;
+        m_frame->showLockWait(tr("Waiting for another user to finish: the company name is not "
+                                 "stored yet ..."));
+    });
+    if (waited)
+        m_frame->showLockWait({});
+    return write;
 }
 
 void MainWindow::setReadOnly(bool readOnly)
