@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
@@ -1142,27 +1143,44 @@ private slots:
     void aPanelSaveUnderALockNeverStallsTheWindow_data()
     {
         QTest::addColumn<bool>("onServer");
+        QTest::addColumn<QString>("save");
         QTest::addColumn<int>("lockMs");
         for (const bool onServer : {false, true}) {
             const char* where = onServer ? "server" : "file";
-            QTest::addRow("%s: company name, the lock ends", where) << onServer << 2000;
-            QTest::addRow("%s: company name, the lock outlasts the bound", where)
-                << onServer << 7000;
+            for (const char* save : {"company name", "ship rename", "new ship"}) {
+                QTest::addRow("%s: %s, the lock ends", where, save) << onServer << save << 2000;
+                QTest::addRow("%s: %s, the lock outlasts the bound", where, save)
+                    << onServer << save << 7000;
+            }
         }
     }
     void aPanelSaveUnderALockNeverStallsTheWindow()
     {
         QFETCH(bool, onServer);
+        QFETCH(QString, save);
         QFETCH(int, lockMs);
         const bool stored = lockMs < 5000;
+        const bool company = save == QLatin1String("company name");
+        const QString typed = QStringLiteral("Under a lock");
         LockedFleet locked(onServer);
         QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
-        QVERIFY(locked.lockAlso(QStringLiteral("Company")));
+        QVERIFY(locked.lockAlso(company ? QStringLiteral("Company") : QStringLiteral("Ships")));
         ServerWindow& w = *locked.window;
-        w.press("companyButton");
+        w.press(company ? "companyButton" : "fleetButton");
         auto* box = w.child<QLineEdit>("companyNameBox");
-        box->clear();
-        QTest::keyClicks(box, QStringLiteral("Under a lock"));
+        auto* ships = w.child<QTableView>("shipGrid");
+        const int row = save == QLatin1String("ship rename") ? 0 : 3;
+        if (company) {
+            box->clear();
+            QTest::keyClicks(box, typed);
+        } else {
+            ships->setCurrentIndex(ships->model()->index(row, 1));
+            QTest::keyClick(ships, Qt::Key_F2);
+            auto* editor = ships->viewport()->findChild<QLineEdit*>();
+            QVERIFY(editor);
+            editor->selectAll();
+            QTest::keyClicks(editor, typed);
+        }
         QTimer release;
         QObject::connect(&release, &QTimer::timeout, [&] { locked.release(); });
         release.start(lockMs);
@@ -1172,19 +1190,25 @@ private slots:
                          [&] { waitingSaid = w.child<QLabel>("statusPanel2")->text(); });
         look.start(1000);
         EventGaps gaps;
-        w.press("saveCompanyButton");
+        if (company)
+            w.press("saveCompanyButton");
+        else
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTest::qWait(10); // the gap up to now is measured at the ticker's next turn
         QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
-        QVERIFY2(waitingSaid.contains(QStringLiteral("company name")), qPrintable(waitingSaid));
+        QVERIFY2(waitingSaid.contains(company ? QStringLiteral("company name") : typed),
+                 qPrintable(waitingSaid));
         QVERIFY(!w.child<QLabel>("statusPanel2")->text().contains(u"Waiting"));
         QCOMPARE(w.messages.shown.size(), stored ? 0 : 1);
-        QVERIFY(stored || w.messages.shown.first().text.contains(u"could not be stored"));
-        QCOMPARE(box->isVisible(), !stored);
-        QCOMPARE(box->text(), QStringLiteral("Under a lock"));
+        QVERIFY(stored || w.messages.shown.first().text.contains(u"could not be"));
+        QCOMPARE(box->isVisible(), company && !stored);
+        QCOMPARE(company ? box->text() : ships->model()->index(row, 1).data().toString(), typed);
         locked.release();
-        QCOMPARE(locked.scalar(QStringLiteral("SELECT Name FROM Company")) ==
-                     QStringLiteral("Under a lock"),
-                 stored);
+        const QString sql = company ? QStringLiteral("SELECT Name FROM Company")
+                                    : QStringLiteral("SELECT COUNT(*) FROM Ships WHERE "
+                                                     "ShipName = 'Under a lock'");
+        QCOMPARE(locked.scalar(sql),
+                 company ? (stored ? typed : QString()) : QString::number(stored));
     }
 
     // A year step held up by another user's lock: Escape keeps the year shown, gives the read up

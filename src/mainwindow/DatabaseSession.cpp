@@ -59,9 +59,6 @@ bool DatabaseSession::open(const DatabaseLocation& location, const QString& acce
     if (!m_db->notice().isEmpty())
         m_messages.tell(Messages::Icon::Information, ProgramTitle, m_db->notice());
     makeDailyBackup();
-    m_ships = std::make_unique<ShipTableModel>(m_db->connection());
-    m_ships->refresh();
-    watchShips();
     m_worker = new DatabaseWorker(location, std::chrono::seconds(5), this);
     if (const QString problem = m_worker->open(); !problem.isEmpty()) {
         QGuiApplication::restoreOverrideCursor();
@@ -71,6 +68,9 @@ bool DatabaseSession::open(const DatabaseLocation& location, const QString& acce
     m_calls = new WorkerCalls(*m_worker, this);
     m_yearDrills = std::make_unique<DrillDataSource>(*m_calls);
     m_companyName = std::make_unique<CompanyNameStore>(*m_calls);
+    m_ships = std::make_unique<ShipTableModel>(*m_calls);
+    m_ships->refresh();
+    watchShips();
     return true;
 }
 
@@ -111,11 +111,20 @@ void DatabaseSession::watchShips()
     });
     connect(m_ships.get(), &ShipTableModel::nameChangedByOtherUser, this,
             &DatabaseSession::shipRenamedByOtherUser);
+    connect(m_ships.get(), &ShipTableModel::waitingForLock, this, &DatabaseSession::showLockWait);
     connect(m_ships.get(), &ShipTableModel::writeFailed, this, [this](const QString& reason) {
         if (!tellIfConnectionLost(tr("The change to the fleet was not stored.")))
             m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                             tr("The fleet could not be changed: %1").arg(reason));
     });
+}
+
+void DatabaseSession::showLockWait(const QString& what)
+{
+    emit waitShown(
+        what.isEmpty()
+            ? what
+            : tr("Waiting for another user to finish: %1 is not stored yet ...").arg(what));
 }
 
 void DatabaseSession::shipRenamedByOtherUser(qint64 id, const QString& startedFrom,

@@ -52,6 +52,9 @@ public:
     // After a write was refused: true when the connection is gone, and the user was told that
     // what `notStored` names was not stored.
     bool tellIfConnectionLost(const QString& notStored);
+    // Says on the status line that what is named waits for another user's lock; empty once it
+    // does not.
+    void showLockWait(const QString& what);
 
 signals:
     // Others changed the data: the fleet has been read again; the rest is the window's to read.
@@ -62,6 +65,8 @@ signals:
     void accessChanged(bool readOnly);
     // Why the window cannot write, or cannot be sure of what it shows; empty when all is well.
     void statusLineChanged(const QString& text);
+    // What waits for another user's lock; empty once nothing does.
+    void waitShown(const QString& text);
 
 private:
     void makeDailyBackup();

@@ -120,6 +120,7 @@ void MainWindow::connectSession()
     });
     connect(m_session, &DatabaseSession::accessChanged, this, &MainWindow::setReadOnly);
     connect(m_session, &DatabaseSession::statusLineChanged, m_frame, &WindowFrame::showStatusLine);
+    connect(m_session, &DatabaseSession::waitShown, m_frame, &WindowFrame::showLockWait);
     connect(m_drills, &DrillGridEditor::connectionLost, m_session,
             [this] { m_session->editLost(m_panels->questionnaireOpen()); });
     connect(m_reports, &ReportWindows::historyRequested, this, &MainWindow::showHistory);
@@ -337,11 +338,10 @@ CompanyTable::Write MainWindow::storeCompanyName(const QString& replaced, const 
     bool waited = false;
     const CompanyTable::Write write = m_session->companyName().replaceName(replaced, typed, [&] {
         waited = true;
-        m_frame->showLockWait(tr("Waiting for another user to finish: the company name is not "
-                                 "stored yet ..."));
+        m_session->showLockWait(tr("the company name"));
     });
     if (waited)
-        m_frame->showLockWait({});
+        m_session->showLockWait({});
     return write;
 }
 
