@@ -1139,19 +1139,24 @@ private slots:
 
     // A panel's Save under another user's lock waits with the window answering, and the
     // status line saying what waits; a lock that ends within the bound sees the value stored,
-    // one that outlasts it the message, and the typed text kept in its open panel.
+    // one that outlasts it the message, and the typed text kept in its open panel. Keys typed
+    // meanwhile follow the write.
     void aPanelSaveUnderALockNeverStallsTheWindow_data()
     {
         QTest::addColumn<bool>("onServer");
         QTest::addColumn<QString>("save");
         QTest::addColumn<int>("lockMs");
+        QTest::addColumn<QString>("typedOn");
         for (const bool onServer : {false, true}) {
             const char* where = onServer ? "server" : "file";
-            for (const char* save : {"company name", "ship rename", "new ship"}) {
-                QTest::addRow("%s: %s, the lock ends", where, save) << onServer << save << 2000;
+            for (const char* save : {"company name", "ship rename", "new ship", "ship deletion"}) {
+                QTest::addRow("%s: %s, the lock ends", where, save)
+                    << onServer << save << 2000 << QString();
                 QTest::addRow("%s: %s, the lock outlasts the bound", where, save)
-                    << onServer << save << 7000;
+                    << onServer << save << 7000 << QString();
             }
+            QTest::addRow("%s: new ship, the next typed on meanwhile", where)
+                << onServer << "new ship" << 2000 << "Next\r";
         }
     }
     void aPanelSaveUnderALockNeverStallsTheWindow()
@@ -1159,9 +1164,11 @@ private slots:
         QFETCH(bool, onServer);
         QFETCH(QString, save);
         QFETCH(int, lockMs);
+        QFETCH(QString, typedOn);
         const bool stored = lockMs < 5000;
         const bool company = save == QLatin1String("company name");
-        const QString typed = QStringLiteral("Under a lock");
+        const bool deletion = save == QLatin1String("ship deletion");
+        const QString typed = deletion ? Alpha : QStringLiteral("Under a lock");
         LockedFleet locked(onServer);
         QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
         QVERIFY(locked.lockAlso(company ? QStringLiteral("Company") : QStringLiteral("Ships")));
@@ -1169,10 +1176,12 @@ private slots:
         w.press(company ? "companyButton" : "fleetButton");
         auto* box = w.child<QLineEdit>("companyNameBox");
         auto* ships = w.child<QTableView>("shipGrid");
-        const int row = save == QLatin1String("ship rename") ? 0 : 3;
+        const int row = save == QLatin1String("new ship") ? 3 : 0;
         if (company) {
             box->clear();
             QTest::keyClicks(box, typed);
+        } else if (deletion) {
+            ships->selectRow(row); // as its record selector does
         } else {
             ships->setCurrentIndex(ships->model()->index(row, 1));
             QTest::keyClick(ships, Qt::Key_F2);
@@ -1189,26 +1198,41 @@ private slots:
         QObject::connect(&look, &QTimer::timeout,
                          [&] { waitingSaid = w.child<QLabel>("statusPanel2")->text(); });
         look.start(1000);
+        const QueuedInput user{w.window->windowHandle()};
+        QTimer::singleShot(300, w.window.get(), [&] {
+            for (const QChar key : typedOn)
+                user.key(key == u'\r' ? int(Qt::Key_Return) : key.toUpper().unicode(), key);
+        });
         EventGaps gaps;
         if (company)
             w.press("saveCompanyButton");
         else
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTest::keyClick(QApplication::focusWidget(),
+                            deletion ? Qt::Key_Delete : Qt::Key_Return);
         QTest::qWait(10); // the gap up to now is measured at the ticker's next turn
         QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
-        QVERIFY2(waitingSaid.contains(company ? QStringLiteral("company name") : typed),
-                 qPrintable(waitingSaid));
+        const QString waits = company    ? QStringLiteral("company name")
+                              : deletion ? QStringLiteral("deletion")
+                                         : typed;
+        QVERIFY2(waitingSaid.contains(waits), qPrintable(waitingSaid));
         QVERIFY(!w.child<QLabel>("statusPanel2")->text().contains(u"Waiting"));
         QCOMPARE(w.messages.shown.size(), stored ? 0 : 1);
         QVERIFY(stored || w.messages.shown.first().text.contains(u"could not be"));
         QCOMPARE(box->isVisible(), company && !stored);
-        QCOMPARE(company ? box->text() : ships->model()->index(row, 1).data().toString(), typed);
+        const QAbstractItemModel* list = ships->model();
+        const bool listed = !list->match(list->index(0, 1), Qt::DisplayRole, typed).isEmpty();
+        QCOMPARE(company ? box->text() == typed : listed, !deletion || !stored);
         locked.release();
         const QString sql = company ? QStringLiteral("SELECT Name FROM Company")
                                     : QStringLiteral("SELECT COUNT(*) FROM Ships WHERE "
-                                                     "ShipName = 'Under a lock'");
+                                                     "ShipName = '%1'")
+                                          .arg(typed);
         QCOMPARE(locked.scalar(sql),
-                 company ? (stored ? typed : QString()) : QString::number(stored));
+                 company ? (stored ? typed : QString()) : QString::number(stored != deletion));
+        if (!typedOn.isEmpty())
+            QTRY_COMPARE(locked.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE "
+                                                      "ShipName = 'Next'")),
+                         QStringLiteral("1"));
     }
 
     // A year step held up by another user's lock: Escape keeps the year shown, gives the read up
