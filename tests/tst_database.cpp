@@ -326,7 +326,7 @@ private slots:
         QVERIFY(
             drills.write(DrillChange::of(drills.records().at(0), DrillDataSource::Master, typed))
                 .stored());
-        ShipTableModel ships(db.connection());
+        ShipTableModel ships(db);
         QVERIFY(ships.refresh());
         QVERIFY(ships.setData(ships.index(ships.rowCount() - 1, 1), typed));
 

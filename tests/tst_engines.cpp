@@ -715,7 +715,7 @@ private slots:
         OPEN(mine);
         OPEN(theirs);
         QVERIFY(addShips(mine, {QStringLiteral("MV Alpha"), QStringLiteral("MV Bravo")}));
-        ShipTableModel fleet(mine.connection());
+        ShipTableModel fleet(mine);
         QVERIFY(fleet.refresh());
         QSignalSpy refused(&fleet, &ShipTableModel::writeFailed);
         const qint64 alpha = fleet.ships().first().id;
@@ -821,7 +821,7 @@ private slots:
         QCOMPARE(company.replaceName(QStringLiteral("Last"), QStringLiteral("Mine")).storedNow,
                  QStringLiteral("O'Neill"));
 
-        ShipTableModel fleet(db.connection());
+        ShipTableModel fleet(db);
         QVERIFY(fleet.refresh());
         QVERIFY(fleet.setData(fleet.index(0, 1), QStringLiteral("MV Alpha")));
         QVERIFY(fleet.setData(fleet.index(1, 1), QStringLiteral("MV Beta")));
@@ -845,7 +845,7 @@ private slots:
         QVERIFY(QSqlQuery(db.connection())
                     .exec(QStringLiteral("UPDATE Ships SET ShipName = 'MV Charlie' WHERE "
                                          "ShipName = 'MV Delta'")));
-        ShipTableModel fleet(db.connection());
+        ShipTableModel fleet(db);
         QVERIFY(fleet.refresh());
         QStringList listed;
         QList<qint64> bravoKeys;

@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
@@ -285,6 +286,17 @@ struct LockedFleet
                    : lock->exec(QStringLiteral("BEGIN EXCLUSIVE"));
         return held && lock->exec(QStringLiteral("UPDATE Drills SET Master = 'By the holder' "
                                                  "WHERE ShipName = 'MV Bravo'"));
+    }
+    // On the server, the table as well; a file is locked whole.
+    bool lockAlso(const QString& table)
+    {
+        return !onServer ||
+               lock->exec(QStringLiteral("LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE").arg(table));
+    }
+    QString scalar(const QString& sql) const
+    {
+        QSqlQuery query(other());
+        return query.exec(sql) && query.next() ? query.value(0).toString() : QString();
     }
     void release()
     {
@@ -1123,6 +1135,104 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(locked.masterOf(charlie), QStringLiteral("Under a lock"));
         QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
+    }
+
+    // A panel's Save under another user's lock waits with the window answering, and the
+    // status line saying what waits; a lock that ends within the bound sees the value stored,
+    // one that outlasts it the message, and the typed text kept in its open panel. Keys typed
+    // meanwhile follow the write.
+    void aPanelSaveUnderALockNeverStallsTheWindow_data()
+    {
+        QTest::addColumn<bool>("onServer");
+        QTest::addColumn<QString>("save");
+        QTest::addColumn<int>("lockMs");
+        QTest::addColumn<QString>("typedOn");
+        for (const bool onServer : {false, true}) {
+            const char* where = onServer ? "server" : "file";
+            for (const char* save : {"company name", "ship rename", "new ship", "ship deletion"}) {
+                QTest::addRow("%s: %s, the lock ends", where, save)
+                    << onServer << save << 2000 << QString();
+                QTest::addRow("%s: %s, the lock outlasts the bound", where, save)
+                    << onServer << save << 7000 << QString();
+            }
+            QTest::addRow("%s: new ship, the next typed on meanwhile", where)
+                << onServer << "new ship" << 2000 << "Next\r";
+        }
+    }
+    void aPanelSaveUnderALockNeverStallsTheWindow()
+    {
+        QFETCH(bool, onServer);
+        QFETCH(QString, save);
+        QFETCH(int, lockMs);
+        QFETCH(QString, typedOn);
+        const bool stored = lockMs < 5000;
+        const bool company = save == QLatin1String("company name");
+        const bool deletion = save == QLatin1String("ship deletion");
+        const QString typed = deletion ? Alpha : QStringLiteral("Under a lock");
+        LockedFleet locked(onServer);
+        QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
+        QVERIFY(locked.lockAlso(company ? QStringLiteral("Company") : QStringLiteral("Ships")));
+        ServerWindow& w = *locked.window;
+        w.press(company ? "companyButton" : "fleetButton");
+        auto* box = w.child<QLineEdit>("companyNameBox");
+        auto* ships = w.child<QTableView>("shipGrid");
+        const int row = save == QLatin1String("new ship") ? 3 : 0;
+        if (company) {
+            box->clear();
+            QTest::keyClicks(box, typed);
+        } else if (deletion) {
+            ships->selectRow(row); // as its record selector does
+        } else {
+            ships->setCurrentIndex(ships->model()->index(row, 1));
+            QTest::keyClick(ships, Qt::Key_F2);
+            auto* editor = ships->viewport()->findChild<QLineEdit*>();
+            QVERIFY(editor);
+            editor->selectAll();
+            QTest::keyClicks(editor, typed);
+        }
+        QTimer release;
+        QObject::connect(&release, &QTimer::timeout, [&] { locked.release(); });
+        release.start(lockMs);
+        QString waitingSaid;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout,
+                         [&] { waitingSaid = w.child<QLabel>("statusPanel2")->text(); });
+        look.start(1000);
+        const QueuedInput user{w.window->windowHandle()};
+        QTimer::singleShot(300, w.window.get(), [&] {
+            for (const QChar key : typedOn)
+                user.key(key == u'\r' ? int(Qt::Key_Return) : key.toUpper().unicode(), key);
+        });
+        EventGaps gaps;
+        if (company)
+            w.press("saveCompanyButton");
+        else
+            QTest::keyClick(QApplication::focusWidget(),
+                            deletion ? Qt::Key_Delete : Qt::Key_Return);
+        QTest::qWait(10); // the gap up to now is measured at the ticker's next turn
+        QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
+        const QString waits = company    ? QStringLiteral("company name")
+                              : deletion ? QStringLiteral("deletion")
+                                         : typed;
+        QVERIFY2(waitingSaid.contains(waits), qPrintable(waitingSaid));
+        QVERIFY(!w.child<QLabel>("statusPanel2")->text().contains(u"Waiting"));
+        QCOMPARE(w.messages.shown.size(), stored ? 0 : 1);
+        QVERIFY(stored || w.messages.shown.first().text.contains(u"could not be"));
+        QCOMPARE(box->isVisible(), company && !stored);
+        const QAbstractItemModel* list = ships->model();
+        const bool listed = !list->match(list->index(0, 1), Qt::DisplayRole, typed).isEmpty();
+        QCOMPARE(company ? box->text() == typed : listed, !deletion || !stored);
+        locked.release();
+        const QString sql = company ? QStringLiteral("SELECT Name FROM Company")
+                                    : QStringLiteral("SELECT COUNT(*) FROM Ships WHERE "
+                                                     "ShipName = '%1'")
+                                          .arg(typed);
+        QCOMPARE(locked.scalar(sql),
+                 company ? (stored ? typed : QString()) : QString::number(stored != deletion));
+        if (!typedOn.isEmpty())
+            QTRY_COMPARE(locked.scalar(QStringLiteral("SELECT COUNT(*) FROM Ships WHERE "
+                                                      "ShipName = 'Next'")),
+                         QStringLiteral("1"));
     }
 
     // A year step held up by another user's lock: Escape keeps the year shown, gives the read up

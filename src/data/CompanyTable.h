@@ -5,6 +5,7 @@
 #include <optional>
 
 class DrillDatabase;
+class QSqlError;
 
 // The user's company name (table Company).
 class CompanyTable
@@ -17,7 +18,8 @@ public:
     {
         Stored,
         ChangedByOther, // nothing written: another user stored storedNow meanwhile
-        Failed
+        Failed,
+        MetLock, // nothing written: another user's lock outlasted the connection's wait
     };
     struct Write
     {
@@ -32,5 +34,8 @@ public:
     Write replaceName(const QString& startedFrom, const QString& name);
 
 private:
+    bool swapName(const QString& startedFrom, const QString& name, Write& write,
+                  QSqlError& failure);
+
     DrillDatabase& m_db;
 };

@@ -1,9 +1,6 @@
 #include "data/DrillDataSource.h"
 
-#include "data/DatabaseWorker.h"
 #include "data/DrillStore.h"
-
-#include <QEventLoop>
 
 #include <utility>
 
@@ -42,62 +39,20 @@ YearLoad loadYear(DrillStore& store, int year, bool makeRows, qsizetype expected
 } // namespace
 
 DrillDataSource::DrillDataSource(DrillDatabase& db, QObject* parent)
-    : QObject(parent), m_store(std::make_unique<DrillStore>(db))
+    : DrillDataSource(*new WorkerCalls(db), parent)
 {
-    setObjectName(QStringLiteral("yearDrills"));
+    m_ownCalls.reset(&m_calls);
 }
 
-DrillDataSource::DrillDataSource(DatabaseWorker& worker, QObject* parent)
-    : QObject(parent), m_worker(&worker)
+DrillDataSource::DrillDataSource(WorkerCalls& calls, QObject* parent)
+    : QObject(parent), m_calls(calls)
 {
     setObjectName(QStringLiteral("yearDrills"));
+    connect(&m_calls, &WorkerCalls::waitBegan, this, &DrillDataSource::waitBegan);
+    connect(&m_calls, &WorkerCalls::settled, this, &DrillDataSource::settled);
 }
 
 DrillDataSource::~DrillDataSource() = default;
-
-// Waits for the worker's answer; without a worker, the work is done here and now.
-template <typename Result, typename Work> Result DrillDataSource::call(Work work)
-{
-    if (!m_worker)
-        return work(*m_store);
-    std::optional<Result> answer;
-    QEventLoop loop;
-    if (m_waits++ == 0)
-        emit waitBegan();
-    m_worker->post(this, std::move(work), [&](const Result& result) {
-        answer = result;
-        loop.quit();
-    });
-    loop.exec();
-    if (--m_waits == 0) {
-        for (const auto& heldBack : std::exchange(m_heldBack, {}))
-            heldBack();
-        emit settled();
-    }
-    return std::move(*answer);
-}
-
-// The answer is taken in when it arrives, or after the wait of a call() under way.
-template <typename Work, typename Answer>
-void DrillDataSource::request(Work work, Answer answer, LockWaitCancel::Flag cancelled)
-{
-    if (!m_worker) {
-        answer(work(*m_store));
-        return;
-    }
-    m_worker->post(
-        this, std::move(work),
-        [this, answer](const auto& result) { takeIn([answer, result] { answer(result); }); },
-        std::move(cancelled));
-}
-
-void DrillDataSource::takeIn(const std::function<void()>& answer)
-{
-    if (m_waits > 0)
-        m_heldBack.append(answer);
-    else
-        answer();
-}
 
 bool DrillDataSource::refresh()
 {
@@ -145,8 +100,8 @@ void DrillDataSource::cancelLoad()
 // The worker stops waiting for it, so that what comes next does not wait behind it.
 void DrillDataSource::giveUpLoad()
 {
-    if (m_worker && m_loadCancelled)
-        m_worker->cancel(std::exchange(m_loadCancelled, nullptr));
+    if (m_loadCancelled)
+        m_calls.cancel(std::exchange(m_loadCancelled, nullptr));
 }
 
 void DrillDataSource::takeYear(int year, const YearRead& read)
@@ -239,10 +194,8 @@ DrillWriteResult DrillDataSource::write(const DrillChange& change,
                                         const std::function<bool()>& alongside,
                                         const std::function<void()>& waiting)
 {
-    // The worker tells of the wait here, where the status line is.
-    std::function<void()> told = waiting;
-    if (m_worker && waiting)
-        told = [worker = m_worker, waiting] { worker->tell(waiting); };
+    // The wait is told here, where the status line is.
+    const std::function<void()> told = m_calls.toldHere(waiting);
     const DrillWriteResult result =
         call<DrillWriteResult>([change, alongside, told](DrillStore& store) {
             return store.write(change, alongside, told, lockWaitLimit());

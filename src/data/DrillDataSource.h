@@ -7,6 +7,7 @@
 #include "data/DrillWriteResult.h"
 #include "data/LockWaitCancel.h"
 #include "data/Ship.h"
+#include "data/WorkerCalls.h"
 
 #include <QList>
 #include <QObject>
@@ -16,17 +17,16 @@
 #include <memory>
 #include <optional>
 
-class DatabaseWorker;
-class DrillStore;
 struct YearRead;
 
 // The drills of one year: the rows of QuDrills for that year, as typed records.
 // Whoever shows them rebuilds on refreshed(). The records are always one whole year as read
 // and as since written through write(): a read that fails keeps the records it had.
-// The statements run on the given connection, or through a DatabaseWorker: then the calls
-// that return what they did wait for it with the event loop running, and the answers of
+// The statements run on the given connection, or through the given calls: then the calls
+// that return what they did wait for them with the event loop running, and the answers of
 // other requests that arrive meanwhile are taken in once that wait is over. Whoever takes
-// input that could call again while a call waits holds it back from waitBegan() to settled().
+// input that could call again while a call waits holds it back from waitBegan() to settled():
+// the waits of every user of the same calls.
 class DrillDataSource : public QObject
 {
     Q_OBJECT
@@ -43,7 +43,7 @@ public:
     };
 
     explicit DrillDataSource(DrillDatabase& db, QObject* parent = nullptr);
-    explicit DrillDataSource(DatabaseWorker& worker, QObject* parent = nullptr);
+    explicit DrillDataSource(WorkerCalls& calls, QObject* parent = nullptr);
     ~DrillDataSource() override;
 
     void setYear(int year) { m_year = year; }
@@ -105,7 +105,7 @@ public:
 
     // Whether a call waits for its answer: whoever changes the records should wait for
     // settled().
-    bool isWaiting() const { return m_waits > 0; }
+    bool isWaiting() const { return m_calls.isWaiting(); }
 
 signals:
     void refreshed();
@@ -117,16 +117,21 @@ signals:
     void settled();
 
 private:
-    template <typename Result, typename Work> Result call(Work work);
+    template <typename Result, typename Work> Result call(Work work)
+    {
+        return m_calls.call<Result>(std::move(work));
+    }
     template <typename Work, typename Answer>
-    void request(Work work, Answer answer, LockWaitCancel::Flag cancelled = {});
+    void request(Work work, Answer answer, LockWaitCancel::Flag cancelled = {})
+    {
+        m_calls.request(this, std::move(work), std::move(answer), std::move(cancelled));
+    }
     void giveUpLoad();
-    void takeIn(const std::function<void()>& answer);
     void takeYear(int year, const YearRead& read);
     void takeDrills(const QList<DrillRecord>& records);
 
-    DatabaseWorker* m_worker = nullptr;
-    std::unique_ptr<DrillStore> m_store; // without a worker
+    std::unique_ptr<WorkerCalls> m_ownCalls; // on a connection of this thread
+    WorkerCalls& m_calls;
     int m_year = 0;
     int m_recordsYear = 0;
     QList<DrillRecord> m_records;
@@ -135,6 +140,4 @@ private:
     bool m_loading = false;
     int m_loadNumber = 0;                 // counts the loads: only the latest is taken in
     LockWaitCancel::Flag m_loadCancelled; // of the load under way
-    int m_waits = 0;
-    QList<std::function<void()>> m_heldBack;
 };

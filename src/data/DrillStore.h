@@ -71,6 +71,19 @@ public:
         setLockWait(m_db.busyTimeout());
         return result;
     }
+    // Runs `attempt(DrillDatabase&)` without waiting; one that met another user's lock, as
+    // `metLock(result)` says, tells `waiting` and runs again, waiting as long as the connection
+    // does.
+    template <typename Attempt, typename MetLock>
+    auto waitingIfLocked(Attempt attempt, MetLock metLock, const std::function<void()>& waiting)
+    {
+        auto result = withoutWaiting(attempt);
+        if (!metLock(result))
+            return result;
+        if (waiting)
+            waiting();
+        return attempt(m_db);
+    }
 
     // See DrillDataSource::write.
     DrillWriteResult write(const DrillChange& change, const std::function<bool()>& alongside,

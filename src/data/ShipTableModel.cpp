@@ -1,14 +1,8 @@
 #include "data/ShipTableModel.h"
 
-#include "data/BoundText.h"
-#include "data/Dialect.h"
-#include "data/SqliteConnection.h"
+#include "data/DrillStore.h"
+#include "data/WorkerCalls.h"
 
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlField>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QtDebug>
 
 #include <algorithm>
@@ -19,51 +13,62 @@ constexpr int IdColumn = 0;
 constexpr int NameColumn = 1;
 } // namespace
 
-ShipTableModel::ShipTableModel(const QSqlDatabase& db, QObject* parent) : QSqlTableModel(parent, db)
+ShipTableModel::ShipTableModel(WorkerCalls& calls, QObject* parent)
+    : QAbstractTableModel(parent), m_calls(calls)
 {
     setObjectName(QStringLiteral("ships"));
-    setTable(Dialect::of(db).catalogueName(QStringLiteral("Ships")));
-    setEditStrategy(QSqlTableModel::OnRowChange);
-    setHeaderData(IdColumn, Qt::Horizontal, QStringLiteral("IDShip"));
-    setHeaderData(NameColumn, Qt::Horizontal, QStringLiteral("Ship Name"));
 }
+
+ShipTableModel::ShipTableModel(DrillDatabase& db, QObject* parent)
+    : ShipTableModel(*new WorkerCalls(db), parent)
+{
+    m_ownCalls.reset(&m_calls);
+}
+
+ShipTableModel::~ShipTableModel() = default;
 
 bool ShipTableModel::refresh()
 {
-    if (!select()) {
-        qWarning().noquote() << "Reading the ship list failed:" << lastError().text();
+    const auto ships = m_calls.call<std::optional<QList<Ship>>>(
+        [](DrillStore& store) { return ShipTable(store.database()).ships(); });
+    if (!ships) {
+        qWarning().noquote() << "Reading the ship list failed";
         return false;
     }
-    while (canFetchMore())
-        fetchMore();
-    m_startedFrom.clear();
+    beginResetModel();
+    m_ships = *ships;
+    m_renames.clear();
+    endResetModel();
     return true;
 }
 
 void ShipTableModel::discardPending()
 {
-    if (!isDirty())
+    if (m_renames.isEmpty() && m_unstoredNewShip.isEmpty())
         return;
-    revertAll();
-    refresh();
+    m_renames.clear();
+    m_unstoredNewShip.clear();
+    // The current cell stays where it is.
+    emit dataChanged(index(0, NameColumn), index(storedRows(), NameColumn));
 }
 
-QList<Ship> ShipTableModel::ships()
+void ShipTableModel::revert()
 {
-    while (canFetchMore())
-        fetchMore();
-    QList<Ship> result;
-    result.reserve(storedRows());
-    for (int row = 0; row < storedRows(); ++row) {
-        const QSqlRecord rec = record(row);
-        result.append({rec.value(IdColumn).toLongLong(), rec.value(NameColumn).toString()});
-    }
-    return result;
+    discardPending();
 }
 
-int ShipTableModel::storedRows() const
+QList<Ship> ShipTableModel::ships() const
 {
-    return QSqlTableModel::rowCount();
+    QList<Ship> ships = m_ships;
+    for (Ship& ship : ships)
+        ship.name = m_renames.value(ship.id, {ship.name, ship.name}).typed;
+    return ships;
+}
+
+QString ShipTableModel::shownName(int row) const
+{
+    const Ship& ship = m_ships.at(row);
+    return m_renames.value(ship.id, {ship.name, ship.name}).typed;
 }
 
 int ShipTableModel::rowCount(const QModelIndex& parent) const
@@ -71,37 +76,49 @@ int ShipTableModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : storedRows() + 1;
 }
 
+int ShipTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
 QVariant ShipTableModel::data(const QModelIndex& index, int role) const
 {
-    if (index.isValid() && isNewShipRow(index.row()))
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    return QSqlTableModel::data(index, role);
+    if (isNewShipRow(index.row()))
+        return index.column() == NameColumn && !m_unstoredNewShip.isEmpty()
+                   ? QVariant(m_unstoredNewShip)
+                   : QVariant();
+    if (index.column() == IdColumn)
+        return m_ships.at(index.row()).id;
+    return shownName(index.row());
 }
 
 Qt::ItemFlags ShipTableModel::flags(const QModelIndex& index) const
 {
-    const Qt::ItemFlags flags =
-        QSqlTableModel::flags(index) | Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     // The database numbers the ships.
-    return index.column() == IdColumn ? flags & ~Qt::ItemIsEditable : flags | Qt::ItemIsEditable;
+    return index.column() == IdColumn ? flags : flags | Qt::ItemIsEditable;
 }
 
 QVariant ShipTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+    if (orientation == Qt::Horizontal)
+        return role == Qt::DisplayRole ? QVariant(section == IdColumn ? QStringLiteral("IDShip")
+                                                                      : QStringLiteral("Ship Name"))
+                                       : QVariant();
+    if (role == Qt::DisplayRole)
         return isNewShipRow(section) ? QStringLiteral("*") : QString();
     // The record selectors show no text; a screen reader names what each one picks.
-    if (orientation == Qt::Vertical && role == Qt::AccessibleTextRole)
-        return isNewShipRow(section)
-                   ? tr("New ship")
-                   : tr("Select %1").arg(record(section).value(NameColumn).toString());
-    return QSqlTableModel::headerData(section, orientation, role);
+    if (role == Qt::AccessibleTextRole)
+        return isNewShipRow(section) ? tr("New ship") : tr("Select %1").arg(shownName(section));
+    return {};
 }
 
 bool ShipTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (role != Qt::EditRole || index.column() != NameColumn)
-        return QSqlTableModel::setData(index, value, role);
+        return false;
     const QString name = value.toString().trimmed();
     if (name.size() > MaxNameLength) {
         emit nameTooLong();
@@ -114,23 +131,20 @@ bool ShipTableModel::setData(const QModelIndex& index, const QVariant& value, in
         emit nameRequired();
         return false;
     }
-    const qint64 id = record(index.row()).value(IdColumn).toLongLong();
-    if (!m_startedFrom.contains(id))
-        m_startedFrom.insert(id, data(index, Qt::EditRole).toString());
-    return QSqlTableModel::setData(index, asBound(name), role);
-}
-
-QString ShipTableModel::asBound(const QString& name) const
-{
-    return database().driver()->dbmsType() == QSqlDriver::SQLite ? SqliteConnection::boundText(name)
-                                                                 : name;
+    const Ship& ship = m_ships.at(index.row());
+    if (name == shownName(index.row()))
+        return true;
+    const QString startedFrom = m_renames.value(ship.id, {ship.name, {}}).startedFrom;
+    m_renames.insert(ship.id, {startedFrom, name});
+    emit dataChanged(index, index);
+    return true;
 }
 
 // Two ships of one name cannot be told apart in the grid: the user says whether they mean it.
 bool ShipTableModel::refusedAsDuplicate(const QString& name)
 {
     for (int row = 0; row < storedRows(); ++row) {
-        if (record(row).value(NameColumn).toString().compare(name, Qt::CaseInsensitive) == 0)
+        if (shownName(row).compare(name, Qt::CaseInsensitive) == 0)
             return m_confirmDuplicate && !m_confirmDuplicate(name);
     }
     return false;
@@ -138,132 +152,123 @@ bool ShipTableModel::refusedAsDuplicate(const QString& name)
 
 bool ShipTableModel::addShip(const QString& name)
 {
-    QSqlRecord ship = record();
-    ship.remove(ship.indexOf(QStringLiteral("IDShip")));
-    ship.setValue(QStringLiteral("ShipName"), name); // passes setData() as it is inserted
-    if (!insertRecord(storedRows(), ship) || !submitAll()) {
-        const QString reason = lastError().text();
-        qWarning().noquote() << "Adding a ship failed:" << reason;
-        revertAll();
-        emit writeFailed(reason);
+    if (!submitPending())
         return false;
-    }
-    // Qt learns the new key only from drivers that mark the key column as assigned by the
-    // database (SQLite); otherwise the new row is read back with the whole list.
-    if (!record().field(IdColumn).isAutoValue())
+    const ShipTable::Write added = write(tr("the new ship %1").arg(name),
+                                         [name](ShipTable& ships) { return ships.add(name); });
+    if (added.outcome == ShipTable::Outcome::Done) {
+        m_unstoredNewShip.clear();
         return refresh();
-    return true;
+    }
+    qWarning().noquote() << "Adding a ship failed:" << added.reason;
+    if (keeps(added)) {
+        m_unstoredNewShip = name;
+        const QModelIndex newRow = index(storedRows(), NameColumn);
+        emit dataChanged(newRow, newRow);
+    }
+    emit writeFailed(added.reason);
+    return false;
 }
 
 bool ShipTableModel::submitPending()
 {
-    if (!isDirty())
-        return true;
-    if (submitAll())
-        return true;
-    const QString reason = lastError().text();
-    // Without a connection the typed names stay, to be stored once it is back.
-    if (!QSqlQuery(QStringLiteral("SELECT 1"), database()).isActive()) {
-        qWarning().noquote() << "Storing a ship failed:" << reason;
-        emit writeFailed(reason);
-        return false;
+    for (const qint64 id : m_renames.keys()) {
+        if (m_renames.contains(id) && !submitRename(id, m_renames.value(id)))
+            return false;
     }
-    const std::optional<Conflict> conflict = std::exchange(m_conflict, std::nullopt);
-    revertAll();
-    // Show the fleet as it is now, which another user may have changed.
-    refresh();
-    if (conflict) {
-        emit nameChangedByOtherUser(conflict->id, conflict->startedFrom, conflict->storedNow,
-                                    conflict->typed);
-        return false;
-    }
-    qWarning().noquote() << "Storing a ship failed:" << reason;
-    emit writeFailed(reason);
-    return false;
+    return true;
 }
 
 bool ShipTableModel::overwriteName(qint64 id, const QString& storedNow, const QString& typed)
 {
-    QString newest;
-    const Rename outcome = rename(id, storedNow, typed, newest);
-    refresh();
-    if (outcome == Rename::ChangedByOther)
-        emit nameChangedByOtherUser(id, storedNow, newest, typed);
-    else if (outcome != Rename::Stored)
-        emit writeFailed(lastError().text());
-    return outcome == Rename::Stored;
+    m_renames.insert(id, {storedNow, typed});
+    return submitRename(id, {storedNow, typed});
 }
 
-// Replaces the name only where it is still the one the change started from; otherwise
-// storedNow says what another user put there.
-ShipTableModel::Rename ShipTableModel::rename(qint64 id, const QString& startedFrom,
-                                              const QString& typed, QString& storedNow)
+bool ShipTableModel::submitRename(qint64 id, const Rename& rename)
 {
-    QSqlQuery update(database());
-    update.prepare(QStringLiteral(
-        "UPDATE Ships SET ShipName = ? WHERE IDShip = ? AND COALESCE(ShipName, '') = ?"));
-    update.addBindValue(boundText(typed));
-    update.addBindValue(id);
-    update.addBindValue(boundText(asBound(startedFrom)));
-    QSqlQuery stored(database());
-    stored.prepare(QStringLiteral("SELECT ShipName FROM Ships WHERE IDShip = ?"));
-    stored.addBindValue(id);
-    if (!update.exec() || !stored.exec()) {
-        const QSqlError error =
-            update.lastError().isValid() ? update.lastError() : stored.lastError();
-        setLastError(error);
-        return Rename::Failed;
+    const ShipTable::Write renamed =
+        write(tr("the ship %1").arg(rename.typed), [id, rename](ShipTable& ships) {
+            return ships.rename(id, rename.startedFrom, rename.typed);
+        });
+    if (renamed.outcome == ShipTable::Outcome::Done) {
+        m_renames.remove(id);
+        showStored(id, renamed.storedNow);
+        return true;
     }
-    if (!stored.next()) {
-        setLastError(QSqlError(QStringLiteral("Another user has deleted this ship."), {},
-                               QSqlError::TransactionError));
-        return Rename::Deleted;
+    if (renamed.outcome != ShipTable::Outcome::ChangedByOther)
+        qWarning().noquote() << "Storing a ship failed:" << renamed.reason;
+    // What could not be stored for the moment stays, to be stored again.
+    if (!keeps(renamed)) {
+        // Shows the fleet as it is now, which another user may have changed.
+        refresh();
+        if (renamed.outcome == ShipTable::Outcome::ChangedByOther) {
+            emit nameChangedByOtherUser(id, rename.startedFrom, renamed.storedNow, rename.typed);
+            return false;
+        }
     }
-    storedNow = stored.value(0).toString();
-    if (update.numRowsAffected() == 1 || storedNow == typed)
-        return Rename::Stored;
-    setLastError(QSqlError(QStringLiteral("Another user has renamed this ship."), {},
-                           QSqlError::TransactionError));
-    return Rename::ChangedByOther;
+    emit writeFailed(renamed.reason);
+    return false;
 }
 
-// The row's change as a compare-and-set of its name. An UPDATE of a row that another user has
-// deleted changes nothing and fails nothing: without the check the name would look stored.
-bool ShipTableModel::updateRowInTable(int row, const QSqlRecord& values)
+void ShipTableModel::showStored(qint64 id, const QString& name)
 {
-    const int name = values.indexOf(QStringLiteral("ShipName"));
-    if (name < 0 || !values.isGenerated(name))
-        return QSqlTableModel::updateRowInTable(row, values);
-    const qint64 id = primaryValues(row).value(0).toLongLong();
-    const QString startedFrom = m_startedFrom.value(id);
-    const QString typed = values.value(name).toString();
-    QString storedNow;
-    const Rename outcome = rename(id, startedFrom, typed, storedNow);
-    if (outcome == Rename::ChangedByOther)
-        m_conflict = Conflict{id, startedFrom, storedNow, typed};
-    if (outcome != Rename::Stored)
-        return false;
-    m_startedFrom.remove(id);
-    return true;
-}
-
-QString ShipTableModel::orderByClause() const
-{
-    return QStringLiteral("ORDER BY %1, IDShip")
-        .arg(Dialect::of(database()).nameOrder(QStringLiteral("ShipName")));
+    const auto row = std::find_if(m_ships.begin(), m_ships.end(),
+                                  [id](const Ship& ship) { return ship.id == id; });
+    if (row == m_ships.end())
+        return;
+    row->name = name;
+    const QModelIndex cell = index(int(row - m_ships.begin()), NameColumn);
+    emit dataChanged(cell, cell);
 }
 
 bool ShipTableModel::removeShips(QList<int> rows)
 {
     submitPending();
-    std::sort(rows.begin(), rows.end(), std::greater<>());
-    bool ok = true;
-    for (int row : rows) {
-        if (row < storedRows() && !removeRow(row)) {
-            ok = false;
-            emit writeFailed(lastError().text());
-        }
+    QList<qint64> ids;
+    for (const int row : rows) {
+        if (row < storedRows())
+            ids.append(m_ships.at(row).id);
     }
-    refresh();
-    return ok;
+    const ShipTable::Write removed =
+        write(tr("the deletion"), [ids](ShipTable& ships) { return ships.remove(ids); });
+    const bool done = removed.outcome == ShipTable::Outcome::Done;
+    if (!done)
+        qWarning().noquote() << "Deleting a ship failed:" << removed.reason;
+    if (!keeps(removed))
+        refresh();
+    if (!done)
+        emit writeFailed(removed.reason);
+    return done;
+}
+
+ShipTable::Write ShipTableModel::write(const QString& what, Statement statement)
+{
+    bool waited = false;
+    const std::function<void()> waiting = m_calls.toldHere([this, &waited, what] {
+        waited = true;
+        emit waitingForLock(what);
+    });
+    const auto write = m_calls.call<ShipTable::Write>(
+        [statement = std::move(statement), waiting](DrillStore& store) {
+            return store.waitingIfLocked(
+                [&](DrillDatabase& db) {
+                    ShipTable ships(db);
+                    return statement(ships);
+                },
+                [](const ShipTable::Write& done) {
+                    return done.outcome == ShipTable::Outcome::MetLock;
+                },
+                waiting);
+        });
+    if (waited)
+        emit waitingForLock({});
+    return write;
+}
+
+// Another user's lock, or a connection gone, keeps what was typed, to be stored again.
+bool ShipTableModel::keeps(const ShipTable::Write& write) const
+{
+    return write.outcome == ShipTable::Outcome::MetLock ||
+           write.outcome == ShipTable::Outcome::Lost;
 }

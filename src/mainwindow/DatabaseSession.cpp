@@ -6,12 +6,14 @@
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
 #include "data/Backups.h"
+#include "data/CompanyNameStore.h"
 #include "data/DatabaseWorker.h"
 #include "data/Dialect.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/ServerProbe.h"
 #include "data/ShipTableModel.h"
+#include "data/WorkerCalls.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -57,16 +59,18 @@ bool DatabaseSession::open(const DatabaseLocation& location, const QString& acce
     if (!m_db->notice().isEmpty())
         m_messages.tell(Messages::Icon::Information, ProgramTitle, m_db->notice());
     makeDailyBackup();
-    m_ships = std::make_unique<ShipTableModel>(m_db->connection());
-    m_ships->refresh();
-    watchShips();
     m_worker = new DatabaseWorker(location, std::chrono::seconds(5), this);
     if (const QString problem = m_worker->open(); !problem.isEmpty()) {
         QGuiApplication::restoreOverrideCursor();
         m_messages.tell(Messages::Icon::Critical, ProgramTitle, problem + ProgramEnds);
         return false;
     }
-    m_yearDrills = std::make_unique<DrillDataSource>(*m_worker);
+    m_calls = new WorkerCalls(*m_worker, this);
+    m_yearDrills = std::make_unique<DrillDataSource>(*m_calls);
+    m_companyName = std::make_unique<CompanyNameStore>(*m_calls);
+    m_ships = std::make_unique<ShipTableModel>(*m_calls);
+    m_ships->refresh();
+    watchShips();
     return true;
 }
 
@@ -107,11 +111,20 @@ void DatabaseSession::watchShips()
     });
     connect(m_ships.get(), &ShipTableModel::nameChangedByOtherUser, this,
             &DatabaseSession::shipRenamedByOtherUser);
+    connect(m_ships.get(), &ShipTableModel::waitingForLock, this, &DatabaseSession::showLockWait);
     connect(m_ships.get(), &ShipTableModel::writeFailed, this, [this](const QString& reason) {
         if (!tellIfConnectionLost(tr("The change to the fleet was not stored.")))
             m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                             tr("The fleet could not be changed: %1").arg(reason));
     });
+}
+
+void DatabaseSession::showLockWait(const QString& what)
+{
+    emit waitShown(
+        what.isEmpty()
+            ? what
+            : tr("Waiting for another user to finish: %1 is not stored yet ...").arg(what));
 }
 
 void DatabaseSession::shipRenamedByOtherUser(qint64 id, const QString& startedFrom,
@@ -134,7 +147,7 @@ void DatabaseSession::watch()
             &DatabaseSession::otherUsersChangedDrills);
     m_worker->watch();
     // What arrived while a write or read waited is read once it is over.
-    connect(m_yearDrills.get(), &DrillDataSource::settled, this, [this] {
+    connect(m_calls, &WorkerCalls::settled, this, [this] {
         if (m_othersChanged && !m_panelsOpen)
             otherUsersChanged();
     });
@@ -157,7 +170,7 @@ void DatabaseSession::setPanelsOpen(bool open)
 // panels are closed, and once a write or read that waits is over.
 bool DatabaseSession::mustWait() const
 {
-    return m_panelsOpen || m_yearDrills->isWaiting();
+    return m_panelsOpen || m_calls->isWaiting();
 }
 
 void DatabaseSession::otherUsersChanged()

@@ -8,12 +8,14 @@
 
 #include <memory>
 
+class CompanyNameStore;
 class DatabaseWorker;
 class DrillDatabase;
 class DrillDataSource;
 class Messages;
 class ServerProbe;
 class ShipTableModel;
+class WorkerCalls;
 
 // The window's hold on its database: opening it with its daily backup, the fleet and the year's
 // drills read from it, what other users change, a server connection lost and made again, and
@@ -33,7 +35,10 @@ public:
 
     DrillDatabase& database() const { return *m_db; }
     DatabaseWorker& worker() const { return *m_worker; }
+    // The window's calls on the worker: waits on them hold the window's input back.
+    WorkerCalls& calls() const { return *m_calls; }
     DrillDataSource& yearDrills() const { return *m_yearDrills; }
+    CompanyNameStore& companyName() const { return *m_companyName; }
     ShipTableModel& ships() const { return *m_ships; }
 
     // Starts showing other users' changes and noticing a server that went away; says the
@@ -47,6 +52,9 @@ public:
     // After a write was refused: true when the connection is gone, and the user was told that
     // what `notStored` names was not stored.
     bool tellIfConnectionLost(const QString& notStored);
+    // Says on the status line that what is named waits for another user's lock; empty once it
+    // does not.
+    void showLockWait(const QString& what);
 
 signals:
     // Others changed the data: the fleet has been read again; the rest is the window's to read.
@@ -57,6 +65,8 @@ signals:
     void accessChanged(bool readOnly);
     // Why the window cannot write, or cannot be sure of what it shows; empty when all is well.
     void statusLineChanged(const QString& text);
+    // What waits for another user's lock; empty once nothing does.
+    void waitShown(const QString& text);
 
 private:
     void makeDailyBackup();
@@ -78,7 +88,9 @@ private:
     Messages& m_messages;
     std::unique_ptr<DrillDatabase> m_db;
     DatabaseWorker* m_worker = nullptr; // the drill work, off the window's thread
+    WorkerCalls* m_calls = nullptr;
     std::unique_ptr<DrillDataSource> m_yearDrills;
+    std::unique_ptr<CompanyNameStore> m_companyName;
     std::unique_ptr<ShipTableModel> m_ships;
     std::unique_ptr<ServerProbe> m_probe; // asks in the background whether the server is back
     Ticker* m_reconnectTimer = nullptr;   // ticks while the server connection is being made again

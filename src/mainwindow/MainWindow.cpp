@@ -8,7 +8,7 @@
 #include "common/ProgramTitle.h"
 #include "common/Shell.h"
 #include "common/Twips.h"
-#include "data/CompanyTable.h"
+#include "data/CompanyNameStore.h"
 #include "data/DrillDataSource.h"
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
@@ -120,6 +120,7 @@ void MainWindow::connectSession()
     });
     connect(m_session, &DatabaseSession::accessChanged, this, &MainWindow::setReadOnly);
     connect(m_session, &DatabaseSession::statusLineChanged, m_frame, &WindowFrame::showStatusLine);
+    connect(m_session, &DatabaseSession::waitShown, m_frame, &WindowFrame::showLockWait);
     connect(m_drills, &DrillGridEditor::connectionLost, m_session,
             [this] { m_session->editLost(m_panels->questionnaireOpen()); });
     connect(m_reports, &ReportWindows::historyRequested, this, &MainWindow::showHistory);
@@ -160,7 +161,7 @@ bool MainWindow::fillWindow()
 
 void MainWindow::readCompanyName()
 {
-    if (const auto name = CompanyTable(m_session->database()).name())
+    if (const auto name = m_session->companyName().name())
         setCompanyName(*name);
 }
 
@@ -303,11 +304,11 @@ void MainWindow::panelsChanged(bool anyOpen)
 // only when the user says so.
 void MainWindow::saveCompanyName(const QString& startedFrom, const QString& typed)
 {
-    CompanyTable company(m_session->database());
     QString replaced = startedFrom;
     while (true) {
-        const CompanyTable::Write write = company.replaceName(replaced, typed);
-        if (write.outcome == CompanyTable::Outcome::Failed) {
+        const CompanyTable::Write write = storeCompanyName(replaced, typed);
+        using enum CompanyTable::Outcome;
+        if (write.outcome == Failed || write.outcome == MetLock) {
             // The panel stays open with the text, so nothing typed is lost.
             if (m_session->tellIfConnectionLost(
                     tr("The company name was not stored: it is still in its box.")))
@@ -317,7 +318,7 @@ void MainWindow::saveCompanyName(const QString& startedFrom, const QString& type
                                "change; the name shown is unchanged."));
             return;
         }
-        if (write.outcome == CompanyTable::Outcome::Stored)
+        if (write.outcome == Stored)
             break;
         if (!m_messages.askToReplace(ProgramTitle, editConflictQuestion(tr("the company name"),
                                                                         write.storedNow, typed))) {
@@ -329,6 +330,19 @@ void MainWindow::saveCompanyName(const QString& startedFrom, const QString& type
     }
     setCompanyName(typed);
     m_panels->hideAll();
+}
+
+// The status line tells of another user's lock while the name waits for it.
+CompanyTable::Write MainWindow::storeCompanyName(const QString& replaced, const QString& typed)
+{
+    bool waited = false;
+    const CompanyTable::Write write = m_session->companyName().replaceName(replaced, typed, [&] {
+        waited = true;
+        m_session->showLockWait(tr("the company name"));
+    });
+    if (waited)
+        m_session->showLockWait({});
+    return write;
 }
 
 void MainWindow::setReadOnly(bool readOnly)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Ticker.h"
+#include "data/CompanyTable.h"
 #include "data/DatabaseLocation.h"
 #include "data/DrillChange.h"
 
@@ -63,6 +64,7 @@ private:
     void connectYears();
     void panelsChanged(bool anyOpen);
     void saveCompanyName(const QString& startedFrom, const QString& typed);
+    CompanyTable::Write storeCompanyName(const QString& replaced, const QString& typed);
     void readCompanyName();
     void setCompanyName(const QString& name);
     void openPresentation();
