@@ -132,7 +132,7 @@ private slots:
         // The questionnaire shows the answers, and offers nothing to change or save.
         QVERIFY(w.clickCell(Alpha, DrillRecord::CompEval));
         w.press("pickButton");
-        QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
+        QVERIFY(w.openedQuestionnaire());
         QVERIFY(!w.child<QAbstractButton>("confirmButton")->isVisible());
         const auto options = w.child<QWidget>("evaluationPanel")->findChildren<QRadioButton*>();
         QVERIFY(!options.isEmpty());

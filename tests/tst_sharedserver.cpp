@@ -166,7 +166,7 @@ struct ServerWindow : LoadedWindow
         if (!clickCell(ship, field) || !pickButton())
             return false;
         QTest::mouseClick(pickButton(), Qt::LeftButton);
-        return child<QWidget>("evaluationPanel")->isVisible();
+        return openedQuestionnaire() != nullptr;
     }
 };
 
@@ -1063,6 +1063,40 @@ private slots:
         report += previewCsv(w.fixture.folder());
         QCOMPARE(report.count(QStringLiteral("MV Alpha")), 1);
         QVERIFY2(report.contains(QStringLiteral("By the holder")), qPrintable(report));
+        QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
+    }
+
+    // A drill's questionnaire asked for under another user's lock opens once the lock has ended,
+    // the window painting meanwhile; what the user typed at once answers it.
+    void aQuestionnaireAskedForUnderALockOpensWhenItEnds_data()
+    {
+        aLockHeldElsewhereNeverStallsTheWindow_data();
+    }
+    void aQuestionnaireAskedForUnderALockOpensWhenItEnds()
+    {
+        QFETCH(bool, onServer);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("^QObject::")));
+        LockedFleet locked(onServer);
+        QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
+        ServerWindow& w = *locked.window;
+        QTimer::singleShot(2000, [&] { locked.release(); });
+        const EventGaps gaps;
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(w.clickCell(Alpha, DrillRecord::CompEval) && w.pickButton());
+        const QueuedInput user{w.window->windowHandle()};
+        user.click(w.pickButton()->mapTo(w.window.get(), w.pickButton()->rect().center()));
+        user.key(Qt::Key_Space, QStringLiteral(" "));
+        for (int step = 0; step < 4; ++step)
+            user.key(Qt::Key_Right, QString());
+        auto* status = w.child<QLabel>("statusPanel2");
+        QTRY_VERIFY2(status->text().contains(u"questionnaire"), qPrintable(status->text()));
+        QVERIFY(w.openedQuestionnaire());
+        QVERIFY2(waited.elapsed() >= 1500, "it waited for the lock");
+        QCOMPARE(w.child<QLabel>("shipLabel")->text(), Alpha);
+        QTRY_VERIFY(w.child<QAbstractButton>("question1_4")->isChecked());
+        QVERIFY(!status->text().contains(u"questionnaire"));
+        QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
         QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
     }
 

@@ -62,19 +62,29 @@ template <typename Result, typename Work> Result DrillDataSource::call(Work work
         return work(*m_store);
     std::optional<Result> answer;
     QEventLoop loop;
-    if (m_waits++ == 0)
-        emit waitBegan();
+    beginWait();
     m_worker->post(this, std::move(work), [&](const Result& result) {
         answer = result;
         loop.quit();
     });
     loop.exec();
-    if (--m_waits == 0) {
-        for (const auto& heldBack : std::exchange(m_heldBack, {}))
-            heldBack();
-        emit settled();
-    }
+    endWait();
     return std::move(*answer);
+}
+
+void DrillDataSource::beginWait()
+{
+    if (m_waits++ == 0)
+        emit waitBegan();
+}
+
+void DrillDataSource::endWait()
+{
+    if (--m_waits > 0)
+        return;
+    for (const auto& heldBack : std::exchange(m_heldBack, {}))
+        heldBack();
+    emit settled();
 }
 
 // The answer is taken in when it arrives, or after the wait of a call() under way.
@@ -97,6 +107,25 @@ void DrillDataSource::takeIn(const std::function<void()>& answer)
         m_heldBack.append(answer);
     else
         answer();
+}
+
+// Waited for as a call is, but with no event loop of its own, so that nothing runs inside the
+// step that asked: the answers are taken in after those that arrived before them.
+void DrillDataSource::openAnswers(qint64 idDrill, EvaluationTable::Drill drill, bool readOnly,
+                                  AnswersOpened opened)
+{
+    auto work = [idDrill, drill, readOnly](DrillStore& store) {
+        return EvaluationTable::open(store.database(), idDrill, drill, readOnly);
+    };
+    if (!m_worker) {
+        opened(work(*m_store));
+        return;
+    }
+    beginWait();
+    m_worker->post(this, std::move(work), [this, opened](const auto& answers) {
+        m_heldBack.append([opened, answers] { opened(answers); });
+        endWait();
+    });
 }
 
 bool DrillDataSource::refresh()

@@ -5,6 +5,7 @@
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
 #include "data/DrillWriteResult.h"
+#include "data/EvaluationTable.h"
 #include "data/LockWaitCancel.h"
 #include "data/Ship.h"
 
@@ -72,6 +73,14 @@ public:
     // Reads the closure of the year again, as it was closed or reopened; false when it failed.
     bool refreshClosure();
 
+    // Opens the questionnaire's answers of a drill (EvaluationTable::open()) and hands them to
+    // `opened` when they arrive: nothing when they could not be opened. Through a worker they
+    // are waited for as a call's answer is, from waitBegan() to settled(), but the caller goes
+    // on at once.
+    using AnswersOpened = std::function<void(const std::optional<EvaluationTable::Answers>&)>;
+    void openAnswers(qint64 idDrill, EvaluationTable::Drill drill, bool readOnly,
+                     AnswersOpened opened);
+
     // Gives every ship of the fleet a record of the year, carrying only the ship and the year,
     // in one statement: all or nothing; false when nothing was added (see failure()).
     bool addFleetYear();
@@ -120,6 +129,8 @@ private:
     template <typename Result, typename Work> Result call(Work work);
     template <typename Work, typename Answer>
     void request(Work work, Answer answer, LockWaitCancel::Flag cancelled = {});
+    void beginWait();
+    void endWait();
     void giveUpLoad();
     void takeIn(const std::function<void()>& answer);
     void takeYear(int year, const YearRead& read);

@@ -194,7 +194,7 @@ void YearController::fleetSaved()
 void YearController::addNewShipsAndReload()
 {
     addRowsForNewShips();
-    load();
+    startLoad(m_year);
     m_newShipsTimer->stop();
 }
 
