@@ -1100,6 +1100,36 @@ private slots:
         QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
     }
 
+    // The shown year closed while another user holds a lock on it: the window paints meanwhile
+    // and says what waits, and the year is closed once the lock has ended.
+    void aYearClosedUnderALockIsClosedWhenItEnds_data()
+    {
+        aLockHeldElsewhereNeverStallsTheWindow_data();
+    }
+    void aYearClosedUnderALockIsClosedWhenItEnds()
+    {
+        QFETCH(bool, onServer);
+        LockedFleet locked(onServer);
+        QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
+        if (onServer)
+            QVERIFY(locked.lock->exec(QStringLiteral("LOCK TABLE ClosedYears")));
+        ServerWindow& w = *locked.window;
+        QTimer::singleShot(2000, [&] { locked.release(); });
+        const EventGaps gaps;
+        QString waitingSaid;
+        QTimer::singleShot(1000, [&] { waitingSaid = w.child<QLabel>("statusPanel2")->text(); });
+        w.messages.answerYes = true;
+        w.child<QAction>("ActCloseYear")->trigger(); // returns once the year is closed
+        QVERIFY2(waitingSaid.contains(u"the year 2026"), qPrintable(waitingSaid));
+        QSqlQuery closed(locked.other());
+        QVERIFY(
+            closed.exec(QStringLiteral("SELECT ClosedBy FROM ClosedYears WHERE YearDrill = 2026")));
+        QVERIFY(closed.next());
+        QVERIFY(!w.child<QLabel>("yearLabel")->toolTip().isEmpty());
+        QCOMPARE(w.messages.shown.size(), 1); // the question alone
+        QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
+    }
+
     // While an edit's store waits for another user's lock, the wheel scrolls the grid at once;
     // keys and clicks wait for the store, then do what they do, in their order, none lost.
     void inputWhileAStoreWaitsFollowsIt_data()

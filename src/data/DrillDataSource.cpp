@@ -201,6 +201,24 @@ bool DrillDataSource::refreshClosure()
     return read.read;
 }
 
+DrillDataSource::ClosureChange DrillDataSource::closeYear(int year, int thisYear)
+{
+    return call<ClosureChange>([year, thisYear](DrillStore& store) {
+        ClosureChange change;
+        change.outcome = YearClosure::close(store.database(), year, thisYear, &change.error);
+        return change;
+    });
+}
+
+DrillDataSource::ClosureChange DrillDataSource::reopenYear(int year, const QString& reason)
+{
+    return call<ClosureChange>([year, reason](DrillStore& store) {
+        ClosureChange change;
+        change.outcome = YearClosure::reopen(store.database(), year, reason, &change.error);
+        return change;
+    });
+}
+
 void DrillDataSource::refreshDrills(const QList<qint64>& idDrills)
 {
     QList<qint64> held;

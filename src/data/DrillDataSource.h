@@ -8,6 +8,7 @@
 #include "data/EvaluationTable.h"
 #include "data/LockWaitCancel.h"
 #include "data/Ship.h"
+#include "data/YearClosure.h"
 
 #include <QList>
 #include <QObject>
@@ -72,6 +73,15 @@ public:
     const std::optional<ClosedYear>& closedYear() const { return m_closedYear; }
     // Reads the closure of the year again, as it was closed or reopened; false when it failed.
     bool refreshClosure();
+    // Closes a year, or reopens it with a reason, as YearClosure does, waiting for it as for a
+    // write; whoever shows the closure reads it again afterwards.
+    struct ClosureChange
+    {
+        YearClosure::Outcome outcome = YearClosure::Outcome::Failed;
+        QSqlError error; // when Failed
+    };
+    ClosureChange closeYear(int year, int thisYear);
+    ClosureChange reopenYear(int year, const QString& reason);
 
     // Opens the questionnaire's answers of a drill (EvaluationTable::open()) and hands them to
     // `opened` when they arrive: nothing when they could not be opened. Through a worker they

@@ -141,7 +141,7 @@ bool MainWindow::fillWindow()
     m_frame->showDatabaseInUse(m_session->database().location().display());
     m_panels->fleet()->setShips(&m_session->ships());
     m_drills->bind(m_session->yearDrills());
-    m_years->attach(m_session->database(), m_session->yearDrills(), m_session->ships());
+    m_years->attach(m_session->yearDrills(), m_session->ships());
     m_reports->attach();
     if (!m_years->loadCurrentYear()) {
         QGuiApplication::restoreOverrideCursor();
