@@ -1101,32 +1101,49 @@ private slots:
     }
 
     // The shown year closed while another user holds a lock on it: the window paints meanwhile
-    // and says what waits, and the year is closed once the lock has ended.
+    // and says what waits, and the year is closed once the lock has ended; past the bound, the
+    // user is told why it is not, after one wait.
     void aYearClosedUnderALockIsClosedWhenItEnds_data()
     {
-        aLockHeldElsewhereNeverStallsTheWindow_data();
+        QTest::addColumn<bool>("onServer");
+        QTest::addColumn<int>("lockMs");
+        QTest::newRow("file") << false << 2000;
+        QTest::newRow("server") << true << 2000;
+        QTest::newRow("server, past the bound") << true << 7000;
     }
     void aYearClosedUnderALockIsClosedWhenItEnds()
     {
         QFETCH(bool, onServer);
+        QFETCH(int, lockMs);
+        const bool closes = lockMs < DrillDataSource::lockWaitLimit().count();
         LockedFleet locked(onServer);
         QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
         if (onServer)
             QVERIFY(locked.lock->exec(QStringLiteral("LOCK TABLE ClosedYears")));
         ServerWindow& w = *locked.window;
-        QTimer::singleShot(2000, [&] { locked.release(); });
+        QTimer::singleShot(lockMs, [&] { locked.release(); });
         const EventGaps gaps;
         QString waitingSaid;
         QTimer::singleShot(1000, [&] { waitingSaid = w.child<QLabel>("statusPanel2")->text(); });
         w.messages.answerYes = true;
+        QElapsedTimer waited;
+        waited.start();
         w.child<QAction>("ActCloseYear")->trigger(); // returns once the year is closed
         QVERIFY2(waitingSaid.contains(u"the year 2026"), qPrintable(waitingSaid));
+        QCOMPARE(w.messages.shown.size(), closes ? 1 : 2); // the question, and why not
+        if (!closes) {
+            QVERIFY2(waited.elapsed() < lockMs, "one wait");
+            const QString told = w.messages.shown.last().text;
+            QVERIFY2(told.contains(u"could not be closed") && told.contains(u"lock"),
+                     qPrintable(told));
+            QTRY_VERIFY(!locked.held);
+        }
         QSqlQuery closed(locked.other());
         QVERIFY(
-            closed.exec(QStringLiteral("SELECT ClosedBy FROM ClosedYears WHERE YearDrill = 2026")));
+            closed.exec(QStringLiteral("SELECT COUNT(*) FROM ClosedYears WHERE YearDrill = 2026")));
         QVERIFY(closed.next());
-        QVERIFY(!w.child<QLabel>("yearLabel")->toolTip().isEmpty());
-        QCOMPARE(w.messages.shown.size(), 1); // the question alone
+        QCOMPARE(closed.value(0).toInt(), closes ? 1 : 0);
+        QCOMPARE(w.child<QLabel>("yearLabel")->toolTip().isEmpty(), !closes);
         QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
     }
 

@@ -1,6 +1,7 @@
 #include "data/DrillDataSource.h"
 
 #include "data/DatabaseWorker.h"
+#include "data/Dialect.h"
 #include "data/DrillStore.h"
 
 #include <QEventLoop>
@@ -201,21 +202,32 @@ bool DrillDataSource::refreshClosure()
     return read.read;
 }
 
+namespace {
+
+DrillDataSource::ClosureChange changedClosure(DrillDatabase& db, YearClosure::Outcome outcome,
+                                              const QSqlError& error)
+{
+    const bool failed = outcome == YearClosure::Outcome::Failed;
+    return {outcome, error, failed && db.dialect().isWaitExceeded(error.nativeErrorCode())};
+}
+
+} // namespace
+
 DrillDataSource::ClosureChange DrillDataSource::closeYear(int year, int thisYear)
 {
     return call<ClosureChange>([year, thisYear](DrillStore& store) {
-        ClosureChange change;
-        change.outcome = YearClosure::close(store.database(), year, thisYear, &change.error);
-        return change;
+        QSqlError error;
+        const auto outcome = YearClosure::close(store.database(), year, thisYear, &error);
+        return changedClosure(store.database(), outcome, error);
     });
 }
 
 DrillDataSource::ClosureChange DrillDataSource::reopenYear(int year, const QString& reason)
 {
     return call<ClosureChange>([year, reason](DrillStore& store) {
-        ClosureChange change;
-        change.outcome = YearClosure::reopen(store.database(), year, reason, &change.error);
-        return change;
+        QSqlError error;
+        const auto outcome = YearClosure::reopen(store.database(), year, reason, &error);
+        return changedClosure(store.database(), outcome, error);
     });
 }
 

@@ -78,7 +78,8 @@ public:
     struct ClosureChange
     {
         YearClosure::Outcome outcome = YearClosure::Outcome::Failed;
-        QSqlError error; // when Failed
+        QSqlError error;     // when Failed
+        bool locked = false; // Failed as another user's lock outlasted the wait
     };
     ClosureChange closeYear(int year, int thisYear);
     ClosureChange reopenYear(int year, const QString& reason);

@@ -236,9 +236,8 @@ void YearController::closeShownYear()
     if (closing.outcome == YearClosure::Outcome::AlreadyClosed)
         refuseClosedYearEdit(); // by another user meanwhile: says who and when
     else if (closing.outcome != YearClosure::Outcome::Done)
-        m_messages.tell(
-            Messages::Icon::Critical, ProgramTitle,
-            tr("The year %1 could not be closed: %2").arg(year).arg(closing.error.text()));
+        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                        tr("The year %1 could not be closed: %2").arg(year).arg(whyNot(closing)));
 }
 
 void YearController::reopenShownYear()
@@ -271,14 +270,15 @@ void YearController::reopenShownYear()
     case YearClosure::Outcome::Failed:
         m_messages.tell(
             Messages::Icon::Critical, ProgramTitle,
-            tr("The year %1 could not be reopened: %2").arg(year).arg(reopening.error.text()));
+            tr("The year %1 could not be reopened: %2").arg(year).arg(whyNot(reopening)));
         break;
     default:
         break;
     }
 }
 
-// Waits as a write does, the status line saying what waits; the closure is read again after.
+// Waits as a write does, the status line saying what waits; the closure is read again once it
+// has changed, or was found changed.
 DrillDataSource::ClosureChange
 YearController::changeClosure(const QString& waiting,
                               const std::function<DrillDataSource::ClosureChange()>& change)
@@ -286,8 +286,16 @@ YearController::changeClosure(const QString& waiting,
     emit waitShown(waiting);
     const DrillDataSource::ClosureChange done = change();
     emit waitShown({});
-    rereadClosure();
+    if (done.outcome != YearClosure::Outcome::Failed)
+        rereadClosure();
     return done;
+}
+
+QString YearController::whyNot(const DrillDataSource::ClosureChange& failed)
+{
+    return failed.locked ? tr("another user's work kept it locked for too long. Please try again "
+                              "in a moment.")
+                         : failed.error.text();
 }
 
 void YearController::rereadClosure()

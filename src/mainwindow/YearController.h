@@ -70,6 +70,7 @@ private:
     DrillDataSource::ClosureChange
     changeClosure(const QString& waiting,
                   const std::function<DrillDataSource::ClosureChange()>& change);
+    static QString whyNot(const DrillDataSource::ClosureChange& failed);
     void rereadClosure();
     void showYearClosure();
 
