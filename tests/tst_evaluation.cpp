@@ -90,7 +90,7 @@ private:
         if (!w.clickCell(QStringLiteral("MV Alpha"), field) || !w.pickButton())
             return false;
         QTest::mouseClick(w.pickButton(), Qt::LeftButton);
-        return m_used->isVisible();
+        return w.openedQuestionnaire() == m_used;
     }
 
     qint64 addDrill(const QString& ship, const QString& doneDate, const QString& master)
@@ -182,11 +182,18 @@ private:
         return m_used->findChild<QPushButton*>(QString::fromLatin1(name));
     }
 
+    // Alpha's stored answers of the drill in the grid's column, as the window opens them.
+    std::optional<EvaluationTable::Answers> storedOfAlpha(int column) const
+    {
+        return EvaluationTable::open(*m_db, m_alphaDrill, EvaluationTable::drillOfColumn(column),
+                                     false);
+    }
+
     bool openAlpha(int column)
     {
         return m_panel->openForDrill(m_alphaDrill, QStringLiteral("MV Alpha"),
                                      QStringLiteral("3/2/2026"), QStringLiteral("A. O'Neill"),
-                                     column);
+                                     column, storedOfAlpha(column));
     }
 
     QVariant printed(const QString& field) const
@@ -342,7 +349,8 @@ private slots:
                         {m_alphaDrill});
 
         QVERIFY(choose(1, 1)); // left over from an earlier opening
-        QVERIFY(m_panel->openForDrill(m_alphaDrill, QStringLiteral("MV Alpha"), {}, {}, column));
+        QVERIFY(m_panel->openForDrill(m_alphaDrill, QStringLiteral("MV Alpha"), {}, {}, column,
+                                      storedOfAlpha(column)));
         QCOMPARE(shown(), expected);
         QCOMPARE(text("totalLabel"), QStringLiteral("30"));
     }
@@ -618,7 +626,7 @@ private slots:
             whole.append(start + QString(80 - start.size(), letter));
         m_panel->setCompanyName(whole.at(2));
         QVERIFY(m_panel->openForDrill(m_alphaDrill, whole.at(0), QStringLiteral("3/2/2026"),
-                                      whole.at(1), DrillOneColumn));
+                                      whole.at(1), DrillOneColumn, storedOfAlpha(DrillOneColumn)));
         QVERIFY(m_panel->fillPrintTable());
         const QString pdf = printToPdf();
         QVERIFY(!pdf.isEmpty());

@@ -296,8 +296,8 @@ private slots:
         KeyboardWindow w;
         QVERIFY(w.openAt(Bravo, C::CompEval));
         w.press(Qt::Key_Down, Qt::AltModifier);
-        auto* panel = w.child<QWidget>("evaluationPanel");
-        QVERIFY(panel->isVisible());
+        auto* panel = w.openedQuestionnaire();
+        QVERIFY(panel);
         QVERIFY(panel->isAncestorOf(QApplication::focusWidget()));
         VERIFY_AT(w, Bravo, C::CompEval);
 

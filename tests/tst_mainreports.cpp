@@ -152,6 +152,7 @@ private slots:
         QVERIFY(w.loadAndShow());
         QVERIFY(w.clickCell(Bravo, DrillRecord::CompEval1));
         w.press("pickButton");
+        QVERIFY(w.openedQuestionnaire());
         w.press("question1_4");
         w.press("printFormButton");
         QTRY_COMPARE(w.previews().size(), 1);
@@ -169,8 +170,8 @@ private slots:
         QVERIFY(w.loadAndShow());
         QVERIFY(w.clickCell(Bravo, DrillRecord::CompEval1));
         w.press("pickButton");
-        auto* panel = w.child<QWidget>("evaluationPanel");
-        QVERIFY(panel->isVisible());
+        QWidget* panel = w.openedQuestionnaire();
+        QVERIFY(panel);
         QVERIFY(w.child<QWidget>("shade")->isVisible());
         QCOMPARE(w.child<QLabel>("shipLabel")->text(), QStringLiteral("MV Bravo"));
         for (int question = 1; question <= 10; ++question)

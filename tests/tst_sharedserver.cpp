@@ -167,7 +167,7 @@ struct ServerWindow : LoadedWindow
         if (!clickCell(ship, field) || !pickButton())
             return false;
         QTest::mouseClick(pickButton(), Qt::LeftButton);
-        return child<QWidget>("evaluationPanel")->isVisible();
+        return openedQuestionnaire() != nullptr;
     }
 };
 
@@ -1075,6 +1075,87 @@ private slots:
         report += previewCsv(w.fixture.folder());
         QCOMPARE(report.count(QStringLiteral("MV Alpha")), 1);
         QVERIFY2(report.contains(QStringLiteral("By the holder")), qPrintable(report));
+        QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
+    }
+
+    // A drill's questionnaire asked for under another user's lock opens once the lock has ended,
+    // the window painting meanwhile; what the user typed at once answers it.
+    void aQuestionnaireAskedForUnderALockOpensWhenItEnds_data()
+    {
+        aLockHeldElsewhereNeverStallsTheWindow_data();
+    }
+    void aQuestionnaireAskedForUnderALockOpensWhenItEnds()
+    {
+        QFETCH(bool, onServer);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("^QObject::")));
+        LockedFleet locked(onServer);
+        QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
+        ServerWindow& w = *locked.window;
+        QTimer::singleShot(2000, [&] { locked.release(); });
+        const EventGaps gaps;
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(w.clickCell(Alpha, DrillRecord::CompEval) && w.pickButton());
+        const QueuedInput user{w.window->windowHandle()};
+        user.click(w.pickButton()->mapTo(w.window.get(), w.pickButton()->rect().center()));
+        user.key(Qt::Key_Space, QStringLiteral(" "));
+        for (int step = 0; step < 4; ++step)
+            user.key(Qt::Key_Right, QString());
+        auto* status = w.child<QLabel>("statusPanel2");
+        QTRY_VERIFY2(status->text().contains(u"questionnaire"), qPrintable(status->text()));
+        QVERIFY(w.openedQuestionnaire());
+        QVERIFY2(waited.elapsed() >= 1500, "it waited for the lock");
+        QCOMPARE(w.child<QLabel>("shipLabel")->text(), Alpha);
+        QTRY_VERIFY(w.child<QAbstractButton>("question1_4")->isChecked());
+        QVERIFY(!status->text().contains(u"questionnaire"));
+        QVERIFY2(w.messages.shown.isEmpty(), qPrintable(w.messages.shown.value(0).text));
+        QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
+    }
+
+    // The shown year closed while another user holds a lock on it: the window paints meanwhile
+    // and says what waits, and the year is closed once the lock has ended; past the bound, the
+    // user is told why it is not, after one wait.
+    void aYearClosedUnderALockIsClosedWhenItEnds_data()
+    {
+        QTest::addColumn<bool>("onServer");
+        QTest::addColumn<int>("lockMs");
+        QTest::newRow("file") << false << 2000;
+        QTest::newRow("server") << true << 2000;
+        QTest::newRow("server, past the bound") << true << 7000;
+    }
+    void aYearClosedUnderALockIsClosedWhenItEnds()
+    {
+        QFETCH(bool, onServer);
+        QFETCH(int, lockMs);
+        const bool closes = lockMs < DrillDataSource::lockWaitLimit().count();
+        LockedFleet locked(onServer);
+        QVERIFY2(locked.loadAndLock(), qPrintable(locked.fleet.failure));
+        if (onServer)
+            QVERIFY(locked.lock->exec(QStringLiteral("LOCK TABLE ClosedYears")));
+        ServerWindow& w = *locked.window;
+        QTimer::singleShot(lockMs, [&] { locked.release(); });
+        const EventGaps gaps;
+        QString waitingSaid;
+        QTimer::singleShot(1000, [&] { waitingSaid = w.child<QLabel>("statusPanel2")->text(); });
+        w.messages.answerYes = true;
+        QElapsedTimer waited;
+        waited.start();
+        w.child<QAction>("ActCloseYear")->trigger(); // returns once the year is closed
+        QVERIFY2(waitingSaid.contains(u"the year 2026"), qPrintable(waitingSaid));
+        QCOMPARE(w.messages.shown.size(), closes ? 1 : 2); // the question, and why not
+        if (!closes) {
+            QVERIFY2(waited.elapsed() < lockMs, "one wait");
+            const QString told = w.messages.shown.last().text;
+            QVERIFY2(told.contains(u"could not be closed") && told.contains(u"lock"),
+                     qPrintable(told));
+            QTRY_VERIFY(!locked.held);
+        }
+        QSqlQuery closed(locked.other());
+        QVERIFY(
+            closed.exec(QStringLiteral("SELECT COUNT(*) FROM ClosedYears WHERE YearDrill = 2026")));
+        QVERIFY(closed.next());
+        QCOMPARE(closed.value(0).toInt(), closes ? 1 : 0);
+        QCOMPARE(w.child<QLabel>("yearLabel")->toolTip().isEmpty(), !closes);
         QVERIFY2(gaps.longest() <= LongestStallMs, qPrintable(QString::number(gaps.longest())));
     }
 

@@ -113,8 +113,8 @@ private slots:
         QVERIFY(w.loadAndShow());
         QVERIFY(w.clickCell(Alpha, C::CompEval1));
         QTest::mouseClick(w.pickButton(), Qt::LeftButton);
-        auto* panel = w.child<QWidget>("evaluationPanel");
-        QVERIFY(panel->isVisible());
+        auto* panel = w.openedQuestionnaire();
+        QVERIFY(panel);
 
         // Meanwhile the user clicks the part of another ship's row that the panel leaves
         // uncovered, at the right edge of the grid.
@@ -410,7 +410,7 @@ private slots:
         w.reloadYear();
         QVERIFY(w.clickCell(Alpha, C::CompEval1));
         QTest::mouseClick(w.pickButton(), Qt::LeftButton);
-        QVERIFY(w.child<QWidget>("evaluationPanel")->isVisible());
+        QVERIFY(w.openedQuestionnaire());
 
         const QList<QLabel*> labels = w.window->findChildren<QLabel*>();
         QVERIFY(labels.size() > 20);

@@ -1,5 +1,6 @@
 #include "data/DrillDataSource.h"
 
+#include "data/Dialect.h"
 #include "data/DrillStore.h"
 
 #include <utility>
@@ -53,6 +54,19 @@ DrillDataSource::DrillDataSource(WorkerCalls& calls, QObject* parent)
 }
 
 DrillDataSource::~DrillDataSource() = default;
+
+// Waited for as a call is, but with no event loop of its own, so that nothing runs inside the
+// step that asked.
+void DrillDataSource::openAnswers(qint64 idDrill, EvaluationTable::Drill drill, bool readOnly,
+                                  AnswersOpened opened)
+{
+    m_calls.awaited(
+        this,
+        [idDrill, drill, readOnly](DrillStore& store) {
+            return EvaluationTable::open(store.database(), idDrill, drill, readOnly);
+        },
+        std::move(opened));
+}
 
 bool DrillDataSource::refresh()
 {
@@ -125,6 +139,35 @@ bool DrillDataSource::refreshClosure()
     if (read.read)
         m_closedYear = read.closed;
     return read.read;
+}
+
+namespace {
+
+DrillDataSource::ClosureChange changedClosure(DrillDatabase& db, YearClosure::Outcome outcome,
+                                              const QSqlError& error)
+{
+    const bool failed = outcome == YearClosure::Outcome::Failed;
+    return {outcome, error, failed && db.dialect().isWaitExceeded(error.nativeErrorCode())};
+}
+
+} // namespace
+
+DrillDataSource::ClosureChange DrillDataSource::closeYear(int year, int thisYear)
+{
+    return call<ClosureChange>([year, thisYear](DrillStore& store) {
+        QSqlError error;
+        const auto outcome = YearClosure::close(store.database(), year, thisYear, &error);
+        return changedClosure(store.database(), outcome, error);
+    });
+}
+
+DrillDataSource::ClosureChange DrillDataSource::reopenYear(int year, const QString& reason)
+{
+    return call<ClosureChange>([year, reason](DrillStore& store) {
+        QSqlError error;
+        const auto outcome = YearClosure::reopen(store.database(), year, reason, &error);
+        return changedClosure(store.database(), outcome, error);
+    });
 }
 
 void DrillDataSource::refreshDrills(const QList<qint64>& idDrills)

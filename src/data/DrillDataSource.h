@@ -5,9 +5,11 @@
 #include "data/DrillDatabase.h"
 #include "data/DrillRecord.h"
 #include "data/DrillWriteResult.h"
+#include "data/EvaluationTable.h"
 #include "data/LockWaitCancel.h"
 #include "data/Ship.h"
 #include "data/WorkerCalls.h"
+#include "data/YearClosure.h"
 
 #include <QList>
 #include <QObject>
@@ -71,6 +73,24 @@ public:
     const std::optional<ClosedYear>& closedYear() const { return m_closedYear; }
     // Reads the closure of the year again, as it was closed or reopened; false when it failed.
     bool refreshClosure();
+    // Closes a year, or reopens it with a reason, as YearClosure does, waiting for it as for a
+    // write; whoever shows the closure reads it again afterwards.
+    struct ClosureChange
+    {
+        YearClosure::Outcome outcome = YearClosure::Outcome::Failed;
+        QSqlError error;     // when Failed
+        bool locked = false; // Failed as another user's lock outlasted the wait
+    };
+    ClosureChange closeYear(int year, int thisYear);
+    ClosureChange reopenYear(int year, const QString& reason);
+
+    // Opens the questionnaire's answers of a drill (EvaluationTable::open()) and hands them to
+    // `opened` when they arrive: nothing when they could not be opened. Through a worker they
+    // are waited for as a call's answer is, from waitBegan() to settled(), but the caller goes
+    // on at once.
+    using AnswersOpened = std::function<void(const std::optional<EvaluationTable::Answers>&)>;
+    void openAnswers(qint64 idDrill, EvaluationTable::Drill drill, bool readOnly,
+                     AnswersOpened opened);
 
     // Gives every ship of the fleet a record of the year, carrying only the ship and the year,
     // in one statement: all or nothing; false when nothing was added (see failure()).

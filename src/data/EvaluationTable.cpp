@@ -90,6 +90,14 @@ std::optional<EvaluationTable::Answers> EvaluationTable::load(DrillDatabase& db,
     return answers;
 }
 
+std::optional<EvaluationTable::Answers> EvaluationTable::open(DrillDatabase& db, qint64 idDrill,
+                                                              Drill drill, bool readOnly)
+{
+    if (!readOnly && !ensureRows(db, idDrill))
+        return std::nullopt;
+    return load(db, idDrill, drill);
+}
+
 bool EvaluationTable::save(DrillDatabase& db, qint64 idDrill, Drill drill, const Answers& answers)
 {
     return db.inTransaction([&] { return store(db, idDrill, drill, answers, nullptr); });

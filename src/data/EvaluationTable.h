@@ -35,6 +35,9 @@ bool ensureRows(DrillDatabase& db, qint64 idDrill);
 
 // The stored answers of one drill; nothing when they cannot be read.
 std::optional<Answers> load(DrillDatabase& db, qint64 idDrill, Drill drill);
+// The same for a questionnaire being opened: the ten question rows are made first, unless the
+// answers are only to be read.
+std::optional<Answers> open(DrillDatabase& db, qint64 idDrill, Drill drill, bool readOnly);
 
 // Stores the answers of one drill in one transaction, creating question rows that are
 // missing; the other drill's flags stay as stored. All or nothing.

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -36,6 +37,11 @@ public:
     // gives up the lock waits of the work.
     template <typename Work, typename Answer>
     void request(QObject* receiver, Work work, Answer answer, LockWaitCancel::Flag cancelled = {});
+    // Runs `work(DrillStore&)` as request() does, but waited for as a call() is, from
+    // waitBegan() to settled(), with no event loop of its own: the caller goes on at once, and
+    // `answer` takes the result in after the answers that arrived before it.
+    template <typename Work, typename Answer>
+    void awaited(QObject* receiver, Work work, Answer answer);
     void cancel(const LockWaitCancel::Flag& cancelled);
     // `told` made callable within a work: it is then called here, on this thread.
     std::function<void()> toldHere(std::function<void()> told) const;
@@ -87,4 +93,23 @@ void WorkerCalls::request(QObject* receiver, Work work, Answer answer,
         receiver, std::move(work),
         [this, answer](const auto& result) { takeIn([answer, result] { answer(result); }); },
         std::move(cancelled));
+}
+
+template <typename Work, typename Answer>
+void WorkerCalls::awaited(QObject* receiver, Work work, Answer answer)
+{
+    if (!m_worker) {
+        answer(work(*m_store));
+        return;
+    }
+    beginWait();
+    // Guarded by this object, so that the wait ends even when the receiver has gone.
+    m_worker->post(this, std::move(work),
+                   [this, guard = QPointer<QObject>(receiver), answer](const auto& result) {
+                       m_heldBack.append([guard, answer, result] {
+                           if (guard)
+                               answer(result);
+                       });
+                       endWait();
+                   });
 }

@@ -301,27 +301,25 @@ void EvaluationPanel::setSaveEnabled(bool enabled)
 }
 
 bool EvaluationPanel::openForDrill(qint64 idDrill, const QString& ship, const QString& drillDate,
-                                   const QString& master, int column, bool readOnly)
+                                   const QString& master, int column,
+                                   const std::optional<EvaluationTable::Answers>& stored,
+                                   bool readOnly)
 {
-    const EvaluationTable::Drill drill = EvaluationTable::drillOfColumn(column);
-    std::optional<EvaluationTable::Answers> answers;
-    if (readOnly || EvaluationTable::ensureRows(m_db, idDrill))
-        answers = EvaluationTable::load(m_db, idDrill, drill);
-    if (!answers) {
+    if (!stored) {
         m_messages.tell(Messages::Icon::Critical, MessageTitle,
                         tr("The answers of this drill could not be opened in the database. "
                            "Please try again."));
         return false;
     }
     m_idDrill = idDrill;
-    m_drill = drill;
+    m_drill = EvaluationTable::drillOfColumn(column);
     m_confirmButton->setVisible(!readOnly);
     setOptionsEnabled(!readOnly);
     m_shipLabel->setText(ship);
     m_drillDateLabel->setText(drillDate);
     m_masterLabel->setText(master);
-    m_openedWith = *answers;
-    showAnswers(*answers);
+    m_openedWith = *stored;
+    showAnswers(*stored);
     showTotal();
     return true;
 }

@@ -30,12 +30,13 @@ public:
     EvaluationPanel(DrillDatabase& db, Messages& messages, QString applicationFolder,
                     QWidget* parent = nullptr);
 
-    // Shows the stored answers of one drill; the grid column (6 or 10) picks Drill No 1 or 2.
-    // A drill never evaluated gets its ten question rows first. False when the answers
-    // cannot be read: the user has been told, and the panel should not be shown. Read-only
-    // (a closed year): the answers are shown, and cannot be changed or saved.
+    // Shows the stored answers of one drill, as EvaluationTable::open() gave them; the grid
+    // column (6 or 10) picks Drill No 1 or 2. False when there are none, as they could not be
+    // opened: the user has been told, and the panel should not be shown. Read-only (a closed
+    // year): the answers are shown, and cannot be changed or saved.
     bool openForDrill(qint64 idDrill, const QString& ship, const QString& drillDate,
-                      const QString& master, int column, bool readOnly = false);
+                      const QString& master, int column,
+                      const std::optional<EvaluationTable::Answers>& stored, bool readOnly = false);
     // The "Evaluation Form": nothing chosen, no drill, no total, no "Save".
     void openBlank();
     void setCompanyName(const QString& name);

@@ -142,7 +142,7 @@ bool MainWindow::fillWindow()
     m_frame->showDatabaseInUse(m_session->database().location().display());
     m_panels->fleet()->setShips(&m_session->ships());
     m_drills->bind(m_session->yearDrills());
-    m_years->attach(m_session->database(), m_session->yearDrills(), m_session->ships());
+    m_years->attach(m_session->yearDrills(), m_session->ships());
     m_reports->attach();
     if (!m_years->loadCurrentYear()) {
         QGuiApplication::restoreOverrideCursor();
@@ -256,20 +256,39 @@ void MainWindow::buildEvaluationPanel()
             &MainWindow::saveQuestionnaire);
 }
 
+QString MainWindow::openingQuestionnaire()
+{
+    return tr("Opening the questionnaire ...");
+}
+
+// The answers are opened on the worker: under another user's lock the window paints meanwhile,
+// and keys and clicks follow the opening, as they follow a store.
 void MainWindow::openQuestionnaire(const DrillChange& edit)
 {
-    m_panels->placeQuestionnaire();
+    DrillDataSource& yearDrills = m_session->yearDrills();
+    if (!yearDrills.recordOf(edit.idDrill) || DrillRecord::drillOf(edit.field) < 0)
+        return;
+    m_frame->showLockWait(openingQuestionnaire());
+    // The panel picks the drill by the field's column in the drill query, counted from 1.
+    yearDrills.openAnswers(edit.idDrill, EvaluationTable::drillOfColumn(edit.field + 1),
+                           yearDrills.closedYear().has_value(), [this, edit](const auto& answers) {
+                               questionnaireOpened(edit, answers);
+                           });
+}
+
+void MainWindow::questionnaireOpened(const DrillChange& edit,
+                                     const std::optional<EvaluationTable::Answers>& answers)
+{
+    m_frame->endLockWait(openingQuestionnaire());
     const DrillDataSource& yearDrills = m_session->yearDrills();
     const DrillRecord* record = yearDrills.recordOf(edit.idDrill);
-    const int drill = DrillRecord::drillOf(edit.field);
-    if (!record || drill < 0)
-        return;
-    const Drill& evaluated = record->drills.at(drill);
-    const bool yearClosed = yearDrills.closedYear().has_value();
-    // The panel picks the drill by the field's column in the drill query, counted from 1.
-    const bool opened =
-        m_evaluationPanel->openForDrill(record->idDrill, record->shipName, evaluated.done.shown(),
-                                        evaluated.master, edit.field + 1, yearClosed);
+    if (!record)
+        return; // gone meanwhile, with its year or deleted by another user
+    const Drill& evaluated = record->drills.at(DrillRecord::drillOf(edit.field));
+    m_panels->placeQuestionnaire();
+    const bool opened = m_evaluationPanel->openForDrill(
+        record->idDrill, record->shipName, evaluated.done.shown(), evaluated.master, edit.field + 1,
+        answers, yearDrills.closedYear().has_value());
     if (!opened)
         return; // the panel has told the user why
     m_evaluating = edit;

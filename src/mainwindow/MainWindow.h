@@ -4,6 +4,7 @@
 #include "data/CompanyTable.h"
 #include "data/DatabaseLocation.h"
 #include "data/DrillChange.h"
+#include "data/EvaluationTable.h"
 
 #include <QWidget>
 
@@ -74,6 +75,9 @@ private:
     void showHistory();
     void buildEvaluationPanel();
     void openQuestionnaire(const DrillChange& edit);
+    static QString openingQuestionnaire();
+    void questionnaireOpened(const DrillChange& edit,
+                             const std::optional<EvaluationTable::Answers>& answers);
     void saveQuestionnaire(const AnswersChange& answers, const QString& total);
     // A role that may only read: editing and the panels' Save are off; reports and exports
     // still work.

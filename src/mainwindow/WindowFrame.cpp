@@ -273,6 +273,12 @@ void WindowFrame::showLockWait(const QString& text)
     panel->repaint();
 }
 
+void WindowFrame::endLockWait(const QString& text)
+{
+    if (m_statusPanels.at(1)->text() == text)
+        showLockWait({});
+}
+
 // The first panel keeps the program's name; which database is in use is in its tip, which a
 // screen reader reads as well.
 void WindowFrame::showDatabaseInUse(const QString& database)

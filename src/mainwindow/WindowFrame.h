@@ -48,6 +48,8 @@ public:
     // A wait for another user is said at once, before the window stops answering for it; an
     // empty text ends it.
     void showLockWait(const QString& text);
+    // Ends the wait that `text` said, unless another wait has been said since.
+    void endLockWait(const QString& text);
     void showDatabaseInUse(const QString& database);
     // Why the window cannot write; empty when it can.
     void showStatusLine(const QString& text);

@@ -3,9 +3,7 @@
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "common/ProgramTitle.h"
-#include "data/DrillDatabase.h"
 #include "data/ShipTableModel.h"
-#include "data/YearClosure.h"
 #include "mainwindow/DrillGridEditor.h"
 #include "mainwindow/DrillGridView.h"
 #include "mainwindow/DrillYearModel.h"
@@ -67,9 +65,8 @@ YearController::~YearController()
         QGuiApplication::restoreOverrideCursor(); // the busy cursor of a year still on its way
 }
 
-void YearController::attach(DrillDatabase& db, DrillDataSource& data, ShipTableModel& ships)
+void YearController::attach(DrillDataSource& data, ShipTableModel& ships)
 {
-    m_db = &db;
     m_data = &data;
     m_ships = &ships;
     connect(m_data, &DrillDataSource::loaded, this, &YearController::loaded);
@@ -194,7 +191,7 @@ void YearController::fleetSaved()
 void YearController::addNewShipsAndReload()
 {
     addRowsForNewShips();
-    load();
+    startLoad(m_year);
     m_newShipsTimer->stop();
 }
 
@@ -214,6 +211,7 @@ bool YearController::refuseClosedYearEdit()
     return closed.has_value();
 }
 
+// The closure kept with the year is current: another user's closing or reopening is told.
 void YearController::closeShownYear()
 {
     const int year = m_year;
@@ -222,10 +220,8 @@ void YearController::closeShownYear()
                         tr("The year %1 has not come yet and cannot be closed.").arg(year));
         return;
     }
-    if (const auto closed = YearClosure::closedInfo(*m_db, year)) {
-        m_messages.tell(Messages::Icon::Information, ProgramTitle, closed->refusal());
+    if (refuseClosedYearEdit())
         return;
-    }
     // An edit of the year is stored before it closes, or the year stays open.
     if (m_drills.storeEdit() == DrillGridEditor::Stored::Refused)
         return;
@@ -234,20 +230,25 @@ void YearController::closeShownYear()
                                 "be changed, until the year is reopened with a reason.")
                                  .arg(year)))
         return;
-    QSqlError error;
-    if (YearClosure::close(*m_db, year, Clock::today().year(), &error) !=
-        YearClosure::Outcome::Done)
+    const auto closing = changeClosure(tr("Closing the year %1 ...").arg(year), [&] {
+        return m_data->closeYear(year, Clock::today().year());
+    });
+    if (closing.outcome == YearClosure::Outcome::AlreadyClosed)
+        refuseClosedYearEdit(); // by another user meanwhile: says who and when
+    else if (closing.outcome != YearClosure::Outcome::Done)
         m_messages.tell(Messages::Icon::Critical, ProgramTitle,
-                        tr("The year %1 could not be closed: %2").arg(year).arg(error.text()));
-    rereadClosure();
+                        tr("The year %1 could not be closed: %2").arg(year).arg(whyNot(closing)));
 }
 
 void YearController::reopenShownYear()
 {
     const int year = m_year;
-    if (!YearClosure::closedInfo(*m_db, year)) {
+    const auto tellNotClosed = [this, year] {
         m_messages.tell(Messages::Icon::Information, ProgramTitle,
                         tr("The year %1 is not closed.").arg(year));
+    };
+    if (!m_data->closedYear()) {
+        tellNotClosed();
         return;
     }
     const std::optional<QString> reason = m_messages.askText(
@@ -255,21 +256,46 @@ void YearController::reopenShownYear()
         tr("Why is the year %1 reopened? The reason is kept in the history of changes.").arg(year));
     if (!reason)
         return;
-    QSqlError error;
-    switch (YearClosure::reopen(*m_db, year, *reason, &error)) {
+    const auto reopening = changeClosure(tr("Reopening the year %1 ...").arg(year),
+                                         [&] { return m_data->reopenYear(year, *reason); });
+    switch (reopening.outcome) {
     case YearClosure::Outcome::ReasonRequired:
         m_messages.tell(
             Messages::Icon::Information, ProgramTitle,
             tr("A year is reopened only with a reason. The year %1 stays closed.").arg(year));
         break;
+    case YearClosure::Outcome::AlreadyClosed: // reopened by another user meanwhile
+        tellNotClosed();
+        break;
     case YearClosure::Outcome::Failed:
-        m_messages.tell(Messages::Icon::Critical, ProgramTitle,
-                        tr("The year %1 could not be reopened: %2").arg(year).arg(error.text()));
+        m_messages.tell(
+            Messages::Icon::Critical, ProgramTitle,
+            tr("The year %1 could not be reopened: %2").arg(year).arg(whyNot(reopening)));
         break;
     default:
         break;
     }
-    rereadClosure();
+}
+
+// Waits as a write does, the status line saying what waits; the closure is read again once it
+// has changed, or was found changed.
+DrillDataSource::ClosureChange
+YearController::changeClosure(const QString& waiting,
+                              const std::function<DrillDataSource::ClosureChange()>& change)
+{
+    emit waitShown(waiting);
+    const DrillDataSource::ClosureChange done = change();
+    emit waitShown({});
+    if (done.outcome != YearClosure::Outcome::Failed)
+        rereadClosure();
+    return done;
+}
+
+QString YearController::whyNot(const DrillDataSource::ClosureChange& failed)
+{
+    return failed.locked ? tr("another user's work kept it locked for too long. Please try again "
+                              "in a moment.")
+                         : failed.error.text();
 }
 
 void YearController::rereadClosure()

@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QPoint>
 
-class DrillDatabase;
 class DrillGridEditor;
 class Messages;
 class QAction;
@@ -26,7 +25,7 @@ public:
     ~YearController() override;
 
     // The database is open: the grid shows this year's drills from now on.
-    void attach(DrillDatabase& db, DrillDataSource& data, ShipTableModel& ships);
+    void attach(DrillDataSource& data, ShipTableModel& ships);
 
     // Reads the shown year again, waiting for it with the window painting meanwhile. False
     // when it could not be read; the user has been told, and the grid and the caption show the
@@ -68,13 +67,16 @@ private:
     bool refuseClosedYearEdit();
     void closeShownYear();
     void reopenShownYear();
+    DrillDataSource::ClosureChange
+    changeClosure(const QString& waiting,
+                  const std::function<DrillDataSource::ClosureChange()>& change);
+    static QString whyNot(const DrillDataSource::ClosureChange& failed);
     void rereadClosure();
     void showYearClosure();
 
     DrillGridEditor& m_drills;
     Messages& m_messages;
     QWidget& m_window;
-    DrillDatabase* m_db = nullptr;
     DrillDataSource* m_data = nullptr;
     ShipTableModel* m_ships = nullptr;
     QList<QAction*> m_actions;

@@ -132,6 +132,13 @@ struct LoadedWindow
     // The open edit box, or its button; nullptr when none is shown.
     QLineEdit* box() const { return shown<QLineEdit>("editBox"); }
     QToolButton* pickButton() const { return shown<QToolButton>("pickButton"); }
+    // The questionnaire once it is shown (a drill's answers are read in the background first);
+    // nullptr when it did not open.
+    QWidget* openedQuestionnaire() const
+    {
+        auto* panel = child<QWidget>("evaluationPanel");
+        return QTest::qWaitFor([panel] { return panel->isVisible(); }) ? panel : nullptr;
+    }
 
     // Scrolls the body until the cell is in view, as a user drags the scroll bars.
     void scrollToCell(const QString& ship, DrillRecord::Column field) const
