@@ -1146,7 +1146,7 @@ private slots:
         if (!closes) {
             QVERIFY2(waited.elapsed() < lockMs, "one wait");
             const QString told = w.messages.shown.last().text;
-            QVERIFY2(told.contains(u"could not be closed") && told.contains(u"lock"),
+            QVERIFY2(told.contains(u"could not be closed") && told.contains(u"another user"),
                      qPrintable(told));
             QTRY_VERIFY(!locked.held);
         }
@@ -1299,6 +1299,7 @@ private slots:
         QVERIFY(!w.child<QLabel>("statusPanel2")->text().contains(u"Waiting"));
         QCOMPARE(w.messages.shown.size(), stored ? 0 : 1);
         QVERIFY(stored || w.messages.shown.first().text.contains(u"could not be"));
+        QVERIFY(stored || !company || w.messages.shown.first().text.contains(typed));
         QCOMPARE(box->isVisible(), company && !stored);
         const QAbstractItemModel* list = ships->model();
         const bool listed = !list->match(list->index(0, 1), Qt::DisplayRole, typed).isEmpty();

@@ -332,6 +332,14 @@ void MainWindow::saveCompanyName(const QString& startedFrom, const QString& type
             if (m_session->tellIfConnectionLost(
                     tr("The company name was not stored: it is still in its box.")))
                 return;
+            if (write.outcome == MetLock) {
+                m_messages.tell(Messages::Icon::Critical, ProgramTitle,
+                                tr("Another user is using the database, so the company name "
+                                   "could not be stored. What you typed, \"%1\", is still in "
+                                   "its box: press Save to try again.")
+                                    .arg(typed));
+                return;
+            }
             m_messages.tell(Messages::Icon::Critical, ProgramTitle,
                             tr("The company name could not be stored. The database refused the "
                                "change; the name shown is unchanged."));

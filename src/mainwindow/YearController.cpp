@@ -293,8 +293,7 @@ YearController::changeClosure(const QString& waiting,
 
 QString YearController::whyNot(const DrillDataSource::ClosureChange& failed)
 {
-    return failed.locked ? tr("another user's work kept it locked for too long. Please try again "
-                              "in a moment.")
+    return failed.locked ? tr("another user is using the database. Please try again in a moment.")
                          : failed.error.text();
 }
 
