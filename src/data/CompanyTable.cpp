@@ -12,8 +12,8 @@ CompanyTable::CompanyTable(DrillDatabase& db) : m_db(db) {}
 std::optional<QString> CompanyTable::name() const
 {
     QSqlQuery query(m_db.connection());
-    query.prepare(QStringLiteral("SELECT Name FROM Company ORDER BY rowid"));
-    if (!DrillDatabase::exec(query, "Reading the company name"))
+    if (!DrillDatabase::run(query, QStringLiteral("SELECT Name FROM Company ORDER BY rowid"), {},
+                            "Reading the company name"))
         return std::nullopt;
     QString last;
     while (query.next())
@@ -38,10 +38,7 @@ bool CompanyTable::swapName(const QString& startedFrom, const QString& name, Wri
 {
     QSqlQuery query(m_db.connection());
     const auto run = [&](const QString& sql, const QVariantList& values, const char* context) {
-        bool done = query.prepare(sql);
-        for (const QVariant& value : values)
-            query.addBindValue(value);
-        done = done && DrillDatabase::exec(query, context);
+        const bool done = DrillDatabase::run(query, sql, values, context);
         if (!done)
             failure = query.lastError();
         return done;

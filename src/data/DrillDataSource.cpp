@@ -141,32 +141,30 @@ bool DrillDataSource::refreshClosure()
     return read.read;
 }
 
-namespace {
-
-DrillDataSource::ClosureChange changedClosure(DrillDatabase& db, YearClosure::Outcome outcome,
-                                              const QSqlError& error)
+// The change runs on the worker's connection, which also tells whether a failure was a lock.
+DrillDataSource::ClosureChange DrillDataSource::changeClosure(ClosureStatement change)
 {
-    const bool failed = outcome == YearClosure::Outcome::Failed;
-    return {outcome, error, failed && db.dialect().isWaitExceeded(error.nativeErrorCode())};
+    return call<ClosureChange>([change = std::move(change)](DrillStore& store) {
+        QSqlError error;
+        const auto outcome = change(store.database(), &error);
+        const bool failed = outcome == YearClosure::Outcome::Failed;
+        return ClosureChange{
+            outcome, error,
+            failed && store.database().dialect().isWaitExceeded(error.nativeErrorCode())};
+    });
 }
-
-} // namespace
 
 DrillDataSource::ClosureChange DrillDataSource::closeYear(int year, int thisYear)
 {
-    return call<ClosureChange>([year, thisYear](DrillStore& store) {
-        QSqlError error;
-        const auto outcome = YearClosure::close(store.database(), year, thisYear, &error);
-        return changedClosure(store.database(), outcome, error);
+    return changeClosure([year, thisYear](DrillDatabase& db, QSqlError* error) {
+        return YearClosure::close(db, year, thisYear, error);
     });
 }
 
 DrillDataSource::ClosureChange DrillDataSource::reopenYear(int year, const QString& reason)
 {
-    return call<ClosureChange>([year, reason](DrillStore& store) {
-        QSqlError error;
-        const auto outcome = YearClosure::reopen(store.database(), year, reason, &error);
-        return changedClosure(store.database(), outcome, error);
+    return changeClosure([year, reason](DrillDatabase& db, QSqlError* error) {
+        return YearClosure::reopen(db, year, reason, error);
     });
 }
 

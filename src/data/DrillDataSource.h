@@ -146,6 +146,8 @@ private:
     {
         m_calls.request(this, std::move(work), std::move(answer), std::move(cancelled));
     }
+    using ClosureStatement = std::function<YearClosure::Outcome(DrillDatabase&, QSqlError*)>;
+    ClosureChange changeClosure(ClosureStatement change);
     void giveUpLoad();
     void takeYear(int year, const YearRead& read);
     void takeDrills(const QList<DrillRecord>& records);

@@ -139,6 +139,18 @@ bool DrillDatabase::exec(QSqlQuery& query, const char* context)
     return false;
 }
 
+bool DrillDatabase::run(QSqlQuery& query, const QString& statement, const QVariantList& values,
+                        const char* context)
+{
+    if (!query.prepare(statement)) {
+        qWarning().noquote() << context << "failed:" << query.lastError().text();
+        return false;
+    }
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    return exec(query, context);
+}
+
 bool DrillDatabase::serverAnswers(const DatabaseLocation& location,
                                   std::chrono::milliseconds timeout)
 {

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QVariant>
 
 #include <chrono>
 #include <functional>
@@ -127,6 +128,12 @@ public:
 
     // Executes a prepared query; a failure is logged with the given context.
     static bool exec(QSqlQuery& query, const char* context);
+    // Prepares the statement, binds the values and executes it; false, logged with the context,
+    // when either step failed, and the query's last error says why. One that could not be
+    // prepared (on a server, under another user's lock) is not run: run, it would fail as a
+    // syntax error and hide why.
+    static bool run(QSqlQuery& query, const QString& statement, const QVariantList& values,
+                    const char* context);
 
 private:
     DatabaseLocation m_location;

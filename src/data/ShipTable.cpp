@@ -10,9 +10,10 @@
 std::optional<QList<Ship>> ShipTable::ships()
 {
     QSqlQuery query(m_db.connection());
-    query.prepare(QStringLiteral("SELECT IDShip, ShipName FROM Ships ORDER BY %1, IDShip")
-                      .arg(m_db.dialect().nameOrder(QStringLiteral("ShipName"))));
-    if (!DrillDatabase::exec(query, "Reading the ship list"))
+    if (!DrillDatabase::run(query,
+                            QStringLiteral("SELECT IDShip, ShipName FROM Ships ORDER BY %1, IDShip")
+                                .arg(m_db.dialect().nameOrder(QStringLiteral("ShipName"))),
+                            {}, "Reading the ship list"))
         return std::nullopt;
     QList<Ship> ships;
     while (query.next())
@@ -54,9 +55,8 @@ ShipTable::Write ShipTable::rename(qint64 id, const QString& startedFrom, const 
     if (write.outcome != Outcome::Done)
         return write;
     QSqlQuery stored(m_db.connection());
-    stored.prepare(QStringLiteral("SELECT ShipName FROM Ships WHERE IDShip = ?"));
-    stored.addBindValue(id);
-    if (!DrillDatabase::exec(stored, "Reading a ship"))
+    if (!DrillDatabase::run(stored, QStringLiteral("SELECT ShipName FROM Ships WHERE IDShip = ?"),
+                            {id}, "Reading a ship"))
         return {Outcome::Failed, {}, stored.lastError().text()};
     if (!stored.next())
         return {Outcome::Gone, {}, QStringLiteral("Another user has deleted this ship.")};
@@ -71,11 +71,8 @@ ShipTable::Write ShipTable::rename(qint64 id, const QString& startedFrom, const 
 ShipTable::Write ShipTable::run(const QString& sql, const QVariantList& values, const char* context)
 {
     QSqlQuery query(m_db.connection());
-    bool done = query.prepare(sql);
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    done = done && DrillDatabase::exec(query, context);
-    return done ? Write{Outcome::Done, {}, {}} : outcomeOf(query.lastError());
+    return DrillDatabase::run(query, sql, values, context) ? Write{Outcome::Done, {}, {}}
+                                                           : outcomeOf(query.lastError());
 }
 
 ShipTable::Write ShipTable::outcomeOf(const QSqlError& error) const

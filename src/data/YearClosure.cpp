@@ -4,25 +4,9 @@
 #include "data/DrillDatabase.h"
 #include "data/HistorySchema.h"
 
-#include <QDebug>
 #include <QSqlQuery>
-#include <QVariant>
 
 namespace {
-
-// Runs a statement with its values. One the server could not prepare (under another user's
-// lock, say) is not run: run, it would fail as a syntax error and hide why.
-bool run(QSqlQuery& query, const QString& statement, const QVariantList& values,
-         const char* context)
-{
-    if (!query.prepare(statement)) {
-        qWarning().noquote() << context << "failed:" << query.lastError().text();
-        return false;
-    }
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    return DrillDatabase::exec(query, context);
-}
 
 // Other users' windows keep the closure with the year they show: a server tells them it
 // changed (within a transaction, when it commits); SQLite's change count tells them anyway.
@@ -31,9 +15,9 @@ void announceClosure(DrillDatabase& db)
     if (!db.dialect().announcesChanges())
         return;
     QSqlQuery query(db.connection());
-    run(query, QStringLiteral("SELECT pg_notify(?, ?)"),
-        {QString::fromLatin1(Dialect::ChangeChannel), QStringLiteral("ClosedYears")},
-        "Announcing a year's closure");
+    DrillDatabase::run(query, QStringLiteral("SELECT pg_notify(?, ?)"),
+                       {QString::fromLatin1(Dialect::ChangeChannel), QStringLiteral("ClosedYears")},
+                       "Announcing a year's closure");
 }
 
 } // namespace
@@ -41,7 +25,8 @@ void announceClosure(DrillDatabase& db)
 std::optional<ClosedYear> YearClosure::closedInfo(DrillDatabase& db, int year)
 {
     QSqlQuery query(db.connection());
-    if (!run(query, closedInfoStatement(), {year}, "Reading whether a year is closed") ||
+    if (!DrillDatabase::run(query, closedInfoStatement(), {year},
+                            "Reading whether a year is closed") ||
         !query.next())
         return std::nullopt;
     return closedYearRead(year, query);
@@ -64,11 +49,12 @@ YearClosure::Outcome YearClosure::close(DrillDatabase& db, int year, int thisYea
         return Outcome::InTheFuture;
     // One statement, so that another user's lock is waited for once.
     QSqlQuery query(db.connection());
-    if (!run(query,
-             QStringLiteral("INSERT INTO ClosedYears (YearDrill, ClosedAt, ClosedBy) "
-                            "VALUES (?, %1, %2) ON CONFLICT DO NOTHING")
-                 .arg(db.dialect().utcNow(), db.dialect().currentUser()),
-             {year}, "Closing a year")) {
+    if (!DrillDatabase::run(
+            query,
+            QStringLiteral("INSERT INTO ClosedYears (YearDrill, ClosedAt, ClosedBy) "
+                           "VALUES (?, %1, %2) ON CONFLICT DO NOTHING")
+                .arg(db.dialect().utcNow(), db.dialect().currentUser()),
+            {year}, "Closing a year")) {
         if (error)
             *error = query.lastError();
         return Outcome::Failed;
@@ -89,16 +75,18 @@ YearClosure::Outcome YearClosure::reopen(DrillDatabase& db, int year, const QStr
         [&] {
             // The reason is kept on the row only for the history trigger of its deletion.
             QSqlQuery query(db.connection());
-            if (!run(query,
-                     QStringLiteral("UPDATE ClosedYears SET ReopenReason = ? WHERE YearDrill = ?"),
-                     {reason.trimmed(), year}, "Reopening a year")) {
+            if (!DrillDatabase::run(
+                    query,
+                    QStringLiteral("UPDATE ClosedYears SET ReopenReason = ? WHERE YearDrill = ?"),
+                    {reason.trimmed(), year}, "Reopening a year")) {
                 if (error)
                     *error = query.lastError();
                 return false;
             }
             wasClosed = query.numRowsAffected() == 1;
-            if (run(query, QStringLiteral("DELETE FROM ClosedYears WHERE YearDrill = ?"), {year},
-                    "Reopening a year")) {
+            if (DrillDatabase::run(query,
+                                   QStringLiteral("DELETE FROM ClosedYears WHERE YearDrill = ?"),
+                                   {year}, "Reopening a year")) {
                 announceClosure(db);
                 return true;
             }
